@@ -1,0 +1,41 @@
+# Shared by scripts/run and scripts/test: install what is missing, configure and build.
+# Sourced, not run.
+
+NUMAROK_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+NUMAROK_BUILD="${NUMAROK_BUILD:-$NUMAROK_ROOT/build}"
+
+# Debian packages the build, the program and the tests need.
+NUMAROK_PACKAGES=(
+    build-essential cmake ninja-build pkg-config
+    qt6-base-dev qt6-base-dev-tools libgl-dev
+    fonts-liberation2 xvfb xauth
+    python3 python3-dbf libdbd-xbase-perl
+)
+
+install_missing_packages() {
+    local missing=() pkg
+    for pkg in "${NUMAROK_PACKAGES[@]}"; do
+        if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed"; then
+            missing+=("$pkg")
+        fi
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing missing packages: ${missing[*]}"
+    local sudo=()
+    if [ "$(id -u)" -ne 0 ]; then
+        if command -v sudo >/dev/null 2>&1; then
+            sudo=(sudo)
+        else
+            echo "These packages are missing and this user cannot install them: ${missing[*]}" >&2
+            return 1
+        fi
+    fi
+    export DEBIAN_FRONTEND=noninteractive
+    "${sudo[@]}" apt-get update
+    "${sudo[@]}" apt-get install -y "${missing[@]}"
+}
+
+configure_and_build() {
+    cmake -S "$NUMAROK_ROOT" -B "$NUMAROK_BUILD" -G Ninja
+    cmake --build "$NUMAROK_BUILD" -j "$(nproc)"
+}

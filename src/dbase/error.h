@@ -1,0 +1,15 @@
+// The one exception type of the dBase engine: every failing operation throws it with a
+// sentence that names the file, field or value concerned.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace dbase {
+
+class Error : public std::runtime_error {
+public:
+    explicit Error(const std::string &message) : std::runtime_error(message) {}
+};
+
+} // namespace dbase

@@ -1,0 +1,134 @@
+#include "fileio.h"
+
+#include "error.h"
+
+#include <cerrno>
+#include <ctime>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace dbase {
+
+namespace {
+std::function<void(std::string_view)> &faultHook()
+{
+    static std::function<void(std::string_view)> hook;
+    return hook;
+}
+} // namespace
+
+std::string fileLabel(const std::string &path)
+{
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string errnoText()
+{
+    return std::strerror(errno);
+}
+
+bool readAt(int fd, void *buf, std::size_t size, uint64_t offset)
+{
+    auto *p = static_cast<char *>(buf);
+    while (size > 0) {
+        const ssize_t n = ::pread(fd, p, size, static_cast<off_t>(offset));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (n == 0)
+            return false;
+        p += n;
+        size -= static_cast<std::size_t>(n);
+        offset += static_cast<uint64_t>(n);
+    }
+    return true;
+}
+
+void readAtOrThrow(int fd, void *buf, std::size_t size, uint64_t offset, const std::string &path)
+{
+    errno = 0;
+    if (!readAt(fd, buf, size, offset))
+        throw Error("Cannot read " + fileLabel(path) + ": " +
+                    (errno ? errnoText() : std::string("the file is shorter than expected")));
+}
+
+void writeAtOrThrow(int fd, const void *buf, std::size_t size, uint64_t offset,
+                    const std::string &path)
+{
+    const auto *p = static_cast<const char *>(buf);
+    while (size > 0) {
+        const ssize_t n = ::pwrite(fd, p, size, static_cast<off_t>(offset));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            throw Error("Cannot write " + fileLabel(path) + ": " + errnoText());
+        }
+        p += n;
+        size -= static_cast<std::size_t>(n);
+        offset += static_cast<uint64_t>(n);
+    }
+}
+
+uint64_t fileSize(int fd, const std::string &path)
+{
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        throw Error("Cannot read " + fileLabel(path) + ": " + errnoText());
+    return static_cast<uint64_t>(st.st_size);
+}
+
+void putHeaderDate(char *p)
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&now, &tm);
+    p[0] = static_cast<char>(tm.tm_year); // years since 1900
+    p[1] = static_cast<char>(tm.tm_mon + 1);
+    p[2] = static_cast<char>(tm.tm_mday);
+}
+
+void setFaultHook(std::function<void(std::string_view)> hook)
+{
+    faultHook() = std::move(hook);
+}
+
+void faultPoint(std::string_view name)
+{
+    if (faultHook())
+        faultHook()(name);
+}
+
+int replaceFile(const std::string &path,
+                const std::function<void(int fd, const std::string &tmp)> &fill,
+                const char *faultName, const std::function<void(int fd)> &beforeRename,
+                bool keepOpen)
+{
+    const std::string tmp = path + ".new~";
+    const int fd = ::open(tmp.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        throw Error("Cannot create " + fileLabel(tmp) + ": " + errnoText());
+    try {
+        fill(fd, tmp);
+        if (::fsync(fd) != 0)
+            throw Error("Cannot write " + fileLabel(tmp) + ": " + errnoText());
+        faultPoint(faultName);
+        if (beforeRename)
+            beforeRename(fd);
+        if (::rename(tmp.c_str(), path.c_str()) != 0)
+            throw Error("Cannot replace " + fileLabel(path) + ": " + errnoText());
+    } catch (...) {
+        ::close(fd);
+        ::unlink(tmp.c_str());
+        throw;
+    }
+    if (keepOpen)
+        return fd;
+    ::close(fd);
+    return -1;
+}
+
+} // namespace dbase

@@ -1,0 +1,603 @@
+#include "mdx.h"
+
+#include "error.h"
+#include "fileio.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace dbase {
+
+namespace {
+
+constexpr int kHeaderPages = 4; // file header and tag table fill the first block pair
+constexpr int kTagTableOffset = 544;
+constexpr int kTagEntryLength = 32;
+constexpr int kMaxDepth = 24;
+
+int itemLengthFor(int keyLength)
+{
+    return (keyLength + 4 + 3) / 4 * 4;
+}
+
+std::string upper(const std::string &s)
+{
+    std::string out = s;
+    for (char &c : out)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return out;
+}
+
+// Binary tree of tag names in the tag table: left, right and parent, 1-based.
+void linkTagTree(std::vector<char> &file, int tagCount, const std::vector<std::string> &names)
+{
+    std::vector<int> left(tagCount, 0), right(tagCount, 0), parent(tagCount, 0);
+    for (int i = 1; i < tagCount; ++i) {
+        int at = 0;
+        while (true) {
+            if (upper(names[i]) < upper(names[at])) {
+                if (!left[at]) {
+                    left[at] = i + 1;
+                    break;
+                }
+                at = left[at] - 1;
+            } else {
+                if (!right[at]) {
+                    right[at] = i + 1;
+                    break;
+                }
+                at = right[at] - 1;
+            }
+        }
+        parent[i] = at + 1;
+    }
+    for (int i = 0; i < tagCount; ++i) {
+        char *e = file.data() + kTagTableOffset + i * kTagEntryLength;
+        e[16] = static_cast<char>(left[i]);
+        e[17] = static_cast<char>(right[i]);
+        e[18] = static_cast<char>(parent[i]);
+    }
+}
+
+} // namespace
+
+MdxFile::~MdxFile()
+{
+    close();
+}
+
+void MdxFile::create(const std::string &path, const std::string &tableName,
+                     const std::vector<TagSource> &tags)
+{
+    if (tags.size() > static_cast<std::size_t>(kMaxTags))
+        throw Error(fileLabel(path) + " cannot hold more than " + std::to_string(kMaxTags) +
+                    " index tags");
+    std::vector<char> file(kHeaderPages * 512, '\0');
+    auto block = [&file]() {
+        const std::size_t at = file.size();
+        file.resize(at + kBlockSize, '\0');
+        return static_cast<uint32_t>(at / 512);
+    };
+    auto at = [&file](uint32_t page) { return file.data() + static_cast<std::size_t>(page) * 512; };
+
+    std::vector<std::string> names;
+    for (std::size_t t = 0; t < tags.size(); ++t) {
+        const TagSource &src = tags[t];
+        if (src.name.empty() || src.name.size() > 10)
+            throw Error("Index tag name '" + src.name + "' must have 1 to 10 characters");
+        if (src.expression.size() > 220)
+            throw Error("Index expression '" + src.expression + "' is too long");
+        names.push_back(src.name);
+        const int keyLen = src.keyLength;
+        const int itemLen = itemLengthFor(keyLen);
+        const int maxKeys = (kBlockSize - 12) / itemLen;
+        const uint32_t headerPage = block();
+
+        // Leaves, filled in key order.
+        struct Built {
+            uint32_t page;
+            uint32_t lastRecno;
+        };
+        std::vector<Built> level;
+        const std::vector<uint32_t> &order = *src.order;
+        std::size_t i = 0;
+        do {
+            const uint32_t page = block();
+            char *b = at(page);
+            const std::size_t n = std::min<std::size_t>(maxKeys, order.size() - i);
+            putLe32(b, static_cast<uint32_t>(n));
+            for (std::size_t k = 0; k < n; ++k) {
+                char *item = b + 8 + k * itemLen;
+                putLe32(item, order[i + k]);
+                std::memcpy(item + 4, src.keyOf(order[i + k]), keyLen);
+            }
+            level.push_back({page, n ? order[i + n - 1] : 0});
+            i += n;
+        } while (i < order.size());
+        const uint32_t leftLeaf = level.front().page;
+        const uint32_t rightLeaf = level.back().page;
+
+        // Interior levels until one node is left; each node has up to maxKeys + 1 children,
+        // spread evenly so that no node has a single child.
+        while (level.size() > 1) {
+            const std::size_t perNode = maxKeys + 1;
+            const std::size_t nodes = (level.size() + perNode - 1) / perNode;
+            std::vector<Built> up;
+            std::size_t next = 0;
+            for (std::size_t nd = 0; nd < nodes; ++nd) {
+                const std::size_t take = (level.size() - next) / (nodes - nd);
+                const uint32_t page = block();
+                char *b = at(page);
+                putLe32(b, static_cast<uint32_t>(take - 1));
+                for (std::size_t k = 0; k + 1 < take; ++k) {
+                    const Built &child = level[next + k];
+                    char *item = b + 8 + k * itemLen;
+                    putLe32(item, child.page);
+                    std::memcpy(item + 4, src.keyOf(child.lastRecno), keyLen);
+                }
+                putLe32(b + 8 + (take - 1) * itemLen, level[next + take - 1].page);
+                up.push_back({page, level[next + take - 1].lastRecno});
+                next += take;
+            }
+            level.swap(up);
+        }
+
+        char *h = at(headerPage);
+        putLe32(h, level.front().page);
+        putLe32(h + 4, static_cast<uint32_t>(file.size() / 512 - headerPage));
+        h[8] = 0x10;
+        h[9] = 'C';
+        h[11] = 0x1B;
+        putLe16(h + 12, static_cast<uint16_t>(keyLen));
+        putLe16(h + 14, static_cast<uint16_t>(maxKeys));
+        putLe16(h + 18, static_cast<uint16_t>(itemLen));
+        std::memcpy(h + 24, src.expression.data(), src.expression.size());
+        h[246] = 1;
+        putLe32(h + 248, leftLeaf);
+        putLe32(h + 252, rightLeaf);
+
+        char *e = file.data() + kTagTableOffset + t * kTagEntryLength;
+        putLe32(e, headerPage);
+        std::memcpy(e + 4, src.name.data(), src.name.size());
+        e[15] = 0x10;
+        e[19] = 0x02;
+        e[20] = 'C';
+    }
+    linkTagTree(file, static_cast<int>(tags.size()), names);
+
+    char *f = file.data();
+    f[0] = 0x02;
+    putHeaderDate(f + 1);
+    const std::string dbfName = upper(tableName).substr(0, 16);
+    std::memcpy(f + 4, dbfName.data(), dbfName.size());
+    putLe16(f + 20, 2);
+    putLe16(f + 22, kBlockSize);
+    f[24] = 1;
+    f[25] = 48;
+    f[26] = kTagEntryLength;
+    putLe16(f + 28, static_cast<uint16_t>(tags.size()));
+    f[31] = 0x1B;
+    putLe32(f + 32, static_cast<uint32_t>(file.size() / 512));
+    putLe32(f + 36, static_cast<uint32_t>(file.size() / 512));
+    putHeaderDate(f + 44);
+
+    replaceFile(
+        path,
+        [&file](int fd, const std::string &tmp) { writeAtOrThrow(fd, file.data(), file.size(), 0, tmp); },
+        "mdx:before-rename");
+}
+
+void MdxFile::open(const std::string &path, bool writable)
+{
+    close();
+    m_path = path;
+    m_writable = writable;
+    m_fd = ::open(path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC);
+    if (m_fd < 0 && writable && errno == EACCES) {
+        m_writable = false;
+        m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    }
+    if (m_fd < 0) {
+        const std::string why = errno == ENOENT ? "the file is missing" : errnoText();
+        throw Error("Cannot open the index file " + fileLabel(path) + ": " + why);
+    }
+    try {
+        reload();
+    } catch (...) {
+        close();
+        throw;
+    }
+}
+
+void MdxFile::close()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+    m_tags.clear();
+}
+
+void MdxFile::damaged(const std::string &why) const
+{
+    throw Error("The index file " + fileLabel(m_path) + " is damaged (" + why +
+                ").  Rebuild the indexes.");
+}
+
+void MdxFile::reload()
+{
+    const uint64_t size = fileSize(m_fd, m_path);
+    char head[kHeaderPages * 512];
+    if (size < sizeof head || !readAt(m_fd, head, sizeof head, 0))
+        damaged("the header is incomplete");
+    if (head[0] != 0x02)
+        damaged("it is not a dBase IV index file");
+    if (getLe16(head + 20) != 2 || getLe16(head + 22) != kBlockSize)
+        damaged("unsupported block size");
+    const int tagCount = getLe16(head + 28);
+    if (tagCount > kMaxTags || (head[26] != kTagEntryLength && tagCount > 0))
+        damaged("bad tag table");
+    m_pagesInFile = getLe32(head + 32);
+    if (m_pagesInFile < kHeaderPages || static_cast<uint64_t>(m_pagesInFile) * 512 > size)
+        damaged("the page count does not match the file size");
+    m_tags.clear();
+    for (int t = 0; t < tagCount; ++t) {
+        const char *e = head + kTagTableOffset + t * kTagEntryLength;
+        Tag tag;
+        tag.headerPage = getLe32(e);
+        tag.name.assign(e + 4, strnlen(e + 4, 11));
+        while (!tag.name.empty() && tag.name.back() == ' ')
+            tag.name.pop_back();
+        if (tag.headerPage < kHeaderPages || tag.headerPage + 2 > m_pagesInFile)
+            damaged("tag " + tag.name + " points outside the file");
+        char h[kBlockSize];
+        readBlock(tag.headerPage, h);
+        tag.root = getLe32(h);
+        tag.pagesUsed = getLe32(h + 4);
+        tag.descending = (h[8] & 0x08) != 0;
+        tag.unique = (h[8] & 0x40) != 0 || h[23] != 0;
+        tag.keyType = h[9];
+        tag.keyLength = getLe16(h + 12);
+        tag.maxKeys = getLe16(h + 14);
+        tag.itemLength = getLe16(h + 18);
+        tag.expression.assign(h + 24, strnlen(h + 24, 220));
+        if (tag.keyLength < 1 || tag.keyLength > 255 || tag.itemLength < tag.keyLength + 4 ||
+            tag.maxKeys < 1 || 8 + tag.maxKeys * tag.itemLength + 4 > kBlockSize)
+            damaged("tag " + tag.name + " has an impossible key layout");
+        if (tag.root < kHeaderPages || tag.root + 2 > m_pagesInFile)
+            damaged("tag " + tag.name + " has no root block");
+        m_tags.push_back(std::move(tag));
+    }
+}
+
+int MdxFile::findTag(const std::string &name) const
+{
+    const std::string want = upper(name);
+    for (std::size_t i = 0; i < m_tags.size(); ++i)
+        if (upper(m_tags[i].name) == want)
+            return static_cast<int>(i);
+    return -1;
+}
+
+void MdxFile::readBlock(uint32_t page, char *buf) const
+{
+    if (page < kHeaderPages || page + 2 > m_pagesInFile)
+        damaged("block " + std::to_string(page) + " lies outside the file");
+    if (!readAt(m_fd, buf, kBlockSize, static_cast<uint64_t>(page) * 512))
+        damaged("block " + std::to_string(page) + " cannot be read");
+}
+
+void MdxFile::writeBlock(uint32_t page, const char *buf)
+{
+    writeAtOrThrow(m_fd, buf, kBlockSize, static_cast<uint64_t>(page) * 512, m_path);
+}
+
+MdxFile::Node MdxFile::readNode(const Tag &tag, uint32_t page) const
+{
+    char b[kBlockSize];
+    readBlock(page, b);
+    const uint32_t count = getLe32(b);
+    if (count > static_cast<uint32_t>(tag.maxKeys))
+        damaged("block " + std::to_string(page) + " holds too many keys");
+    Node node;
+    node.page = page;
+    node.ptrs.resize(count);
+    node.keys.resize(static_cast<std::size_t>(count) * tag.keyLength);
+    for (uint32_t i = 0; i < count; ++i) {
+        const char *item = b + 8 + i * tag.itemLength;
+        node.ptrs[i] = getLe32(item);
+        std::memcpy(node.keys.data() + i * tag.keyLength, item + 4, tag.keyLength);
+    }
+    node.right = getLe32(b + 8 + count * tag.itemLength);
+    node.leaf = node.right == 0;
+    return node;
+}
+
+void MdxFile::writeNode(const Tag &tag, const Node &node)
+{
+    char b[kBlockSize] = {};
+    putLe32(b, static_cast<uint32_t>(node.count()));
+    for (int i = 0; i < node.count(); ++i) {
+        char *item = b + 8 + i * tag.itemLength;
+        putLe32(item, node.ptrs[i]);
+        std::memcpy(item + 4, node.keys.data() + static_cast<std::size_t>(i) * tag.keyLength,
+                    tag.keyLength);
+    }
+    if (!node.leaf)
+        putLe32(b + 8 + node.count() * tag.itemLength, node.right);
+    writeBlock(node.page, b);
+}
+
+uint32_t MdxFile::allocateBlock(Tag &tag)
+{
+    const uint32_t page = m_pagesInFile;
+    m_pagesInFile += 2;
+    tag.pagesUsed += 2;
+    return page;
+}
+
+void MdxFile::writeTagHeader(const Tag &tag)
+{
+    char h[kBlockSize];
+    readBlock(tag.headerPage, h);
+    putLe32(h, tag.root);
+    putLe32(h + 4, tag.pagesUsed);
+    putLe32(h + 248, edgeLeaf(tag, false));
+    putLe32(h + 252, edgeLeaf(tag, true));
+    writeBlock(tag.headerPage, h);
+}
+
+void MdxFile::writeFileCounters()
+{
+    char c[8];
+    putLe32(c, m_pagesInFile);
+    putLe32(c + 4, m_pagesInFile);
+    writeAtOrThrow(m_fd, c, sizeof c, 32, m_path);
+    char d[3];
+    putHeaderDate(d);
+    writeAtOrThrow(m_fd, d, sizeof d, 44, m_path);
+}
+
+uint32_t MdxFile::edgeLeaf(const Tag &tag, bool rightmost) const
+{
+    uint32_t page = tag.root;
+    for (int depth = 0; depth < kMaxDepth; ++depth) {
+        const Node n = readNode(tag, page);
+        if (n.leaf)
+            return page;
+        page = (rightmost || n.count() == 0) ? n.right : n.ptrs[0];
+    }
+    damaged("the tree of tag " + tag.name + " is too deep");
+}
+
+uint32_t MdxFile::lastRecno(const Tag &tag, uint32_t page) const
+{
+    for (int depth = 0; depth < kMaxDepth; ++depth) {
+        const Node n = readNode(tag, page);
+        if (n.leaf)
+            return n.count() ? n.ptrs.back() : 0;
+        page = n.right;
+    }
+    damaged("the tree of tag " + tag.name + " is too deep");
+}
+
+void MdxFile::walk(int t, const std::function<void(const char *, uint32_t)> &visit) const
+{
+    const Tag &tag = m_tags.at(t);
+    std::function<void(uint32_t, int)> rec = [&](uint32_t page, int depth) {
+        if (depth > kMaxDepth)
+            damaged("the tree of tag " + tag.name + " is too deep");
+        const Node n = readNode(tag, page);
+        if (n.leaf) {
+            for (int i = 0; i < n.count(); ++i)
+                visit(n.keys.data() + static_cast<std::size_t>(i) * tag.keyLength, n.ptrs[i]);
+            return;
+        }
+        for (int i = 0; i < n.count(); ++i)
+            rec(n.ptrs[i], depth + 1);
+        rec(n.right, depth + 1);
+    };
+    rec(tag.root, 0);
+}
+
+// The path from the root to the leaf where (key, recno) belongs. Equal keys are kept in
+// ascending record number, so where a separator equals the key the record number of the
+// child's last entry decides.
+std::vector<MdxFile::Step> MdxFile::descend(const Tag &tag, const char *key, uint32_t recno,
+                                            Node &leaf) const
+{
+    std::vector<Step> path;
+    Node n = readNode(tag, tag.root);
+    while (!n.leaf) {
+        if (static_cast<int>(path.size()) >= kMaxDepth)
+            damaged("the tree of tag " + tag.name + " is too deep");
+        int lo = 0, hi = n.count();
+        while (lo < hi) {
+            const int mid = (lo + hi) / 2;
+            const int c =
+                std::memcmp(key, n.keys.data() + static_cast<std::size_t>(mid) * tag.keyLength,
+                            tag.keyLength);
+            const bool fits = c < 0 || (c == 0 && recno <= lastRecno(tag, n.ptrs[mid]));
+            if (fits)
+                hi = mid;
+            else
+                lo = mid + 1;
+        }
+        const uint32_t child = lo < n.count() ? n.ptrs[lo] : n.right;
+        path.push_back({std::move(n), lo});
+        n = readNode(tag, child);
+    }
+    leaf = std::move(n);
+    return path;
+}
+
+namespace {
+int leafPosition(const std::string &keys, const std::vector<uint32_t> &ptrs, int keyLength,
+                 const char *key, uint32_t recno)
+{
+    int lo = 0, hi = static_cast<int>(ptrs.size());
+    while (lo < hi) {
+        const int mid = (lo + hi) / 2;
+        const int c = std::memcmp(keys.data() + static_cast<std::size_t>(mid) * keyLength, key, keyLength);
+        if (c < 0 || (c == 0 && ptrs[mid] < recno))
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return lo;
+}
+} // namespace
+
+void MdxFile::insert(int t, const char *key, uint32_t recno)
+{
+    Tag &tag = m_tags.at(t);
+    const std::size_t kl = tag.keyLength;
+    Node leaf;
+    std::vector<Step> path = descend(tag, key, recno, leaf);
+    const int pos = leafPosition(leaf.keys, leaf.ptrs, tag.keyLength, key, recno);
+    leaf.ptrs.insert(leaf.ptrs.begin() + pos, recno);
+    leaf.keys.insert(pos * kl, key, kl);
+    if (leaf.count() <= tag.maxKeys) {
+        writeNode(tag, leaf);
+        return;
+    }
+    // Split: the old block keeps the lower half, a new block takes the upper half.
+    const int half = (leaf.count() + 1) / 2;
+    Node upperHalf;
+    upperHalf.page = allocateBlock(tag);
+    upperHalf.ptrs.assign(leaf.ptrs.begin() + half, leaf.ptrs.end());
+    upperHalf.keys = leaf.keys.substr(half * kl);
+    leaf.ptrs.resize(half);
+    leaf.keys.resize(half * kl);
+    writeNode(tag, upperHalf);
+    writeNode(tag, leaf);
+    insertIntoParent(tag, path, leaf.page, leaf.keys.substr((half - 1) * kl), upperHalf.page);
+    writeFileCounters();
+    writeTagHeader(tag);
+}
+
+// A child at path.back().child was split into leftPage (keeping its block, highest key
+// leftMax) and rightPage.
+void MdxFile::insertIntoParent(Tag &tag, std::vector<Step> &path, uint32_t leftPage,
+                               const std::string &leftMax, uint32_t rightPage)
+{
+    const std::size_t kl = tag.keyLength;
+    if (path.empty()) {
+        Node root;
+        root.page = allocateBlock(tag);
+        root.leaf = false;
+        root.ptrs = {leftPage};
+        root.keys = leftMax;
+        root.right = rightPage;
+        writeNode(tag, root);
+        tag.root = root.page;
+        return;
+    }
+    Step step = std::move(path.back());
+    path.pop_back();
+    Node &n = step.node;
+    const int ci = step.child;
+    n.ptrs.insert(n.ptrs.begin() + ci, leftPage);
+    n.keys.insert(ci * kl, leftMax);
+    if (ci + 1 < n.count())
+        n.ptrs[ci + 1] = rightPage;
+    else
+        n.right = rightPage;
+    if (n.count() <= tag.maxKeys) {
+        writeNode(tag, n);
+        return;
+    }
+    const int h = n.count() / 2;
+    Node upperHalf;
+    upperHalf.page = allocateBlock(tag);
+    upperHalf.leaf = false;
+    upperHalf.ptrs.assign(n.ptrs.begin() + h + 1, n.ptrs.end());
+    upperHalf.keys = n.keys.substr((h + 1) * kl);
+    upperHalf.right = n.right;
+    const std::string middle = n.keys.substr(h * kl, kl);
+    n.right = n.ptrs[h];
+    n.ptrs.resize(h);
+    n.keys.resize(h * kl);
+    writeNode(tag, upperHalf);
+    writeNode(tag, n);
+    insertIntoParent(tag, path, n.page, middle, upperHalf.page);
+}
+
+// The highest key below path's last step changed: fix the first separator that holds it.
+void MdxFile::updateMax(const Tag &tag, std::vector<Step> &path, const std::string &newMax)
+{
+    for (auto it = path.rbegin(); it != path.rend(); ++it) {
+        if (it->child < it->node.count()) {
+            it->node.keys.replace(static_cast<std::size_t>(it->child) * tag.keyLength,
+                                  tag.keyLength, newMax);
+            writeNode(tag, it->node);
+            return;
+        }
+    }
+}
+
+// The child at path.back().child became empty: take it out of its parent.
+void MdxFile::removeChild(Tag &tag, std::vector<Step> &path)
+{
+    const std::size_t kl = tag.keyLength;
+    Step step = std::move(path.back());
+    path.pop_back();
+    Node &n = step.node;
+    const int ci = step.child;
+    if (ci < n.count()) {
+        n.ptrs.erase(n.ptrs.begin() + ci);
+        n.keys.erase(ci * kl, kl);
+    } else if (n.count() > 0) {
+        // The rightmost child went: the last keyed child takes its place, and this node's
+        // highest key is now that child's.
+        n.right = n.ptrs.back();
+        const std::string newMax = n.keys.substr(n.keys.size() - kl);
+        n.ptrs.pop_back();
+        n.keys.resize(n.keys.size() - kl);
+        updateMax(tag, path, newMax);
+    } else {
+        // This node had the one child only.
+        if (path.empty()) {
+            Node empty;
+            empty.page = n.page;
+            writeNode(tag, empty);
+            return;
+        }
+        removeChild(tag, path);
+        return;
+    }
+    if (path.empty() && n.count() == 0) {
+        tag.root = n.right; // a root with one child gives way to it
+        return;
+    }
+    writeNode(tag, n);
+}
+
+bool MdxFile::remove(int t, const char *key, uint32_t recno)
+{
+    Tag &tag = m_tags.at(t);
+    const std::size_t kl = tag.keyLength;
+    Node leaf;
+    std::vector<Step> path = descend(tag, key, recno, leaf);
+    const int pos = leafPosition(leaf.keys, leaf.ptrs, tag.keyLength, key, recno);
+    if (pos >= leaf.count() || leaf.ptrs[pos] != recno ||
+        std::memcmp(leaf.keys.data() + pos * kl, key, kl) != 0)
+        return false;
+    const bool wasLast = pos == leaf.count() - 1;
+    leaf.ptrs.erase(leaf.ptrs.begin() + pos);
+    leaf.keys.erase(pos * kl, kl);
+    if (leaf.count() > 0 || path.empty()) {
+        writeNode(tag, leaf);
+        if (wasLast && leaf.count() > 0)
+            updateMax(tag, path, leaf.keys.substr(leaf.keys.size() - kl));
+        return true;
+    }
+    removeChild(tag, path);
+    writeFileCounters();
+    writeTagHeader(tag);
+    return true;
+}
+
+} // namespace dbase

@@ -1,0 +1,105 @@
+// The production index file (.MDX) in the dBase IV layout: blocks of 1024 bytes (two
+// 512-byte pages), a tag table after the file header, one B-tree per tag. Whole-file
+// writes go through a new file renamed over the old; single keys are inserted and
+// removed in place, touching only the blocks on the path.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace dbase {
+
+class MdxFile {
+public:
+    static constexpr int kBlockSize = 1024;
+    static constexpr int kMaxTags = 47;
+
+    struct Tag {
+        std::string name;
+        std::string expression;
+        char keyType = 'C';
+        uint32_t headerPage = 0;
+        uint32_t root = 0;
+        uint32_t pagesUsed = 0;
+        int keyLength = 0;
+        int itemLength = 0;
+        int maxKeys = 0;
+        bool unique = false;
+        bool descending = false;
+    };
+
+    // What a new file is built from: the tag's definition and its entries in key order.
+    struct TagSource {
+        std::string name;
+        std::string expression;
+        int keyLength = 0;
+        const std::vector<uint32_t> *order = nullptr; // record numbers, sorted by (key, recno)
+        std::function<const char *(uint32_t)> keyOf;  // keyLength bytes for a record number
+    };
+
+    MdxFile() = default;
+    ~MdxFile();
+    MdxFile(const MdxFile &) = delete;
+    MdxFile &operator=(const MdxFile &) = delete;
+
+    // Writes a complete file (to a new file, then renamed over `path`).
+    static void create(const std::string &path, const std::string &tableName,
+                       const std::vector<TagSource> &tags);
+
+    // Reads the header and tag table; a missing or damaged file throws Error.
+    void open(const std::string &path, bool writable);
+    void close();
+    bool isOpen() const { return m_fd >= 0; }
+    const std::string &path() const { return m_path; }
+    // Re-reads the header and tag table (another user may have changed the file).
+    void reload();
+
+    const std::vector<Tag> &tags() const { return m_tags; }
+    int findTag(const std::string &name) const; // case-insensitive; -1 when absent
+
+    // Visits the entries of a tag in order; throws Error when the tree is damaged.
+    void walk(int tag, const std::function<void(const char *key, uint32_t recno)> &visit) const;
+    void insert(int tag, const char *key, uint32_t recno);
+    // Returns false when the entry was not in the tag.
+    bool remove(int tag, const char *key, uint32_t recno);
+
+private:
+    struct Node {
+        uint32_t page = 0;
+        bool leaf = true;
+        std::vector<uint32_t> ptrs; // record numbers (leaf) or child pages (interior)
+        std::string keys;           // ptrs.size() keys of keyLength bytes
+        uint32_t right = 0;         // rightmost child of an interior node
+        int count() const { return static_cast<int>(ptrs.size()); }
+    };
+    struct Step {
+        Node node;
+        int child; // index of the child taken; count() = the rightmost
+    };
+
+    [[noreturn]] void damaged(const std::string &why) const;
+    void readBlock(uint32_t page, char *buf) const;
+    void writeBlock(uint32_t page, const char *buf);
+    Node readNode(const Tag &tag, uint32_t page) const;
+    void writeNode(const Tag &tag, const Node &node);
+    uint32_t allocateBlock(Tag &tag);
+    void writeTagHeader(const Tag &tag);
+    void writeFileCounters();
+    uint32_t lastRecno(const Tag &tag, uint32_t page) const;
+    std::vector<Step> descend(const Tag &tag, const char *key, uint32_t recno, Node &leaf) const;
+    void insertIntoParent(Tag &tag, std::vector<Step> &path, uint32_t leftPage,
+                          const std::string &leftMax, uint32_t rightPage);
+    void updateMax(const Tag &tag, std::vector<Step> &path, const std::string &newMax);
+    void removeChild(Tag &tag, std::vector<Step> &path);
+    uint32_t edgeLeaf(const Tag &tag, bool rightmost) const;
+
+    std::string m_path;
+    int m_fd = -1;
+    bool m_writable = false;
+    uint32_t m_pagesInFile = 0;
+    std::vector<Tag> m_tags;
+};
+
+} // namespace dbase

@@ -1,0 +1,1674 @@
+#include "table.h"
+
+#include "codepage.h"
+#include "error.h"
+#include "fileio.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <dirent.h>
+#include <fcntl.h>
+#include <numeric>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace dbase {
+
+namespace {
+
+// dBase lock offsets (open file description locks, so that two handles conflict even
+// inside one process).
+constexpr uint64_t kOpenLock = 0x7FFFFFFF;
+constexpr uint64_t kHeaderLock = 0xEFFFFFFE;
+constexpr uint64_t kAppendLock = 0xEFFFFFFF;
+constexpr uint64_t kExclusiveStart = 0xEFFFFFFEULL - 1000000000ULL;
+constexpr uint64_t kExclusiveLength = 1000000002ULL;
+
+bool ofdLock(int fd, short type, uint64_t start, uint64_t length, bool wait)
+{
+    struct flock fl {};
+    fl.l_type = type;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = static_cast<off_t>(start);
+    fl.l_len = static_cast<off_t>(length);
+    int r;
+    do {
+        r = ::fcntl(fd, wait ? F_OFD_SETLKW : F_OFD_SETLK, &fl);
+    } while (r < 0 && errno == EINTR);
+    return r == 0;
+}
+
+// True when another handle holds a lock that conflicts with `type` on the range.
+bool ofdConflict(int fd, short type, uint64_t start, uint64_t length)
+{
+    struct flock fl {};
+    fl.l_type = type;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = static_cast<off_t>(start);
+    fl.l_len = static_cast<off_t>(length);
+    if (::fcntl(fd, F_OFD_GETLK, &fl) != 0)
+        return false;
+    return fl.l_type != F_UNLCK;
+}
+
+bool isKnownVersion(unsigned char v)
+{
+    switch (v) {
+    case 0x03: case 0x04: case 0x05: case 0x30: case 0x31: case 0x32: case 0x43:
+    case 0x63: case 0x83: case 0x8B: case 0x8E: case 0xCB: case 0xF5: case 0xFB:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isFoxPro(unsigned char v)
+{
+    return v == 0x30 || v == 0x31 || v == 0x32 || v == 0xF5 || v == 0xFB;
+}
+
+std::string upper(std::string s)
+{
+    for (char &c : s)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+}
+
+std::string_view trimBlanks(std::string_view s)
+{
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\0'))
+        s.remove_suffix(1);
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\0'))
+        s.remove_prefix(1);
+    return s;
+}
+
+std::string_view trimRight(std::string_view s)
+{
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\0'))
+        s.remove_suffix(1);
+    return s;
+}
+
+bool parseDouble(std::string_view text, double &value)
+{
+    text = trimBlanks(text);
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
+        text.remove_prefix(1);
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
+        text.remove_suffix(1);
+    if (text.empty())
+        return false;
+    if (text.front() == '+')
+        text.remove_prefix(1);
+    const auto r = std::from_chars(text.data(), text.data() + text.size(), value,
+                                   std::chars_format::fixed);
+    return r.ec == std::errc() && r.ptr == text.data() + text.size() && std::isfinite(value);
+}
+
+std::string numberText(double v, int decimals)
+{
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
+    std::string s = buf;
+    if (s.find('.') != std::string::npos) {
+        while (s.back() == '0')
+            s.pop_back();
+        if (s.back() == '.')
+            s.pop_back();
+    }
+    if (s == "-0")
+        s = "0";
+    return s;
+}
+
+bool validFieldName(const std::string &name)
+{
+    if (name.empty() || name.size() > 10 || !std::isalpha(static_cast<unsigned char>(name[0])))
+        return false;
+    for (char c : name)
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_')
+            return false;
+    return true;
+}
+
+bool fileExists(const std::string &path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+} // namespace
+
+// A small cache of record blocks read from the table file.
+class Table::RecordCache {
+public:
+    RecordCache(int fd, const std::string &path, uint64_t start, int recordLength)
+        : m_fd(fd), m_path(path), m_start(start), m_recordLength(recordLength),
+          m_perChunk(std::max(1, 65536 / recordLength))
+    {
+    }
+
+    const char *get(uint32_t recno, uint32_t count)
+    {
+        const uint32_t chunk = (recno - 1) / m_perChunk;
+        Slot *slot = nullptr;
+        Slot *oldest = &m_slots[0];
+        for (Slot &s : m_slots) {
+            if (s.valid && s.chunk == chunk) {
+                slot = &s;
+                break;
+            }
+            if (!s.valid || s.used < oldest->used)
+                oldest = &s;
+        }
+        if (!slot) {
+            slot = oldest;
+            const uint32_t first = chunk * m_perChunk + 1;
+            const uint32_t n = std::min<uint32_t>(m_perChunk, count - first + 1);
+            slot->data.resize(static_cast<std::size_t>(n) * m_recordLength);
+            slot->valid = false;
+            if (!readAt(m_fd, slot->data.data(), slot->data.size(),
+                        m_start + static_cast<uint64_t>(first - 1) * m_recordLength))
+                throw Error(fileLabel(m_path) + " is shorter than its header says.  Records " +
+                            std::to_string(first) + " and on cannot be read.");
+            slot->chunk = chunk;
+            slot->records = n;
+            slot->valid = true;
+        }
+        slot->used = ++m_clock;
+        const uint32_t index = (recno - 1) % m_perChunk;
+        if (index >= slot->records) {
+            // The chunk was read while the table was shorter: read it again.
+            slot->valid = false;
+            return get(recno, count);
+        }
+        return slot->data.data() + static_cast<std::size_t>(index) * m_recordLength;
+    }
+
+    void update(uint32_t recno, const char *bytes)
+    {
+        const uint32_t chunk = (recno - 1) / m_perChunk;
+        const uint32_t index = (recno - 1) % m_perChunk;
+        for (Slot &s : m_slots)
+            if (s.valid && s.chunk == chunk && index < s.records)
+                std::memcpy(s.data.data() + static_cast<std::size_t>(index) * m_recordLength,
+                            bytes, m_recordLength);
+            else if (s.valid && s.chunk == chunk)
+                s.valid = false;
+    }
+
+    void clear()
+    {
+        for (Slot &s : m_slots)
+            s.valid = false;
+    }
+
+    void setFd(int fd) { m_fd = fd; }
+
+private:
+    struct Slot {
+        bool valid = false;
+        uint32_t chunk = 0;
+        uint32_t records = 0;
+        uint64_t used = 0;
+        std::vector<char> data;
+    };
+    int m_fd;
+    std::string m_path;
+    uint64_t m_start;
+    int m_recordLength;
+    uint32_t m_perChunk;
+    uint64_t m_clock = 0;
+    Slot m_slots[32];
+};
+
+Table::Table() = default;
+
+Table::~Table()
+{
+    try {
+        close();
+    } catch (...) {
+    }
+}
+
+// ---- location -------------------------------------------------------------------------
+
+void Table::setDatabaseName(const std::string &directory)
+{
+    if (isOpen())
+        throw Error("Cannot change the directory of an open table");
+    m_directory = directory;
+}
+
+void Table::setTableName(const std::string &name)
+{
+    if (isOpen())
+        throw Error("Cannot change the name of an open table");
+    m_tableName = name;
+}
+
+void Table::locate()
+{
+    std::string dir = m_directory.empty() ? std::string(".") : m_directory;
+    while (dir.size() > 1 && dir.back() == '/')
+        dir.pop_back();
+    std::string base = m_tableName;
+    std::string ext;
+    const auto dot = base.rfind('.');
+    if (dot != std::string::npos && upper(base.substr(dot + 1)) == "DBF") {
+        ext = base.substr(dot + 1);
+        base = base.substr(0, dot);
+    }
+    const std::string prefix = (dir == "/" ? std::string() : dir) + "/";
+    if (ext.empty()) {
+        ext = "DBF";
+        if (!fileExists(prefix + base + ".DBF")) {
+            if (fileExists(prefix + base + ".dbf")) {
+                ext = "dbf";
+            } else if (DIR *d = ::opendir(dir.c_str())) {
+                // Any other letter case of the extension.
+                const std::string want = upper(base + ".DBF");
+                while (dirent *e = ::readdir(d)) {
+                    const std::string n = e->d_name;
+                    if (upper(n) == want && n.substr(0, base.size()) == base) {
+                        ext = n.substr(base.size() + 1);
+                        break;
+                    }
+                }
+                ::closedir(d);
+            }
+        }
+    }
+    m_extension = ext;
+    m_path = prefix + base + "." + ext;
+}
+
+std::string Table::filePath() const
+{
+    const_cast<Table *>(this)->locate();
+    return m_path;
+}
+
+std::string Table::indexFilePath() const
+{
+    const std::string path = filePath();
+    const bool lowerExt = !m_extension.empty() && std::islower(static_cast<unsigned char>(m_extension[0]));
+    return path.substr(0, path.size() - m_extension.size()) + (lowerExt ? "mdx" : "MDX");
+}
+
+bool Table::exists() const
+{
+    return fileExists(filePath());
+}
+
+void Table::setReadOnly(bool readOnly)
+{
+    if (isOpen())
+        throw Error("Cannot change the read-only setting of an open table");
+    m_readOnly = readOnly;
+}
+
+void Table::setExclusive(bool exclusive)
+{
+    if (isOpen())
+        throw Error("Cannot change exclusive use of an open table");
+    m_exclusive = exclusive;
+}
+
+// ---- open and close -------------------------------------------------------------------
+
+void Table::openFile(bool exclusive)
+{
+    locate();
+    const std::string label = fileLabel(m_path);
+    if (m_tableName.empty())
+        throw Error("No table name given");
+    bool writable = !m_readOnly;
+    int fd = ::open(m_path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC);
+    if (fd < 0 && writable && (errno == EACCES || errno == EROFS || errno == EPERM)) {
+        writable = false; // a write-protected file or medium is still readable
+        fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC);
+    }
+    if (fd < 0) {
+        if (errno == ENOENT)
+            throw Error("Table " + label + " does not exist in " + m_directory);
+        throw Error("Cannot open " + label + ": " + errnoText());
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        throw Error(label + " is not a dBase table");
+    }
+    // Every open holds a read lock on the open byte; exclusive use needs the write lock on
+    // it and on the record lock range.
+    bool locked;
+    if (exclusive && writable) {
+        locked = ofdLock(fd, F_WRLCK, kOpenLock, 1, false) &&
+                 ofdLock(fd, F_WRLCK, kExclusiveStart, kExclusiveLength, false);
+    } else {
+        locked = ofdLock(fd, F_RDLCK, kOpenLock, 1, false);
+        if (locked && exclusive)
+            locked = !ofdConflict(fd, F_WRLCK, kOpenLock, 1) &&
+                     !ofdConflict(fd, F_WRLCK, kExclusiveStart, kExclusiveLength);
+    }
+    if (!locked) {
+        ::close(fd);
+        throw Error(exclusive ? "Table " + label + " is in use by another user or program.  It cannot be opened for exclusive use."
+                              : "Table " + label + " is busy: exclusive use is held by another user.");
+    }
+    m_fd = fd;
+    m_openedExclusive = exclusive;
+    m_writableFile = writable;
+    try {
+        readHeader();
+        loadIndexFile();
+    } catch (...) {
+        closeFile();
+        throw;
+    }
+}
+
+void Table::closeFile()
+{
+    m_mdx.close();
+    m_tagStates.clear();
+    if (m_fd >= 0)
+        ::close(m_fd); // releases every lock of this handle
+    m_fd = -1;
+    m_cache.reset();
+    m_fields.clear();
+    m_order.clear();
+    m_keys.clear();
+    m_indexTag = -1;
+    m_rows.clear();
+    m_rowsValid = false;
+    m_lockedRecord = false;
+}
+
+void Table::readHeader()
+{
+    const std::string label = fileLabel(m_path);
+    const uint64_t size = fileSize(m_fd, m_path);
+    char h[32];
+    if (size < 32 || !readAt(m_fd, h, 32, 0))
+        throw Error(label + " is not a dBase table (the header is incomplete)");
+    const auto version = static_cast<unsigned char>(h[0]);
+    if (!isKnownVersion(version))
+        throw Error(label + " is not a dBase table");
+    const uint32_t count = getLe32(h + 4);
+    const uint16_t headerLength = getLe16(h + 8);
+    const uint16_t recordLength = getLe16(h + 10);
+    if (headerLength < 33 || recordLength < 1)
+        throw Error(label + " is not a dBase table (impossible header or record length)");
+    if (headerLength > size)
+        throw Error(label + " is damaged: the header is longer than the file");
+    std::vector<char> header(headerLength);
+    readAtOrThrow(m_fd, header.data(), header.size(), 0, m_path);
+
+    std::vector<FieldInfo> fields;
+    int offset = 1;
+    std::size_t pos = 32;
+    while (true) {
+        if (pos >= header.size())
+            throw Error(label + " is damaged: the field descriptors run past the end of the header");
+        if (header[pos] == 0x0D)
+            break;
+        if (pos + 32 > header.size())
+            throw Error(label + " is damaged: the field descriptors run past the end of the header");
+        const char *d = header.data() + pos;
+        FieldInfo f;
+        f.name.assign(d, strnlen(d, 11));
+        f.type = static_cast<FieldType>(d[11]);
+        f.length = static_cast<unsigned char>(d[16]);
+        f.decimals = static_cast<unsigned char>(d[17]);
+        if (f.type == FieldType::Character && isFoxPro(version)) {
+            f.length += f.decimals * 256; // long character fields
+            f.decimals = 0;
+        }
+        f.hasMdxTag = d[31] == 1;
+        f.offset = offset;
+        if (f.name.empty())
+            throw Error(label + " is damaged: field " + std::to_string(fields.size() + 1) + " has no name");
+        switch (f.type) {
+        case FieldType::Character: case FieldType::Numeric: case FieldType::Float:
+        case FieldType::Date: case FieldType::Logical: case FieldType::Memo:
+            break;
+        default:
+            throw Error("Field '" + f.name + "' of " + label + " has the type '" +
+                        std::string(1, d[11]) + "', which this program cannot read");
+        }
+        if (f.length < 1)
+            throw Error(label + " is damaged: field '" + f.name + "' has no width");
+        offset += f.length;
+        fields.push_back(std::move(f));
+        pos += 32;
+    }
+    if (fields.empty())
+        throw Error(label + " is damaged: it has no fields");
+    if (offset != recordLength)
+        throw Error(label + " is damaged: its record length does not match its fields");
+    const uint64_t need = headerLength + static_cast<uint64_t>(count) * recordLength;
+    if (need > size)
+        throw Error(label + " is damaged: its header counts " + std::to_string(count) +
+                    " records but the file holds only " +
+                    std::to_string((size - headerLength) / recordLength));
+    m_version = version;
+    m_recordCount = count;
+    m_headerLength = headerLength;
+    m_recordLength = recordLength;
+    m_mdxFlag = h[28] == 1 && !isFoxPro(version);
+    m_fields = std::move(fields);
+    m_cache = std::make_unique<RecordCache>(m_fd, m_path, headerLength, recordLength);
+}
+
+void Table::loadIndexFile()
+{
+    m_mdx.close();
+    m_tagStates.clear();
+    if (!m_mdxFlag)
+        return;
+    m_mdx.open(indexFilePath(), m_writableFile);
+    for (const MdxFile::Tag &tag : m_mdx.tags()) {
+        TagState state;
+        std::string why;
+        if (tag.keyType != 'C') {
+            why = "its keys are not character keys";
+        } else {
+            try {
+                Expression e(tag.expression, m_fields);
+                if (e.keyLength() != tag.keyLength)
+                    why = "its key length does not match its expression";
+                else
+                    state.expression.emplace(std::move(e));
+            } catch (const Error &err) {
+                why = err.what();
+            }
+        }
+        if (!why.empty() && m_writableFile && !m_readOnly)
+            throw Error("The index tag '" + tag.name + "' of " + fileLabel(m_mdx.path()) +
+                        " cannot be kept current by this program: " + why);
+        m_tagStates.push_back(std::move(state));
+    }
+}
+
+void Table::open()
+{
+    if (isOpen())
+        return;
+    openFile(m_exclusive);
+    m_state = State::Browse;
+    try {
+        if (!m_indexName.empty()) {
+            m_indexTag = m_mdx.isOpen() ? m_mdx.findTag(m_indexName) : -1;
+            if (m_indexTag < 0 || !m_tagStates[m_indexTag].expression)
+                throw Error("Index tag '" + m_indexName + "' not found for " + fileLabel(m_path));
+            loadOrder();
+        }
+    } catch (...) {
+        m_state = State::Inactive;
+        closeFile();
+        throw;
+    }
+    m_currentRecno = 0;
+    m_row = -1;
+    first();
+    notify(Event::Opened);
+}
+
+void Table::close()
+{
+    if (!isOpen())
+        return;
+    if (m_state == State::Edit || m_state == State::Insert)
+        cancel();
+    m_state = State::Inactive;
+    closeFile();
+    m_currentRecno = 0;
+    m_row = -1;
+    m_eof = m_bof = true;
+    notify(Event::Closed);
+}
+
+void Table::requireOpen(const char *what) const
+{
+    if (!isOpen())
+        throw Error(std::string("Cannot ") + what + ": the table " + m_tableName + " is not open");
+}
+
+void Table::requireWritable(const char *what) const
+{
+    requireOpen(what);
+    if (m_readOnly || !m_writableFile)
+        throw Error(std::string("Cannot ") + what + ": " + fileLabel(m_path) + " is read-only");
+}
+
+void Table::requireBrowse(const char *what) const
+{
+    requireOpen(what);
+    if (m_state != State::Browse)
+        throw Error(std::string("Cannot ") + what + " while a record of " + fileLabel(m_path) +
+                    " is being edited");
+}
+
+// ---- create ---------------------------------------------------------------------------
+
+void Table::createTable(const std::vector<FieldDef> &defs)
+{
+    if (isOpen())
+        throw Error("Cannot create " + m_tableName + " while it is open");
+    locate();
+    const std::string label = fileLabel(m_path);
+    if (defs.empty() || defs.size() > 255)
+        throw Error("A table needs 1 to 255 fields (" + label + ")");
+    std::vector<std::string> seen;
+    int recordLength = 1;
+    std::vector<char> header(32 + 32 * defs.size() + 1, '\0');
+    for (std::size_t i = 0; i < defs.size(); ++i) {
+        FieldDef f = defs[i];
+        const std::string name = upper(f.name);
+        if (!validFieldName(name))
+            throw Error("'" + f.name + "' is not a valid field name (" + label + ")");
+        if (std::find(seen.begin(), seen.end(), name) != seen.end())
+            throw Error("The field name '" + name + "' appears twice (" + label + ")");
+        seen.push_back(name);
+        bool ok = true;
+        switch (f.type) {
+        case FieldType::Character: ok = f.length >= 1 && f.length <= 254; f.decimals = 0; break;
+        case FieldType::Numeric:
+        case FieldType::Float:
+            ok = f.length >= 1 && f.length <= 20 && f.decimals >= 0 &&
+                 (f.decimals == 0 || f.decimals <= f.length - 2);
+            break;
+        case FieldType::Date: f.length = 8; f.decimals = 0; break;
+        case FieldType::Logical: f.length = 1; f.decimals = 0; break;
+        default: ok = false;
+        }
+        if (!ok)
+            throw Error("Field '" + name + "' has an impossible type or width (" + label + ")");
+        char *d = header.data() + 32 + 32 * i;
+        std::memcpy(d, name.data(), name.size());
+        d[11] = static_cast<char>(f.type);
+        d[16] = static_cast<char>(f.length);
+        d[17] = static_cast<char>(f.decimals);
+        recordLength += f.length;
+    }
+    if (recordLength > 65535)
+        throw Error("The records of " + label + " would be too long");
+    header[0] = 0x03;
+    putHeaderDate(header.data() + 1);
+    putLe16(header.data() + 8, static_cast<uint16_t>(header.size()));
+    putLe16(header.data() + 10, static_cast<uint16_t>(recordLength));
+    header[29] = 0x57; // Windows-1252
+    header.back() = 0x0D;
+    header.push_back(0x1A);
+
+    // A table that another user has open is not replaced under them.
+    const int existing = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (existing >= 0) {
+        const bool busy = ofdConflict(existing, F_WRLCK, kOpenLock, 1) ||
+                          ofdConflict(existing, F_WRLCK, kExclusiveStart, kExclusiveLength);
+        ::close(existing);
+        if (busy)
+            throw Error("Table " + label + " is in use by another user or program and cannot be replaced");
+    }
+    replaceFile(
+        m_path,
+        [&header](int fd, const std::string &tmp) { writeAtOrThrow(fd, header.data(), header.size(), 0, tmp); },
+        "create:before-rename");
+    // An index file left from an earlier table of that name does not belong to this one.
+    ::unlink(indexFilePath().c_str());
+}
+
+// ---- fields ---------------------------------------------------------------------------
+
+const FieldInfo &Table::field(int index) const
+{
+    if (index < 0 || index >= fieldCount())
+        throw Error("Field number " + std::to_string(index + 1) + " does not exist in " + fileLabel(m_path));
+    return m_fields[index];
+}
+
+int Table::fieldIndex(const std::string &name) const
+{
+    const std::string want = upper(name);
+    for (int i = 0; i < fieldCount(); ++i)
+        if (upper(m_fields[i].name) == want)
+            return i;
+    return -1;
+}
+
+int Table::fieldByName(const std::string &name) const
+{
+    const int i = fieldIndex(name);
+    if (i < 0)
+        throw Error("Field '" + upper(name) + "' not found in " + fileLabel(m_path));
+    return i;
+}
+
+const char *Table::recordBytes(uint32_t recno) const
+{
+    return m_cache->get(recno, m_recordCount);
+}
+
+const char *Table::currentRecord() const
+{
+    if (m_filterRecno)
+        return recordBytes(m_filterRecno);
+    if (m_state == State::Edit || m_state == State::Insert)
+        return m_buffer.data();
+    if (m_currentRecno && m_state == State::Browse)
+        return recordBytes(m_currentRecno);
+    return nullptr;
+}
+
+bool Table::isNull(int index) const
+{
+    const FieldInfo &f = field(index);
+    const char *rec = currentRecord();
+    if (!rec)
+        return true;
+    return trimBlanks(std::string_view(rec + f.offset, f.length)).empty();
+}
+
+std::string Table::asString(int index) const
+{
+    const FieldInfo &f = field(index);
+    const char *rec = currentRecord();
+    if (!rec)
+        return {};
+    const std::string_view raw(rec + f.offset, f.length);
+    switch (f.type) {
+    case FieldType::Character: {
+        const std::string_view v = trimRight(raw);
+        for (char c : v)
+            if (static_cast<unsigned char>(c) >= 0x80)
+                return cp1252ToUtf8(v);
+        return std::string(v);
+    }
+    case FieldType::Numeric:
+    case FieldType::Float: {
+        double v = 0;
+        if (trimBlanks(raw).empty())
+            return {};
+        if (!parseDouble(raw, v))
+            return cp1252ToUtf8(trimBlanks(raw));
+        return numberText(v, f.decimals);
+    }
+    case FieldType::Date: {
+        bool ok = true;
+        const Date d = Date::fromDtos(raw, &ok);
+        if (!ok)
+            return cp1252ToUtf8(trimBlanks(raw));
+        return DateStyle::current().format(d);
+    }
+    case FieldType::Logical:
+        switch (raw[0]) {
+        case 'T': case 't': case 'Y': case 'y': return "T";
+        case 'F': case 'f': case 'N': case 'n': return "F";
+        default: return {};
+        }
+    default:
+        return cp1252ToUtf8(trimBlanks(raw));
+    }
+}
+
+double Table::asFloat(int index) const
+{
+    const FieldInfo &f = field(index);
+    const char *rec = currentRecord();
+    if (!rec || f.type == FieldType::Date || f.type == FieldType::Logical)
+        return 0;
+    double v = 0;
+    return parseDouble(std::string_view(rec + f.offset, f.length), v) ? v : 0;
+}
+
+Date Table::asDate(int index) const
+{
+    const FieldInfo &f = field(index);
+    const char *rec = currentRecord();
+    if (!rec)
+        return {};
+    if (f.type == FieldType::Date)
+        return Date::fromDtos(std::string_view(rec + f.offset, f.length));
+    Date d;
+    DateStyle::current().parse(asString(index), d);
+    return d;
+}
+
+char *Table::editBuffer(int index)
+{
+    const FieldInfo &f = field(index);
+    if (m_state != State::Edit && m_state != State::Insert)
+        throw Error("Cannot change field '" + f.name + "': " + fileLabel(m_path) +
+                    " is not in edit or append mode");
+    if (f.type == FieldType::Logical || f.type == FieldType::Memo)
+        throw Error("Field '" + f.name + "' of " + fileLabel(m_path) + " cannot be changed");
+    return m_buffer.data() + f.offset;
+}
+
+void Table::clearField(int index)
+{
+    char *p = editBuffer(index);
+    std::memset(p, ' ', m_fields[index].length);
+}
+
+void Table::setAsString(int index, const std::string &value)
+{
+    char *p = editBuffer(index);
+    const FieldInfo &f = m_fields[index];
+    switch (f.type) {
+    case FieldType::Character: {
+        const std::string bytes = utf8ToCp1252(value);
+        std::memset(p, ' ', f.length);
+        std::memcpy(p, bytes.data(), std::min<std::size_t>(bytes.size(), f.length));
+        return;
+    }
+    case FieldType::Numeric:
+    case FieldType::Float: {
+        if (trimBlanks(value).empty() || std::all_of(value.begin(), value.end(), [](char c) {
+                return std::isspace(static_cast<unsigned char>(c));
+            })) {
+            clearField(index);
+            return;
+        }
+        double v = 0;
+        if (!parseDouble(value, v))
+            throw Error("'" + value + "' is not a valid number for field '" + f.name + "'");
+        setAsFloat(index, v);
+        return;
+    }
+    case FieldType::Date: {
+        Date d;
+        if (!DateStyle::current().parse(value, d))
+            throw Error("'" + value + "' is not a valid date");
+        setAsDate(index, d);
+        return;
+    }
+    default:
+        return;
+    }
+}
+
+void Table::setAsFloat(int index, double value)
+{
+    char *p = editBuffer(index);
+    const FieldInfo &f = m_fields[index];
+    if (f.type == FieldType::Character) {
+        setAsString(index, numberText(value, 6));
+        return;
+    }
+    if (!f.isNumeric())
+        throw Error("Field '" + f.name + "' does not hold numbers");
+    if (!std::isfinite(value))
+        throw Error("Field '" + f.name + "' cannot hold that value");
+    if (value == 0)
+        value = 0; // no "-0.00"
+    char buf[80];
+    const int n = std::snprintf(buf, sizeof buf, "%*.*f", f.length, f.decimals, value);
+    if (n < 0 || n > f.length)
+        throw Error("The value " + numberText(value, f.decimals) + " does not fit field '" + f.name +
+                    "' (" + std::to_string(f.length) + " characters)");
+    std::memcpy(p, buf, f.length);
+}
+
+void Table::setAsDate(int index, const Date &value)
+{
+    char *p = editBuffer(index);
+    const FieldInfo &f = m_fields[index];
+    if (f.type == FieldType::Character) {
+        setAsString(index, DateStyle::current().format(value));
+        return;
+    }
+    if (f.type != FieldType::Date)
+        throw Error("Field '" + f.name + "' does not hold dates");
+    if (!value.isNull() && !value.isValid())
+        throw Error("'" + std::to_string(value.year) + "-" + std::to_string(value.month) + "-" +
+                    std::to_string(value.day) + "' is not a valid date");
+    const std::string text = value.toDtos();
+    std::memcpy(p, text.data(), 8);
+}
+
+// ---- cursor ---------------------------------------------------------------------------
+
+bool Table::accepts(uint32_t recno)
+{
+    if (recordBytes(recno)[0] == '*')
+        return false;
+    if (!m_filter)
+        return true;
+    struct Reset {
+        uint32_t &r;
+        ~Reset() { r = 0; }
+    } reset{m_filterRecno};
+    m_filterRecno = recno;
+    return m_filter(*this);
+}
+
+void Table::invalidateRows()
+{
+    m_rowsValid = false;
+}
+
+void Table::buildRows()
+{
+    m_rows.clear();
+    if (m_indexTag >= 0) {
+        m_rows.reserve(m_order.size());
+        for (uint32_t r : m_order)
+            if (accepts(r))
+                m_rows.push_back(r);
+    } else {
+        m_rows.reserve(m_recordCount);
+        for (uint32_t r = 1; r <= m_recordCount; ++r)
+            if (accepts(r))
+                m_rows.push_back(r);
+    }
+    m_rowsValid = true;
+}
+
+void Table::ensureRows()
+{
+    if (m_rowsValid || !isOpen())
+        return;
+    buildRows();
+    // Keep the current record when it is still delivered, else the row at its place.
+    int row = m_currentRecno ? rowOf(m_currentRecno) : -1;
+    if (row < 0)
+        row = std::min<int>(std::max(m_row, 0), static_cast<int>(m_rows.size()) - 1);
+    m_row = row;
+    m_currentRecno = row >= 0 ? m_rows[row] : 0;
+    if (m_rows.empty())
+        m_eof = m_bof = true;
+}
+
+int Table::orderPosition(const char *key, uint32_t recno) const
+{
+    // Position of (key, recno) in m_order.
+    const int kl = m_keyLength;
+    const auto it = std::lower_bound(m_order.begin(), m_order.end(), recno, [&](uint32_t a, uint32_t) {
+        const int c = std::memcmp(m_keys.data() + static_cast<std::size_t>(a - 1) * kl, key, kl);
+        return c < 0 || (c == 0 && a < recno);
+    });
+    return static_cast<int>(it - m_order.begin());
+}
+
+int Table::rowOf(uint32_t recno)
+{
+    if (!m_rowsValid)
+        ensureRows();
+    if (m_indexTag < 0) {
+        const auto it = std::lower_bound(m_rows.begin(), m_rows.end(), recno);
+        return it != m_rows.end() && *it == recno ? static_cast<int>(it - m_rows.begin()) : -1;
+    }
+    if (recno < 1 || static_cast<std::size_t>(recno) * m_keyLength > m_keys.size())
+        return -1;
+    const int kl = m_keyLength;
+    const char *key = m_keys.data() + static_cast<std::size_t>(recno - 1) * kl;
+    const auto it = std::lower_bound(m_rows.begin(), m_rows.end(), recno, [&](uint32_t a, uint32_t) {
+        const int c = std::memcmp(m_keys.data() + static_cast<std::size_t>(a - 1) * kl, key, kl);
+        return c < 0 || (c == 0 && a < recno);
+    });
+    return it != m_rows.end() && *it == recno ? static_cast<int>(it - m_rows.begin()) : -1;
+}
+
+void Table::insertRow(uint32_t recno)
+{
+    if (!m_rowsValid)
+        return;
+    if (m_indexTag < 0) {
+        m_rows.insert(std::lower_bound(m_rows.begin(), m_rows.end(), recno), recno);
+        return;
+    }
+    const int kl = m_keyLength;
+    const char *key = m_keys.data() + static_cast<std::size_t>(recno - 1) * kl;
+    const auto it = std::lower_bound(m_rows.begin(), m_rows.end(), recno, [&](uint32_t a, uint32_t) {
+        const int c = std::memcmp(m_keys.data() + static_cast<std::size_t>(a - 1) * kl, key, kl);
+        return c < 0 || (c == 0 && a < recno);
+    });
+    m_rows.insert(it, recno);
+}
+
+void Table::removeRow(uint32_t recno)
+{
+    if (!m_rowsValid)
+        return;
+    const int row = rowOf(recno);
+    if (row >= 0)
+        m_rows.erase(m_rows.begin() + row);
+}
+
+void Table::positionAt(int row)
+{
+    ensureRows();
+    if (m_rows.empty()) {
+        m_row = -1;
+        m_currentRecno = 0;
+        m_eof = m_bof = true;
+        return;
+    }
+    m_row = std::clamp(row, 0, static_cast<int>(m_rows.size()) - 1);
+    m_currentRecno = m_rows[m_row];
+}
+
+void Table::first()
+{
+    requireOpen("move to the first record");
+    if (m_state != State::Browse)
+        post();
+    positionAt(0);
+    m_bof = true;
+    m_eof = m_rows.empty();
+    notify(Event::Moved);
+}
+
+void Table::last()
+{
+    requireOpen("move to the last record");
+    if (m_state != State::Browse)
+        post();
+    ensureRows();
+    positionAt(static_cast<int>(m_rows.size()) - 1);
+    m_eof = true;
+    m_bof = m_rows.empty();
+    notify(Event::Moved);
+}
+
+void Table::next()
+{
+    requireOpen("move to the next record");
+    if (m_state != State::Browse)
+        post();
+    ensureRows();
+    if (m_row + 1 < static_cast<int>(m_rows.size())) {
+        positionAt(m_row + 1);
+        m_bof = false;
+        m_eof = false;
+    } else {
+        m_eof = true;
+    }
+    notify(Event::Moved);
+}
+
+void Table::prior()
+{
+    requireOpen("move to the previous record");
+    if (m_state != State::Browse)
+        post();
+    ensureRows();
+    if (m_row > 0) {
+        positionAt(m_row - 1);
+        m_eof = false;
+        m_bof = false;
+    } else {
+        m_bof = true;
+    }
+    notify(Event::Moved);
+}
+
+bool Table::isEmpty()
+{
+    return recordCount() == 0;
+}
+
+int Table::recordCount()
+{
+    if (!isOpen())
+        return 0;
+    ensureRows();
+    return static_cast<int>(m_rows.size());
+}
+
+void Table::moveToRow(int row)
+{
+    requireOpen("move to a record");
+    if (m_state != State::Browse)
+        post();
+    positionAt(row);
+    m_eof = m_bof = m_rows.empty();
+    notify(Event::Moved);
+}
+
+uint32_t Table::recNo() const
+{
+    if (m_state == State::Insert)
+        return 0;
+    return m_currentRecno;
+}
+
+bool Table::moveToRecNo(uint32_t recno)
+{
+    requireOpen("move to a record");
+    const int row = rowOf(recno);
+    if (row < 0)
+        return false;
+    moveToRow(row);
+    return true;
+}
+
+void Table::setFilter(Filter filter)
+{
+    m_filter = std::move(filter);
+    refilter();
+}
+
+void Table::refilter()
+{
+    if (!isOpen())
+        return;
+    invalidateRows();
+    ensureRows();
+    m_eof = m_bof = m_rows.empty();
+    notify(Event::Reset);
+}
+
+void Table::refresh()
+{
+    requireBrowse("refresh");
+    char h[12];
+    readAtOrThrow(m_fd, h, sizeof h, 0, m_path);
+    const uint32_t count = getLe32(h + 4);
+    if (getLe16(h + 8) != m_headerLength || getLe16(h + 10) != m_recordLength)
+        throw Error("The structure of " + fileLabel(m_path) + " was changed by another program.  Open it again.");
+    const uint64_t size = fileSize(m_fd, m_path);
+    if (m_headerLength + static_cast<uint64_t>(count) * m_recordLength > size)
+        throw Error(fileLabel(m_path) + " is damaged: its header counts more records than the file holds");
+    m_recordCount = count;
+    m_cache->clear();
+    if (m_mdx.isOpen()) {
+        m_mdx.reload();
+        if (m_indexTag >= 0) {
+            m_indexTag = m_mdx.findTag(m_indexName);
+            if (m_indexTag < 0) {
+                m_indexName.clear();
+                m_order.clear();
+                m_keys.clear();
+            } else {
+                loadOrder();
+            }
+        }
+    }
+    invalidateRows();
+    ensureRows();
+    m_eof = m_bof = m_rows.empty();
+    notify(Event::Reset);
+}
+
+// ---- index selection ------------------------------------------------------------------
+
+void Table::loadOrder()
+{
+    const MdxFile::Tag &tag = m_mdx.tags().at(m_indexTag);
+    const int kl = tag.keyLength;
+    m_keyLength = kl;
+    m_order.clear();
+    m_order.reserve(m_recordCount);
+    m_keys.assign(static_cast<std::size_t>(m_recordCount) * kl, ' ');
+    std::vector<bool> seen(m_recordCount + 1, false);
+    bool sorted = true;
+    m_mdx.walk(m_indexTag, [&](const char *key, uint32_t recno) {
+        if (recno < 1 || recno > m_recordCount || seen[recno])
+            return; // entries of records this handle cannot see yet
+        seen[recno] = true;
+        std::memcpy(m_keys.data() + static_cast<std::size_t>(recno - 1) * kl, key, kl);
+        if (!m_order.empty()) {
+            const uint32_t prev = m_order.back();
+            const int c = std::memcmp(m_keys.data() + static_cast<std::size_t>(prev - 1) * kl, key, kl);
+            if (c > 0 || (c == 0 && prev > recno))
+                sorted = false;
+        }
+        m_order.push_back(recno);
+    });
+    if (!sorted) {
+        // Written by a program that orders keys otherwise: keep our own order in memory.
+        std::sort(m_order.begin(), m_order.end(), [&](uint32_t a, uint32_t b) {
+            const int c = std::memcmp(m_keys.data() + static_cast<std::size_t>(a - 1) * kl,
+                                      m_keys.data() + static_cast<std::size_t>(b - 1) * kl, kl);
+            return c < 0 || (c == 0 && a < b);
+        });
+    }
+}
+
+void Table::setIndexName(const std::string &tag)
+{
+    if (!isOpen()) {
+        m_indexName = tag;
+        return;
+    }
+    requireBrowse("change the index");
+    if (tag.empty()) {
+        m_indexName.clear();
+        m_indexTag = -1;
+        m_order.clear();
+        m_keys.clear();
+    } else {
+        const int t = m_mdx.isOpen() ? m_mdx.findTag(tag) : -1;
+        if (t < 0 || !m_tagStates[t].expression)
+            throw Error("Index tag '" + tag + "' not found for " + fileLabel(m_path));
+        m_indexName = tag;
+        m_indexTag = t;
+        loadOrder();
+    }
+    invalidateRows();
+    ensureRows();
+    m_eof = m_bof = m_rows.empty();
+    notify(Event::Reset);
+}
+
+std::vector<std::string> Table::indexTagNames()
+{
+    std::vector<std::string> names;
+    if (isOpen()) {
+        for (const auto &t : m_mdx.tags())
+            names.push_back(t.name);
+        return names;
+    }
+    openFile(false);
+    for (const auto &t : m_mdx.tags())
+        names.push_back(t.name);
+    closeFile();
+    return names;
+}
+
+// ---- editing --------------------------------------------------------------------------
+
+void Table::lockByte(uint64_t offset, bool wait)
+{
+    if (!ofdLock(m_fd, F_WRLCK, offset, 1, wait))
+        throw Error("Table " + fileLabel(m_path) + " is busy: exclusive use is held by another user.");
+}
+
+void Table::unlockByte(uint64_t offset)
+{
+    ofdLock(m_fd, F_UNLCK, offset, 1, false);
+}
+
+void Table::append()
+{
+    requireWritable("append a record");
+    if (m_state != State::Browse)
+        post();
+    m_buffer.assign(m_recordLength, ' ');
+    m_state = State::Insert;
+    notify(Event::Moved);
+}
+
+void Table::edit()
+{
+    requireWritable("edit a record");
+    if (m_state == State::Edit || m_state == State::Insert)
+        return;
+    ensureRows();
+    if (!m_currentRecno)
+        throw Error("There is no record to edit in " + fileLabel(m_path));
+    const uint32_t recno = m_currentRecno;
+    if (!m_openedExclusive && !ofdLock(m_fd, F_WRLCK, kHeaderLock - recno, 1, false))
+        throw Error("Record " + std::to_string(recno) + " is locked by another user");
+    m_lockedRecord = !m_openedExclusive;
+    try {
+        // Edit what is on disk now, not what this handle read earlier.
+        m_buffer.resize(m_recordLength);
+        readAtOrThrow(m_fd, m_buffer.data(), m_recordLength,
+                      m_headerLength + static_cast<uint64_t>(recno - 1) * m_recordLength, m_path);
+        m_cache->update(recno, m_buffer.data());
+        if (m_buffer[0] == '*')
+            throw Error("Record " + std::to_string(recno) + " was deleted by another user");
+    } catch (...) {
+        if (m_lockedRecord)
+            unlockByte(kHeaderLock - recno);
+        m_lockedRecord = false;
+        throw;
+    }
+    m_editRecno = recno;
+    m_state = State::Edit;
+}
+
+void Table::writeHeaderCount(uint32_t count)
+{
+    char h[7];
+    putHeaderDate(h);
+    putLe32(h + 3, count);
+    writeAtOrThrow(m_fd, h, sizeof h, 1, m_path);
+}
+
+void Table::post()
+{
+    requireOpen("save the record");
+    if (m_state == State::Browse)
+        return;
+    const bool inserting = m_state == State::Insert;
+    if (!inserting) {
+        const uint32_t recno = m_editRecno;
+        std::vector<char> before(m_recordLength);
+        const uint64_t at = m_headerLength + static_cast<uint64_t>(recno - 1) * m_recordLength;
+        readAtOrThrow(m_fd, before.data(), before.size(), at, m_path);
+        lockByte(kHeaderLock, true);
+        try {
+            writeAtOrThrow(m_fd, m_buffer.data(), m_recordLength, at, m_path);
+            m_cache->update(recno, m_buffer.data());
+            char d[3];
+            putHeaderDate(d);
+            writeAtOrThrow(m_fd, d, sizeof d, 1, m_path);
+            if (m_mdx.isOpen()) {
+                m_mdx.reload();
+                for (std::size_t t = 0; t < m_tagStates.size(); ++t) {
+                    const auto &e = m_tagStates[t].expression;
+                    if (!e)
+                        continue;
+                    const std::string oldKey = e->evaluate(before.data());
+                    const std::string newKey = e->evaluate(m_buffer.data());
+                    if (oldKey == newKey)
+                        continue;
+                    m_mdx.remove(static_cast<int>(t), oldKey.data(), recno);
+                    m_mdx.insert(static_cast<int>(t), newKey.data(), recno);
+                    if (static_cast<int>(t) == m_indexTag) {
+                        removeRow(recno);
+                        const int pos = orderPosition(oldKey.data(), recno);
+                        if (pos < static_cast<int>(m_order.size()) && m_order[pos] == recno)
+                            m_order.erase(m_order.begin() + pos);
+                        std::memcpy(m_keys.data() + static_cast<std::size_t>(recno - 1) * m_keyLength,
+                                    newKey.data(), m_keyLength);
+                        m_order.insert(m_order.begin() + orderPosition(newKey.data(), recno), recno);
+                    }
+                }
+            }
+        } catch (...) {
+            unlockByte(kHeaderLock);
+            throw;
+        }
+        unlockByte(kHeaderLock);
+        if (m_lockedRecord)
+            unlockByte(kHeaderLock - recno);
+        m_lockedRecord = false;
+        m_state = State::Browse;
+        removeRow(recno);
+        if (accepts(recno))
+            insertRow(recno);
+        m_currentRecno = recno;
+        const int row = m_rowsValid ? rowOf(recno) : -1;
+        if (row >= 0)
+            m_row = row;
+        else
+            positionAt(m_row);
+        notify(Event::RecordChanged);
+        return;
+    }
+
+    // Append: the record and the end marker first, then the header count, then the index;
+    // a failure before the count is written leaves the table as it was.
+    if (!m_openedExclusive)
+        lockByte(kAppendLock, true);
+    lockByte(kHeaderLock, true);
+    uint32_t recno = 0;
+    try {
+        char h[8];
+        readAtOrThrow(m_fd, h, sizeof h, 0, m_path);
+        const uint32_t diskCount = getLe32(h + 4);
+        recno = diskCount + 1;
+        const uint64_t at = m_headerLength + static_cast<uint64_t>(diskCount) * m_recordLength;
+        m_buffer.push_back(0x1A);
+        try {
+            writeAtOrThrow(m_fd, m_buffer.data(), m_buffer.size(), at, m_path);
+            m_buffer.pop_back();
+            faultPoint("append:before-count");
+            writeHeaderCount(recno);
+        } catch (...) {
+            if (m_buffer.size() > m_recordLength)
+                m_buffer.pop_back();
+            // Put the end marker back where it was.
+            const char eof = 0x1A;
+            if (::ftruncate(m_fd, static_cast<off_t>(at)) == 0)
+                writeAtOrThrow(m_fd, &eof, 1, at, m_path);
+            throw;
+        }
+        if (recno > m_recordCount + 1) {
+            // Others appended since this handle last looked: their records come in with the
+            // next refresh; until then they count as not delivered.
+        }
+        const uint32_t oldCount = m_recordCount;
+        m_recordCount = recno;
+        m_cache->update(recno, m_buffer.data());
+        if (m_indexTag >= 0)
+            m_keys.resize(static_cast<std::size_t>(recno) * m_keyLength, ' ');
+        (void)oldCount;
+        if (m_mdx.isOpen()) {
+            m_mdx.reload();
+            for (std::size_t t = 0; t < m_tagStates.size(); ++t) {
+                const auto &e = m_tagStates[t].expression;
+                if (!e)
+                    continue;
+                const std::string key = e->evaluate(m_buffer.data());
+                m_mdx.insert(static_cast<int>(t), key.data(), recno);
+                if (static_cast<int>(t) == m_indexTag) {
+                    std::memcpy(m_keys.data() + static_cast<std::size_t>(recno - 1) * m_keyLength,
+                                key.data(), m_keyLength);
+                    m_order.insert(m_order.begin() + orderPosition(key.data(), recno), recno);
+                }
+            }
+        }
+    } catch (...) {
+        unlockByte(kHeaderLock);
+        if (!m_openedExclusive)
+            unlockByte(kAppendLock);
+        throw;
+    }
+    unlockByte(kHeaderLock);
+    if (!m_openedExclusive)
+        unlockByte(kAppendLock);
+    m_state = State::Browse;
+    if (m_rowsValid && accepts(recno))
+        insertRow(recno);
+    m_currentRecno = recno;
+    const int row = m_rowsValid ? rowOf(recno) : -1;
+    if (row >= 0)
+        m_row = row;
+    notify(Event::RecordChanged);
+}
+
+void Table::cancel()
+{
+    if (m_state == State::Edit && m_lockedRecord)
+        unlockByte(kHeaderLock - m_editRecno);
+    m_lockedRecord = false;
+    if (m_state == State::Edit || m_state == State::Insert) {
+        m_state = State::Browse;
+        notify(Event::Moved);
+    }
+}
+
+void Table::deleteRecord()
+{
+    requireWritable("delete a record");
+    if (m_state == State::Insert) {
+        cancel();
+        return;
+    }
+    ensureRows();
+    const uint32_t recno = m_state == State::Edit ? m_editRecno : m_currentRecno;
+    if (!recno)
+        throw Error("There is no record to delete in " + fileLabel(m_path));
+    bool locked = m_state == State::Edit && m_lockedRecord;
+    if (!locked && !m_openedExclusive) {
+        if (!ofdLock(m_fd, F_WRLCK, kHeaderLock - recno, 1, false))
+            throw Error("Record " + std::to_string(recno) + " is locked by another user");
+        locked = true;
+    }
+    try {
+        const char mark = '*';
+        writeAtOrThrow(m_fd, &mark, 1, m_headerLength + static_cast<uint64_t>(recno - 1) * m_recordLength,
+                       m_path);
+    } catch (...) {
+        if (locked && m_state != State::Edit)
+            unlockByte(kHeaderLock - recno);
+        throw;
+    }
+    if (locked)
+        unlockByte(kHeaderLock - recno);
+    m_lockedRecord = false;
+    m_state = State::Browse;
+    std::vector<char> rec(recordBytes(recno), recordBytes(recno) + m_recordLength);
+    rec[0] = '*';
+    m_cache->update(recno, rec.data());
+    const int row = rowOf(recno);
+    removeRow(recno);
+    m_currentRecno = 0;
+    positionAt(row >= 0 ? row : m_row);
+    m_eof = m_bof = m_rows.empty();
+    notify(Event::RecordChanged);
+}
+
+// ---- index maintenance ----------------------------------------------------------------
+
+template <class Fn> void Table::withMaintenance(const char *what, Fn &&fn)
+{
+    if (!isOpen()) {
+        openFile(true);
+        try {
+            fn();
+        } catch (...) {
+            closeFile();
+            throw;
+        }
+        closeFile();
+        return;
+    }
+    requireBrowse(what);
+    if (!m_openedExclusive)
+        throw Error(std::string("Cannot ") + what + ": it needs exclusive use of " + fileLabel(m_path));
+    fn();
+    invalidateRows();
+    ensureRows();
+    m_eof = m_bof = m_rows.empty();
+    notify(Event::Reset);
+}
+
+std::vector<std::pair<std::string, std::string>> Table::currentTagDefs() const
+{
+    std::vector<std::pair<std::string, std::string>> defs;
+    if (m_mdx.isOpen())
+        for (const auto &t : m_mdx.tags())
+            defs.emplace_back(t.name, t.expression);
+    return defs;
+}
+
+void Table::buildSortedOrder(const Expression &expr, std::vector<char> &keys,
+                             std::vector<uint32_t> &order, uint32_t count) const
+{
+    const int kl = expr.keyLength();
+    keys.resize(static_cast<std::size_t>(count) * kl);
+    order.resize(count);
+    // Deleted records stay in the index until a pack.
+    for (uint32_t r = 1; r <= count; ++r)
+        expr.evaluate(recordBytes(r), keys.data() + static_cast<std::size_t>(r - 1) * kl);
+    std::iota(order.begin(), order.end(), 1u);
+    const char *k = keys.data();
+    std::stable_sort(order.begin(), order.end(), [k, kl](uint32_t a, uint32_t b) {
+        return std::memcmp(k + static_cast<std::size_t>(a - 1) * kl,
+                           k + static_cast<std::size_t>(b - 1) * kl, kl) < 0;
+    });
+}
+
+void Table::setMdxFlag(bool on, const std::vector<int> &taggedFields)
+{
+    const char flag = on ? 1 : 0;
+    writeAtOrThrow(m_fd, &flag, 1, 28, m_path);
+    for (int i = 0; i < fieldCount(); ++i) {
+        const bool tagged = on && std::find(taggedFields.begin(), taggedFields.end(), i) != taggedFields.end();
+        if (tagged == m_fields[i].hasMdxTag)
+            continue;
+        const char b = tagged ? 1 : 0;
+        writeAtOrThrow(m_fd, &b, 1, 32 + 32 * static_cast<uint64_t>(i) + 31, m_path);
+        m_fields[i].hasMdxTag = tagged;
+    }
+    m_mdxFlag = on;
+}
+
+void Table::rewriteIndexFile(const std::vector<std::pair<std::string, std::string>> &defs)
+{
+    if (m_readOnly || !m_writableFile)
+        throw Error("Cannot change the indexes: " + fileLabel(m_path) + " is read-only");
+    const std::string mdxPath = indexFilePath();
+    if (defs.empty()) {
+        setMdxFlag(false, {});
+        m_mdx.close();
+        m_tagStates.clear();
+        ::unlink(mdxPath.c_str());
+        m_indexTag = -1;
+        m_indexName.clear();
+        m_order.clear();
+        m_keys.clear();
+        return;
+    }
+    std::vector<Expression> exprs;
+    for (const auto &d : defs)
+        exprs.emplace_back(d.second, m_fields);
+    std::vector<std::vector<char>> keys(defs.size());
+    std::vector<std::vector<uint32_t>> orders(defs.size());
+    std::vector<MdxFile::TagSource> sources;
+    std::vector<int> tagged;
+    for (std::size_t i = 0; i < defs.size(); ++i) {
+        buildSortedOrder(exprs[i], keys[i], orders[i], m_recordCount);
+        const int kl = exprs[i].keyLength();
+        const char *k = keys[i].data();
+        sources.push_back({defs[i].first, defs[i].second, kl, &orders[i],
+                           [k, kl](uint32_t r) { return k + static_cast<std::size_t>(r - 1) * kl; }});
+        if (exprs[i].singleField() >= 0)
+            tagged.push_back(exprs[i].singleField());
+    }
+    m_mdx.close();
+    MdxFile::create(mdxPath, m_tableName.substr(0, m_tableName.find('.')), sources);
+    setMdxFlag(true, tagged);
+    m_mdx.open(mdxPath, true);
+    m_tagStates.clear();
+    for (auto &e : exprs)
+        m_tagStates.push_back(TagState{std::move(e)});
+    // The selected tag's order is the one just built.
+    m_indexTag = m_indexName.empty() ? -1 : m_mdx.findTag(m_indexName);
+    if (m_indexTag < 0) {
+        m_indexName.clear();
+        m_order.clear();
+        m_keys.clear();
+    } else {
+        m_keyLength = m_mdx.tags()[m_indexTag].keyLength;
+        m_order = std::move(orders[m_indexTag]);
+        m_keys = std::move(keys[m_indexTag]);
+    }
+}
+
+void Table::addIndex(const std::string &tag, const std::string &expression)
+{
+    if (!validFieldName(tag))
+        throw Error("'" + tag + "' is not a valid index tag name");
+    withMaintenance("add an index", [&] {
+        Expression check(expression, m_fields); // a bad expression fails before anything is written
+        if (m_mdx.isOpen() && m_mdx.findTag(tag) >= 0)
+            throw Error("Index tag '" + tag + "' already exists in " + fileLabel(indexFilePath()));
+        auto defs = currentTagDefs();
+        if (defs.size() >= static_cast<std::size_t>(MdxFile::kMaxTags))
+            throw Error(fileLabel(indexFilePath()) + " cannot hold more index tags");
+        defs.emplace_back(tag, expression);
+        rewriteIndexFile(defs);
+    });
+}
+
+void Table::deleteIndex(const std::string &tag)
+{
+    withMaintenance("delete an index", [&] {
+        const int t = m_mdx.isOpen() ? m_mdx.findTag(tag) : -1;
+        if (t < 0)
+            throw Error("Index tag '" + tag + "' not found for " + fileLabel(m_path));
+        auto defs = currentTagDefs();
+        defs.erase(defs.begin() + t);
+        if (upper(m_indexName) == upper(tag))
+            m_indexName.clear();
+        rewriteIndexFile(defs);
+    });
+}
+
+void Table::regenerateIndexes()
+{
+    withMaintenance("rebuild the indexes", [&] {
+        if (m_mdxFlag)
+            rewriteIndexFile(currentTagDefs());
+    });
+}
+
+void Table::pack()
+{
+    withMaintenance("pack the table", [&] {
+        if (m_readOnly || !m_writableFile)
+            throw Error("Cannot pack " + fileLabel(m_path) + ": it is read-only");
+        std::vector<char> header(m_headerLength);
+        readAtOrThrow(m_fd, header.data(), header.size(), 0, m_path);
+        uint32_t live = 0;
+        const int newFd = replaceFile(
+            m_path,
+            [&](int fd, const std::string &tmp) {
+                writeAtOrThrow(fd, header.data(), header.size(), 0, tmp);
+                std::vector<char> out;
+                out.reserve(1 << 20);
+                uint64_t at = header.size();
+                for (uint32_t r = 1; r <= m_recordCount; ++r) {
+                    const char *rec = recordBytes(r);
+                    if (rec[0] == '*')
+                        continue;
+                    out.insert(out.end(), rec, rec + m_recordLength);
+                    ++live;
+                    if (out.size() >= (1u << 20)) {
+                        writeAtOrThrow(fd, out.data(), out.size(), at, tmp);
+                        at += out.size();
+                        out.clear();
+                    }
+                }
+                out.push_back(0x1A);
+                writeAtOrThrow(fd, out.data(), out.size(), at, tmp);
+                char h[7];
+                putHeaderDate(h);
+                putLe32(h + 3, live);
+                writeAtOrThrow(fd, h, sizeof h, 1, tmp);
+            },
+            "pack:before-rename",
+            [this](int fd) {
+                // The new file is ours alone before anyone can see it.
+                if (!ofdLock(fd, F_WRLCK, kOpenLock, 1, false) ||
+                    !ofdLock(fd, F_WRLCK, kExclusiveStart, kExclusiveLength, false))
+                    throw Error("Cannot lock the packed copy of " + fileLabel(m_path));
+            },
+            true);
+        ::close(m_fd);
+        m_fd = newFd;
+        m_recordCount = live;
+        m_cache = std::make_unique<RecordCache>(m_fd, m_path, m_headerLength, m_recordLength);
+        m_currentRecno = 0;
+        m_row = 0;
+        if (m_mdxFlag)
+            rewriteIndexFile(currentTagDefs());
+    });
+}
+
+// ---- attached views -------------------------------------------------------------------
+
+int Table::addListener(Listener listener)
+{
+    const int id = m_nextListener++;
+    m_listeners.emplace_back(id, std::move(listener));
+    return id;
+}
+
+void Table::removeListener(int id)
+{
+    m_listeners.remove_if([id](const auto &p) { return p.first == id; });
+}
+
+void Table::disableControls()
+{
+    ++m_disableCount;
+}
+
+void Table::enableControls()
+{
+    if (m_disableCount == 0)
+        return;
+    if (--m_disableCount == 0 && m_suppressed) {
+        m_suppressed = false;
+        notify(Event::Reset);
+    }
+}
+
+void Table::notify(Event event)
+{
+    if (m_disableCount > 0) {
+        m_suppressed = true;
+        return;
+    }
+    const auto listeners = m_listeners; // a listener may remove itself
+    for (const auto &l : listeners)
+        l.second(event);
+}
+
+} // namespace dbase

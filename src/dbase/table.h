@@ -1,0 +1,211 @@
+// A dBase table reached by directory and table name: opening shared or exclusive with
+// the dBase lock protocol, a cursor in natural or index order that skips deleted records
+// and applies a per-record filter, field values as text, number or date, editing with
+// record locks, the production index kept current, and the maintenance operations.
+#pragma once
+
+#include "date_style.h"
+#include "expression.h"
+#include "field.h"
+#include "mdx.h"
+
+#include <cstdint>
+#include <functional>
+#include <list>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace dbase {
+
+class Table {
+public:
+    enum class State { Inactive, Browse, Edit, Insert };
+    // What attached views are told; nothing while controls are disabled, then one Reset.
+    enum class Event { Opened, Closed, Reset, RecordChanged, Moved };
+    using Listener = std::function<void(Event)>;
+    using Filter = std::function<bool(const Table &)>;
+
+    Table();
+    ~Table();
+    Table(const Table &) = delete;
+    Table &operator=(const Table &) = delete;
+
+    // Location. The directory may end in "/"; the table name may carry ".DBF" (any case).
+    // Without an extension the file is NAME.DBF or NAME.dbf, whichever exists.
+    void setDatabaseName(const std::string &directory);
+    void setTableName(const std::string &name);
+    const std::string &databaseName() const { return m_directory; }
+    const std::string &tableName() const { return m_tableName; }
+    std::string filePath() const;     // the .DBF file as found (or as it would be created)
+    std::string indexFilePath() const; // the .MDX beside it, in the extension's letter case
+    bool exists() const;
+
+    void setReadOnly(bool readOnly);
+    bool readOnly() const { return m_readOnly; }
+    void setExclusive(bool exclusive);
+    bool exclusive() const { return m_exclusive; }
+
+    void open();
+    void close();
+    bool isOpen() const { return m_state != State::Inactive; }
+    State state() const { return m_state; }
+
+    // Creates the table from field definitions, replacing any file of that name (and its
+    // .MDX). The table must be closed.
+    void createTable(const std::vector<FieldDef> &fields);
+
+    // Fields.
+    int fieldCount() const { return static_cast<int>(m_fields.size()); }
+    const FieldInfo &field(int index) const;
+    int fieldIndex(const std::string &name) const; // case-insensitive; -1 when absent
+    int fieldByName(const std::string &name) const; // throws when absent
+
+    // Values of the current record (or of the record being edited or appended).
+    bool isNull(int field) const;
+    std::string asString(int field) const;
+    double asFloat(int field) const;
+    Date asDate(int field) const;
+    void setAsString(int field, const std::string &value);
+    void setAsFloat(int field, double value);
+    void setAsDate(int field, const Date &value);
+    void clearField(int field);
+
+    // Navigation over the delivered records: not deleted, in index order when an index
+    // is selected, and accepted by the filter while one is set.
+    void first();
+    void last();
+    void next();
+    void prior();
+    bool eof() const { return m_eof; }
+    bool bof() const { return m_bof; }
+    bool isEmpty();
+    int recordCount();
+    int currentRow() const { return m_row; } // 0-based position among the delivered records
+    void moveToRow(int row);
+    // Physical record number (1-based) of the current record; 0 when there is none.
+    uint32_t recNo() const;
+    bool moveToRecNo(uint32_t recno); // false when that record is not delivered
+
+    // Editing.
+    void append();
+    void edit();
+    void post();
+    void cancel();
+    void deleteRecord();
+
+    // Re-reads the header (records appended by others appear) and the selected index.
+    void refresh();
+
+    void setFilter(Filter filter);
+    void clearFilter() { setFilter({}); }
+    // The filter's answers may have changed: deliver the records anew.
+    void refilter();
+
+    // Index selection by tag name; the empty name gives natural order.
+    void setIndexName(const std::string &tag);
+    const std::string &indexName() const { return m_indexName; }
+    std::vector<std::string> indexTagNames();
+    // Index maintenance. Work on a closed table (the file is taken exclusively for the
+    // operation) or on one open for exclusive use.
+    void addIndex(const std::string &tag, const std::string &expression);
+    void deleteIndex(const std::string &tag);
+    void regenerateIndexes();
+    void pack();
+
+    // Attached views.
+    int addListener(Listener listener);
+    void removeListener(int id);
+    void disableControls();
+    void enableControls();
+    bool controlsDisabled() const { return m_disableCount > 0; }
+
+private:
+    struct TagState {
+        std::optional<Expression> expression; // empty when the tag cannot be kept current
+    };
+    class RecordCache;
+
+    void locate();
+    void openFile(bool exclusive);
+    void closeFile();
+    void readHeader();
+    void loadIndexFile();
+    void requireOpen(const char *what) const;
+    void requireWritable(const char *what) const;
+    void requireBrowse(const char *what) const;
+    const char *currentRecord() const;
+    char *editBuffer(int field);
+    const char *recordBytes(uint32_t recno) const;
+    void invalidateRows();
+    void ensureRows();
+    void buildRows();
+    bool accepts(uint32_t recno);
+    void loadOrder();
+    void positionAt(int row);
+    int rowOf(uint32_t recno);
+    void insertRow(uint32_t recno);
+    void removeRow(uint32_t recno);
+    int orderPosition(const char *key, uint32_t recno) const;
+    void notify(Event event);
+    void writeHeaderCount(uint32_t count);
+    void setMdxFlag(bool on, const std::vector<int> &taggedFields);
+    void buildSortedOrder(const Expression &expr, std::vector<char> &keys,
+                          std::vector<uint32_t> &order, uint32_t count) const;
+    void rewriteIndexFile(const std::vector<std::pair<std::string, std::string>> &tags);
+    std::vector<std::pair<std::string, std::string>> currentTagDefs() const;
+    template <class Fn> void withMaintenance(const char *what, Fn &&fn);
+    void lockByte(uint64_t offset, bool wait);
+    void unlockByte(uint64_t offset);
+
+    std::string m_directory;
+    std::string m_tableName;
+    std::string m_extension; // as found: "DBF", "dbf", ...
+    std::string m_path;
+    bool m_readOnly = false;
+    bool m_exclusive = false;
+    bool m_openedExclusive = false;
+    bool m_writableFile = false;
+    State m_state = State::Inactive;
+    int m_fd = -1;
+
+    // Header.
+    unsigned char m_version = 0x03;
+    uint32_t m_recordCount = 0; // physical records, deleted ones included
+    uint16_t m_headerLength = 0;
+    uint16_t m_recordLength = 0;
+    bool m_mdxFlag = false;
+    std::vector<FieldInfo> m_fields;
+
+    std::unique_ptr<RecordCache> m_cache;
+    std::vector<char> m_buffer; // record being edited or appended
+    uint32_t m_editRecno = 0;
+    bool m_lockedRecord = false;
+
+    // Index.
+    MdxFile m_mdx;
+    std::vector<TagState> m_tagStates;
+    std::string m_indexName;
+    int m_indexTag = -1;
+    std::vector<uint32_t> m_order; // selected tag: record numbers in key order
+    std::vector<char> m_keys;      // selected tag: key of record r at (r - 1) * key length
+    int m_keyLength = 0;
+
+    // Cursor.
+    Filter m_filter;
+    std::vector<uint32_t> m_rows;
+    bool m_rowsValid = false;
+    int m_row = -1;
+    uint32_t m_currentRecno = 0;
+    bool m_eof = true;
+    bool m_bof = true;
+    mutable uint32_t m_filterRecno = 0; // record the filter is looking at
+
+    std::list<std::pair<int, Listener>> m_listeners;
+    int m_nextListener = 1;
+    int m_disableCount = 0;
+    bool m_suppressed = false;
+};
+
+} // namespace dbase
