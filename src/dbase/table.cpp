@@ -149,7 +149,7 @@ class Table::RecordCache {
 public:
     RecordCache(int fd, const std::string &path, uint64_t start, int recordLength)
         : m_fd(fd), m_path(path), m_start(start), m_recordLength(recordLength),
-          m_perChunk(std::max(1, 65536 / recordLength))
+          m_perChunk(std::max(1, 8192 / recordLength))
     {
     }
 
@@ -224,7 +224,7 @@ private:
     int m_recordLength;
     uint32_t m_perChunk;
     uint64_t m_clock = 0;
-    Slot m_slots[32];
+    Slot m_slots[128];
 };
 
 Table::Table() = default;
@@ -338,6 +338,8 @@ void Table::openFile(bool exclusive)
     if (fd < 0) {
         if (errno == ENOENT)
             throw Error("Table " + label + " does not exist in " + m_directory);
+        if (errno == EISDIR)
+            throw Error(label + " is not a dBase table");
         throw Error("Cannot open " + label + ": " + errnoText());
     }
     struct stat st {};
@@ -658,8 +660,8 @@ const char *Table::recordBytes(uint32_t recno) const
 
 const char *Table::currentRecord() const
 {
-    if (m_filterRecno)
-        return recordBytes(m_filterRecno);
+    if (m_filterRecord)
+        return m_filterRecord;
     if (m_state == State::Edit || m_state == State::Insert)
         return m_buffer.data();
     if (m_currentRecno && m_state == State::Browse)
@@ -836,18 +838,32 @@ void Table::setAsDate(int index, const Date &value)
 
 // ---- cursor ---------------------------------------------------------------------------
 
-bool Table::accepts(uint32_t recno)
+bool Table::accepts(const char *record)
 {
-    if (recordBytes(recno)[0] == '*')
+    if (record[0] == '*')
         return false;
     if (!m_filter)
         return true;
     struct Reset {
-        uint32_t &r;
-        ~Reset() { r = 0; }
-    } reset{m_filterRecno};
-    m_filterRecno = recno;
+        const char *&r;
+        ~Reset() { r = nullptr; }
+    } reset{m_filterRecord};
+    m_filterRecord = record;
     return m_filter(*this);
+}
+
+// Visits every record in file order, reading large blocks past the cache.
+template <class Fn> void Table::scanRecords(Fn &&fn) const
+{
+    const uint32_t perBlock = std::max<uint32_t>(1, (1u << 20) / m_recordLength);
+    std::vector<char> block(static_cast<std::size_t>(perBlock) * m_recordLength);
+    for (uint32_t first = 1; first <= m_recordCount; first += perBlock) {
+        const uint32_t n = std::min(perBlock, m_recordCount - first + 1);
+        readAtOrThrow(m_fd, block.data(), static_cast<std::size_t>(n) * m_recordLength,
+                      m_headerLength + static_cast<uint64_t>(first - 1) * m_recordLength, m_path);
+        for (uint32_t i = 0; i < n; ++i)
+            fn(first + i, block.data() + static_cast<std::size_t>(i) * m_recordLength);
+    }
 }
 
 void Table::invalidateRows()
@@ -859,15 +875,19 @@ void Table::buildRows()
 {
     m_rows.clear();
     if (m_indexTag >= 0) {
+        // Decide in file order (sequential reads), then deliver in key order.
+        std::vector<bool> ok(m_recordCount + 1, false);
+        scanRecords([&](uint32_t r, const char *rec) { ok[r] = accepts(rec); });
         m_rows.reserve(m_order.size());
         for (uint32_t r : m_order)
-            if (accepts(r))
+            if (ok[r])
                 m_rows.push_back(r);
     } else {
         m_rows.reserve(m_recordCount);
-        for (uint32_t r = 1; r <= m_recordCount; ++r)
-            if (accepts(r))
+        scanRecords([&](uint32_t r, const char *rec) {
+            if (accepts(rec))
                 m_rows.push_back(r);
+        });
     }
     m_rowsValid = true;
 }
@@ -1287,7 +1307,7 @@ void Table::post()
         m_lockedRecord = false;
         m_state = State::Browse;
         removeRow(recno);
-        if (accepts(recno))
+        if (accepts(recordBytes(recno)))
             insertRow(recno);
         m_currentRecno = recno;
         const int row = m_rowsValid ? rowOf(recno) : -1;
@@ -1361,7 +1381,7 @@ void Table::post()
     if (!m_openedExclusive)
         unlockByte(kAppendLock);
     m_state = State::Browse;
-    if (m_rowsValid && accepts(recno))
+    if (m_rowsValid && accepts(recordBytes(recno)))
         insertRow(recno);
     m_currentRecno = recno;
     const int row = m_rowsValid ? rowOf(recno) : -1;
@@ -1463,8 +1483,10 @@ void Table::buildSortedOrder(const Expression &expr, std::vector<char> &keys,
     keys.resize(static_cast<std::size_t>(count) * kl);
     order.resize(count);
     // Deleted records stay in the index until a pack.
-    for (uint32_t r = 1; r <= count; ++r)
-        expr.evaluate(recordBytes(r), keys.data() + static_cast<std::size_t>(r - 1) * kl);
+    scanRecords([&](uint32_t r, const char *rec) {
+        if (r <= count)
+            expr.evaluate(rec, keys.data() + static_cast<std::size_t>(r - 1) * kl);
+    });
     std::iota(order.begin(), order.end(), 1u);
     const char *k = keys.data();
     std::stable_sort(order.begin(), order.end(), [k, kl](uint32_t a, uint32_t b) {
@@ -1593,10 +1615,9 @@ void Table::pack()
                 std::vector<char> out;
                 out.reserve(1 << 20);
                 uint64_t at = header.size();
-                for (uint32_t r = 1; r <= m_recordCount; ++r) {
-                    const char *rec = recordBytes(r);
+                scanRecords([&](uint32_t, const char *rec) {
                     if (rec[0] == '*')
-                        continue;
+                        return;
                     out.insert(out.end(), rec, rec + m_recordLength);
                     ++live;
                     if (out.size() >= (1u << 20)) {
@@ -1604,7 +1625,7 @@ void Table::pack()
                         at += out.size();
                         out.clear();
                     }
-                }
+                });
                 out.push_back(0x1A);
                 writeAtOrThrow(fd, out.data(), out.size(), at, tmp);
                 char h[7];

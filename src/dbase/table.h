@@ -141,7 +141,8 @@ private:
     void invalidateRows();
     void ensureRows();
     void buildRows();
-    bool accepts(uint32_t recno);
+    bool accepts(const char *record);
+    template <class Fn> void scanRecords(Fn &&fn) const;
     void loadOrder();
     void positionAt(int row);
     int rowOf(uint32_t recno);
@@ -200,7 +201,7 @@ private:
     uint32_t m_currentRecno = 0;
     bool m_eof = true;
     bool m_bof = true;
-    mutable uint32_t m_filterRecno = 0; // record the filter is looking at
+    mutable const char *m_filterRecord = nullptr; // record the filter is looking at
 
     std::list<std::pair<int, Listener>> m_listeners;
     int m_nextListener = 1;

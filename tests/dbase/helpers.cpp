@@ -1,0 +1,95 @@
+#include "helpers.h"
+
+#include <QFile>
+#include <QProcess>
+
+std::vector<std::pair<const char *, TestFactory>> &testRegistry()
+{
+    static std::vector<std::pair<const char *, TestFactory>> registry;
+    return registry;
+}
+
+QString testDataPath(const QString &name)
+{
+    return QStringLiteral(NUMAROK_TEST_DATA "/") + name;
+}
+
+static ToolResult run(const QString &program, const QStringList &args)
+{
+    QProcess p;
+    p.start(program, args);
+    ToolResult r;
+    if (!p.waitForFinished(120000)) {
+        r.err = QStringLiteral("could not run %1: %2").arg(program, p.errorString());
+        return r;
+    }
+    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+ToolResult runPython(const QString &script, const QStringList &args)
+{
+    return run(QStringLiteral("/usr/bin/python3"),
+               QStringList{QStringLiteral(NUMAROK_TEST_SCRIPTS "/") + script} + args);
+}
+
+ToolResult runIndexDump(const QString &mdx, const QString &tag)
+{
+    QStringList args{mdx};
+    if (!tag.isEmpty())
+        args << tag;
+    return run(QStringLiteral("index_dump"), args);
+}
+
+std::vector<uint32_t> indexDumpOrder(const QString &mdx, const QString &tag, QString *error)
+{
+    std::vector<uint32_t> order;
+    const ToolResult r = runIndexDump(mdx, tag);
+    if (r.exitCode != 0) {
+        *error = QStringLiteral("index_dump failed: ") + r.err;
+        return order;
+    }
+    for (const QString &line : r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        const QString recno = line.section(QLatin1Char(' '), -1);
+        bool ok = false;
+        order.push_back(recno.toUInt(&ok));
+        if (!ok) {
+            *error = QStringLiteral("unexpected index_dump line: ") + line;
+            return {};
+        }
+    }
+    return order;
+}
+
+std::vector<dbase::FieldDef> coinFields()
+{
+    using dbase::FieldDef;
+    return {FieldDef::text("Country", 20),    FieldDef::text("FaceValue", 20),
+            FieldDef::text("Year", 7),        FieldDef::text("Condition", 30),
+            FieldDef::text("MintMark", 3),    FieldDef::floating("PurchasePr"),
+            FieldDef::floating("MarketValu"), FieldDef::floating("PremiumVal"),
+            FieldDef::text("Topic", 20),      FieldDef::text("Descriptio", 40),
+            FieldDef::date("PurchDate"),      FieldDef::text("Miscellane", 110),
+            FieldDef::integer("Quantity"),    FieldDef::text("Comment", 80),
+            FieldDef::text("YearApprox", 5),  FieldDef::text("Wanted", 3),
+            FieldDef::text("UserDef1", 40),   FieldDef::text("UserDef2", 40),
+            FieldDef::text("UserDef3", 40),   FieldDef::text("UserDef4", 40)};
+}
+
+std::vector<uint32_t> deliveredOrder(dbase::Table &table)
+{
+    std::vector<uint32_t> order;
+    for (table.first(); !table.eof(); table.next())
+        order.push_back(table.recNo());
+    return order;
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return f.readAll();
+}

@@ -1,0 +1,44 @@
+// Shared pieces of the engine tests: the registry of test classes, the outside checkers
+// (python3-dbf and index_dump) and a coin-shaped table.
+#pragma once
+
+#include "table.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <utility>
+#include <vector>
+
+using TestFactory = std::function<QObject *()>;
+std::vector<std::pair<const char *, TestFactory>> &testRegistry();
+
+struct TestRegistration {
+    TestRegistration(const char *name, TestFactory factory)
+    {
+        testRegistry().emplace_back(name, std::move(factory));
+    }
+};
+#define REGISTER_TEST(Class) static TestRegistration registration_##Class(#Class, [] { return new Class; });
+
+QString testDataPath(const QString &name);
+
+struct ToolResult {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+// Runs one of the scripts in tests/dbase/scripts with Debian's python3 (where python3-dbf is).
+ToolResult runPython(const QString &script, const QStringList &args);
+// `index_dump FILE [TAG]`.
+ToolResult runIndexDump(const QString &mdx, const QString &tag = QString());
+// The record numbers of index_dump's walk of a tag, in its order.
+std::vector<uint32_t> indexDumpOrder(const QString &mdx, const QString &tag, QString *error);
+
+// The 20 fields of the coin table.
+std::vector<dbase::FieldDef> coinFields();
+// The record numbers the engine delivers, in order.
+std::vector<uint32_t> deliveredOrder(dbase::Table &table);
+QByteArray readFile(const QString &path);

@@ -1,0 +1,264 @@
+// Bad input is refused with a database error, and failed writes leave the table as it
+// was: broken files, an interrupted pack, a device that refuses to grow, bad definitions.
+#include "error.h"
+#include "fileio.h"
+#include "helpers.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+
+using namespace dbase;
+
+class SafetyTests : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+
+    QString copyData(const QString &name)
+    {
+        const QString to = m_dir.path() + QLatin1Char('/') + name;
+        QFile::remove(to);
+        if (!QFile::copy(testDataPath(name), to))
+            return QString();
+        QFile::setPermissions(to, QFile::ReadOwner | QFile::WriteOwner);
+        return to;
+    }
+
+    static QString openError(Table &t)
+    {
+        try {
+            t.open();
+        } catch (const Error &e) {
+            return QString::fromStdString(e.what());
+        }
+        return QString();
+    }
+
+    void makeCoins(Table &t, const char *name, int records, int deleteEvery = 0)
+    {
+        t.setDatabaseName(m_dir.path().toStdString());
+        t.setTableName(name);
+        t.createTable(coinFields());
+        t.addIndex("NewIndex", "Upper(Left(Country,26))");
+        t.setIndexName("NewIndex");
+        t.open();
+        for (int i = 1; i <= records; ++i) {
+            t.append();
+            t.setAsString(0, "coin " + std::to_string(records - i));
+            t.post();
+            if (deleteEvery && i % deleteEvery == 0)
+                t.deleteRecord();
+        }
+    }
+
+private slots:
+    void init() { setFaultHook({}); }
+
+    void badInputs_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("fragment");
+        QTest::newRow("empty file") << "empty.dbf" << "not a dBase table";
+        QTest::newRow("truncated header") << "truncated_header.dbf" << "not a dBase table";
+        QTest::newRow("count larger than file") << "count_too_large.dbf" << "counts 1000 records but the file holds only 2";
+        QTest::newRow("descriptors overrun") << "descriptors_overrun.dbf" << "run past the end of the header";
+        QTest::newRow("record length") << "record_length_mismatch.dbf" << "record length does not match";
+        QTest::newRow("text file") << "not_a_table.dbf" << "not a dBase table";
+        QTest::newRow("no fields") << "no_fields.dbf" << "no fields";
+        QTest::newRow("index file missing") << "missing_mdx.dbf" << "missing_mdx.mdx";
+        QTest::newRow("index file damaged") << "damaged_mdx.dbf" << "damaged_mdx.mdx is damaged";
+    }
+    void badInputs()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, fragment);
+        const QString path = copyData(file);
+        QVERIFY(!path.isEmpty());
+        if (file == QLatin1String("damaged_mdx.dbf"))
+            QVERIFY(!copyData(QStringLiteral("damaged_mdx.mdx")).isEmpty());
+        const QByteArray before = readFile(path);
+        for (bool readOnly : {false, true}) {
+            Table t;
+            t.setDatabaseName(m_dir.path().toStdString());
+            t.setTableName(QFileInfo(file).completeBaseName().toStdString());
+            t.setReadOnly(readOnly);
+            const QString msg = openError(t);
+            QVERIFY2(msg.contains(fragment), qPrintable(msg));
+            QVERIFY(!t.isOpen());
+        }
+        QCOMPARE(readFile(path), before);
+    }
+
+    void goodSampleOpens()
+    {
+        // The sample the broken files were made from is itself fine.
+        QVERIFY(!copyData(QStringLiteral("good.dbf")).isEmpty());
+        Table t;
+        t.setDatabaseName(m_dir.path().toStdString());
+        t.setTableName("good");
+        t.open();
+        QCOMPARE(t.recordCount(), 2);
+        t.last();
+        QCOMPARE(QString::fromStdString(t.asString(0)), QStringLiteral("Beta"));
+    }
+
+    void directoryAndUnreadableFile()
+    {
+        QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("FOLDER.DBF")));
+        Table t;
+        t.setDatabaseName(m_dir.path().toStdString());
+        t.setTableName("FOLDER");
+        QVERIFY(openError(t).contains(QStringLiteral("not a dBase table")));
+        if (::geteuid() == 0)
+            QSKIP("file permissions do not stop root");
+        const QString path = copyData(QStringLiteral("good.dbf"));
+        QFile::setPermissions(path, QFile::Permissions());
+        Table u;
+        u.setDatabaseName(m_dir.path().toStdString());
+        u.setTableName("good");
+        QVERIFY(openError(u).contains(QStringLiteral("Permission denied")));
+    }
+
+    void interruptedPackLeavesOriginal()
+    {
+        Table t;
+        makeCoins(t, "PACKFAIL", 30, 3);
+        const QString dbf = QString::fromStdString(t.filePath());
+        const QString mdx = QString::fromStdString(t.indexFilePath());
+        const auto before = deliveredOrder(t);
+        t.close();
+        const QByteArray dbfBefore = readFile(dbf), mdxBefore = readFile(mdx);
+        t.setExclusive(true);
+        t.open();
+        setFaultHook([](std::string_view point) {
+            if (point == "pack:before-rename")
+                throw Error("simulated failure");
+        });
+        QVERIFY_THROWS_EXCEPTION(Error, t.pack());
+        setFaultHook({});
+        QCOMPARE(readFile(dbf), dbfBefore);
+        QCOMPARE(readFile(mdx), mdxBefore);
+        QVERIFY(!QFile::exists(dbf + QStringLiteral(".new~")));
+        QCOMPARE(deliveredOrder(t), before);
+        t.pack(); // and it works once the failure is gone
+        QCOMPARE(t.recordCount(), 20);
+        t.close();
+        const ToolResult r = runPython(QStringLiteral("dump_dbf.py"), {dbf});
+        QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+        QVERIFY(r.out.contains(QStringLiteral("\"count\": 20")));
+    }
+
+    void failedAppendLeavesTable_data()
+    {
+        QTest::addColumn<bool>("deviceFull");
+        QTest::newRow("device refuses to grow") << true;
+        QTest::newRow("failure before the count") << false;
+    }
+    void failedAppendLeavesTable()
+    {
+        QFETCH(bool, deviceFull);
+        Table t;
+        makeCoins(t, deviceFull ? "FULL" : "NOCOUNT", 5);
+        const QString dbf = QString::fromStdString(t.filePath());
+        const QByteArray before = readFile(dbf);
+        t.append();
+        t.setAsString(0, "never stored");
+        rlimit saved{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        if (deviceFull) {
+            std::signal(SIGXFSZ, SIG_IGN);
+            rlimit limit = saved;
+            limit.rlim_cur = static_cast<rlim_t>(before.size());
+            setrlimit(RLIMIT_FSIZE, &limit);
+        } else {
+            setFaultHook([](std::string_view point) {
+                if (point == "append:before-count")
+                    throw Error("simulated failure");
+            });
+        }
+        bool failed = false;
+        try {
+            t.post();
+        } catch (const Error &) {
+            failed = true;
+        }
+        setrlimit(RLIMIT_FSIZE, &saved);
+        setFaultHook({});
+        QVERIFY(failed);
+        QCOMPARE(readFile(dbf), before);
+        t.cancel();
+        QCOMPARE(t.recordCount(), 5);
+        t.close();
+        const ToolResult r = runPython(QStringLiteral("dump_dbf.py"), {dbf});
+        QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+        QVERIFY(r.out.contains(QStringLiteral("\"count\": 5")));
+    }
+
+    void createRefusals_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<char>("type");
+        QTest::addColumn<int>("length");
+        QTest::addColumn<int>("decimals");
+        QTest::newRow("starts with a digit") << "1ABC" << 'C' << 10 << 0;
+        QTest::newRow("name too long") << "ABCDEFGHIJK" << 'C' << 10 << 0;
+        QTest::newRow("duplicate name") << "country" << 'C' << 10 << 0;
+        QTest::newRow("width 0") << "WIDE" << 'C' << 0 << 0;
+        QTest::newRow("width 255") << "WIDE" << 'C' << 255 << 0;
+        QTest::newRow("number too wide") << "NUM" << 'N' << 21 << 0;
+        QTest::newRow("decimals too many") << "NUM" << 'N' << 5 << 4;
+        QTest::newRow("memo") << "NOTES" << 'M' << 10 << 0;
+    }
+    void createRefusals()
+    {
+        QFETCH(QString, name);
+        QFETCH(char, type);
+        QFETCH(int, length);
+        QFETCH(int, decimals);
+        Table t;
+        t.setDatabaseName(m_dir.path().toStdString());
+        t.setTableName("REFUSED");
+        std::vector<FieldDef> defs{FieldDef::text("Country", 20),
+                                   FieldDef{name.toStdString(), FieldType(type), length, decimals}};
+        QVERIFY_THROWS_EXCEPTION(Error, t.createTable(defs));
+        QVERIFY(!t.exists());
+    }
+
+    void tableInUseIsNotReplaced()
+    {
+        Table a;
+        makeCoins(a, "INUSE", 3);
+        const QByteArray before = readFile(QString::fromStdString(a.filePath()));
+        Table b;
+        b.setDatabaseName(m_dir.path().toStdString());
+        b.setTableName("INUSE.DBF");
+        QVERIFY_THROWS_EXCEPTION(Error, b.createTable(coinFields()));
+        QCOMPARE(readFile(QString::fromStdString(a.filePath())), before);
+        a.close();
+        b.createTable(coinFields()); // free now: replaced, and the old index goes with it
+        QVERIFY(!QFile::exists(QString::fromStdString(a.indexFilePath())));
+        b.open();
+        QCOMPARE(b.recordCount(), 0);
+    }
+
+    void readOnlyTableRefusesChanges()
+    {
+        Table t;
+        makeCoins(t, "RO", 2);
+        t.close();
+        const QByteArray before = readFile(QString::fromStdString(t.filePath()));
+        t.setReadOnly(true);
+        t.open();
+        QVERIFY_THROWS_EXCEPTION(Error, t.append());
+        QVERIFY_THROWS_EXCEPTION(Error, t.edit());
+        QVERIFY_THROWS_EXCEPTION(Error, t.deleteRecord());
+        QCOMPARE(readFile(QString::fromStdString(t.filePath())), before);
+    }
+};
+
+REGISTER_TEST(SafetyTests)
+#include "tst_safety.moc"
