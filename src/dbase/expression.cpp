@@ -78,18 +78,22 @@ struct Expression::Node {
             break;
         case Op::Str: {
             const double v = children[0]->number(record);
-            char buf[64];
+            char buf[400];
             double rounded = v;
             const double scale = std::pow(10.0, decimals);
             if (std::fabs(v) < 1e15)
                 rounded = std::round(v * scale) / scale;
             if (rounded == 0)
                 rounded = 0; // no "-0.00"
-            const int n = std::snprintf(buf, sizeof buf, "%*.*f", width, decimals, rounded);
-            if (n < 0 || n > width)
+            // to_chars: a "." whatever the C locale says.
+            const auto r = std::to_chars(buf, buf + sizeof buf, rounded, std::chars_format::fixed, decimals);
+            const int n = r.ec == std::errc() ? static_cast<int>(r.ptr - buf) : width + 1;
+            if (n > width) {
                 std::memset(out, '*', width);
-            else
-                std::memcpy(out, buf, width);
+            } else {
+                std::memset(out, ' ', width - n);
+                std::memcpy(out + width - n, buf, n);
+            }
             break;
         }
         case Op::Dtos:

@@ -110,11 +110,17 @@ bool parseDouble(std::string_view text, double &value)
     return r.ec == std::errc() && r.ptr == text.data() + text.size() && std::isfinite(value);
 }
 
+// Fixed-point text with a "." whatever the C locale says.
+std::string fixedText(double v, int decimals)
+{
+    char buf[400];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals);
+    return r.ec == std::errc() ? std::string(buf, r.ptr) : std::string("*");
+}
+
 std::string numberText(double v, int decimals)
 {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
-    std::string s = buf;
+    std::string s = fixedText(v, decimals);
     if (s.find('.') != std::string::npos) {
         while (s.back() == '0')
             s.pop_back();
@@ -811,12 +817,12 @@ void Table::setAsFloat(int index, double value)
         throw Error("Field '" + f.name + "' cannot hold that value");
     if (value == 0)
         value = 0; // no "-0.00"
-    char buf[80];
-    const int n = std::snprintf(buf, sizeof buf, "%*.*f", f.length, f.decimals, value);
-    if (n < 0 || n > f.length)
+    const std::string text = fixedText(value, f.decimals);
+    if (static_cast<int>(text.size()) > f.length)
         throw Error("The value " + numberText(value, f.decimals) + " does not fit field '" + f.name +
                     "' (" + std::to_string(f.length) + " characters)");
-    std::memcpy(p, buf, f.length);
+    std::memset(p, ' ', f.length - text.size());
+    std::memcpy(p + f.length - text.size(), text.data(), text.size());
 }
 
 void Table::setAsDate(int index, const Date &value)
@@ -1684,7 +1690,9 @@ void Table::enableControls()
 void Table::notify(Event event)
 {
     if (m_disableCount > 0) {
-        m_suppressed = true;
+        // A move alone needs no reset of the views afterwards.
+        if (event != Event::Moved)
+            m_suppressed = true;
         return;
     }
     const auto listeners = m_listeners; // a listener may remove itself

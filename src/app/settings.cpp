@@ -1,0 +1,229 @@
+#include "settings.h"
+
+#include "coin_schema.h"
+#include "ini_file.h"
+#include "paths.h"
+
+#include <QFile>
+
+const char *const kColorSchemeSections[5] = {"Main Window Color", "Edit Window Color",
+                                             "Search Window Color", "Report Window Color",
+                                             "Configure Window Color"};
+
+namespace {
+
+// Read buffer sizes of the settings reader.
+constexpr int kNumber = 14;
+constexpr int kFontText = 149;
+constexpr int kPath = 249;
+constexpr int kRecordDefault = 109;
+
+const char *const kColorKeys[ColorScheme::RoleCount] = {
+    "Main Background", "Major Title", "Minor Title", "Edit Background", "Edit Text",
+    "Combo Background", "Combo Text", "List Box Background", "List Box Text",
+    "Radio Background", "Radio Text", "Check Background", "Check Text"};
+
+QString s(const char *text)
+{
+    return QString::fromLatin1(text);
+}
+
+// Every key goes through one of these visitors, so reading, writing and the defaults
+// cannot disagree about a key.
+class Reader {
+public:
+    explicit Reader(const IniFile &ini) : m_ini(ini) {}
+    void flag(const char *section, const QString &key, bool &value, bool def)
+    {
+        value = m_ini.value(s(section), key, def ? s("Yes") : s("No"), kNumber).toUpper() == s("YES");
+    }
+    void number(const char *section, const QString &key, int &value, int def)
+    {
+        bool ok = false;
+        const int v = m_ini.value(s(section), key, QString::number(def), kNumber).toInt(&ok);
+        value = ok ? v : def; // a value that is not a number gives the default
+    }
+    void text(const char *section, const QString &key, QString &value, const QString &def,
+              int buffer, int length = 0)
+    {
+        value = m_ini.value(s(section), key, def, buffer);
+        if (length > 0)
+            value.truncate(length);
+    }
+
+private:
+    const IniFile &m_ini;
+};
+
+class Writer {
+public:
+    explicit Writer(IniFile &ini) : m_ini(ini) {}
+    void flag(const char *section, const QString &key, const bool &value, bool)
+    {
+        m_ini.setValue(s(section), key, value ? s("Yes") : s("No"));
+    }
+    void number(const char *section, const QString &key, const int &value, int)
+    {
+        m_ini.setValue(s(section), key, QString::number(value));
+    }
+    void text(const char *section, const QString &key, const QString &value, const QString &, int,
+              int = 0)
+    {
+        m_ini.setValue(s(section), key, value);
+    }
+
+private:
+    IniFile &m_ini;
+};
+
+class Defaulter {
+public:
+    void flag(const char *, const QString &, bool &value, bool def) { value = def; }
+    void number(const char *, const QString &, int &value, int def) { value = def; }
+    void text(const char *, const QString &, QString &value, const QString &def, int, int = 0)
+    {
+        value = def;
+    }
+};
+
+template <class S, class V> void visitFont(V &v, const char *section, S &font, bool full, int size)
+{
+    if (full) {
+        v.number(section, s("Color"), font.color, 0);
+        v.text(section, s("Font Name"), font.name, s("Arial"), kFontText);
+        v.number(section, s("Size"), font.size, size);
+    } else {
+        v.text(section, s("Font Name"), font.name, s("Arial"), kFontText);
+    }
+    v.flag(section, s("Bold"), font.bold, false);
+    v.flag(section, s("Italic"), font.italic, false);
+    if (full) {
+        v.flag(section, s("Underline"), font.underline, false);
+        v.flag(section, s("Strikeout"), font.strikeout, false);
+    }
+}
+
+template <class S, class V> void visitProgram(V &v, S &st)
+{
+    const char *misc = "Misc";
+    v.number(misc, s("Button Bar"), st.buttonBar, 1);
+    v.number(misc, s("Main Window Left"), st.mainLeft, 0);
+    v.number(misc, s("Main Window Top"), st.mainTop, 0);
+    v.number(misc, s("Main Window Width"), st.mainWidth, 640);
+    v.number(misc, s("Main Window Height"), st.mainHeight, 480);
+    v.text(misc, s("Last Import File"), st.lastImportFile, paths::startupDirectory(), kPath);
+    v.text(misc, s("Last Export File"), st.lastExportFile, paths::startupDirectory(), kPath);
+    v.text(misc, s("Last Database"), st.lastDatabase, QString(), kPath);
+    for (int i = 0; i < 5; ++i)
+        v.text(misc, QStringLiteral("Last File %1").arg(i + 1), st.lastFiles[i], QString(), kPath);
+    v.flag(misc, s("Show Tips"), st.showTips, true);
+    v.number(misc, s("Window Size"), st.windowSize, 640);
+    v.number(misc, s("Date Format"), st.dateFormat, 1);
+    v.flag(misc, s("Date Leading Zeros"), st.dateLeadingZeros, false);
+    v.number(misc, s("Currency Format"), st.currencyFormat, 1);
+    v.number(misc, s("Numeric Format"), st.numericFormat, 1);
+
+    const char *d = "Defaults";
+    auto &df = st.defaults;
+    v.flag(d, s("Load Defaults With Add"), df.loadWithAdd, false);
+    v.flag(d, s("Load Defaults With Clear"), df.loadWithClear, false);
+    v.text(d, s("Country"), df.country, QString(), kRecordDefault, 20);
+    v.text(d, s("Face Value"), df.faceValue, QString(), kRecordDefault, 20);
+    v.text(d, s("Year"), df.year, QString(), kRecordDefault, 7);
+    v.text(d, s("Mint Mark"), df.mintMark, QString(), kRecordDefault, 3);
+    v.text(d, s("Condition"), df.condition, QString(), kRecordDefault, 30);
+    v.text(d, s("Topic"), df.topic, QString(), kRecordDefault, 20);
+    v.text(d, s("Description"), df.description, QString(), kRecordDefault, 40);
+    v.text(d, s("Comments"), df.comments, QString(), kRecordDefault, 80);
+    v.text(d, s("Miscellaneous"), df.miscellaneous, QString(), kRecordDefault, 110);
+    v.text(d, s("Purchase Date"), df.purchaseDate, QString(), kRecordDefault, 10);
+    for (int i = 0; i < 4; ++i)
+        v.text(d, QStringLiteral("User Defined %1").arg(i + 1), df.userDefined[i], QString(), kRecordDefault, 40);
+    v.text(d, s("Quantity"), df.quantity, QString(), kRecordDefault, 10);
+    v.text(d, s("Purchase Price"), df.purchasePrice, QString(), kRecordDefault, 20);
+    v.text(d, s("Market Value"), df.marketValue, QString(), kRecordDefault, 20);
+    v.text(d, s("Premium Value"), df.premiumValue, QString(), kRecordDefault, 20);
+    v.flag(d, s("Approximate Year"), df.approximateYear, false);
+    v.flag(d, s("Wanted"), df.wanted, false);
+}
+
+template <class S, class V> void visitDatabase(V &v, S &st)
+{
+    for (int i = 0; i < coin::kFieldCount; ++i) {
+        const coin::Field &f = coin::kFields[i];
+        const QString key = s(f.name);
+        v.text("Field Names", key, st.fieldNames[i], s(f.defaultLabel), kFontText);
+        v.flag("Display Fields", key, st.displayFields[i], true);
+        v.number("Field Width", key, st.fieldWidth[i], 15);
+        v.number("Field Order", key, st.fieldOrder[i], f.number);
+        v.flag("Export Fields", key, st.exportFields[i], true);
+        v.number("Export Order", key, st.exportOrder[i], f.number);
+    }
+    v.flag("Export", s("First Row"), st.exportFirstRow, true);
+    v.number("Export", s("File Type"), st.exportFileType, 1);
+    v.flag("Import", s("Skip First"), st.importSkipFirst, true);
+    v.number("Import", s("File Type"), st.importFileType, 1);
+    v.number("Sort Order", s("Primary Sort"), st.sortLevels[0], 12);
+    v.number("Sort Order", s("Secondary Sort"), st.sortLevels[1], 0);
+    v.number("Sort Order", s("Third Level Sort"), st.sortLevels[2], 0);
+    v.number("Sort Order", s("Fourth Level Sort"), st.sortLevels[3], 0);
+    v.flag("Grid Title", s("Show Titles"), st.showTitles, true);
+    v.number("Grid Title", s("Background Color"), st.titleBackground, 8553090);
+    v.number("Grid Title", s("Alignment"), st.titleAlignment, 2);
+    visitFont(v, "Grid Title Font", st.gridTitleFont, true, 12);
+    visitFont(v, "Grid Font", st.gridFont, true, 10);
+    v.number("Grid Options", s("Cell Color"), st.cellColor, 12632256);
+    v.flag("Grid Options", s("Column Lines"), st.columnLines, true);
+    v.flag("Grid Options", s("Row Lines"), st.rowLines, true);
+    v.flag("Grid Options", s("Row Indicator"), st.rowIndicator, true);
+    v.flag("Grid Options", s("Field Editing"), st.fieldEditing, false);
+    visitFont(v, "Edit Font", st.editFont, false, 10);
+    visitFont(v, "Label Font", st.labelFont, false, 10);
+    visitFont(v, "Button Font", st.buttonFont, false, 10);
+    v.number("Reports", s("Last Report"), st.lastReport, 0);
+    v.flag("Reports", s("Default Printer"), st.defaultPrinter, true);
+    v.number("Reports", s("Printer Index"), st.printerIndex, 0);
+    v.number("Reports", s("Report Viewing Window Left"), st.reportLeft, 0);
+    v.number("Reports", s("Report Viewing Window Top"), st.reportTop, 0);
+    v.number("Reports", s("Report Viewing Window Width"), st.reportWidth, 640);
+    v.number("Reports", s("Report Viewing Window Height"), st.reportHeight, 480);
+    const ColorScheme defaults;
+    for (int k = 0; k < 5; ++k)
+        for (int r = 0; r < ColorScheme::RoleCount; ++r)
+            v.number(kColorSchemeSections[k], s(kColorKeys[r]), st.schemes[k].colors[r], defaults.colors[r]);
+}
+
+} // namespace
+
+Settings::Settings()
+{
+    Defaulter d;
+    visitProgram(d, *this);
+    visitDatabase(d, *this);
+}
+
+void LoadSettings(Settings &settings, SettingsScope scope, const QString &path)
+{
+    if (scope == SettingsScope::Program) {
+        const IniFile ini(paths::programSettingsFile());
+        Reader r(ini);
+        visitProgram(r, settings);
+        return;
+    }
+    const IniFile ini(!path.isEmpty() && QFile::exists(path) ? path : paths::programSettingsFile());
+    Reader r(ini);
+    visitDatabase(r, settings);
+}
+
+bool SaveSettings(const Settings &settings, SettingsScope scope, const QString &path)
+{
+    IniFile ini(scope == SettingsScope::Program ? paths::programSettingsFile() : path);
+    if (ini.path().isEmpty())
+        return false;
+    Writer w(ini);
+    if (scope == SettingsScope::Program)
+        visitProgram(w, settings);
+    else
+        visitDatabase(w, settings);
+    return ini.save();
+}

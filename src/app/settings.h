@@ -1,0 +1,97 @@
+// The settings record: every value of the program scope (NUMAROK.INI, sections Misc and
+// Defaults) and of the database scope (the database's .INI), held while the program runs
+// and read and written by LoadSettings and SaveSettings.
+#pragma once
+
+#include <QString>
+#include <array>
+
+enum class SettingsScope { Program, Database };
+
+struct FontSetting {
+    QString name = QStringLiteral("Arial");
+    int size = 10;
+    int color = 0;
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool strikeout = false;
+};
+
+// Colours by role, as platform colour values (0x00BBGGRR).
+struct ColorScheme {
+    enum Role {
+        MainBackground, MajorTitle, MinorTitle, EditBackground, EditText, ComboBackground, ComboText,
+        ListBoxBackground, ListBoxText, RadioBackground, RadioText, CheckBackground, CheckText,
+        RoleCount
+    };
+    std::array<int, RoleCount> colors{12632256, 0, 0, 16777215, 0, 16777215, 0,
+                                      16777215, 0, 12632256, 0, 12632256, 0};
+};
+
+// The record defaults of the editor (section Defaults).
+struct SavedDefaults {
+    bool loadWithAdd = false;
+    bool loadWithClear = false;
+    QString country, faceValue, year, mintMark, condition, topic, description, comments,
+        miscellaneous, purchaseDate, quantity, purchasePrice, marketValue, premiumValue;
+    std::array<QString, 4> userDefined;
+    bool approximateYear = false;
+    bool wanted = false;
+};
+
+struct Settings {
+    // Program scope, section Misc.
+    int buttonBar = 1;
+    int mainLeft = 0, mainTop = 0, mainWidth = 640, mainHeight = 480;
+    QString lastImportFile, lastExportFile; // default: the start-up directory
+    QString lastDatabase;
+    QString lastFiles[5];
+    bool showTips = true;
+    int windowSize = 640;
+    int dateFormat = 1;
+    bool dateLeadingZeros = false;
+    int currencyFormat = 1;
+    int numericFormat = 1;
+    // Program scope, section Defaults.
+    SavedDefaults defaults;
+
+    // Database scope, per field (index 0 = field 1).
+    std::array<QString, 20> fieldNames;
+    std::array<bool, 20> displayFields{};
+    std::array<int, 20> fieldWidth{};
+    std::array<int, 20> fieldOrder{};
+    std::array<bool, 20> exportFields{};
+    std::array<int, 20> exportOrder{};
+    // Database scope, other sections.
+    bool exportFirstRow = true;
+    int exportFileType = 1;
+    bool importSkipFirst = true;
+    int importFileType = 1;
+    int sortLevels[4] = {12, 0, 0, 0};
+    bool showTitles = true;
+    int titleBackground = 8553090;
+    int titleAlignment = 2;
+    FontSetting gridTitleFont{QStringLiteral("Arial"), 12};
+    FontSetting gridFont{QStringLiteral("Arial"), 10};
+    int cellColor = 12632256;
+    bool columnLines = true, rowLines = true, rowIndicator = true;
+    bool fieldEditing = false;
+    FontSetting editFont, labelFont, buttonFont; // face name, bold and italic only
+    int lastReport = 0;
+    bool defaultPrinter = true;
+    int printerIndex = 0;
+    int reportLeft = 0, reportTop = 0, reportWidth = 640, reportHeight = 480;
+    std::array<ColorScheme, 5> schemes; // main, edit, search, report, configure
+
+    Settings();
+};
+
+// Program scope always uses NUMAROK.INI and ignores `path`. Database scope reads `path`
+// when that file exists and NUMAROK.INI otherwise, and writes `path` only. Reading takes
+// the default for every missing key. Saving returns false when the file cannot be written.
+void LoadSettings(Settings &settings, SettingsScope scope, const QString &path = QString());
+bool SaveSettings(const Settings &settings, SettingsScope scope, const QString &path = QString());
+
+// The section names of the five colour schemes, in scheme order.
+extern const char *const kColorSchemeSections[5];

@@ -1,0 +1,175 @@
+#include "database_files.h"
+
+#include "coin_schema.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace dbfiles {
+
+QString companion(const QString &path, const QString &upperExtension)
+{
+    const QFileInfo info(path);
+    const QString name = info.fileName();
+    const int dot = name.indexOf(QLatin1Char('.'));
+    const QString table = dot < 0 ? name : name.left(dot);
+    const QString ext = dot < 0 ? QString() : name.mid(name.lastIndexOf(QLatin1Char('.')) + 1);
+    const bool lower = !ext.isEmpty() && ext.at(0).isLower();
+    QString dir = info.absolutePath();
+    if (!dir.endsWith(QLatin1Char('/')))
+        dir += QLatin1Char('/');
+    return dir + table + QLatin1Char('.') + (lower ? upperExtension.toLower() : upperExtension);
+}
+
+DatabasePaths databasePaths(const QString &path)
+{
+    const QFileInfo info(path);
+    DatabasePaths p;
+    p.directory = info.absolutePath();
+    if (!p.directory.endsWith(QLatin1Char('/')))
+        p.directory += QLatin1Char('/');
+    const QString name = info.fileName();
+    p.tableName = name.left(name.indexOf(QLatin1Char('.')) < 0 ? name.size() : name.indexOf(QLatin1Char('.')));
+    p.basePath = p.directory + p.tableName;
+    p.indexFile = companion(path, QStringLiteral("MDX"));
+    p.settingsFile = companion(path, QStringLiteral("INI"));
+    return p;
+}
+
+void locate(dbase::Table &table, const QString &path)
+{
+    const DatabasePaths p = databasePaths(path);
+    table.close();
+    table.setDatabaseName(p.directory.toStdString());
+    // The engine finds NAME.DBF or NAME.dbf; keep the chosen spelling of the extension.
+    const QString name = QFileInfo(path).fileName();
+    const QString ext = name.mid(name.lastIndexOf(QLatin1Char('.')) + 1);
+    const bool dbf = name.contains(QLatin1Char('.')) &&
+                     ext.compare(QLatin1String("DBF"), Qt::CaseInsensitive) == 0 &&
+                     name.indexOf(QLatin1Char('.')) == name.lastIndexOf(QLatin1Char('.'));
+    table.setTableName((dbf ? p.tableName + QLatin1Char('.') + ext : p.tableName).toStdString());
+}
+
+bool removeMdxByte(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
+        return false;
+    if (f.size() < 29 || !f.seek(28))
+        return false;
+    return f.write("\0", 1) == 1;
+}
+
+bool hasCoinFields(dbase::Table &check, const QString &path)
+{
+    const DatabasePaths p = databasePaths(path);
+    locate(check, path);
+    if (!QFile::exists(p.indexFile))
+        removeMdxByte(path);
+    check.setReadOnly(true);
+    check.setExclusive(false);
+    check.open();
+    bool valid = check.fieldCount() == coin::kFieldCount;
+    for (int i = 0; valid && i < coin::kFieldCount; ++i)
+        valid = QString::fromStdString(check.field(i).name).toUpper() ==
+                QString::fromLatin1(coin::kFields[i].name).toUpper();
+    check.close();
+    return valid;
+}
+
+bool inUse(dbase::Table &check, const QString &path)
+{
+    locate(check, path);
+    check.setExclusive(true);
+    try {
+        check.open();
+        check.close();
+    } catch (const dbase::Error &) {
+        check.setExclusive(false);
+        return true;
+    }
+    check.setExclusive(false);
+    return false;
+}
+
+bool createCoinTable(dbase::Table &create, const QString &path)
+{
+    create.close();
+    const QFileInfo info(path);
+    create.setDatabaseName(info.absolutePath().toStdString());
+    create.setTableName(info.fileName().toStdString());
+    create.createTable(coin::tableDefinition());
+    return QFile::exists(path);
+}
+
+QString buildSortString(const int levels[4])
+{
+    int n = 0;
+    for (int i = 0; i < 4; ++i)
+        if (levels[i] >= 1)
+            ++n;
+    if (n == 0)
+        return QString();
+    const int w = 80 / n;
+    QString expr;
+    for (int i = 0; i < 4; ++i) {
+        const int k = levels[i];
+        if (k < 1 || k > coin::kFieldCount)
+            continue;
+        const coin::Field &f = coin::field(k);
+        const QString name = QString::fromLatin1(f.name);
+        switch (f.kind) {
+        case coin::Kind::Text:
+            expr += QStringLiteral("Upper(Left(%1,%2))+").arg(name).arg(w);
+            break;
+        case coin::Kind::Integer:
+            expr += QStringLiteral("STR(%1,12,0)+").arg(name);
+            break;
+        case coin::Kind::Float:
+            expr += QStringLiteral("STR(%1,12,2)+").arg(name);
+            break;
+        case coin::Kind::Date:
+            expr += QStringLiteral("DTOS(%1)+").arg(name);
+            break;
+        }
+    }
+    expr.chop(1);
+    return expr;
+}
+
+void applySortIndex(dbase::Table &table, const QString &sortExpression, bool indexFileExists)
+{
+    if (sortExpression.isEmpty()) {
+        table.setIndexName("");
+        return;
+    }
+    const std::string tag = kIndexTag.toStdString();
+    if (indexFileExists) {
+        table.setIndexName("");
+        const auto tags = table.indexTagNames();
+        // An index file without the tag (made by another program) just gets it added.
+        for (const auto &t : tags)
+            if (QString::fromStdString(t).compare(kIndexTag, Qt::CaseInsensitive) == 0)
+                table.deleteIndex(tag);
+    }
+    table.addIndex(tag, sortExpression.toStdString());
+    table.setIndexName(tag);
+}
+
+void updateRecentFiles(QString (&files)[5], const QString &previous, const QString &current)
+{
+    for (int i = 0; i < 5; ++i) {
+        if (files[i] == current) {
+            for (int j = i; j < 4; ++j)
+                files[j] = files[j + 1];
+            files[4].clear();
+            break;
+        }
+    }
+    for (int j = 4; j > 0; --j)
+        files[j] = files[j - 1];
+    files[0] = previous;
+}
+
+} // namespace dbfiles

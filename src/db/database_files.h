@@ -1,0 +1,58 @@
+// The coin database's files without the windows: the paths of a database and its
+// companions, the validity and in-use tests, creation, header byte 28, the sort
+// expression and its index, and the recent-files list.
+#pragma once
+
+#include "error.h"
+#include "table.h"
+
+#include <QString>
+
+namespace dbfiles {
+
+inline const QString kIndexTag = QStringLiteral("NewIndex");
+
+struct DatabasePaths {
+    QString directory; // expanded, with a trailing "/"
+    QString tableName; // the file name up to its first "."
+    QString indexFile; // directory + table name + ".MDX"
+    QString settingsFile; // + ".INI"
+    QString basePath;  // directory + table name
+};
+
+// Companion files take the letter case of the table's extension: coins.dbf has
+// coins.mdx and coins.ini, COINS.DBF has COINS.MDX and COINS.INI.
+DatabasePaths databasePaths(const QString &path);
+QString companion(const QString &path, const QString &upperExtension);
+
+// Points `table` at the file (directory and table name) without opening it.
+void locate(dbase::Table &table, const QString &path);
+
+// Header byte 28 to 0, written straight into the file; skipped silently when the file
+// cannot be opened for writing. Returns whether the byte was written.
+bool removeMdxByte(const QString &path);
+
+// True when the table has exactly the 20 coin fields by name, in order (kinds and widths
+// are not compared). Clears header byte 28 first when the index file is missing. Engine
+// errors (not a dBase table, ...) are thrown.
+bool hasCoinFields(dbase::Table &check, const QString &path);
+
+// True when the table cannot be opened for exclusive use (also when it is missing or
+// damaged).
+bool inUse(dbase::Table &check, const QString &path);
+
+// Creates an empty coin table at `path`; true when the file exists afterwards.
+bool createCoinTable(dbase::Table &create, const QString &path);
+
+// The index expression of up to four sort levels (field numbers, 0 = none).
+QString buildSortString(const int levels[4]);
+
+// Makes the sort expression the table's index "NewIndex": the old tag is removed when the
+// index file exists, the new one added and selected; an empty expression selects natural
+// order. The table must be closed or open for exclusive use.
+void applySortIndex(dbase::Table &table, const QString &sortExpression, bool indexFileExists);
+
+// The recent-files list after opening `current` while `previous` was open.
+void updateRecentFiles(QString (&files)[5], const QString &previous, const QString &current);
+
+} // namespace dbfiles

@@ -1,0 +1,451 @@
+#include "main_window.h"
+
+#include "paths.h"
+#include "prompts.h"
+#include "table_model.h"
+#include "ui_main_window.h"
+
+#include <QCloseEvent>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+const QString kDatabaseFilter = QStringLiteral("Database Files (*.DBF *.dbf)");
+}
+
+TMain::TMain(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::TMain>())
+{
+    ui->setupUi(this);
+    MenuExitSep = ui->MenuFile->insertSeparator(ui->MenuLastFile1);
+    MenuExitSep->setObjectName(QStringLiteral("MenuExitSep"));
+    MenuExitSep->setVisible(false);
+
+    m_model = new TableModel(MyTable, this);
+    ui->ViewerGrid->setModel(m_model);
+
+    // The table asks for every record while a search is on.
+    MyTable.setFilter([this](const dbase::Table &t) { return !SearchOn || !SearchTest || SearchTest(t); });
+
+    connect(ui->MenuNew, &QAction::triggered, this, [this] { runCommand([this] { DoNew(); }); });
+    connect(ui->MenuOpen, &QAction::triggered, this, [this] { runCommand([this] { DoOpen(); }); });
+    connect(ui->MenuUpdateDatabase, &QAction::triggered, this,
+            [this] { runCommand([this] { MenuUpdateDatabaseClick(); }); });
+    connect(ui->MenuExit, &QAction::triggered, this, &TMain::DoExit);
+    for (int n = 1; n <= 5; ++n)
+        connect(lastFileAction(n), &QAction::triggered, this,
+                [this, n] { runCommand([this, n] { OpenSaveFile(settings.lastFiles[n - 1]); }); });
+}
+
+TMain::~TMain()
+{
+    // The model listens to MyTable, which goes before the window's children do.
+    delete m_model;
+}
+
+QAction *TMain::lastFileAction(int n) const
+{
+    QAction *const items[] = {ui->MenuLastFile1, ui->MenuLastFile2, ui->MenuLastFile3,
+                              ui->MenuLastFile4, ui->MenuLastFile5};
+    return items[n - 1];
+}
+
+void TMain::runCommand(const std::function<void()> &command)
+{
+    try {
+        command();
+    } catch (const dbase::Error &e) {
+        Prompts::error(this, QString::fromStdString(e.what()));
+    }
+    DisplayCount();
+}
+
+// ---- start-up and shutdown --------------------------------------------------------------
+
+bool TMain::FormCreate(const QStringList &arguments)
+{
+    DisableEndSearch();
+    setWindowTitle(QStringLiteral("Numarok"));
+    ui->ViewerLabel->setText(QStringLiteral("Coin Viewer"));
+    paths::programDirectory();
+    paths::startupDirectory();
+
+    LoadSettings(settings, SettingsScope::Program);
+    move(settings.mainLeft, settings.mainTop);
+    resize(settings.mainWidth, settings.mainHeight);
+
+    // The start database: the last one, else MASTER.DBF in the program directory, made
+    // when it is missing.
+    QString start = settings.lastDatabase;
+    if (start.isEmpty() || !QFileInfo(start).isFile()) {
+        start = paths::programFile(QStringLiteral("MASTER.DBF"));
+        if (!QFileInfo(start).isFile()) {
+            bool made = false;
+            try {
+                made = MakeNewDB(start);
+            } catch (const dbase::Error &e) {
+                Prompts::error(this, QString::fromStdString(e.what()));
+            }
+            if (!made)
+                return false;
+        }
+    }
+
+    bool valid = false;
+    try {
+        valid = CheckDBaseFormat(this, start);
+    } catch (const dbase::Error &e) {
+        Prompts::error(this, QString::fromStdString(e.what()));
+    }
+    if (valid) {
+        CurrentDatabasePath = start;
+        setDatabasePaths(start);
+        LoadSettings(settings, SettingsScope::Database, DatabaseSettingsPath);
+        BuildSortString();
+        if (!SortString.isEmpty()) {
+            try {
+                bool hasTag = false;
+                if (QFile::exists(IndexFilePath))
+                    for (const auto &t : MyTable.indexTagNames())
+                        hasTag = hasTag || QString::fromStdString(t).compare(dbfiles::kIndexTag, Qt::CaseInsensitive) == 0;
+                if (hasTag)
+                    MyTable.setIndexName(dbfiles::kIndexTag.toStdString()); // used as it stands
+                else
+                    dbfiles::applySortIndex(MyTable, SortString, QFile::exists(IndexFilePath));
+            } catch (const dbase::Error &e) {
+                // Another user holds the table: show it unsorted rather than not at all.
+                MyTable.setIndexName("");
+                Prompts::error(this, QString::fromStdString(e.what()));
+            }
+        } else {
+            MyTable.setIndexName("");
+        }
+        MyTable.setExclusive(false);
+        try {
+            MyTable.open();
+        } catch (const dbase::Error &e) {
+            Prompts::error(this, QString::fromStdString(e.what()));
+            valid = false;
+        }
+    }
+    if (valid) {
+        m_databaseOpen = true;
+    } else {
+        CurrentDatabasePath = start;
+        Prompts::error(this, QStringLiteral("The last database used as recorded in the INI file is not a valid "
+                                            "Numarok file.  You will need to choose a new file."));
+        // Until a valid database is open. Cancelling the choice ends the program: without
+        // a database there is nothing it can do.
+        while (!m_databaseOpen) {
+            const QString chosen = Prompts::instance().openFile(this, QStringLiteral("Open Database File"),
+                                                                paths::programDirectory(), kDatabaseFilter);
+            if (chosen.isEmpty())
+                return false;
+            runCommand([this, &chosen] { openFromPath(chosen, true); });
+        }
+    }
+
+    SetMenuLastFiles();
+
+    if (!arguments.isEmpty()) {
+        const QString first = arguments.first().toUpper();
+        if (first == QLatin1String("/BROWSE") || first == QLatin1String("--BROWSE")) {
+            BrowseMode = true;
+            m_savedFieldEditing = settings.fieldEditing;
+            settings.fieldEditing = false;
+        }
+    }
+    return true;
+}
+
+void TMain::FormShow()
+{
+    DoFileSpecific();
+}
+
+void TMain::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (!m_shown) {
+        m_shown = true;
+        FormShow();
+    }
+}
+
+void TMain::closeEvent(QCloseEvent *event)
+{
+    FormClose();
+    event->accept();
+}
+
+void TMain::FormClose()
+{
+    DisableEndSearch();
+    settings.mainLeft = geometry().x();
+    settings.mainTop = geometry().y();
+    settings.mainWidth = geometry().width();
+    settings.mainHeight = geometry().height();
+    settings.lastDatabase = CurrentDatabasePath;
+    if (BrowseMode)
+        settings.fieldEditing = m_savedFieldEditing; // browse mode never changes the stored option
+    SaveSettings(settings, SettingsScope::Program);
+    if (m_databaseOpen)
+        SaveSettings(settings, SettingsScope::Database, DatabaseSettingsPath);
+    if (BrowseMode)
+        settings.fieldEditing = false;
+    MyTable.close();
+}
+
+void TMain::DoExit()
+{
+    close();
+}
+
+// ---- database files ------------------------------------------------------------------
+
+bool TMain::CheckDBaseFormat(QWidget *owner, const QString &path)
+{
+    if (dbfiles::hasCoinFields(MyCheckTable, path))
+        return true;
+    Prompts::instance().message(owner,
+                                QStringLiteral("This DBase file was not created with Numarok.  It cannot be "
+                                               "opened.  You may, however, import data from this file using "
+                                               "the import function."),
+                                QStringLiteral("Error"), Prompts::Icon::Error, QMessageBox::Ok, QMessageBox::Ok,
+                                false);
+    return false;
+}
+
+bool TMain::DBaseInUse(const QString &path)
+{
+    return dbfiles::inUse(MyCheckTable, path);
+}
+
+bool TMain::MakeNewDB(const QString &path)
+{
+    if (QFile::exists(path) && DBaseInUse(path)) {
+        Prompts::error(this, QStringLiteral("The table \"") + path +
+                                 QStringLiteral("\" is currently in use by another program.") +
+                                 QStringLiteral("  New table creation will be aborted."));
+        return false;
+    }
+    return dbfiles::createCoinTable(MyCreateTable, path);
+}
+
+void TMain::setDatabasePaths(const QString &path)
+{
+    const dbfiles::DatabasePaths p = dbfiles::databasePaths(path);
+    dbfiles::locate(MyTable, path);
+    TableName = p.tableName;
+    setWindowTitle(QStringLiteral("Numarok (") + TableName + QLatin1Char(')'));
+    IndexFilePath = p.indexFile;
+    DatabaseSettingsPath = p.settingsFile;
+    BasePath = p.basePath;
+}
+
+void TMain::BuildSortString()
+{
+    SortString = dbfiles::buildSortString(settings.sortLevels);
+}
+
+void TMain::DoOpen()
+{
+    const QString chosen = Prompts::instance().openFile(this, QStringLiteral("Open Database File"),
+                                                        QFileInfo(CurrentDatabasePath).absolutePath(),
+                                                        kDatabaseFilter);
+    if (!chosen.isEmpty())
+        openFromPath(chosen, true);
+    DisplayCount();
+}
+
+void TMain::OpenSaveFile(const QString &path)
+{
+    openFromPath(path, false);
+}
+
+void TMain::openFromPath(const QString &path, bool fromDialog)
+{
+    if (fromDialog && !path.right(4).toUpper().endsWith(QLatin1String(".DBF"))) {
+        Prompts::error(this, QStringLiteral("Invalid file type selected."));
+        return;
+    }
+    if (!CheckDBaseFormat(this, path))
+        return;
+    if (SearchOn)
+        DoEndSearch();
+    PreviousDatabasePath = CurrentDatabasePath;
+    CurrentDatabasePath = path;
+    const QString oldSettings = DatabaseSettingsPath;
+    const QString oldBase = BasePath;
+    const bool hadDatabase = m_databaseOpen;
+    MyTable.close();
+    setDatabasePaths(path);
+    if (hadDatabase) {
+        if (BrowseMode)
+            settings.fieldEditing = m_savedFieldEditing;
+        SaveSettings(settings, SettingsScope::Database, oldSettings);
+        if (SaveAllLists)
+            SaveAllLists(oldBase);
+    }
+    if (LoadAllList)
+        LoadAllList(BasePath);
+    LoadSettings(settings, SettingsScope::Database, DatabaseSettingsPath);
+    if (BrowseMode) {
+        m_savedFieldEditing = settings.fieldEditing;
+        settings.fieldEditing = false;
+    }
+    BuildSortString();
+    applyIndexOnOpen(true);
+    openTable();
+    if (hadDatabase)
+        DoLastFiles(PreviousDatabasePath, CurrentDatabasePath);
+}
+
+// The sort index "NewIndex" rebuilt from the sort expression, when no one else has the
+// table open. A failure leaves the records unsorted rather than the database unopened.
+void TMain::applyIndexOnOpen(bool checkInUse)
+{
+    try {
+        if (checkInUse && DBaseInUse(CurrentDatabasePath)) {
+            // In use elsewhere: the index stays; only a tag the file lacks is let go.
+            bool hasTag = false;
+            for (const auto &t : MyTable.indexTagNames())
+                hasTag = hasTag || QString::fromStdString(t).compare(QString::fromStdString(MyTable.indexName()),
+                                                                     Qt::CaseInsensitive) == 0;
+            if (!hasTag)
+                MyTable.setIndexName("");
+            return;
+        }
+        dbfiles::applySortIndex(MyTable, SortString, QFile::exists(IndexFilePath));
+    } catch (const dbase::Error &e) {
+        MyTable.setIndexName("");
+        Prompts::error(this, QString::fromStdString(e.what()));
+    }
+}
+
+void TMain::openTable()
+{
+    MyTable.setExclusive(false);
+    MyTable.open();
+    m_databaseOpen = true;
+    DoFileSpecific();
+}
+
+void TMain::DoNew()
+{
+    const QString chosen = Prompts::instance().saveFile(this, QStringLiteral("New Database File"),
+                                                        QFileInfo(CurrentDatabasePath).absolutePath(),
+                                                        kDatabaseFilter, QStringLiteral("DBF"));
+    if (chosen.isEmpty()) {
+        DisplayCount();
+        return;
+    }
+    if (SearchOn)
+        DoEndSearch();
+    if (!chosen.right(4).toUpper().endsWith(QLatin1String(".DBF"))) {
+        Prompts::error(this, QStringLiteral("Invalid file type selected."));
+        DisplayCount();
+        return;
+    }
+    if (!MakeNewDB(chosen)) {
+        DisplayCount();
+        return;
+    }
+    PreviousDatabasePath = CurrentDatabasePath;
+    CurrentDatabasePath = chosen;
+    const QString oldSettings = DatabaseSettingsPath;
+    const QString oldBase = BasePath;
+    MyTable.close();
+    setDatabasePaths(chosen);
+    if (BrowseMode)
+        settings.fieldEditing = m_savedFieldEditing;
+    SaveSettings(settings, SettingsScope::Database, oldSettings);
+    if (SaveAllLists)
+        SaveAllLists(oldBase);
+    if (LoadDefaultList)
+        LoadDefaultList();
+    // A new database starts from the program-wide copies of the database sections.
+    LoadSettings(settings, SettingsScope::Database, QString());
+    if (BrowseMode) {
+        m_savedFieldEditing = settings.fieldEditing;
+        settings.fieldEditing = false;
+    }
+    BuildSortString();
+    applyIndexOnOpen(false);
+    openTable();
+    DoLastFiles(PreviousDatabasePath, CurrentDatabasePath);
+    DisplayCount();
+}
+
+void TMain::DoLastFiles(const QString &previous, const QString &current)
+{
+    dbfiles::updateRecentFiles(settings.lastFiles, previous, current);
+    SetMenuLastFiles();
+}
+
+void TMain::SetMenuLastFiles()
+{
+    bool any = false;
+    for (const QString &f : settings.lastFiles)
+        any = any || !f.isEmpty();
+    MenuExitSep->setVisible(any);
+    for (int n = 1; n <= 5; ++n) {
+        QAction *item = lastFileAction(n);
+        const QString &path = settings.lastFiles[n - 1];
+        item->setText(QStringLiteral("&%1   ").arg(n) + path);
+        item->setVisible(any && !path.isEmpty());
+    }
+}
+
+void TMain::MenuUpdateDatabaseClick()
+{
+    const bool searching = SearchOn;
+    if (searching)
+        DoEndSearch();
+    if (BrowseMode)
+        settings.fieldEditing = m_savedFieldEditing;
+    SaveSettings(settings, SettingsScope::Database, DatabaseSettingsPath);
+    if (BrowseMode)
+        settings.fieldEditing = false;
+    MyTable.close();
+    if (searching)
+        EnableEndSearch();
+    MyTable.open();
+    SetViewerOptions();
+}
+
+void TMain::DoFileSpecific()
+{
+    SetViewerOptions();
+    DisplayCount();
+}
+
+// ---- search state and the grid ------------------------------------------------------------
+
+void TMain::EnableEndSearch()
+{
+    SearchOn = true;
+}
+
+void TMain::DisableEndSearch()
+{
+    SearchOn = false;
+}
+
+void TMain::DoEndSearch()
+{
+    DisableEndSearch();
+    MyTable.close();
+    MyTable.open();
+    SetViewerOptions();
+    DisplayCount();
+}
+
+void TMain::SetViewerOptions()
+{
+    m_model->reload();
+}
+
+void TMain::DisplayCount()
+{
+    ui->CountLabel->setText(QString::number(MyTable.isOpen() ? MyTable.recordCount() : 0));
+}

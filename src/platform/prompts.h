@@ -1,0 +1,87 @@
+// The one way windows ask the user something: message boxes, file and directory choosers,
+// font, colour and print dialogs. The program installs the real dialogs; a test installs
+// ScriptedPrompts, which answers from a queue and records every question.
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QMessageBox>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <optional>
+
+class QPrinter;
+class QWidget;
+
+class Prompts {
+public:
+    enum class Icon { None, Information, Warning, Error, Question };
+    using Button = QMessageBox::StandardButton;
+    using Buttons = QMessageBox::StandardButtons;
+
+    virtual ~Prompts() = default;
+
+    virtual Button message(QWidget *owner, const QString &text, const QString &caption, Icon icon,
+                           Buttons buttons, Button defaultButton, bool beep) = 0;
+    // Empty when cancelled.
+    virtual QString openFile(QWidget *owner, const QString &title, const QString &directory,
+                             const QString &filter) = 0;
+    virtual QString saveFile(QWidget *owner, const QString &title, const QString &directory,
+                             const QString &filter, const QString &defaultSuffix) = 0;
+    virtual QString chooseDirectory(QWidget *owner, const QString &title, const QString &directory) = 0;
+    virtual std::optional<QFont> chooseFont(QWidget *owner, const QFont &initial) = 0;
+    virtual std::optional<QColor> chooseColor(QWidget *owner, const QColor &initial) = 0;
+    virtual bool choosePrinter(QWidget *owner, QPrinter *printer) = 0;
+
+    // The installed service (the real dialogs unless a test installed another).
+    static Prompts &instance();
+    // Takes no ownership; nullptr puts the real dialogs back.
+    static void install(Prompts *prompts);
+
+    // "Error" with an OK button, "Notice" for information.
+    static void error(QWidget *owner, const QString &text);
+    static void notice(QWidget *owner, const QString &text);
+};
+
+// Answers from a queue and records what was asked. A question with no queued answer gets
+// the default button (message boxes) or a cancel (choosers), and is recorded as such.
+class ScriptedPrompts : public Prompts {
+public:
+    struct Question {
+        QString kind; // "message", "open", "save", "directory", "font", "color", "print"
+        QString caption;
+        QString text;
+        Icon icon = Icon::None;
+        Buttons buttons;
+        Button defaultButton = QMessageBox::NoButton;
+        bool beep = false;
+        bool answered = false;
+    };
+
+    ScriptedPrompts() { Prompts::install(this); }
+    ~ScriptedPrompts() override { Prompts::install(nullptr); }
+
+    void answer(QVariant value) { m_answers << std::move(value); }
+    const QList<Question> &asked() const { return m_asked; }
+    QStringList askedTexts() const;
+    void clear() { m_asked.clear(); }
+    int pending() const { return static_cast<int>(m_answers.size()); }
+
+    Button message(QWidget *owner, const QString &text, const QString &caption, Icon icon,
+                   Buttons buttons, Button defaultButton, bool beep) override;
+    QString openFile(QWidget *owner, const QString &title, const QString &directory,
+                     const QString &filter) override;
+    QString saveFile(QWidget *owner, const QString &title, const QString &directory,
+                     const QString &filter, const QString &defaultSuffix) override;
+    QString chooseDirectory(QWidget *owner, const QString &title, const QString &directory) override;
+    std::optional<QFont> chooseFont(QWidget *owner, const QFont &initial) override;
+    std::optional<QColor> chooseColor(QWidget *owner, const QColor &initial) override;
+    bool choosePrinter(QWidget *owner, QPrinter *printer) override;
+
+private:
+    QVariant take(const QString &kind, const QString &caption, const QString &text);
+
+    QList<QVariant> m_answers;
+    QList<Question> m_asked;
+};
