@@ -3,12 +3,6 @@
 #include <QFile>
 #include <QProcess>
 
-std::vector<std::pair<const char *, TestFactory>> &testRegistry()
-{
-    static std::vector<std::pair<const char *, TestFactory>> registry;
-    return registry;
-}
-
 QString testDataPath(const QString &name)
 {
     return QStringLiteral(NUMAROK_TEST_DATA "/") + name;

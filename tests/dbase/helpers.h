@@ -12,16 +12,7 @@
 #include <utility>
 #include <vector>
 
-using TestFactory = std::function<QObject *()>;
-std::vector<std::pair<const char *, TestFactory>> &testRegistry();
-
-struct TestRegistration {
-    TestRegistration(const char *name, TestFactory factory)
-    {
-        testRegistry().emplace_back(name, std::move(factory));
-    }
-};
-#define REGISTER_TEST(Class) static TestRegistration registration_##Class(#Class, [] { return new Class; });
+#include "test_registry.h"
 
 QString testDataPath(const QString &name);
 

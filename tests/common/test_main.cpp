@@ -1,13 +1,20 @@
-// Runs the engine's test classes: all of them, or the one named by the first argument
-// (the rest go to QtTest), e.g. `tst_dbase IndexTests -v2`.
-#include "helpers.h"
+// Runs the test classes of one test executable: all of them, or the one named by the
+// first argument (the rest go to QtTest), e.g. `tst_dbase IndexTests -v2`.
+#include "test_registry.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <memory>
 #include <QTest>
+
+std::vector<std::pair<const char *, TestFactory>> &testRegistry()
+{
+    static std::vector<std::pair<const char *, TestFactory>> registry;
+    return registry;
+}
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
+    QApplication app(argc, argv);
     QStringList args = app.arguments();
     QString only;
     if (args.size() > 1 && !args[1].startsWith(QLatin1Char('-'))) {

@@ -1,0 +1,288 @@
+// The settings record against real INI files, and the real program started offscreen in
+// an empty program directory.
+#include "coin_schema.h"
+#include "ini_file.h"
+#include "paths.h"
+#include "settings.h"
+#include "test_registry.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Every value of an INI file changed: numbers + 1, flags flipped, text extended.
+QByteArray mutated(const QByteArray &ini)
+{
+    QByteArray out;
+    for (const QByteArray &line : ini.split('\n')) {
+        const QByteArray l = line.trimmed();
+        const int eq = l.indexOf('=');
+        if (eq < 0) {
+            out += l + "\r\n";
+            continue;
+        }
+        const QByteArray key = l.left(eq), value = l.mid(eq + 1);
+        bool isNumber = false;
+        const int n = value.toInt(&isNumber);
+        QByteArray v;
+        if (value == "Yes")
+            v = "No";
+        else if (value == "No")
+            v = "Yes";
+        else if (isNumber)
+            v = QByteArray::number(n + 1);
+        else
+            v = "x" + value.left(5).trimmed();
+        out += key + "=" + v + "\r\n";
+    }
+    return out;
+}
+
+void writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly))
+        f.write(bytes);
+}
+
+} // namespace
+
+class SettingsTests : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QString file(const char *name) const { return m_dir.path() + QLatin1Char('/') + QLatin1String(name); }
+
+private slots:
+    void init()
+    {
+        QDir(file("conf")).removeRecursively();
+        qputenv("NUMAROK_CONFIG_DIR", file("conf").toUtf8());
+        qputenv("NUMAROK_HOME", file("home").toUtf8());
+    }
+
+    void defaultsWithoutFiles()
+    {
+        Settings s;
+        s.buttonBar = 3;
+        s.sortLevels[0] = 5;
+        LoadSettings(s, SettingsScope::Program);
+        LoadSettings(s, SettingsScope::Database, file("none.ini"));
+        QCOMPARE(s.buttonBar, 1);
+        QCOMPARE(s.mainWidth, 640);
+        QCOMPARE(s.mainHeight, 480);
+        QVERIFY(s.showTips);
+        QCOMPARE(s.windowSize, 640);
+        QCOMPARE(s.lastImportFile, paths::startupDirectory());
+        QCOMPARE(s.sortLevels[0], 12);
+        QCOMPARE(s.sortLevels[1], 0);
+        for (int i = 0; i < 20; ++i) {
+            QCOMPARE(s.fieldNames[i], QString::fromLatin1(coin::kFields[i].defaultLabel));
+            QCOMPARE(s.fieldOrder[i], i + 1);
+            QCOMPARE(s.fieldWidth[i], 15);
+            QVERIFY(s.displayFields[i] && s.exportFields[i]);
+        }
+        QCOMPARE(s.titleBackground, 8553090);
+        QCOMPARE(s.titleAlignment, 2);
+        QCOMPARE(s.gridTitleFont.size, 12);
+        QCOMPARE(s.gridFont.size, 10);
+        QCOMPARE(s.gridFont.name, QStringLiteral("Arial"));
+        QVERIFY(!s.fieldEditing && s.rowLines);
+        QCOMPARE(s.reportWidth, 640);
+        QCOMPARE(s.schemes[4].colors[ColorScheme::EditBackground], 16777215);
+        QCOMPARE(s.schemes[0].colors[ColorScheme::MainBackground], 12632256);
+    }
+
+    void everyKeyReadBack_data()
+    {
+        QTest::addColumn<bool>("program");
+        QTest::newRow("program scope") << true;
+        QTest::newRow("database scope") << false;
+    }
+    void everyKeyReadBack()
+    {
+        // Write the defaults, change every value in the file, read it, write it again:
+        // the second file equals the changed one only if every key is read and written
+        // under the same name.
+        QFETCH(bool, program);
+        const SettingsScope scope = program ? SettingsScope::Program : SettingsScope::Database;
+        const QString first = program ? paths::programSettingsFile() : file("db1.ini");
+        Settings s;
+        QVERIFY(SaveSettings(s, scope, first));
+        const QByteArray changed = mutated(readAll(first));
+        writeAll(first, changed);
+        Settings t;
+        LoadSettings(t, scope, first);
+        const QString second = file("db2.ini");
+        if (program) {
+            QVERIFY(SaveSettings(t, scope));
+            QCOMPARE(readAll(paths::programSettingsFile()), changed);
+        } else {
+            QVERIFY(SaveSettings(t, scope, second));
+            QCOMPARE(readAll(second), changed);
+        }
+        // Every key of the scope is there: 19 + 22 in the program file, 120 per field and
+        // 45 more in the database file, plus 13 for each of the five colour schemes.
+        const int keys = changed.count('=');
+        QCOMPARE(keys, program ? 19 + 22 : 120 + 45 + 65);
+    }
+
+    void databaseScopeFallsBackToProgramFile()
+    {
+        QDir().mkpath(file("conf"));
+        writeAll(paths::programSettingsFile(), "[Sort Order]\r\nPrimary Sort=3\r\n[Grid Options]\r\nField Editing=yes\r\n");
+        Settings s;
+        LoadSettings(s, SettingsScope::Database, file("missing.ini"));
+        QCOMPARE(s.sortLevels[0], 3);
+        QVERIFY(s.fieldEditing); // flags are upper-cased before the comparison
+        writeAll(file("own.ini"), "[Sort Order]\r\nPrimary Sort=7\r\n");
+        LoadSettings(s, SettingsScope::Database, file("own.ini"));
+        QCOMPARE(s.sortLevels[0], 7);
+        QVERIFY(!s.fieldEditing); // the database's own file has no such key: the default
+        const QByteArray programBefore = readAll(paths::programSettingsFile());
+        QVERIFY(SaveSettings(s, SettingsScope::Database, file("written.ini")));
+        QCOMPARE(readAll(paths::programSettingsFile()), programBefore);
+        QVERIFY(!SaveSettings(s, SettingsScope::Database, file("no/dir/x.ini")));
+    }
+
+    void valueRules_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QString>("expect");
+        QTest::newRow("flag yes") << QByteArray("[Misc]\r\nShow Tips=yES") << "tips=1";
+        QTest::newRow("flag other text") << QByteArray("[Misc]\r\nShow Tips=Y") << "tips=0";
+        QTest::newRow("number not a number") << QByteArray("[Misc]\r\nButton Bar=two") << "bar=1";
+        QTest::newRow("number") << QByteArray("[Misc]\r\nButton Bar=2") << "bar=2";
+        QTest::newRow("default cut to its length")
+            << QByteArray("[Defaults]\r\nCountry=Abcdefghijklmnopqrstuvwxyz") << "country=Abcdefghijklmnopqrst";
+        QTest::newRow("path") << QByteArray("[misc]\r\nlast database=/a/B.DBF") << "db=/a/B.DBF";
+    }
+    void valueRules()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(QString, expect);
+        QDir().mkpath(file("conf"));
+        writeAll(paths::programSettingsFile(), line + "\r\n");
+        Settings s;
+        LoadSettings(s, SettingsScope::Program);
+        const QString got = expect.startsWith(QLatin1String("tips")) ? QStringLiteral("tips=%1").arg(s.showTips)
+                            : expect.startsWith(QLatin1String("bar")) ? QStringLiteral("bar=%1").arg(s.buttonBar)
+                            : expect.startsWith(QLatin1String("country")) ? QStringLiteral("country=") + s.defaults.country
+                                                                          : QStringLiteral("db=") + s.lastDatabase;
+        QCOMPARE(got, expect);
+    }
+};
+
+class StartupTests : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QString home() const { return m_dir.path() + QStringLiteral("/home"); }
+    QString conf() const { return m_dir.path() + QStringLiteral("/conf"); }
+
+    // Starts the program, waits for its database, then ends it the way a logout does.
+    bool runAndClose(const QStringList &args, QString *error)
+    {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("NUMAROK_HOME"), home());
+        env.insert(QStringLiteral("NUMAROK_CONFIG_DIR"), conf());
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(NUMAROK_PROGRAM), args);
+        if (!p.waitForStarted(10000)) {
+            *error = p.errorString();
+            return false;
+        }
+        for (int i = 0; i < 100 && !QFile::exists(home() + QStringLiteral("/MASTER.MDX")); ++i)
+            QTest::qWait(100);
+        QTest::qWait(500);
+        p.terminate();
+        if (!p.waitForFinished(10000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+            *error = QStringLiteral("the program did not end normally: ") + QString::fromUtf8(p.readAllStandardError());
+            p.kill();
+            return false;
+        }
+        return true;
+    }
+
+private slots:
+    void firstRunInEmptyDirectories()
+    {
+        QString error;
+        QVERIFY2(runAndClose({}, &error), qPrintable(error));
+        const QString master = home() + QStringLiteral("/MASTER.DBF");
+        QVERIFY(QFile::exists(master));
+
+        QProcess py;
+        py.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(NUMAROK_TEST_SCRIPTS "/dump_dbf.py"), master});
+        QVERIFY(py.waitForFinished(30000));
+        QCOMPARE(py.exitCode(), 0);
+        const QJsonObject dump = QJsonDocument::fromJson(py.readAllStandardOutput()).object();
+        const QJsonArray fields = dump[QStringLiteral("fields")].toArray();
+        QCOMPARE(fields.size(), 20);
+        for (int i = 0; i < 20; ++i)
+            QCOMPARE(fields[i].toArray()[0].toString(), QString::fromLatin1(coin::kFields[i].storedName));
+        QCOMPARE(dump[QStringLiteral("count")].toInt(), 0);
+
+        QProcess dump2;
+        dump2.start(QStringLiteral("index_dump"), {home() + QStringLiteral("/MASTER.MDX")});
+        QVERIFY(dump2.waitForFinished(30000));
+        QCOMPARE(dump2.readAllStandardOutput(), QByteArray("NewIndex\n"));
+        QVERIFY(readAll(home() + QStringLiteral("/MASTER.MDX")).contains("Upper(Left(Miscellane,80))"));
+
+        const QString program = conf() + QStringLiteral("/NUMAROK.INI");
+        QCOMPARE(IniFile::readString(program, QStringLiteral("Misc"), QStringLiteral("Last Database"), QString()), master);
+        QCOMPARE(IniFile::readString(program, QStringLiteral("Misc"), QStringLiteral("Button Bar"), QString()),
+                 QStringLiteral("1"));
+        QCOMPARE(IniFile::readString(program, QStringLiteral("Defaults"), QStringLiteral("Wanted"), QString()),
+                 QStringLiteral("No"));
+        const QString db = home() + QStringLiteral("/MASTER.INI");
+        QCOMPARE(IniFile::readString(db, QStringLiteral("Sort Order"), QStringLiteral("Primary Sort"), QString()),
+                 QStringLiteral("12"));
+        QCOMPARE(IniFile::readString(db, QStringLiteral("Field Names"), QStringLiteral("Descriptio"), QString()),
+                 QStringLiteral("Description"));
+        QCOMPARE(IniFile::readString(db, QStringLiteral("Configure Window Color"), QStringLiteral("Check Text"), QString()),
+                 QStringLiteral("0"));
+    }
+
+    void browseModeKeepsFieldEditing()
+    {
+        QString error;
+        QVERIFY2(runAndClose({}, &error), qPrintable(error));
+        const QString db = home() + QStringLiteral("/MASTER.INI");
+        QVERIFY(IniFile::writeString(db, QStringLiteral("Grid Options"), QStringLiteral("Field Editing"), QStringLiteral("Yes")));
+        QVERIFY2(runAndClose({QStringLiteral("/browse")}, &error), qPrintable(error));
+        QCOMPARE(IniFile::readString(db, QStringLiteral("Grid Options"), QStringLiteral("Field Editing"), QString()),
+                 QStringLiteral("Yes"));
+    }
+
+    void commandLineHelpAndVersion()
+    {
+        QProcess p;
+        p.start(QStringLiteral(NUMAROK_PROGRAM), {QStringLiteral("--version")});
+        QVERIFY(p.waitForFinished(10000));
+        QCOMPARE(p.exitCode(), 0);
+        QVERIFY(QString::fromUtf8(p.readAllStandardOutput()).contains(QRegularExpression(QStringLiteral("^numarok \\d"))));
+        p.start(QStringLiteral(NUMAROK_PROGRAM), {QStringLiteral("--help")});
+        QVERIFY(p.waitForFinished(10000));
+        QCOMPARE(p.exitCode(), 0);
+        QVERIFY(p.readAllStandardOutput().contains("/BROWSE"));
+    }
+};
+
+REGISTER_TEST(SettingsTests)
+REGISTER_TEST(StartupTests)
+#include "tst_app.moc"
