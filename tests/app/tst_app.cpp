@@ -28,7 +28,10 @@ QByteArray readAll(const QString &path)
 QByteArray mutated(const QByteArray &ini)
 {
     QByteArray out;
-    for (const QByteArray &line : ini.split('\n')) {
+    QList<QByteArray> lines = ini.split('\n');
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    for (const QByteArray &line : lines) {
         const QByteArray l = line.trimmed();
         const int eq = l.indexOf('=');
         if (eq < 0) {
