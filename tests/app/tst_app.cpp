@@ -138,9 +138,9 @@ private slots:
             QCOMPARE(readAll(second), changed);
         }
         // Every key of the scope is there: 19 + 22 in the program file, 120 per field and
-        // 45 more in the database file, plus 13 for each of the five colour schemes.
+        // 46 more in the database file, plus 13 for each of the five colour schemes.
         const int keys = changed.count('=');
-        QCOMPARE(keys, program ? 19 + 22 : 120 + 45 + 65);
+        QCOMPARE(keys, program ? 19 + 22 : 120 + 46 + 65);
     }
 
     void databaseScopeFallsBackToProgramFile()
