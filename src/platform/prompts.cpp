@@ -122,8 +122,19 @@ QVariant ScriptedPrompts::take(const QString &kind, const QString &caption, cons
     q.kind = kind;
     q.caption = caption;
     q.text = text;
+    // The next queued answer is taken only by a question of its type: a button (int) for a
+    // message box, text for a chooser, a font, a colour, or a bool for the print dialog.
+    QMetaType::Type want = QMetaType::QString;
+    if (kind == QLatin1String("message"))
+        want = QMetaType::Int;
+    else if (kind == QLatin1String("font"))
+        want = QMetaType::QFont;
+    else if (kind == QLatin1String("color"))
+        want = QMetaType::QColor;
+    else if (kind == QLatin1String("print"))
+        want = QMetaType::Bool;
     QVariant answer;
-    if (!m_answers.isEmpty()) {
+    if (!m_answers.isEmpty() && m_answers.first().typeId() == want) {
         answer = m_answers.takeFirst();
         q.answered = true;
     }

@@ -44,8 +44,10 @@ public:
     static void notice(QWidget *owner, const QString &text);
 };
 
-// Answers from a queue and records what was asked. A question with no queued answer gets
-// the default button (message boxes) or a cancel (choosers), and is recorded as such.
+// Answers from a queue and records what was asked. The next answer goes to the next
+// question of its type (a QMessageBox::StandardButton as int for message boxes, a QString
+// for choosers, a QFont, a QColor, a bool for printing); a question without one gets the
+// default button or a cancel, and is recorded as unanswered.
 class ScriptedPrompts : public Prompts {
 public:
     struct Question {
