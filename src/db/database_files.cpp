@@ -51,7 +51,7 @@ void locate(dbase::Table &table, const QString &path)
     table.setTableName((dbf ? p.tableName + QLatin1Char('.') + ext : p.tableName).toStdString());
 }
 
-bool removeMdxByte(const QString &path)
+bool RemoveMDXByte(const QString &path)
 {
     QFile f(path);
     if (!f.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
@@ -66,7 +66,7 @@ bool hasCoinFields(dbase::Table &check, const QString &path)
     const DatabasePaths p = databasePaths(path);
     locate(check, path);
     if (!QFile::exists(p.indexFile))
-        removeMdxByte(path);
+        RemoveMDXByte(path);
     check.setReadOnly(true);
     check.setExclusive(false);
     check.open();

@@ -30,7 +30,7 @@ void locate(dbase::Table &table, const QString &path);
 
 // Header byte 28 to 0, written straight into the file; skipped silently when the file
 // cannot be opened for writing. Returns whether the byte was written.
-bool removeMdxByte(const QString &path);
+bool RemoveMDXByte(const QString &path);
 
 // True when the table has exactly the 20 coin fields by name, in order (kinds and widths
 // are not compared). Clears header byte 28 first when the index file is missing. Engine

@@ -195,11 +195,8 @@ void MdxFile::open(const std::string &path, bool writable)
     close();
     m_path = path;
     m_writable = writable;
+    // A table that is written needs an index file that can be written too.
     m_fd = ::open(path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC);
-    if (m_fd < 0 && writable && errno == EACCES) {
-        m_writable = false;
-        m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    }
     if (m_fd < 0) {
         const std::string why = errno == ENOENT ? "the file is missing" : errnoText();
         throw Error("Cannot open the index file " + fileLabel(path) + ": " + why);
@@ -263,6 +260,7 @@ void MdxFile::reload()
         tag.maxKeys = getLe16(h + 14);
         tag.itemLength = getLe16(h + 18);
         tag.expression.assign(h + 24, strnlen(h + 24, 220));
+        tag.hasFilter = h[245] != 0;
         if (tag.keyLength < 1 || tag.keyLength > 255 || tag.itemLength < tag.keyLength + 4 ||
             tag.maxKeys < 1 || 8 + tag.maxKeys * tag.itemLength + 4 > kBlockSize)
             damaged("tag " + tag.name + " has an impossible key layout");
@@ -386,9 +384,11 @@ uint32_t MdxFile::lastRecno(const Tag &tag, uint32_t page) const
 void MdxFile::walk(int t, const std::function<void(const char *, uint32_t)> &visit) const
 {
     const Tag &tag = m_tags.at(t);
+    // A sound tree visits each block once: more visits than blocks means a damaged file.
+    uint32_t visits = 0;
     std::function<void(uint32_t, int)> rec = [&](uint32_t page, int depth) {
-        if (depth > kMaxDepth)
-            damaged("the tree of tag " + tag.name + " is too deep");
+        if (depth > kMaxDepth || ++visits > m_pagesInFile / 2)
+            damaged("the tree of tag " + tag.name + " loops or is too deep");
         const Node n = readNode(tag, page);
         if (n.leaf) {
             for (int i = 0; i < n.count(); ++i)

@@ -28,6 +28,7 @@ public:
         int maxKeys = 0;
         bool unique = false;
         bool descending = false;
+        bool hasFilter = false; // a FOR clause
     };
 
     // What a new file is built from: the tag's definition and its entries in key order.
@@ -52,6 +53,7 @@ public:
     void open(const std::string &path, bool writable);
     void close();
     bool isOpen() const { return m_fd >= 0; }
+    bool writable() const { return m_fd >= 0 && m_writable; }
     const std::string &path() const { return m_path; }
     // Re-reads the header and tag table (another user may have changed the file).
     void reload();

@@ -27,6 +27,8 @@ constexpr uint64_t kHeaderLock = 0xEFFFFFFE;
 constexpr uint64_t kAppendLock = 0xEFFFFFFF;
 constexpr uint64_t kExclusiveStart = 0xEFFFFFFEULL - 1000000000ULL;
 constexpr uint64_t kExclusiveLength = 1000000002ULL;
+// Record numbers stay clear of the record lock offsets and of 32-bit overflow.
+constexpr uint32_t kMaxRecords = 1000000000u;
 
 bool ofdLock(int fd, short type, uint64_t start, uint64_t length, bool wait)
 {
@@ -453,6 +455,8 @@ void Table::readHeader()
         }
         if (f.length < 1)
             throw Error(label + " is damaged: field '" + f.name + "' has no width");
+        if (f.type == FieldType::Date && f.length != 8)
+            throw Error(label + " is damaged: the date field '" + f.name + "' is not 8 characters wide");
         offset += f.length;
         fields.push_back(std::move(f));
         pos += 32;
@@ -461,6 +465,8 @@ void Table::readHeader()
         throw Error(label + " is damaged: it has no fields");
     if (offset != recordLength)
         throw Error(label + " is damaged: its record length does not match its fields");
+    if (count > kMaxRecords)
+        throw Error(label + " is damaged: its header counts " + std::to_string(count) + " records");
     const uint64_t need = headerLength + static_cast<uint64_t>(count) * recordLength;
     if (need > size)
         throw Error(label + " is damaged: its header counts " + std::to_string(count) +
@@ -481,12 +487,14 @@ void Table::loadIndexFile()
     m_tagStates.clear();
     if (!m_mdxFlag)
         return;
-    m_mdx.open(indexFilePath(), m_writableFile);
+    m_mdx.open(indexFilePath(), m_writableFile && !m_readOnly);
     for (const MdxFile::Tag &tag : m_mdx.tags()) {
         TagState state;
         std::string why;
         if (tag.keyType != 'C') {
             why = "its keys are not character keys";
+        } else if (tag.descending || tag.unique || tag.hasFilter) {
+            why = "it is a descending, unique or filtered tag";
         } else {
             try {
                 Expression e(tag.expression, m_fields);
@@ -498,7 +506,7 @@ void Table::loadIndexFile()
                 why = err.what();
             }
         }
-        if (!why.empty() && m_writableFile && !m_readOnly)
+        if (!why.empty() && m_mdx.writable())
             throw Error("The index tag '" + tag.name + "' of " + fileLabel(m_mdx.path()) +
                         " cannot be kept current by this program: " + why);
         m_tagStates.push_back(std::move(state));
@@ -1107,7 +1115,6 @@ void Table::refresh()
     m_recordCount = count;
     m_cache->clear();
     if (m_mdx.isOpen()) {
-        m_mdx.reload();
         if (m_indexTag >= 0) {
             m_indexTag = m_mdx.findTag(m_indexName);
             if (m_indexTag < 0) {
@@ -1129,6 +1136,20 @@ void Table::refresh()
 
 void Table::loadOrder()
 {
+    // Read the tree while no other handle is changing it (writers hold the header byte).
+    const bool lock = !m_openedExclusive;
+    if (lock && !ofdLock(m_fd, F_RDLCK, kHeaderLock, 1, true))
+        throw Error("Table " + fileLabel(m_path) + " is busy: its index cannot be read");
+    struct Unlock {
+        int fd;
+        bool on;
+        ~Unlock()
+        {
+            if (on)
+                ofdLock(fd, F_UNLCK, kHeaderLock, 1, false);
+        }
+    } unlock{m_fd, lock};
+    m_mdx.reload();
     const MdxFile::Tag &tag = m_mdx.tags().at(m_indexTag);
     const int kl = tag.keyLength;
     m_keyLength = kl;
@@ -1203,11 +1224,44 @@ std::vector<std::string> Table::indexTagNames()
 
 // ---- editing --------------------------------------------------------------------------
 
-void Table::lockByte(uint64_t offset, bool wait)
+namespace {
+
+// A waiting write lock on one lock byte, released when it goes out of scope. Not taken on
+// a table opened for exclusive use: that handle holds the whole range already, and an
+// unlock would open a hole in it.
+class ByteLock {
+public:
+    ByteLock(int fd, uint64_t offset, bool take, const std::string &path) : m_fd(fd), m_offset(offset)
+    {
+        if (!take)
+            return;
+        if (!ofdLock(fd, F_WRLCK, offset, 1, true))
+            throw Error("Table " + fileLabel(path) + " is busy: it cannot be locked (" + errnoText() + ")");
+        m_held = true;
+    }
+    ~ByteLock() { release(); }
+    ByteLock(const ByteLock &) = delete;
+    ByteLock &operator=(const ByteLock &) = delete;
+    void release()
+    {
+        if (m_held)
+            ofdLock(m_fd, F_UNLCK, m_offset, 1, false);
+        m_held = false;
+    }
+
+private:
+    int m_fd;
+    uint64_t m_offset;
+    bool m_held = false;
+};
+
+std::string savedButNotIndexed(const std::string &path, const std::string &why)
 {
-    if (!ofdLock(m_fd, F_WRLCK, offset, 1, wait))
-        throw Error("Table " + fileLabel(m_path) + " is busy: exclusive use is held by another user.");
+    return "The record was saved in " + fileLabel(path) + ", but its index could not be updated (" + why +
+           ").  Rebuild the indexes.";
 }
+
+} // namespace
 
 void Table::unlockByte(uint64_t offset)
 {
@@ -1239,8 +1293,7 @@ void Table::edit()
     try {
         // Edit what is on disk now, not what this handle read earlier.
         m_buffer.resize(m_recordLength);
-        readAtOrThrow(m_fd, m_buffer.data(), m_recordLength,
-                      m_headerLength + static_cast<uint64_t>(recno - 1) * m_recordLength, m_path);
+        readAtOrThrow(m_fd, m_buffer.data(), m_recordLength, recordOffset(recno), m_path);
         m_cache->update(recno, m_buffer.data());
         if (m_buffer[0] == '*')
             throw Error("Record " + std::to_string(recno) + " was deleted by another user");
@@ -1254,6 +1307,11 @@ void Table::edit()
     m_state = State::Edit;
 }
 
+uint64_t Table::recordOffset(uint32_t recno) const
+{
+    return m_headerLength + static_cast<uint64_t>(recno - 1) * m_recordLength;
+}
+
 void Table::writeHeaderCount(uint32_t count)
 {
     char h[7];
@@ -1262,138 +1320,147 @@ void Table::writeHeaderCount(uint32_t count)
     writeAtOrThrow(m_fd, h, sizeof h, 1, m_path);
 }
 
+// Every tag of the index file learns the record's new key (and forgets the old one).
+// The selected tag's order in memory changes first, so the cursor is right even when the
+// file cannot be written.
+void Table::updateIndexes(uint32_t recno, const char *before, const char *after)
+{
+    if (!m_mdx.isOpen())
+        return;
+    if (m_indexTag >= 0 && m_keys.size() < static_cast<std::size_t>(recno) * m_keyLength)
+        m_keys.resize(static_cast<std::size_t>(recno) * m_keyLength, ' ');
+    std::vector<std::pair<std::string, std::string>> changes(m_tagStates.size());
+    for (std::size_t t = 0; t < m_tagStates.size(); ++t) {
+        const auto &e = m_tagStates[t].expression;
+        if (!e)
+            continue;
+        std::string oldKey = before ? e->evaluate(before) : std::string();
+        std::string newKey = e->evaluate(after);
+        if (before && oldKey == newKey)
+            continue;
+        if (static_cast<int>(t) == m_indexTag) {
+            if (before) {
+                const int pos = orderPosition(oldKey.data(), recno);
+                if (pos < static_cast<int>(m_order.size()) && m_order[pos] == recno)
+                    m_order.erase(m_order.begin() + pos);
+            }
+            std::memcpy(m_keys.data() + static_cast<std::size_t>(recno - 1) * m_keyLength, newKey.data(),
+                        m_keyLength);
+            m_order.insert(m_order.begin() + orderPosition(newKey.data(), recno), recno);
+        }
+        changes[t] = {std::move(oldKey), std::move(newKey)};
+    }
+    m_mdx.reload(); // another user may have changed the file since this handle read it
+    for (std::size_t t = 0; t < changes.size(); ++t) {
+        if (changes[t].second.empty())
+            continue;
+        if (before)
+            m_mdx.remove(static_cast<int>(t), changes[t].first.data(), recno); // absent: nothing to undo
+        m_mdx.insert(static_cast<int>(t), changes[t].second.data(), recno);
+    }
+}
+
+// Puts the cursor on the record when it is delivered, else keeps the row.
+void Table::reposition(uint32_t recno)
+{
+    m_currentRecno = recno;
+    ensureRows();
+    const int row = rowOf(recno);
+    if (row >= 0) {
+        m_row = row;
+        m_currentRecno = recno;
+    } else {
+        positionAt(m_row);
+    }
+    m_eof = m_bof = m_rows.empty();
+}
+
 void Table::post()
 {
     requireOpen("save the record");
-    if (m_state == State::Browse)
-        return;
-    const bool inserting = m_state == State::Insert;
-    if (!inserting) {
-        const uint32_t recno = m_editRecno;
-        std::vector<char> before(m_recordLength);
-        const uint64_t at = m_headerLength + static_cast<uint64_t>(recno - 1) * m_recordLength;
-        readAtOrThrow(m_fd, before.data(), before.size(), at, m_path);
-        lockByte(kHeaderLock, true);
-        try {
-            writeAtOrThrow(m_fd, m_buffer.data(), m_recordLength, at, m_path);
-            m_cache->update(recno, m_buffer.data());
-            char d[3];
-            putHeaderDate(d);
-            writeAtOrThrow(m_fd, d, sizeof d, 1, m_path);
-            if (m_mdx.isOpen()) {
-                m_mdx.reload();
-                for (std::size_t t = 0; t < m_tagStates.size(); ++t) {
-                    const auto &e = m_tagStates[t].expression;
-                    if (!e)
-                        continue;
-                    const std::string oldKey = e->evaluate(before.data());
-                    const std::string newKey = e->evaluate(m_buffer.data());
-                    if (oldKey == newKey)
-                        continue;
-                    m_mdx.remove(static_cast<int>(t), oldKey.data(), recno);
-                    m_mdx.insert(static_cast<int>(t), newKey.data(), recno);
-                    if (static_cast<int>(t) == m_indexTag) {
-                        removeRow(recno);
-                        const int pos = orderPosition(oldKey.data(), recno);
-                        if (pos < static_cast<int>(m_order.size()) && m_order[pos] == recno)
-                            m_order.erase(m_order.begin() + pos);
-                        std::memcpy(m_keys.data() + static_cast<std::size_t>(recno - 1) * m_keyLength,
-                                    newKey.data(), m_keyLength);
-                        m_order.insert(m_order.begin() + orderPosition(newKey.data(), recno), recno);
-                    }
-                }
-            }
-        } catch (...) {
-            unlockByte(kHeaderLock);
-            throw;
-        }
-        unlockByte(kHeaderLock);
-        if (m_lockedRecord)
-            unlockByte(kHeaderLock - recno);
-        m_lockedRecord = false;
-        m_state = State::Browse;
-        removeRow(recno);
-        if (accepts(recordBytes(recno)))
-            insertRow(recno);
-        m_currentRecno = recno;
-        const int row = m_rowsValid ? rowOf(recno) : -1;
-        if (row >= 0)
-            m_row = row;
-        else
-            positionAt(m_row);
-        notify(Event::RecordChanged);
-        return;
-    }
+    if (m_state == State::Edit)
+        postEdit();
+    else if (m_state == State::Insert)
+        postAppend();
+}
 
-    // Append: the record and the end marker first, then the header count, then the index;
-    // a failure before the count is written leaves the table as it was.
-    if (!m_openedExclusive)
-        lockByte(kAppendLock, true);
-    lockByte(kHeaderLock, true);
-    uint32_t recno = 0;
-    try {
-        char h[8];
-        readAtOrThrow(m_fd, h, sizeof h, 0, m_path);
-        const uint32_t diskCount = getLe32(h + 4);
-        recno = diskCount + 1;
-        const uint64_t at = m_headerLength + static_cast<uint64_t>(diskCount) * m_recordLength;
-        m_buffer.push_back(0x1A);
-        try {
-            writeAtOrThrow(m_fd, m_buffer.data(), m_buffer.size(), at, m_path);
-            m_buffer.pop_back();
-            faultPoint("append:before-count");
-            writeHeaderCount(recno);
-        } catch (...) {
-            if (m_buffer.size() > m_recordLength)
-                m_buffer.pop_back();
-            // Put the end marker back where it was.
-            const char eof = 0x1A;
-            if (::ftruncate(m_fd, static_cast<off_t>(at)) == 0)
-                writeAtOrThrow(m_fd, &eof, 1, at, m_path);
-            throw;
-        }
-        if (recno > m_recordCount + 1) {
-            // Others appended since this handle last looked: their records come in with the
-            // next refresh; until then they count as not delivered.
-        }
-        const uint32_t oldCount = m_recordCount;
-        m_recordCount = recno;
-        m_cache->update(recno, m_buffer.data());
-        if (m_indexTag >= 0)
-            m_keys.resize(static_cast<std::size_t>(recno) * m_keyLength, ' ');
-        (void)oldCount;
-        if (m_mdx.isOpen()) {
-            m_mdx.reload();
-            for (std::size_t t = 0; t < m_tagStates.size(); ++t) {
-                const auto &e = m_tagStates[t].expression;
-                if (!e)
-                    continue;
-                const std::string key = e->evaluate(m_buffer.data());
-                m_mdx.insert(static_cast<int>(t), key.data(), recno);
-                if (static_cast<int>(t) == m_indexTag) {
-                    std::memcpy(m_keys.data() + static_cast<std::size_t>(recno - 1) * m_keyLength,
-                                key.data(), m_keyLength);
-                    m_order.insert(m_order.begin() + orderPosition(key.data(), recno), recno);
-                }
-            }
-        }
-    } catch (...) {
-        unlockByte(kHeaderLock);
-        if (!m_openedExclusive)
-            unlockByte(kAppendLock);
-        throw;
-    }
-    unlockByte(kHeaderLock);
-    if (!m_openedExclusive)
-        unlockByte(kAppendLock);
+void Table::postEdit()
+{
+    const uint32_t recno = m_editRecno;
+    const uint64_t at = recordOffset(recno);
+    std::vector<char> before(m_recordLength);
+    readAtOrThrow(m_fd, before.data(), before.size(), at, m_path);
+    ByteLock header(m_fd, kHeaderLock, !m_openedExclusive, m_path);
+    writeAtOrThrow(m_fd, m_buffer.data(), m_recordLength, at, m_path);
+    // The record is saved: from here on the edit is over whatever else fails.
+    m_cache->update(recno, m_buffer.data());
+    if (m_lockedRecord)
+        unlockByte(kHeaderLock - recno);
+    m_lockedRecord = false;
     m_state = State::Browse;
+    removeRow(recno); // before its key changes
+    std::string indexError;
+    try {
+        char d[3];
+        putHeaderDate(d);
+        writeAtOrThrow(m_fd, d, sizeof d, 1, m_path);
+        updateIndexes(recno, before.data(), m_buffer.data());
+    } catch (const Error &e) {
+        indexError = e.what();
+    }
+    header.release();
     if (m_rowsValid && accepts(recordBytes(recno)))
         insertRow(recno);
-    m_currentRecno = recno;
-    const int row = m_rowsValid ? rowOf(recno) : -1;
-    if (row >= 0)
-        m_row = row;
+    reposition(recno);
     notify(Event::RecordChanged);
+    if (!indexError.empty())
+        throw Error(savedButNotIndexed(m_path, indexError));
+}
+
+// The record and the end marker first, then the header count, then the index: a failure
+// before the count is written leaves the table as it was.
+void Table::postAppend()
+{
+    ByteLock appendLock(m_fd, kAppendLock, !m_openedExclusive, m_path);
+    ByteLock header(m_fd, kHeaderLock, !m_openedExclusive, m_path);
+    char h[8];
+    readAtOrThrow(m_fd, h, sizeof h, 0, m_path);
+    const uint32_t diskCount = getLe32(h + 4);
+    if (diskCount >= kMaxRecords)
+        throw Error(fileLabel(m_path) + " cannot hold more records");
+    const uint32_t recno = diskCount + 1;
+    const uint64_t at = recordOffset(recno);
+    std::vector<char> bytes(m_buffer);
+    bytes.push_back(0x1A);
+    try {
+        writeAtOrThrow(m_fd, bytes.data(), bytes.size(), at, m_path);
+        faultPoint("append:before-count");
+        writeHeaderCount(recno);
+    } catch (...) {
+        // Put the end marker back where it was.
+        const char eof = 0x1A;
+        if (::ftruncate(m_fd, static_cast<off_t>(at)) == 0)
+            ::pwrite(m_fd, &eof, 1, static_cast<off_t>(at));
+        throw;
+    }
+    // The record is saved. Records others appended meanwhile come in at the next refresh.
+    m_recordCount = recno;
+    m_cache->update(recno, m_buffer.data());
+    m_state = State::Browse;
+    std::string indexError;
+    try {
+        updateIndexes(recno, nullptr, m_buffer.data());
+    } catch (const Error &e) {
+        indexError = e.what();
+    }
+    header.release();
+    appendLock.release();
+    if (m_rowsValid && accepts(recordBytes(recno)))
+        insertRow(recno);
+    reposition(recno);
+    notify(Event::RecordChanged);
+    if (!indexError.empty())
+        throw Error(savedButNotIndexed(m_path, indexError));
 }
 
 void Table::cancel()
@@ -1426,8 +1493,7 @@ void Table::deleteRecord()
     }
     try {
         const char mark = '*';
-        writeAtOrThrow(m_fd, &mark, 1, m_headerLength + static_cast<uint64_t>(recno - 1) * m_recordLength,
-                       m_path);
+        writeAtOrThrow(m_fd, &mark, 1, recordOffset(recno), m_path);
     } catch (...) {
         if (locked && m_state != State::Edit)
             unlockByte(kHeaderLock - recno);
@@ -1548,8 +1614,8 @@ void Table::rewriteIndexFile(const std::vector<std::pair<std::string, std::strin
         if (exprs[i].singleField() >= 0)
             tagged.push_back(exprs[i].singleField());
     }
-    m_mdx.close();
     MdxFile::create(mdxPath, m_tableName.substr(0, m_tableName.find('.')), sources);
+    m_mdx.close();
     setMdxFlag(true, tagged);
     m_mdx.open(mdxPath, true);
     m_tagStates.clear();
@@ -1653,8 +1719,23 @@ void Table::pack()
         m_cache = std::make_unique<RecordCache>(m_fd, m_path, m_headerLength, m_recordLength);
         m_currentRecno = 0;
         m_row = 0;
-        if (m_mdxFlag)
+        if (!m_mdxFlag)
+            return;
+        try {
             rewriteIndexFile(currentTagDefs());
+        } catch (const Error &e) {
+            // The old index points at the old record numbers: drop it rather than keep it.
+            m_mdx.close();
+            m_tagStates.clear();
+            m_indexTag = -1;
+            m_indexName.clear();
+            m_order.clear();
+            m_keys.clear();
+            ::unlink(indexFilePath().c_str());
+            setMdxFlag(false, {});
+            throw Error("The table " + fileLabel(m_path) + " was packed, but its index could not be rebuilt (" +
+                        e.what() + ").  Open it again to build the index.");
+        }
     });
 }
 

@@ -151,13 +151,17 @@ private:
     int orderPosition(const char *key, uint32_t recno) const;
     void notify(Event event);
     void writeHeaderCount(uint32_t count);
+    uint64_t recordOffset(uint32_t recno) const;
+    void updateIndexes(uint32_t recno, const char *before, const char *after);
+    void reposition(uint32_t recno);
+    void postEdit();
+    void postAppend();
     void setMdxFlag(bool on, const std::vector<int> &taggedFields);
     void buildSortedOrder(const Expression &expr, std::vector<char> &keys,
                           std::vector<uint32_t> &order, uint32_t count) const;
     void rewriteIndexFile(const std::vector<std::pair<std::string, std::string>> &tags);
     std::vector<std::pair<std::string, std::string>> currentTagDefs() const;
     template <class Fn> void withMaintenance(const char *what, Fn &&fn);
-    void lockByte(uint64_t offset, bool wait);
     void unlockByte(uint64_t offset);
 
     std::string m_directory;

@@ -24,7 +24,7 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::TMa
     ui->ViewerGrid->setModel(m_model);
 
     // The table asks for every record while a search is on.
-    MyTable.setFilter([this](const dbase::Table &t) { return !SearchOn || !SearchTest || SearchTest(t); });
+    MyTable.setFilter([this](const dbase::Table &t) { return MyTableFilter(t); });
 
     connect(ui->MenuNew, &QAction::triggered, this, [this] { runCommand([this] { DoNew(); }); });
     connect(ui->MenuOpen, &QAction::triggered, this, [this] { runCommand([this] { DoOpen(); }); });
@@ -220,6 +220,16 @@ bool TMain::DBaseInUse(const QString &path)
     return dbfiles::inUse(MyCheckTable, path);
 }
 
+void TMain::RemoveMDXByte(const QString &path)
+{
+    dbfiles::RemoveMDXByte(path);
+}
+
+bool TMain::MyTableFilter(const dbase::Table &table) const
+{
+    return !SearchOn || !SearchTest || SearchTest(table);
+}
+
 bool TMain::MakeNewDB(const QString &path)
 {
     if (QFile::exists(path) && DBaseInUse(path)) {
@@ -305,14 +315,16 @@ void TMain::openFromPath(const QString &path, bool fromDialog)
 void TMain::applyIndexOnOpen(bool checkInUse)
 {
     try {
-        if (checkInUse && DBaseInUse(CurrentDatabasePath)) {
+        // On a read-only medium the index cannot be rebuilt: it is used as it stands.
+        const bool readOnly = !QFileInfo(CurrentDatabasePath).isWritable();
+        if ((checkInUse && DBaseInUse(CurrentDatabasePath)) || readOnly) {
             // In use elsewhere: the index stays; only a tag the file lacks is let go.
+            const QString wanted = readOnly && !SortString.isEmpty() ? dbfiles::kIndexTag
+                                                                     : QString::fromStdString(MyTable.indexName());
             bool hasTag = false;
             for (const auto &t : MyTable.indexTagNames())
-                hasTag = hasTag || QString::fromStdString(t).compare(QString::fromStdString(MyTable.indexName()),
-                                                                     Qt::CaseInsensitive) == 0;
-            if (!hasTag)
-                MyTable.setIndexName("");
+                hasTag = hasTag || QString::fromStdString(t).compare(wanted, Qt::CaseInsensitive) == 0;
+            MyTable.setIndexName(hasTag ? wanted.toStdString() : std::string());
             return;
         }
         dbfiles::applySortIndex(MyTable, SortString, QFile::exists(IndexFilePath));

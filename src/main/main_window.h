@@ -30,6 +30,9 @@ public:
     // Database files.
     bool CheckDBaseFormat(QWidget *owner, const QString &path);
     bool DBaseInUse(const QString &path);
+    void RemoveMDXByte(const QString &path);
+    // The table's filter: every record, or the search form's matches while a search is on.
+    bool MyTableFilter(const dbase::Table &table) const;
     bool MakeNewDB(const QString &path);
     void DoOpen();
     void DoNew();

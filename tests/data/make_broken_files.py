@@ -16,6 +16,36 @@ def table(fields, records, count=None, header_len=None, rec_len=None, flag28=0, 
         body += b' ' + r
     return body + b'\x1a'
 
+def looping_mdx():
+    # One tag NewIndex on Upper(NAME) whose root is an interior block that points at itself.
+    head = bytearray(2048)
+    head[0] = 2
+    head[4:8] = b'LOOP'
+    struct.pack_into('<HHBBB', head, 20, 2, 1024, 1, 48, 32)
+    struct.pack_into('<H', head, 28, 1)
+    head[31] = 0x1B
+    struct.pack_into('<II', head, 32, 8, 8)
+    struct.pack_into('<I', head, 544, 4)
+    head[548:556] = b'NewIndex'
+    head[559] = 0x10
+    head[563] = 2
+    head[564] = ord('C')
+    tag = bytearray(1024)
+    struct.pack_into('<II', tag, 0, 6, 4)
+    tag[8] = 0x10
+    tag[9] = ord('C')
+    struct.pack_into('<HHHH', tag, 12, 10, 63, 0, 16)
+    expr = b'Upper(NAME)'
+    tag[24:24 + len(expr)] = expr
+    tag[246] = 1
+    node = bytearray(1024)
+    struct.pack_into('<I', node, 0, 1)
+    struct.pack_into('<I', node, 8, 6)          # child of item 0: itself
+    node[12:22] = b'ZZZZZZZZZZ'
+    struct.pack_into('<I', node, 8 + 16, 6)     # rightmost child: itself
+    return bytes(head + tag + node)
+
+
 fields = [('NAME', 'C', 10, 0), ('QTY', 'N', 5, 0)]
 recs = [b'Alpha     ' + b'    1', b'Beta      ' + b'    2']
 good = table(fields, recs)
@@ -33,6 +63,9 @@ files = {
     'damaged_mdx.dbf': table(fields, recs, flag28=1),
     'damaged_mdx.mdx': b'\x02' + b'garbage' * 100,
     'good.dbf': good,
+    'date_width.dbf': table([('NAME', 'C', 10, 0), ('BOUGHT', 'D', 2, 0)], [b'Alpha     ' + b'20']),
+    'looping_mdx.dbf': table(fields, recs, flag28=1),
+    'looping_mdx.mdx': looping_mdx(),
 }
 for name, data in files.items():
     with open(name, 'wb') as f:

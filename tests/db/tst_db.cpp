@@ -167,7 +167,7 @@ private slots:
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.read(29).at(28), char(0));
         // An unwritable or missing file is skipped silently.
-        QVERIFY(!dbfiles::removeMdxByte(path("NOPE.DBF")));
+        QVERIFY(!dbfiles::RemoveMDXByte(path("NOPE.DBF")));
     }
 
     void inUse()

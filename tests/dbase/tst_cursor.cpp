@@ -90,6 +90,23 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(Error, t.deleteRecord());
     }
 
+    void appendPositionsTheCursor()
+    {
+        Table t;
+        makeTable(t, "APPENDED");
+        addRecord(t, "first");
+        QVERIFY(!t.eof() && !t.bof());
+        QCOMPARE(deliveredOrder(t), std::vector<uint32_t>{1});
+        t.setFilter([](const Table &tab) { return tab.asString(0) != "hidden"; });
+        addRecord(t, "shown");
+        addRecord(t, "hidden"); // saved, but the filter does not deliver it
+        QVERIFY(t.recNo() == 1 || t.recNo() == 2);
+        QCOMPARE(t.recordCount(), 2);
+        t.first();
+        t.next();
+        QCOMPARE(t.recNo(), 2u);
+    }
+
     void filter()
     {
         Table t;

@@ -62,30 +62,36 @@ private slots:
     {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("fragment");
-        QTest::newRow("empty file") << "empty.dbf" << "not a dBase table";
-        QTest::newRow("truncated header") << "truncated_header.dbf" << "not a dBase table";
-        QTest::newRow("count larger than file") << "count_too_large.dbf" << "counts 1000 records but the file holds only 2";
-        QTest::newRow("descriptors overrun") << "descriptors_overrun.dbf" << "run past the end of the header";
-        QTest::newRow("record length") << "record_length_mismatch.dbf" << "record length does not match";
-        QTest::newRow("text file") << "not_a_table.dbf" << "not a dBase table";
-        QTest::newRow("no fields") << "no_fields.dbf" << "no fields";
-        QTest::newRow("index file missing") << "missing_mdx.dbf" << "missing_mdx.mdx";
-        QTest::newRow("index file damaged") << "damaged_mdx.dbf" << "damaged_mdx.mdx is damaged";
+        QTest::addColumn<QString>("tag"); // the index selected on opening
+        QTest::newRow("empty file") << "empty.dbf" << "not a dBase table" << QString();
+        QTest::newRow("truncated header") << "truncated_header.dbf" << "not a dBase table" << QString();
+        QTest::newRow("count larger than file") << "count_too_large.dbf" << "counts 1000 records but the file holds only 2" << QString();
+        QTest::newRow("descriptors overrun") << "descriptors_overrun.dbf" << "run past the end of the header" << QString();
+        QTest::newRow("record length") << "record_length_mismatch.dbf" << "record length does not match" << QString();
+        QTest::newRow("text file") << "not_a_table.dbf" << "not a dBase table" << QString();
+        QTest::newRow("no fields") << "no_fields.dbf" << "no fields" << QString();
+        QTest::newRow("index file missing") << "missing_mdx.dbf" << "missing_mdx.mdx" << QString();
+        QTest::newRow("index file damaged") << "damaged_mdx.dbf" << "damaged_mdx.mdx is damaged" << QString();
+        QTest::newRow("date field of width 2") << "date_width.dbf" << "not 8 characters wide" << QString();
+        QTest::newRow("index tree that loops") << "looping_mdx.dbf" << "loops or is too deep" << "NewIndex";
     }
     void badInputs()
     {
         QFETCH(QString, file);
         QFETCH(QString, fragment);
+        QFETCH(QString, tag);
         const QString path = copyData(file);
         QVERIFY(!path.isEmpty());
-        if (file == QLatin1String("damaged_mdx.dbf"))
-            QVERIFY(!copyData(QStringLiteral("damaged_mdx.mdx")).isEmpty());
+        const QString mdx = file.left(file.size() - 3) + QStringLiteral("mdx");
+        if (QFile::exists(testDataPath(mdx)))
+            QVERIFY(!copyData(mdx).isEmpty());
         const QByteArray before = readFile(path);
         for (bool readOnly : {false, true}) {
             Table t;
             t.setDatabaseName(m_dir.path().toStdString());
             t.setTableName(QFileInfo(file).completeBaseName().toStdString());
             t.setReadOnly(readOnly);
+            t.setIndexName(tag.toStdString());
             const QString msg = openError(t);
             QVERIFY2(msg.contains(fragment), qPrintable(msg));
             QVERIFY(!t.isOpen());
@@ -196,6 +202,95 @@ private slots:
         const ToolResult r = runPython(QStringLiteral("dump_dbf.py"), {dbf});
         QVERIFY2(r.exitCode == 0, qPrintable(r.err));
         QVERIFY(r.out.contains(QStringLiteral("\"count\": 5")));
+    }
+
+    void indexFailureAfterTheRecordIsSaved()
+    {
+        // Long keys on short records: the index file outgrows the table, so a size limit
+        // at the index file's size lets records in but stops the next index block.
+        Table t;
+        t.setDatabaseName(m_dir.path().toStdString());
+        t.setTableName("IDXFULL");
+        t.createTable({FieldDef::text("NAME", 80)});
+        t.addIndex("NewIndex", "Upper(Left(Name,80))");
+        t.setIndexName("NewIndex");
+        t.open();
+        for (int i = 0; i < 100; ++i) {
+            t.append();
+            t.setAsString(0, "n" + std::to_string(i));
+            t.post();
+        }
+        const QString mdx = QString::fromStdString(t.indexFilePath());
+        rlimit saved{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved;
+        limit.rlim_cur = static_cast<rlim_t>(QFileInfo(mdx).size());
+        setrlimit(RLIMIT_FSIZE, &limit);
+        QString message;
+        int posted = 0;
+        for (int i = 0; i < 20 && message.isEmpty(); ++i) {
+            t.append();
+            t.setAsString(0, "m" + std::to_string(i));
+            try {
+                t.post();
+            } catch (const Error &e) {
+                message = QString::fromStdString(e.what());
+            }
+            ++posted;
+            t.post(); // a second post must not store the record again
+        }
+        setrlimit(RLIMIT_FSIZE, &saved);
+        QVERIFY2(message.contains(QStringLiteral("was saved")) && message.contains(QStringLiteral("Rebuild")),
+                 qPrintable(message));
+        QVERIFY(t.state() == Table::State::Browse);
+        QCOMPARE(t.recordCount(), 100 + posted); // the cursor has every saved record
+        t.close();
+        t.setExclusive(true);
+        t.open();
+        t.regenerateIndexes();
+        QString error;
+        QCOMPARE(indexDumpOrder(mdx, QStringLiteral("NewIndex"), &error).size(), std::size_t(100 + posted));
+        const ToolResult r = runPython(QStringLiteral("dump_dbf.py"), {QString::fromStdString(t.filePath())});
+        QVERIFY(r.out.contains(QStringLiteral("\"count\": %1").arg(100 + posted)));
+    }
+
+    void failedIndexRewrites()
+    {
+        Table t;
+        makeCoins(t, "REWRITE", 12, 4);
+        t.close();
+        t.setExclusive(true);
+        t.open();
+        setFaultHook([](std::string_view point) {
+            if (point == "mdx:before-rename")
+                throw Error("simulated failure");
+        });
+        QVERIFY_THROWS_EXCEPTION(Error, t.addIndex("Second", "Upper(Topic)"));
+        setFaultHook({});
+        // The old index is still kept current.
+        t.append();
+        t.setAsString(0, "after");
+        t.post();
+        const QString mdx = QString::fromStdString(t.indexFilePath());
+        QString error;
+        QCOMPARE(indexDumpOrder(mdx, QStringLiteral("NewIndex"), &error).size(), std::size_t(13));
+
+        // A pack whose index cannot be rebuilt drops the index instead of keeping one that
+        // points at the old record numbers.
+        setFaultHook([](std::string_view point) {
+            if (point == "mdx:before-rename")
+                throw Error("simulated failure");
+        });
+        QVERIFY_THROWS_EXCEPTION(Error, t.pack());
+        setFaultHook({});
+        QCOMPARE(t.recordCount(), 10);
+        QVERIFY(!QFile::exists(mdx));
+        QCOMPARE(readFile(QString::fromStdString(t.filePath())).at(28), char(0));
+        t.close();
+        t.setExclusive(false);
+        t.open(); // opens without the index
+        QCOMPARE(t.recordCount(), 10);
     }
 
     void createRefusals_data()

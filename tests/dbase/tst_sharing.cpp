@@ -114,6 +114,29 @@ private slots:
         b.cancel();
     }
 
+    void reselectingAnIndexAfterOthersSplitIt()
+    {
+        create("RESELECT", 3);
+        Table a, b;
+        locate(a, "RESELECT");
+        locate(b, "RESELECT");
+        a.setIndexName("NewIndex");
+        b.setIndexName("NewIndex");
+        a.open();
+        b.open();
+        for (int i = 0; i < 300; ++i) { // enough to split blocks and grow a new root
+            a.append();
+            a.setAsString(0, "k" + std::to_string(1000 - i));
+            a.post();
+        }
+        b.setIndexName("");
+        b.setIndexName("NewIndex"); // reads the file as it is now, not as it was
+        QCOMPARE(b.recordCount(), 3);
+        b.refresh();
+        QCOMPARE(b.recordCount(), 303);
+        QCOMPARE(deliveredOrder(b), deliveredOrder(a));
+    }
+
     void refreshShowsOtherAppends()
     {
         create("REFRESH", 2);
