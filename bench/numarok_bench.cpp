@@ -3,6 +3,7 @@
 // into memory and sorting the same keys with std::sort.
 //
 //   numarok-bench --records N --dir D
+#include "coin_schema.h"
 #include "error.h"
 #include "table.h"
 
@@ -10,12 +11,12 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <string>
 #include <vector>
 
-using dbase::FieldDef;
 using Clock = std::chrono::steady_clock;
 
 namespace {
@@ -23,20 +24,6 @@ namespace {
 double msSince(Clock::time_point t0)
 {
     return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
-}
-
-std::vector<FieldDef> coinFields()
-{
-    return {FieldDef::text("Country", 20),    FieldDef::text("FaceValue", 20),
-            FieldDef::text("Year", 7),        FieldDef::text("Condition", 30),
-            FieldDef::text("MintMark", 3),    FieldDef::floating("PurchasePr"),
-            FieldDef::floating("MarketValu"), FieldDef::floating("PremiumVal"),
-            FieldDef::text("Topic", 20),      FieldDef::text("Descriptio", 40),
-            FieldDef::date("PurchDate"),      FieldDef::text("Miscellane", 110),
-            FieldDef::integer("Quantity"),    FieldDef::text("Comment", 80),
-            FieldDef::text("YearApprox", 5),  FieldDef::text("Wanted", 3),
-            FieldDef::text("UserDef1", 40),   FieldDef::text("UserDef2", 40),
-            FieldDef::text("UserDef3", 40),   FieldDef::text("UserDef4", 40)};
 }
 
 const char *const kCountries[] = {"France", "germany", "United States", "Canada", "Mexico",
@@ -126,11 +113,13 @@ int main(int argc, char **argv)
     }
     const char *expr = "Upper(Left(Country,26))+DTOS(PurchDate)+STR(PurchasePr,12,2)";
     try {
+        std::error_code ec;
+        std::filesystem::create_directories(dir, ec);
         dbase::Table t;
         t.setDatabaseName(dir);
         t.setTableName("BENCH");
         auto t0 = Clock::now();
-        t.createTable(coinFields());
+        t.createTable(coin::tableDefinition());
         t.setExclusive(true);
         t.open();
         Rng rng;

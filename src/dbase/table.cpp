@@ -1409,6 +1409,12 @@ void Table::postEdit()
         indexError = e.what();
     }
     header.release();
+    finishPost(recno, indexError);
+}
+
+// After a post: the record joins the cursor, and an index that could not follow is said.
+void Table::finishPost(uint32_t recno, const std::string &indexError)
+{
     if (m_rowsValid && accepts(recordBytes(recno)))
         insertRow(recno);
     reposition(recno);
@@ -1455,12 +1461,7 @@ void Table::postAppend()
     }
     header.release();
     appendLock.release();
-    if (m_rowsValid && accepts(recordBytes(recno)))
-        insertRow(recno);
-    reposition(recno);
-    notify(Event::RecordChanged);
-    if (!indexError.empty())
-        throw Error(savedButNotIndexed(m_path, indexError));
+    finishPost(recno, indexError);
 }
 
 void Table::cancel()

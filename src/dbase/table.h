@@ -156,6 +156,7 @@ private:
     void reposition(uint32_t recno);
     void postEdit();
     void postAppend();
+    void finishPost(uint32_t recno, const std::string &indexError);
     void setMdxFlag(bool on, const std::vector<int> &taggedFields);
     void buildSortedOrder(const Expression &expr, std::vector<char> &keys,
                           std::vector<uint32_t> &order, uint32_t count) const;

@@ -99,7 +99,7 @@ bool TMain::FormCreate(const QStringList &arguments)
     if (valid) {
         CurrentDatabasePath = start;
         setDatabasePaths(start);
-        LoadSettings(settings, SettingsScope::Database, DatabaseSettingsPath);
+        loadDatabaseSettings(DatabaseSettingsPath);
         BuildSortString();
         if (!SortString.isEmpty()) {
             try {
@@ -185,13 +185,9 @@ void TMain::FormClose()
     settings.mainWidth = geometry().width();
     settings.mainHeight = geometry().height();
     settings.lastDatabase = CurrentDatabasePath;
-    if (BrowseMode)
-        settings.fieldEditing = m_savedFieldEditing; // browse mode never changes the stored option
     SaveSettings(settings, SettingsScope::Program);
     if (m_databaseOpen)
-        SaveSettings(settings, SettingsScope::Database, DatabaseSettingsPath);
-    if (BrowseMode)
-        settings.fieldEditing = false;
+        saveDatabaseSettings(DatabaseSettingsPath);
     MyTable.close();
 }
 
@@ -282,32 +278,57 @@ void TMain::openFromPath(const QString &path, bool fromDialog)
         return;
     if (SearchOn)
         DoEndSearch();
-    PreviousDatabasePath = CurrentDatabasePath;
-    CurrentDatabasePath = path;
-    const QString oldSettings = DatabaseSettingsPath;
-    const QString oldBase = BasePath;
     const bool hadDatabase = m_databaseOpen;
-    MyTable.close();
-    setDatabasePaths(path);
-    if (hadDatabase) {
-        if (BrowseMode)
-            settings.fieldEditing = m_savedFieldEditing;
-        SaveSettings(settings, SettingsScope::Database, oldSettings);
-        if (SaveAllLists)
-            SaveAllLists(oldBase);
-    }
-    if (LoadAllList)
-        LoadAllList(BasePath);
-    LoadSettings(settings, SettingsScope::Database, DatabaseSettingsPath);
-    if (BrowseMode) {
-        m_savedFieldEditing = settings.fieldEditing;
-        settings.fieldEditing = false;
-    }
-    BuildSortString();
+    switchDatabase(path, false);
     applyIndexOnOpen(true);
     openTable();
     if (hadDatabase)
         DoLastFiles(PreviousDatabasePath, CurrentDatabasePath);
+}
+
+// Moves from the open database to `path`: the old one's settings and pick lists are
+// saved, the new one's read (a new database starts from the program-wide values and the
+// default lists), and the sort expression rebuilt. The table is left closed.
+void TMain::switchDatabase(const QString &path, bool newDatabase)
+{
+    PreviousDatabasePath = CurrentDatabasePath;
+    CurrentDatabasePath = path;
+    const QString oldSettings = DatabaseSettingsPath;
+    const QString oldBase = BasePath;
+    MyTable.close();
+    setDatabasePaths(path);
+    if (m_databaseOpen) {
+        saveDatabaseSettings(oldSettings);
+        if (SaveAllLists)
+            SaveAllLists(oldBase);
+    }
+    if (newDatabase) {
+        if (LoadDefaultList)
+            LoadDefaultList();
+    } else if (LoadAllList) {
+        LoadAllList(BasePath);
+    }
+    loadDatabaseSettings(newDatabase ? QString() : DatabaseSettingsPath);
+    BuildSortString();
+}
+
+// Browse mode keeps grid editing off for the run without changing the stored option.
+void TMain::loadDatabaseSettings(const QString &path)
+{
+    LoadSettings(settings, SettingsScope::Database, path);
+    if (BrowseMode) {
+        m_savedFieldEditing = settings.fieldEditing;
+        settings.fieldEditing = false;
+    }
+}
+
+void TMain::saveDatabaseSettings(const QString &path)
+{
+    if (BrowseMode)
+        settings.fieldEditing = m_savedFieldEditing;
+    SaveSettings(settings, SettingsScope::Database, path);
+    if (BrowseMode)
+        settings.fieldEditing = false;
 }
 
 // The sort index "NewIndex" rebuilt from the sort expression, when no one else has the
@@ -362,26 +383,7 @@ void TMain::DoNew()
         DisplayCount();
         return;
     }
-    PreviousDatabasePath = CurrentDatabasePath;
-    CurrentDatabasePath = chosen;
-    const QString oldSettings = DatabaseSettingsPath;
-    const QString oldBase = BasePath;
-    MyTable.close();
-    setDatabasePaths(chosen);
-    if (BrowseMode)
-        settings.fieldEditing = m_savedFieldEditing;
-    SaveSettings(settings, SettingsScope::Database, oldSettings);
-    if (SaveAllLists)
-        SaveAllLists(oldBase);
-    if (LoadDefaultList)
-        LoadDefaultList();
-    // A new database starts from the program-wide copies of the database sections.
-    LoadSettings(settings, SettingsScope::Database, QString());
-    if (BrowseMode) {
-        m_savedFieldEditing = settings.fieldEditing;
-        settings.fieldEditing = false;
-    }
-    BuildSortString();
+    switchDatabase(chosen, true);
     applyIndexOnOpen(false);
     openTable();
     DoLastFiles(PreviousDatabasePath, CurrentDatabasePath);
@@ -413,11 +415,7 @@ void TMain::MenuUpdateDatabaseClick()
     const bool searching = SearchOn;
     if (searching)
         DoEndSearch();
-    if (BrowseMode)
-        settings.fieldEditing = m_savedFieldEditing;
-    SaveSettings(settings, SettingsScope::Database, DatabaseSettingsPath);
-    if (BrowseMode)
-        settings.fieldEditing = false;
+    saveDatabaseSettings(DatabaseSettingsPath);
     MyTable.close();
     if (searching)
         EnableEndSearch();

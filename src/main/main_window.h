@@ -86,6 +86,9 @@ private:
     void FormClose();
     void setDatabasePaths(const QString &path);
     void openFromPath(const QString &path, bool fromDialog);
+    void switchDatabase(const QString &path, bool newDatabase);
+    void loadDatabaseSettings(const QString &path);
+    void saveDatabaseSettings(const QString &path);
     void openTable();
     void applyIndexOnOpen(bool checkInUse);
     QAction *lastFileAction(int n) const;

@@ -1,5 +1,7 @@
 #include "helpers.h"
 
+#include "coin_schema.h"
+
 #include <QFile>
 #include <QProcess>
 
@@ -59,17 +61,7 @@ std::vector<uint32_t> indexDumpOrder(const QString &mdx, const QString &tag, QSt
 
 std::vector<dbase::FieldDef> coinFields()
 {
-    using dbase::FieldDef;
-    return {FieldDef::text("Country", 20),    FieldDef::text("FaceValue", 20),
-            FieldDef::text("Year", 7),        FieldDef::text("Condition", 30),
-            FieldDef::text("MintMark", 3),    FieldDef::floating("PurchasePr"),
-            FieldDef::floating("MarketValu"), FieldDef::floating("PremiumVal"),
-            FieldDef::text("Topic", 20),      FieldDef::text("Descriptio", 40),
-            FieldDef::date("PurchDate"),      FieldDef::text("Miscellane", 110),
-            FieldDef::integer("Quantity"),    FieldDef::text("Comment", 80),
-            FieldDef::text("YearApprox", 5),  FieldDef::text("Wanted", 3),
-            FieldDef::text("UserDef1", 40),   FieldDef::text("UserDef2", 40),
-            FieldDef::text("UserDef3", 40),   FieldDef::text("UserDef4", 40)};
+    return coin::tableDefinition();
 }
 
 std::vector<uint32_t> deliveredOrder(dbase::Table &table)
