@@ -19,16 +19,17 @@
 
 using Clock = std::chrono::steady_clock;
 
-namespace {
+namespace
+{
 
 double msSince(Clock::time_point t0)
 {
     return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
 }
 
-const char *const kCountries[] = {"France", "germany", "United States", "Canada", "Mexico",
-                                  "Italy",  "spain",   "Switzerland",   "Austria", "Belgium",
-                                  "Netherlands", "Japan", "China", "India", "Brazil", "Peru"};
+const char *const kCountries[] = {
+    "France",  "germany", "United States", "Canada", "Mexico", "Italy", "spain",  "Switzerland",
+    "Austria", "Belgium", "Netherlands",   "Japan",  "China",  "India", "Brazil", "Peru"};
 
 struct Rng {
     uint64_t s = 88172645463325252ULL;
@@ -86,7 +87,8 @@ double baseline(const std::string &path)
             c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
         key.append(rec + date, 8);
         char buf[32];
-        std::snprintf(buf, sizeof buf, "%12.2f", std::strtod(std::string(rec + price, 20).c_str(), nullptr));
+        std::snprintf(buf, sizeof buf, "%12.2f",
+                      std::strtod(std::string(rec + price, 20).c_str(), nullptr));
         key.append(buf, 12);
         keys.emplace_back(std::move(key), r + 1);
     }
@@ -144,7 +146,8 @@ int main(int argc, char **argv)
 
         const int country = t.fieldByName("COUNTRY");
         t0 = Clock::now();
-        t.setFilter([country](const dbase::Table &tab) { return tab.asString(country) == "France"; });
+        t.setFilter(
+            [country](const dbase::Table &tab) { return tab.asString(country) == "France"; });
         int seen = 0;
         for (t.first(); !t.eof(); t.next())
             ++seen;

@@ -9,7 +9,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 int signalPipe[2] = {-1, -1};
 
@@ -23,8 +24,7 @@ void onTerminate(int)
 // normal way, so the settings are saved as on Exit.
 void closeOnTerminate(QMainWindow &window)
 {
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0)
-        return;
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) return;
     auto *notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &window);
     QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window, notifier] {
         char c;
@@ -34,7 +34,8 @@ void closeOnTerminate(QMainWindow &window)
         window.close();
         QApplication::quit();
     });
-    struct sigaction sa {};
+    struct sigaction sa {
+    };
     sa.sa_handler = onTerminate;
     sigemptyset(&sa.sa_mask);
     sa.sa_flags = SA_RESTART;
@@ -74,8 +75,7 @@ int main(int argc, char *argv[])
 
     TMain window;
     closeOnTerminate(window);
-    if (!window.FormCreate(arguments))
-        return 1;
+    if (!window.FormCreate(arguments)) return 1;
     window.show();
     return QApplication::exec();
 }

@@ -10,7 +10,8 @@ const char *const kColorSchemeSections[5] = {"Main Window Color", "Edit Window C
                                              "Search Window Color", "Report Window Color",
                                              "Configure Window Color"};
 
-namespace {
+namespace
+{
 
 // Read buffer sizes of the settings reader.
 constexpr int kNumber = 14;
@@ -19,9 +20,10 @@ constexpr int kPath = 249;
 constexpr int kRecordDefault = 109;
 
 const char *const kColorKeys[ColorScheme::RoleCount] = {
-    "Main Background", "Major Title", "Minor Title", "Edit Background", "Edit Text",
-    "Combo Background", "Combo Text", "List Box Background", "List Box Text",
-    "Radio Background", "Radio Text", "Check Background", "Check Text"};
+    "Main Background", "Major Title",      "Minor Title", "Edit Background",
+    "Edit Text",       "Combo Background", "Combo Text",  "List Box Background",
+    "List Box Text",   "Radio Background", "Radio Text",  "Check Background",
+    "Check Text"};
 
 QString s(const char *text)
 {
@@ -30,12 +32,14 @@ QString s(const char *text)
 
 // Every key goes through one of these visitors, so reading, writing and the defaults
 // cannot disagree about a key.
-class Reader {
+class Reader
+{
 public:
     explicit Reader(const IniFile &ini) : m_ini(ini) {}
     void flag(const char *section, const QString &key, bool &value, bool def)
     {
-        value = m_ini.value(s(section), key, def ? s("Yes") : s("No"), kNumber).toUpper() == s("YES");
+        value =
+            m_ini.value(s(section), key, def ? s("Yes") : s("No"), kNumber).toUpper() == s("YES");
     }
     void number(const char *section, const QString &key, int &value, int def)
     {
@@ -47,15 +51,15 @@ public:
               int buffer, int length = 0)
     {
         value = m_ini.value(s(section), key, def, buffer);
-        if (length > 0)
-            value.truncate(length);
+        if (length > 0) value.truncate(length);
     }
 
 private:
     const IniFile &m_ini;
 };
 
-class Writer {
+class Writer
+{
 public:
     explicit Writer(IniFile &ini) : m_ini(ini) {}
     void flag(const char *section, const QString &key, const bool &value, bool)
@@ -76,7 +80,8 @@ private:
     IniFile &m_ini;
 };
 
-class Defaulter {
+class Defaulter
+{
 public:
     void flag(const char *, const QString &, bool &value, bool def) { value = def; }
     void number(const char *, const QString &, int &value, int def) { value = def; }
@@ -138,7 +143,8 @@ template <class S, class V> void visitProgram(V &v, S &st)
     v.text(d, s("Miscellaneous"), df.miscellaneous, QString(), kRecordDefault, 110);
     v.text(d, s("Purchase Date"), df.purchaseDate, QString(), kRecordDefault, 10);
     for (int i = 0; i < 4; ++i)
-        v.text(d, QStringLiteral("User Defined %1").arg(i + 1), df.userDefined[i], QString(), kRecordDefault, 40);
+        v.text(d, QStringLiteral("User Defined %1").arg(i + 1), df.userDefined[i], QString(),
+               kRecordDefault, 40);
     v.text(d, s("Quantity"), df.quantity, QString(), kRecordDefault, 10);
     v.text(d, s("Purchase Price"), df.purchasePrice, QString(), kRecordDefault, 20);
     v.text(d, s("Market Value"), df.marketValue, QString(), kRecordDefault, 20);
@@ -190,7 +196,8 @@ template <class S, class V> void visitDatabase(V &v, S &st)
     const ColorScheme defaults;
     for (int k = 0; k < 5; ++k)
         for (int r = 0; r < ColorScheme::RoleCount; ++r)
-            v.number(kColorSchemeSections[k], s(kColorKeys[r]), st.schemes[k].colors[r], defaults.colors[r]);
+            v.number(kColorSchemeSections[k], s(kColorKeys[r]), st.schemes[k].colors[r],
+                     defaults.colors[r]);
 }
 
 } // namespace
@@ -218,8 +225,7 @@ void LoadSettings(Settings &settings, SettingsScope scope, const QString &path)
 bool SaveSettings(const Settings &settings, SettingsScope scope, const QString &path)
 {
     IniFile ini(scope == SettingsScope::Program ? paths::programSettingsFile() : path);
-    if (ini.path().isEmpty())
-        return false;
+    if (ini.path().isEmpty()) return false;
     Writer w(ini);
     if (scope == SettingsScope::Program)
         visitProgram(w, settings);

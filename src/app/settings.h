@@ -21,12 +21,23 @@ struct FontSetting {
 // Colours by role, as platform colour values (0x00BBGGRR).
 struct ColorScheme {
     enum Role {
-        MainBackground, MajorTitle, MinorTitle, EditBackground, EditText, ComboBackground, ComboText,
-        ListBoxBackground, ListBoxText, RadioBackground, RadioText, CheckBackground, CheckText,
+        MainBackground,
+        MajorTitle,
+        MinorTitle,
+        EditBackground,
+        EditText,
+        ComboBackground,
+        ComboText,
+        ListBoxBackground,
+        ListBoxText,
+        RadioBackground,
+        RadioText,
+        CheckBackground,
+        CheckText,
         RoleCount
     };
-    std::array<int, RoleCount> colors{12632256, 0, 0, 16777215, 0, 16777215, 0,
-                                      16777215, 0, 12632256, 0, 12632256, 0};
+    std::array<int, RoleCount> colors{12632256, 0, 0,        16777215, 0,        16777215, 0,
+                                      16777215, 0, 12632256, 0,        12632256, 0};
 };
 
 // The record defaults of the editor (section Defaults).

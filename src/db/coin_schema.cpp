@@ -1,6 +1,7 @@
 #include "coin_schema.h"
 
-namespace coin {
+namespace coin
+{
 
 const std::array<Field, kFieldCount> kFields = {{
     {1, "Country", "COUNTRY", Kind::Text, 20, 20, "Country"},
@@ -30,10 +31,18 @@ std::vector<dbase::FieldDef> tableDefinition()
     std::vector<dbase::FieldDef> defs;
     for (const Field &f : kFields) {
         switch (f.kind) {
-        case Kind::Text: defs.push_back(dbase::FieldDef::text(f.name, f.width)); break;
-        case Kind::Float: defs.push_back(dbase::FieldDef::floating(f.name)); break;
-        case Kind::Integer: defs.push_back(dbase::FieldDef::integer(f.name)); break;
-        case Kind::Date: defs.push_back(dbase::FieldDef::date(f.name)); break;
+        case Kind::Text:
+            defs.push_back(dbase::FieldDef::text(f.name, f.width));
+            break;
+        case Kind::Float:
+            defs.push_back(dbase::FieldDef::floating(f.name));
+            break;
+        case Kind::Integer:
+            defs.push_back(dbase::FieldDef::integer(f.name));
+            break;
+        case Kind::Date:
+            defs.push_back(dbase::FieldDef::date(f.name));
+            break;
         }
     }
     return defs;

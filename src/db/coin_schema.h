@@ -8,7 +8,8 @@
 #include <array>
 #include <vector>
 
-namespace coin {
+namespace coin
+{
 
 enum class Kind { Text, Float, Integer, Date };
 
@@ -26,15 +27,35 @@ constexpr int kFieldCount = 20;
 
 // Field numbers the program refers to by name.
 enum FieldNumber {
-    Country = 1, FaceValue, Year, Condition, MintMark, PurchasePr, MarketValu, PremiumVal, Topic,
-    Descriptio, PurchDate, Miscellane, Quantity, Comment, YearApprox, Wanted, UserDef1, UserDef2,
-    UserDef3, UserDef4
+    Country = 1,
+    FaceValue,
+    Year,
+    Condition,
+    MintMark,
+    PurchasePr,
+    MarketValu,
+    PremiumVal,
+    Topic,
+    Descriptio,
+    PurchDate,
+    Miscellane,
+    Quantity,
+    Comment,
+    YearApprox,
+    Wanted,
+    UserDef1,
+    UserDef2,
+    UserDef3,
+    UserDef4
 };
 
 extern const std::array<Field, kFieldCount> kFields;
 
 // By field number 1..20.
-inline const Field &field(int number) { return kFields.at(number - 1); }
+inline const Field &field(int number)
+{
+    return kFields.at(number - 1);
+}
 
 // The definitions the table is created with: text as C of its width, integer N 11,0,
 // float F 20,4, date D.

@@ -6,7 +6,8 @@
 #include <QFile>
 #include <QFileInfo>
 
-namespace dbfiles {
+namespace dbfiles
+{
 
 QString companion(const QString &path, const QString &upperExtension)
 {
@@ -17,8 +18,7 @@ QString companion(const QString &path, const QString &upperExtension)
     const QString ext = dot < 0 ? QString() : name.mid(name.lastIndexOf(QLatin1Char('.')) + 1);
     const bool lower = !ext.isEmpty() && ext.at(0).isLower();
     QString dir = info.absolutePath();
-    if (!dir.endsWith(QLatin1Char('/')))
-        dir += QLatin1Char('/');
+    if (!dir.endsWith(QLatin1Char('/'))) dir += QLatin1Char('/');
     return dir + table + QLatin1Char('.') + (lower ? upperExtension.toLower() : upperExtension);
 }
 
@@ -27,10 +27,10 @@ DatabasePaths databasePaths(const QString &path)
     const QFileInfo info(path);
     DatabasePaths p;
     p.directory = info.absolutePath();
-    if (!p.directory.endsWith(QLatin1Char('/')))
-        p.directory += QLatin1Char('/');
+    if (!p.directory.endsWith(QLatin1Char('/'))) p.directory += QLatin1Char('/');
     const QString name = info.fileName();
-    p.tableName = name.left(name.indexOf(QLatin1Char('.')) < 0 ? name.size() : name.indexOf(QLatin1Char('.')));
+    p.tableName = name.left(name.indexOf(QLatin1Char('.')) < 0 ? name.size()
+                                                               : name.indexOf(QLatin1Char('.')));
     p.basePath = p.directory + p.tableName;
     p.indexFile = companion(path, QStringLiteral("MDX"));
     p.settingsFile = companion(path, QStringLiteral("INI"));
@@ -54,10 +54,8 @@ void locate(dbase::Table &table, const QString &path)
 bool RemoveMDXByte(const QString &path)
 {
     QFile f(path);
-    if (!f.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
-        return false;
-    if (f.size() < 29 || !f.seek(28))
-        return false;
+    if (!f.open(QIODevice::ReadWrite | QIODevice::ExistingOnly)) return false;
+    if (f.size() < 29 || !f.seek(28)) return false;
     return f.write("\0", 1) == 1;
 }
 
@@ -65,8 +63,7 @@ bool hasCoinFields(dbase::Table &check, const QString &path)
 {
     const DatabasePaths p = databasePaths(path);
     locate(check, path);
-    if (!QFile::exists(p.indexFile))
-        RemoveMDXByte(path);
+    if (!QFile::exists(p.indexFile)) RemoveMDXByte(path);
     check.setReadOnly(true);
     check.setExclusive(false);
     check.open();
@@ -107,16 +104,13 @@ QString buildSortString(const int levels[4])
 {
     int n = 0;
     for (int i = 0; i < 4; ++i)
-        if (levels[i] >= 1)
-            ++n;
-    if (n == 0)
-        return QString();
+        if (levels[i] >= 1) ++n;
+    if (n == 0) return QString();
     const int w = 80 / n;
     QString expr;
     for (int i = 0; i < 4; ++i) {
         const int k = levels[i];
-        if (k < 1 || k > coin::kFieldCount)
-            continue;
+        if (k < 1 || k > coin::kFieldCount) continue;
         const coin::Field &f = coin::field(k);
         const QString name = QString::fromLatin1(f.name);
         switch (f.kind) {

@@ -8,16 +8,17 @@
 
 #include <QString>
 
-namespace dbfiles {
+namespace dbfiles
+{
 
 inline const QString kIndexTag = QStringLiteral("NewIndex");
 
 struct DatabasePaths {
-    QString directory; // expanded, with a trailing "/"
-    QString tableName; // the file name up to its first "."
-    QString indexFile; // directory + table name + ".MDX"
+    QString directory;    // expanded, with a trailing "/"
+    QString tableName;    // the file name up to its first "."
+    QString indexFile;    // directory + table name + ".MDX"
     QString settingsFile; // + ".INI"
-    QString basePath;  // directory + table name
+    QString basePath;     // directory + table name
 };
 
 // Companion files take the letter case of the table's extension: coins.dbf has

@@ -3,9 +3,11 @@
 #include <array>
 #include <cstdint>
 
-namespace dbase {
+namespace dbase
+{
 
-namespace {
+namespace
+{
 
 // Unicode code points of the bytes 0x80..0x9F; 0 marks the five unassigned bytes.
 constexpr std::array<char32_t, 32> kHigh = {
@@ -29,11 +31,9 @@ void appendUtf8(std::string &out, char32_t cp)
 
 unsigned char toCp1252(char32_t cp)
 {
-    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF))
-        return static_cast<unsigned char>(cp);
+    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<unsigned char>(cp);
     for (std::size_t i = 0; i < kHigh.size(); ++i)
-        if (kHigh[i] == cp && cp != 0)
-            return static_cast<unsigned char>(0x80 + i);
+        if (kHigh[i] == cp && cp != 0) return static_cast<unsigned char>(0x80 + i);
     return '?';
 }
 

@@ -3,9 +3,11 @@
 #include <cctype>
 #include <ctime>
 
-namespace dbase {
+namespace dbase
+{
 
-namespace {
+namespace
+{
 
 DateStyle &currentStyle()
 {
@@ -16,8 +18,7 @@ DateStyle &currentStyle()
 bool allBlank(std::string_view s)
 {
     for (char c : s)
-        if (c != ' ' && c != '\0')
-            return false;
+        if (c != ' ' && c != '\0') return false;
     return true;
 }
 
@@ -32,12 +33,10 @@ std::string_view trim(std::string_view s)
 
 bool readNumber(std::string_view s, int &value)
 {
-    if (s.empty() || s.size() > 4)
-        return false;
+    if (s.empty() || s.size() > 4) return false;
     value = 0;
     for (char c : s) {
-        if (c < '0' || c > '9')
-            return false;
+        if (c < '0' || c > '9') return false;
         value = value * 10 + (c - '0');
     }
     return true;
@@ -56,10 +55,8 @@ void appendNumber(std::string &out, int value, int width)
 int daysInMonth(int year, int month)
 {
     static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (month < 1 || month > 12)
-        return 0;
-    if (month == 2 && ((year % 4 == 0 && year % 100 != 0) || year % 400 == 0))
-        return 29;
+    if (month < 1 || month > 12) return 0;
+    if (month == 2 && ((year % 4 == 0 && year % 100 != 0) || year % 400 == 0)) return 29;
     return days[month - 1];
 }
 
@@ -71,8 +68,7 @@ bool Date::isValid() const
 
 std::string Date::toDtos() const
 {
-    if (isNull())
-        return std::string(8, ' ');
+    if (isNull()) return std::string(8, ' ');
     std::string out;
     appendNumber(out, year, 4);
     appendNumber(out, month, 2);
@@ -82,19 +78,15 @@ std::string Date::toDtos() const
 
 Date Date::fromDtos(std::string_view text, bool *ok)
 {
-    if (ok)
-        *ok = true;
-    if (allBlank(text))
-        return {};
+    if (ok) *ok = true;
+    if (allBlank(text)) return {};
     int y = 0, m = 0, d = 0;
     if (text.size() == 8 && readNumber(text.substr(0, 4), y) && readNumber(text.substr(4, 2), m) &&
         readNumber(text.substr(6, 2), d)) {
         Date date{y, m, d};
-        if (date.isValid())
-            return date;
+        if (date.isValid()) return date;
     }
-    if (ok)
-        *ok = false;
+    if (ok) *ok = false;
     return {};
 }
 
@@ -152,8 +144,7 @@ DateStyle::DateStyle(std::string_view pattern)
             }
             const char kind = static_cast<char>(std::tolower(static_cast<unsigned char>(part[0])));
             for (char c : part)
-                if (std::tolower(static_cast<unsigned char>(c)) != kind)
-                    ok = false;
+                if (std::tolower(static_cast<unsigned char>(c)) != kind) ok = false;
             const int width = static_cast<int>(part.size());
             const int slot = kind == 'd' ? 0 : kind == 'm' ? 1 : 2;
             if (!ok || seen[slot])
@@ -162,8 +153,7 @@ DateStyle::DateStyle(std::string_view pattern)
                 ok = false;
             else if (kind != 'y' && width > 2)
                 ok = false;
-            if (!ok)
-                break;
+            if (!ok) break;
             seen[slot] = true;
             m_parts[i] = Part{kind, kind == 'y' ? width : width};
         }
@@ -185,12 +175,10 @@ DateStyle::DateStyle(std::string_view pattern)
 
 std::string DateStyle::format(const Date &date) const
 {
-    if (date.isNull())
-        return {};
+    if (date.isNull()) return {};
     std::string out;
     for (int i = 0; i < 3; ++i) {
-        if (i)
-            out.push_back(m_separator);
+        if (i) out.push_back(m_separator);
         const Part &p = m_parts[i];
         if (p.kind == 'd')
             appendNumber(out, date.day, p.width);
@@ -217,30 +205,31 @@ bool DateStyle::parse(std::string_view text, Date &date) const
     for (int i = 0; i < 3; ++i) {
         std::size_t end = text.find(m_separator, start);
         if (i == 2) {
-            if (end != std::string_view::npos)
-                return false;
+            if (end != std::string_view::npos) return false;
             end = text.size();
         } else if (end == std::string_view::npos) {
             return false;
         }
         const std::string_view part = trim(text.substr(start, end - start));
-        if (!readNumber(part, values[i]))
-            return false;
+        if (!readNumber(part, values[i])) return false;
         widths[i] = static_cast<int>(part.size());
         start = end + 1;
     }
     Date d;
     for (int i = 0; i < 3; ++i) {
         switch (m_parts[i].kind) {
-        case 'd': d.day = values[i]; break;
-        case 'm': d.month = values[i]; break;
+        case 'd':
+            d.day = values[i];
+            break;
+        case 'm':
+            d.month = values[i];
+            break;
         default:
             d.year = widths[i] <= 2 ? expandTwoDigitYear(values[i], Date::today().year) : values[i];
             break;
         }
     }
-    if (!d.isValid())
-        return false;
+    if (!d.isValid()) return false;
     date = d;
     return true;
 }

@@ -5,7 +5,8 @@
 #include <string>
 #include <string_view>
 
-namespace dbase {
+namespace dbase
+{
 
 struct Date {
     int year = 0; // 0 = empty date
@@ -25,7 +26,8 @@ struct Date {
 
 int daysInMonth(int year, int month);
 
-class DateStyle {
+class DateStyle
+{
 public:
     // pattern: three parts d/dd, m/mm, yy/yyyy in any order, joined by the separator,
     // e.g. "m/d/yy" or "dd.mm.yyyy". An unusable pattern falls back to "m/d/yy".

@@ -5,9 +5,11 @@
 #include <stdexcept>
 #include <string>
 
-namespace dbase {
+namespace dbase
+{
 
-class Error : public std::runtime_error {
+class Error : public std::runtime_error
+{
 public:
     explicit Error(const std::string &message) : std::runtime_error(message) {}
 };

@@ -10,9 +10,11 @@
 #include <cstdio>
 #include <cstring>
 
-namespace dbase {
+namespace dbase
+{
 
-namespace {
+namespace
+{
 
 enum class Kind { Character, Number, Date };
 
@@ -49,10 +51,8 @@ struct Expression::Node {
         while (end > p && (end[-1] == ' ' || end[-1] == '\0'))
             --end;
         double value = 0;
-        if (p < end && *p == '+')
-            ++p;
-        if (std::from_chars(p, end, value).ec != std::errc())
-            return 0;
+        if (p < end && *p == '+') ++p;
+        if (std::from_chars(p, end, value).ec != std::errc()) return 0;
         return value;
     }
 
@@ -62,8 +62,7 @@ struct Expression::Node {
         case Op::Field:
             std::memcpy(out, record + offset, length);
             for (int i = 0; i < length; ++i)
-                if (out[i] == '\0')
-                    out[i] = ' ';
+                if (out[i] == '\0') out[i] = ' ';
             break;
         case Op::Literal:
             std::memcpy(out, literal.data(), length);
@@ -81,12 +80,11 @@ struct Expression::Node {
             char buf[400];
             double rounded = v;
             const double scale = std::pow(10.0, decimals);
-            if (std::fabs(v) < 1e15)
-                rounded = std::round(v * scale) / scale;
-            if (rounded == 0)
-                rounded = 0; // no "-0.00"
+            if (std::fabs(v) < 1e15) rounded = std::round(v * scale) / scale;
+            if (rounded == 0) rounded = 0; // no "-0.00"
             // to_chars: a "." whatever the C locale says.
-            const auto r = std::to_chars(buf, buf + sizeof buf, rounded, std::chars_format::fixed, decimals);
+            const auto r =
+                std::to_chars(buf, buf + sizeof buf, rounded, std::chars_format::fixed, decimals);
             const int n = r.ec == std::errc() ? static_cast<int>(r.ptr - buf) : width + 1;
             if (n > width) {
                 std::memset(out, '*', width);
@@ -111,9 +109,11 @@ struct Expression::Node {
     }
 };
 
-namespace {
+namespace
+{
 
-class Parser {
+class Parser
+{
 public:
     Parser(std::string_view text, const std::vector<FieldInfo> &fields)
         : m_text(text), m_fields(fields)
@@ -124,8 +124,7 @@ public:
     {
         auto node = parseSum();
         skipSpace();
-        if (m_pos < m_text.size())
-            fail("unexpected '" + std::string(1, m_text[m_pos]) + "'");
+        if (m_pos < m_text.size()) fail("unexpected '" + std::string(1, m_text[m_pos]) + "'");
         return node;
     }
 
@@ -156,15 +155,13 @@ private:
 
     void expect(char c)
     {
-        if (!accept(c))
-            fail(std::string("'") + c + "' expected");
+        if (!accept(c)) fail(std::string("'") + c + "' expected");
     }
 
     NodePtr parseSum()
     {
         NodePtr first = parseTerm();
-        if (!accept('+'))
-            return first;
+        if (!accept('+')) return first;
         auto concat = std::make_unique<Expression::Node>();
         concat->op = Op::Concat;
         concat->children.push_back(std::move(first));
@@ -173,8 +170,7 @@ private:
         } while (accept('+'));
         int at = 0;
         for (const auto &child : concat->children) {
-            if (child->kind != Kind::Character)
-                fail("'+' joins character terms only");
+            if (child->kind != Kind::Character) fail("'+' joins character terms only");
             concat->capacity = std::max(concat->capacity, at + child->capacity);
             at += child->length;
         }
@@ -189,18 +185,15 @@ private:
         const std::size_t start = m_pos;
         while (m_pos < m_text.size() && std::isdigit(static_cast<unsigned char>(m_text[m_pos])))
             ++m_pos;
-        if (start == m_pos)
-            fail("a whole number expected");
-        if (m_pos - start > 4)
-            fail("number too large");
+        if (start == m_pos) fail("a whole number expected");
+        if (m_pos - start > 4) fail("number too large");
         return std::stoi(std::string(m_text.substr(start, m_pos - start)));
     }
 
     NodePtr parseTerm()
     {
         skipSpace();
-        if (m_pos >= m_text.size())
-            fail("the expression ends too soon");
+        if (m_pos >= m_text.size()) fail("the expression ends too soon");
         const char c = m_text[m_pos];
         if (c == '(') {
             ++m_pos;
@@ -210,8 +203,7 @@ private:
         }
         if (c == '"' || c == '\'') {
             const std::size_t end = m_text.find(c, m_pos + 1);
-            if (end == std::string_view::npos)
-                fail("unterminated text constant");
+            if (end == std::string_view::npos) fail("unterminated text constant");
             auto node = std::make_unique<Expression::Node>();
             node->op = Op::Literal;
             node->literal = utf8ToCp1252(m_text.substr(m_pos + 1, end - m_pos - 1));
@@ -226,8 +218,7 @@ private:
                (std::isalnum(static_cast<unsigned char>(m_text[m_pos])) || m_text[m_pos] == '_'))
             ++m_pos;
         const std::string name = upperAscii(m_text.substr(start, m_pos - start));
-        if (accept('('))
-            return parseFunction(name);
+        if (accept('(')) return parseFunction(name);
         return fieldNode(name);
     }
 
@@ -235,8 +226,7 @@ private:
     {
         for (std::size_t i = 0; i < m_fields.size(); ++i) {
             const FieldInfo &f = m_fields[i];
-            if (upperAscii(f.name) != name)
-                continue;
+            if (upperAscii(f.name) != name) continue;
             auto node = std::make_unique<Expression::Node>();
             node->op = Op::Field;
             node->offset = f.offset;
@@ -269,14 +259,12 @@ private:
         node->children.push_back(parseSum());
         Expression::Node &arg = *node->children[0];
         if (name == "UPPER") {
-            if (arg.kind != Kind::Character)
-                fail("Upper() needs a character argument");
+            if (arg.kind != Kind::Character) fail("Upper() needs a character argument");
             node->op = Op::Upper;
             node->length = arg.length;
             node->capacity = arg.capacity;
         } else if (name == "LEFT") {
-            if (arg.kind != Kind::Character)
-                fail("Left() needs a character argument");
+            if (arg.kind != Kind::Character) fail("Left() needs a character argument");
             expect(',');
             const int n = parseInteger();
             node->op = Op::Left;
@@ -288,8 +276,7 @@ private:
             int width = 10, decimals = 0;
             if (accept(',')) {
                 width = parseInteger();
-                if (accept(','))
-                    decimals = parseInteger();
+                if (accept(',')) decimals = parseInteger();
             }
             if (width < 1 || width > 20 || decimals < 0 || decimals > 18 ||
                 (decimals > 0 && decimals > width - 2))
@@ -299,8 +286,7 @@ private:
             node->decimals = decimals;
             node->length = node->capacity = width;
         } else if (name == "DTOS") {
-            if (arg.kind != Kind::Date || arg.op != Op::Field)
-                fail("DTOS() needs a date field");
+            if (arg.kind != Kind::Date || arg.op != Op::Field) fail("DTOS() needs a date field");
             node->op = Op::Dtos;
             node->length = node->capacity = 8;
         } else {
@@ -322,21 +308,18 @@ private:
 
 } // namespace
 
-Expression::Expression(std::string_view text, const std::vector<FieldInfo> &fields)
-    : m_text(text)
+Expression::Expression(std::string_view text, const std::vector<FieldInfo> &fields) : m_text(text)
 {
     Parser parser(text, fields);
     m_root = parser.parse();
     if (m_root->kind != Kind::Character)
         parser.fail("the key must be character text (use STR() or DTOS())");
-    if (m_root->length < 1)
-        parser.fail("the key is empty");
+    if (m_root->length < 1) parser.fail("the key is empty");
     if (m_root->length > kMaxKeyLength)
         parser.fail("the key is " + std::to_string(m_root->length) + " characters long; at most " +
                     std::to_string(kMaxKeyLength) + " are allowed");
     m_keyLength = m_root->length;
-    if (m_root->op == Node::Op::Field)
-        m_singleField = parser.m_lastField;
+    if (m_root->op == Node::Op::Field) m_singleField = parser.m_lastField;
 }
 
 Expression::~Expression() = default;
@@ -350,8 +333,7 @@ void Expression::evaluate(const char *record, char *key) const
         return;
     }
     thread_local std::string scratch;
-    if (static_cast<int>(scratch.size()) < m_root->capacity)
-        scratch.resize(m_root->capacity);
+    if (static_cast<int>(scratch.size()) < m_root->capacity) scratch.resize(m_root->capacity);
     m_root->write(record, scratch.data());
     std::memcpy(key, scratch.data(), m_keyLength);
 }

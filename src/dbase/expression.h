@@ -10,9 +10,11 @@
 #include <string_view>
 #include <vector>
 
-namespace dbase {
+namespace dbase
+{
 
-class Expression {
+class Expression
+{
 public:
     static constexpr int kMaxKeyLength = 80;
 

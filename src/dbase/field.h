@@ -3,7 +3,8 @@
 
 #include <string>
 
-namespace dbase {
+namespace dbase
+{
 
 enum class FieldType : char {
     Character = 'C',
@@ -20,11 +21,20 @@ struct FieldDef {
     int length = 0;
     int decimals = 0;
 
-    static FieldDef text(std::string name, int width) { return {std::move(name), FieldType::Character, width, 0}; }
+    static FieldDef text(std::string name, int width)
+    {
+        return {std::move(name), FieldType::Character, width, 0};
+    }
     // Whole numbers: N 11,0.
-    static FieldDef integer(std::string name) { return {std::move(name), FieldType::Numeric, 11, 0}; }
+    static FieldDef integer(std::string name)
+    {
+        return {std::move(name), FieldType::Numeric, 11, 0};
+    }
     // Floating amounts: F 20,4.
-    static FieldDef floating(std::string name) { return {std::move(name), FieldType::Float, 20, 4}; }
+    static FieldDef floating(std::string name)
+    {
+        return {std::move(name), FieldType::Float, 20, 4};
+    }
     static FieldDef date(std::string name) { return {std::move(name), FieldType::Date, 8, 0}; }
     static FieldDef numeric(std::string name, int length, int decimals)
     {
@@ -34,7 +44,7 @@ struct FieldDef {
 
 // A field of an open table: its definition and where it sits in the record.
 struct FieldInfo : FieldDef {
-    int offset = 0;        // from the start of the record (byte 0 is the deleted flag)
+    int offset = 0;         // from the start of the record (byte 0 is the deleted flag)
     bool hasMdxTag = false; // descriptor byte 31
 
     bool isNumeric() const { return type == FieldType::Numeric || type == FieldType::Float; }

@@ -8,9 +8,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace dbase {
+namespace dbase
+{
 
-namespace {
+namespace
+{
 std::function<void(std::string_view)> &faultHook()
 {
     static std::function<void(std::string_view)> hook;
@@ -35,12 +37,10 @@ bool readAt(int fd, void *buf, std::size_t size, uint64_t offset)
     while (size > 0) {
         const ssize_t n = ::pread(fd, p, size, static_cast<off_t>(offset));
         if (n < 0) {
-            if (errno == EINTR)
-                continue;
+            if (errno == EINTR) continue;
             return false;
         }
-        if (n == 0)
-            return false;
+        if (n == 0) return false;
         p += n;
         size -= static_cast<std::size_t>(n);
         offset += static_cast<uint64_t>(n);
@@ -63,8 +63,7 @@ void writeAtOrThrow(int fd, const void *buf, std::size_t size, uint64_t offset,
     while (size > 0) {
         const ssize_t n = ::pwrite(fd, p, size, static_cast<off_t>(offset));
         if (n < 0) {
-            if (errno == EINTR)
-                continue;
+            if (errno == EINTR) continue;
             throw Error("Cannot write " + fileLabel(path) + ": " + errnoText());
         }
         p += n;
@@ -75,9 +74,9 @@ void writeAtOrThrow(int fd, const void *buf, std::size_t size, uint64_t offset,
 
 uint64_t fileSize(int fd, const std::string &path)
 {
-    struct stat st {};
-    if (::fstat(fd, &st) != 0)
-        throw Error("Cannot read " + fileLabel(path) + ": " + errnoText());
+    struct stat st {
+    };
+    if (::fstat(fd, &st) != 0) throw Error("Cannot read " + fileLabel(path) + ": " + errnoText());
     return static_cast<uint64_t>(st.st_size);
 }
 
@@ -98,8 +97,7 @@ void setFaultHook(std::function<void(std::string_view)> hook)
 
 void faultPoint(std::string_view name)
 {
-    if (faultHook())
-        faultHook()(name);
+    if (faultHook()) faultHook()(name);
 }
 
 int replaceFile(const std::string &path,
@@ -109,15 +107,12 @@ int replaceFile(const std::string &path,
 {
     const std::string tmp = path + ".new~";
     const int fd = ::open(tmp.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        throw Error("Cannot create " + fileLabel(tmp) + ": " + errnoText());
+    if (fd < 0) throw Error("Cannot create " + fileLabel(tmp) + ": " + errnoText());
     try {
         fill(fd, tmp);
-        if (::fsync(fd) != 0)
-            throw Error("Cannot write " + fileLabel(tmp) + ": " + errnoText());
+        if (::fsync(fd) != 0) throw Error("Cannot write " + fileLabel(tmp) + ": " + errnoText());
         faultPoint(faultName);
-        if (beforeRename)
-            beforeRename(fd);
+        if (beforeRename) beforeRename(fd);
         if (::rename(tmp.c_str(), path.c_str()) != 0)
             throw Error("Cannot replace " + fileLabel(path) + ": " + errnoText());
     } catch (...) {
@@ -125,8 +120,7 @@ int replaceFile(const std::string &path,
         ::unlink(tmp.c_str());
         throw;
     }
-    if (keepOpen)
-        return fd;
+    if (keepOpen) return fd;
     ::close(fd);
     return -1;
 }

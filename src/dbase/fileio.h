@@ -8,7 +8,8 @@
 #include <string>
 #include <string_view>
 
-namespace dbase {
+namespace dbase
+{
 
 inline uint16_t getLe16(const char *p)
 {
@@ -55,7 +56,8 @@ void faultPoint(std::string_view name);
 // On any failure the new file is removed and `path` is left as it was. `beforeRename`
 // runs with the new file's descriptor (to take locks on it). With keepOpen the descriptor
 // of the renamed file is returned; otherwise it is closed and -1 is returned.
-int replaceFile(const std::string &path, const std::function<void(int fd, const std::string &tmp)> &fill,
+int replaceFile(const std::string &path,
+                const std::function<void(int fd, const std::string &tmp)> &fill,
                 const char *faultName, const std::function<void(int fd)> &beforeRename = {},
                 bool keepOpen = false);
 

@@ -9,9 +9,11 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-namespace dbase {
+namespace dbase
+{
 
-namespace {
+namespace
+{
 
 constexpr int kHeaderPages = 4; // file header and tag table fill the first block pair
 constexpr int kTagTableOffset = 544;
@@ -186,7 +188,9 @@ void MdxFile::create(const std::string &path, const std::string &tableName,
 
     replaceFile(
         path,
-        [&file](int fd, const std::string &tmp) { writeAtOrThrow(fd, file.data(), file.size(), 0, tmp); },
+        [&file](int fd, const std::string &tmp) {
+            writeAtOrThrow(fd, file.data(), file.size(), 0, tmp);
+        },
         "mdx:before-rename");
 }
 
@@ -211,8 +215,7 @@ void MdxFile::open(const std::string &path, bool writable)
 
 void MdxFile::close()
 {
-    if (m_fd >= 0)
-        ::close(m_fd);
+    if (m_fd >= 0) ::close(m_fd);
     m_fd = -1;
     m_tags.clear();
 }
@@ -229,8 +232,7 @@ void MdxFile::reload()
     char head[kHeaderPages * 512];
     if (size < sizeof head || !readAt(m_fd, head, sizeof head, 0))
         damaged("the header is incomplete");
-    if (head[0] != 0x02)
-        damaged("it is not a dBase IV index file");
+    if (head[0] != 0x02) damaged("it is not a dBase IV index file");
     if (getLe16(head + 20) != 2 || getLe16(head + 22) != kBlockSize)
         damaged("unsupported block size");
     const int tagCount = getLe16(head + 28);
@@ -274,8 +276,7 @@ int MdxFile::findTag(const std::string &name) const
 {
     const std::string want = upper(name);
     for (std::size_t i = 0; i < m_tags.size(); ++i)
-        if (upper(m_tags[i].name) == want)
-            return static_cast<int>(i);
+        if (upper(m_tags[i].name) == want) return static_cast<int>(i);
     return -1;
 }
 
@@ -323,8 +324,7 @@ void MdxFile::writeNode(const Tag &tag, const Node &node)
         std::memcpy(item + 4, node.keys.data() + static_cast<std::size_t>(i) * tag.keyLength,
                     tag.keyLength);
     }
-    if (!node.leaf)
-        putLe32(b + 8 + node.count() * tag.itemLength, node.right);
+    if (!node.leaf) putLe32(b + 8 + node.count() * tag.itemLength, node.right);
     writeBlock(node.page, b);
 }
 
@@ -363,8 +363,7 @@ uint32_t MdxFile::edgeLeaf(const Tag &tag, bool rightmost) const
     uint32_t page = tag.root;
     for (int depth = 0; depth < kMaxDepth; ++depth) {
         const Node n = readNode(tag, page);
-        if (n.leaf)
-            return page;
+        if (n.leaf) return page;
         page = (rightmost || n.count() == 0) ? n.right : n.ptrs[0];
     }
     damaged("the tree of tag " + tag.name + " is too deep");
@@ -374,8 +373,7 @@ uint32_t MdxFile::lastRecno(const Tag &tag, uint32_t page) const
 {
     for (int depth = 0; depth < kMaxDepth; ++depth) {
         const Node n = readNode(tag, page);
-        if (n.leaf)
-            return n.count() ? n.ptrs.back() : 0;
+        if (n.leaf) return n.count() ? n.ptrs.back() : 0;
         page = n.right;
     }
     damaged("the tree of tag " + tag.name + " is too deep");
@@ -416,9 +414,8 @@ std::vector<MdxFile::Step> MdxFile::descend(const Tag &tag, const char *key, uin
         int lo = 0, hi = n.count();
         while (lo < hi) {
             const int mid = (lo + hi) / 2;
-            const int c =
-                std::memcmp(key, n.keys.data() + static_cast<std::size_t>(mid) * tag.keyLength,
-                            tag.keyLength);
+            const int c = std::memcmp(
+                key, n.keys.data() + static_cast<std::size_t>(mid) * tag.keyLength, tag.keyLength);
             const bool fits = c < 0 || (c == 0 && recno <= lastRecno(tag, n.ptrs[mid]));
             if (fits)
                 hi = mid;
@@ -433,14 +430,16 @@ std::vector<MdxFile::Step> MdxFile::descend(const Tag &tag, const char *key, uin
     return path;
 }
 
-namespace {
+namespace
+{
 int leafPosition(const std::string &keys, const std::vector<uint32_t> &ptrs, int keyLength,
                  const char *key, uint32_t recno)
 {
     int lo = 0, hi = static_cast<int>(ptrs.size());
     while (lo < hi) {
         const int mid = (lo + hi) / 2;
-        const int c = std::memcmp(keys.data() + static_cast<std::size_t>(mid) * keyLength, key, keyLength);
+        const int c =
+            std::memcmp(keys.data() + static_cast<std::size_t>(mid) * keyLength, key, keyLength);
         if (c < 0 || (c == 0 && ptrs[mid] < recno))
             lo = mid + 1;
         else

@@ -9,9 +9,11 @@
 #include <string>
 #include <vector>
 
-namespace dbase {
+namespace dbase
+{
 
-class MdxFile {
+class MdxFile
+{
 public:
     static constexpr int kBlockSize = 1024;
     static constexpr int kMaxTags = 47;

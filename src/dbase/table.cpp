@@ -16,9 +16,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace dbase {
+namespace dbase
+{
 
-namespace {
+namespace
+{
 
 // dBase lock offsets (open file description locks, so that two handles conflict even
 // inside one process).
@@ -32,7 +34,8 @@ constexpr uint32_t kMaxRecords = 1000000000u;
 
 bool ofdLock(int fd, short type, uint64_t start, uint64_t length, bool wait)
 {
-    struct flock fl {};
+    struct flock fl {
+    };
     fl.l_type = type;
     fl.l_whence = SEEK_SET;
     fl.l_start = static_cast<off_t>(start);
@@ -47,21 +50,33 @@ bool ofdLock(int fd, short type, uint64_t start, uint64_t length, bool wait)
 // True when another handle holds a lock that conflicts with `type` on the range.
 bool ofdConflict(int fd, short type, uint64_t start, uint64_t length)
 {
-    struct flock fl {};
+    struct flock fl {
+    };
     fl.l_type = type;
     fl.l_whence = SEEK_SET;
     fl.l_start = static_cast<off_t>(start);
     fl.l_len = static_cast<off_t>(length);
-    if (::fcntl(fd, F_OFD_GETLK, &fl) != 0)
-        return false;
+    if (::fcntl(fd, F_OFD_GETLK, &fl) != 0) return false;
     return fl.l_type != F_UNLCK;
 }
 
 bool isKnownVersion(unsigned char v)
 {
     switch (v) {
-    case 0x03: case 0x04: case 0x05: case 0x30: case 0x31: case 0x32: case 0x43:
-    case 0x63: case 0x83: case 0x8B: case 0x8E: case 0xCB: case 0xF5: case 0xFB:
+    case 0x03:
+    case 0x04:
+    case 0x05:
+    case 0x30:
+    case 0x31:
+    case 0x32:
+    case 0x43:
+    case 0x63:
+    case 0x83:
+    case 0x8B:
+    case 0x8E:
+    case 0xCB:
+    case 0xF5:
+    case 0xFB:
         return true;
     default:
         return false;
@@ -103,12 +118,10 @@ bool parseDouble(std::string_view text, double &value)
         text.remove_prefix(1);
     while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
         text.remove_suffix(1);
-    if (text.empty())
-        return false;
-    if (text.front() == '+')
-        text.remove_prefix(1);
-    const auto r = std::from_chars(text.data(), text.data() + text.size(), value,
-                                   std::chars_format::fixed);
+    if (text.empty()) return false;
+    if (text.front() == '+') text.remove_prefix(1);
+    const auto r =
+        std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
     return r.ec == std::errc() && r.ptr == text.data() + text.size() && std::isfinite(value);
 }
 
@@ -126,11 +139,9 @@ std::string numberText(double v, int decimals)
     if (s.find('.') != std::string::npos) {
         while (s.back() == '0')
             s.pop_back();
-        if (s.back() == '.')
-            s.pop_back();
+        if (s.back() == '.') s.pop_back();
     }
-    if (s == "-0")
-        s = "0";
+    if (s == "-0") s = "0";
     return s;
 }
 
@@ -139,21 +150,22 @@ bool validFieldName(const std::string &name)
     if (name.empty() || name.size() > 10 || !std::isalpha(static_cast<unsigned char>(name[0])))
         return false;
     for (char c : name)
-        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_')
-            return false;
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_') return false;
     return true;
 }
 
 bool fileExists(const std::string &path)
 {
-    struct stat st {};
+    struct stat st {
+    };
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 } // namespace
 
 // A small cache of record blocks read from the table file.
-class Table::RecordCache {
+class Table::RecordCache
+{
 public:
     RecordCache(int fd, const std::string &path, uint64_t start, int recordLength)
         : m_fd(fd), m_path(path), m_start(start), m_recordLength(recordLength),
@@ -171,8 +183,7 @@ public:
                 slot = &s;
                 break;
             }
-            if (!s.valid || s.used < oldest->used)
-                oldest = &s;
+            if (!s.valid || s.used < oldest->used) oldest = &s;
         }
         if (!slot) {
             slot = oldest;
@@ -204,8 +215,8 @@ public:
         const uint32_t index = (recno - 1) % m_perChunk;
         for (Slot &s : m_slots)
             if (s.valid && s.chunk == chunk && index < s.records)
-                std::memcpy(s.data.data() + static_cast<std::size_t>(index) * m_recordLength,
-                            bytes, m_recordLength);
+                std::memcpy(s.data.data() + static_cast<std::size_t>(index) * m_recordLength, bytes,
+                            m_recordLength);
             else if (s.valid && s.chunk == chunk)
                 s.valid = false;
     }
@@ -249,15 +260,13 @@ Table::~Table()
 
 void Table::setDatabaseName(const std::string &directory)
 {
-    if (isOpen())
-        throw Error("Cannot change the directory of an open table");
+    if (isOpen()) throw Error("Cannot change the directory of an open table");
     m_directory = directory;
 }
 
 void Table::setTableName(const std::string &name)
 {
-    if (isOpen())
-        throw Error("Cannot change the name of an open table");
+    if (isOpen()) throw Error("Cannot change the name of an open table");
     m_tableName = name;
 }
 
@@ -306,7 +315,8 @@ std::string Table::filePath() const
 std::string Table::indexFilePath() const
 {
     const std::string path = filePath();
-    const bool lowerExt = !m_extension.empty() && std::islower(static_cast<unsigned char>(m_extension[0]));
+    const bool lowerExt =
+        !m_extension.empty() && std::islower(static_cast<unsigned char>(m_extension[0]));
     return path.substr(0, path.size() - m_extension.size()) + (lowerExt ? "mdx" : "MDX");
 }
 
@@ -317,15 +327,13 @@ bool Table::exists() const
 
 void Table::setReadOnly(bool readOnly)
 {
-    if (isOpen())
-        throw Error("Cannot change the read-only setting of an open table");
+    if (isOpen()) throw Error("Cannot change the read-only setting of an open table");
     m_readOnly = readOnly;
 }
 
 void Table::setExclusive(bool exclusive)
 {
-    if (isOpen())
-        throw Error("Cannot change exclusive use of an open table");
+    if (isOpen()) throw Error("Cannot change exclusive use of an open table");
     m_exclusive = exclusive;
 }
 
@@ -335,8 +343,7 @@ void Table::openFile(bool exclusive)
 {
     locate();
     const std::string label = fileLabel(m_path);
-    if (m_tableName.empty())
-        throw Error("No table name given");
+    if (m_tableName.empty()) throw Error("No table name given");
     bool writable = !m_readOnly;
     int fd = ::open(m_path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC);
     if (fd < 0 && writable && (errno == EACCES || errno == EROFS || errno == EPERM)) {
@@ -344,13 +351,12 @@ void Table::openFile(bool exclusive)
         fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC);
     }
     if (fd < 0) {
-        if (errno == ENOENT)
-            throw Error("Table " + label + " does not exist in " + m_directory);
-        if (errno == EISDIR)
-            throw Error(label + " is not a dBase table");
+        if (errno == ENOENT) throw Error("Table " + label + " does not exist in " + m_directory);
+        if (errno == EISDIR) throw Error(label + " is not a dBase table");
         throw Error("Cannot open " + label + ": " + errnoText());
     }
-    struct stat st {};
+    struct stat st {
+    };
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         throw Error(label + " is not a dBase table");
@@ -369,8 +375,11 @@ void Table::openFile(bool exclusive)
     }
     if (!locked) {
         ::close(fd);
-        throw Error(exclusive ? "Table " + label + " is in use by another user or program.  It cannot be opened for exclusive use."
-                              : "Table " + label + " is busy: exclusive use is held by another user.");
+        throw Error(exclusive
+                        ? "Table " + label +
+                              " is in use by another user or program.  It cannot be opened for "
+                              "exclusive use."
+                        : "Table " + label + " is busy: exclusive use is held by another user.");
     }
     m_fd = fd;
     m_openedExclusive = exclusive;
@@ -388,8 +397,7 @@ void Table::closeFile()
 {
     m_mdx.close();
     m_tagStates.clear();
-    if (m_fd >= 0)
-        ::close(m_fd); // releases every lock of this handle
+    if (m_fd >= 0) ::close(m_fd); // releases every lock of this handle
     m_fd = -1;
     m_cache.reset();
     m_fields.clear();
@@ -409,15 +417,13 @@ void Table::readHeader()
     if (size < 32 || !readAt(m_fd, h, 32, 0))
         throw Error(label + " is not a dBase table (the header is incomplete)");
     const auto version = static_cast<unsigned char>(h[0]);
-    if (!isKnownVersion(version))
-        throw Error(label + " is not a dBase table");
+    if (!isKnownVersion(version)) throw Error(label + " is not a dBase table");
     const uint32_t count = getLe32(h + 4);
     const uint16_t headerLength = getLe16(h + 8);
     const uint16_t recordLength = getLe16(h + 10);
     if (headerLength < 33 || recordLength < 1)
         throw Error(label + " is not a dBase table (impossible header or record length)");
-    if (headerLength > size)
-        throw Error(label + " is damaged: the header is longer than the file");
+    if (headerLength > size) throw Error(label + " is damaged: the header is longer than the file");
     std::vector<char> header(headerLength);
     readAtOrThrow(m_fd, header.data(), header.size(), 0, m_path);
 
@@ -426,11 +432,12 @@ void Table::readHeader()
     std::size_t pos = 32;
     while (true) {
         if (pos >= header.size())
-            throw Error(label + " is damaged: the field descriptors run past the end of the header");
-        if (header[pos] == 0x0D)
-            break;
+            throw Error(label +
+                        " is damaged: the field descriptors run past the end of the header");
+        if (header[pos] == 0x0D) break;
         if (pos + 32 > header.size())
-            throw Error(label + " is damaged: the field descriptors run past the end of the header");
+            throw Error(label +
+                        " is damaged: the field descriptors run past the end of the header");
         const char *d = header.data() + pos;
         FieldInfo f;
         f.name.assign(d, strnlen(d, 11));
@@ -444,25 +451,29 @@ void Table::readHeader()
         f.hasMdxTag = d[31] == 1;
         f.offset = offset;
         if (f.name.empty())
-            throw Error(label + " is damaged: field " + std::to_string(fields.size() + 1) + " has no name");
+            throw Error(label + " is damaged: field " + std::to_string(fields.size() + 1) +
+                        " has no name");
         switch (f.type) {
-        case FieldType::Character: case FieldType::Numeric: case FieldType::Float:
-        case FieldType::Date: case FieldType::Logical: case FieldType::Memo:
+        case FieldType::Character:
+        case FieldType::Numeric:
+        case FieldType::Float:
+        case FieldType::Date:
+        case FieldType::Logical:
+        case FieldType::Memo:
             break;
         default:
             throw Error("Field '" + f.name + "' of " + label + " has the type '" +
                         std::string(1, d[11]) + "', which this program cannot read");
         }
-        if (f.length < 1)
-            throw Error(label + " is damaged: field '" + f.name + "' has no width");
+        if (f.length < 1) throw Error(label + " is damaged: field '" + f.name + "' has no width");
         if (f.type == FieldType::Date && f.length != 8)
-            throw Error(label + " is damaged: the date field '" + f.name + "' is not 8 characters wide");
+            throw Error(label + " is damaged: the date field '" + f.name +
+                        "' is not 8 characters wide");
         offset += f.length;
         fields.push_back(std::move(f));
         pos += 32;
     }
-    if (fields.empty())
-        throw Error(label + " is damaged: it has no fields");
+    if (fields.empty()) throw Error(label + " is damaged: it has no fields");
     if (offset != recordLength)
         throw Error(label + " is damaged: its record length does not match its fields");
     if (count > kMaxRecords)
@@ -485,8 +496,7 @@ void Table::loadIndexFile()
 {
     m_mdx.close();
     m_tagStates.clear();
-    if (!m_mdxFlag)
-        return;
+    if (!m_mdxFlag) return;
     m_mdx.open(indexFilePath(), m_writableFile && !m_readOnly);
     for (const MdxFile::Tag &tag : m_mdx.tags()) {
         TagState state;
@@ -515,8 +525,7 @@ void Table::loadIndexFile()
 
 void Table::open()
 {
-    if (isOpen())
-        return;
+    if (isOpen()) return;
     openFile(m_exclusive);
     m_state = State::Browse;
     try {
@@ -539,10 +548,8 @@ void Table::open()
 
 void Table::close()
 {
-    if (!isOpen())
-        return;
-    if (m_state == State::Edit || m_state == State::Insert)
-        cancel();
+    if (!isOpen()) return;
+    if (m_state == State::Edit || m_state == State::Insert) cancel();
     m_state = State::Inactive;
     closeFile();
     m_currentRecno = 0;
@@ -576,8 +583,7 @@ void Table::requireBrowse(const char *what) const
 
 void Table::createTable(const std::vector<FieldDef> &defs)
 {
-    if (isOpen())
-        throw Error("Cannot create " + m_tableName + " while it is open");
+    if (isOpen()) throw Error("Cannot create " + m_tableName + " while it is open");
     locate();
     const std::string label = fileLabel(m_path);
     if (defs.empty() || defs.size() > 255)
@@ -595,15 +601,25 @@ void Table::createTable(const std::vector<FieldDef> &defs)
         seen.push_back(name);
         bool ok = true;
         switch (f.type) {
-        case FieldType::Character: ok = f.length >= 1 && f.length <= 254; f.decimals = 0; break;
+        case FieldType::Character:
+            ok = f.length >= 1 && f.length <= 254;
+            f.decimals = 0;
+            break;
         case FieldType::Numeric:
         case FieldType::Float:
             ok = f.length >= 1 && f.length <= 20 && f.decimals >= 0 &&
                  (f.decimals == 0 || f.decimals <= f.length - 2);
             break;
-        case FieldType::Date: f.length = 8; f.decimals = 0; break;
-        case FieldType::Logical: f.length = 1; f.decimals = 0; break;
-        default: ok = false;
+        case FieldType::Date:
+            f.length = 8;
+            f.decimals = 0;
+            break;
+        case FieldType::Logical:
+            f.length = 1;
+            f.decimals = 0;
+            break;
+        default:
+            ok = false;
         }
         if (!ok)
             throw Error("Field '" + name + "' has an impossible type or width (" + label + ")");
@@ -614,8 +630,7 @@ void Table::createTable(const std::vector<FieldDef> &defs)
         d[17] = static_cast<char>(f.decimals);
         recordLength += f.length;
     }
-    if (recordLength > 65535)
-        throw Error("The records of " + label + " would be too long");
+    if (recordLength > 65535) throw Error("The records of " + label + " would be too long");
     header[0] = 0x03;
     putHeaderDate(header.data() + 1);
     putLe16(header.data() + 8, static_cast<uint16_t>(header.size()));
@@ -631,11 +646,14 @@ void Table::createTable(const std::vector<FieldDef> &defs)
                           ofdConflict(existing, F_WRLCK, kExclusiveStart, kExclusiveLength);
         ::close(existing);
         if (busy)
-            throw Error("Table " + label + " is in use by another user or program and cannot be replaced");
+            throw Error("Table " + label +
+                        " is in use by another user or program and cannot be replaced");
     }
     replaceFile(
         m_path,
-        [&header](int fd, const std::string &tmp) { writeAtOrThrow(fd, header.data(), header.size(), 0, tmp); },
+        [&header](int fd, const std::string &tmp) {
+            writeAtOrThrow(fd, header.data(), header.size(), 0, tmp);
+        },
         "create:before-rename");
     // An index file left from an earlier table of that name does not belong to this one.
     ::unlink(indexFilePath().c_str());
@@ -646,7 +664,8 @@ void Table::createTable(const std::vector<FieldDef> &defs)
 const FieldInfo &Table::field(int index) const
 {
     if (index < 0 || index >= fieldCount())
-        throw Error("Field number " + std::to_string(index + 1) + " does not exist in " + fileLabel(m_path));
+        throw Error("Field number " + std::to_string(index + 1) + " does not exist in " +
+                    fileLabel(m_path));
     return m_fields[index];
 }
 
@@ -654,16 +673,14 @@ int Table::fieldIndex(const std::string &name) const
 {
     const std::string want = upper(name);
     for (int i = 0; i < fieldCount(); ++i)
-        if (upper(m_fields[i].name) == want)
-            return i;
+        if (upper(m_fields[i].name) == want) return i;
     return -1;
 }
 
 int Table::fieldByName(const std::string &name) const
 {
     const int i = fieldIndex(name);
-    if (i < 0)
-        throw Error("Field '" + upper(name) + "' not found in " + fileLabel(m_path));
+    if (i < 0) throw Error("Field '" + upper(name) + "' not found in " + fileLabel(m_path));
     return i;
 }
 
@@ -674,12 +691,9 @@ const char *Table::recordBytes(uint32_t recno) const
 
 const char *Table::currentRecord() const
 {
-    if (m_filterRecord)
-        return m_filterRecord;
-    if (m_state == State::Edit || m_state == State::Insert)
-        return m_buffer.data();
-    if (m_currentRecno && m_state == State::Browse)
-        return recordBytes(m_currentRecno);
+    if (m_filterRecord) return m_filterRecord;
+    if (m_state == State::Edit || m_state == State::Insert) return m_buffer.data();
+    if (m_currentRecno && m_state == State::Browse) return recordBytes(m_currentRecno);
     return nullptr;
 }
 
@@ -687,8 +701,7 @@ bool Table::isNull(int index) const
 {
     const FieldInfo &f = field(index);
     const char *rec = currentRecord();
-    if (!rec)
-        return true;
+    if (!rec) return true;
     return trimBlanks(std::string_view(rec + f.offset, f.length)).empty();
 }
 
@@ -696,38 +709,42 @@ std::string Table::asString(int index) const
 {
     const FieldInfo &f = field(index);
     const char *rec = currentRecord();
-    if (!rec)
-        return {};
+    if (!rec) return {};
     const std::string_view raw(rec + f.offset, f.length);
     switch (f.type) {
     case FieldType::Character: {
         const std::string_view v = trimRight(raw);
         for (char c : v)
-            if (static_cast<unsigned char>(c) >= 0x80)
-                return cp1252ToUtf8(v);
+            if (static_cast<unsigned char>(c) >= 0x80) return cp1252ToUtf8(v);
         return std::string(v);
     }
     case FieldType::Numeric:
     case FieldType::Float: {
         double v = 0;
-        if (trimBlanks(raw).empty())
-            return {};
-        if (!parseDouble(raw, v))
-            return cp1252ToUtf8(trimBlanks(raw));
+        if (trimBlanks(raw).empty()) return {};
+        if (!parseDouble(raw, v)) return cp1252ToUtf8(trimBlanks(raw));
         return numberText(v, f.decimals);
     }
     case FieldType::Date: {
         bool ok = true;
         const Date d = Date::fromDtos(raw, &ok);
-        if (!ok)
-            return cp1252ToUtf8(trimBlanks(raw));
+        if (!ok) return cp1252ToUtf8(trimBlanks(raw));
         return DateStyle::current().format(d);
     }
     case FieldType::Logical:
         switch (raw[0]) {
-        case 'T': case 't': case 'Y': case 'y': return "T";
-        case 'F': case 'f': case 'N': case 'n': return "F";
-        default: return {};
+        case 'T':
+        case 't':
+        case 'Y':
+        case 'y':
+            return "T";
+        case 'F':
+        case 'f':
+        case 'N':
+        case 'n':
+            return "F";
+        default:
+            return {};
         }
     default:
         return cp1252ToUtf8(trimBlanks(raw));
@@ -738,8 +755,7 @@ double Table::asFloat(int index) const
 {
     const FieldInfo &f = field(index);
     const char *rec = currentRecord();
-    if (!rec || f.type == FieldType::Date || f.type == FieldType::Logical)
-        return 0;
+    if (!rec || f.type == FieldType::Date || f.type == FieldType::Logical) return 0;
     double v = 0;
     return parseDouble(std::string_view(rec + f.offset, f.length), v) ? v : 0;
 }
@@ -748,8 +764,7 @@ Date Table::asDate(int index) const
 {
     const FieldInfo &f = field(index);
     const char *rec = currentRecord();
-    if (!rec)
-        return {};
+    if (!rec) return {};
     if (f.type == FieldType::Date)
         return Date::fromDtos(std::string_view(rec + f.offset, f.length));
     Date d;
@@ -819,16 +834,13 @@ void Table::setAsFloat(int index, double value)
         setAsString(index, numberText(value, 6));
         return;
     }
-    if (!f.isNumeric())
-        throw Error("Field '" + f.name + "' does not hold numbers");
-    if (!std::isfinite(value))
-        throw Error("Field '" + f.name + "' cannot hold that value");
-    if (value == 0)
-        value = 0; // no "-0.00"
+    if (!f.isNumeric()) throw Error("Field '" + f.name + "' does not hold numbers");
+    if (!std::isfinite(value)) throw Error("Field '" + f.name + "' cannot hold that value");
+    if (value == 0) value = 0; // no "-0.00"
     const std::string text = fixedText(value, f.decimals);
     if (static_cast<int>(text.size()) > f.length)
-        throw Error("The value " + numberText(value, f.decimals) + " does not fit field '" + f.name +
-                    "' (" + std::to_string(f.length) + " characters)");
+        throw Error("The value " + numberText(value, f.decimals) + " does not fit field '" +
+                    f.name + "' (" + std::to_string(f.length) + " characters)");
     std::memset(p, ' ', f.length - text.size());
     std::memcpy(p + f.length - text.size(), text.data(), text.size());
 }
@@ -841,8 +853,7 @@ void Table::setAsDate(int index, const Date &value)
         setAsString(index, DateStyle::current().format(value));
         return;
     }
-    if (f.type != FieldType::Date)
-        throw Error("Field '" + f.name + "' does not hold dates");
+    if (f.type != FieldType::Date) throw Error("Field '" + f.name + "' does not hold dates");
     if (!value.isNull() && !value.isValid())
         throw Error("'" + std::to_string(value.year) + "-" + std::to_string(value.month) + "-" +
                     std::to_string(value.day) + "' is not a valid date");
@@ -854,10 +865,8 @@ void Table::setAsDate(int index, const Date &value)
 
 bool Table::accepts(const char *record)
 {
-    if (record[0] == '*')
-        return false;
-    if (!m_filter)
-        return true;
+    if (record[0] == '*') return false;
+    if (!m_filter) return true;
     struct Reset {
         const char *&r;
         ~Reset() { r = nullptr; }
@@ -894,13 +903,11 @@ void Table::buildRows()
         scanRecords([&](uint32_t r, const char *rec) { ok[r] = accepts(rec); });
         m_rows.reserve(m_order.size());
         for (uint32_t r : m_order)
-            if (ok[r])
-                m_rows.push_back(r);
+            if (ok[r]) m_rows.push_back(r);
     } else {
         m_rows.reserve(m_recordCount);
         scanRecords([&](uint32_t r, const char *rec) {
-            if (accepts(rec))
-                m_rows.push_back(r);
+            if (accepts(rec)) m_rows.push_back(r);
         });
     }
     m_rowsValid = true;
@@ -908,73 +915,71 @@ void Table::buildRows()
 
 void Table::ensureRows()
 {
-    if (m_rowsValid || !isOpen())
-        return;
+    if (m_rowsValid || !isOpen()) return;
     buildRows();
     // Keep the current record when it is still delivered, else the row at its place.
     int row = m_currentRecno ? rowOf(m_currentRecno) : -1;
-    if (row < 0)
-        row = std::min<int>(std::max(m_row, 0), static_cast<int>(m_rows.size()) - 1);
+    if (row < 0) row = std::min<int>(std::max(m_row, 0), static_cast<int>(m_rows.size()) - 1);
     m_row = row;
     m_currentRecno = row >= 0 ? m_rows[row] : 0;
-    if (m_rows.empty())
-        m_eof = m_bof = true;
+    if (m_rows.empty()) m_eof = m_bof = true;
 }
 
 int Table::orderPosition(const char *key, uint32_t recno) const
 {
     // Position of (key, recno) in m_order.
     const int kl = m_keyLength;
-    const auto it = std::lower_bound(m_order.begin(), m_order.end(), recno, [&](uint32_t a, uint32_t) {
-        const int c = std::memcmp(m_keys.data() + static_cast<std::size_t>(a - 1) * kl, key, kl);
-        return c < 0 || (c == 0 && a < recno);
-    });
+    const auto it =
+        std::lower_bound(m_order.begin(), m_order.end(), recno, [&](uint32_t a, uint32_t) {
+            const int c =
+                std::memcmp(m_keys.data() + static_cast<std::size_t>(a - 1) * kl, key, kl);
+            return c < 0 || (c == 0 && a < recno);
+        });
     return static_cast<int>(it - m_order.begin());
 }
 
 int Table::rowOf(uint32_t recno)
 {
-    if (!m_rowsValid)
-        ensureRows();
+    if (!m_rowsValid) ensureRows();
     if (m_indexTag < 0) {
         const auto it = std::lower_bound(m_rows.begin(), m_rows.end(), recno);
         return it != m_rows.end() && *it == recno ? static_cast<int>(it - m_rows.begin()) : -1;
     }
-    if (recno < 1 || static_cast<std::size_t>(recno) * m_keyLength > m_keys.size())
-        return -1;
+    if (recno < 1 || static_cast<std::size_t>(recno) * m_keyLength > m_keys.size()) return -1;
     const int kl = m_keyLength;
     const char *key = m_keys.data() + static_cast<std::size_t>(recno - 1) * kl;
-    const auto it = std::lower_bound(m_rows.begin(), m_rows.end(), recno, [&](uint32_t a, uint32_t) {
-        const int c = std::memcmp(m_keys.data() + static_cast<std::size_t>(a - 1) * kl, key, kl);
-        return c < 0 || (c == 0 && a < recno);
-    });
+    const auto it =
+        std::lower_bound(m_rows.begin(), m_rows.end(), recno, [&](uint32_t a, uint32_t) {
+            const int c =
+                std::memcmp(m_keys.data() + static_cast<std::size_t>(a - 1) * kl, key, kl);
+            return c < 0 || (c == 0 && a < recno);
+        });
     return it != m_rows.end() && *it == recno ? static_cast<int>(it - m_rows.begin()) : -1;
 }
 
 void Table::insertRow(uint32_t recno)
 {
-    if (!m_rowsValid)
-        return;
+    if (!m_rowsValid) return;
     if (m_indexTag < 0) {
         m_rows.insert(std::lower_bound(m_rows.begin(), m_rows.end(), recno), recno);
         return;
     }
     const int kl = m_keyLength;
     const char *key = m_keys.data() + static_cast<std::size_t>(recno - 1) * kl;
-    const auto it = std::lower_bound(m_rows.begin(), m_rows.end(), recno, [&](uint32_t a, uint32_t) {
-        const int c = std::memcmp(m_keys.data() + static_cast<std::size_t>(a - 1) * kl, key, kl);
-        return c < 0 || (c == 0 && a < recno);
-    });
+    const auto it =
+        std::lower_bound(m_rows.begin(), m_rows.end(), recno, [&](uint32_t a, uint32_t) {
+            const int c =
+                std::memcmp(m_keys.data() + static_cast<std::size_t>(a - 1) * kl, key, kl);
+            return c < 0 || (c == 0 && a < recno);
+        });
     m_rows.insert(it, recno);
 }
 
 void Table::removeRow(uint32_t recno)
 {
-    if (!m_rowsValid)
-        return;
+    if (!m_rowsValid) return;
     const int row = rowOf(recno);
-    if (row >= 0)
-        m_rows.erase(m_rows.begin() + row);
+    if (row >= 0) m_rows.erase(m_rows.begin() + row);
 }
 
 void Table::positionAt(int row)
@@ -993,8 +998,7 @@ void Table::positionAt(int row)
 void Table::first()
 {
     requireOpen("move to the first record");
-    if (m_state != State::Browse)
-        post();
+    if (m_state != State::Browse) post();
     positionAt(0);
     m_bof = true;
     m_eof = m_rows.empty();
@@ -1004,8 +1008,7 @@ void Table::first()
 void Table::last()
 {
     requireOpen("move to the last record");
-    if (m_state != State::Browse)
-        post();
+    if (m_state != State::Browse) post();
     ensureRows();
     positionAt(static_cast<int>(m_rows.size()) - 1);
     m_eof = true;
@@ -1016,8 +1019,7 @@ void Table::last()
 void Table::next()
 {
     requireOpen("move to the next record");
-    if (m_state != State::Browse)
-        post();
+    if (m_state != State::Browse) post();
     ensureRows();
     if (m_row + 1 < static_cast<int>(m_rows.size())) {
         positionAt(m_row + 1);
@@ -1032,8 +1034,7 @@ void Table::next()
 void Table::prior()
 {
     requireOpen("move to the previous record");
-    if (m_state != State::Browse)
-        post();
+    if (m_state != State::Browse) post();
     ensureRows();
     if (m_row > 0) {
         positionAt(m_row - 1);
@@ -1052,8 +1053,7 @@ bool Table::isEmpty()
 
 int Table::recordCount()
 {
-    if (!isOpen())
-        return 0;
+    if (!isOpen()) return 0;
     ensureRows();
     return static_cast<int>(m_rows.size());
 }
@@ -1061,8 +1061,7 @@ int Table::recordCount()
 void Table::moveToRow(int row)
 {
     requireOpen("move to a record");
-    if (m_state != State::Browse)
-        post();
+    if (m_state != State::Browse) post();
     positionAt(row);
     m_eof = m_bof = m_rows.empty();
     notify(Event::Moved);
@@ -1070,8 +1069,7 @@ void Table::moveToRow(int row)
 
 uint32_t Table::recNo() const
 {
-    if (m_state == State::Insert)
-        return 0;
+    if (m_state == State::Insert) return 0;
     return m_currentRecno;
 }
 
@@ -1079,8 +1077,7 @@ bool Table::moveToRecNo(uint32_t recno)
 {
     requireOpen("move to a record");
     const int row = rowOf(recno);
-    if (row < 0)
-        return false;
+    if (row < 0) return false;
     moveToRow(row);
     return true;
 }
@@ -1093,8 +1090,7 @@ void Table::setFilter(Filter filter)
 
 void Table::refilter()
 {
-    if (!isOpen())
-        return;
+    if (!isOpen()) return;
     invalidateRows();
     ensureRows();
     m_eof = m_bof = m_rows.empty();
@@ -1108,10 +1104,12 @@ void Table::refresh()
     readAtOrThrow(m_fd, h, sizeof h, 0, m_path);
     const uint32_t count = getLe32(h + 4);
     if (getLe16(h + 8) != m_headerLength || getLe16(h + 10) != m_recordLength)
-        throw Error("The structure of " + fileLabel(m_path) + " was changed by another program.  Open it again.");
+        throw Error("The structure of " + fileLabel(m_path) +
+                    " was changed by another program.  Open it again.");
     const uint64_t size = fileSize(m_fd, m_path);
     if (m_headerLength + static_cast<uint64_t>(count) * m_recordLength > size)
-        throw Error(fileLabel(m_path) + " is damaged: its header counts more records than the file holds");
+        throw Error(fileLabel(m_path) +
+                    " is damaged: its header counts more records than the file holds");
     m_recordCount = count;
     m_cache->clear();
     if (m_mdx.isOpen()) {
@@ -1145,8 +1143,7 @@ void Table::loadOrder()
         bool on;
         ~Unlock()
         {
-            if (on)
-                ofdLock(fd, F_UNLCK, kHeaderLock, 1, false);
+            if (on) ofdLock(fd, F_UNLCK, kHeaderLock, 1, false);
         }
     } unlock{m_fd, lock};
     m_mdx.reload();
@@ -1165,9 +1162,9 @@ void Table::loadOrder()
         std::memcpy(m_keys.data() + static_cast<std::size_t>(recno - 1) * kl, key, kl);
         if (!m_order.empty()) {
             const uint32_t prev = m_order.back();
-            const int c = std::memcmp(m_keys.data() + static_cast<std::size_t>(prev - 1) * kl, key, kl);
-            if (c > 0 || (c == 0 && prev > recno))
-                sorted = false;
+            const int c =
+                std::memcmp(m_keys.data() + static_cast<std::size_t>(prev - 1) * kl, key, kl);
+            if (c > 0 || (c == 0 && prev > recno)) sorted = false;
         }
         m_order.push_back(recno);
     });
@@ -1224,19 +1221,22 @@ std::vector<std::string> Table::indexTagNames()
 
 // ---- editing --------------------------------------------------------------------------
 
-namespace {
+namespace
+{
 
 // A waiting write lock on one lock byte, released when it goes out of scope. Not taken on
 // a table opened for exclusive use: that handle holds the whole range already, and an
 // unlock would open a hole in it.
-class ByteLock {
+class ByteLock
+{
 public:
-    ByteLock(int fd, uint64_t offset, bool take, const std::string &path) : m_fd(fd), m_offset(offset)
+    ByteLock(int fd, uint64_t offset, bool take, const std::string &path)
+        : m_fd(fd), m_offset(offset)
     {
-        if (!take)
-            return;
+        if (!take) return;
         if (!ofdLock(fd, F_WRLCK, offset, 1, true))
-            throw Error("Table " + fileLabel(path) + " is busy: it cannot be locked (" + errnoText() + ")");
+            throw Error("Table " + fileLabel(path) + " is busy: it cannot be locked (" +
+                        errnoText() + ")");
         m_held = true;
     }
     ~ByteLock() { release(); }
@@ -1244,8 +1244,7 @@ public:
     ByteLock &operator=(const ByteLock &) = delete;
     void release()
     {
-        if (m_held)
-            ofdLock(m_fd, F_UNLCK, m_offset, 1, false);
+        if (m_held) ofdLock(m_fd, F_UNLCK, m_offset, 1, false);
         m_held = false;
     }
 
@@ -1257,8 +1256,8 @@ private:
 
 std::string savedButNotIndexed(const std::string &path, const std::string &why)
 {
-    return "The record was saved in " + fileLabel(path) + ", but its index could not be updated (" + why +
-           ").  Rebuild the indexes.";
+    return "The record was saved in " + fileLabel(path) + ", but its index could not be updated (" +
+           why + ").  Rebuild the indexes.";
 }
 
 } // namespace
@@ -1271,8 +1270,7 @@ void Table::unlockByte(uint64_t offset)
 void Table::append()
 {
     requireWritable("append a record");
-    if (m_state != State::Browse)
-        post();
+    if (m_state != State::Browse) post();
     m_buffer.assign(m_recordLength, ' ');
     m_state = State::Insert;
     notify(Event::Moved);
@@ -1281,11 +1279,9 @@ void Table::append()
 void Table::edit()
 {
     requireWritable("edit a record");
-    if (m_state == State::Edit || m_state == State::Insert)
-        return;
+    if (m_state == State::Edit || m_state == State::Insert) return;
     ensureRows();
-    if (!m_currentRecno)
-        throw Error("There is no record to edit in " + fileLabel(m_path));
+    if (!m_currentRecno) throw Error("There is no record to edit in " + fileLabel(m_path));
     const uint32_t recno = m_currentRecno;
     if (!m_openedExclusive && !ofdLock(m_fd, F_WRLCK, kHeaderLock - recno, 1, false))
         throw Error("Record " + std::to_string(recno) + " is locked by another user");
@@ -1298,8 +1294,7 @@ void Table::edit()
         if (m_buffer[0] == '*')
             throw Error("Record " + std::to_string(recno) + " was deleted by another user");
     } catch (...) {
-        if (m_lockedRecord)
-            unlockByte(kHeaderLock - recno);
+        if (m_lockedRecord) unlockByte(kHeaderLock - recno);
         m_lockedRecord = false;
         throw;
     }
@@ -1325,37 +1320,34 @@ void Table::writeHeaderCount(uint32_t count)
 // file cannot be written.
 void Table::updateIndexes(uint32_t recno, const char *before, const char *after)
 {
-    if (!m_mdx.isOpen())
-        return;
+    if (!m_mdx.isOpen()) return;
     if (m_indexTag >= 0 && m_keys.size() < static_cast<std::size_t>(recno) * m_keyLength)
         m_keys.resize(static_cast<std::size_t>(recno) * m_keyLength, ' ');
     std::vector<std::pair<std::string, std::string>> changes(m_tagStates.size());
     for (std::size_t t = 0; t < m_tagStates.size(); ++t) {
         const auto &e = m_tagStates[t].expression;
-        if (!e)
-            continue;
+        if (!e) continue;
         std::string oldKey = before ? e->evaluate(before) : std::string();
         std::string newKey = e->evaluate(after);
-        if (before && oldKey == newKey)
-            continue;
+        if (before && oldKey == newKey) continue;
         if (static_cast<int>(t) == m_indexTag) {
             if (before) {
                 const int pos = orderPosition(oldKey.data(), recno);
                 if (pos < static_cast<int>(m_order.size()) && m_order[pos] == recno)
                     m_order.erase(m_order.begin() + pos);
             }
-            std::memcpy(m_keys.data() + static_cast<std::size_t>(recno - 1) * m_keyLength, newKey.data(),
-                        m_keyLength);
+            std::memcpy(m_keys.data() + static_cast<std::size_t>(recno - 1) * m_keyLength,
+                        newKey.data(), m_keyLength);
             m_order.insert(m_order.begin() + orderPosition(newKey.data(), recno), recno);
         }
         changes[t] = {std::move(oldKey), std::move(newKey)};
     }
     m_mdx.reload(); // another user may have changed the file since this handle read it
     for (std::size_t t = 0; t < changes.size(); ++t) {
-        if (changes[t].second.empty())
-            continue;
+        if (changes[t].second.empty()) continue;
         if (before)
-            m_mdx.remove(static_cast<int>(t), changes[t].first.data(), recno); // absent: nothing to undo
+            m_mdx.remove(static_cast<int>(t), changes[t].first.data(),
+                         recno); // absent: nothing to undo
         m_mdx.insert(static_cast<int>(t), changes[t].second.data(), recno);
     }
 }
@@ -1394,8 +1386,7 @@ void Table::postEdit()
     writeAtOrThrow(m_fd, m_buffer.data(), m_recordLength, at, m_path);
     // The record is saved: from here on the edit is over whatever else fails.
     m_cache->update(recno, m_buffer.data());
-    if (m_lockedRecord)
-        unlockByte(kHeaderLock - recno);
+    if (m_lockedRecord) unlockByte(kHeaderLock - recno);
     m_lockedRecord = false;
     m_state = State::Browse;
     removeRow(recno); // before its key changes
@@ -1415,12 +1406,10 @@ void Table::postEdit()
 // After a post: the record joins the cursor, and an index that could not follow is said.
 void Table::finishPost(uint32_t recno, const std::string &indexError)
 {
-    if (m_rowsValid && accepts(recordBytes(recno)))
-        insertRow(recno);
+    if (m_rowsValid && accepts(recordBytes(recno))) insertRow(recno);
     reposition(recno);
     notify(Event::RecordChanged);
-    if (!indexError.empty())
-        throw Error(savedButNotIndexed(m_path, indexError));
+    if (!indexError.empty()) throw Error(savedButNotIndexed(m_path, indexError));
 }
 
 // The record and the end marker first, then the header count, then the index: a failure
@@ -1432,8 +1421,7 @@ void Table::postAppend()
     char h[8];
     readAtOrThrow(m_fd, h, sizeof h, 0, m_path);
     const uint32_t diskCount = getLe32(h + 4);
-    if (diskCount >= kMaxRecords)
-        throw Error(fileLabel(m_path) + " cannot hold more records");
+    if (diskCount >= kMaxRecords) throw Error(fileLabel(m_path) + " cannot hold more records");
     const uint32_t recno = diskCount + 1;
     const uint64_t at = recordOffset(recno);
     std::vector<char> bytes(m_buffer);
@@ -1466,8 +1454,7 @@ void Table::postAppend()
 
 void Table::cancel()
 {
-    if (m_state == State::Edit && m_lockedRecord)
-        unlockByte(kHeaderLock - m_editRecno);
+    if (m_state == State::Edit && m_lockedRecord) unlockByte(kHeaderLock - m_editRecno);
     m_lockedRecord = false;
     if (m_state == State::Edit || m_state == State::Insert) {
         m_state = State::Browse;
@@ -1484,8 +1471,7 @@ void Table::deleteRecord()
     }
     ensureRows();
     const uint32_t recno = m_state == State::Edit ? m_editRecno : m_currentRecno;
-    if (!recno)
-        throw Error("There is no record to delete in " + fileLabel(m_path));
+    if (!recno) throw Error("There is no record to delete in " + fileLabel(m_path));
     bool locked = m_state == State::Edit && m_lockedRecord;
     if (!locked && !m_openedExclusive) {
         if (!ofdLock(m_fd, F_WRLCK, kHeaderLock - recno, 1, false))
@@ -1496,12 +1482,10 @@ void Table::deleteRecord()
         const char mark = '*';
         writeAtOrThrow(m_fd, &mark, 1, recordOffset(recno), m_path);
     } catch (...) {
-        if (locked && m_state != State::Edit)
-            unlockByte(kHeaderLock - recno);
+        if (locked && m_state != State::Edit) unlockByte(kHeaderLock - recno);
         throw;
     }
-    if (locked)
-        unlockByte(kHeaderLock - recno);
+    if (locked) unlockByte(kHeaderLock - recno);
     m_lockedRecord = false;
     m_state = State::Browse;
     std::vector<char> rec(recordBytes(recno), recordBytes(recno) + m_recordLength);
@@ -1532,7 +1516,8 @@ template <class Fn> void Table::withMaintenance(const char *what, Fn &&fn)
     }
     requireBrowse(what);
     if (!m_openedExclusive)
-        throw Error(std::string("Cannot ") + what + ": it needs exclusive use of " + fileLabel(m_path));
+        throw Error(std::string("Cannot ") + what + ": it needs exclusive use of " +
+                    fileLabel(m_path));
     fn();
     invalidateRows();
     ensureRows();
@@ -1557,8 +1542,7 @@ void Table::buildSortedOrder(const Expression &expr, std::vector<char> &keys,
     order.resize(count);
     // Deleted records stay in the index until a pack.
     scanRecords([&](uint32_t r, const char *rec) {
-        if (r <= count)
-            expr.evaluate(rec, keys.data() + static_cast<std::size_t>(r - 1) * kl);
+        if (r <= count) expr.evaluate(rec, keys.data() + static_cast<std::size_t>(r - 1) * kl);
     });
     std::iota(order.begin(), order.end(), 1u);
     const char *k = keys.data();
@@ -1573,9 +1557,9 @@ void Table::setMdxFlag(bool on, const std::vector<int> &taggedFields)
     const char flag = on ? 1 : 0;
     writeAtOrThrow(m_fd, &flag, 1, 28, m_path);
     for (int i = 0; i < fieldCount(); ++i) {
-        const bool tagged = on && std::find(taggedFields.begin(), taggedFields.end(), i) != taggedFields.end();
-        if (tagged == m_fields[i].hasMdxTag)
-            continue;
+        const bool tagged =
+            on && std::find(taggedFields.begin(), taggedFields.end(), i) != taggedFields.end();
+        if (tagged == m_fields[i].hasMdxTag) continue;
         const char b = tagged ? 1 : 0;
         writeAtOrThrow(m_fd, &b, 1, 32 + 32 * static_cast<uint64_t>(i) + 31, m_path);
         m_fields[i].hasMdxTag = tagged;
@@ -1610,10 +1594,10 @@ void Table::rewriteIndexFile(const std::vector<std::pair<std::string, std::strin
         buildSortedOrder(exprs[i], keys[i], orders[i], m_recordCount);
         const int kl = exprs[i].keyLength();
         const char *k = keys[i].data();
-        sources.push_back({defs[i].first, defs[i].second, kl, &orders[i],
-                           [k, kl](uint32_t r) { return k + static_cast<std::size_t>(r - 1) * kl; }});
-        if (exprs[i].singleField() >= 0)
-            tagged.push_back(exprs[i].singleField());
+        sources.push_back({defs[i].first, defs[i].second, kl, &orders[i], [k, kl](uint32_t r) {
+                               return k + static_cast<std::size_t>(r - 1) * kl;
+                           }});
+        if (exprs[i].singleField() >= 0) tagged.push_back(exprs[i].singleField());
     }
     MdxFile::create(mdxPath, m_tableName.substr(0, m_tableName.find('.')), sources);
     m_mdx.close();
@@ -1637,8 +1621,7 @@ void Table::rewriteIndexFile(const std::vector<std::pair<std::string, std::strin
 
 void Table::addIndex(const std::string &tag, const std::string &expression)
 {
-    if (!validFieldName(tag))
-        throw Error("'" + tag + "' is not a valid index tag name");
+    if (!validFieldName(tag)) throw Error("'" + tag + "' is not a valid index tag name");
     withMaintenance("add an index", [&] {
         Expression check(expression, m_fields); // a bad expression fails before anything is written
         if (m_mdx.isOpen() && m_mdx.findTag(tag) >= 0)
@@ -1655,12 +1638,10 @@ void Table::deleteIndex(const std::string &tag)
 {
     withMaintenance("delete an index", [&] {
         const int t = m_mdx.isOpen() ? m_mdx.findTag(tag) : -1;
-        if (t < 0)
-            throw Error("Index tag '" + tag + "' not found for " + fileLabel(m_path));
+        if (t < 0) throw Error("Index tag '" + tag + "' not found for " + fileLabel(m_path));
         auto defs = currentTagDefs();
         defs.erase(defs.begin() + t);
-        if (upper(m_indexName) == upper(tag))
-            m_indexName.clear();
+        if (upper(m_indexName) == upper(tag)) m_indexName.clear();
         rewriteIndexFile(defs);
     });
 }
@@ -1668,8 +1649,7 @@ void Table::deleteIndex(const std::string &tag)
 void Table::regenerateIndexes()
 {
     withMaintenance("rebuild the indexes", [&] {
-        if (m_mdxFlag)
-            rewriteIndexFile(currentTagDefs());
+        if (m_mdxFlag) rewriteIndexFile(currentTagDefs());
     });
 }
 
@@ -1689,8 +1669,7 @@ void Table::pack()
                 out.reserve(1 << 20);
                 uint64_t at = header.size();
                 scanRecords([&](uint32_t, const char *rec) {
-                    if (rec[0] == '*')
-                        return;
+                    if (rec[0] == '*') return;
                     out.insert(out.end(), rec, rec + m_recordLength);
                     ++live;
                     if (out.size() >= (1u << 20)) {
@@ -1720,8 +1699,7 @@ void Table::pack()
         m_cache = std::make_unique<RecordCache>(m_fd, m_path, m_headerLength, m_recordLength);
         m_currentRecno = 0;
         m_row = 0;
-        if (!m_mdxFlag)
-            return;
+        if (!m_mdxFlag) return;
         try {
             rewriteIndexFile(currentTagDefs());
         } catch (const Error &e) {
@@ -1734,8 +1712,9 @@ void Table::pack()
             m_keys.clear();
             ::unlink(indexFilePath().c_str());
             setMdxFlag(false, {});
-            throw Error("The table " + fileLabel(m_path) + " was packed, but its index could not be rebuilt (" +
-                        e.what() + ").  Open it again to build the index.");
+            throw Error("The table " + fileLabel(m_path) +
+                        " was packed, but its index could not be rebuilt (" + e.what() +
+                        ").  Open it again to build the index.");
         }
     });
 }
@@ -1761,8 +1740,7 @@ void Table::disableControls()
 
 void Table::enableControls()
 {
-    if (m_disableCount == 0)
-        return;
+    if (m_disableCount == 0) return;
     if (--m_disableCount == 0 && m_suppressed) {
         m_suppressed = false;
         notify(Event::Reset);
@@ -1773,8 +1751,7 @@ void Table::notify(Event event)
 {
     if (m_disableCount > 0) {
         // A move alone needs no reset of the views afterwards.
-        if (event != Event::Moved)
-            m_suppressed = true;
+        if (event != Event::Moved) m_suppressed = true;
         return;
     }
     const auto listeners = m_listeners; // a listener may remove itself

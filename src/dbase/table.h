@@ -17,9 +17,11 @@
 #include <string>
 #include <vector>
 
-namespace dbase {
+namespace dbase
+{
 
-class Table {
+class Table
+{
 public:
     enum class State { Inactive, Browse, Edit, Insert };
     // What attached views are told; nothing while controls are disabled, then one Reset.
@@ -38,7 +40,7 @@ public:
     void setTableName(const std::string &name);
     const std::string &databaseName() const { return m_directory; }
     const std::string &tableName() const { return m_tableName; }
-    std::string filePath() const;     // the .DBF file as found (or as it would be created)
+    std::string filePath() const;      // the .DBF file as found (or as it would be created)
     std::string indexFilePath() const; // the .MDX beside it, in the extension's letter case
     bool exists() const;
 
@@ -59,7 +61,7 @@ public:
     // Fields.
     int fieldCount() const { return static_cast<int>(m_fields.size()); }
     const FieldInfo &field(int index) const;
-    int fieldIndex(const std::string &name) const; // case-insensitive; -1 when absent
+    int fieldIndex(const std::string &name) const;  // case-insensitive; -1 when absent
     int fieldByName(const std::string &name) const; // throws when absent
 
     // Values of the current record (or of the record being edited or appended).

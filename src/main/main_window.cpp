@@ -9,7 +9,8 @@
 #include <QFile>
 #include <QFileInfo>
 
-namespace {
+namespace
+{
 const QString kDatabaseFilter = QStringLiteral("Database Files (*.DBF *.dbf)");
 }
 
@@ -85,8 +86,7 @@ bool TMain::FormCreate(const QStringList &arguments)
             } catch (const dbase::Error &e) {
                 Prompts::error(this, QString::fromStdString(e.what()));
             }
-            if (!made)
-                return false;
+            if (!made) return false;
         }
     }
 
@@ -106,7 +106,8 @@ bool TMain::FormCreate(const QStringList &arguments)
                 bool hasTag = false;
                 if (QFile::exists(IndexFilePath))
                     for (const auto &t : MyTable.indexTagNames())
-                        hasTag = hasTag || QString::fromStdString(t).compare(dbfiles::kIndexTag, Qt::CaseInsensitive) == 0;
+                        hasTag = hasTag || QString::fromStdString(t).compare(
+                                               dbfiles::kIndexTag, Qt::CaseInsensitive) == 0;
                 if (hasTag)
                     MyTable.setIndexName(dbfiles::kIndexTag.toStdString()); // used as it stands
                 else
@@ -131,15 +132,17 @@ bool TMain::FormCreate(const QStringList &arguments)
         m_databaseOpen = true;
     } else {
         CurrentDatabasePath = start;
-        Prompts::error(this, QStringLiteral("The last database used as recorded in the INI file is not a valid "
-                                            "Numarok file.  You will need to choose a new file."));
+        Prompts::error(
+            this,
+            QStringLiteral("The last database used as recorded in the INI file is not a valid "
+                           "Numarok file.  You will need to choose a new file."));
         // Until a valid database is open. Cancelling the choice ends the program: without
         // a database there is nothing it can do.
         while (!m_databaseOpen) {
-            const QString chosen = Prompts::instance().openFile(this, QStringLiteral("Open Database File"),
-                                                                paths::programDirectory(), kDatabaseFilter);
-            if (chosen.isEmpty())
-                return false;
+            const QString chosen =
+                Prompts::instance().openFile(this, QStringLiteral("Open Database File"),
+                                             paths::programDirectory(), kDatabaseFilter);
+            if (chosen.isEmpty()) return false;
             runCommand([this, &chosen] { openFromPath(chosen, true); });
         }
     }
@@ -186,8 +189,7 @@ void TMain::FormClose()
     settings.mainHeight = geometry().height();
     settings.lastDatabase = CurrentDatabasePath;
     SaveSettings(settings, SettingsScope::Program);
-    if (m_databaseOpen)
-        saveDatabaseSettings(DatabaseSettingsPath);
+    if (m_databaseOpen) saveDatabaseSettings(DatabaseSettingsPath);
     MyTable.close();
 }
 
@@ -200,14 +202,13 @@ void TMain::DoExit()
 
 bool TMain::CheckDBaseFormat(QWidget *owner, const QString &path)
 {
-    if (dbfiles::hasCoinFields(MyCheckTable, path))
-        return true;
-    Prompts::instance().message(owner,
-                                QStringLiteral("This DBase file was not created with Numarok.  It cannot be "
-                                               "opened.  You may, however, import data from this file using "
-                                               "the import function."),
-                                QStringLiteral("Error"), Prompts::Icon::Error, QMessageBox::Ok, QMessageBox::Ok,
-                                false);
+    if (dbfiles::hasCoinFields(MyCheckTable, path)) return true;
+    Prompts::instance().message(
+        owner,
+        QStringLiteral("This DBase file was not created with Numarok.  It cannot be "
+                       "opened.  You may, however, import data from this file using "
+                       "the import function."),
+        QStringLiteral("Error"), Prompts::Icon::Error, QMessageBox::Ok, QMessageBox::Ok, false);
     return false;
 }
 
@@ -255,11 +256,10 @@ void TMain::BuildSortString()
 
 void TMain::DoOpen()
 {
-    const QString chosen = Prompts::instance().openFile(this, QStringLiteral("Open Database File"),
-                                                        QFileInfo(CurrentDatabasePath).absolutePath(),
-                                                        kDatabaseFilter);
-    if (!chosen.isEmpty())
-        openFromPath(chosen, true);
+    const QString chosen = Prompts::instance().openFile(
+        this, QStringLiteral("Open Database File"), QFileInfo(CurrentDatabasePath).absolutePath(),
+        kDatabaseFilter);
+    if (!chosen.isEmpty()) openFromPath(chosen, true);
     DisplayCount();
 }
 
@@ -274,16 +274,13 @@ void TMain::openFromPath(const QString &path, bool fromDialog)
         Prompts::error(this, QStringLiteral("Invalid file type selected."));
         return;
     }
-    if (!CheckDBaseFormat(this, path))
-        return;
-    if (SearchOn)
-        DoEndSearch();
+    if (!CheckDBaseFormat(this, path)) return;
+    if (SearchOn) DoEndSearch();
     const bool hadDatabase = m_databaseOpen;
     switchDatabase(path, false);
     applyIndexOnOpen(true);
     openTable();
-    if (hadDatabase)
-        DoLastFiles(PreviousDatabasePath, CurrentDatabasePath);
+    if (hadDatabase) DoLastFiles(PreviousDatabasePath, CurrentDatabasePath);
 }
 
 // Moves from the open database to `path`: the old one's settings and pick lists are
@@ -299,12 +296,10 @@ void TMain::switchDatabase(const QString &path, bool newDatabase)
     setDatabasePaths(path);
     if (m_databaseOpen) {
         saveDatabaseSettings(oldSettings);
-        if (SaveAllLists)
-            SaveAllLists(oldBase);
+        if (SaveAllLists) SaveAllLists(oldBase);
     }
     if (newDatabase) {
-        if (LoadDefaultList)
-            LoadDefaultList();
+        if (LoadDefaultList) LoadDefaultList();
     } else if (LoadAllList) {
         LoadAllList(BasePath);
     }
@@ -324,11 +319,9 @@ void TMain::loadDatabaseSettings(const QString &path)
 
 void TMain::saveDatabaseSettings(const QString &path)
 {
-    if (BrowseMode)
-        settings.fieldEditing = m_savedFieldEditing;
+    if (BrowseMode) settings.fieldEditing = m_savedFieldEditing;
     SaveSettings(settings, SettingsScope::Database, path);
-    if (BrowseMode)
-        settings.fieldEditing = false;
+    if (BrowseMode) settings.fieldEditing = false;
 }
 
 // The sort index "NewIndex" rebuilt from the sort expression, when no one else has the
@@ -340,11 +333,13 @@ void TMain::applyIndexOnOpen(bool checkInUse)
         const bool readOnly = !QFileInfo(CurrentDatabasePath).isWritable();
         if ((checkInUse && DBaseInUse(CurrentDatabasePath)) || readOnly) {
             // In use elsewhere: the index stays; only a tag the file lacks is let go.
-            const QString wanted = readOnly && !SortString.isEmpty() ? dbfiles::kIndexTag
-                                                                     : QString::fromStdString(MyTable.indexName());
+            const QString wanted = readOnly && !SortString.isEmpty()
+                                       ? dbfiles::kIndexTag
+                                       : QString::fromStdString(MyTable.indexName());
             bool hasTag = false;
             for (const auto &t : MyTable.indexTagNames())
-                hasTag = hasTag || QString::fromStdString(t).compare(wanted, Qt::CaseInsensitive) == 0;
+                hasTag =
+                    hasTag || QString::fromStdString(t).compare(wanted, Qt::CaseInsensitive) == 0;
             MyTable.setIndexName(hasTag ? wanted.toStdString() : std::string());
             return;
         }
@@ -365,15 +360,14 @@ void TMain::openTable()
 
 void TMain::DoNew()
 {
-    const QString chosen = Prompts::instance().saveFile(this, QStringLiteral("New Database File"),
-                                                        QFileInfo(CurrentDatabasePath).absolutePath(),
-                                                        kDatabaseFilter, QStringLiteral("DBF"));
+    const QString chosen = Prompts::instance().saveFile(
+        this, QStringLiteral("New Database File"), QFileInfo(CurrentDatabasePath).absolutePath(),
+        kDatabaseFilter, QStringLiteral("DBF"));
     if (chosen.isEmpty()) {
         DisplayCount();
         return;
     }
-    if (SearchOn)
-        DoEndSearch();
+    if (SearchOn) DoEndSearch();
     if (!chosen.right(4).toUpper().endsWith(QLatin1String(".DBF"))) {
         Prompts::error(this, QStringLiteral("Invalid file type selected."));
         DisplayCount();
@@ -413,12 +407,10 @@ void TMain::SetMenuLastFiles()
 void TMain::MenuUpdateDatabaseClick()
 {
     const bool searching = SearchOn;
-    if (searching)
-        DoEndSearch();
+    if (searching) DoEndSearch();
     saveDatabaseSettings(DatabaseSettingsPath);
     MyTable.close();
-    if (searching)
-        EnableEndSearch();
+    if (searching) EnableEndSearch();
     MyTable.open();
     SetViewerOptions();
 }

@@ -10,13 +10,15 @@
 #include <functional>
 #include <memory>
 
-namespace Ui {
+namespace Ui
+{
 class TMain;
 }
 class QAction;
 class TableModel;
 
-class TMain : public QMainWindow {
+class TMain : public QMainWindow
+{
     Q_OBJECT
 public:
     explicit TMain(QWidget *parent = nullptr);

@@ -2,11 +2,11 @@
 
 #include "table.h"
 
-TableModel::TableModel(dbase::Table &table, QObject *parent) : QAbstractTableModel(parent), m_table(table)
+TableModel::TableModel(dbase::Table &table, QObject *parent)
+    : QAbstractTableModel(parent), m_table(table)
 {
     m_listener = m_table.addListener([this](dbase::Table::Event e) {
-        if (e != dbase::Table::Event::Moved)
-            reload();
+        if (e != dbase::Table::Event::Moved) reload();
     });
     reload();
 }
@@ -52,11 +52,8 @@ QVariant TableModel::data(const QModelIndex &index, int role) const
 
 QVariant TableModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (role != Qt::DisplayRole)
-        return {};
-    if (orientation == Qt::Vertical)
-        return section + 1;
-    if (!m_table.isOpen() || section >= m_table.fieldCount())
-        return {};
+    if (role != Qt::DisplayRole) return {};
+    if (orientation == Qt::Vertical) return section + 1;
+    if (!m_table.isOpen() || section >= m_table.fieldCount()) return {};
     return QString::fromStdString(m_table.field(section).name);
 }

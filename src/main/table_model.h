@@ -4,11 +4,13 @@
 
 #include <QAbstractTableModel>
 
-namespace dbase {
+namespace dbase
+{
 class Table;
 }
 
-class TableModel : public QAbstractTableModel {
+class TableModel : public QAbstractTableModel
+{
     Q_OBJECT
 public:
     explicit TableModel(dbase::Table &table, QObject *parent = nullptr);
@@ -17,7 +19,8 @@ public:
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
 
     // The table was opened, closed, refiltered or changed: show it anew.
     void reload();

@@ -5,13 +5,13 @@
 #include <QFile>
 #include <QSaveFile>
 
-namespace {
+namespace
+{
 
 QString sectionName(const QString &line)
 {
     const QString t = line.trimmed();
-    if (!t.startsWith(QLatin1Char('[')))
-        return QString();
+    if (!t.startsWith(QLatin1Char('['))) return QString();
     const int close = t.indexOf(QLatin1Char(']'));
     return close < 0 ? QString() : t.mid(1, close - 1).trimmed();
 }
@@ -27,8 +27,7 @@ bool isSection(const QString &line)
 IniFile::IniFile(const QString &path) : m_path(path)
 {
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return;
+    if (!f.open(QIODevice::ReadOnly)) return;
     m_exists = true;
     const QByteArray bytes = f.readAll();
     const QString text = QString::fromStdString(dbase::cp1252ToUtf8(bytes.toStdString()));
@@ -45,14 +44,14 @@ IniFile::IniFile(const QString &path) : m_path(path)
             line += c;
         }
     }
-    if (!line.isEmpty())
-        m_lines << line;
+    if (!line.isEmpty()) m_lines << line;
 }
 
 int IniFile::findSection(const QString &section) const
 {
     for (int i = 0; i < m_lines.size(); ++i)
-        if (isSection(m_lines[i]) && sectionName(m_lines[i]).compare(section, Qt::CaseInsensitive) == 0)
+        if (isSection(m_lines[i]) &&
+            sectionName(m_lines[i]).compare(section, Qt::CaseInsensitive) == 0)
             return i;
     return -1;
 }
@@ -62,10 +61,8 @@ int IniFile::findKey(int sectionLine, const QString &key) const
     for (int i = sectionLine + 1; i < m_lines.size() && !isSection(m_lines[i]); ++i) {
         const QString &l = m_lines[i];
         const int eq = l.indexOf(QLatin1Char('='));
-        if (eq < 0 || l.trimmed().startsWith(QLatin1Char(';')))
-            continue;
-        if (l.left(eq).trimmed().compare(key.trimmed(), Qt::CaseInsensitive) == 0)
-            return i;
+        if (eq < 0 || l.trimmed().startsWith(QLatin1Char(';'))) continue;
+        if (l.left(eq).trimmed().compare(key.trimmed(), Qt::CaseInsensitive) == 0) return i;
     }
     return -1;
 }
@@ -75,8 +72,7 @@ int IniFile::sectionEnd(int sectionLine) const
     int end = sectionLine + 1;
     int lastEntry = sectionLine;
     for (; end < m_lines.size() && !isSection(m_lines[end]); ++end)
-        if (!m_lines[end].trimmed().isEmpty())
-            lastEntry = end;
+        if (!m_lines[end].trimmed().isEmpty()) lastEntry = end;
     return lastEntry + 1;
 }
 
@@ -94,8 +90,7 @@ QString IniFile::value(const QString &section, const QString &key, const QString
             v.back() == v.front())
             v = v.mid(1, v.size() - 2);
     }
-    if (maxLength > 0 && v.size() > maxLength)
-        v.truncate(maxLength);
+    if (maxLength > 0 && v.size() > maxLength) v.truncate(maxLength);
     return v;
 }
 
@@ -111,8 +106,7 @@ void IniFile::setValue(const QString &section, const QString &key, const QString
     const QString entry = key + QLatin1Char('=') + value;
     int s = findSection(section);
     if (s < 0) {
-        if (!m_lines.isEmpty() && !m_lines.last().trimmed().isEmpty())
-            m_lines << QString();
+        if (!m_lines.isEmpty() && !m_lines.last().trimmed().isEmpty()) m_lines << QString();
         m_lines << QLatin1Char('[') + section + QLatin1Char(']') << entry;
         return;
     }
@@ -131,14 +125,12 @@ bool IniFile::save()
     for (const QString &l : m_lines)
         out += QByteArray::fromStdString(dbase::utf8ToCp1252(l.toStdString())) + "\r\n";
     QSaveFile f(m_path);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
+    if (!f.open(QIODevice::WriteOnly)) return false;
     if (f.write(out) != out.size()) {
         f.cancelWriting();
         return false;
     }
-    if (!f.commit())
-        return false;
+    if (!f.commit()) return false;
     m_exists = true;
     return true;
 }

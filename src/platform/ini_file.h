@@ -8,7 +8,8 @@
 #include <QString>
 #include <QStringList>
 
-class IniFile {
+class IniFile
+{
 public:
     // Reads the file; a missing or unreadable file gives an empty document.
     explicit IniFile(const QString &path);

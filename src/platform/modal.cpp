@@ -3,9 +3,11 @@
 #include <QList>
 #include <QTimer>
 
-namespace modal {
+namespace modal
+{
 
-namespace {
+namespace
+{
 QList<Action> &queue()
 {
     static QList<Action> q;

@@ -5,7 +5,8 @@
 #include <QDialog>
 #include <functional>
 
-namespace modal {
+namespace modal
+{
 
 using Action = std::function<void(QDialog *)>;
 

@@ -3,9 +3,11 @@
 #include <QDir>
 #include <QStandardPaths>
 
-namespace paths {
+namespace paths
+{
 
-namespace {
+namespace
+{
 
 QString fromEnvironment(const char *variable, const char *xdgVariable, const QString &fallback)
 {
@@ -55,8 +57,7 @@ void rememberStartupDirectory()
 
 QString startupDirectory()
 {
-    if (startup().isEmpty())
-        rememberStartupDirectory();
+    if (startup().isEmpty()) rememberStartupDirectory();
     return startup();
 }
 

@@ -5,7 +5,8 @@
 
 #include <QString>
 
-namespace paths {
+namespace paths
+{
 
 // Without a trailing "/"; created when missing.
 QString programDirectory();

@@ -6,30 +6,35 @@
 #include <QFontDialog>
 #include <QPrintDialog>
 
-namespace {
+namespace
+{
 
 QMessageBox::Icon boxIcon(Prompts::Icon icon)
 {
     switch (icon) {
-    case Prompts::Icon::Information: return QMessageBox::Information;
-    case Prompts::Icon::Warning: return QMessageBox::Warning;
-    case Prompts::Icon::Error: return QMessageBox::Critical;
-    case Prompts::Icon::Question: return QMessageBox::Question;
-    default: return QMessageBox::NoIcon;
+    case Prompts::Icon::Information:
+        return QMessageBox::Information;
+    case Prompts::Icon::Warning:
+        return QMessageBox::Warning;
+    case Prompts::Icon::Error:
+        return QMessageBox::Critical;
+    case Prompts::Icon::Question:
+        return QMessageBox::Question;
+    default:
+        return QMessageBox::NoIcon;
     }
 }
 
 // Qt's file dialogs take "Name (*.EXT)" filters; the program's are written the same way.
-class RealPrompts : public Prompts {
+class RealPrompts : public Prompts
+{
 public:
     Button message(QWidget *owner, const QString &text, const QString &caption, Icon icon,
                    Buttons buttons, Button defaultButton, bool beep) override
     {
-        if (beep)
-            QApplication::beep();
+        if (beep) QApplication::beep();
         QMessageBox box(boxIcon(icon), caption, text, buttons, owner);
-        if (defaultButton != QMessageBox::NoButton)
-            box.setDefaultButton(defaultButton);
+        if (defaultButton != QMessageBox::NoButton) box.setDefaultButton(defaultButton);
         return static_cast<Button>(box.exec());
     }
     QString openFile(QWidget *owner, const QString &title, const QString &directory,
@@ -143,7 +148,8 @@ QVariant ScriptedPrompts::take(const QString &kind, const QString &caption, cons
 }
 
 Prompts::Button ScriptedPrompts::message(QWidget *, const QString &text, const QString &caption,
-                                         Icon icon, Buttons buttons, Button defaultButton, bool beep)
+                                         Icon icon, Buttons buttons, Button defaultButton,
+                                         bool beep)
 {
     const QVariant a = take(QStringLiteral("message"), caption, text);
     Question &q = m_asked.last();
@@ -151,18 +157,18 @@ Prompts::Button ScriptedPrompts::message(QWidget *, const QString &text, const Q
     q.buttons = buttons;
     q.defaultButton = defaultButton;
     q.beep = beep;
-    if (a.isValid())
-        return static_cast<Button>(a.toInt());
+    if (a.isValid()) return static_cast<Button>(a.toInt());
     return defaultButton != QMessageBox::NoButton ? defaultButton : QMessageBox::Ok;
 }
 
-QString ScriptedPrompts::openFile(QWidget *, const QString &title, const QString &, const QString &filter)
+QString ScriptedPrompts::openFile(QWidget *, const QString &title, const QString &,
+                                  const QString &filter)
 {
     return take(QStringLiteral("open"), title, filter).toString();
 }
 
-QString ScriptedPrompts::saveFile(QWidget *, const QString &title, const QString &, const QString &filter,
-                                  const QString &)
+QString ScriptedPrompts::saveFile(QWidget *, const QString &title, const QString &,
+                                  const QString &filter, const QString &)
 {
     return take(QStringLiteral("save"), title, filter).toString();
 }

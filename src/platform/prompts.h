@@ -14,7 +14,8 @@
 class QPrinter;
 class QWidget;
 
-class Prompts {
+class Prompts
+{
 public:
     enum class Icon { None, Information, Warning, Error, Question };
     using Button = QMessageBox::StandardButton;
@@ -29,7 +30,8 @@ public:
                              const QString &filter) = 0;
     virtual QString saveFile(QWidget *owner, const QString &title, const QString &directory,
                              const QString &filter, const QString &defaultSuffix) = 0;
-    virtual QString chooseDirectory(QWidget *owner, const QString &title, const QString &directory) = 0;
+    virtual QString chooseDirectory(QWidget *owner, const QString &title,
+                                    const QString &directory) = 0;
     virtual std::optional<QFont> chooseFont(QWidget *owner, const QFont &initial) = 0;
     virtual std::optional<QColor> chooseColor(QWidget *owner, const QColor &initial) = 0;
     virtual bool choosePrinter(QWidget *owner, QPrinter *printer) = 0;
@@ -48,7 +50,8 @@ public:
 // question of its type (a QMessageBox::StandardButton as int for message boxes, a QString
 // for choosers, a QFont, a QColor, a bool for printing); a question without one gets the
 // default button or a cancel, and is recorded as unanswered.
-class ScriptedPrompts : public Prompts {
+class ScriptedPrompts : public Prompts
+{
 public:
     struct Question {
         QString kind; // "message", "open", "save", "directory", "font", "color", "print"
@@ -76,7 +79,8 @@ public:
                      const QString &filter) override;
     QString saveFile(QWidget *owner, const QString &title, const QString &directory,
                      const QString &filter, const QString &defaultSuffix) override;
-    QString chooseDirectory(QWidget *owner, const QString &title, const QString &directory) override;
+    QString chooseDirectory(QWidget *owner, const QString &title,
+                            const QString &directory) override;
     std::optional<QFont> chooseFont(QWidget *owner, const QFont &initial) override;
     std::optional<QColor> chooseColor(QWidget *owner, const QColor &initial) override;
     bool choosePrinter(QWidget *owner, QPrinter *printer) override;

@@ -16,7 +16,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace {
+namespace
+{
 
 QByteArray readAll(const QString &path)
 {
@@ -29,8 +30,7 @@ QByteArray mutated(const QByteArray &ini)
 {
     QByteArray out;
     QList<QByteArray> lines = ini.split('\n');
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
+    if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
     for (const QByteArray &line : lines) {
         const QByteArray l = line.trimmed();
         const int eq = l.indexOf('=');
@@ -58,16 +58,19 @@ QByteArray mutated(const QByteArray &ini)
 void writeAll(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);
-    if (f.open(QIODevice::WriteOnly))
-        f.write(bytes);
+    if (f.open(QIODevice::WriteOnly)) f.write(bytes);
 }
 
 } // namespace
 
-class SettingsTests : public QObject {
+class SettingsTests : public QObject
+{
     Q_OBJECT
     QTemporaryDir m_dir;
-    QString file(const char *name) const { return m_dir.path() + QLatin1Char('/') + QLatin1String(name); }
+    QString file(const char *name) const
+    {
+        return m_dir.path() + QLatin1Char('/') + QLatin1String(name);
+    }
 
 private slots:
     void init()
@@ -146,7 +149,8 @@ private slots:
     void databaseScopeFallsBackToProgramFile()
     {
         QDir().mkpath(file("conf"));
-        writeAll(paths::programSettingsFile(), "[Sort Order]\r\nPrimary Sort=3\r\n[Grid Options]\r\nField Editing=yes\r\n");
+        writeAll(paths::programSettingsFile(),
+                 "[Sort Order]\r\nPrimary Sort=3\r\n[Grid Options]\r\nField Editing=yes\r\n");
         Settings s;
         LoadSettings(s, SettingsScope::Database, file("missing.ini"));
         QCOMPARE(s.sortLevels[0], 3);
@@ -170,7 +174,8 @@ private slots:
         QTest::newRow("number not a number") << QByteArray("[Misc]\r\nButton Bar=two") << "bar=1";
         QTest::newRow("number") << QByteArray("[Misc]\r\nButton Bar=2") << "bar=2";
         QTest::newRow("default cut to its length")
-            << QByteArray("[Defaults]\r\nCountry=Abcdefghijklmnopqrstuvwxyz") << "country=Abcdefghijklmnopqrst";
+            << QByteArray("[Defaults]\r\nCountry=Abcdefghijklmnopqrstuvwxyz")
+            << "country=Abcdefghijklmnopqrst";
         QTest::newRow("path") << QByteArray("[misc]\r\nlast database=/a/B.DBF") << "db=/a/B.DBF";
     }
     void valueRules()
@@ -181,15 +186,18 @@ private slots:
         writeAll(paths::programSettingsFile(), line + "\r\n");
         Settings s;
         LoadSettings(s, SettingsScope::Program);
-        const QString got = expect.startsWith(QLatin1String("tips")) ? QStringLiteral("tips=%1").arg(s.showTips)
-                            : expect.startsWith(QLatin1String("bar")) ? QStringLiteral("bar=%1").arg(s.buttonBar)
-                            : expect.startsWith(QLatin1String("country")) ? QStringLiteral("country=") + s.defaults.country
-                                                                          : QStringLiteral("db=") + s.lastDatabase;
+        const QString got =
+            expect.startsWith(QLatin1String("tips"))  ? QStringLiteral("tips=%1").arg(s.showTips)
+            : expect.startsWith(QLatin1String("bar")) ? QStringLiteral("bar=%1").arg(s.buttonBar)
+            : expect.startsWith(QLatin1String("country"))
+                ? QStringLiteral("country=") + s.defaults.country
+                : QStringLiteral("db=") + s.lastDatabase;
         QCOMPARE(got, expect);
     }
 };
 
-class StartupTests : public QObject {
+class StartupTests : public QObject
+{
     Q_OBJECT
     QTemporaryDir m_dir;
     QString home() const { return m_dir.path() + QStringLiteral("/home"); }
@@ -213,8 +221,10 @@ class StartupTests : public QObject {
             QTest::qWait(100);
         QTest::qWait(500);
         p.terminate();
-        if (!p.waitForFinished(10000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
-            *error = QStringLiteral("the program did not end normally: ") + QString::fromUtf8(p.readAllStandardError());
+        if (!p.waitForFinished(10000) || p.exitStatus() != QProcess::NormalExit ||
+            p.exitCode() != 0) {
+            *error = QStringLiteral("the program did not end normally: ") +
+                     QString::fromUtf8(p.readAllStandardError());
             p.kill();
             return false;
         }
@@ -230,34 +240,44 @@ private slots:
         QVERIFY(QFile::exists(master));
 
         QProcess py;
-        py.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(NUMAROK_TEST_SCRIPTS "/dump_dbf.py"), master});
+        py.start(QStringLiteral("/usr/bin/python3"),
+                 {QStringLiteral(NUMAROK_TEST_SCRIPTS "/dump_dbf.py"), master});
         QVERIFY(py.waitForFinished(30000));
         QCOMPARE(py.exitCode(), 0);
         const QJsonObject dump = QJsonDocument::fromJson(py.readAllStandardOutput()).object();
         const QJsonArray fields = dump[QStringLiteral("fields")].toArray();
         QCOMPARE(fields.size(), 20);
         for (int i = 0; i < 20; ++i)
-            QCOMPARE(fields[i].toArray()[0].toString(), QString::fromLatin1(coin::kFields[i].storedName));
+            QCOMPARE(fields[i].toArray()[0].toString(),
+                     QString::fromLatin1(coin::kFields[i].storedName));
         QCOMPARE(dump[QStringLiteral("count")].toInt(), 0);
 
         QProcess dump2;
         dump2.start(QStringLiteral("index_dump"), {home() + QStringLiteral("/MASTER.MDX")});
         QVERIFY(dump2.waitForFinished(30000));
         QCOMPARE(dump2.readAllStandardOutput(), QByteArray("NewIndex\n"));
-        QVERIFY(readAll(home() + QStringLiteral("/MASTER.MDX")).contains("Upper(Left(Miscellane,80))"));
+        QVERIFY(
+            readAll(home() + QStringLiteral("/MASTER.MDX")).contains("Upper(Left(Miscellane,80))"));
 
         const QString program = conf() + QStringLiteral("/NUMAROK.INI");
-        QCOMPARE(IniFile::readString(program, QStringLiteral("Misc"), QStringLiteral("Last Database"), QString()), master);
-        QCOMPARE(IniFile::readString(program, QStringLiteral("Misc"), QStringLiteral("Button Bar"), QString()),
+        QCOMPARE(IniFile::readString(program, QStringLiteral("Misc"),
+                                     QStringLiteral("Last Database"), QString()),
+                 master);
+        QCOMPARE(IniFile::readString(program, QStringLiteral("Misc"), QStringLiteral("Button Bar"),
+                                     QString()),
                  QStringLiteral("1"));
-        QCOMPARE(IniFile::readString(program, QStringLiteral("Defaults"), QStringLiteral("Wanted"), QString()),
+        QCOMPARE(IniFile::readString(program, QStringLiteral("Defaults"), QStringLiteral("Wanted"),
+                                     QString()),
                  QStringLiteral("No"));
         const QString db = home() + QStringLiteral("/MASTER.INI");
-        QCOMPARE(IniFile::readString(db, QStringLiteral("Sort Order"), QStringLiteral("Primary Sort"), QString()),
+        QCOMPARE(IniFile::readString(db, QStringLiteral("Sort Order"),
+                                     QStringLiteral("Primary Sort"), QString()),
                  QStringLiteral("12"));
-        QCOMPARE(IniFile::readString(db, QStringLiteral("Field Names"), QStringLiteral("Descriptio"), QString()),
+        QCOMPARE(IniFile::readString(db, QStringLiteral("Field Names"),
+                                     QStringLiteral("Descriptio"), QString()),
                  QStringLiteral("Description"));
-        QCOMPARE(IniFile::readString(db, QStringLiteral("Configure Window Color"), QStringLiteral("Check Text"), QString()),
+        QCOMPARE(IniFile::readString(db, QStringLiteral("Configure Window Color"),
+                                     QStringLiteral("Check Text"), QString()),
                  QStringLiteral("0"));
     }
 
@@ -266,9 +286,11 @@ private slots:
         QString error;
         QVERIFY2(runAndClose({}, &error), qPrintable(error));
         const QString db = home() + QStringLiteral("/MASTER.INI");
-        QVERIFY(IniFile::writeString(db, QStringLiteral("Grid Options"), QStringLiteral("Field Editing"), QStringLiteral("Yes")));
+        QVERIFY(IniFile::writeString(db, QStringLiteral("Grid Options"),
+                                     QStringLiteral("Field Editing"), QStringLiteral("Yes")));
         QVERIFY2(runAndClose({QStringLiteral("/browse")}, &error), qPrintable(error));
-        QCOMPARE(IniFile::readString(db, QStringLiteral("Grid Options"), QStringLiteral("Field Editing"), QString()),
+        QCOMPARE(IniFile::readString(db, QStringLiteral("Grid Options"),
+                                     QStringLiteral("Field Editing"), QString()),
                  QStringLiteral("Yes"));
     }
 
@@ -278,7 +300,8 @@ private slots:
         p.start(QStringLiteral(NUMAROK_PROGRAM), {QStringLiteral("--version")});
         QVERIFY(p.waitForFinished(10000));
         QCOMPARE(p.exitCode(), 0);
-        QVERIFY(QString::fromUtf8(p.readAllStandardOutput()).contains(QRegularExpression(QStringLiteral("^numarok \\d"))));
+        QVERIFY(QString::fromUtf8(p.readAllStandardOutput())
+                    .contains(QRegularExpression(QStringLiteral("^numarok \\d"))));
         p.start(QStringLiteral(NUMAROK_PROGRAM), {QStringLiteral("--help")});
         QVERIFY(p.waitForFinished(10000));
         QCOMPARE(p.exitCode(), 0);

@@ -3,8 +3,8 @@
 #include "test_registry.h"
 
 #include <QApplication>
-#include <memory>
 #include <QTest>
+#include <memory>
 
 std::vector<std::pair<const char *, TestFactory>> &testRegistry()
 {
@@ -24,8 +24,7 @@ int main(int argc, char *argv[])
     int failures = 0;
     bool ran = false;
     for (const auto &entry : testRegistry()) {
-        if (!only.isEmpty() && only != QLatin1String(entry.first))
-            continue;
+        if (!only.isEmpty() && only != QLatin1String(entry.first)) continue;
         ran = true;
         std::unique_ptr<QObject> test(entry.second());
         failures += QTest::qExec(test.get(), args);

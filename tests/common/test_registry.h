@@ -16,4 +16,5 @@ struct TestRegistration {
         testRegistry().emplace_back(name, std::move(factory));
     }
 };
-#define REGISTER_TEST(Class) static TestRegistration registration_##Class(#Class, [] { return new Class; });
+#define REGISTER_TEST(Class)                                                                       \
+    static TestRegistration registration_##Class(#Class, [] { return new Class; });

@@ -9,7 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-class SortStringTests : public QObject {
+class SortStringTests : public QObject
+{
     Q_OBJECT
 private slots:
     void build_data()
@@ -18,14 +19,17 @@ private slots:
         QTest::addColumn<QString>("expression");
         QTest::newRow("default") << QList<int>{12, 0, 0, 0} << "Upper(Left(Miscellane,80))";
         QTest::newRow("country, date, price")
-            << QList<int>{1, 11, 6, 0} << "Upper(Left(Country,26))+DTOS(PurchDate)+STR(PurchasePr,12,2)";
-        QTest::newRow("four text levels")
-            << QList<int>{1, 2, 3, 4}
-            << "Upper(Left(Country,20))+Upper(Left(FaceValue,20))+Upper(Left(Year,20))+Upper(Left(Condition,20))";
-        QTest::newRow("text and date") << QList<int>{9, 11, 0, 0} << "Upper(Left(Topic,40))+DTOS(PurchDate)";
+            << QList<int>{1, 11, 6, 0}
+            << "Upper(Left(Country,26))+DTOS(PurchDate)+STR(PurchasePr,12,2)";
+        QTest::newRow("four text levels") << QList<int>{1, 2, 3, 4}
+                                          << "Upper(Left(Country,20))+Upper(Left(FaceValue,20))+"
+                                             "Upper(Left(Year,20))+Upper(Left(Condition,20))";
+        QTest::newRow("text and date")
+            << QList<int>{9, 11, 0, 0} << "Upper(Left(Topic,40))+DTOS(PurchDate)";
         QTest::newRow("none before a level") << QList<int>{0, 9, 0, 0} << "Upper(Left(Topic,80))";
         QTest::newRow("quantity") << QList<int>{13, 0, 0, 0} << "STR(Quantity,12,0)";
-        QTest::newRow("gaps") << QList<int>{0, 7, 0, 16} << "STR(MarketValu,12,2)+Upper(Left(Wanted,40))";
+        QTest::newRow("gaps") << QList<int>{0, 7, 0, 16}
+                              << "STR(MarketValu,12,2)+Upper(Left(Wanted,40))";
         QTest::newRow("all none") << QList<int>{0, 0, 0, 0} << "";
     }
     void build()
@@ -37,7 +41,8 @@ private slots:
     }
 };
 
-class RecentFilesTests : public QObject {
+class RecentFilesTests : public QObject
+{
     Q_OBJECT
 private slots:
     void update_data()
@@ -47,20 +52,20 @@ private slots:
         QTest::addColumn<QString>("current");
         QTest::addColumn<QStringList>("after");
         QTest::newRow("open B while A is open")
-            << QStringList{"/d/B.DBF", "/d/C.DBF", "", "", ""} << "/d/A.DBF" << "/d/B.DBF"
-            << QStringList{"/d/A.DBF", "/d/C.DBF", "", "", ""};
+            << QStringList{"/d/B.DBF", "/d/C.DBF", "", "", ""} << "/d/A.DBF"
+            << "/d/B.DBF" << QStringList{"/d/A.DBF", "/d/C.DBF", "", "", ""};
         QTest::newRow("open the current one again")
-            << QStringList{"/d/C.DBF", "", "", "", ""} << "/d/A.DBF" << "/d/A.DBF"
-            << QStringList{"/d/A.DBF", "/d/C.DBF", "", "", ""};
+            << QStringList{"/d/C.DBF", "", "", "", ""} << "/d/A.DBF"
+            << "/d/A.DBF" << QStringList{"/d/A.DBF", "/d/C.DBF", "", "", ""};
         QTest::newRow("full list drops the oldest")
-            << QStringList{"/1", "/2", "/3", "/4", "/5"} << "/6" << "/7"
-            << QStringList{"/6", "/1", "/2", "/3", "/4"};
+            << QStringList{"/1", "/2", "/3", "/4", "/5"} << "/6"
+            << "/7" << QStringList{"/6", "/1", "/2", "/3", "/4"};
         QTest::newRow("comparison is case-sensitive")
-            << QStringList{"/d/b.dbf", "", "", "", ""} << "/d/A.DBF" << "/d/B.DBF"
-            << QStringList{"/d/A.DBF", "/d/b.dbf", "", "", ""};
+            << QStringList{"/d/b.dbf", "", "", "", ""} << "/d/A.DBF"
+            << "/d/B.DBF" << QStringList{"/d/A.DBF", "/d/b.dbf", "", "", ""};
         QTest::newRow("current from the end of the list")
-            << QStringList{"/1", "/2", "/3", "/4", "/5"} << "/6" << "/5"
-            << QStringList{"/6", "/1", "/2", "/3", "/4"};
+            << QStringList{"/1", "/2", "/3", "/4", "/5"} << "/6"
+            << "/5" << QStringList{"/6", "/1", "/2", "/3", "/4"};
     }
     void update()
     {
@@ -89,10 +94,14 @@ private slots:
     }
 };
 
-class DatabaseFileTests : public QObject {
+class DatabaseFileTests : public QObject
+{
     Q_OBJECT
     QTemporaryDir m_dir;
-    QString path(const char *name) const { return m_dir.path() + QLatin1Char('/') + QLatin1String(name); }
+    QString path(const char *name) const
+    {
+        return m_dir.path() + QLatin1Char('/') + QLatin1String(name);
+    }
 
     void createTable(const QString &file, std::vector<dbase::FieldDef> defs)
     {
@@ -130,8 +139,9 @@ private slots:
             defs.push_back(dbase::FieldDef::text("EXTRA", 5));
         else if (variant == QLatin1String("swapped"))
             std::swap(defs[1], defs[2]);
-        const QString file = variant == QLatin1String("lower") ? path("lower.dbf")
-                                                               : path(qPrintable(variant.toUpper() + QStringLiteral(".DBF")));
+        const QString file = variant == QLatin1String("lower")
+                                 ? path("lower.dbf")
+                                 : path(qPrintable(variant.toUpper() + QStringLiteral(".DBF")));
         createTable(file, defs);
         dbase::Table check;
         QCOMPARE(dbfiles::hasCoinFields(check, file), valid);
@@ -193,9 +203,18 @@ private slots:
         QTest::addColumn<QString>("table");
         QTest::addColumn<QString>("index");
         QTest::addColumn<QString>("settings");
-        QTest::newRow("upper") << "/d/COINS.DBF" << "COINS" << "/d/COINS.MDX" << "/d/COINS.INI";
-        QTest::newRow("lower") << "/d/coins.dbf" << "coins" << "/d/coins.mdx" << "/d/coins.ini";
-        QTest::newRow("further dot") << "/d/my.coins.DBF" << "my" << "/d/my.MDX" << "/d/my.INI";
+        QTest::newRow("upper") << "/d/COINS.DBF"
+                               << "COINS"
+                               << "/d/COINS.MDX"
+                               << "/d/COINS.INI";
+        QTest::newRow("lower") << "/d/coins.dbf"
+                               << "coins"
+                               << "/d/coins.mdx"
+                               << "/d/coins.ini";
+        QTest::newRow("further dot") << "/d/my.coins.DBF"
+                                     << "my"
+                                     << "/d/my.MDX"
+                                     << "/d/my.INI";
     }
     void companionNames()
     {
@@ -225,10 +244,21 @@ private slots:
             QCOMPARE(QString::fromStdString(t.field(i).name), QString::fromLatin1(f.storedName));
             const char type = static_cast<char>(t.field(i).type);
             switch (f.kind) {
-            case coin::Kind::Text: QCOMPARE(type, 'C'); QCOMPARE(t.field(i).length, f.width); break;
-            case coin::Kind::Float: QCOMPARE(type, 'F'); QCOMPARE(t.field(i).decimals, 4); break;
-            case coin::Kind::Integer: QCOMPARE(type, 'N'); QCOMPARE(t.field(i).decimals, 0); break;
-            case coin::Kind::Date: QCOMPARE(type, 'D'); break;
+            case coin::Kind::Text:
+                QCOMPARE(type, 'C');
+                QCOMPARE(t.field(i).length, f.width);
+                break;
+            case coin::Kind::Float:
+                QCOMPARE(type, 'F');
+                QCOMPARE(t.field(i).decimals, 4);
+                break;
+            case coin::Kind::Integer:
+                QCOMPARE(type, 'N');
+                QCOMPARE(t.field(i).decimals, 0);
+                break;
+            case coin::Kind::Date:
+                QCOMPARE(type, 'D');
+                break;
             }
         }
     }

@@ -34,8 +34,7 @@ ToolResult runPython(const QString &script, const QStringList &args)
 ToolResult runIndexDump(const QString &mdx, const QString &tag)
 {
     QStringList args{mdx};
-    if (!tag.isEmpty())
-        args << tag;
+    if (!tag.isEmpty()) args << tag;
     return run(QStringLiteral("index_dump"), args);
 }
 
@@ -75,7 +74,6 @@ std::vector<uint32_t> deliveredOrder(dbase::Table &table)
 QByteArray readFile(const QString &path)
 {
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
+    if (!f.open(QIODevice::ReadOnly)) return {};
     return f.readAll();
 }

@@ -8,7 +8,8 @@
 
 using namespace dbase;
 
-namespace {
+namespace
+{
 
 std::vector<FieldDef> smallFields()
 {
@@ -16,8 +17,7 @@ std::vector<FieldDef> smallFields()
             FieldDef::integer("Quantity"), FieldDef::date("PurchDate")};
 }
 
-void addRecord(Table &t, const std::string &country, double price = 0, int qty = 0,
-               Date date = {})
+void addRecord(Table &t, const std::string &country, double price = 0, int qty = 0, Date date = {})
 {
     t.append();
     t.setAsString(0, country);
@@ -29,7 +29,8 @@ void addRecord(Table &t, const std::string &country, double price = 0, int qty =
 
 } // namespace
 
-class CursorTests : public QObject {
+class CursorTests : public QObject
+{
     Q_OBJECT
     QTemporaryDir m_dir;
     std::string dir() const { return m_dir.path().toStdString() + "/"; }
@@ -133,20 +134,33 @@ private slots:
         QTest::addColumn<int>("field");
         QTest::addColumn<QString>("input");
         QTest::addColumn<QString>("output"); // "error: ..." when refused
-        QTest::newRow("text") << 0 << "Zürich" << "Zürich";
-        QTest::newRow("text keeps leading blanks") << 0 << "  Lead" << "  Lead";
-        QTest::newRow("text cut to width") << 0 << "abcdefghijklmnopqrstuvwxyz" << "abcdefghijklmnopqrst";
+        QTest::newRow("text") << 0 << "Zürich"
+                              << "Zürich";
+        QTest::newRow("text keeps leading blanks") << 0 << "  Lead"
+                                                   << "  Lead";
+        QTest::newRow("text cut to width") << 0 << "abcdefghijklmnopqrstuvwxyz"
+                                           << "abcdefghijklmnopqrst";
         QTest::newRow("text outside 1252") << 0 << QStringLiteral("a\u4E2Db") << "a?b";
-        QTest::newRow("money") << 1 << "12.5" << "12.5";
-        QTest::newRow("money padded") << 1 << " 1234.56 " << "1234.56";
-        QTest::newRow("money negative") << 1 << "-0.25" << "-0.25";
-        QTest::newRow("money empty") << 1 << "" << "";
-        QTest::newRow("money too big") << 1 << "12345678901234567890" << "error: does not fit";
-        QTest::newRow("money not a number") << 1 << "12,50" << "error: '12,50' is not a valid number";
-        QTest::newRow("quantity") << 2 << "3" << "3";
-        QTest::newRow("date") << 3 << "2/3/2001" << "2/3/01";
-        QTest::newRow("date empty") << 3 << "" << "";
-        QTest::newRow("date bad") << 3 << "13/45/1999" << "error: '13/45/1999' is not a valid date";
+        QTest::newRow("money") << 1 << "12.5"
+                               << "12.5";
+        QTest::newRow("money padded") << 1 << " 1234.56 "
+                                      << "1234.56";
+        QTest::newRow("money negative") << 1 << "-0.25"
+                                        << "-0.25";
+        QTest::newRow("money empty") << 1 << ""
+                                     << "";
+        QTest::newRow("money too big") << 1 << "12345678901234567890"
+                                       << "error: does not fit";
+        QTest::newRow("money not a number") << 1 << "12,50"
+                                            << "error: '12,50' is not a valid number";
+        QTest::newRow("quantity") << 2 << "3"
+                                  << "3";
+        QTest::newRow("date") << 3 << "2/3/2001"
+                              << "2/3/01";
+        QTest::newRow("date empty") << 3 << ""
+                                    << "";
+        QTest::newRow("date bad") << 3 << "13/45/1999"
+                                  << "error: '13/45/1999' is not a valid date";
     }
     void values()
     {
@@ -230,7 +244,8 @@ private slots:
         u.setDatabaseName(m_dir.path().toStdString()); // no trailing slash
         u.setTableName("lower");
         QCOMPARE(QString::fromStdString(u.filePath()), m_dir.path() + QStringLiteral("/lower.dbf"));
-        QCOMPARE(QString::fromStdString(u.indexFilePath()), m_dir.path() + QStringLiteral("/lower.mdx"));
+        QCOMPARE(QString::fromStdString(u.indexFilePath()),
+                 m_dir.path() + QStringLiteral("/lower.mdx"));
         u.open();
         u.close();
         u.addIndex("NewIndex", "Upper(Country)");
@@ -244,7 +259,8 @@ private slots:
         std::vector<Table::Event> events;
         const int id = t.addListener([&events](Table::Event e) { events.push_back(e); });
         addRecord(t, "A");
-        QVERIFY(std::find(events.begin(), events.end(), Table::Event::RecordChanged) != events.end());
+        QVERIFY(std::find(events.begin(), events.end(), Table::Event::RecordChanged) !=
+                events.end());
         events.clear();
         t.disableControls();
         for (int i = 0; i < 10; ++i)

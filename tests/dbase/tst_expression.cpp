@@ -7,7 +7,8 @@
 
 using namespace dbase;
 
-namespace {
+namespace
+{
 
 // A record laid out like a table's: fields in order after the deleted flag.
 struct Layout {
@@ -43,7 +44,8 @@ Layout sample()
     Layout l({FieldDef::text("Country", 20), FieldDef::floating("PurchasePr"),
               FieldDef::integer("Quantity"), FieldDef::date("PurchDate"),
               FieldDef::text("Miscellane", 110), FieldDef::text("Topic", 20),
-              FieldDef::floating("PremiumVal"), FieldDef::date("Bought")}); // the last two stay blank
+              FieldDef::floating("PremiumVal"),
+              FieldDef::date("Bought")}); // the last two stay blank
     l.set(0, "france");
     l.set(1, "12.5000", true);
     l.set(2, "3", true);
@@ -62,7 +64,8 @@ std::string pad(const std::string &s, std::size_t n)
 
 } // namespace
 
-class ExpressionTests : public QObject {
+class ExpressionTests : public QObject
+{
     Q_OBJECT
 private slots:
     void keys_data()
@@ -99,25 +102,38 @@ private slots:
         Layout l = sample();
         l.set(1, "-3.5", true);
         const Expression e("STR(PurchasePr,12,2)", l.fields);
-        QCOMPARE(QByteArray::fromStdString(e.evaluate(l.record.data())), QByteArray("       -3.50"));
+        QCOMPARE(QByteArray::fromStdString(e.evaluate(l.record.data())),
+                 QByteArray("       -3.50"));
     }
 
     void errors_data()
     {
         QTest::addColumn<QString>("expression");
         QTest::addColumn<QString>("fragment");
-        QTest::newRow("missing parenthesis") << "Upper(Left(Country,26)" << "')' expected";
-        QTest::newRow("unknown field") << "Upper(Bogus)" << "Field 'BOGUS' not found";
-        QTest::newRow("number key") << "PurchasePr" << "must be character";
-        QTest::newRow("joining a number") << "Country+PurchasePr" << "joins character terms only";
-        QTest::newRow("DTOS of text") << "DTOS(Country)" << "needs a date field";
-        QTest::newRow("STR of a date") << "STR(PurchDate,12,2)" << "needs a numeric field";
-        QTest::newRow("key too long") << "Left(Miscellane,81)" << "at most 80";
-        QTest::newRow("trailing plus") << "Upper(Left(Country,26))+" << "ends too soon";
-        QTest::newRow("unknown function") << "Soundex(Country)" << "unknown function";
-        QTest::newRow("empty") << "" << "ends too soon";
-        QTest::newRow("junk after") << "Country)" << "unexpected ')'";
-        QTest::newRow("Left without count") << "Left(Country)" << "',' expected";
+        QTest::newRow("missing parenthesis") << "Upper(Left(Country,26)"
+                                             << "')' expected";
+        QTest::newRow("unknown field") << "Upper(Bogus)"
+                                       << "Field 'BOGUS' not found";
+        QTest::newRow("number key") << "PurchasePr"
+                                    << "must be character";
+        QTest::newRow("joining a number") << "Country+PurchasePr"
+                                          << "joins character terms only";
+        QTest::newRow("DTOS of text") << "DTOS(Country)"
+                                      << "needs a date field";
+        QTest::newRow("STR of a date") << "STR(PurchDate,12,2)"
+                                       << "needs a numeric field";
+        QTest::newRow("key too long") << "Left(Miscellane,81)"
+                                      << "at most 80";
+        QTest::newRow("trailing plus") << "Upper(Left(Country,26))+"
+                                       << "ends too soon";
+        QTest::newRow("unknown function") << "Soundex(Country)"
+                                          << "unknown function";
+        QTest::newRow("empty") << ""
+                               << "ends too soon";
+        QTest::newRow("junk after") << "Country)"
+                                    << "unexpected ')'";
+        QTest::newRow("Left without count") << "Left(Country)"
+                                            << "',' expected";
     }
     void errors()
     {
@@ -130,7 +146,8 @@ private slots:
         } catch (const Error &err) {
             const QString msg = QString::fromStdString(err.what());
             QVERIFY2(msg.contains(fragment), qPrintable(msg));
-            QVERIFY2(msg.contains(QLatin1Char('\'') + expression + QLatin1Char('\'')), qPrintable(msg));
+            QVERIFY2(msg.contains(QLatin1Char('\'') + expression + QLatin1Char('\'')),
+                     qPrintable(msg));
         }
     }
 
@@ -160,17 +177,50 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("parsed"); // yyyymmdd, "" for an empty date, "bad" when refused
         QTest::addColumn<QString>("formatted");
-        QTest::newRow("us short") << "m/d/yy" << "2/3/01" << "20010203" << "2/3/01";
-        QTest::newRow("four digits") << "mm/dd/yyyy" << "2/3/1899" << "18990203" << "02/03/1899";
-        QTest::newRow("german") << "dd.mm.yyyy" << "3.2.2001" << "20010203" << "03.02.2001";
-        QTest::newRow("iso") << "yyyy-mm-dd" << "2024-02-29" << "20240229" << "2024-02-29";
-        QTest::newRow("blank") << "m/d/yy" << "  " << "" << "";
-        QTest::newRow("no leap day") << "m/d/yyyy" << "2/29/2023" << "bad" << "";
-        QTest::newRow("month 13") << "m/d/yy" << "13/1/01" << "bad" << "";
-        QTest::newRow("letters") << "m/d/yy" << "a/b/c" << "bad" << "";
-        QTest::newRow("two parts") << "m/d/yy" << "1/2" << "bad" << "";
-        QTest::newRow("wrong separator") << "dd.mm.yyyy" << "3/2/2001" << "bad" << "";
-        QTest::newRow("bad pattern falls back") << "xyz" << "2/3/01" << "20010203" << "2/3/01";
+        QTest::newRow("us short") << "m/d/yy"
+                                  << "2/3/01"
+                                  << "20010203"
+                                  << "2/3/01";
+        QTest::newRow("four digits") << "mm/dd/yyyy"
+                                     << "2/3/1899"
+                                     << "18990203"
+                                     << "02/03/1899";
+        QTest::newRow("german") << "dd.mm.yyyy"
+                                << "3.2.2001"
+                                << "20010203"
+                                << "03.02.2001";
+        QTest::newRow("iso") << "yyyy-mm-dd"
+                             << "2024-02-29"
+                             << "20240229"
+                             << "2024-02-29";
+        QTest::newRow("blank") << "m/d/yy"
+                               << "  "
+                               << ""
+                               << "";
+        QTest::newRow("no leap day") << "m/d/yyyy"
+                                     << "2/29/2023"
+                                     << "bad"
+                                     << "";
+        QTest::newRow("month 13") << "m/d/yy"
+                                  << "13/1/01"
+                                  << "bad"
+                                  << "";
+        QTest::newRow("letters") << "m/d/yy"
+                                 << "a/b/c"
+                                 << "bad"
+                                 << "";
+        QTest::newRow("two parts") << "m/d/yy"
+                                   << "1/2"
+                                   << "bad"
+                                   << "";
+        QTest::newRow("wrong separator") << "dd.mm.yyyy"
+                                         << "3/2/2001"
+                                         << "bad"
+                                         << "";
+        QTest::newRow("bad pattern falls back") << "xyz"
+                                                << "2/3/01"
+                                                << "20010203"
+                                                << "2/3/01";
     }
     void dateStyle()
     {
@@ -182,8 +232,7 @@ private slots:
         Date d{1, 1, 1};
         const bool ok = style.parse(text.toStdString(), d);
         QCOMPARE(ok, parsed != QLatin1String("bad"));
-        if (!ok)
-            return;
+        if (!ok) return;
         QCOMPARE(QString::fromStdString(d.isNull() ? std::string() : d.toDtos()), parsed);
         QCOMPARE(QString::fromStdString(style.format(d)), formatted);
     }

@@ -13,10 +13,12 @@
 
 using namespace dbase;
 
-namespace {
+namespace
+{
 
 const char *const kExpr = "Upper(Left(Country,26))+DTOS(PurchDate)+STR(PurchasePr,12,2)";
-const char *const kCountries[] = {"France", "peru", "Chile", "chile", "Österreich", "Denmark", "", "Zaire"};
+const char *const kCountries[] = {"France",     "peru",    "Chile", "chile",
+                                  "Österreich", "Denmark", "",      "Zaire"};
 
 struct Coin {
     std::string country;
@@ -49,8 +51,7 @@ std::vector<uint32_t> expectedOrder(const std::map<uint32_t, Coin> &coins, bool 
 {
     std::vector<std::pair<std::string, uint32_t>> keys;
     for (const auto &[recno, coin] : coins)
-        if (withDeleted || !coin.deleted)
-            keys.emplace_back(expectedKey(coin), recno);
+        if (withDeleted || !coin.deleted) keys.emplace_back(expectedKey(coin), recno);
     std::sort(keys.begin(), keys.end());
     std::vector<uint32_t> order;
     for (const auto &k : keys)
@@ -85,11 +86,15 @@ QByteArray tagExpression(const QString &mdx, int tagNumber)
 
 } // namespace
 
-class IndexTests : public QObject {
+class IndexTests : public QObject
+{
     Q_OBJECT
     QTemporaryDir m_dir;
 
-    QString mdxPath(const char *name) const { return m_dir.path() + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".MDX"); }
+    QString mdxPath(const char *name) const
+    {
+        return m_dir.path() + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".MDX");
+    }
 
     void openCoins(Table &t, const char *name)
     {
@@ -148,8 +153,7 @@ private slots:
         // Edits that move keys, deletes, and edits that leave the key alone.
         for (int i = 0; i < 400; ++i) {
             const uint32_t r = 1 + rng.bounded(1500);
-            if (coins[r].deleted)
-                continue;
+            if (coins[r].deleted) continue;
             QVERIFY(t.moveToRecNo(r));
             if (i % 5 == 0) {
                 t.deleteRecord();
@@ -169,8 +173,7 @@ private slots:
 
         // Empty whole stretches of the tree: every "France" moves to the end.
         for (auto &[r, coin] : coins) {
-            if (coin.deleted || coin.country != "France")
-                continue;
+            if (coin.deleted || coin.country != "France") continue;
             QVERIFY(t.moveToRecNo(r));
             t.edit();
             coin.country = "Zzz";
@@ -193,15 +196,15 @@ private slots:
         std::map<uint32_t, Coin> packed;
         uint32_t n = 0;
         for (const auto &[r, coin] : coins)
-            if (!coin.deleted)
-                packed[++n] = coin;
+            if (!coin.deleted) packed[++n] = coin;
         again.setExclusive(true);
         again.open();
         again.pack();
         QCOMPARE(again.recordCount(), int(n));
         checkOrders(again, "WALK", packed);
         again.close();
-        const ToolResult check = runPython(QStringLiteral("dump_dbf.py"), {QString::fromStdString(again.filePath())});
+        const ToolResult check =
+            runPython(QStringLiteral("dump_dbf.py"), {QString::fromStdString(again.filePath())});
         QCOMPARE(check.exitCode, 0);
         QVERIFY(!check.out.contains(QStringLiteral("\"deleted\": true")));
     }
@@ -277,7 +280,8 @@ private slots:
             t.open();
             QFAIL("opened without its index file");
         } catch (const Error &e) {
-            QVERIFY2(QString::fromStdString(e.what()).contains(QStringLiteral("NOMDX.MDX")), e.what());
+            QVERIFY2(QString::fromStdString(e.what()).contains(QStringLiteral("NOMDX.MDX")),
+                     e.what());
         }
         // Clearing byte 28 lets the table open without it.
         QFile f(QString::fromStdString(t.filePath()));
@@ -319,7 +323,8 @@ private slots:
         const QString path = QString::fromStdString(t.filePath());
         t.close();
         // Another program appends without keeping the index.
-        const ToolResult r = runPython(QStringLiteral("append_dbf.py"), {path, QStringLiteral("a")});
+        const ToolResult r =
+            runPython(QStringLiteral("append_dbf.py"), {path, QStringLiteral("a")});
         QVERIFY2(r.exitCode == 0, qPrintable(r.err));
         t.open();
         QCOMPARE(deliveredOrder(t), (std::vector<uint32_t>{1, 2}));

@@ -11,7 +11,8 @@
 
 using namespace dbase;
 
-namespace {
+namespace
+{
 
 QJsonObject dumpWithPythonDbf(const QString &path, QString *error)
 {
@@ -25,7 +26,8 @@ QJsonObject dumpWithPythonDbf(const QString &path, QString *error)
 
 } // namespace
 
-class InteropTests : public QObject {
+class InteropTests : public QObject
+{
     Q_OBJECT
     QTemporaryDir m_dir;
 
@@ -104,7 +106,8 @@ private slots:
         }
         QCOMPARE(records[0].toObject()[QStringLiteral("deleted")].toBool(), false);
         QCOMPARE(records[2].toObject()[QStringLiteral("deleted")].toBool(), true);
-        QCOMPARE(records[3].toObject()[QStringLiteral("values")].toArray()[0].toString(), QStringLiteral("Last"));
+        QCOMPARE(records[3].toObject()[QStringLiteral("values")].toArray()[0].toString(),
+                 QStringLiteral("Last"));
     }
 
     void pythonDbfTableReadByEngine()

@@ -14,7 +14,8 @@
 
 using namespace dbase;
 
-class SafetyTests : public QObject {
+class SafetyTests : public QObject
+{
     Q_OBJECT
     QTemporaryDir m_dir;
 
@@ -22,8 +23,7 @@ class SafetyTests : public QObject {
     {
         const QString to = m_dir.path() + QLatin1Char('/') + name;
         QFile::remove(to);
-        if (!QFile::copy(testDataPath(name), to))
-            return QString();
+        if (!QFile::copy(testDataPath(name), to)) return QString();
         QFile::setPermissions(to, QFile::ReadOwner | QFile::WriteOwner);
         return to;
     }
@@ -50,8 +50,7 @@ class SafetyTests : public QObject {
             t.append();
             t.setAsString(0, "coin " + std::to_string(records - i));
             t.post();
-            if (deleteEvery && i % deleteEvery == 0)
-                t.deleteRecord();
+            if (deleteEvery && i % deleteEvery == 0) t.deleteRecord();
         }
     }
 
@@ -63,17 +62,30 @@ private slots:
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("fragment");
         QTest::addColumn<QString>("tag"); // the index selected on opening
-        QTest::newRow("empty file") << "empty.dbf" << "not a dBase table" << QString();
-        QTest::newRow("truncated header") << "truncated_header.dbf" << "not a dBase table" << QString();
-        QTest::newRow("count larger than file") << "count_too_large.dbf" << "counts 1000 records but the file holds only 2" << QString();
-        QTest::newRow("descriptors overrun") << "descriptors_overrun.dbf" << "run past the end of the header" << QString();
-        QTest::newRow("record length") << "record_length_mismatch.dbf" << "record length does not match" << QString();
-        QTest::newRow("text file") << "not_a_table.dbf" << "not a dBase table" << QString();
-        QTest::newRow("no fields") << "no_fields.dbf" << "no fields" << QString();
-        QTest::newRow("index file missing") << "missing_mdx.dbf" << "missing_mdx.mdx" << QString();
-        QTest::newRow("index file damaged") << "damaged_mdx.dbf" << "damaged_mdx.mdx is damaged" << QString();
-        QTest::newRow("date field of width 2") << "date_width.dbf" << "not 8 characters wide" << QString();
-        QTest::newRow("index tree that loops") << "looping_mdx.dbf" << "loops or is too deep" << "NewIndex";
+        QTest::newRow("empty file") << "empty.dbf"
+                                    << "not a dBase table" << QString();
+        QTest::newRow("truncated header") << "truncated_header.dbf"
+                                          << "not a dBase table" << QString();
+        QTest::newRow("count larger than file")
+            << "count_too_large.dbf"
+            << "counts 1000 records but the file holds only 2" << QString();
+        QTest::newRow("descriptors overrun") << "descriptors_overrun.dbf"
+                                             << "run past the end of the header" << QString();
+        QTest::newRow("record length") << "record_length_mismatch.dbf"
+                                       << "record length does not match" << QString();
+        QTest::newRow("text file") << "not_a_table.dbf"
+                                   << "not a dBase table" << QString();
+        QTest::newRow("no fields") << "no_fields.dbf"
+                                   << "no fields" << QString();
+        QTest::newRow("index file missing") << "missing_mdx.dbf"
+                                            << "missing_mdx.mdx" << QString();
+        QTest::newRow("index file damaged") << "damaged_mdx.dbf"
+                                            << "damaged_mdx.mdx is damaged" << QString();
+        QTest::newRow("date field of width 2") << "date_width.dbf"
+                                               << "not 8 characters wide" << QString();
+        QTest::newRow("index tree that loops") << "looping_mdx.dbf"
+                                               << "loops or is too deep"
+                                               << "NewIndex";
     }
     void badInputs()
     {
@@ -83,8 +95,7 @@ private slots:
         const QString path = copyData(file);
         QVERIFY(!path.isEmpty());
         const QString mdx = file.left(file.size() - 3) + QStringLiteral("mdx");
-        if (QFile::exists(testDataPath(mdx)))
-            QVERIFY(!copyData(mdx).isEmpty());
+        if (QFile::exists(testDataPath(mdx))) QVERIFY(!copyData(mdx).isEmpty());
         const QByteArray before = readFile(path);
         for (bool readOnly : {false, true}) {
             Table t;
@@ -119,8 +130,7 @@ private slots:
         t.setDatabaseName(m_dir.path().toStdString());
         t.setTableName("FOLDER");
         QVERIFY(openError(t).contains(QStringLiteral("not a dBase table")));
-        if (::geteuid() == 0)
-            QSKIP("file permissions do not stop root");
+        if (::geteuid() == 0) QSKIP("file permissions do not stop root");
         const QString path = copyData(QStringLiteral("good.dbf"));
         QFile::setPermissions(path, QFile::Permissions());
         Table u;
@@ -141,8 +151,7 @@ private slots:
         t.setExclusive(true);
         t.open();
         setFaultHook([](std::string_view point) {
-            if (point == "pack:before-rename")
-                throw Error("simulated failure");
+            if (point == "pack:before-rename") throw Error("simulated failure");
         });
         QVERIFY_THROWS_EXCEPTION(Error, t.pack());
         setFaultHook({});
@@ -182,8 +191,7 @@ private slots:
             setrlimit(RLIMIT_FSIZE, &limit);
         } else {
             setFaultHook([](std::string_view point) {
-                if (point == "append:before-count")
-                    throw Error("simulated failure");
+                if (point == "append:before-count") throw Error("simulated failure");
             });
         }
         bool failed = false;
@@ -241,7 +249,8 @@ private slots:
             t.post(); // a second post must not store the record again
         }
         setrlimit(RLIMIT_FSIZE, &saved);
-        QVERIFY2(message.contains(QStringLiteral("was saved")) && message.contains(QStringLiteral("Rebuild")),
+        QVERIFY2(message.contains(QStringLiteral("was saved")) &&
+                     message.contains(QStringLiteral("Rebuild")),
                  qPrintable(message));
         QVERIFY(t.state() == Table::State::Browse);
         QCOMPARE(t.recordCount(), 100 + posted); // the cursor has every saved record
@@ -250,8 +259,10 @@ private slots:
         t.open();
         t.regenerateIndexes();
         QString error;
-        QCOMPARE(indexDumpOrder(mdx, QStringLiteral("NewIndex"), &error).size(), std::size_t(100 + posted));
-        const ToolResult r = runPython(QStringLiteral("dump_dbf.py"), {QString::fromStdString(t.filePath())});
+        QCOMPARE(indexDumpOrder(mdx, QStringLiteral("NewIndex"), &error).size(),
+                 std::size_t(100 + posted));
+        const ToolResult r =
+            runPython(QStringLiteral("dump_dbf.py"), {QString::fromStdString(t.filePath())});
         QVERIFY(r.out.contains(QStringLiteral("\"count\": %1").arg(100 + posted)));
     }
 
@@ -263,8 +274,7 @@ private slots:
         t.setExclusive(true);
         t.open();
         setFaultHook([](std::string_view point) {
-            if (point == "mdx:before-rename")
-                throw Error("simulated failure");
+            if (point == "mdx:before-rename") throw Error("simulated failure");
         });
         QVERIFY_THROWS_EXCEPTION(Error, t.addIndex("Second", "Upper(Topic)"));
         setFaultHook({});
@@ -279,8 +289,7 @@ private slots:
         // A pack whose index cannot be rebuilt drops the index instead of keeping one that
         // points at the old record numbers.
         setFaultHook([](std::string_view point) {
-            if (point == "mdx:before-rename")
-                throw Error("simulated failure");
+            if (point == "mdx:before-rename") throw Error("simulated failure");
         });
         QVERIFY_THROWS_EXCEPTION(Error, t.pack());
         setFaultHook({});

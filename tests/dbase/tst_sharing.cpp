@@ -9,7 +9,8 @@
 
 using namespace dbase;
 
-class SharingTests : public QObject {
+class SharingTests : public QObject
+{
     Q_OBJECT
     QTemporaryDir m_dir;
 
@@ -76,7 +77,8 @@ private slots:
         locate(t, "OTHER");
         QProcess holder;
         holder.start(QStringLiteral("/usr/bin/python3"),
-                     {QStringLiteral(NUMAROK_TEST_SCRIPTS "/hold_open.py"), QString::fromStdString(t.filePath())});
+                     {QStringLiteral(NUMAROK_TEST_SCRIPTS "/hold_open.py"),
+                      QString::fromStdString(t.filePath())});
         QVERIFY(holder.waitForReadyRead(10000));
         QCOMPARE(holder.readLine().trimmed(), QByteArray("ready"));
         t.setExclusive(true);
@@ -103,7 +105,8 @@ private slots:
         a.edit();
         a.setAsString(0, "changed by a");
         QCOMPARE(message([&] { b.edit(); }), QStringLiteral("Record 1 is locked by another user"));
-        QCOMPARE(message([&] { b.deleteRecord(); }), QStringLiteral("Record 1 is locked by another user"));
+        QCOMPARE(message([&] { b.deleteRecord(); }),
+                 QStringLiteral("Record 1 is locked by another user"));
         QVERIFY(b.moveToRecNo(2));
         b.edit(); // another record is free
         b.cancel();
@@ -164,7 +167,8 @@ private slots:
         a.refresh();
         QCOMPARE(deliveredOrder(a), (std::vector<uint32_t>{3, 1, 6, 5, 2, 4}));
         QString error;
-        QCOMPARE(indexDumpOrder(m_dir.path() + QStringLiteral("/REFRESH.MDX"), QStringLiteral("NewIndex"), &error),
+        QCOMPARE(indexDumpOrder(m_dir.path() + QStringLiteral("/REFRESH.MDX"),
+                                QStringLiteral("NewIndex"), &error),
                  (std::vector<uint32_t>{3, 1, 6, 5, 2, 4}));
     }
 };

@@ -15,17 +15,19 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace {
+namespace
+{
 
-const QString kValidityMessage = QStringLiteral(
-    "This DBase file was not created with Numarok.  It cannot be opened.  You may, however, import data "
-    "from this file using the import function.");
-const QString kLastInvalid = QStringLiteral(
-    "The last database used as recorded in the INI file is not a valid Numarok file.  You will need to "
-    "choose a new file.");
+const QString kValidityMessage = QStringLiteral("This DBase file was not created with Numarok.  It "
+                                                "cannot be opened.  You may, however, import data "
+                                                "from this file using the import function.");
+const QString kLastInvalid = QStringLiteral("The last database used as recorded in the INI file is "
+                                            "not a valid Numarok file.  You will need to "
+                                            "choose a new file.");
 
 // Fresh program and settings directories for each test.
-class Environment {
+class Environment
+{
 public:
     Environment()
     {
@@ -33,11 +35,15 @@ public:
         qputenv("NUMAROK_CONFIG_DIR", (m_dir.path() + QStringLiteral("/conf")).toUtf8());
         QDir().mkpath(m_dir.path() + QStringLiteral("/data"));
     }
-    QString data(const QString &name) const { return m_dir.path() + QStringLiteral("/data/") + name; }
+    QString data(const QString &name) const
+    {
+        return m_dir.path() + QStringLiteral("/data/") + name;
+    }
     QString master() const { return paths::programFile(QStringLiteral("MASTER.DBF")); }
     void setProgramKey(const char *section, const char *key, const QString &value) const
     {
-        IniFile::writeString(paths::programSettingsFile(), QLatin1String(section), QLatin1String(key), value);
+        IniFile::writeString(paths::programSettingsFile(), QLatin1String(section),
+                             QLatin1String(key), value);
     }
 
 private:
@@ -73,7 +79,8 @@ QString countText(TMain &w)
 
 } // namespace
 
-class StartTests : public QObject {
+class StartTests : public QObject
+{
     Q_OBJECT
 private slots:
     void firstRunCreatesMaster()
@@ -113,7 +120,8 @@ private slots:
     {
         QFETCH(bool, cancel);
         Environment env;
-        env.setProgramKey("Misc", "Last Database", makeForeignTable(env.data(QStringLiteral("OTHER.DBF"))));
+        env.setProgramKey("Misc", "Last Database",
+                          makeForeignTable(env.data(QStringLiteral("OTHER.DBF"))));
         const QString good = makeCoinTable(env.data(QStringLiteral("GOOD.DBF")), 3);
         ScriptedPrompts prompts;
         if (!cancel) {
@@ -124,11 +132,11 @@ private slots:
         QCOMPARE(w.FormCreate({}), !cancel);
         QStringList expected{kValidityMessage, kLastInvalid, QStringLiteral("*.DBF *.dbf")};
         if (!cancel)
-            expected << QStringLiteral("Invalid file type selected.") << QStringLiteral("*.DBF *.dbf");
+            expected << QStringLiteral("Invalid file type selected.")
+                     << QStringLiteral("*.DBF *.dbf");
         QStringList asked = prompts.askedTexts();
         for (QString &t : asked)
-            if (t.startsWith(QLatin1String("Database Files")))
-                t = QStringLiteral("*.DBF *.dbf");
+            if (t.startsWith(QLatin1String("Database Files"))) t = QStringLiteral("*.DBF *.dbf");
         QCOMPARE(asked, expected);
         if (!cancel) {
             QCOMPARE(w.CurrentDatabasePath, good);
@@ -150,8 +158,9 @@ private slots:
             QCOMPARE(w.SortString, QStringLiteral("Upper(Left(Country,80))"));
             w.close();
         }
-        QCOMPARE(IniFile::readString(env.data(QStringLiteral("COINS.INI")), QStringLiteral("Sort Order"),
-                                     QStringLiteral("Primary Sort"), QString()),
+        QCOMPARE(IniFile::readString(env.data(QStringLiteral("COINS.INI")),
+                                     QStringLiteral("Sort Order"), QStringLiteral("Primary Sort"),
+                                     QString()),
                  QStringLiteral("1"));
     }
 
@@ -168,17 +177,19 @@ private slots:
             w.close();
         }
         const QString dbIni = paths::programFile(QStringLiteral("MASTER.INI"));
-        QCOMPARE(IniFile::readString(paths::programSettingsFile(), QStringLiteral("Misc"), QStringLiteral("Button Bar"),
-                                     QString()),
+        QCOMPARE(IniFile::readString(paths::programSettingsFile(), QStringLiteral("Misc"),
+                                     QStringLiteral("Button Bar"), QString()),
                  QStringLiteral("2"));
-        IniFile::writeString(dbIni, QStringLiteral("Grid Options"), QStringLiteral("Field Editing"), QStringLiteral("Yes"));
+        IniFile::writeString(dbIni, QStringLiteral("Grid Options"), QStringLiteral("Field Editing"),
+                             QStringLiteral("Yes"));
         {
             TMain w;
             QVERIFY(w.FormCreate({QStringLiteral("/BROWSE")}));
             QVERIFY(!w.settings.fieldEditing); // off for the run
             w.close();
         }
-        QCOMPARE(IniFile::readString(dbIni, QStringLiteral("Grid Options"), QStringLiteral("Field Editing"), QString()),
+        QCOMPARE(IniFile::readString(dbIni, QStringLiteral("Grid Options"),
+                                     QStringLiteral("Field Editing"), QString()),
                  QStringLiteral("Yes"));
         {
             TMain w;
@@ -189,18 +200,23 @@ private slots:
     }
 };
 
-class OpenTests : public QObject {
+class OpenTests : public QObject
+{
     Q_OBJECT
 private slots:
     void openChoices_data()
     {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("message"); // empty: opened
-        QTest::newRow("text file type") << "NOTES.TXT" << "Invalid file type selected.";
-        QTest::newRow("lower-case extension") << "lower.dbf" << "";
+        QTest::newRow("text file type") << "NOTES.TXT"
+                                        << "Invalid file type selected.";
+        QTest::newRow("lower-case extension") << "lower.dbf"
+                                              << "";
         QTest::newRow("another program's table") << "FOREIGN.DBF" << kValidityMessage;
-        QTest::newRow("not a dBase table") << "BROKEN.DBF" << "BROKEN.DBF is not a dBase table";
-        QTest::newRow("right names, other widths") << "WIDTHS.DBF" << "";
+        QTest::newRow("not a dBase table") << "BROKEN.DBF"
+                                           << "BROKEN.DBF is not a dBase table";
+        QTest::newRow("right names, other widths") << "WIDTHS.DBF"
+                                                   << "";
     }
     void openChoices()
     {
@@ -238,7 +254,8 @@ private slots:
             QVERIFY(QFile::exists(w.IndexFilePath)); // the sort index is built on opening
         } else {
             QCOMPARE(prompts.asked().size(), 2);
-            QVERIFY2(prompts.asked()[1].text.contains(message), qPrintable(prompts.asked()[1].text));
+            QVERIFY2(prompts.asked()[1].text.contains(message),
+                     qPrintable(prompts.asked()[1].text));
             QCOMPARE(prompts.asked()[1].caption, QStringLiteral("Error"));
             QCOMPARE(w.CurrentDatabasePath, env.master()); // the open database stays
             QVERIFY(w.MyTable.isOpen());
@@ -281,15 +298,18 @@ private slots:
         TMain w;
         QVERIFY(w.FormCreate({}));
         w.settings.sortLevels[0] = 1;
-        w.OpenSaveFile(a); // MASTER's settings are written, A's are read (from NUMAROK.INI: defaults)
-        QCOMPARE(IniFile::readString(paths::programFile(QStringLiteral("MASTER.INI")), QStringLiteral("Sort Order"),
-                                     QStringLiteral("Primary Sort"), QString()),
+        w.OpenSaveFile(
+            a); // MASTER's settings are written, A's are read (from NUMAROK.INI: defaults)
+        QCOMPARE(IniFile::readString(paths::programFile(QStringLiteral("MASTER.INI")),
+                                     QStringLiteral("Sort Order"), QStringLiteral("Primary Sort"),
+                                     QString()),
                  QStringLiteral("1"));
         QCOMPARE(w.settings.sortLevels[0], 12);
         w.settings.fieldWidth[0] = 33;
         w.MenuUpdateDatabaseClick();
-        QCOMPARE(IniFile::readString(env.data(QStringLiteral("A.INI")), QStringLiteral("Field Width"),
-                                     QStringLiteral("Country"), QString()),
+        QCOMPARE(IniFile::readString(env.data(QStringLiteral("A.INI")),
+                                     QStringLiteral("Field Width"), QStringLiteral("Country"),
+                                     QString()),
                  QStringLiteral("33"));
         QVERIFY(w.MyTable.isOpen());
     }
@@ -344,7 +364,8 @@ private slots:
         w.DoNew();
         QCOMPARE(prompts.askedTexts().last(),
                  QStringLiteral("The table \"") + a +
-                     QStringLiteral("\" is currently in use by another program.  New table creation will be aborted."));
+                     QStringLiteral("\" is currently in use by another program.  New table "
+                                    "creation will be aborted."));
     }
 
     void newDatabase()

@@ -10,7 +10,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace {
+namespace
+{
 QByteArray readAll(const QString &path)
 {
     QFile f(path);
@@ -19,15 +20,18 @@ QByteArray readAll(const QString &path)
 void writeAll(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);
-    if (f.open(QIODevice::WriteOnly))
-        f.write(bytes);
+    if (f.open(QIODevice::WriteOnly)) f.write(bytes);
 }
 } // namespace
 
-class IniTests : public QObject {
+class IniTests : public QObject
+{
     Q_OBJECT
     QTemporaryDir m_dir;
-    QString file(const char *name) const { return m_dir.path() + QLatin1Char('/') + QLatin1String(name); }
+    QString file(const char *name) const
+    {
+        return m_dir.path() + QLatin1Char('/') + QLatin1String(name);
+    }
 
 private slots:
     void writingOneKeyKeepsEverythingElse_data()
@@ -37,14 +41,19 @@ private slots:
         QTest::addColumn<QByteArray>("expected");
         const QByteArray head = "; kept comment\r\n[Misc]\r\nButton Bar=1\r\n";
         QTest::newRow("existing key, other case")
-            << "misc" << "BUTTON BAR"
-            << QByteArray("; kept comment\r\n[Misc]\r\nButton Bar=new\r\nOdd line\r\n\r\n[Other]\r\nA=1\r\n");
+            << "misc"
+            << "BUTTON BAR"
+            << QByteArray("; kept comment\r\n[Misc]\r\nButton Bar=new\r\nOdd "
+                          "line\r\n\r\n[Other]\r\nA=1\r\n");
         QTest::newRow("new key goes to the end of its section")
-            << "MISC" << "Show Tips"
+            << "MISC"
+            << "Show Tips"
             << QByteArray(head + "Odd line\r\nShow Tips=new\r\n\r\n[Other]\r\nA=1\r\n");
         QTest::newRow("new section goes to the end")
-            << "Defaults" << "Country"
-            << QByteArray(head + "Odd line\r\n\r\n[Other]\r\nA=1\r\n\r\n[Defaults]\r\nCountry=new\r\n");
+            << "Defaults"
+            << "Country"
+            << QByteArray(head +
+                          "Odd line\r\n\r\n[Other]\r\nA=1\r\n\r\n[Defaults]\r\nCountry=new\r\n");
     }
     void writingOneKeyKeepsEverythingElse()
     {
@@ -64,15 +73,24 @@ private slots:
         QTest::addColumn<QString>("key");
         QTest::addColumn<int>("maxLength");
         QTest::addColumn<QString>("value");
-        QTest::newRow("names ignore case") << "GRID font" << "font NAME" << 0 << "Courier New";
-        QTest::newRow("blanks around the value go") << "Misc" << "Padded" << 0 << "a b";
-        QTest::newRow("quotes go") << "Misc" << "Quoted" << 0 << " x ";
-        QTest::newRow("cut to the buffer") << "Misc" << "Long" << 5 << "abcde";
-        QTest::newRow("missing key gives the default") << "Misc" << "Nothing" << 0 << "dflt";
-        QTest::newRow("missing section gives the default") << "Nope" << "Padded" << 0 << "dflt";
-        QTest::newRow("key of another section is not taken") << "Misc" << "Font Name" << 0 << "dflt";
-        QTest::newRow("Windows-1252 text") << "Misc" << "Country" << 0 << "Österreich";
-        QTest::newRow("empty value is a value") << "Misc" << "Empty" << 0 << "";
+        QTest::newRow("names ignore case") << "GRID font"
+                                           << "font NAME" << 0 << "Courier New";
+        QTest::newRow("blanks around the value go") << "Misc"
+                                                    << "Padded" << 0 << "a b";
+        QTest::newRow("quotes go") << "Misc"
+                                   << "Quoted" << 0 << " x ";
+        QTest::newRow("cut to the buffer") << "Misc"
+                                           << "Long" << 5 << "abcde";
+        QTest::newRow("missing key gives the default") << "Misc"
+                                                       << "Nothing" << 0 << "dflt";
+        QTest::newRow("missing section gives the default") << "Nope"
+                                                           << "Padded" << 0 << "dflt";
+        QTest::newRow("key of another section is not taken") << "Misc"
+                                                             << "Font Name" << 0 << "dflt";
+        QTest::newRow("Windows-1252 text") << "Misc"
+                                           << "Country" << 0 << "Österreich";
+        QTest::newRow("empty value is a value") << "Misc"
+                                                << "Empty" << 0 << "";
     }
     void reading()
     {
@@ -81,7 +99,8 @@ private slots:
         QFETCH(int, maxLength);
         QFETCH(QString, value);
         const QString path = file("read.ini");
-        writeAll(path, "[Misc]\r\nPadded =   a b  \r\nQuoted=\" x \"\r\nLong=abcdefgh\r\nCountry=\xD6sterreich\r\n"
+        writeAll(path, "[Misc]\r\nPadded =   a b  \r\nQuoted=\" x "
+                       "\"\r\nLong=abcdefgh\r\nCountry=\xD6sterreich\r\n"
                        "Empty=\r\n[Grid Font]\r\nFont Name=Courier New\r\n");
         QCOMPARE(IniFile::readString(path, section, key, QStringLiteral("dflt"), maxLength), value);
     }
@@ -93,7 +112,8 @@ private slots:
                  QStringLiteral("d"));
         // A file in a directory that does not exist cannot be written: false, nothing made.
         const QString bad = file("no/such/dir/x.ini");
-        QVERIFY(!IniFile::writeString(bad, QStringLiteral("Misc"), QStringLiteral("A"), QStringLiteral("1")));
+        QVERIFY(!IniFile::writeString(bad, QStringLiteral("Misc"), QStringLiteral("A"),
+                                      QStringLiteral("1")));
         QVERIFY(!QFile::exists(bad));
         // Writing Windows-1252 and reading it back.
         QVERIFY(IniFile::writeString(file("cp.ini"), QStringLiteral("Misc"), QStringLiteral("Name"),
@@ -108,7 +128,8 @@ private slots:
         qputenv("NUMAROK_HOME", file("prog").toUtf8());
         qputenv("NUMAROK_CONFIG_DIR", file("conf").toUtf8());
         QCOMPARE(paths::programDirectory(), file("prog"));
-        QCOMPARE(paths::programFile(QStringLiteral("MASTER.DBF")), file("prog") + QStringLiteral("/MASTER.DBF"));
+        QCOMPARE(paths::programFile(QStringLiteral("MASTER.DBF")),
+                 file("prog") + QStringLiteral("/MASTER.DBF"));
         QCOMPARE(paths::programSettingsFile(), file("conf") + QStringLiteral("/NUMAROK.INI"));
         QVERIFY(QFileInfo(file("prog")).isDir()); // created on demand
         qunsetenv("NUMAROK_HOME");
@@ -120,7 +141,8 @@ private slots:
     }
 };
 
-class PromptTests : public QObject {
+class PromptTests : public QObject
+{
     Q_OBJECT
 private slots:
     void scriptedAnswersAndRecords()
@@ -129,14 +151,17 @@ private slots:
         prompts.answer(int(QMessageBox::No));
         QCOMPARE(Prompts::instance().message(nullptr, QStringLiteral("Delete this record?"),
                                              QStringLiteral("Confirm"), Prompts::Icon::None,
-                                             QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes, false),
+                                             QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes,
+                                             false),
                  QMessageBox::No);
         // Nothing queued: the default button, and a cancelled chooser.
-        QCOMPARE(Prompts::instance().message(nullptr, QStringLiteral("Sure?"), QStringLiteral("Warning"),
-                                             Prompts::Icon::Question, QMessageBox::Yes | QMessageBox::No,
-                                             QMessageBox::No, true),
+        QCOMPARE(Prompts::instance().message(nullptr, QStringLiteral("Sure?"),
+                                             QStringLiteral("Warning"), Prompts::Icon::Question,
+                                             QMessageBox::Yes | QMessageBox::No, QMessageBox::No,
+                                             true),
                  QMessageBox::No);
-        QCOMPARE(Prompts::instance().openFile(nullptr, QStringLiteral("Open Database File"), QString(), QString()),
+        QCOMPARE(Prompts::instance().openFile(nullptr, QStringLiteral("Open Database File"),
+                                              QString(), QString()),
                  QString());
         QCOMPARE(prompts.asked().size(), 3);
         QCOMPARE(prompts.asked()[0].caption, QStringLiteral("Confirm"));
