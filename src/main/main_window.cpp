@@ -1,40 +1,171 @@
+// TMain's window: the command table behind the menus, speed buttons and lettered buttons,
+// the three screen-access layouts, the viewer grid, the search state, browse mode, the
+// display format and font choices, and the main window colours.
 #include "main_window.h"
 
+#include "coin_schema.h"
+#include "color_scheme.h"
+#include "error.h"
+#include "formats.h"
+#include "help_window.h"
 #include "paths.h"
 #include "prompts.h"
-#include "table_model.h"
-#include "ui_main_window.h"
+#include "viewer_model.h"
+#include "window_options.h"
 
-#include <QCloseEvent>
-#include <QFile>
-#include <QFileInfo>
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QComboBox>
+#include <QFrame>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QStyledItemDelegate>
+#include <QTableView>
+#include <QToolButton>
 
-namespace
+namespace {
+
+// A drawn picture for a speed button, used when the desktop's icon theme lacks one.
+QIcon drawnIcon(const QString &glyph, const QColor &color)
 {
-const QString kDatabaseFilter = QStringLiteral("Database Files (*.DBF *.dbf)");
+    QPixmap pm(20, 20);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(color.darker(150));
+    p.setBrush(color);
+    p.drawRoundedRect(QRectF(1, 1, 18, 18), 4, 4);
+    QFont f(QStringLiteral("Arial"));
+    f.setPixelSize(glyph.size() > 1 ? 9 : 13);
+    f.setBold(true);
+    p.setFont(f);
+    p.setPen(Qt::white);
+    p.drawText(QRect(0, 0, 20, 20), Qt::AlignCenter, glyph);
+    return QIcon(pm);
 }
 
-TMain::TMain(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::TMain>())
+struct SpeedDef {
+    const char *name;
+    const char *hint;
+    const char *action; // the menu item whose routine it runs
+    const char *theme;
+    const char *glyph;
+};
+
+// Left to right as on the bar.
+const SpeedDef kSpeedButtons[17] = {
+    {"NewSpeed", "New Database", "MenuNew", "document-new", "N"},
+    {"OpenSpeed", "Open Database", "MenuOpen", "document-open", "O"},
+    {"AddSpeed", "Add Record", "MenuAdd", "list-add", "+"},
+    {"EditSpeed", "Edit Record", "MenuEdit", "document-edit", "E"},
+    {"CopySpeed", "Copy Record", "MenuCopy", "edit-copy", "C"},
+    {"DeleteSpeed", "Delete Record", "MenuDelete", "edit-delete", "X"},
+    {"ImportSpeed", "Import Records", "MenuImport", "document-import", "Im"},
+    {"ExportSpeed", "Export Records", "MenuExport", "document-export", "Ex"},
+    {"SearchSpeed", "Search Records", "MenuSearch", "system-search", "S"},
+    {"EndSearchSpeed", "End Search", "MenuEndSearch", "edit-clear", "ES"},
+    {"LocateSpeed", "Locate Record", "MenuFind", "edit-find", "L"},
+    {"LocateNextSpeed", "Locate Next Record", "MenuFindNext", "go-next", "LN"},
+    {"ReportSpeed", "Reports", "MenuReports", "document-print", "R"},
+    {"ViewerSpeed", "Viewer Configuration", "MenuViewer", "view-list-details", "V"},
+    {"ColorSpeed", "Color Setup", "MenuAllColor", "preferences-desktop-color", "Co"},
+    {"SpeedSetOrder", "Set Sorting Order", "MenuSortOrder", "view-sort-ascending", "SO"},
+    {"HelpSpeed", "Help", "MenuContents", "help-contents", "?"},
+};
+
+struct ButtonDef {
+    const char *name;
+    const char *caption;
+    const char *action;
+    int bevel;
+    int x, y;
+};
+
+// Ten lettered buttons in four framed groups.
+const ButtonDef kLetteredButtons[10] = {
+    {"AddButton", "&Add", "MenuAdd", 0, 5, 8},          {"EditButton", "&Edit", "MenuEdit", 0, 77, 8},
+    {"CopyButton", "&Copy", "MenuCopy", 0, 5, 44},      {"DeleteButton", "&Delete", "MenuDelete", 0, 77, 44},
+    {"SearchButton", "&Search", "MenuSearch", 1, 5, 8}, {"EndSearchButton", "E&nd Srch", "MenuEndSearch", 1, 5, 44},
+    {"ReportButton", "&Reports", "MenuReports", 2, 5, 8}, {"ViewerButton", "&Viewer", "MenuViewer", 2, 5, 44},
+    {"HelpButton", "He&lp", "MenuContents", 3, 5, 8},   {"ButtonExit", "E&xit", "MenuExit", 3, 5, 44},
+};
+const QRect kBevels[4] = {{4, 4, 150, 78}, {156, 4, 78, 78}, {236, 4, 78, 78}, {316, 4, 78, 78}};
+
+const char *const kNavigatorHints[10] = {"First record", "Prior record", "Next record", "Last record",
+                                         "Insert record", "Delete record", "Edit record", "Post edit",
+                                         "Cancel edit", "Refresh data"};
+const char *const kNavigatorGlyphs[10] = {"|<", "<", ">", ">|", "+", "-", "^", "v", "x", "@"};
+
+// Menu items that change data: off in browse mode.
+const char *const kBrowseDisabled[] = {"MenuAdd",    "MenuCopy",   "MenuDelete", "MenuBackup",
+                                       "MenuRestore", "MenuViewer", "MenuImport", "MenuSearchReplace"};
+
+// The grid's in-cell editors for Country, Topic and Condition: the main window's three
+// drop-down boxes lend their items.
+class ComboDelegate : public QStyledItemDelegate {
+public:
+    ComboDelegate(ViewerModel *model, QHash<int, QComboBox *> combos, QObject *parent)
+        : QStyledItemDelegate(parent), m_model(model), m_combos(std::move(combos))
+    {
+    }
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        const int field = m_model->columns().value(index.column()).field;
+        QComboBox *source = m_combos.value(field);
+        if (!source)
+            return QStyledItemDelegate::createEditor(parent, option, index);
+        auto *editor = new QComboBox(parent);
+        editor->setEditable(true);
+        for (int i = 0; i < source->count(); ++i)
+            editor->addItem(source->itemText(i));
+        editor->lineEdit()->setMaxLength(coin::kFields[field].entrySize);
+        return editor;
+    }
+    void setEditorData(QWidget *editor, const QModelIndex &index) const override
+    {
+        if (auto *combo = qobject_cast<QComboBox *>(editor))
+            combo->setCurrentText(index.data(Qt::EditRole).toString());
+        else
+            QStyledItemDelegate::setEditorData(editor, index);
+    }
+    void setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const override
+    {
+        if (auto *combo = qobject_cast<QComboBox *>(editor))
+            model->setData(index, combo->currentText(), Qt::EditRole);
+        else
+            QStyledItemDelegate::setModelData(editor, model, index);
+    }
+
+private:
+    ViewerModel *m_model;
+    QHash<int, QComboBox *> m_combos;
+};
+
+QFont pixelFont(int pixels, bool bold = false)
 {
-    ui->setupUi(this);
-    MenuExitSep = ui->MenuFile->insertSeparator(ui->MenuLastFile1);
-    MenuExitSep->setObjectName(QStringLiteral("MenuExitSep"));
-    MenuExitSep->setVisible(false);
+    QFont f(QStringLiteral("Arial"));
+    f.setPixelSize(pixels);
+    f.setBold(bold);
+    return f;
+}
 
-    m_model = new TableModel(MyTable, this);
-    ui->ViewerGrid->setModel(m_model);
+} // namespace
 
+TMain::TMain(QWidget *parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("TMain"));
+    buildMenus();
+    buildWindow();
     // The table asks for every record while a search is on.
     MyTable.setFilter([this](const dbase::Table &t) { return MyTableFilter(t); });
-
-    connect(ui->MenuNew, &QAction::triggered, this, [this] { runCommand([this] { DoNew(); }); });
-    connect(ui->MenuOpen, &QAction::triggered, this, [this] { runCommand([this] { DoOpen(); }); });
-    connect(ui->MenuUpdateDatabase, &QAction::triggered, this,
-            [this] { runCommand([this] { MenuUpdateDatabaseClick(); }); });
-    connect(ui->MenuExit, &QAction::triggered, this, &TMain::DoExit);
-    for (int n = 1; n <= 5; ++n)
-        connect(lastFileAction(n), &QAction::triggered, this,
-                [this, n] { runCommand([this, n] { OpenSaveFile(settings.lastFiles[n - 1]); }); });
+    resize(640, 480);
 }
 
 TMain::~TMain()
@@ -43,11 +174,19 @@ TMain::~TMain()
     delete m_model;
 }
 
+QAction *TMain::action(const QString &objectName) const
+{
+    return m_actions.value(objectName);
+}
+
+QMenu *TMain::menu(const QString &objectName) const
+{
+    return m_menus.value(objectName);
+}
+
 QAction *TMain::lastFileAction(int n) const
 {
-    QAction *const items[] = {ui->MenuLastFile1, ui->MenuLastFile2, ui->MenuLastFile3,
-                              ui->MenuLastFile4, ui->MenuLastFile5};
-    return items[n - 1];
+    return action(QStringLiteral("MenuLastFile%1").arg(n));
 }
 
 void TMain::runCommand(const std::function<void()> &command)
@@ -60,137 +199,460 @@ void TMain::runCommand(const std::function<void()> &command)
     DisplayCount();
 }
 
-// ---- start-up and shutdown --------------------------------------------------------------
+// ---- building the window ---------------------------------------------------------------
 
-bool TMain::FormCreate(const QStringList &arguments)
+void TMain::buildMenus()
 {
+    QMenuBar *bar = menuBar();
+    auto addMenu = [this](QWidget *parentMenu, const char *name, const char *caption) {
+        QMenu *m = new QMenu(QString::fromUtf8(caption), parentMenu);
+        m->setObjectName(QLatin1String(name));
+        m_menus.insert(QLatin1String(name), m);
+        if (auto *bar = qobject_cast<QMenuBar *>(parentMenu))
+            bar->addMenu(m);
+        else
+            qobject_cast<QMenu *>(parentMenu)->addMenu(m);
+        return m;
+    };
+    auto item = [this](QMenu *m, const char *name, const char *caption, const char *shortcut,
+                       std::function<void()> routine) {
+        QAction *a = m->addAction(QString::fromUtf8(caption));
+        a->setObjectName(QLatin1String(name));
+        if (shortcut && *shortcut)
+            a->setShortcut(QKeySequence(QLatin1String(shortcut)));
+        m_actions.insert(QLatin1String(name), a);
+        connect(a, &QAction::triggered, this, [this, routine] { runCommand(routine); });
+        return a;
+    };
+
+    QMenu *file = addMenu(bar, "MenuFile", "&File");
+    item(file, "MenuNew", "&New Database", "Ctrl+W", [this] { DoNew(); });
+    item(file, "MenuOpen", "&Open Database", "Ctrl+O", [this] { DoOpen(); });
+    item(file, "MenuUpdateDatabase", "&Update Database", "Ctrl+Z", [this] { MenuUpdateDatabaseClick(); });
+    file->addSeparator();
+    item(file, "MenuBackup", "&Back Up Data", "Ctrl+B", [this] { DoBackup(); });
+    item(file, "MenuRestore", "&Restore Data", "Ctrl+Y", [this] { DoRestore(); });
+    file->addSeparator();
+    item(file, "MenuPrint", "&Print", "Ctrl+P", [this] { DoReports(); });
+    file->addSeparator();
+    item(file, "MenuExit", "E&xit", "Ctrl+X", [this] { DoExit(); });
+    MenuExitSep = file->addSeparator();
+    MenuExitSep->setObjectName(QStringLiteral("MenuExitSep"));
+    m_actions.insert(QStringLiteral("MenuExitSep"), MenuExitSep);
+    for (int n = 1; n <= 5; ++n) {
+        const QByteArray name = "MenuLastFile" + QByteArray::number(n);
+        QAction *a = item(file, name.constData(), "", "", [this, n] { OpenSaveFile(settings.lastFiles[n - 1]); });
+        a->setVisible(false);
+    }
+    MenuExitSep->setVisible(false);
+
+    QMenu *records = addMenu(bar, "MenuRecords", "&Records");
+    item(records, "MenuAdd", "&Add", "Ctrl+A", [this] { DoAdd(); });
+    item(records, "MenuEdit", "&Edit", "Ctrl+E", [this] { DoEdit(); });
+    item(records, "MenuCopy", "&Copy", "Ctrl+C", [this] { DoCopy(); });
+    item(records, "MenuDelete", "&Delete", "Ctrl+D", [this] { DoDelete(); });
+    records->addSeparator();
+    item(records, "MenuImport", "&Import", "Ctrl+M", [this] { DoImport(); });
+    item(records, "MenuExport", "E&xport", "Ctrl+T", [this] { DoExport(); });
+
+    QMenu *nav = addMenu(bar, "MenuNavigate", "Navi&gate");
+    item(nav, "MenuSearch", "&Search (Query)", "Ctrl+S", [this] { DoSearch(); });
+    item(nav, "MenuEndSearch", "&End Search", "Ctrl+I", [this] { DoEndSearch(); });
+    nav->addSeparator();
+    item(nav, "MenuFind", "&Locate", "Ctrl+L", [this] { DoFind(); });
+    item(nav, "MenuFindNext", "Locate &Next", "Ctrl+N", [this] { DoFindNext(); });
+
+    QMenu *options = addMenu(bar, "MenuOptions", "&Options");
+    item(options, "MenuViewer", "&Viewer", "Ctrl+V", [this] { DoViewer(); });
+    item(options, "MenuSortOrder", "Sort &Order", "Ctrl+Q", [this] { DoSortOrder(); });
+    options->addSeparator();
+    QMenu *size = addMenu(options, "MenuScreenSize", "Screen Si&ze");
+    const int sizes[4] = {640, 800, 1024, 1280};
+    for (int i = 0; i < 4; ++i) {
+        const QSize s = formats::sizeOfChoice(sizes[i]);
+        const QByteArray name = "N" + QByteArray::number(s.width()) + "x" + QByteArray::number(s.height());
+        const QByteArray caption = QByteArray::number(s.width()) + " x " + QByteArray::number(s.height());
+        const QByteArray key = "Shift+F" + QByteArray::number(i + 1);
+        const int choice = sizes[i];
+        item(size, name.constData(), caption.constData(), key.constData(), [this, choice] { chooseWindowSize(choice); })
+            ->setCheckable(true);
+    }
+    QMenu *access = addMenu(options, "MenuScreenAccess", "&Screen Access");
+    const char *accessNames[3] = {"MenuSpeed", "MenuButtons", "MenuNoButtons"};
+    const char *accessCaptions[3] = {"&Speed Buttons", "&Lettered Buttons", "&None"};
+    const char *accessKeys[3] = {"Ctrl+F1", "Ctrl+F2", "Ctrl+F3"};
+    for (int i = 0; i < 3; ++i) {
+        const int mode = i + 1;
+        item(access, accessNames[i], accessCaptions[i], accessKeys[i], [this, mode] {
+            settings.buttonBar = mode;
+            SetButtonBar();
+        })->setCheckable(true);
+    }
+    QMenu *color = addMenu(options, "MenuColor", "&Color");
+    const char *colorNames[6] = {"MenuMainColor", "MenuEditColor", "MenuSearchColor",
+                                 "MenuReportColor", "MenuConfigureColor", "MenuAllColor"};
+    const char *colorCaptions[6] = {"&Main Window Color",   "&Edit Window Color",      "&Search Window Color",
+                                    "&Report Window Color", "&Configure Window Color", "&ALL Windows Color"};
+    for (int i = 0; i < 6; ++i) {
+        const int scheme = i + 1;
+        const QByteArray key = "Ctrl+F" + QByteArray::number(i + 4);
+        item(color, colorNames[i], colorCaptions[i], key.constData(), [this, scheme] { DoColor(scheme); });
+    }
+    options->addSeparator();
+    QMenu *currency = addMenu(options, "MenuCurrencyFormat", "C&urrency Format");
+    item(currency, "MenuCurrencyUS", "&U.S. Dollars", "", [this] { chooseCurrencyFormat(1); })->setCheckable(true);
+    item(currency, "MenuCurrencyWin", "&Windows Setting", "", [this] { chooseCurrencyFormat(2); })->setCheckable(true);
+    QMenu *numeric = addMenu(options, "MenuNumericFormat", "&Numeric Format");
+    item(numeric, "MenuNumericUS", "&U.S. Format", "", [this] { chooseNumericFormat(1); })->setCheckable(true);
+    item(numeric, "MenuNumericWin", "&Windows Setting", "", [this] { chooseNumericFormat(2); })->setCheckable(true);
+    QMenu *date = addMenu(options, "MenuDateFormat", "&Date Format");
+    m_dateGroup = new QActionGroup(this);
+    m_dateGroup->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+    for (const auto &style : formats::kDateStyles) {
+        const int code = style.code;
+        QAction *a = item(date, style.menuName, style.caption, "", [this, code] { chooseDateStyle(code); });
+        a->setCheckable(true);
+        m_dateGroup->addAction(a);
+    }
+    date->addSeparator();
+    item(date, "MenuDateLeadingZeros", "&Leading Zeros", "", [this] { MenuDateLeadingZerosClick(); })
+        ->setCheckable(true);
+    options->addSeparator();
+    item(options, "MenuLabelFont", "&Label Font", "Shift+F8", [this] { MenuLabelFontClick(); });
+    item(options, "MenuEditFont", "&Edit Font", "Shift+F9", [this] { MenuEditFontClick(); });
+    item(options, "MenuButtonFont", "&Button Font", "Shift+F10", [this] { MenuButtonFontClick(); });
+
+    QMenu *tools = addMenu(bar, "MenuTools", "&Tools");
+    item(tools, "MenuReports", "&Reports", "Ctrl+R", [this] { DoReports(); });
+    QMenu *lists = addMenu(tools, "MenuListMaintenance", "List &Maintenance");
+    item(lists, "MenuSaveDefaults", "&Save As Defaults", "", [this] { MenuSaveAsDefaultsClick(); });
+    item(lists, "MenuLoadDefaults", "Load In &Defaults", "", [this] { MenuLoadInDefaultsClick(); });
+    lists->addSeparator();
+    item(lists, "MenuListCountry", "&Country", "", [this] { DoListMaintenance(1); });
+    item(lists, "MenuListTopic", "&Topic", "", [this] { DoListMaintenance(2); });
+    item(lists, "MenuListCondition", "C&ondition", "", [this] { DoListMaintenance(3); });
+    item(lists, "MenuListMisc", "&Miscellaneous", "", [this] { DoListMaintenance(4); });
+    item(tools, "MenuSearchReplace", "&Search and Replace", "Ctrl+F", [this] { DoSearchReplace(); });
+    tools->addSeparator();
+    item(tools, "MenuRebuild", "&Rebuild Indexes", "", [] {});
+    item(tools, "MenuPack", "&Pack Database", "", [] {});
+
+    QMenu *help = addMenu(bar, "MenuHelp", "&Help");
+    item(help, "MenuContents", "&Contents", "Ctrl+H", [this] { DoHelp(); });
+    item(help, "MenuTips", "&Review \"Tips of the Day\"", "", [] {});
+    help->addSeparator();
+    item(help, "MenuAbout", "&About", "", [this] {
+        Prompts::instance().message(this,
+                                    QStringLiteral("Numarok %1\n\nA catalogue for a coin collection.")
+                                        .arg(QApplication::applicationVersion()),
+                                    QStringLiteral("About Numarok"), Prompts::Icon::Information, QMessageBox::Ok,
+                                    QMessageBox::Ok, false);
+    });
+}
+
+void TMain::buildWindow()
+{
+    m_client = new QWidget(this);
+    m_client->setObjectName(QStringLiteral("Client"));
+    setCentralWidget(m_client);
+    m_client->installEventFilter(this);
+    m_client->setFont(pixelFont(17));
+
+    SpeedPanel = new QFrame(m_client);
+    SpeedPanel->setObjectName(QStringLiteral("SpeedPanel"));
+    SpeedPanel->setFrameShape(QFrame::StyledPanel);
+    int x = 4;
+    for (const SpeedDef &d : kSpeedButtons) {
+        auto *b = new QToolButton(SpeedPanel);
+        b->setObjectName(QLatin1String(d.name));
+        b->setGeometry(x, 3, 25, 25);
+        b->setAutoRaise(true);
+        b->setToolTip(QLatin1String(d.hint));
+        b->setIcon(QIcon::fromTheme(QLatin1String(d.theme), drawnIcon(QLatin1String(d.glyph), QColor(40, 90, 160))));
+        b->setIconSize(QSize(20, 20));
+        const QString target = QLatin1String(d.action);
+        connect(b, &QToolButton::clicked, this, [this, target] { action(target)->trigger(); });
+        m_speed.insert(QLatin1String(d.name), b);
+        x += 25;
+    }
+
+    for (int i = 0; i < 4; ++i) {
+        Bevel[i] = new QFrame(m_client);
+        Bevel[i]->setObjectName(QStringLiteral("Bevel%1").arg(i + 1));
+        Bevel[i]->setFrameShape(QFrame::Box);
+        Bevel[i]->setFrameShadow(QFrame::Sunken);
+        Bevel[i]->setGeometry(kBevels[i]);
+    }
+    for (const ButtonDef &d : kLetteredButtons) {
+        auto *b = new QPushButton(QString::fromUtf8(d.caption), Bevel[d.bevel]);
+        b->setObjectName(QLatin1String(d.name));
+        b->setGeometry(d.x, d.y, 68, 28);
+        b->setFont(pixelFont(13));
+        const QString target = QLatin1String(d.action);
+        connect(b, &QPushButton::clicked, this, [this, target] { action(target)->trigger(); });
+        m_buttons.insert(QLatin1String(d.name), b);
+    }
+
+    NavigatorLabel = new QLabel(QStringLiteral("Navigation Controls"), m_client);
+    NavigatorLabel->setObjectName(QStringLiteral("NavigatorLabel"));
+    NavigatorLabel->setFont(pixelFont(13));
+    NavigatorLabel->setAlignment(Qt::AlignCenter);
+    MyNavigator = new QFrame(m_client);
+    MyNavigator->setObjectName(QStringLiteral("MyNavigator"));
+    for (int i = 0; i < 10; ++i) {
+        auto *b = new QToolButton(MyNavigator);
+        b->setObjectName(QStringLiteral("NavButton%1").arg(i));
+        b->setToolTip(QLatin1String(kNavigatorHints[i]));
+        b->setText(QLatin1String(kNavigatorGlyphs[i]));
+        b->setFont(pixelFont(11, true));
+        connect(b, &QToolButton::clicked, this, [this, i] { runCommand([this, i] { navigate(i); }); });
+        m_navButtons << b;
+    }
+
+    ViewerBevel = new QFrame(m_client);
+    ViewerBevel->setObjectName(QStringLiteral("ViewerBevel"));
+    ViewerBevel->setFrameShape(QFrame::Box);
+    ViewerBevel->setFrameShadow(QFrame::Sunken);
+    ViewerLabel = new QLabel(QStringLiteral("Coin Viewer"), m_client);
+    ViewerLabel->setObjectName(QStringLiteral("ViewerLabel"));
+    ViewerLabel->setFont(pixelFont(23, true));
+    CountLabel = new QLabel(QStringLiteral("0"), m_client);
+    CountLabel->setObjectName(QStringLiteral("CountLabel"));
+    CountLabel->setFont(pixelFont(11));
+    CountLabel->setAlignment(Qt::AlignCenter);
+    Count2Label = new QLabel(QStringLiteral("Coins"), m_client);
+    Count2Label->setObjectName(QStringLiteral("Count2Label"));
+    Count2Label->setFont(pixelFont(11));
+    Count2Label->setAlignment(Qt::AlignCenter);
+    SearchOnLabel = new QLabel(QStringLiteral("SEARCH ON"), m_client);
+    SearchOnLabel->setObjectName(QStringLiteral("SearchOnLabel"));
+    SearchOnLabel->setFont(pixelFont(18, true));
+    SearchOnLabel->setVisible(false);
+
+    MyComboCountry = new QComboBox(m_client);
+    MyComboTopic = new QComboBox(m_client);
+    MyComboCondition = new QComboBox(m_client);
+    const char *comboNames[3] = {"MyComboCountry", "MyComboTopic", "MyComboCondition"};
+    QComboBox *combos[3] = {MyComboCountry, MyComboTopic, MyComboCondition};
+    for (int i = 0; i < 3; ++i) {
+        combos[i]->setObjectName(QLatin1String(comboNames[i]));
+        combos[i]->setProperty("boundToField", true);
+        combos[i]->setVisible(false); // the grid's in-cell editors take their items
+    }
+
+    ViewerGrid = new QTableView(m_client);
+    ViewerGrid->setObjectName(QStringLiteral("ViewerGrid"));
+    m_model = new ViewerModel(MyTable, this);
+    m_model->onError = [this](const QString &message) { Prompts::error(this, message); };
+    ViewerGrid->setModel(m_model);
+    ViewerGrid->setTabKeyNavigation(true);
+    ViewerGrid->setItemDelegate(new ComboDelegate(m_model,
+                                                  {{coin::Country - 1, MyComboCountry},
+                                                   {coin::Topic - 1, MyComboTopic},
+                                                   {coin::Condition - 1, MyComboCondition}},
+                                                  ViewerGrid));
+    ViewerGrid->verticalHeader()->setDefaultSectionSize(22);
+    connect(ViewerGrid, &QTableView::doubleClicked, this, [this] { runCommand([this] { DoEdit(); }); });
+    connect(ViewerGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex &current) {
+                if (current.isValid() && MyTable.isOpen() && MyTable.state() == dbase::Table::State::Browse)
+                    MyTable.moveToRow(current.row());
+            });
+    connect(m_model, &QAbstractItemModel::modelReset, this, &TMain::syncGridToTable);
+    ViewerGrid->installEventFilter(this);
+
     DisableEndSearch();
-    setWindowTitle(QStringLiteral("Numarok"));
-    ui->ViewerLabel->setText(QStringLiteral("Coin Viewer"));
-    paths::programDirectory();
-    paths::startupDirectory();
-
-    LoadSettings(settings, SettingsScope::Program);
-    move(settings.mainLeft, settings.mainTop);
-    resize(settings.mainWidth, settings.mainHeight);
-
-    // The start database: the last one, else MASTER.DBF in the program directory, made
-    // when it is missing.
-    QString start = settings.lastDatabase;
-    if (start.isEmpty() || !QFileInfo(start).isFile()) {
-        start = paths::programFile(QStringLiteral("MASTER.DBF"));
-        if (!QFileInfo(start).isFile()) {
-            bool made = false;
-            try {
-                made = MakeNewDB(start);
-            } catch (const dbase::Error &e) {
-                Prompts::error(this, QString::fromStdString(e.what()));
-            }
-            if (!made) return false;
-        }
-    }
-
-    bool valid = false;
-    try {
-        valid = CheckDBaseFormat(this, start);
-    } catch (const dbase::Error &e) {
-        Prompts::error(this, QString::fromStdString(e.what()));
-    }
-    if (valid) {
-        CurrentDatabasePath = start;
-        setDatabasePaths(start);
-        loadDatabaseSettings(DatabaseSettingsPath);
-        BuildSortString();
-        if (!SortString.isEmpty()) {
-            try {
-                bool hasTag = false;
-                if (QFile::exists(IndexFilePath))
-                    for (const auto &t : MyTable.indexTagNames())
-                        hasTag = hasTag || QString::fromStdString(t).compare(
-                                               dbfiles::kIndexTag, Qt::CaseInsensitive) == 0;
-                if (hasTag)
-                    MyTable.setIndexName(dbfiles::kIndexTag.toStdString()); // used as it stands
-                else
-                    dbfiles::applySortIndex(MyTable, SortString, QFile::exists(IndexFilePath));
-            } catch (const dbase::Error &e) {
-                // Another user holds the table: show it unsorted rather than not at all.
-                MyTable.setIndexName("");
-                Prompts::error(this, QString::fromStdString(e.what()));
-            }
-        } else {
-            MyTable.setIndexName("");
-        }
-        MyTable.setExclusive(false);
-        try {
-            MyTable.open();
-        } catch (const dbase::Error &e) {
-            Prompts::error(this, QString::fromStdString(e.what()));
-            valid = false;
-        }
-    }
-    if (valid) {
-        m_databaseOpen = true;
-    } else {
-        CurrentDatabasePath = start;
-        Prompts::error(
-            this,
-            QStringLiteral("The last database used as recorded in the INI file is not a valid "
-                           "Numarok file.  You will need to choose a new file."));
-        // Until a valid database is open. Cancelling the choice ends the program: without
-        // a database there is nothing it can do.
-        while (!m_databaseOpen) {
-            const QString chosen =
-                Prompts::instance().openFile(this, QStringLiteral("Open Database File"),
-                                             paths::programDirectory(), kDatabaseFilter);
-            if (chosen.isEmpty()) return false;
-            runCommand([this, &chosen] { openFromPath(chosen, true); });
-        }
-    }
-
-    SetMenuLastFiles();
-
-    if (!arguments.isEmpty()) {
-        const QString first = arguments.first().toUpper();
-        if (first == QLatin1String("/BROWSE") || first == QLatin1String("--BROWSE")) {
-            BrowseMode = true;
-            m_savedFieldEditing = settings.fieldEditing;
-            settings.fieldEditing = false;
-        }
-    }
-    return true;
+    SetButtonBar();
 }
 
-void TMain::FormShow()
+bool TMain::eventFilter(QObject *watched, QEvent *event)
 {
-    DoFileSpecific();
+    if (watched == m_client && event->type() == QEvent::Resize)
+        FormResize();
+    // Delete in the grid asks first, as the Delete command does.
+    if (watched == ViewerGrid && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Delete && !BrowseMode) {
+        runCommand([this] { DoDelete(); });
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
-void TMain::showEvent(QShowEvent *event)
+void TMain::syncGridToTable()
 {
-    QMainWindow::showEvent(event);
-    if (!m_shown) {
-        m_shown = true;
-        FormShow();
+    if (!MyTable.isOpen() || MyTable.currentRow() < 0 || m_model->columnCount() == 0)
+        return;
+    const QModelIndex at = m_model->index(MyTable.currentRow(), 0);
+    ViewerGrid->selectionModel()->setCurrentIndex(at, QItemSelectionModel::NoUpdate);
+}
+
+// ---- layouts ----------------------------------------------------------------------------
+
+void TMain::SetButtonBar()
+{
+    const int mode = settings.buttonBar >= 1 && settings.buttonBar <= 3 ? settings.buttonBar : 1;
+    action(QStringLiteral("MenuSpeed"))->setChecked(mode == 1);
+    action(QStringLiteral("MenuButtons"))->setChecked(mode == 2);
+    action(QStringLiteral("MenuNoButtons"))->setChecked(mode == 3);
+    SpeedPanel->setVisible(mode == 1);
+    SpeedPanel->setEnabled(mode == 1);
+    for (QFrame *b : Bevel)
+        b->setVisible(mode == 2);
+    NavigatorLabel->setVisible(mode == 2);
+    updateButtonStates();
+    FormResize();
+}
+
+void TMain::FormResize()
+{
+    if (!m_client)
+        return;
+    const int W = m_client->width(), H = m_client->height();
+    const int mode = settings.buttonBar >= 1 && settings.buttonBar <= 3 ? settings.buttonBar : 1;
+    struct Geometry {
+        int navLeft, navTop, navWidth, searchTop, countTop, count2Top, bevelTop, bevelLess, titleTop, gridTop,
+            gridLess;
+    };
+    const Geometry modes[3] = {{424, 3, 241, 44, 38, 52, 34, 37, 38, 70, 77},
+                               {400, 47, 221, 96, 90, 105, 86, 89, 90, 122, 129},
+                               {W - 207, 8, 201, 14, 8, 23, 4, 7, 8, 40, 47}};
+    const Geometry &g = modes[mode - 1];
+    SpeedPanel->setGeometry(0, 0, W, 31);
+    NavigatorLabel->setGeometry(400, 20, 221, 20);
+    MyNavigator->setGeometry(g.navLeft, g.navTop, g.navWidth, 25);
+    const int visibleButtons = BrowseMode ? 4 : 10;
+    const int bw = g.navWidth / visibleButtons;
+    for (int i = 0; i < m_navButtons.size(); ++i)
+        m_navButtons[i]->setGeometry(i * bw, 0, bw, 25);
+    if (mode == 1)
+        MyNavigator->raise();
+    ViewerBevel->setGeometry(3, g.bevelTop, W - 6, H - g.bevelLess);
+    ViewerLabel->adjustSize();
+    ViewerLabel->move((W - ViewerLabel->width()) / 2, g.titleTop);
+    CountLabel->setGeometry(10, g.countTop, 60, 14);
+    Count2Label->setGeometry(10, g.count2Top, 60, 14);
+    SearchOnLabel->setGeometry(80, g.searchTop, 120, 22);
+    ViewerGrid->setGeometry(7, g.gridTop, W - 14, H - g.gridLess);
+}
+
+// ---- enabling rules -----------------------------------------------------------------------
+
+void TMain::updateButtonStates()
+{
+    const bool lettered = settings.buttonBar == 2;
+    for (auto it = m_buttons.begin(); it != m_buttons.end(); ++it) {
+        const QString &name = it.key();
+        bool on = lettered;
+        if (name == QLatin1String("AddButton") || name == QLatin1String("CopyButton") ||
+            name == QLatin1String("DeleteButton") || name == QLatin1String("ViewerButton"))
+            on = on && !BrowseMode;
+        if (name == QLatin1String("EndSearchButton"))
+            on = on && SearchOn;
+        it.value()->setEnabled(on);
+    }
+    action(QStringLiteral("MenuEndSearch"))->setEnabled(SearchOn);
+    m_speed.value(QStringLiteral("EndSearchSpeed"))->setEnabled(SearchOn);
+    updateNavigator();
+}
+
+void TMain::updateNavigator()
+{
+    // Browse mode keeps first, prior, next and last only.
+    for (int i = 0; i < m_navButtons.size(); ++i)
+        m_navButtons[i]->setVisible(!BrowseMode || i < 4);
+    const bool editing = MyTable.isOpen() && MyTable.state() != dbase::Table::State::Browse;
+    if (m_navButtons.size() == 10) {
+        m_navButtons[7]->setEnabled(editing);
+        m_navButtons[8]->setEnabled(editing);
     }
 }
 
-void TMain::closeEvent(QCloseEvent *event)
+void TMain::applyBrowseMode()
 {
-    FormClose();
-    event->accept();
+    for (const char *name : kBrowseDisabled)
+        action(QLatin1String(name))->setEnabled(false);
+    menu(QStringLiteral("MenuListMaintenance"))->menuAction()->setEnabled(false);
+    for (const char *name : {"AddSpeed", "CopySpeed", "ImportSpeed", "DeleteSpeed", "ViewerSpeed"})
+        m_speed.value(QLatin1String(name))->setEnabled(false);
+    updateButtonStates();
+    FormResize();
+    SetViewerOptions();
 }
 
-void TMain::FormClose()
+void TMain::navigate(int button)
 {
-    DisableEndSearch();
-    settings.mainLeft = geometry().x();
-    settings.mainTop = geometry().y();
-    settings.mainWidth = geometry().width();
-    settings.mainHeight = geometry().height();
-    settings.lastDatabase = CurrentDatabasePath;
-    SaveSettings(settings, SettingsScope::Program);
-    if (m_databaseOpen) saveDatabaseSettings(DatabaseSettingsPath);
-    MyTable.close();
+    switch (button) {
+    case 0: MyTable.first(); break;
+    case 1: MyTable.prior(); break;
+    case 2: MyTable.next(); break;
+    case 3: MyTable.last(); break;
+    case 4: DoAdd(); break;
+    case 5: DoDelete(); break;
+    case 6: DoEdit(); break;
+    case 7: MyTable.post(); break;
+    case 8: MyTable.cancel(); break;
+    case 9: MyTable.refresh(); break;
+    }
+    syncGridToTable();
+    updateNavigator();
+}
+
+// ---- commands -----------------------------------------------------------------------------
+
+void TMain::DoAdd()
+{
+    EditorMode = 1;
+    if (ShowEditor)
+        ShowEditor(EditorMode);
+    DisplayCount();
+}
+
+void TMain::DoEdit()
+{
+    EditorMode = 2;
+    if (ShowEditor)
+        ShowEditor(EditorMode);
+    DisplayCount();
+}
+
+void TMain::DoCopy()
+{
+    EditorMode = 3;
+    if (ShowEditor)
+        ShowEditor(EditorMode);
+    DisplayCount();
+}
+
+void TMain::DoDelete()
+{
+    if (BrowseMode)
+        return;
+    const auto answer = Prompts::instance().message(this, QStringLiteral("Delete this record?"),
+                                                    QStringLiteral("Confirm"), Prompts::Icon::None,
+                                                    QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes, false);
+    if (answer == QMessageBox::Yes)
+        MyTable.deleteRecord();
+    DisplayCount();
+}
+
+// The dialogs of these commands come with their own parts of the program.
+void TMain::DoImport() { DisplayCount(); }
+void TMain::DoExport() {}
+void TMain::DoSearch() { DisplayCount(); }
+void TMain::DoFind() {}
+void TMain::DoFindNext() {}
+void TMain::DoReports() {}
+void TMain::DoViewer() {}
+void TMain::DoSortOrder() {}
+void TMain::DoBackup() {}
+void TMain::DoRestore() { DisplayCount(); }
+void TMain::DoColor(int) {}
+void TMain::DoSearchReplace() {}
+void TMain::DoListMaintenance(int) {}
+
+void TMain::DoHelp()
+{
+    help::show(this, QString());
 }
 
 void TMain::DoExit()
@@ -198,239 +660,43 @@ void TMain::DoExit()
     close();
 }
 
-// ---- database files ------------------------------------------------------------------
-
-bool TMain::CheckDBaseFormat(QWidget *owner, const QString &path)
+void TMain::MenuSaveAsDefaultsClick()
 {
-    if (dbfiles::hasCoinFields(MyCheckTable, path)) return true;
-    Prompts::instance().message(
-        owner,
-        QStringLiteral("This DBase file was not created with Numarok.  It cannot be "
-                       "opened.  You may, however, import data from this file using "
-                       "the import function."),
-        QStringLiteral("Error"), Prompts::Icon::Error, QMessageBox::Ok, QMessageBox::Ok, false);
-    return false;
+    const auto answer = Prompts::instance().message(
+        this,
+        QStringLiteral("Your current Data Lists will become your default list values.  These values will be used "
+                       "when new databases are created.  Previous default values will be lost.  Do you want to "
+                       "proceed?"),
+        QStringLiteral("Warning"), Prompts::Icon::Question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No, true);
+    if (answer == QMessageBox::Yes && SaveDefaultLists)
+        SaveDefaultLists();
 }
 
-bool TMain::DBaseInUse(const QString &path)
+void TMain::MenuLoadInDefaultsClick()
 {
-    return dbfiles::inUse(MyCheckTable, path);
+    const auto answer = Prompts::instance().message(
+        this,
+        QStringLiteral("Your current Data Lists will be overridden with your default list values. Previous  values "
+                       "will be lost.  Do you want to proceed?"),
+        QStringLiteral("Warning"), Prompts::Icon::Question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No, true);
+    if (answer == QMessageBox::Yes && LoadDefaultList)
+        LoadDefaultList();
 }
 
-void TMain::RemoveMDXByte(const QString &path)
-{
-    dbfiles::RemoveMDXByte(path);
-}
-
-bool TMain::MyTableFilter(const dbase::Table &table) const
-{
-    return !SearchOn || !SearchTest || SearchTest(table);
-}
-
-bool TMain::MakeNewDB(const QString &path)
-{
-    if (QFile::exists(path) && DBaseInUse(path)) {
-        Prompts::error(this, QStringLiteral("The table \"") + path +
-                                 QStringLiteral("\" is currently in use by another program.") +
-                                 QStringLiteral("  New table creation will be aborted."));
-        return false;
-    }
-    return dbfiles::createCoinTable(MyCreateTable, path);
-}
-
-void TMain::setDatabasePaths(const QString &path)
-{
-    const dbfiles::DatabasePaths p = dbfiles::databasePaths(path);
-    dbfiles::locate(MyTable, path);
-    TableName = p.tableName;
-    setWindowTitle(QStringLiteral("Numarok (") + TableName + QLatin1Char(')'));
-    IndexFilePath = p.indexFile;
-    DatabaseSettingsPath = p.settingsFile;
-    BasePath = p.basePath;
-}
-
-void TMain::BuildSortString()
-{
-    SortString = dbfiles::buildSortString(settings.sortLevels);
-}
-
-void TMain::DoOpen()
-{
-    const QString chosen = Prompts::instance().openFile(
-        this, QStringLiteral("Open Database File"), QFileInfo(CurrentDatabasePath).absolutePath(),
-        kDatabaseFilter);
-    if (!chosen.isEmpty()) openFromPath(chosen, true);
-    DisplayCount();
-}
-
-void TMain::OpenSaveFile(const QString &path)
-{
-    openFromPath(path, false);
-}
-
-void TMain::openFromPath(const QString &path, bool fromDialog)
-{
-    if (fromDialog && !path.right(4).toUpper().endsWith(QLatin1String(".DBF"))) {
-        Prompts::error(this, QStringLiteral("Invalid file type selected."));
-        return;
-    }
-    if (!CheckDBaseFormat(this, path)) return;
-    if (SearchOn) DoEndSearch();
-    const bool hadDatabase = m_databaseOpen;
-    switchDatabase(path, false);
-    applyIndexOnOpen(true);
-    openTable();
-    if (hadDatabase) DoLastFiles(PreviousDatabasePath, CurrentDatabasePath);
-}
-
-// Moves from the open database to `path`: the old one's settings and pick lists are
-// saved, the new one's read (a new database starts from the program-wide values and the
-// default lists), and the sort expression rebuilt. The table is left closed.
-void TMain::switchDatabase(const QString &path, bool newDatabase)
-{
-    PreviousDatabasePath = CurrentDatabasePath;
-    CurrentDatabasePath = path;
-    const QString oldSettings = DatabaseSettingsPath;
-    const QString oldBase = BasePath;
-    MyTable.close();
-    setDatabasePaths(path);
-    if (m_databaseOpen) {
-        saveDatabaseSettings(oldSettings);
-        if (SaveAllLists) SaveAllLists(oldBase);
-    }
-    if (newDatabase) {
-        if (LoadDefaultList) LoadDefaultList();
-    } else if (LoadAllList) {
-        LoadAllList(BasePath);
-    }
-    loadDatabaseSettings(newDatabase ? QString() : DatabaseSettingsPath);
-    BuildSortString();
-}
-
-// Browse mode keeps grid editing off for the run without changing the stored option.
-void TMain::loadDatabaseSettings(const QString &path)
-{
-    LoadSettings(settings, SettingsScope::Database, path);
-    if (BrowseMode) {
-        m_savedFieldEditing = settings.fieldEditing;
-        settings.fieldEditing = false;
-    }
-}
-
-void TMain::saveDatabaseSettings(const QString &path)
-{
-    if (BrowseMode) settings.fieldEditing = m_savedFieldEditing;
-    SaveSettings(settings, SettingsScope::Database, path);
-    if (BrowseMode) settings.fieldEditing = false;
-}
-
-// The sort index "NewIndex" rebuilt from the sort expression, when no one else has the
-// table open. A failure leaves the records unsorted rather than the database unopened.
-void TMain::applyIndexOnOpen(bool checkInUse)
-{
-    try {
-        // On a read-only medium the index cannot be rebuilt: it is used as it stands.
-        const bool readOnly = !QFileInfo(CurrentDatabasePath).isWritable();
-        if ((checkInUse && DBaseInUse(CurrentDatabasePath)) || readOnly) {
-            // In use elsewhere: the index stays; only a tag the file lacks is let go.
-            const QString wanted = readOnly && !SortString.isEmpty()
-                                       ? dbfiles::kIndexTag
-                                       : QString::fromStdString(MyTable.indexName());
-            bool hasTag = false;
-            for (const auto &t : MyTable.indexTagNames())
-                hasTag =
-                    hasTag || QString::fromStdString(t).compare(wanted, Qt::CaseInsensitive) == 0;
-            MyTable.setIndexName(hasTag ? wanted.toStdString() : std::string());
-            return;
-        }
-        dbfiles::applySortIndex(MyTable, SortString, QFile::exists(IndexFilePath));
-    } catch (const dbase::Error &e) {
-        MyTable.setIndexName("");
-        Prompts::error(this, QString::fromStdString(e.what()));
-    }
-}
-
-void TMain::openTable()
-{
-    MyTable.setExclusive(false);
-    MyTable.open();
-    m_databaseOpen = true;
-    DoFileSpecific();
-}
-
-void TMain::DoNew()
-{
-    const QString chosen = Prompts::instance().saveFile(
-        this, QStringLiteral("New Database File"), QFileInfo(CurrentDatabasePath).absolutePath(),
-        kDatabaseFilter, QStringLiteral("DBF"));
-    if (chosen.isEmpty()) {
-        DisplayCount();
-        return;
-    }
-    if (SearchOn) DoEndSearch();
-    if (!chosen.right(4).toUpper().endsWith(QLatin1String(".DBF"))) {
-        Prompts::error(this, QStringLiteral("Invalid file type selected."));
-        DisplayCount();
-        return;
-    }
-    if (!MakeNewDB(chosen)) {
-        DisplayCount();
-        return;
-    }
-    switchDatabase(chosen, true);
-    applyIndexOnOpen(false);
-    openTable();
-    DoLastFiles(PreviousDatabasePath, CurrentDatabasePath);
-    DisplayCount();
-}
-
-void TMain::DoLastFiles(const QString &previous, const QString &current)
-{
-    dbfiles::updateRecentFiles(settings.lastFiles, previous, current);
-    SetMenuLastFiles();
-}
-
-void TMain::SetMenuLastFiles()
-{
-    bool any = false;
-    for (const QString &f : settings.lastFiles)
-        any = any || !f.isEmpty();
-    MenuExitSep->setVisible(any);
-    for (int n = 1; n <= 5; ++n) {
-        QAction *item = lastFileAction(n);
-        const QString &path = settings.lastFiles[n - 1];
-        item->setText(QStringLiteral("&%1   ").arg(n) + path);
-        item->setVisible(any && !path.isEmpty());
-    }
-}
-
-void TMain::MenuUpdateDatabaseClick()
-{
-    const bool searching = SearchOn;
-    if (searching) DoEndSearch();
-    saveDatabaseSettings(DatabaseSettingsPath);
-    MyTable.close();
-    if (searching) EnableEndSearch();
-    MyTable.open();
-    SetViewerOptions();
-}
-
-void TMain::DoFileSpecific()
-{
-    SetViewerOptions();
-    DisplayCount();
-}
-
-// ---- search state and the grid ------------------------------------------------------------
+// ---- search state ---------------------------------------------------------------------------
 
 void TMain::EnableEndSearch()
 {
     SearchOn = true;
+    SearchOnLabel->setVisible(true);
+    updateButtonStates();
 }
 
 void TMain::DisableEndSearch()
 {
     SearchOn = false;
+    SearchOnLabel->setVisible(false);
+    updateButtonStates();
 }
 
 void TMain::DoEndSearch()
@@ -442,12 +708,222 @@ void TMain::DoEndSearch()
     DisplayCount();
 }
 
+// ---- the grid ---------------------------------------------------------------------------------
+
 void TMain::SetViewerOptions()
 {
-    m_model->reload();
+    const bool editing = settings.fieldEditing && !BrowseMode;
+    ViewerGrid->verticalHeader()->setVisible(settings.rowIndicator);
+    ViewerGrid->setShowGrid(settings.columnLines || settings.rowLines);
+    ViewerGrid->horizontalHeader()->setVisible(settings.showTitles);
+    ViewerGrid->setSelectionBehavior(editing ? QAbstractItemView::SelectItems : QAbstractItemView::SelectRows);
+    ViewerGrid->setSelectionMode(QAbstractItemView::SingleSelection);
+    ViewerGrid->setEditTriggers(editing ? QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                                              QAbstractItemView::AnyKeyPressed
+                                        : QAbstractItemView::NoEditTriggers);
+    m_model->setEditable(editing);
+    ViewerGrid->setFont(gridFont);
+    for (QComboBox *c : {MyComboCountry, MyComboTopic, MyComboCondition})
+        c->setFont(gridFont);
+    QPalette p = ViewerGrid->palette();
+    p.setColor(QPalette::Base, colors::toColor(settings.cellColor));
+    ViewerGrid->setPalette(p);
+    const Qt::Alignment align = settings.titleAlignment == 1   ? Qt::AlignLeft
+                                : settings.titleAlignment == 3 ? Qt::AlignRight
+                                                               : Qt::AlignHCenter;
+    m_model->setTitleAlignment(align);
+    ViewerGrid->horizontalHeader()->setFont(gridTitleFont);
+    ViewerGrid->horizontalHeader()->setStyleSheet(
+        QStringLiteral("QHeaderView::section { background-color: %1; color: %2; }")
+            .arg(colors::toColor(settings.titleBackground).name(), colors::toColor(settings.gridTitleFont.color).name()));
+
+    // Columns by Field Order: position j takes the lowest field whose order is j (field 1
+    // when none is), placed as the next visible column unless its display flag is off.
+    MyTable.disableControls();
+    std::vector<int> order(coin::kFieldCount);
+    for (int i = 0; i < coin::kFieldCount; ++i)
+        order[i] = i;
+    std::vector<bool> shown(coin::kFieldCount, true);
+    int next = 0;
+    for (int j = 1; j <= coin::kFieldCount; ++j) {
+        int k = 0;
+        for (int f = 0; f < coin::kFieldCount; ++f)
+            if (settings.fieldOrder[f] == j) {
+                k = f;
+                break;
+            }
+        if (!settings.displayFields[k]) {
+            shown[k] = false;
+            continue;
+        }
+        shown[k] = true;
+        order.erase(std::find(order.begin(), order.end(), k));
+        int at = 0, seen = 0;
+        while (at < static_cast<int>(order.size()) && seen < next) {
+            if (shown[order[at]])
+                ++seen;
+            ++at;
+        }
+        order.insert(order.begin() + at, k);
+        ++next;
+    }
+    QVector<ViewerModel::Column> columns;
+    for (int k : order)
+        if (shown[k])
+            columns << ViewerModel::Column{k, settings.fieldNames[k], settings.fieldWidth[k]};
+    m_model->setColumns(columns);
+    MyTable.enableControls();
+    const int charWidth = QFontMetrics(gridFont).averageCharWidth();
+    for (int c = 0; c < columns.size(); ++c)
+        ViewerGrid->setColumnWidth(c, std::max(1, columns[c].widthChars) * charWidth + 8);
+    ViewerGrid->setFrameShadow(QFrame::Sunken);
+    syncGridToTable();
+    ViewerGrid->viewport()->update();
 }
 
 void TMain::DisplayCount()
 {
-    ui->CountLabel->setText(QString::number(MyTable.isOpen() ? MyTable.recordCount() : 0));
+    CountLabel->setText(QString::number(MyTable.isOpen() ? MyTable.recordCount() : 0));
+}
+
+void TMain::SetColors()
+{
+    const colors::Painter paint(settings.schemes[colors::Main]);
+    paint.window(this);
+    paint.window(m_client);
+    paint.majorTitle(ViewerLabel);
+    paint.minorTitle(NavigatorLabel);
+}
+
+// ---- display formats and fonts --------------------------------------------------------------------
+
+void TMain::applyDateStyle()
+{
+    dbase::DateStyle::setCurrent(formats::dateStyle(settings.dateFormat, settings.dateLeadingZeros));
+    for (QAction *a : m_dateGroup->actions())
+        a->setChecked(false);
+    if (settings.dateFormat >= 1 && settings.dateFormat <= 12)
+        action(QLatin1String(formats::kDateStyles[settings.dateFormat - 1].menuName))->setChecked(true);
+    action(QStringLiteral("MenuDateLeadingZeros"))->setChecked(settings.dateLeadingZeros);
+}
+
+void TMain::chooseDateStyle(int code)
+{
+    if (code == settings.dateFormat) {
+        action(QLatin1String(formats::kDateStyles[code - 1].menuName))->setChecked(true);
+        return;
+    }
+    settings.dateFormat = code;
+    applyDateStyle();
+    if (MyTable.isOpen())
+        MyTable.refresh();
+}
+
+void TMain::MenuDateLeadingZerosClick()
+{
+    settings.dateLeadingZeros = !settings.dateLeadingZeros;
+    applyDateStyle();
+    if (MyTable.isOpen())
+        MyTable.refresh();
+}
+
+void TMain::chooseCurrencyFormat(int format)
+{
+    settings.currencyFormat = format;
+    action(QStringLiteral("MenuCurrencyUS"))->setChecked(format == 1);
+    action(QStringLiteral("MenuCurrencyWin"))->setChecked(format == 2);
+}
+
+void TMain::chooseNumericFormat(int format)
+{
+    settings.numericFormat = format;
+    action(QStringLiteral("MenuNumericUS"))->setChecked(format == 1);
+    action(QStringLiteral("MenuNumericWin"))->setChecked(format == 2);
+}
+
+QString TMain::moneyText(int minWidth, double value) const
+{
+    return formats::MoneyText(minWidth, value, settings.currencyFormat, regional);
+}
+
+QString TMain::numberText(int minWidth, int decimals, double value) const
+{
+    return formats::NumberText(minWidth, decimals, value, settings.numericFormat, regional);
+}
+
+void TMain::checkWindowSize(int shown)
+{
+    m_checkedSize = shown;
+    for (const int s : {640, 800, 1024, 1280}) {
+        const QSize q = formats::sizeOfChoice(s);
+        action(QStringLiteral("N%1x%2").arg(q.width()).arg(q.height()))->setChecked(s == shown);
+    }
+}
+
+void TMain::chooseWindowSize(int size)
+{
+    if (size == settings.windowSize) {
+        checkWindowSize(m_checkedSize); // nothing happens
+        return;
+    }
+    if (!formats::screenHolds(size, screenSize)) {
+        const QSize q = formats::sizeOfChoice(size);
+        Prompts::error(this, QStringLiteral("Your current screen resolution does not support %1 x %2 pixels.")
+                                 .arg(q.width())
+                                 .arg(q.height()));
+        checkWindowSize(m_checkedSize);
+        return;
+    }
+    settings.windowSize = size;
+    m_scaleFactor = formats::scaleFactor(size);
+    checkWindowSize(size);
+}
+
+void TMain::readFonts()
+{
+    labelFont = windowopts::fontOf(settings.labelFont);
+    editFont = windowopts::fontOf(settings.editFont);
+    buttonFont = windowopts::fontOf(settings.buttonFont);
+    gridFont = windowopts::fontOf(settings.gridFont);
+    gridTitleFont = windowopts::fontOf(settings.gridTitleFont);
+}
+
+void TMain::applyMainFonts()
+{
+    windowopts::applyFonts(this, labelFont, editFont, buttonFont);
+    FormResize(); // the title's width follows its font
+}
+
+void TMain::placeDialog(QWidget *dialog) const
+{
+    windowopts::applyFonts(dialog, labelFont, editFont, buttonFont);
+    windowopts::scale(dialog, m_scaleFactor);
+    windowopts::centre(dialog, screenSize);
+}
+
+void TMain::MenuLabelFontClick()
+{
+    if (const auto f = Prompts::instance().chooseFont(this, labelFont)) {
+        labelFont = *f;
+        windowopts::storeFont(settings.labelFont, *f, false);
+        applyMainFonts();
+    }
+}
+
+void TMain::MenuEditFontClick()
+{
+    if (const auto f = Prompts::instance().chooseFont(this, editFont)) {
+        editFont = *f;
+        windowopts::storeFont(settings.editFont, *f, false);
+        applyMainFonts();
+    }
+}
+
+void TMain::MenuButtonFontClick()
+{
+    if (const auto f = Prompts::instance().chooseFont(this, buttonFont)) {
+        buttonFont = *f;
+        windowopts::storeFont(settings.buttonFont, *f, false);
+        applyMainFonts();
+    }
 }

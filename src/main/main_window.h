@@ -1,31 +1,41 @@
-// TMain: the main window. It owns the open coin table and the settings record, opens and
-// creates databases, keeps the recent-files list and saves the settings on closing.
+// TMain: the main window. It owns the open coin table and the settings record, shows the
+// table in the viewer grid, offers every command through its menus, speed buttons and
+// lettered buttons, opens and creates databases, keeps the recent-files list, and saves
+// the settings on closing.
 #pragma once
 
 #include "database_files.h"
+#include "regional.h"
 #include "settings.h"
 #include "table.h"
 
+#include <QFont>
+#include <QHash>
 #include <QMainWindow>
 #include <functional>
 #include <memory>
 
-namespace Ui
-{
-class TMain;
-}
 class QAction;
-class TableModel;
+class QActionGroup;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QTableView;
+class QToolButton;
+class QWidget;
+class ViewerModel;
 
-class TMain : public QMainWindow
-{
+class TMain : public QMainWindow {
     Q_OBJECT
 public:
     explicit TMain(QWidget *parent = nullptr);
     ~TMain() override;
 
-    // Start-up: reads the settings, opens the last database (or creates the first one) and
-    // reads the command line. False when the program has to end.
+    // Start-up: reads the settings, opens the last database (or creates the first one),
+    // applies the display choices and reads the command line. False when the program has
+    // to end.
     bool FormCreate(const QStringList &arguments);
     void FormShow();
 
@@ -33,8 +43,6 @@ public:
     bool CheckDBaseFormat(QWidget *owner, const QString &path);
     bool DBaseInUse(const QString &path);
     void RemoveMDXByte(const QString &path);
-    // The table's filter: every record, or the search form's matches while a search is on.
-    bool MyTableFilter(const dbase::Table &table) const;
     bool MakeNewDB(const QString &path);
     void DoOpen();
     void DoNew();
@@ -44,32 +52,82 @@ public:
     void MenuUpdateDatabaseClick();
     void DoFileSpecific();
     void BuildSortString();
+    // The table's filter: every record, or the search form's matches while a search is on.
+    bool MyTableFilter(const dbase::Table &table) const;
+
+    // Commands. Those whose dialogs arrive later run here and open nothing yet.
+    void DoAdd();
+    void DoEdit();
+    void DoCopy();
+    void DoDelete();
+    void DoImport();
+    void DoExport();
+    void DoSearch();
+    void DoFind();
+    void DoFindNext();
+    void DoReports();
+    void DoViewer();
+    void DoSortOrder();
+    void DoBackup();
+    void DoRestore();
+    void DoColor(int scheme); // 1..5, 6 = all windows
+    void DoSearchReplace();
+    void DoListMaintenance(int code);
+    void DoHelp();
     void DoExit();
+    void MenuSaveAsDefaultsClick();
+    void MenuLoadInDefaultsClick();
 
     // Search state.
     void EnableEndSearch();
     void DisableEndSearch();
     void DoEndSearch();
 
+    // Layout and the grid.
+    void SetButtonBar();
+    void FormResize();
     void SetViewerOptions();
     void DisplayCount();
+    void SetColors();
+
+    // Display formats and window options.
+    void applyDateStyle();
+    void chooseDateStyle(int code);
+    void MenuDateLeadingZerosClick();
+    void chooseCurrencyFormat(int format);
+    void chooseNumericFormat(int format);
+    void chooseWindowSize(int size);
+    void checkWindowSize(int shown);
+    void MenuLabelFontClick();
+    void MenuEditFontClick();
+    void MenuButtonFontClick();
+    // Fonts, scaling and centring for a dialog about to be shown.
+    void placeDialog(QWidget *dialog) const;
+    double scaleFactor() const { return m_scaleFactor; }
+    QString moneyText(int minWidth, double value) const;
+    QString numberText(int minWidth, int decimals, double value) const;
 
     // Runs a command; a database error ends it with the engine's message.
     void runCommand(const std::function<void()> &command);
 
-    // The pick lists of the record editor, saved and loaded around a change of database.
+    // Hooks filled by the windows of later parts.
     std::function<void(const QString &basePath)> SaveAllLists;
     std::function<void(const QString &basePath)> LoadAllList;
     std::function<void()> LoadDefaultList;
+    std::function<void()> SaveDefaultLists;
+    std::function<bool(const dbase::Table &)> SearchTest;
+    std::function<void(int mode)> ShowEditor; // EditorMode 1 new, 2 edit, 3 copy
 
     dbase::Table MyTable;
     dbase::Table MyCheckTable;
     dbase::Table MyCreateTable;
     Settings settings;
+    RegionalSettings regional;
+    QSize screenSize;
     bool SearchOn = false;
     bool BrowseMode = false;
-    // The search form's test of a record while a search is on.
-    std::function<bool(const dbase::Table &)> SearchTest;
+    int EditorMode = 0;
+    QFont labelFont, editFont, buttonFont, gridFont, gridTitleFont;
 
     // Open-database state.
     QString CurrentDatabasePath;
@@ -80,11 +138,16 @@ public:
     QString SortString;
     QString TableName;
 
+    QAction *action(const QString &objectName) const;
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void buildWindow();
+    void buildMenus();
     void FormClose();
     void setDatabasePaths(const QString &path);
     void openFromPath(const QString &path, bool fromDialog);
@@ -93,12 +156,34 @@ private:
     void saveDatabaseSettings(const QString &path);
     void openTable();
     void applyIndexOnOpen(bool checkInUse);
+    void applyBrowseMode();
+    void updateButtonStates();
+    void updateNavigator();
+    void applyMainFonts();
+    void readFonts();
+    void syncGridToTable();
+    void navigate(int button);
     QAction *lastFileAction(int n) const;
+    QMenu *menu(const QString &objectName) const;
 
-    std::unique_ptr<Ui::TMain> ui;
-    TableModel *m_model = nullptr;
+    QWidget *m_client = nullptr;
+    QTableView *ViewerGrid = nullptr;
+    ViewerModel *m_model = nullptr;
+    QLabel *ViewerLabel = nullptr, *CountLabel = nullptr, *Count2Label = nullptr, *SearchOnLabel = nullptr,
+           *NavigatorLabel = nullptr;
+    QFrame *ViewerBevel = nullptr, *SpeedPanel = nullptr, *MyNavigator = nullptr;
+    QFrame *Bevel[4] = {};
+    QComboBox *MyComboCountry = nullptr, *MyComboTopic = nullptr, *MyComboCondition = nullptr;
+    QHash<QString, QAction *> m_actions;
+    QHash<QString, QMenu *> m_menus;
+    QHash<QString, QToolButton *> m_speed;
+    QHash<QString, QPushButton *> m_buttons;
+    QVector<QToolButton *> m_navButtons;
     QAction *MenuExitSep = nullptr;
-    bool m_databaseOpen = false; // a database was opened (false during start-up's first pass)
+    QActionGroup *m_dateGroup = nullptr;
+    double m_scaleFactor = 1.0;
+    int m_checkedSize = 640;
+    bool m_databaseOpen = false;
     bool m_savedFieldEditing = false;
     bool m_shown = false;
 };

@@ -1,0 +1,157 @@
+#include "window_options.h"
+
+#include "prompts.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTableWidget>
+#include <QToolButton>
+#include <QWidget>
+#include <cmath>
+
+namespace windowopts {
+
+namespace {
+
+void setFace(QWidget *w, const QFont &from)
+{
+    QFont f = w->font();
+    f.setFamily(from.family());
+    f.setBold(from.bold());
+    f.setItalic(from.italic());
+    f.setUnderline(from.underline());
+    f.setStrikeOut(from.strikeOut());
+    w->setFont(f);
+}
+
+// Which of the three fonts a control takes; nullptr: it keeps its own.
+const QFont *fontFor(QWidget *w, const QFont &label, const QFont &edit, const QFont &button)
+{
+    if (qobject_cast<QLabel *>(w) || qobject_cast<QListWidget *>(w) || qobject_cast<QCheckBox *>(w) ||
+        qobject_cast<QRadioButton *>(w) || qobject_cast<QGroupBox *>(w))
+        return &label;
+    if (qobject_cast<QLineEdit *>(w) || qobject_cast<QTableWidget *>(w))
+        return &edit;
+    // Drop-down boxes bound to fields (the grid's in-cell editors) keep their font.
+    if (auto *combo = qobject_cast<QComboBox *>(w))
+        return combo->property("boundToField").toBool() ? nullptr : &edit;
+    if (qobject_cast<QPushButton *>(w))
+        return &button;
+    return nullptr;
+}
+
+} // namespace
+
+void applyFonts(QWidget *form, const QFont &labelFont, const QFont &editFont, const QFont &buttonFont)
+{
+    const auto children = form->findChildren<QWidget *>();
+    for (QWidget *w : children)
+        if (const QFont *f = fontFor(w, labelFont, editFont, buttonFont))
+            setFace(w, *f);
+}
+
+void scale(QWidget *form, double factor)
+{
+    const double k = std::round(factor * 100) / 100;
+    if (k == 1.0)
+        return;
+    auto scaled = [k](const QRect &r) {
+        return QRect(int(r.x() * k), int(r.y() * k), int(r.width() * k), int(r.height() * k));
+    };
+    for (QWidget *w : form->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
+        w->setGeometry(scaled(w->geometry()));
+        QFont f = w->font();
+        if (f.pointSizeF() > 0)
+            f.setPointSizeF(f.pointSizeF() * k);
+        else if (f.pixelSize() > 0)
+            f.setPixelSize(int(f.pixelSize() * k));
+        w->setFont(f);
+    }
+    form->resize(int(form->width() * k), int(form->height() * k));
+}
+
+void centre(QWidget *form, const QSize &screen)
+{
+    const QSize frame = form->frameGeometry().size().isValid() ? form->frameGeometry().size() : form->size();
+    form->move((screen.width() - frame.width()) / 2, (screen.height() - frame.height()) / 2);
+}
+
+QFont fontOf(const FontSetting &s)
+{
+    QFont f(s.name);
+    if (s.size > 0)
+        f.setPointSize(s.size);
+    f.setBold(s.bold);
+    f.setItalic(s.italic);
+    f.setUnderline(s.underline);
+    f.setStrikeOut(s.strikeout);
+    return f;
+}
+
+void storeFont(FontSetting &s, const QFont &f, bool full)
+{
+    s.name = f.family();
+    s.bold = f.bold();
+    s.italic = f.italic();
+    s.underline = f.underline();
+    s.strikeout = f.strikeOut();
+    if (full && f.pointSize() > 0)
+        s.size = f.pointSize();
+}
+
+bool FormGeometry::save(QWidget *form)
+{
+    m_client = form->size();
+    m_items.clear();
+    const auto children = form->findChildren<QWidget *>();
+    for (QWidget *w : children) {
+        if (m_items.size() == 101) {
+            Prompts::error(form, QStringLiteral("Too many compenents to save dimensions."));
+            return false;
+        }
+        Item item;
+        const bool measured = qobject_cast<QAbstractButton *>(w) || qobject_cast<QLabel *>(w) ||
+                              qobject_cast<QListWidget *>(w) || qobject_cast<QTableWidget *>(w) ||
+                              qobject_cast<QLineEdit *>(w) || qobject_cast<QComboBox *>(w) ||
+                              qobject_cast<QTabWidget *>(w) || qobject_cast<QGroupBox *>(w) ||
+                              w->inherits("QFrame");
+        if (measured) {
+            item.used = true;
+            item.rect = w->geometry();
+            // Frames standing for bevels carry no font size.
+            if (!(qobject_cast<QFrame *>(w) && !qobject_cast<QLabel *>(w) && w->objectName().startsWith(QLatin1String("Bevel"))))
+                item.fontSize = w->font().pointSizeF();
+        }
+        m_items << item;
+    }
+    return true;
+}
+
+void FormGeometry::restore(QWidget *form) const
+{
+    form->resize(m_client);
+    const auto children = form->findChildren<QWidget *>();
+    for (int i = 0; i < children.size() && i < m_items.size(); ++i) {
+        const Item &item = m_items[i];
+        if (!item.used)
+            continue;
+        children[i]->setGeometry(item.rect);
+        if (item.fontSize > 0) {
+            QFont f = children[i]->font();
+            f.setPointSizeF(item.fontSize);
+            children[i]->setFont(f);
+        }
+    }
+}
+
+} // namespace windowopts

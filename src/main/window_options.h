@@ -1,0 +1,46 @@
+// What every dialog does when it is shown: the label, edit and button fonts by control
+// kind, scaling by the dialog size factor and centring on the screen; and the saved
+// design geometry of forms that are shown many times.
+#pragma once
+
+#include "settings.h"
+
+#include <QFont>
+#include <QRect>
+#include <QVector>
+
+class QWidget;
+
+namespace windowopts {
+
+// Face name and style (never size or colour) from the three fonts by control kind.
+void applyFonts(QWidget *form, const QFont &labelFont, const QFont &editFont, const QFont &buttonFont);
+// Positions, sizes and font sizes multiplied by the factor rounded to hundredths.
+void scale(QWidget *form, double factor);
+// left = (screen width - width) / 2, top likewise, truncated toward zero.
+void centre(QWidget *form, const QSize &screen);
+
+QFont fontOf(const FontSetting &setting);
+void storeFont(FontSetting &setting, const QFont &font, bool full);
+
+// The designed geometry of a form that is shown many times, taken once and put back
+// before each showing.
+class FormGeometry {
+public:
+    // False (after the "Too many compenents..." message) when the form has more than 101
+    // components; the first 101 are kept.
+    bool save(QWidget *form);
+    void restore(QWidget *form) const;
+    int count() const { return static_cast<int>(m_items.size()); }
+
+private:
+    struct Item {
+        bool used = false;
+        QRect rect;
+        qreal fontSize = -1;
+    };
+    QSize m_client;
+    QVector<Item> m_items;
+};
+
+} // namespace windowopts
