@@ -516,7 +516,13 @@ void TMain::FormResize()
     const Geometry modes[3] = {{424, 3, 241, 44, 38, 52, 34, 37, 38, 70, 77},
                                {400, 47, 221, 96, 90, 105, 86, 89, 90, 122, 129},
                                {W - 207, 8, 201, 14, 8, 23, 4, 7, 8, 40, 47}};
-    const Geometry &g = modes[mode - 1];
+    Geometry g = modes[mode - 1];
+    if (mode == 1) {
+        // Beside the 17 speed buttons (429 pixels) and inside the window: the designed
+        // 424 / 241 would run past a 632-pixel window and over the last speed button.
+        g.navLeft = 430;
+        g.navWidth = std::max(100, std::min(241, W - 430 - 3));
+    }
     SpeedPanel->setGeometry(0, 0, W, 31);
     NavigatorLabel->setGeometry(400, 20, 221, 20);
     MyNavigator->setGeometry(g.navLeft, g.navTop, g.navWidth, 25);

@@ -1,0 +1,167 @@
+// Display formats: date styles, money and number text, reading numbers back, and the
+// dialog size choice with its refusals.
+#include "formats.h"
+#include "main_window.h"
+#include "paths.h"
+#include "prompts.h"
+#include "test_registry.h"
+
+#include <QAction>
+#include <QTemporaryDir>
+#include <QTest>
+
+using formats::MoneyText;
+using formats::NumberText;
+
+class FormatTests : public QObject {
+    Q_OBJECT
+private slots:
+    void dateStyles_data()
+    {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<bool>("zeros");
+        QTest::addColumn<int>("year");
+        QTest::addColumn<int>("month");
+        QTest::addColumn<int>("day");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("style 5 with zeros") << 5 << true << 1997 << 12 << 25 << "25-12-97";
+        QTest::newRow("style 5 without zeros") << 5 << false << 1997 << 3 << 5 << "5-3-97";
+        QTest::newRow("style 1 with zeros") << 1 << true << 2001 << 2 << 3 << "02/03/01";
+        QTest::newRow("style 3") << 3 << false << 2001 << 2 << 3 << "2.3.01";
+        QTest::newRow("style 9 four digits") << 9 << true << 1899 << 7 << 4 << "07.04.1899";
+        QTest::newRow("style 11") << 11 << false << 2024 << 2 << 29 << "29-2-2024";
+        QTest::newRow("style 12") << 12 << true << 2024 << 2 << 9 << "09.02.2024";
+    }
+    void dateStyles()
+    {
+        QFETCH(int, code);
+        QFETCH(bool, zeros);
+        QFETCH(int, year);
+        QFETCH(int, month);
+        QFETCH(int, day);
+        QFETCH(QString, text);
+        const dbase::DateStyle style = formats::dateStyle(code, zeros);
+        const dbase::Date date{year, month, day};
+        QCOMPARE(QString::fromStdString(style.format(date)), text);
+        dbase::Date back;
+        QVERIFY(style.parse(text.toStdString(), back));
+        QCOMPARE(back, date);
+    }
+
+    void money_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("format");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("zero") << 0.0 << 0 << 1 << "0.00";
+        QTest::newRow("999") << 999.0 << 0 << 1 << "999.00";
+        QTest::newRow("1000") << 1000.0 << 0 << 1 << "1,000.00";
+        QTest::newRow("millions") << 1234567.5 << 0 << 1 << "1,234,567.50";
+        QTest::newRow("negative") << -123.4 << 0 << 1 << "-123.40";
+        QTest::newRow("negative thousands") << -1234.0 << 0 << 1 << "-1,234.00";
+        QTest::newRow("negative, no separator after the sign") << -123456.0 << 0 << 1 << "-123,456.00";
+        QTest::newRow("padded") << 5.0 << 10 << 1 << "      5.00";
+        QTest::newRow("regional") << 1234.5 << 0 << 2 << "1.234,50";
+        QTest::newRow("regional negative") << -1234567.0 << 0 << 2 << "-1.234.567,00";
+        QTest::newRow("rounds to cents") << 2.004 << 0 << 1 << "2.00";
+    }
+    void money()
+    {
+        QFETCH(double, value);
+        QFETCH(int, width);
+        QFETCH(int, format);
+        QFETCH(QString, text);
+        RegionalSettings regional;
+        regional.decimal = QLatin1Char(',');
+        regional.thousand = QLatin1Char('.');
+        regional.currencyDigits = 2;
+        QCOMPARE(MoneyText(width, value, format, regional), text);
+        double back = 0;
+        QVERIFY(formats::readNumberText(text, format, regional, back));
+        QCOMPARE(back, std::round(value * 100) / 100);
+    }
+
+    void numbers()
+    {
+        RegionalSettings regional;
+        regional.decimal = QLatin1Char(',');
+        regional.thousand = QLatin1Char(' ');
+        QCOMPARE(NumberText(0, 0, 12345, 1, regional), QStringLiteral("12,345"));
+        QCOMPARE(NumberText(0, 0, 12345, 2, regional), QStringLiteral("12 345"));
+        QCOMPARE(NumberText(5, 0, 7, 1, regional), QStringLiteral("    7"));
+        QCOMPARE(NumberText(0, 0, -100, 1, regional), QStringLiteral("-100"));
+        double v = 0;
+        QVERIFY(formats::readNumberText(QStringLiteral(" 12 345,5 "), 2, regional, v));
+        QCOMPARE(v, 12345.5);
+        QVERIFY(!formats::readNumberText(QStringLiteral("12a"), 1, regional, v));
+        QVERIFY(!formats::readNumberText(QStringLiteral(""), 1, regional, v));
+    }
+
+    void windowSizes()
+    {
+        QTemporaryDir dir;
+        qputenv("NUMAROK_HOME", (dir.path() + QStringLiteral("/home")).toUtf8());
+        qputenv("NUMAROK_CONFIG_DIR", (dir.path() + QStringLiteral("/conf")).toUtf8());
+        ScriptedPrompts prompts;
+        {
+            // A stored 1024 on an 800 x 600 screen: factor 1.0 and "640 x 480" checked.
+            Settings stored;
+            stored.windowSize = 1024;
+            SaveSettings(stored, SettingsScope::Program);
+        }
+        TMain w;
+        QVERIFY(w.FormCreate({}));
+        w.screenSize = QSize(800, 600);
+        w.settings.windowSize = 1024;
+        w.checkWindowSize(formats::screenHolds(1024, w.screenSize) ? 1024 : 640);
+        w.action(QStringLiteral("N1024x768"))->trigger(); // equals the stored size: nothing
+        QVERIFY(prompts.asked().isEmpty());
+        QVERIFY(w.action(QStringLiteral("N640x480"))->isChecked());
+        QVERIFY(!w.action(QStringLiteral("N1024x768"))->isChecked());
+        w.action(QStringLiteral("N1280x1024"))->trigger();
+        QCOMPARE(prompts.askedTexts(),
+                 QStringList{QStringLiteral("Your current screen resolution does not support 1280 x 1024 pixels.")});
+        QCOMPARE(prompts.asked()[0].caption, QStringLiteral("Error"));
+        QCOMPARE(w.settings.windowSize, 1024);
+        QVERIFY(!w.action(QStringLiteral("N1280x1024"))->isChecked());
+        w.action(QStringLiteral("N640x480"))->trigger();
+        QCOMPARE(w.settings.windowSize, 640);
+        w.action(QStringLiteral("N800x600"))->trigger();
+        QCOMPARE(w.settings.windowSize, 800);
+        QCOMPARE(w.scaleFactor(), 1.25);
+        QVERIFY(w.action(QStringLiteral("N800x600"))->isChecked());
+        QVERIFY(!w.action(QStringLiteral("N640x480"))->isChecked());
+    }
+
+    void dateMenuAndLeadingZeros()
+    {
+        QTemporaryDir dir;
+        qputenv("NUMAROK_HOME", (dir.path() + QStringLiteral("/home")).toUtf8());
+        qputenv("NUMAROK_CONFIG_DIR", (dir.path() + QStringLiteral("/conf")).toUtf8());
+        ScriptedPrompts prompts;
+        TMain w;
+        QVERIFY(w.FormCreate({}));
+        QVERIFY(w.action(QStringLiteral("MenuDateMDYSlash"))->isChecked());
+        QCOMPARE(QString::fromStdString(dbase::DateStyle::current().pattern()), QStringLiteral("m/d/yy"));
+        w.action(QStringLiteral("MenuDateDMYDash"))->trigger();
+        QCOMPARE(w.settings.dateFormat, 5);
+        QVERIFY(w.action(QStringLiteral("MenuDateDMYDash"))->isChecked());
+        QVERIFY(!w.action(QStringLiteral("MenuDateMDYSlash"))->isChecked());
+        QCOMPARE(QString::fromStdString(dbase::DateStyle::current().pattern()), QStringLiteral("d-m-yy"));
+        w.action(QStringLiteral("MenuDateDMYDash"))->trigger(); // already checked: stays
+        QVERIFY(w.action(QStringLiteral("MenuDateDMYDash"))->isChecked());
+        w.action(QStringLiteral("MenuDateLeadingZeros"))->trigger();
+        QCOMPARE(QString::fromStdString(dbase::DateStyle::current().pattern()), QStringLiteral("dd-mm-yy"));
+        w.action(QStringLiteral("MenuDateLeadingZeros"))->trigger();
+        QCOMPARE(QString::fromStdString(dbase::DateStyle::current().pattern()), QStringLiteral("d-m-yy"));
+        QVERIFY(!w.settings.dateLeadingZeros);
+        w.action(QStringLiteral("MenuCurrencyWin"))->trigger();
+        QCOMPARE(w.settings.currencyFormat, 2);
+        QVERIFY(!w.action(QStringLiteral("MenuCurrencyUS"))->isChecked());
+        dbase::DateStyle::setCurrent(dbase::DateStyle());
+    }
+};
+
+REGISTER_TEST(FormatTests)
+#include "tst_formats.moc"

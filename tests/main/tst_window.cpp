@@ -1,0 +1,281 @@
+// The main window's controls: enabling rules, browse mode, the grid's columns and
+// model, Delete, the search state, colours and help.
+#include "coin_schema.h"
+#include "color_scheme.h"
+#include "database_files.h"
+#include "help_window.h"
+#include "ini_file.h"
+#include "main_window.h"
+#include "paths.h"
+#include "prompts.h"
+#include "test_registry.h"
+#include "viewer_model.h"
+
+#include <QAbstractItemModelTester>
+#include <QAction>
+#include <QFrame>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBrowser>
+#include <QToolButton>
+
+namespace {
+
+struct Fixture {
+    QTemporaryDir dir;
+    ScriptedPrompts prompts;
+    std::unique_ptr<TMain> w;
+
+    explicit Fixture(int records, const QStringList &args = {})
+    {
+        qputenv("NUMAROK_HOME", (dir.path() + QStringLiteral("/home")).toUtf8());
+        qputenv("NUMAROK_CONFIG_DIR", (dir.path() + QStringLiteral("/conf")).toUtf8());
+        const QString master = paths::programFile(QStringLiteral("MASTER.DBF"));
+        dbase::Table t;
+        dbfiles::createCoinTable(t, master);
+        t.open();
+        for (int i = 0; i < records; ++i) {
+            t.append();
+            t.setAsString(0, "Country " + std::to_string(i));
+            t.setAsString(coin::Wanted - 1, i % 2 ? "Yes" : "No");
+            t.setAsString(coin::Miscellane - 1, "m" + std::to_string(i));
+            t.post();
+        }
+        t.close();
+        w = std::make_unique<TMain>();
+        w->FormCreate(args);
+        w->FormShow();
+        w->resize(640, 480);
+    }
+    template <class T> T *find(const char *name) const { return w->findChild<T *>(QLatin1String(name)); }
+    bool enabled(const char *button) const { return find<QPushButton>(button)->isEnabled(); }
+};
+
+} // namespace
+
+class WindowTests : public QObject {
+    Q_OBJECT
+private slots:
+    void letteredButtonsAndSearchState_data()
+    {
+        QTest::addColumn<bool>("browse");
+        QTest::newRow("normal") << false;
+        QTest::newRow("browse mode") << true;
+    }
+    void letteredButtonsAndSearchState()
+    {
+        QFETCH(bool, browse);
+        Fixture f(3, browse ? QStringList{QStringLiteral("/browse")} : QStringList{});
+        f.w->action(QStringLiteral("MenuButtons"))->trigger();
+        QCOMPARE(f.w->settings.buttonBar, 2);
+        for (const char *b : {"AddButton", "CopyButton", "DeleteButton", "ViewerButton"})
+            QCOMPARE(f.enabled(b), !browse);
+        for (const char *b : {"EditButton", "SearchButton", "ReportButton", "HelpButton", "ButtonExit"})
+            QVERIFY(f.enabled(b));
+        QVERIFY(!f.enabled("EndSearchButton"));
+        QVERIFY(!f.w->action(QStringLiteral("MenuEndSearch"))->isEnabled());
+        f.w->EnableEndSearch();
+        QVERIFY(f.enabled("EndSearchButton"));
+        QVERIFY(f.w->action(QStringLiteral("MenuEndSearch"))->isEnabled());
+        QVERIFY(f.find<QToolButton>("EndSearchSpeed")->isEnabledTo(f.find<QFrame>("SpeedPanel")));
+        QVERIFY(!f.find<QLabel>("SearchOnLabel")->isHidden());
+        f.w->action(QStringLiteral("MenuEndSearch"))->trigger();
+        QVERIFY(!f.w->SearchOn);
+        QVERIFY(f.find<QLabel>("SearchOnLabel")->isHidden());
+        QVERIFY(!f.enabled("EndSearchButton"));
+        QCOMPARE(f.find<QLabel>("CountLabel")->text(), QStringLiteral("3"));
+        // Out of the lettered layout every lettered button is off.
+        f.w->action(QStringLiteral("MenuSpeed"))->trigger();
+        QVERIFY(!f.enabled("EditButton"));
+        QVERIFY(f.w->action(QStringLiteral("MenuSpeed"))->isChecked());
+        QVERIFY(!f.w->action(QStringLiteral("MenuButtons"))->isChecked());
+    }
+
+    void browseModeReductions()
+    {
+        Fixture f(2, {QStringLiteral("/BROWSE")});
+        for (const char *a : {"MenuAdd", "MenuCopy", "MenuDelete", "MenuBackup", "MenuRestore", "MenuViewer",
+                              "MenuImport", "MenuSearchReplace"})
+            QVERIFY2(!f.w->action(QLatin1String(a))->isEnabled(), a);
+        QVERIFY(f.w->action(QStringLiteral("MenuEdit"))->isEnabled());
+        QVERIFY(!f.find<QMenu>("MenuListMaintenance")->menuAction()->isEnabled());
+        for (const char *s : {"AddSpeed", "CopySpeed", "ImportSpeed", "DeleteSpeed", "ViewerSpeed"})
+            QVERIFY2(!f.find<QToolButton>(s)->isEnabled(), s);
+        QVERIFY(f.find<QToolButton>("EditSpeed")->isEnabled());
+        int navigatorShown = 0;
+        for (int i = 0; i < 10; ++i)
+            navigatorShown += f.w->findChild<QToolButton *>(QStringLiteral("NavButton%1").arg(i))->isHidden() ? 0 : 1;
+        QCOMPARE(navigatorShown, 4);
+        auto *grid = f.find<QTableView>("ViewerGrid");
+        QCOMPARE(grid->editTriggers(), QAbstractItemView::NoEditTriggers);
+    }
+
+    void gridColumns_data()
+    {
+        QTest::addColumn<QList<int>>("order");  // Field Order by field, 1-based values
+        QTest::addColumn<QList<int>>("hidden"); // field numbers with Display Fields off
+        QTest::addColumn<QList<int>>("columns"); // field numbers in column order
+        QList<int> natural;
+        for (int i = 1; i <= 20; ++i)
+            natural << i;
+        QTest::newRow("defaults") << natural << QList<int>{} << natural;
+        QList<int> swapped = natural;
+        std::swap(swapped[0], swapped[1]);
+        QList<int> swappedColumns = natural;
+        std::swap(swappedColumns[0], swappedColumns[1]);
+        QTest::newRow("first two swapped") << swapped << QList<int>{} << swappedColumns;
+        // Fields 2 and 5 both say position 2: the lower one takes it. Nobody says 5, so
+        // field 1 is placed at the fifth column (moving from the front); field 5 itself
+        // is never placed and stays where the moves leave it.
+        QList<int> dup = natural;
+        dup[4] = 2;
+        QList<int> dupColumns{2, 3, 4, 5, 1, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20};
+        QTest::newRow("two fields on one position") << dup << QList<int>{} << dupColumns;
+        QList<int> partial;
+        for (int i = 1; i <= 20; ++i)
+            if (i != 4 && i != 12)
+                partial << i;
+        QTest::newRow("two hidden") << natural << QList<int>{4, 12} << partial;
+        QTest::newRow("every field hidden") << natural << natural << QList<int>{};
+    }
+    void gridColumns()
+    {
+        QFETCH(QList<int>, order);
+        QFETCH(QList<int>, hidden);
+        QFETCH(QList<int>, columns);
+        Fixture f(4);
+        for (int i = 0; i < 20; ++i) {
+            f.w->settings.fieldOrder[i] = order[i];
+            f.w->settings.displayFields[i] = !hidden.contains(i + 1);
+        }
+        f.w->settings.fieldNames[1] = QStringLiteral("Denomination");
+        f.w->SetViewerOptions();
+        auto *model = qobject_cast<ViewerModel *>(f.find<QTableView>("ViewerGrid")->model());
+        QList<int> got;
+        for (const auto &c : model->columns())
+            got << c.field + 1;
+        QCOMPARE(got, columns);
+        QCOMPARE(model->columnCount(), int(columns.size()));
+        QCOMPARE(model->rowCount(), 4);
+        const int denomination = int(columns.indexOf(2));
+        if (denomination >= 0)
+            QCOMPARE(model->headerData(denomination, Qt::Horizontal).toString(), QStringLiteral("Denomination"));
+    }
+
+    void modelAndFlags()
+    {
+        Fixture f(6);
+        auto *model = qobject_cast<ViewerModel *>(f.find<QTableView>("ViewerGrid")->model());
+        QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        const int wanted = int([&] {
+            for (int c = 0; c < model->columnCount(); ++c)
+                if (model->columns()[c].field == coin::Wanted - 1)
+                    return c;
+            return -1;
+        }());
+        QVERIFY(wanted >= 0);
+        // Sorted on Miscellaneous: m0..m5 are records 1..6 in that order.
+        QCOMPARE(model->index(1, 0).data().toString(), QStringLiteral("Country 1"));
+        QCOMPARE(model->index(1, wanted).data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
+        QCOMPARE(model->index(2, wanted).data(Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
+        QVERIFY(!model->setData(model->index(2, wanted), Qt::Checked, Qt::CheckStateRole)); // editing off
+        f.w->settings.fieldEditing = true;
+        f.w->SetViewerOptions();
+        QVERIFY(model->setData(model->index(2, wanted), Qt::Checked, Qt::CheckStateRole));
+        QVERIFY(model->setData(model->index(0, 0), QStringLiteral("Peru"), Qt::EditRole));
+        f.w->MyTable.close();
+        f.w->MyTable.open();
+        QVERIFY(f.w->MyTable.moveToRecNo(3));
+        QCOMPARE(QString::fromStdString(f.w->MyTable.asString(coin::Wanted - 1)), QStringLiteral("Yes"));
+        QVERIFY(f.w->MyTable.moveToRecNo(1));
+        QCOMPARE(QString::fromStdString(f.w->MyTable.asString(0)), QStringLiteral("Peru"));
+    }
+
+    void deleteAsksFirst_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("No") << int(QMessageBox::No);
+        QTest::newRow("Yes") << int(QMessageBox::Yes);
+    }
+    void deleteAsksFirst()
+    {
+        QFETCH(int, answer);
+        Fixture f(3);
+        const QString path = f.w->CurrentDatabasePath;
+        f.w->MyTable.first();
+        f.prompts.answer(answer);
+        f.w->action(QStringLiteral("MenuDelete"))->trigger();
+        QCOMPARE(f.prompts.asked().size(), 1);
+        QCOMPARE(f.prompts.asked()[0].caption, QStringLiteral("Confirm"));
+        QCOMPARE(f.prompts.asked()[0].text, QStringLiteral("Delete this record?"));
+        QVERIFY(f.prompts.asked()[0].icon == Prompts::Icon::None);
+        const int left = answer == QMessageBox::Yes ? 2 : 3;
+        QCOMPARE(f.find<QLabel>("CountLabel")->text(), QString::number(left));
+        dbase::Table check;
+        dbfiles::locate(check, path);
+        check.open();
+        QCOMPARE(check.recordCount(), left);
+    }
+
+    void colourSchemeReachesPaletteAndFile()
+    {
+        Fixture f(1);
+        f.w->settings.schemes[colors::Main].colors[ColorScheme::MainBackground] = 255; // red
+        f.w->settings.schemes[colors::Main].colors[ColorScheme::MajorTitle] = 65280;   // green
+        f.w->SetColors();
+        QCOMPARE(f.w->palette().color(QPalette::Window), QColor(255, 0, 0));
+        QCOMPARE(f.find<QLabel>("ViewerLabel")->palette().color(QPalette::WindowText), QColor(0, 255, 0));
+        f.w->MenuUpdateDatabaseClick();
+        QCOMPARE(IniFile::readString(f.w->DatabaseSettingsPath, QStringLiteral("Main Window Color"),
+                                     QStringLiteral("Main Background"), QString()),
+                 QStringLiteral("255"));
+        QCOMPARE(IniFile::readString(f.w->DatabaseSettingsPath, QStringLiteral("Main Window Color"),
+                                     QStringLiteral("Major Title"), QString()),
+                 QStringLiteral("65280"));
+    }
+
+    void helpOpensAtContents()
+    {
+        Fixture f(0);
+        f.w->action(QStringLiteral("MenuContents"))->trigger();
+        QVERIFY(QFile::exists(paths::programFile(QStringLiteral("NUMAROK.HLP"))));
+        QVERIFY(help::browser());
+        QCOMPARE(help::browser()->property("anchor").toString(), QStringLiteral("Contents"));
+        QVERIFY(help::browser()->toPlainText().contains(QStringLiteral("Numarok Help")));
+        // Every keyword a window opens help at has its anchor in the document.
+        QFile doc(paths::programFile(QStringLiteral("NUMAROK.HLP")));
+        QVERIFY(doc.open(QIODevice::ReadOnly));
+        const QByteArray html = doc.readAll();
+        for (const char *k : {"Input Window", "Search Window", "Import Window", "Export Window", "Backup and Restore",
+                              "User Defined Reports", "Report Window", "Viewer Configuration Title",
+                              "Viewer Configuration Look", "Viewer Configuration Show", "Viewer Configuration Widths",
+                              "Viewer Configuration Order", "Viewer Configuration Names"})
+            QVERIFY2(html.contains("name=\"" + help::anchorFor(QLatin1String(k)).toUtf8() + "\""), k);
+        help::browser()->window()->close();
+    }
+
+    void listDefaultsAskFirst()
+    {
+        Fixture f(0);
+        int saved = 0;
+        f.w->SaveDefaultLists = [&saved] { ++saved; };
+        f.prompts.answer(int(QMessageBox::No));
+        f.w->action(QStringLiteral("MenuSaveDefaults"))->trigger();
+        QCOMPARE(saved, 0);
+        f.prompts.answer(int(QMessageBox::Yes));
+        f.w->action(QStringLiteral("MenuSaveDefaults"))->trigger();
+        QCOMPARE(saved, 1);
+        const auto &q = f.prompts.asked().last();
+        QCOMPARE(q.caption, QStringLiteral("Warning"));
+        QVERIFY(q.beep);
+        QCOMPARE(q.defaultButton, QMessageBox::No);
+        QVERIFY(q.text.startsWith(QStringLiteral("Your current Data Lists will become your default list values.  ")));
+    }
+};
+
+REGISTER_TEST(WindowTests)
+#include "tst_window.moc"
