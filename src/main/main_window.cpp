@@ -526,8 +526,7 @@ void TMain::FormResize()
     SpeedPanel->setGeometry(0, 0, W, 31);
     NavigatorLabel->setGeometry(400, 20, 221, 20);
     MyNavigator->setGeometry(g.navLeft, g.navTop, g.navWidth, 25);
-    const int visibleButtons = BrowseMode ? 4 : 10;
-    const int bw = g.navWidth / visibleButtons;
+    const int bw = g.navWidth / 10; // browse mode shows the first four at the same size
     for (int i = 0; i < m_navButtons.size(); ++i)
         m_navButtons[i]->setGeometry(i * bw, 0, bw, 25);
     if (mode == 1)

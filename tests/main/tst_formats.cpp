@@ -5,6 +5,15 @@
 #include "paths.h"
 #include "prompts.h"
 #include "test_registry.h"
+#include "window_options.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
 
 #include <QAction>
 #include <QTemporaryDir>
@@ -163,5 +172,80 @@ private slots:
     }
 };
 
+class WindowOptionTests : public QObject {
+    Q_OBJECT
+private slots:
+    void fontsByControlKind()
+    {
+        QDialog form;
+        auto *label = new QLabel(QStringLiteral("l"), &form);
+        QFont designed = label->font();
+        designed.setBold(true);
+        designed.setPointSize(15);
+        label->setFont(designed);
+        auto *edit = new QLineEdit(&form);
+        auto *check = new QCheckBox(&form);
+        auto *button = new QPushButton(&form);
+        auto *combo = new QComboBox(&form);
+        auto *bound = new QComboBox(&form);
+        bound->setProperty("boundToField", true);
+        auto *grid = new QTableView(&form);
+        const QFont gridBefore = grid->font(), boundBefore = bound->font();
+        QFont l(QStringLiteral("Liberation Serif")), e(QStringLiteral("Liberation Mono")), b(QStringLiteral("Liberation Sans"));
+        e.setItalic(true);
+        b.setBold(true);
+        windowopts::applyFonts(&form, l, e, b);
+        QCOMPARE(label->font().family(), l.family());
+        QVERIFY(!label->font().bold()); // the label font's style wins over the design
+        QCOMPARE(label->font().pointSize(), 15); // size is never applied
+        QCOMPARE(check->font().family(), l.family());
+        QCOMPARE(edit->font().family(), e.family());
+        QVERIFY(edit->font().italic());
+        QCOMPARE(combo->font().family(), e.family());
+        QCOMPARE(button->font().family(), b.family());
+        QVERIFY(button->font().bold());
+        QCOMPARE(grid->font(), gridBefore);   // grids bound to tables keep theirs
+        QCOMPARE(bound->font(), boundBefore); // so do drop-down boxes bound to fields
+    }
+
+    void scaleAndCentre()
+    {
+        QDialog form;
+        form.resize(200, 100);
+        auto *button = new QPushButton(&form);
+        button->setGeometry(10, 20, 50, 30);
+        windowopts::scale(&form, 1.25);
+        QCOMPARE(button->geometry(), QRect(12, 25, 62, 37));
+        QCOMPARE(form.size(), QSize(250, 125));
+        windowopts::centre(&form, QSize(801, 600));
+        QCOMPARE(form.pos(), QPoint((801 - form.frameGeometry().width()) / 2, (600 - form.frameGeometry().height()) / 2));
+    }
+
+    void savedGeometry()
+    {
+        QDialog form;
+        form.resize(300, 200);
+        auto *edit = new QLineEdit(&form);
+        edit->setGeometry(5, 6, 70, 20);
+        windowopts::FormGeometry g;
+        QVERIFY(g.save(&form));
+        windowopts::scale(&form, 2.0);
+        QCOMPARE(edit->geometry(), QRect(10, 12, 140, 40));
+        g.restore(&form);
+        QCOMPARE(edit->geometry(), QRect(5, 6, 70, 20));
+        QCOMPARE(form.size(), QSize(300, 200));
+
+        ScriptedPrompts prompts;
+        QDialog crowded;
+        for (int i = 0; i < 102; ++i)
+            new QLabel(&crowded);
+        windowopts::FormGeometry many;
+        QVERIFY(!many.save(&crowded));
+        QCOMPARE(many.count(), 101);
+        QCOMPARE(prompts.askedTexts(), QStringList{QStringLiteral("Too many compenents to save dimensions.")});
+    }
+};
+
 REGISTER_TEST(FormatTests)
+REGISTER_TEST(WindowOptionTests)
 #include "tst_formats.moc"
