@@ -5,6 +5,7 @@
 #include "paths.h"
 
 #include <QFile>
+#include <climits>
 
 const char *const kColorSchemeSections[5] = {"Main Window Color", "Edit Window Color",
                                              "Search Window Color", "Report Window Color",
@@ -30,6 +31,19 @@ QString s(const char *text)
     return QString::fromLatin1(text);
 }
 
+int leadingNumber(const QString &text)
+{
+    int i = 0;
+    const bool negative = i < text.size() && text[i] == QLatin1Char('-');
+    if (negative || (i < text.size() && text[i] == QLatin1Char('+')))
+        ++i;
+    long long v = 0;
+    for (; i < text.size() && text[i].isDigit() && v < 1000000000000LL; ++i)
+        v = v * 10 + text[i].digitValue();
+    v = std::min<long long>(v, INT_MAX);
+    return static_cast<int>(negative ? -v : v);
+}
+
 // Every key goes through one of these visitors, so reading, writing and the defaults
 // cannot disagree about a key.
 class Reader
@@ -43,9 +57,9 @@ public:
     }
     void number(const char *section, const QString &key, int &value, int def)
     {
-        bool ok = false;
-        const int v = m_ini.value(s(section), key, QString::number(def), kNumber).toInt(&ok);
-        value = ok ? v : def; // a value that is not a number gives the default
+        // A missing key gives the default; a present one its leading digits (0 when none).
+        const QString text = m_ini.value(s(section), key, QString(), kNumber);
+        value = text.isNull() ? def : leadingNumber(text);
     }
     void text(const char *section, const QString &key, QString &value, const QString &def,
               int buffer, int length = 0)

@@ -171,7 +171,9 @@ private slots:
         QTest::addColumn<QString>("expect");
         QTest::newRow("flag yes") << QByteArray("[Misc]\r\nShow Tips=yES") << "tips=1";
         QTest::newRow("flag other text") << QByteArray("[Misc]\r\nShow Tips=Y") << "tips=0";
-        QTest::newRow("number not a number") << QByteArray("[Misc]\r\nButton Bar=two") << "bar=1";
+        QTest::newRow("number not a number") << QByteArray("[Misc]\r\nButton Bar=two") << "bar=0";
+        QTest::newRow("number from its leading digits") << QByteArray("[Misc]\r\nButton Bar=3rd") << "bar=3";
+        QTest::newRow("number missing") << QByteArray("[Misc]\r\nOther=1") << "bar=1";
         QTest::newRow("number") << QByteArray("[Misc]\r\nButton Bar=2") << "bar=2";
         QTest::newRow("default cut to its length")
             << QByteArray("[Defaults]\r\nCountry=Abcdefghijklmnopqrstuvwxyz")
