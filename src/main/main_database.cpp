@@ -284,11 +284,14 @@ void TMain::loadDatabaseSettings(const QString &path)
     }
 }
 
-void TMain::saveDatabaseSettings(const QString &path)
+bool TMain::saveDatabaseSettings(const QString &path)
 {
-    if (BrowseMode) settings.fieldEditing = m_savedFieldEditing;
-    SaveSettings(settings, SettingsScope::Database, path);
-    if (BrowseMode) settings.fieldEditing = false;
+    if (BrowseMode)
+        settings.fieldEditing = m_savedFieldEditing;
+    const bool saved = SaveSettings(settings, SettingsScope::Database, path);
+    if (BrowseMode)
+        settings.fieldEditing = false;
+    return saved;
 }
 
 // The sort index "NewIndex" rebuilt from the sort expression, when no one else has the

@@ -8,6 +8,9 @@
 #include "error.h"
 #include "formats.h"
 #include "help_window.h"
+#include "modal.h"
+#include "sort_order.h"
+#include "viewer_config.h"
 #include "paths.h"
 #include "prompts.h"
 #include "viewer_model.h"
@@ -334,8 +337,8 @@ void TMain::buildMenus()
     item(lists, "MenuListMisc", "&Miscellaneous", "", [this] { DoListMaintenance(4); });
     item(tools, "MenuSearchReplace", "&Search and Replace", "Ctrl+F", [this] { DoSearchReplace(); });
     tools->addSeparator();
-    item(tools, "MenuRebuild", "&Rebuild Indexes", "", [] {});
-    item(tools, "MenuPack", "&Pack Database", "", [] {});
+    item(tools, "MenuRebuild", "&Rebuild Indexes", "", [this] { MenuRebuildClick(); });
+    item(tools, "MenuPack", "&Pack Database", "", [this] { MenuPackClick(); });
 
     QMenu *help = addMenu(bar, "MenuHelp", "&Help");
     item(help, "MenuContents", "&Contents", "Ctrl+H", [this] { DoHelp(); });
@@ -647,8 +650,87 @@ void TMain::DoSearch() { DisplayCount(); }
 void TMain::DoFind() {}
 void TMain::DoFindNext() {}
 void TMain::DoReports() {}
-void TMain::DoViewer() {}
-void TMain::DoSortOrder() {}
+void TMain::DoViewer()
+{
+    TViewConfig dialog(settings, this);
+    dialog.place = [this](QWidget *d) { placeDialog(d); };
+    dialog.factor = m_scaleFactor;
+    dialog.FormShow();
+    modal::show(&dialog);
+    SetViewerOptions();
+}
+
+void TMain::DoSortOrder()
+{
+    TMySortOrder dialog(*this, this);
+    modal::show(&dialog);
+}
+
+// Pack and rebuild need the table to themselves; without it they say so and the table
+// opens shared again. An engine error during the work still leaves it open shared.
+namespace {
+bool exclusiveWork(TMain &w, const QString &refusal, const std::function<void()> &work)
+{
+    dbase::Table &t = w.MyTable;
+    t.close();
+    t.setExclusive(true);
+    try {
+        t.open();
+    } catch (const dbase::Error &) {
+        t.setExclusive(false);
+        t.open();
+        w.SetViewerOptions();
+        Prompts::error(&w, refusal);
+        return false;
+    }
+    try {
+        work();
+    } catch (...) {
+        t.close();
+        t.setExclusive(false);
+        t.open();
+        w.SetViewerOptions();
+        throw;
+    }
+    t.close();
+    t.setExclusive(false);
+    t.open();
+    w.SetViewerOptions();
+    return true;
+}
+
+bool confirmed(TMain &w, const QString &question)
+{
+    return Prompts::instance().message(&w, question, QStringLiteral("Confirm"), Prompts::Icon::None,
+                                       QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes,
+                                       false) == QMessageBox::Yes;
+}
+} // namespace
+
+void TMain::MenuPackClick()
+{
+    if (!confirmed(*this, QStringLiteral("Deleted items are not permanently removed from the database until packing "
+                                         "occurs.  Packing simply removes them to free up space.  Continue?")))
+        return;
+    exclusiveWork(*this,
+                  QStringLiteral("Unable to pack table.  Packing requires exclusive use of the DBase File.  Make sure "
+                                 "that the DBase File is not in use by another program  or that no other users are "
+                                 "running the software or that no other copies of the software are in use."),
+                  [this] { MyTable.pack(); });
+}
+
+void TMain::MenuRebuildClick()
+{
+    if (!confirmed(*this, QStringLiteral("It is possible for your index files to become corrupted.  As a result, some "
+                                         "items may not show up in the viewer or in reports.  This will rebuild your "
+                                         "index files correctly.  Continue?")))
+        return;
+    exclusiveWork(*this,
+                  QStringLiteral("Unable to reindex table.  Reindexing requires exclusive use of the DBase File.  Make "
+                                 "sure that the DBase File is not in use by another program  or that no other users "
+                                 "are running the software or that no other copies of the software are in use."),
+                  [this] { MyTable.regenerateIndexes(); });
+}
 void TMain::DoBackup() {}
 void TMain::DoRestore() { DisplayCount(); }
 void TMain::DoColor(int) {}

@@ -76,6 +76,10 @@ public:
     void DoHelp();
     void DoExit();
     void MenuSaveAsDefaultsClick();
+    void MenuPackClick();
+    void MenuRebuildClick();
+    // Writes the database's settings; browse mode writes the stored Field Editing back.
+    bool saveDatabaseSettings(const QString &path);
     void MenuLoadInDefaultsClick();
 
     // Search state.
@@ -153,7 +157,6 @@ private:
     void openFromPath(const QString &path, bool fromDialog);
     void switchDatabase(const QString &path, bool newDatabase);
     void loadDatabaseSettings(const QString &path);
-    void saveDatabaseSettings(const QString &path);
     void openTable();
     void applyIndexOnOpen(bool checkInUse);
     void applyBrowseMode();

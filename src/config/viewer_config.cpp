@@ -1,0 +1,467 @@
+#include "viewer_config.h"
+
+#include "coin_schema.h"
+#include "color_scheme.h"
+#include "help_window.h"
+#include "prompts.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace viewerrules {
+
+int widthFromCell(const QString &cell, bool *replaced)
+{
+    const QString t = cell.trimmed();
+    long long v = 0;
+    int i = 0;
+    for (; i < t.size() && t[i].isDigit() && v < 100000; ++i)
+        v = v * 10 + t[i].digitValue();
+    const bool ok = i > 0 && v >= 1 && v <= 255;
+    if (replaced)
+        *replaced = !ok;
+    return ok ? static_cast<int>(v) : 10;
+}
+
+QString duplicateName(const QStringList &names)
+{
+    for (int i = 0; i + 1 < names.size(); ++i)
+        for (int j = i + 1; j < names.size(); ++j)
+            if (names[i] == names[j])
+                return names[i];
+    return QString();
+}
+
+} // namespace viewerrules
+
+namespace {
+
+const char *const kHelpKeywords[6] = {"Viewer Configuration Title", "Viewer Configuration Look",
+                                      "Viewer Configuration Show",  "Viewer Configuration Widths",
+                                      "Viewer Configuration Order", "Viewer Configuration Names"};
+
+QString fontText(const FontSetting &f)
+{
+    return QStringLiteral("%1pt %2").arg(f.size).arg(f.name);
+}
+
+QLabel *heading(const char *name, const char *text, QWidget *parent)
+{
+    auto *l = new QLabel(QLatin1String(text), parent);
+    l->setObjectName(QLatin1String(name));
+    QFont f = l->font();
+    f.setBold(true);
+    l->setFont(f);
+    return l;
+}
+
+QFont settingFont(const FontSetting &s)
+{
+    QFont f(s.name);
+    if (s.size > 0)
+        f.setPointSize(s.size);
+    f.setBold(s.bold);
+    f.setItalic(s.italic);
+    f.setUnderline(s.underline);
+    f.setStrikeOut(s.strikeout);
+    return f;
+}
+
+void storeSettingFont(FontSetting &s, const QFont &f)
+{
+    s.name = f.family();
+    if (f.pointSize() > 0)
+        s.size = f.pointSize();
+    s.bold = f.bold();
+    s.italic = f.italic();
+    s.underline = f.underline();
+    s.strikeout = f.strikeOut();
+}
+
+} // namespace
+
+TViewConfig::TViewConfig(Settings &settings, QWidget *parent) : QDialog(parent), m_settings(settings)
+{
+    setObjectName(QStringLiteral("TViewConfig"));
+    setWindowTitle(QStringLiteral("Viewer Configuration"));
+    for (const QString &n : m_settings.fieldNames)
+        m_namesAtOpen << n;
+    buildPages();
+}
+
+QTableWidget *TViewConfig::makeGrid(const char *name, int rows, const QStringList &titles, const QList<int> &widths,
+                                    bool editable)
+{
+    auto *grid = new QTableWidget(rows, static_cast<int>(widths.size()));
+    grid->setObjectName(QLatin1String(name));
+    if (titles.isEmpty())
+        grid->horizontalHeader()->setVisible(false);
+    else
+        grid->setHorizontalHeaderLabels(titles);
+    grid->verticalHeader()->setVisible(false);
+    grid->setTabKeyNavigation(true);
+    grid->setEditTriggers(editable ? QAbstractItemView::AllEditTriggers : QAbstractItemView::NoEditTriggers);
+    grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    int total = 20;
+    for (int c = 0; c < widths.size(); ++c) {
+        grid->setColumnWidth(c, int(widths[c] * factor));
+        total += int(widths[c] * factor);
+    }
+    grid->setMinimumWidth(total);
+    grid->verticalHeader()->setDefaultSectionSize(int(22 * factor));
+    return grid;
+}
+
+void TViewConfig::buildPages()
+{
+    auto *layout = new QVBoxLayout(this);
+    MyTabbedPage = new QTabWidget(this);
+    MyTabbedPage->setObjectName(QStringLiteral("MyTabbedPage"));
+    layout->addWidget(MyTabbedPage);
+
+    // Title.
+    auto *title = new QWidget;
+    auto *tg = new QGridLayout(title);
+    ShowGridTitle = new QCheckBox(QStringLiteral("Show Column Titles"), title);
+    ShowGridTitle->setObjectName(QStringLiteral("ShowGridTitle"));
+    tg->addWidget(ShowGridTitle, 0, 0, 1, 2);
+    tg->addWidget(heading("TitleFontLabel", "Title Font", title), 1, 0, 1, 2);
+    TitleFont = new QLineEdit(title);
+    TitleFont->setObjectName(QStringLiteral("TitleFont"));
+    TitleFont->setReadOnly(true);
+    auto *titleFontButton = new QPushButton(QStringLiteral("New &Font"), title);
+    titleFontButton->setObjectName(QStringLiteral("TitleFontButton"));
+    tg->addWidget(TitleFont, 2, 0);
+    tg->addWidget(titleFontButton, 2, 1);
+    tg->addWidget(heading("BackgroundLabel", "Background", title), 3, 0, 1, 2);
+    TitleShape = new QFrame(title);
+    TitleShape->setObjectName(QStringLiteral("TitleShape"));
+    TitleShape->setFrameShape(QFrame::Box);
+    TitleShape->setMinimumSize(60, 24);
+    auto *titleColorButton = new QPushButton(QStringLiteral("New &Color"), title);
+    titleColorButton->setObjectName(QStringLiteral("Button1"));
+    tg->addWidget(TitleShape, 4, 0);
+    tg->addWidget(titleColorButton, 4, 1);
+    tg->addWidget(heading("AlignmentLabel", "Alignment", title), 5, 0, 1, 2);
+    TitleLeft = new QRadioButton(QStringLiteral("Left Justify"), title);
+    TitleLeft->setObjectName(QStringLiteral("TitleLeft"));
+    TitleCenter = new QRadioButton(QStringLiteral("Center"), title);
+    TitleCenter->setObjectName(QStringLiteral("TitleCenter"));
+    TitleRight = new QRadioButton(QStringLiteral("Right Justify"), title);
+    TitleRight->setObjectName(QStringLiteral("TitleRight"));
+    tg->addWidget(TitleLeft, 6, 0);
+    tg->addWidget(TitleCenter, 7, 0);
+    tg->addWidget(TitleRight, 8, 0);
+    tg->setRowStretch(9, 1);
+    MyTabbedPage->addTab(title, QStringLiteral("&Title"));
+
+    // Look and feel.
+    auto *look = new QWidget;
+    auto *lg = new QGridLayout(look);
+    lg->addWidget(heading("GridOptionLabel", "Grid Options", look), 0, 0, 1, 2);
+    ColumnLines = new QCheckBox(QStringLiteral("Show lines between columns"), look);
+    ColumnLines->setObjectName(QStringLiteral("ColumnLines"));
+    RowLines = new QCheckBox(QStringLiteral("Show lines between rows"), look);
+    RowLines->setObjectName(QStringLiteral("RowLines"));
+    RowIndicator = new QCheckBox(QStringLiteral("Show current row indicator"), look);
+    RowIndicator->setObjectName(QStringLiteral("RowIndicator"));
+    FieldEditing = new QCheckBox(QStringLiteral("Allow field editing"), look);
+    FieldEditing->setObjectName(QStringLiteral("FieldEditing"));
+    lg->addWidget(ColumnLines, 1, 0, 1, 2);
+    lg->addWidget(RowLines, 2, 0, 1, 2);
+    lg->addWidget(RowIndicator, 3, 0, 1, 2);
+    lg->addWidget(FieldEditing, 4, 0, 1, 2);
+    lg->addWidget(heading("CellColorLabel", "Cell Color", look), 5, 0, 1, 2);
+    CellColorShape = new QFrame(look);
+    CellColorShape->setObjectName(QStringLiteral("CellColorShape"));
+    CellColorShape->setFrameShape(QFrame::Box);
+    CellColorShape->setMinimumSize(60, 24);
+    auto *cellColorButton = new QPushButton(QStringLiteral("New &Color"), look);
+    cellColorButton->setObjectName(QStringLiteral("NewColorBUtton"));
+    lg->addWidget(CellColorShape, 6, 0);
+    lg->addWidget(cellColorButton, 6, 1);
+    lg->addWidget(heading("CellFontLabel", "Cell Font", look), 7, 0, 1, 2);
+    GridFont = new QLineEdit(look);
+    GridFont->setObjectName(QStringLiteral("GridFont"));
+    GridFont->setReadOnly(true);
+    auto *cellFontButton = new QPushButton(QStringLiteral("New &Font"), look);
+    cellFontButton->setObjectName(QStringLiteral("NewFontButton"));
+    lg->addWidget(GridFont, 8, 0);
+    lg->addWidget(cellFontButton, 8, 1);
+    lg->setRowStretch(9, 1);
+    MyTabbedPage->addTab(look, QStringLiteral("&Look and Feel"));
+
+    // Fields to show.
+    auto *show = new QWidget;
+    auto *sl = new QVBoxLayout(show);
+    auto *instructions = new QLabel(
+        QStringLiteral("For each field that you would like displayed in the Viewer, select 'Yes'.  If you do not wish "
+                       "a field to appear in the Viewer, then select 'No' for that field.  Double Click on the field "
+                       "to change between 'Yes' and 'No'."),
+        show);
+    instructions->setObjectName(QStringLiteral("Label4"));
+    instructions->setWordWrap(true);
+    FieldsToDisplay = makeGrid("FieldsToDisplay", 20, {QStringLiteral("FIELD"), QStringLiteral("DISPLAY IT")},
+                               {200, 100}, false);
+    sl->addWidget(instructions);
+    sl->addWidget(FieldsToDisplay);
+    MyTabbedPage->addTab(show, QStringLiteral("Fields to &Show"));
+
+    // Widths.
+    auto *widths = new QWidget;
+    auto *wl = new QVBoxLayout(widths);
+    FieldWidthGrid = makeGrid("FieldWidthGrid", 20, {QStringLiteral("FIELD"), QStringLiteral("WIDTH")}, {200, 100}, true);
+    wl->addWidget(FieldWidthGrid);
+    MyTabbedPage->addTab(widths, QStringLiteral("Field &Widths"));
+
+    // Order.
+    auto *order = new QWidget;
+    auto *og = new QGridLayout(order);
+    auto *o1 = new QLabel(QStringLiteral("Field"), order);
+    o1->setObjectName(QStringLiteral("FieldOrder1Label"));
+    auto *o2 = new QLabel(QStringLiteral("Ordering"), order);
+    o2->setObjectName(QStringLiteral("FieldOrder2Label"));
+    FieldOrderGrid = makeGrid("FieldOrderGrid", 20, {}, {200}, false);
+    auto *up = new QPushButton(QStringLiteral("&Up"), order);
+    up->setObjectName(QStringLiteral("OrderUp"));
+    auto *down = new QPushButton(QStringLiteral("&Down"), order);
+    down->setObjectName(QStringLiteral("OrderDown"));
+    auto *defaults = new QPushButton(QStringLiteral("D&efaults"), order);
+    defaults->setObjectName(QStringLiteral("OrderDefaults"));
+    og->addWidget(FieldOrderGrid, 0, 0, 5, 1);
+    og->addWidget(o1, 0, 1);
+    og->addWidget(o2, 1, 1);
+    og->addWidget(up, 2, 1);
+    og->addWidget(down, 3, 1);
+    og->addWidget(defaults, 4, 1);
+    MyTabbedPage->addTab(order, QStringLiteral("Field &Order"));
+
+    // Names.
+    auto *names = new QWidget;
+    auto *nl = new QVBoxLayout(names);
+    FieldNameGrid = makeGrid("FieldNameGrid", 20, {QStringLiteral("FIELD"), QStringLiteral("NAME TO USE")}, {200, 200},
+                             true);
+    nl->addWidget(FieldNameGrid);
+    MyTabbedPage->addTab(names, QStringLiteral("Field &Names"));
+
+    auto *buttons = new QHBoxLayout;
+    auto *exit = new QPushButton(QStringLiteral("E&xit"), this);
+    exit->setObjectName(QStringLiteral("ExitButton"));
+    auto *help = new QPushButton(QStringLiteral("&Help"), this);
+    help->setObjectName(QStringLiteral("HelpButton"));
+    buttons->addStretch();
+    buttons->addWidget(exit);
+    buttons->addWidget(help);
+    layout->addLayout(buttons);
+
+    // Immediate changes.
+    connect(ShowGridTitle, &QCheckBox::toggled, this, [this](bool on) { m_settings.showTitles = on; });
+    connect(ColumnLines, &QCheckBox::toggled, this, [this](bool on) { m_settings.columnLines = on; });
+    connect(RowLines, &QCheckBox::toggled, this, [this](bool on) { m_settings.rowLines = on; });
+    connect(RowIndicator, &QCheckBox::toggled, this, [this](bool on) { m_settings.rowIndicator = on; });
+    connect(FieldEditing, &QCheckBox::toggled, this, [this](bool on) { m_settings.fieldEditing = on; });
+    connect(TitleLeft, &QRadioButton::toggled, this, [this](bool on) { if (on) m_settings.titleAlignment = 1; });
+    connect(TitleCenter, &QRadioButton::toggled, this, [this](bool on) { if (on) m_settings.titleAlignment = 2; });
+    connect(TitleRight, &QRadioButton::toggled, this, [this](bool on) { if (on) m_settings.titleAlignment = 3; });
+    auto chooseFont = [this](FontSetting &setting) {
+        if (const auto f = Prompts::instance().chooseFont(this, settingFont(setting))) {
+            storeSettingFont(setting, *f);
+            showFontTexts();
+        }
+    };
+    connect(titleFontButton, &QPushButton::clicked, this, [this, chooseFont] { chooseFont(m_settings.gridTitleFont); });
+    connect(cellFontButton, &QPushButton::clicked, this, [this, chooseFont] { chooseFont(m_settings.gridFont); });
+    auto chooseColor = [this](int &setting) {
+        if (const auto c = Prompts::instance().chooseColor(this, colors::toColor(setting))) {
+            setting = colors::fromColor(*c);
+            paintSamples();
+        }
+    };
+    connect(titleColorButton, &QPushButton::clicked, this, [this, chooseColor] { chooseColor(m_settings.titleBackground); });
+    connect(cellColorButton, &QPushButton::clicked, this, [this, chooseColor] { chooseColor(m_settings.cellColor); });
+    connect(FieldsToDisplay, &QTableWidget::cellDoubleClicked, this, [this](int row, int column) {
+        if (column != 1)
+            return;
+        QTableWidgetItem *item = FieldsToDisplay->item(row, 1);
+        item->setText(item->text() == QLatin1String("Yes") ? QStringLiteral("No") : QStringLiteral("Yes"));
+    });
+    connect(up, &QPushButton::clicked, this, &TViewConfig::OrderUpClick);
+    connect(down, &QPushButton::clicked, this, &TViewConfig::OrderDownClick);
+    connect(defaults, &QPushButton::clicked, this, &TViewConfig::OrderDefaultsClick);
+    connect(exit, &QPushButton::clicked, this, &QDialog::close);
+    connect(help, &QPushButton::clicked, this, &TViewConfig::HelpButtonClick);
+}
+
+void TViewConfig::FormShow()
+{
+    ShowGridTitle->setChecked(m_settings.showTitles);
+    ColumnLines->setChecked(m_settings.columnLines);
+    RowLines->setChecked(m_settings.rowLines);
+    RowIndicator->setChecked(m_settings.rowIndicator);
+    FieldEditing->setChecked(m_settings.fieldEditing);
+    if (place)
+        place(this);
+    if (y() > 10)
+        move(x(), y() - 10);
+    showFontTexts();
+    paintSamples();
+    (m_settings.titleAlignment == 1 ? TitleLeft : m_settings.titleAlignment == 3 ? TitleRight : TitleCenter)
+        ->setChecked(true);
+    for (int i = 0; i < coin::kFieldCount; ++i) {
+        auto cell = [](const QString &text) { return new QTableWidgetItem(text); };
+        FieldsToDisplay->setItem(i, 0, cell(m_settings.fieldNames[i]));
+        FieldsToDisplay->setItem(i, 1, cell(m_settings.displayFields[i] ? QStringLiteral("Yes") : QStringLiteral("No")));
+        FieldWidthGrid->setItem(i, 0, cell(m_settings.fieldNames[i]));
+        FieldWidthGrid->setItem(i, 1, cell(QString::number(m_settings.fieldWidth[i])));
+        QTableWidgetItem *key = cell(QString::fromLatin1(coin::kFields[i].name));
+        key->setFlags(key->flags() & ~Qt::ItemIsEditable);
+        FieldNameGrid->setItem(i, 0, key);
+        FieldNameGrid->setItem(i, 1, cell(m_settings.fieldNames[i]));
+        QTableWidgetItem *fixedName = FieldWidthGrid->item(i, 0);
+        fixedName->setFlags(fixedName->flags() & ~Qt::ItemIsEditable);
+    }
+    for (int r = 0; r < coin::kFieldCount; ++r)
+        FieldOrderGrid->setItem(r, 0, new QTableWidgetItem(QString()));
+    for (int i = 0; i < coin::kFieldCount; ++i) {
+        const int position = m_settings.fieldOrder[i];
+        if (position >= 1 && position <= coin::kFieldCount)
+            FieldOrderGrid->item(position - 1, 0)->setText(m_settings.fieldNames[i]);
+    }
+    MyTabbedPage->setCurrentIndex(5); // opens on "Field &Names"
+    SetColors();
+}
+
+void TViewConfig::showFontTexts()
+{
+    TitleFont->setText(fontText(m_settings.gridTitleFont));
+    GridFont->setText(fontText(m_settings.gridFont));
+}
+
+void TViewConfig::paintSamples()
+{
+    for (auto [shape, value] : {std::pair{TitleShape, m_settings.titleBackground}, std::pair{CellColorShape, m_settings.cellColor}}) {
+        QPalette p = shape->palette();
+        p.setColor(QPalette::Window, colors::toColor(value));
+        shape->setAutoFillBackground(true);
+        shape->setPalette(p);
+    }
+}
+
+void TViewConfig::SetColors()
+{
+    const colors::Painter paint(m_settings.schemes[colors::Configure]);
+    paint.window(this);
+    for (const char *name : {"TitleFontLabel", "BackgroundLabel", "AlignmentLabel", "GridOptionLabel", "CellColorLabel",
+                             "CellFontLabel"})
+        paint.majorTitle(findChild<QWidget *>(QLatin1String(name)));
+    for (const char *name : {"FieldOrder1Label", "FieldOrder2Label"})
+        paint.minorTitle(findChild<QWidget *>(QLatin1String(name)));
+    for (QCheckBox *c : {ShowGridTitle, ColumnLines, RowLines, RowIndicator, FieldEditing})
+        paint.check(c);
+    for (QRadioButton *r : {TitleLeft, TitleCenter, TitleRight})
+        paint.radio(r);
+    paint.edit(TitleFont);
+    paint.edit(GridFont);
+    for (QTableWidget *g : {FieldsToDisplay, FieldWidthGrid, FieldOrderGrid, FieldNameGrid})
+        paint.list(g);
+}
+
+void TViewConfig::OrderUpClick()
+{
+    const int row = FieldOrderGrid->currentRow();
+    if (row <= 0)
+        return;
+    const QString above = FieldOrderGrid->item(row - 1, 0)->text();
+    FieldOrderGrid->item(row - 1, 0)->setText(FieldOrderGrid->item(row, 0)->text());
+    FieldOrderGrid->item(row, 0)->setText(above);
+    FieldOrderGrid->setCurrentCell(row - 1, 0);
+}
+
+void TViewConfig::OrderDownClick()
+{
+    const int row = FieldOrderGrid->currentRow();
+    if (row < 0 || row >= coin::kFieldCount - 1)
+        return;
+    const QString below = FieldOrderGrid->item(row + 1, 0)->text();
+    FieldOrderGrid->item(row + 1, 0)->setText(FieldOrderGrid->item(row, 0)->text());
+    FieldOrderGrid->item(row, 0)->setText(below);
+    FieldOrderGrid->setCurrentCell(row + 1, 0);
+}
+
+void TViewConfig::OrderDefaultsClick()
+{
+    if (Prompts::instance().message(this, QStringLiteral("This will set the order of fields to the program defaults.  Continue?"),
+                                    QStringLiteral("Re-Order"), Prompts::Icon::None, QMessageBox::Yes | QMessageBox::No,
+                                    QMessageBox::Yes, false) != QMessageBox::Yes)
+        return;
+    for (int i = 0; i < coin::kFieldCount; ++i)
+        FieldOrderGrid->item(i, 0)->setText(m_namesAtOpen[i]);
+}
+
+void TViewConfig::HelpButtonClick()
+{
+    help::show(this, QLatin1String(kHelpKeywords[MyTabbedPage->currentIndex()]));
+}
+
+bool TViewConfig::FormCloseQuery()
+{
+    // A cell being typed in is committed when the current cell goes.
+    FieldNameGrid->setCurrentIndex(QModelIndex());
+    FieldWidthGrid->setCurrentIndex(QModelIndex());
+    QStringList names;
+    for (int i = 0; i < coin::kFieldCount; ++i)
+        names << FieldNameGrid->item(i, 1)->text();
+    const QString dup = viewerrules::duplicateName(names);
+    if (dup.isNull())
+        return true;
+    Prompts::error(this, QStringLiteral("Two field names have the same name \"") + dup +
+                             QStringLiteral("\".  Please change one."));
+    MyTabbedPage->setCurrentIndex(5);
+    FieldNameGrid->setFocus();
+    return false;
+}
+
+void TViewConfig::FormClose()
+{
+    for (int i = 0; i < coin::kFieldCount; ++i) {
+        bool replaced = false;
+        m_settings.fieldWidth[i] = viewerrules::widthFromCell(FieldWidthGrid->item(i, 1)->text(), &replaced);
+        if (replaced)
+            FieldWidthGrid->item(i, 1)->setText(QStringLiteral("10"));
+        m_settings.displayFields[i] = FieldsToDisplay->item(i, 1)->text() == QLatin1String("Yes");
+    }
+    // Positions by the names as they were on opening, then the new names.
+    for (int i = 0; i < coin::kFieldCount; ++i)
+        for (int r = 0; r < coin::kFieldCount; ++r)
+            if (FieldOrderGrid->item(r, 0)->text() == m_namesAtOpen[i]) {
+                m_settings.fieldOrder[i] = r + 1;
+                break;
+            }
+    for (int i = 0; i < coin::kFieldCount; ++i)
+        m_settings.fieldNames[i] = FieldNameGrid->item(i, 1)->text().left(20);
+}
+
+void TViewConfig::closeEvent(QCloseEvent *event)
+{
+    if (!FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
+    FormClose();
+    QDialog::closeEvent(event);
+}
+
+void TViewConfig::reject()
+{
+    close(); // Escape closes like Exit: through the checks
+}

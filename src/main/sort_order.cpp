@@ -1,0 +1,105 @@
+#include "sort_order.h"
+
+#include "color_scheme.h"
+#include "error.h"
+#include "main_window.h"
+#include "prompts.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+TMySortOrder::TMySortOrder(TMain &main, QWidget *parent) : QDialog(parent), m_main(main)
+{
+    setObjectName(QStringLiteral("TMySortOrder"));
+    setWindowTitle(QStringLiteral("Sort Order"));
+    setFixedSize(255, 380);
+    const char *titles[4] = {"Primary Sort", "Secondary Sort", "Third Level Sort", "Fourth Level Sort"};
+    auto *layout = new QVBoxLayout(this);
+    for (int i = 0; i < 4; ++i) {
+        auto *group = new QGroupBox(QLatin1String(titles[i]), this);
+        group->setObjectName(QStringLiteral("LabelSort%1").arg(i + 1));
+        auto *inner = new QVBoxLayout(group);
+        m_combos[i] = new QComboBox(group);
+        m_combos[i]->setObjectName(QStringLiteral("ComboBox%1").arg(i + 1));
+        m_combos[i]->addItem(QStringLiteral("<NONE>"));
+        for (const QString &name : m_main.settings.fieldNames)
+            m_combos[i]->addItem(name);
+        inner->addWidget(m_combos[i]);
+        layout->addWidget(group);
+    }
+    auto *buttons = new QHBoxLayout;
+    auto *ok = new QPushButton(QStringLiteral("&Ok"), this);
+    ok->setObjectName(QStringLiteral("OkButton"));
+    ok->setDefault(true);
+    auto *cancel = new QPushButton(QStringLiteral("&Cancel"), this);
+    cancel->setObjectName(QStringLiteral("CancelButton"));
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    layout->addLayout(buttons);
+    connect(ok, &QPushButton::clicked, this, [this] { m_main.runCommand([this] { OkButtonClick(); }); });
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    FormShow();
+}
+
+void TMySortOrder::FormShow()
+{
+    m_main.placeDialog(this);
+    for (int i = 0; i < 4; ++i) {
+        const int level = m_main.settings.sortLevels[i];
+        m_combos[i]->setCurrentIndex(level >= 0 && level <= 20 ? level : 0);
+    }
+    SetColors();
+}
+
+void TMySortOrder::SetColors()
+{
+    const colors::Painter paint(m_main.settings.schemes[colors::Configure]);
+    paint.window(this);
+    for (int i = 0; i < 4; ++i)
+        paint.minorTitle(findChild<QGroupBox *>(QStringLiteral("LabelSort%1").arg(i + 1)));
+}
+
+void TMySortOrder::OkButtonClick()
+{
+    dbase::Table &table = m_main.MyTable;
+    table.close();
+    if (m_main.DBaseInUse(m_main.CurrentDatabasePath)) {
+        Prompts::error(this, QStringLiteral("Creating a new sort order requires exclusive use of the DBase File.  "
+                                            "Make sure that the DBase File is not in use by another program  or "
+                                            "that no other users are running the software or that no other "
+                                            "copies of the software are in use."));
+        table.setExclusive(false);
+        table.open();
+        m_main.SetViewerOptions();
+        return;
+    }
+    int remembered[4];
+    std::copy(std::begin(m_main.settings.sortLevels), std::end(m_main.settings.sortLevels), remembered);
+    try {
+        table.setExclusive(true);
+        table.open();
+        for (int i = 0; i < 4; ++i)
+            m_main.settings.sortLevels[i] = m_combos[i]->currentIndex();
+        m_main.BuildSortString();
+        dbfiles::applySortIndex(table, m_main.SortString, QFile::exists(m_main.IndexFilePath));
+        if (!m_main.saveDatabaseSettings(m_main.DatabaseSettingsPath))
+            throw dbase::Error("The settings file " + m_main.DatabaseSettingsPath.toStdString() + " cannot be written");
+    } catch (const dbase::Error &) {
+        Prompts::error(this, QStringLiteral("Error in implementing sort order.  New sort order not implemented."));
+        std::copy(std::begin(remembered), std::end(remembered), m_main.settings.sortLevels);
+        m_main.BuildSortString();
+        table.close();
+        table.setExclusive(false);
+        table.open();
+        m_main.SetViewerOptions();
+        return;
+    }
+    table.close();
+    table.setExclusive(false);
+    table.open();
+    m_main.SetViewerOptions();
+    accept();
+}
