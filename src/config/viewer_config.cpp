@@ -458,10 +458,15 @@ void TViewConfig::closeEvent(QCloseEvent *event)
         return;
     }
     FormClose();
-    QDialog::closeEvent(event);
+    m_closing = true;
+    QDialog::closeEvent(event); // hides the dialog through reject()
+    m_closing = false;
 }
 
 void TViewConfig::reject()
 {
-    close(); // Escape closes like Exit: through the checks
+    if (m_closing)
+        QDialog::reject();
+    else
+        close(); // Escape closes like Exit: through the checks
 }

@@ -53,6 +53,7 @@ private:
 
     Settings &m_settings;
     QStringList m_namesAtOpen;
+    bool m_closing = false;
     QTabWidget *MyTabbedPage = nullptr;
     QCheckBox *ShowGridTitle = nullptr, *ColumnLines = nullptr, *RowLines = nullptr, *RowIndicator = nullptr,
               *FieldEditing = nullptr;

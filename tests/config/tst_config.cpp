@@ -1,0 +1,200 @@
+// The viewer configuration dialog driven through the main window: its closing rules,
+// the order page, and what reaches the grid.
+#include "coin_schema.h"
+#include "database_files.h"
+#include "ini_file.h"
+#include "main_window.h"
+#include "modal.h"
+#include "paths.h"
+#include "prompts.h"
+#include "test_registry.h"
+#include "viewer_config.h"
+#include "viewer_model.h"
+
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct Fixture {
+    QTemporaryDir dir;
+    ScriptedPrompts prompts;
+    std::unique_ptr<TMain> w;
+    Fixture()
+    {
+        qputenv("NUMAROK_HOME", (dir.path() + QStringLiteral("/home")).toUtf8());
+        qputenv("NUMAROK_CONFIG_DIR", (dir.path() + QStringLiteral("/conf")).toUtf8());
+        w = std::make_unique<TMain>();
+        w->FormCreate({});
+        w->FormShow();
+    }
+    ViewerModel *model() const
+    {
+        return qobject_cast<ViewerModel *>(w->findChild<QTableView *>(QStringLiteral("ViewerGrid"))->model());
+    }
+    // Runs the dialog; `act` works on it and may close it.
+    void visit(const std::function<void(QDialog *)> &act)
+    {
+        modal::enqueue([act](QDialog *d) {
+            act(d);
+            if (d->isVisible())
+                d->close();
+        });
+        w->action(QStringLiteral("MenuViewer"))->trigger();
+        QCOMPARE(modal::pending(), 0);
+    }
+};
+
+QTableWidget *grid(QDialog *d, const char *name)
+{
+    return d->findChild<QTableWidget *>(QLatin1String(name));
+}
+
+QString iniOf(const Settings &s, const QString &path)
+{
+    SaveSettings(s, SettingsScope::Database, path);
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()) : QString();
+}
+
+} // namespace
+
+class ViewerConfigTests : public QObject {
+    Q_OBJECT
+private slots:
+    void opensOnNamesAndChangesNothing()
+    {
+        Fixture f;
+        const QString before = iniOf(f.w->settings, f.dir.path() + QStringLiteral("/before.ini"));
+        int page = -1;
+        f.visit([&page](QDialog *d) { page = d->findChild<QTabWidget *>(QStringLiteral("MyTabbedPage"))->currentIndex(); });
+        QCOMPARE(page, 5);
+        QCOMPARE(iniOf(f.w->settings, f.dir.path() + QStringLiteral("/after.ini")), before);
+        QCOMPARE(f.model()->columnCount(), 20);
+    }
+
+    void widths_data()
+    {
+        QTest::addColumn<QString>("cell");
+        QTest::addColumn<int>("width");
+        QTest::newRow("0") << "0" << 10;
+        QTest::newRow("256") << "256" << 10;
+        QTest::newRow("empty") << "" << 10;
+        QTest::newRow("letters") << "wide" << 10;
+        QTest::newRow("12") << " 12 " << 12;
+        QTest::newRow("leading digits") << "30px" << 30;
+        QTest::newRow("255") << "255" << 255;
+    }
+    void widths()
+    {
+        QFETCH(QString, cell);
+        QFETCH(int, width);
+        Fixture f;
+        QString shown;
+        f.visit([&](QDialog *d) {
+            grid(d, "FieldWidthGrid")->item(3, 1)->setText(cell);
+            d->close();
+            shown = grid(d, "FieldWidthGrid")->item(3, 1)->text();
+        });
+        QCOMPARE(f.w->settings.fieldWidth[3], width);
+        if (width == 10)
+            QCOMPARE(shown, QStringLiteral("10"));
+    }
+
+    void duplicateNamesBlockClosing_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("blocked");
+        QTest::newRow("same as Country") << "Country" << true;
+        QTest::newRow("other letter case") << "country" << false;
+    }
+    void duplicateNamesBlockClosing()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, blocked);
+        Fixture f;
+        bool stayed = false;
+        f.visit([&](QDialog *d) {
+            d->findChild<QTabWidget *>(QStringLiteral("MyTabbedPage"))->setCurrentIndex(0);
+            grid(d, "FieldNameGrid")->item(coin::Topic - 1, 1)->setText(name);
+            d->close();
+            stayed = d->isVisible();
+            if (stayed) {
+                QCOMPARE(d->findChild<QTabWidget *>(QStringLiteral("MyTabbedPage"))->currentIndex(), 5);
+                grid(d, "FieldNameGrid")->item(coin::Topic - 1, 1)->setText(QStringLiteral("Theme"));
+                d->close();
+            }
+        });
+        QCOMPARE(stayed, blocked);
+        if (blocked) {
+            QCOMPARE(f.prompts.askedTexts(),
+                     QStringList{QStringLiteral("Two field names have the same name \"Country\".  Please change one.")});
+            QCOMPARE(f.w->settings.fieldNames[coin::Topic - 1], QStringLiteral("Theme"));
+        } else {
+            QVERIFY(f.prompts.asked().isEmpty());
+            QCOMPARE(f.w->settings.fieldNames[coin::Topic - 1], QStringLiteral("country"));
+        }
+    }
+
+    void renameAndReorderInOneVisit()
+    {
+        Fixture f;
+        f.visit([](QDialog *d) {
+            grid(d, "FieldNameGrid")->item(0, 1)->setText(QStringLiteral("Land of issue, a very long name"));
+            QTableWidget *order = grid(d, "FieldOrderGrid");
+            order->setCurrentCell(0, 0);
+            d->findChild<QPushButton *>(QStringLiteral("OrderDown"))->click();
+            QCOMPARE(order->currentRow(), 1);
+            order->setCurrentCell(0, 0);
+            d->findChild<QPushButton *>(QStringLiteral("OrderUp"))->click(); // first row: nothing
+            order->setCurrentCell(19, 0);
+            d->findChild<QPushButton *>(QStringLiteral("OrderDown"))->click(); // last row: nothing
+            QCOMPARE(order->item(19, 0)->text(), QStringLiteral("User Defined 4"));
+        });
+        QCOMPARE(f.w->settings.fieldNames[0], QStringLiteral("Land of issue, a ver")); // cut to 20
+        QCOMPARE(f.w->settings.fieldOrder[0], 2);
+        QCOMPARE(f.w->settings.fieldOrder[1], 1);
+        QCOMPARE(f.model()->columns()[0].field, 1);
+        QCOMPARE(f.model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Land of issue, a ver"));
+    }
+
+    void defaultsRestoreFieldOrder()
+    {
+        Fixture f;
+        std::swap(f.w->settings.fieldOrder[0], f.w->settings.fieldOrder[5]);
+        f.prompts.answer(int(QMessageBox::Yes));
+        f.visit([](QDialog *d) { d->findChild<QPushButton *>(QStringLiteral("OrderDefaults"))->click(); });
+        QCOMPARE(f.prompts.asked()[0].caption, QStringLiteral("Re-Order"));
+        QCOMPARE(f.prompts.asked()[0].text,
+                 QStringLiteral("This will set the order of fields to the program defaults.  Continue?"));
+        for (int i = 0; i < 20; ++i)
+            QCOMPARE(f.w->settings.fieldOrder[i], i + 1);
+        QCOMPARE(f.model()->columns()[0].field, 0);
+    }
+
+    void everyFieldHiddenAndRightTitles()
+    {
+        Fixture f;
+        f.visit([](QDialog *d) {
+            QTableWidget *show = grid(d, "FieldsToDisplay");
+            for (int r = 0; r < 20; ++r)
+                emit show->cellDoubleClicked(r, 1);
+            emit show->cellDoubleClicked(0, 0); // the name column does not toggle
+            d->findChild<QRadioButton *>(QStringLiteral("TitleRight"))->click();
+        });
+        QCOMPARE(f.model()->columnCount(), 0);
+        QCOMPARE(f.w->settings.titleAlignment, 3);
+        f.visit([](QDialog *d) { emit grid(d, "FieldsToDisplay")->cellDoubleClicked(4, 1); });
+        QCOMPARE(f.model()->columnCount(), 1);
+        QCOMPARE(f.model()->headerData(0, Qt::Horizontal, Qt::TextAlignmentRole).toInt() & Qt::AlignRight,
+                 int(Qt::AlignRight));
+    }
+};
+
+REGISTER_TEST(ViewerConfigTests)
+#include "tst_config.moc"

@@ -1,0 +1,209 @@
+// Sort order, pack and rebuild through the main window, on real tables, with and
+// without another copy of the program holding the database.
+#include "coin_schema.h"
+#include "database_files.h"
+#include "ini_file.h"
+#include "main_window.h"
+#include "modal.h"
+#include "paths.h"
+#include "prompts.h"
+#include "test_registry.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct Coin {
+    const char *country;
+    double price;
+    const char *date; // m/d/yy
+    int quantity;
+};
+
+// Records 1..6 as stored.
+const Coin kCoins[6] = {{"peru", 10.5, "3/1/99", 12},  {"Chile", 2.25, "1/15/01", 3},  {"PERU", 100, "12/31/98", 1},
+                        {"chile", 9.75, "1/15/01", 200}, {"Denmark", -1, "", 30},        {"argentina", 0, "7/4/76", 2}};
+
+struct Fixture {
+    QTemporaryDir dir;
+    ScriptedPrompts prompts;
+    std::unique_ptr<TMain> w;
+    Fixture()
+    {
+        qputenv("NUMAROK_HOME", (dir.path() + QStringLiteral("/home")).toUtf8());
+        qputenv("NUMAROK_CONFIG_DIR", (dir.path() + QStringLiteral("/conf")).toUtf8());
+        dbase::Table t;
+        dbfiles::createCoinTable(t, paths::programFile(QStringLiteral("MASTER.DBF")));
+        t.open();
+        for (const Coin &c : kCoins) {
+            t.append();
+            t.setAsString(coin::Country - 1, c.country);
+            t.setAsFloat(coin::PurchasePr - 1, c.price);
+            t.setAsString(coin::PurchDate - 1, c.date);
+            t.setAsFloat(coin::Quantity - 1, c.quantity);
+            t.post();
+        }
+        t.close();
+        w = std::make_unique<TMain>();
+        w->FormCreate({});
+        w->FormShow();
+    }
+    std::vector<uint32_t> order()
+    {
+        std::vector<uint32_t> out;
+        for (w->MyTable.first(); !w->MyTable.eof(); w->MyTable.next())
+            out.push_back(w->MyTable.recNo());
+        return out;
+    }
+    // Sets the four lists and presses "&Ok"; returns whether the dialog closed.
+    bool sortBy(const QList<int> &levels)
+    {
+        bool closed = false;
+        modal::enqueue([&](QDialog *d) {
+            for (int i = 0; i < 4; ++i)
+                d->findChild<QComboBox *>(QStringLiteral("ComboBox%1").arg(i + 1))->setCurrentIndex(levels.value(i));
+            d->findChild<QPushButton *>(QStringLiteral("OkButton"))->click();
+            closed = !d->isVisible();
+            if (!closed)
+                d->findChild<QPushButton *>(QStringLiteral("CancelButton"))->click();
+        });
+        w->action(QStringLiteral("MenuSortOrder"))->trigger();
+        return closed;
+    }
+    QByteArray indexFile() const
+    {
+        QFile f(w->IndexFilePath);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+};
+
+} // namespace
+
+class MaintenanceTests : public QObject {
+    Q_OBJECT
+private slots:
+    void sortOrderOnARealTable_data()
+    {
+        QTest::addColumn<QList<int>>("levels");
+        QTest::addColumn<QString>("expression");
+        QTest::addColumn<QList<int>>("order");
+        QTest::newRow("text ignores case") << QList<int>{1, 0, 0, 0} << "Upper(Left(Country,80))"
+                                           << QList<int>{6, 2, 4, 5, 1, 3};
+        // Numbers sort by their right-aligned text: numerically, but a negative amount
+        // ("       -1.00") after the amounts below 10 and before 10.50.
+        QTest::newRow("money by its text") << QList<int>{6, 0, 0, 0} << "STR(PurchasePr,12,2)"
+                                           << QList<int>{6, 2, 4, 5, 1, 3};
+        QTest::newRow("dates by yyyymmdd") << QList<int>{11, 0, 0, 0} << "DTOS(PurchDate)"
+                                           << QList<int>{5, 6, 3, 1, 2, 4};
+        QTest::newRow("quantity without decimals") << QList<int>{13, 0, 0, 0} << "STR(Quantity,12,0)"
+                                                   << QList<int>{3, 6, 2, 1, 5, 4};
+        QTest::newRow("none before a level") << QList<int>{0, 11, 6, 0} << "DTOS(PurchDate)+STR(PurchasePr,12,2)"
+                                             << QList<int>{5, 6, 3, 1, 2, 4};
+        QTest::newRow("all none: file order") << QList<int>{0, 0, 0, 0} << "" << QList<int>{1, 2, 3, 4, 5, 6};
+    }
+    void sortOrderOnARealTable()
+    {
+        QFETCH(QList<int>, levels);
+        QFETCH(QString, expression);
+        QFETCH(QList<int>, order);
+        Fixture f;
+        QVERIFY(f.sortBy(levels));
+        QVERIFY(f.prompts.asked().isEmpty());
+        QCOMPARE(f.w->SortString, expression);
+        std::vector<uint32_t> want(order.begin(), order.end());
+        QCOMPARE(f.order(), want);
+        QCOMPARE(IniFile::readString(f.w->DatabaseSettingsPath, QStringLiteral("Sort Order"), QStringLiteral("Primary Sort"),
+                                     QString()),
+                 QString::number(levels[0]));
+        QVERIFY(!f.w->MyTable.exclusive());
+    }
+
+    void anotherCopyHoldsTheDatabase()
+    {
+        Fixture f;
+        const QByteArray indexBefore = f.indexFile();
+        QVERIFY(!indexBefore.isEmpty());
+        f.w->saveDatabaseSettings(f.w->DatabaseSettingsPath);
+        const QString settingsBefore = IniFile::readString(f.w->DatabaseSettingsPath, QStringLiteral("Sort Order"),
+                                                           QStringLiteral("Primary Sort"), QString());
+        dbase::Table other;
+        dbfiles::locate(other, f.w->CurrentDatabasePath);
+        other.open();
+
+        QVERIFY(!f.sortBy({1, 0, 0, 0})); // the dialog stays open
+        QCOMPARE(f.prompts.askedTexts().last(),
+                 QStringLiteral("Creating a new sort order requires exclusive use of the DBase File.  Make sure that "
+                                "the DBase File is not in use by another program  or that no other users are running "
+                                "the software or that no other copies of the software are in use."));
+        f.prompts.answer(int(QMessageBox::Yes));
+        f.w->action(QStringLiteral("MenuPack"))->trigger();
+        QCOMPARE(f.prompts.askedTexts().last(),
+                 QStringLiteral("Unable to pack table.  Packing requires exclusive use of the DBase File.  Make sure "
+                                "that the DBase File is not in use by another program  or that no other users are "
+                                "running the software or that no other copies of the software are in use."));
+        f.prompts.answer(int(QMessageBox::Yes));
+        f.w->action(QStringLiteral("MenuRebuild"))->trigger();
+        QCOMPARE(f.prompts.askedTexts().last(),
+                 QStringLiteral("Unable to reindex table.  Reindexing requires exclusive use of the DBase File.  Make "
+                                "sure that the DBase File is not in use by another program  or that no other users are "
+                                "running the software or that no other copies of the software are in use."));
+        QCOMPARE(f.indexFile(), indexBefore);
+        QCOMPARE(f.w->settings.sortLevels[0], 12);
+        QCOMPARE(IniFile::readString(f.w->DatabaseSettingsPath, QStringLiteral("Sort Order"), QStringLiteral("Primary Sort"),
+                                     QString()),
+                 settingsBefore);
+        QVERIFY(f.w->MyTable.isOpen());
+        QVERIFY(!f.w->MyTable.exclusive());
+        QCOMPARE(f.w->MyTable.recordCount(), 6);
+    }
+
+    void packRemovesDeletedRecords()
+    {
+        Fixture f;
+        QVERIFY(f.sortBy({1, 0, 0, 0}));
+        for (uint32_t r : {2u, 5u}) {
+            QVERIFY(f.w->MyTable.moveToRecNo(r));
+            f.prompts.answer(int(QMessageBox::Yes));
+            f.w->action(QStringLiteral("MenuDelete"))->trigger();
+        }
+        f.prompts.answer(int(QMessageBox::No));
+        f.w->action(QStringLiteral("MenuPack"))->trigger(); // answered No: nothing happens
+        f.prompts.answer(int(QMessageBox::Yes));
+        f.w->action(QStringLiteral("MenuPack"))->trigger();
+        QCOMPARE(f.prompts.asked().last().caption, QStringLiteral("Confirm"));
+        QCOMPARE(f.w->MyTable.recordCount(), 4);
+        // argentina, chile, peru, PERU are now records 4, 3, 1, 2.
+        QCOMPARE(f.order(), (std::vector<uint32_t>{4, 3, 1, 2}));
+
+        QProcess py;
+        py.start(QStringLiteral("/usr/bin/python3"),
+                 {QStringLiteral(NUMAROK_TEST_SCRIPTS "/dump_dbf.py"), f.w->CurrentDatabasePath});
+        QVERIFY(py.waitForFinished(30000));
+        QCOMPARE(py.exitCode(), 0);
+        const QJsonObject dump = QJsonDocument::fromJson(py.readAllStandardOutput()).object();
+        QCOMPARE(dump[QStringLiteral("count")].toInt(), 4);
+        QVERIFY(!QJsonDocument(dump).toJson().contains("\"deleted\": true"));
+        QProcess dump2;
+        dump2.start(QStringLiteral("index_dump"), {f.w->IndexFilePath, QStringLiteral("NewIndex")});
+        QVERIFY(dump2.waitForFinished(30000));
+        QStringList recnos;
+        for (const QByteArray &line : dump2.readAllStandardOutput().split('\n'))
+            if (!line.trimmed().isEmpty())
+                recnos << QString::fromLatin1(line.trimmed().split(' ').last());
+        QCOMPARE(recnos, (QStringList{"4", "3", "1", "2"}));
+
+        f.prompts.answer(int(QMessageBox::Yes));
+        f.w->action(QStringLiteral("MenuRebuild"))->trigger();
+        QCOMPARE(f.order(), (std::vector<uint32_t>{4, 3, 1, 2}));
+    }
+};
+
+REGISTER_TEST(MaintenanceTests)
+#include "tst_maintenance.moc"
