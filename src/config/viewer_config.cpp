@@ -97,6 +97,7 @@ TViewConfig::TViewConfig(Settings &settings, QWidget *parent) : QDialog(parent),
     for (const QString &n : m_settings.fieldNames)
         m_namesAtOpen << n;
     buildPages();
+    resize(620, 470); // room for all six page tabs
 }
 
 QTableWidget *TViewConfig::makeGrid(const char *name, int rows, const QStringList &titles, const QList<int> &widths,
@@ -238,12 +239,13 @@ void TViewConfig::buildPages()
     down->setObjectName(QStringLiteral("OrderDown"));
     auto *defaults = new QPushButton(QStringLiteral("D&efaults"), order);
     defaults->setObjectName(QStringLiteral("OrderDefaults"));
-    og->addWidget(FieldOrderGrid, 0, 0, 5, 1);
+    og->addWidget(FieldOrderGrid, 0, 0, 6, 1);
     og->addWidget(o1, 0, 1);
     og->addWidget(o2, 1, 1);
     og->addWidget(up, 2, 1);
     og->addWidget(down, 3, 1);
     og->addWidget(defaults, 4, 1);
+    og->setRowStretch(5, 1);
     MyTabbedPage->addTab(order, QStringLiteral("Field &Order"));
 
     // Names.
