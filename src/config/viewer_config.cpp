@@ -2,6 +2,7 @@
 
 #include "coin_schema.h"
 #include "color_scheme.h"
+#include "font_setting.h"
 #include "help_window.h"
 #include "prompts.h"
 
@@ -63,29 +64,6 @@ QLabel *heading(const char *name, const char *text, QWidget *parent)
     f.setBold(true);
     l->setFont(f);
     return l;
-}
-
-QFont settingFont(const FontSetting &s)
-{
-    QFont f(s.name);
-    if (s.size > 0)
-        f.setPointSize(s.size);
-    f.setBold(s.bold);
-    f.setItalic(s.italic);
-    f.setUnderline(s.underline);
-    f.setStrikeOut(s.strikeout);
-    return f;
-}
-
-void storeSettingFont(FontSetting &s, const QFont &f)
-{
-    s.name = f.family();
-    if (f.pointSize() > 0)
-        s.size = f.pointSize();
-    s.bold = f.bold();
-    s.italic = f.italic();
-    s.underline = f.underline();
-    s.strikeout = f.strikeOut();
 }
 
 } // namespace
@@ -276,8 +254,8 @@ void TViewConfig::buildPages()
     connect(TitleCenter, &QRadioButton::toggled, this, [this](bool on) { if (on) m_settings.titleAlignment = 2; });
     connect(TitleRight, &QRadioButton::toggled, this, [this](bool on) { if (on) m_settings.titleAlignment = 3; });
     auto chooseFont = [this](FontSetting &setting) {
-        if (const auto f = Prompts::instance().chooseFont(this, settingFont(setting))) {
-            storeSettingFont(setting, *f);
+        if (const auto f = Prompts::instance().chooseFont(this, fonts::toFont(setting))) {
+            fonts::store(setting, *f, true);
             showFontTexts();
         }
     };

@@ -6,6 +6,7 @@
 #include "coin_schema.h"
 #include "color_scheme.h"
 #include "error.h"
+#include "font_setting.h"
 #include "formats.h"
 #include "help_window.h"
 #include "modal.h"
@@ -968,11 +969,11 @@ void TMain::chooseWindowSize(int size)
 
 void TMain::readFonts()
 {
-    labelFont = windowopts::fontOf(settings.labelFont);
-    editFont = windowopts::fontOf(settings.editFont);
-    buttonFont = windowopts::fontOf(settings.buttonFont);
-    gridFont = windowopts::fontOf(settings.gridFont);
-    gridTitleFont = windowopts::fontOf(settings.gridTitleFont);
+    labelFont = fonts::toFont(settings.labelFont);
+    editFont = fonts::toFont(settings.editFont);
+    buttonFont = fonts::toFont(settings.buttonFont);
+    gridFont = fonts::toFont(settings.gridFont);
+    gridTitleFont = fonts::toFont(settings.gridTitleFont);
 }
 
 void TMain::applyMainFonts()
@@ -992,7 +993,7 @@ void TMain::MenuLabelFontClick()
 {
     if (const auto f = Prompts::instance().chooseFont(this, labelFont)) {
         labelFont = *f;
-        windowopts::storeFont(settings.labelFont, *f, false);
+        fonts::store(settings.labelFont, *f, false);
         applyMainFonts();
     }
 }
@@ -1001,7 +1002,7 @@ void TMain::MenuEditFontClick()
 {
     if (const auto f = Prompts::instance().chooseFont(this, editFont)) {
         editFont = *f;
-        windowopts::storeFont(settings.editFont, *f, false);
+        fonts::store(settings.editFont, *f, false);
         applyMainFonts();
     }
 }
@@ -1010,7 +1011,7 @@ void TMain::MenuButtonFontClick()
 {
     if (const auto f = Prompts::instance().chooseFont(this, buttonFont)) {
         buttonFont = *f;
-        windowopts::storeFont(settings.buttonFont, *f, false);
+        fonts::store(settings.buttonFont, *f, false);
         applyMainFonts();
     }
 }

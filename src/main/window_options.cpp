@@ -86,29 +86,6 @@ void centre(QWidget *form, const QSize &screen)
     form->move((screen.width() - frame.width()) / 2, (screen.height() - frame.height()) / 2);
 }
 
-QFont fontOf(const FontSetting &s)
-{
-    QFont f(s.name);
-    if (s.size > 0)
-        f.setPointSize(s.size);
-    f.setBold(s.bold);
-    f.setItalic(s.italic);
-    f.setUnderline(s.underline);
-    f.setStrikeOut(s.strikeout);
-    return f;
-}
-
-void storeFont(FontSetting &s, const QFont &f, bool full)
-{
-    s.name = f.family();
-    s.bold = f.bold();
-    s.italic = f.italic();
-    s.underline = f.underline();
-    s.strikeout = f.strikeOut();
-    if (full && f.pointSize() > 0)
-        s.size = f.pointSize();
-}
-
 bool FormGeometry::save(QWidget *form)
 {
     m_client = form->size();

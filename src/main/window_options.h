@@ -20,8 +20,6 @@ void scale(QWidget *form, double factor);
 // left = (screen width - width) / 2, top likewise, truncated toward zero.
 void centre(QWidget *form, const QSize &screen);
 
-QFont fontOf(const FontSetting &setting);
-void storeFont(FontSetting &setting, const QFont &font, bool full);
 
 // The designed geometry of a form that is shown many times, taken once and put back
 // before each showing.

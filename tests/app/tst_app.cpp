@@ -4,6 +4,7 @@
 #include "ini_file.h"
 #include "paths.h"
 #include "settings.h"
+#include "test_files.h"
 #include "test_registry.h"
 
 #include <QDir>
@@ -18,12 +19,6 @@
 
 namespace
 {
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 // Every value of an INI file changed: numbers + 1, flags flipped, text extended.
 QByteArray mutated(const QByteArray &ini)
@@ -55,12 +50,6 @@ QByteArray mutated(const QByteArray &ini)
     return out;
 }
 
-void writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    if (f.open(QIODevice::WriteOnly)) f.write(bytes);
-}
-
 } // namespace
 
 class SettingsTests : public QObject
@@ -76,8 +65,7 @@ private slots:
     void init()
     {
         QDir(file("conf")).removeRecursively();
-        qputenv("NUMAROK_CONFIG_DIR", file("conf").toUtf8());
-        qputenv("NUMAROK_HOME", file("home").toUtf8());
+        useDirectories(m_dir.path());
     }
 
     void defaultsWithoutFiles()
@@ -128,17 +116,17 @@ private slots:
         const QString first = program ? paths::programSettingsFile() : file("db1.ini");
         Settings s;
         QVERIFY(SaveSettings(s, scope, first));
-        const QByteArray changed = mutated(readAll(first));
-        writeAll(first, changed);
+        const QByteArray changed = mutated(readBytes(first));
+        writeBytes(first, changed);
         Settings t;
         LoadSettings(t, scope, first);
         const QString second = file("db2.ini");
         if (program) {
             QVERIFY(SaveSettings(t, scope));
-            QCOMPARE(readAll(paths::programSettingsFile()), changed);
+            QCOMPARE(readBytes(paths::programSettingsFile()), changed);
         } else {
             QVERIFY(SaveSettings(t, scope, second));
-            QCOMPARE(readAll(second), changed);
+            QCOMPARE(readBytes(second), changed);
         }
         // Every key of the scope is there: 19 + 22 in the program file, 120 per field and
         // 46 more in the database file, plus 13 for each of the five colour schemes.
@@ -149,19 +137,19 @@ private slots:
     void databaseScopeFallsBackToProgramFile()
     {
         QDir().mkpath(file("conf"));
-        writeAll(paths::programSettingsFile(),
+        writeBytes(paths::programSettingsFile(),
                  "[Sort Order]\r\nPrimary Sort=3\r\n[Grid Options]\r\nField Editing=yes\r\n");
         Settings s;
         LoadSettings(s, SettingsScope::Database, file("missing.ini"));
         QCOMPARE(s.sortLevels[0], 3);
         QVERIFY(s.fieldEditing); // flags are upper-cased before the comparison
-        writeAll(file("own.ini"), "[Sort Order]\r\nPrimary Sort=7\r\n");
+        writeBytes(file("own.ini"), "[Sort Order]\r\nPrimary Sort=7\r\n");
         LoadSettings(s, SettingsScope::Database, file("own.ini"));
         QCOMPARE(s.sortLevels[0], 7);
         QVERIFY(!s.fieldEditing); // the database's own file has no such key: the default
-        const QByteArray programBefore = readAll(paths::programSettingsFile());
+        const QByteArray programBefore = readBytes(paths::programSettingsFile());
         QVERIFY(SaveSettings(s, SettingsScope::Database, file("written.ini")));
-        QCOMPARE(readAll(paths::programSettingsFile()), programBefore);
+        QCOMPARE(readBytes(paths::programSettingsFile()), programBefore);
         QVERIFY(!SaveSettings(s, SettingsScope::Database, file("no/dir/x.ini")));
     }
 
@@ -185,7 +173,7 @@ private slots:
         QFETCH(QByteArray, line);
         QFETCH(QString, expect);
         QDir().mkpath(file("conf"));
-        writeAll(paths::programSettingsFile(), line + "\r\n");
+        writeBytes(paths::programSettingsFile(), line + "\r\n");
         Settings s;
         LoadSettings(s, SettingsScope::Program);
         const QString got =
@@ -259,7 +247,7 @@ private slots:
         QVERIFY(dump2.waitForFinished(30000));
         QCOMPARE(dump2.readAllStandardOutput(), QByteArray("NewIndex\n"));
         QVERIFY(
-            readAll(home() + QStringLiteral("/MASTER.MDX")).contains("Upper(Left(Miscellane,80))"));
+            readBytes(home() + QStringLiteral("/MASTER.MDX")).contains("Upper(Left(Miscellane,80))"));
 
         const QString program = conf() + QStringLiteral("/NUMAROK.INI");
         QCOMPARE(IniFile::readString(program, QStringLiteral("Misc"),

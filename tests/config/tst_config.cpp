@@ -7,6 +7,7 @@
 #include "modal.h"
 #include "paths.h"
 #include "prompts.h"
+#include "test_files.h"
 #include "test_registry.h"
 #include "viewer_config.h"
 #include "viewer_model.h"
@@ -27,8 +28,7 @@ struct Fixture {
     std::unique_ptr<TMain> w;
     Fixture()
     {
-        qputenv("NUMAROK_HOME", (dir.path() + QStringLiteral("/home")).toUtf8());
-        qputenv("NUMAROK_CONFIG_DIR", (dir.path() + QStringLiteral("/conf")).toUtf8());
+        useDirectories(dir.path());
         w = std::make_unique<TMain>();
         w->FormCreate({});
         w->FormShow();

@@ -4,6 +4,7 @@
 #include "main_window.h"
 #include "paths.h"
 #include "prompts.h"
+#include "test_files.h"
 #include "test_registry.h"
 #include "window_options.h"
 
@@ -110,8 +111,7 @@ private slots:
     void windowSizes()
     {
         QTemporaryDir dir;
-        qputenv("NUMAROK_HOME", (dir.path() + QStringLiteral("/home")).toUtf8());
-        qputenv("NUMAROK_CONFIG_DIR", (dir.path() + QStringLiteral("/conf")).toUtf8());
+        useDirectories(dir.path());
         ScriptedPrompts prompts;
         {
             // A stored 1024 on an 800 x 600 screen: factor 1.0 and "640 x 480" checked.
@@ -146,8 +146,7 @@ private slots:
     void dateMenuAndLeadingZeros()
     {
         QTemporaryDir dir;
-        qputenv("NUMAROK_HOME", (dir.path() + QStringLiteral("/home")).toUtf8());
-        qputenv("NUMAROK_CONFIG_DIR", (dir.path() + QStringLiteral("/conf")).toUtf8());
+        useDirectories(dir.path());
         ScriptedPrompts prompts;
         TMain w;
         QVERIFY(w.FormCreate({}));

@@ -6,6 +6,7 @@
 #include "main_window.h"
 #include "paths.h"
 #include "prompts.h"
+#include "test_files.h"
 #include "test_registry.h"
 
 #include <QAction>
@@ -31,8 +32,7 @@ class Environment
 public:
     Environment()
     {
-        qputenv("NUMAROK_HOME", (m_dir.path() + QStringLiteral("/home")).toUtf8());
-        qputenv("NUMAROK_CONFIG_DIR", (m_dir.path() + QStringLiteral("/conf")).toUtf8());
+        useDirectories(m_dir.path());
         QDir().mkpath(m_dir.path() + QStringLiteral("/data"));
     }
     QString data(const QString &name) const

@@ -7,6 +7,7 @@
 #include "modal.h"
 #include "paths.h"
 #include "prompts.h"
+#include "test_files.h"
 #include "test_registry.h"
 
 #include <QComboBox>
@@ -37,8 +38,7 @@ struct Fixture {
     std::unique_ptr<TMain> w;
     Fixture()
     {
-        qputenv("NUMAROK_HOME", (dir.path() + QStringLiteral("/home")).toUtf8());
-        qputenv("NUMAROK_CONFIG_DIR", (dir.path() + QStringLiteral("/conf")).toUtf8());
+        useDirectories(dir.path());
         dbase::Table t;
         dbfiles::createCoinTable(t, paths::programFile(QStringLiteral("MASTER.DBF")));
         t.open();

@@ -8,6 +8,7 @@
 #include "main_window.h"
 #include "paths.h"
 #include "prompts.h"
+#include "test_files.h"
 #include "test_registry.h"
 #include "viewer_model.h"
 
@@ -32,8 +33,7 @@ struct Fixture {
 
     explicit Fixture(int records, const QStringList &args = {})
     {
-        qputenv("NUMAROK_HOME", (dir.path() + QStringLiteral("/home")).toUtf8());
-        qputenv("NUMAROK_CONFIG_DIR", (dir.path() + QStringLiteral("/conf")).toUtf8());
+        useDirectories(dir.path());
         const QString master = paths::programFile(QStringLiteral("MASTER.DBF"));
         dbase::Table t;
         dbfiles::createCoinTable(t, master);

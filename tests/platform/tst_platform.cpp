@@ -3,6 +3,7 @@
 #include "modal.h"
 #include "paths.h"
 #include "prompts.h"
+#include "test_files.h"
 #include "test_registry.h"
 
 #include <QDialog>
@@ -10,19 +11,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace
-{
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-void writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    if (f.open(QIODevice::WriteOnly)) f.write(bytes);
-}
-} // namespace
 
 class IniTests : public QObject
 {
@@ -62,9 +50,9 @@ private slots:
         QFETCH(QByteArray, expected);
         const QString path = file("keep.ini");
         // Mixed line ends on the way in; CR LF on the way out.
-        writeAll(path, "; kept comment\n[Misc]\r\nButton Bar=1\rOdd line\n\n[Other]\nA=1");
+        writeBytes(path, "; kept comment\n[Misc]\r\nButton Bar=1\rOdd line\n\n[Other]\nA=1");
         QVERIFY(IniFile::writeString(path, section, key, QStringLiteral("new")));
-        QCOMPARE(readAll(path), expected);
+        QCOMPARE(readBytes(path), expected);
     }
 
     void reading_data()
@@ -99,7 +87,7 @@ private slots:
         QFETCH(int, maxLength);
         QFETCH(QString, value);
         const QString path = file("read.ini");
-        writeAll(path, "[Misc]\r\nPadded =   a b  \r\nQuoted=\" x "
+        writeBytes(path, "[Misc]\r\nPadded =   a b  \r\nQuoted=\" x "
                        "\"\r\nLong=abcdefgh\r\nCountry=\xD6sterreich\r\n"
                        "Empty=\r\n[Grid Font]\r\nFont Name=Courier New\r\n");
         QCOMPARE(IniFile::readString(path, section, key, QStringLiteral("dflt"), maxLength), value);
@@ -118,7 +106,7 @@ private slots:
         // Writing Windows-1252 and reading it back.
         QVERIFY(IniFile::writeString(file("cp.ini"), QStringLiteral("Misc"), QStringLiteral("Name"),
                                      QStringLiteral("Zürich €")));
-        QCOMPARE(readAll(file("cp.ini")), QByteArray("[Misc]\r\nName=Z\xFCrich \x80\r\n"));
+        QCOMPARE(readBytes(file("cp.ini")), QByteArray("[Misc]\r\nName=Z\xFCrich \x80\r\n"));
     }
 
     void directoriesFromTheEnvironment()

@@ -1,0 +1,14 @@
+// A stored font setting as a QFont and back.
+#pragma once
+
+#include "settings.h"
+
+#include <QFont>
+
+namespace fonts {
+
+QFont toFont(const FontSetting &setting);
+// full: the size is taken too (the two grid fonts); the other fonts store face and style.
+void store(FontSetting &setting, const QFont &font, bool full);
+
+} // namespace fonts
