@@ -27,6 +27,7 @@ bool TMain::FormCreate(const QStringList &arguments)
     ViewerLabel->setText(QStringLiteral("Coin Viewer"));
     paths::programDirectory();
     paths::startupDirectory();
+    picklists::installDefaults();
 
     LoadSettings(settings, SettingsScope::Program);
     move(settings.mainLeft, settings.mainTop);
@@ -110,6 +111,7 @@ bool TMain::FormCreate(const QStringList &arguments)
         }
     }
 
+    lists.LoadAllList(BasePath); // the lists of the database opened at start-up
     SetButtonBar();
     // The dialog size applies when the screen holds it; the stored choice stays either way.
     if (const QScreen *screen = QGuiApplication::primaryScreen())

@@ -9,6 +9,7 @@
 #include "font_setting.h"
 #include "formats.h"
 #include "help_window.h"
+#include "list_dialogs.h"
 #include "modal.h"
 #include "sort_order.h"
 #include "viewer_config.h"
@@ -169,6 +170,11 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent)
     buildWindow();
     // The table asks for every record while a search is on.
     MyTable.setFilter([this](const dbase::Table &t) { return MyTableFilter(t); });
+    lists.setGridCombos(MyComboCountry, MyComboTopic, MyComboCondition);
+    SaveAllLists = [this](const QString &base) { lists.SaveAllLists(base); };
+    LoadAllList = [this](const QString &base) { lists.LoadAllList(base); };
+    LoadDefaultList = [this] { lists.LoadDefaultList(); };
+    SaveDefaultLists = [this] { lists.SaveDefaultLists(); };
     resize(640, 480);
 }
 
@@ -328,14 +334,14 @@ void TMain::buildMenus()
 
     QMenu *tools = addMenu(bar, "MenuTools", "&Tools");
     item(tools, "MenuReports", "&Reports", "Ctrl+R", [this] { DoReports(); });
-    QMenu *lists = addMenu(tools, "MenuListMaintenance", "List &Maintenance");
-    item(lists, "MenuSaveDefaults", "&Save As Defaults", "", [this] { MenuSaveAsDefaultsClick(); });
-    item(lists, "MenuLoadDefaults", "Load In &Defaults", "", [this] { MenuLoadInDefaultsClick(); });
-    lists->addSeparator();
-    item(lists, "MenuListCountry", "&Country", "", [this] { DoListMaintenance(1); });
-    item(lists, "MenuListTopic", "&Topic", "", [this] { DoListMaintenance(2); });
-    item(lists, "MenuListCondition", "C&ondition", "", [this] { DoListMaintenance(3); });
-    item(lists, "MenuListMisc", "&Miscellaneous", "", [this] { DoListMaintenance(4); });
+    QMenu *listMenu = addMenu(tools, "MenuListMaintenance", "List &Maintenance");
+    item(listMenu, "MenuSaveDefaults", "&Save As Defaults", "", [this] { MenuSaveAsDefaultsClick(); });
+    item(listMenu, "MenuLoadDefaults", "Load In &Defaults", "", [this] { MenuLoadInDefaultsClick(); });
+    listMenu->addSeparator();
+    item(listMenu, "MenuListCountry", "&Country", "", [this] { DoListMaintenance(1); });
+    item(listMenu, "MenuListTopic", "&Topic", "", [this] { DoListMaintenance(2); });
+    item(listMenu, "MenuListCondition", "C&ondition", "", [this] { DoListMaintenance(3); });
+    item(listMenu, "MenuListMisc", "&Miscellaneous", "", [this] { DoListMaintenance(4); });
     item(tools, "MenuSearchReplace", "&Search and Replace", "Ctrl+F", [this] { DoSearchReplace(); });
     tools->addSeparator();
     item(tools, "MenuRebuild", "&Rebuild Indexes", "", [this] { MenuRebuildClick(); });
@@ -736,7 +742,26 @@ void TMain::DoBackup() {}
 void TMain::DoRestore() { DisplayCount(); }
 void TMain::DoColor(int) {}
 void TMain::DoSearchReplace() {}
-void TMain::DoListMaintenance(int) {}
+void TMain::DoListMaintenance(int code)
+{
+    struct ListDef {
+        const char *title;
+        int limit;
+    };
+    const ListDef defs[4] = {{"Country", 20}, {"Topic", 20}, {"Condition", 30}, {"Miscellaneous", 25}};
+    const ListDef &d = defs[code - 1];
+    const QStringList entries = code == 4 ? picklists::readListFile(picklists::miscFile())
+                                          : lists.list(picklists::Kind(code - 1));
+    TMyEditBox dialog(code, QLatin1String(d.title), d.limit, entries, this);
+    dialog.place = [this](QWidget *w) { placeDialog(w); };
+    dialog.scheme = &settings.schemes[colors::Configure];
+    dialog.onOk = [this, code](const QStringList &result) {
+        if (code <= 3)
+            lists.setList(picklists::Kind(code - 1), result);
+        SaveAllLists(BasePath);
+    };
+    modal::show(&dialog);
+}
 
 void TMain::DoHelp()
 {

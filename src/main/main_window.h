@@ -5,6 +5,7 @@
 #pragma once
 
 #include "database_files.h"
+#include "pick_lists.h"
 #include "regional.h"
 #include "settings.h"
 #include "table.h"
@@ -122,6 +123,8 @@ public:
     std::function<bool(const dbase::Table &)> SearchTest;
     std::function<void(int mode)> ShowEditor; // EditorMode 1 new, 2 edit, 3 copy
 
+    // The Country, Topic and Condition lists (the editor's copy and the grid's boxes).
+    PickLists lists;
     dbase::Table MyTable;
     dbase::Table MyCheckTable;
     dbase::Table MyCreateTable;

@@ -1,0 +1,62 @@
+// Pick lists: the list file format (one entry a line, Windows-1252, CR LF; lines read up
+// to 255 characters, blank lines skipped, spaces kept), and the Country, Topic and
+// Condition lists of the open database with their two copies in memory: the editor's
+// (the one saved) and the main grid's drop-down boxes, kept equal.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QComboBox;
+
+namespace picklists {
+
+enum Kind { Country = 0, Topic = 1, Condition = 2 };
+
+// A missing or unreadable file gives an empty list.
+QStringList readListFile(const QString &path);
+// Creates the file anew; false (and nothing written) when that fails.
+bool writeListFile(const QString &path, const QStringList &entries);
+// Appends the text trimmed of spaces when it is not empty and not already there (exact,
+// case-sensitive). Returns whether it was added.
+bool addEntry(QStringList &entries, const QString &text);
+
+QString perDatabaseFile(const QString &basePath, Kind kind); // base + ".001" .. ".003"
+QString defaultFile(Kind kind);                             // COUNTRY.LST ... in the program directory
+QString miscFile();                                         // MISC.LST in the program directory
+
+// Writes the shipped default lists into the program directory when it has none.
+void installDefaults();
+
+// The "Miscellaneous" text split into its entries: everything before the first comma
+// (unchanged), then the rest trimmed of spaces, while text remains.
+QStringList splitMiscellaneous(const QString &text);
+// The chosen entries joined by ", " (at most 255 characters).
+QString joinMiscellaneous(const QStringList &chosen);
+
+} // namespace picklists
+
+// The three lists of the open database.
+class PickLists {
+public:
+    // The grid's drop-down boxes get every change of the editor's lists.
+    void setGridCombos(QComboBox *country, QComboBox *topic, QComboBox *condition);
+
+    const QStringList &list(picklists::Kind kind) const { return m_lists[kind]; }
+    void setList(picklists::Kind kind, const QStringList &entries); // both copies
+    void addToList(picklists::Kind kind, const QString &text);      // both copies
+
+    void LoadList(const QString &file, picklists::Kind kind);
+    void SaveList(const QString &file, picklists::Kind kind) const;
+    // The database's own files when base + ".001" exists, else the defaults.
+    void LoadAllList(const QString &basePath);
+    void LoadDefaultList();
+    void SaveAllLists(const QString &basePath) const;
+    void SaveDefaultLists() const;
+
+private:
+    void syncGrid(picklists::Kind kind);
+
+    QStringList m_lists[3];
+    QComboBox *m_grid[3] = {};
+};
