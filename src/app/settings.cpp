@@ -172,7 +172,7 @@ template <class S, class V> void visitDatabase(V &v, S &st)
     for (int i = 0; i < coin::kFieldCount; ++i) {
         const coin::Field &f = coin::kFields[i];
         const QString key = s(f.name);
-        v.text("Field Names", key, st.fieldNames[i], s(f.defaultLabel), kFontText);
+        v.text("Field Names", key, st.fieldNames[i], s(f.defaultLabel), kFontText, 20);
         v.flag("Display Fields", key, st.displayFields[i], true);
         v.number("Field Width", key, st.fieldWidth[i], 15);
         v.number("Field Order", key, st.fieldOrder[i], f.number);

@@ -23,15 +23,17 @@ void Painter::paint(QWidget *w, int textRole, int backgroundRole) const
     if (backgroundRole >= 0) {
         const QColor bg = toColor(m_scheme.colors[backgroundRole]);
         p.setColor(QPalette::Window, bg);
-        p.setColor(QPalette::Base, bg);
-        p.setColor(QPalette::Button, bg);
+        // Boxes take their own background; the window's goes to the window only, so
+        // buttons (never coloured) keep theirs.
+        if (backgroundRole != ColorScheme::MainBackground && backgroundRole != ColorScheme::RadioBackground &&
+            backgroundRole != ColorScheme::CheckBackground)
+            p.setColor(QPalette::Base, bg);
         w->setAutoFillBackground(true);
     }
     if (textRole >= 0) {
         const QColor fg = toColor(m_scheme.colors[textRole]);
         p.setColor(QPalette::WindowText, fg);
         p.setColor(QPalette::Text, fg);
-        p.setColor(QPalette::ButtonText, fg);
     }
     w->setPalette(p);
 }

@@ -68,7 +68,8 @@ QLabel *heading(const char *name, const char *text, QWidget *parent)
 
 } // namespace
 
-TViewConfig::TViewConfig(Settings &settings, QWidget *parent) : QDialog(parent), m_settings(settings)
+TViewConfig::TViewConfig(Settings &settings, double scale, QWidget *parent)
+    : QDialog(parent), factor(scale), m_settings(settings)
 {
     setObjectName(QStringLiteral("TViewConfig"));
     setWindowTitle(QStringLiteral("Viewer Configuration"));
@@ -278,7 +279,7 @@ void TViewConfig::buildPages()
     connect(up, &QPushButton::clicked, this, &TViewConfig::OrderUpClick);
     connect(down, &QPushButton::clicked, this, &TViewConfig::OrderDownClick);
     connect(defaults, &QPushButton::clicked, this, &TViewConfig::OrderDefaultsClick);
-    connect(exit, &QPushButton::clicked, this, &QDialog::close);
+    connect(exit, &QPushButton::clicked, this, &TViewConfig::ExitButtonClick);
     connect(help, &QPushButton::clicked, this, &TViewConfig::HelpButtonClick);
 }
 

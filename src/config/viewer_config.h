@@ -25,11 +25,11 @@ QString duplicateName(const QStringList &names);
 class TViewConfig : public QDialog {
     Q_OBJECT
 public:
-    TViewConfig(Settings &settings, QWidget *parent = nullptr);
+    TViewConfig(Settings &settings, double factor, QWidget *parent = nullptr);
 
-    // Fonts, scaling and centring (the main window's placement); and the scale factor.
+    // Fonts, scaling and centring (the main window's placement).
     std::function<void(QWidget *)> place;
-    double factor = 1.0;
+    const double factor; // the dialog size factor: grid columns and rows
 
     void FormShow();
     void SetColors();
@@ -39,6 +39,7 @@ public:
     void OrderDownClick();
     void OrderDefaultsClick();
     void HelpButtonClick();
+    void ExitButtonClick() { close(); }
 
 protected:
     void closeEvent(QCloseEvent *event) override;

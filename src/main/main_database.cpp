@@ -150,17 +150,21 @@ void TMain::showEvent(QShowEvent *event)
 
 void TMain::closeEvent(QCloseEvent *event)
 {
-    FormClose();
+    if (!m_closed) { // a second close (say, after a signal) must not save again
+        m_closed = true;
+        FormClose();
+    }
     event->accept();
 }
 
 void TMain::FormClose()
 {
     DisableEndSearch();
-    settings.mainLeft = geometry().x();
-    settings.mainTop = geometry().y();
-    settings.mainWidth = geometry().width();
-    settings.mainHeight = geometry().height();
+    // Saved as it is restored: the frame's position (move) and the window's size (resize).
+    settings.mainLeft = pos().x();
+    settings.mainTop = pos().y();
+    settings.mainWidth = width();
+    settings.mainHeight = height();
     settings.lastDatabase = CurrentDatabasePath;
     SaveSettings(settings, SettingsScope::Program);
     if (m_databaseOpen) saveDatabaseSettings(DatabaseSettingsPath);

@@ -140,6 +140,20 @@ public:
         else
             QStyledItemDelegate::setEditorData(editor, index);
     }
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::paint(painter, option, index);
+        const QWidget *view = option.widget;
+        if (!view)
+            return;
+        painter->save();
+        painter->setPen(QColor(128, 128, 128));
+        if (view->property("rowLines").toBool())
+            painter->drawLine(option.rect.bottomLeft(), option.rect.bottomRight());
+        if (view->property("columnLines").toBool())
+            painter->drawLine(option.rect.topRight(), option.rect.bottomRight());
+        painter->restore();
+    }
     void setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const override
     {
         if (auto *combo = qobject_cast<QComboBox *>(editor))
@@ -283,8 +297,10 @@ void TMain::buildMenus()
         const QByteArray name = "N" + QByteArray::number(s.width()) + "x" + QByteArray::number(s.height());
         const QByteArray caption = QByteArray::number(s.width()) + " x " + QByteArray::number(s.height());
         const QByteArray key = "Shift+F" + QByteArray::number(i + 1);
-        const int choice = sizes[i];
-        item(size, name.constData(), caption.constData(), key.constData(), [this, choice] { chooseWindowSize(choice); })
+        void (TMain::*const handlers[4])() = {&TMain::N640x480Click, &TMain::N800x600Click, &TMain::N1024x768Click,
+                                              &TMain::N1280x1024Click};
+        const auto handler = handlers[i];
+        item(size, name.constData(), caption.constData(), key.constData(), [this, handler] { (this->*handler)(); })
             ->setCheckable(true);
     }
     QMenu *access = addMenu(options, "MenuScreenAccess", "&Screen Access");
@@ -310,17 +326,23 @@ void TMain::buildMenus()
     }
     options->addSeparator();
     QMenu *currency = addMenu(options, "MenuCurrencyFormat", "C&urrency Format");
-    item(currency, "MenuCurrencyUS", "&U.S. Dollars", "", [this] { chooseCurrencyFormat(1); })->setCheckable(true);
-    item(currency, "MenuCurrencyWin", "&Windows Setting", "", [this] { chooseCurrencyFormat(2); })->setCheckable(true);
+    item(currency, "MenuCurrencyUS", "&U.S. Dollars", "", [this] { MenuCurrencyUSClick(); })->setCheckable(true);
+    item(currency, "MenuCurrencyWin", "&Windows Setting", "", [this] { MenuCurrencyWinClick(); })->setCheckable(true);
     QMenu *numeric = addMenu(options, "MenuNumericFormat", "&Numeric Format");
-    item(numeric, "MenuNumericUS", "&U.S. Format", "", [this] { chooseNumericFormat(1); })->setCheckable(true);
-    item(numeric, "MenuNumericWin", "&Windows Setting", "", [this] { chooseNumericFormat(2); })->setCheckable(true);
+    item(numeric, "MenuNumericUS", "&U.S. Format", "", [this] { MenuNumericUSClick(); })->setCheckable(true);
+    item(numeric, "MenuNumericWin", "&Windows Setting", "", [this] { MenuNumericWinClick(); })->setCheckable(true);
     QMenu *date = addMenu(options, "MenuDateFormat", "&Date Format");
     m_dateGroup = new QActionGroup(this);
     m_dateGroup->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
     for (const auto &style : formats::kDateStyles) {
         const int code = style.code;
-        QAction *a = item(date, style.menuName, style.caption, "", [this, code] { chooseDateStyle(code); });
+        void (TMain::*const handlers[12])() = {
+            &TMain::MenuDateMDYSlashClick,   &TMain::MenuDateMDYDashClick,   &TMain::MenuDateMDYDotClick,
+            &TMain::MenuDateDMYSlashClick,   &TMain::MenuDateDMYDashClick,   &TMain::MenuDateDMYDotClick,
+            &TMain::MenuDateMDYSlashYrClick, &TMain::MenuDateMDYDashYrClick, &TMain::MenuDateMDYDotYrClick,
+            &TMain::MenuDateDMYSlashYrClick, &TMain::MenuDateDMYDashYrClick, &TMain::MenuDateDMYDotYrClick};
+        const auto handler = handlers[code - 1];
+        QAction *a = item(date, style.menuName, style.caption, "", [this, handler] { (this->*handler)(); });
         a->setCheckable(true);
         m_dateGroup->addAction(a);
     }
@@ -335,13 +357,13 @@ void TMain::buildMenus()
     QMenu *tools = addMenu(bar, "MenuTools", "&Tools");
     item(tools, "MenuReports", "&Reports", "Ctrl+R", [this] { DoReports(); });
     QMenu *listMenu = addMenu(tools, "MenuListMaintenance", "List &Maintenance");
-    item(listMenu, "MenuSaveDefaults", "&Save As Defaults", "", [this] { MenuSaveAsDefaultsClick(); });
-    item(listMenu, "MenuLoadDefaults", "Load In &Defaults", "", [this] { MenuLoadInDefaultsClick(); });
+    item(listMenu, "MenuSaveDefaults", "&Save As Defaults", "", [this] { MenuSaveDefaultsClick(); });
+    item(listMenu, "MenuLoadDefaults", "Load In &Defaults", "", [this] { MenuLoadDefaultsClick(); });
     listMenu->addSeparator();
-    item(listMenu, "MenuListCountry", "&Country", "", [this] { DoListMaintenance(1); });
-    item(listMenu, "MenuListTopic", "&Topic", "", [this] { DoListMaintenance(2); });
-    item(listMenu, "MenuListCondition", "C&ondition", "", [this] { DoListMaintenance(3); });
-    item(listMenu, "MenuListMisc", "&Miscellaneous", "", [this] { DoListMaintenance(4); });
+    item(listMenu, "MenuListCountry", "&Country", "", [this] { MenuMaintainCountryClick(); });
+    item(listMenu, "MenuListTopic", "&Topic", "", [this] { MenuMaintainTopicClick(); });
+    item(listMenu, "MenuListCondition", "C&ondition", "", [this] { MenuMaintainConditionClick(); });
+    item(listMenu, "MenuListMisc", "&Miscellaneous", "", [this] { MenuMaintainMiscClick(); });
     item(tools, "MenuSearchReplace", "&Search and Replace", "Ctrl+F", [this] { DoSearchReplace(); });
     tools->addSeparator();
     item(tools, "MenuRebuild", "&Rebuild Indexes", "", [this] { MenuRebuildClick(); });
@@ -659,9 +681,8 @@ void TMain::DoFindNext() {}
 void TMain::DoReports() {}
 void TMain::DoViewer()
 {
-    TViewConfig dialog(settings, this);
+    TViewConfig dialog(settings, m_scaleFactor, this);
     dialog.place = [this](QWidget *d) { placeDialog(d); };
-    dialog.factor = m_scaleFactor;
     dialog.FormShow();
     modal::show(&dialog);
     SetViewerOptions();
@@ -773,7 +794,7 @@ void TMain::DoExit()
     close();
 }
 
-void TMain::MenuSaveAsDefaultsClick()
+void TMain::MenuSaveDefaultsClick()
 {
     const auto answer = Prompts::instance().message(
         this,
@@ -785,7 +806,7 @@ void TMain::MenuSaveAsDefaultsClick()
         SaveDefaultLists();
 }
 
-void TMain::MenuLoadInDefaultsClick()
+void TMain::MenuLoadDefaultsClick()
 {
     const auto answer = Prompts::instance().message(
         this,
@@ -825,9 +846,13 @@ void TMain::DoEndSearch()
 
 void TMain::SetViewerOptions()
 {
+    gridFont = fonts::toFont(settings.gridFont);
+    gridTitleFont = fonts::toFont(settings.gridTitleFont);
     const bool editing = settings.fieldEditing && !BrowseMode;
     ViewerGrid->verticalHeader()->setVisible(settings.rowIndicator);
-    ViewerGrid->setShowGrid(settings.columnLines || settings.rowLines);
+    ViewerGrid->setShowGrid(false); // the delegate draws row and column lines separately
+    ViewerGrid->setProperty("rowLines", settings.rowLines);
+    ViewerGrid->setProperty("columnLines", settings.columnLines);
     ViewerGrid->horizontalHeader()->setVisible(settings.showTitles);
     ViewerGrid->setSelectionBehavior(editing ? QAbstractItemView::SelectItems : QAbstractItemView::SelectRows);
     ViewerGrid->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -840,6 +865,7 @@ void TMain::SetViewerOptions()
         c->setFont(gridFont);
     QPalette p = ViewerGrid->palette();
     p.setColor(QPalette::Base, colors::toColor(settings.cellColor));
+    p.setColor(QPalette::Text, colors::toColor(settings.gridFont.color));
     ViewerGrid->setPalette(p);
     const Qt::Alignment align = settings.titleAlignment == 1   ? Qt::AlignLeft
                                 : settings.titleAlignment == 3 ? Qt::AlignRight
@@ -939,6 +965,31 @@ void TMain::MenuDateLeadingZerosClick()
     if (MyTable.isOpen())
         MyTable.refresh();
 }
+
+void TMain::MenuDateMDYSlashClick() { chooseDateStyle(1); }
+void TMain::MenuDateMDYDashClick() { chooseDateStyle(2); }
+void TMain::MenuDateMDYDotClick() { chooseDateStyle(3); }
+void TMain::MenuDateDMYSlashClick() { chooseDateStyle(4); }
+void TMain::MenuDateDMYDashClick() { chooseDateStyle(5); }
+void TMain::MenuDateDMYDotClick() { chooseDateStyle(6); }
+void TMain::MenuDateMDYSlashYrClick() { chooseDateStyle(7); }
+void TMain::MenuDateMDYDashYrClick() { chooseDateStyle(8); }
+void TMain::MenuDateMDYDotYrClick() { chooseDateStyle(9); }
+void TMain::MenuDateDMYSlashYrClick() { chooseDateStyle(10); }
+void TMain::MenuDateDMYDashYrClick() { chooseDateStyle(11); }
+void TMain::MenuDateDMYDotYrClick() { chooseDateStyle(12); }
+void TMain::MenuCurrencyUSClick() { chooseCurrencyFormat(1); }
+void TMain::MenuCurrencyWinClick() { chooseCurrencyFormat(2); }
+void TMain::MenuNumericUSClick() { chooseNumericFormat(1); }
+void TMain::MenuNumericWinClick() { chooseNumericFormat(2); }
+void TMain::N640x480Click() { chooseWindowSize(640); }
+void TMain::N800x600Click() { chooseWindowSize(800); }
+void TMain::N1024x768Click() { chooseWindowSize(1024); }
+void TMain::N1280x1024Click() { chooseWindowSize(1280); }
+void TMain::MenuMaintainCountryClick() { DoListMaintenance(1); }
+void TMain::MenuMaintainTopicClick() { DoListMaintenance(2); }
+void TMain::MenuMaintainConditionClick() { DoListMaintenance(3); }
+void TMain::MenuMaintainMiscClick() { DoListMaintenance(4); }
 
 void TMain::chooseCurrencyFormat(int format)
 {

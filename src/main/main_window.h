@@ -76,12 +76,12 @@ public:
     void DoListMaintenance(int code);
     void DoHelp();
     void DoExit();
-    void MenuSaveAsDefaultsClick();
+    void MenuSaveDefaultsClick();
     void MenuPackClick();
     void MenuRebuildClick();
     // Writes the database's settings; browse mode writes the stored Field Editing back.
     bool saveDatabaseSettings(const QString &path);
-    void MenuLoadInDefaultsClick();
+    void MenuLoadDefaultsClick();
 
     // Search state.
     void EnableEndSearch();
@@ -99,6 +99,30 @@ public:
     void applyDateStyle();
     void chooseDateStyle(int code);
     void MenuDateLeadingZerosClick();
+    void MenuDateMDYSlashClick();
+    void MenuDateMDYDashClick();
+    void MenuDateMDYDotClick();
+    void MenuDateDMYSlashClick();
+    void MenuDateDMYDashClick();
+    void MenuDateDMYDotClick();
+    void MenuDateMDYSlashYrClick();
+    void MenuDateMDYDashYrClick();
+    void MenuDateMDYDotYrClick();
+    void MenuDateDMYSlashYrClick();
+    void MenuDateDMYDashYrClick();
+    void MenuDateDMYDotYrClick();
+    void MenuCurrencyUSClick();
+    void MenuCurrencyWinClick();
+    void MenuNumericUSClick();
+    void MenuNumericWinClick();
+    void N640x480Click();
+    void N800x600Click();
+    void N1024x768Click();
+    void N1280x1024Click();
+    void MenuMaintainCountryClick();
+    void MenuMaintainTopicClick();
+    void MenuMaintainConditionClick();
+    void MenuMaintainMiscClick();
     void chooseCurrencyFormat(int format);
     void chooseNumericFormat(int format);
     void chooseWindowSize(int size);
@@ -192,4 +216,5 @@ private:
     bool m_databaseOpen = false;
     bool m_savedFieldEditing = false;
     bool m_shown = false;
+    bool m_closed = false;
 };

@@ -3,6 +3,7 @@
 #include "prompts.h"
 
 #include <QAbstractButton>
+#include <QAbstractScrollArea>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
@@ -50,6 +51,28 @@ const QFont *fontFor(QWidget *w, const QFont &label, const QFont &edit, const QF
     return nullptr;
 }
 
+// The form's own controls in order, nested ones included, but not the parts Qt builds
+// inside composite controls (viewports, scroll bars, headers, drop-down lists).
+void ownControls(QWidget *parent, QList<QWidget *> &out)
+{
+    for (QObject *o : parent->children()) {
+        auto *w = qobject_cast<QWidget *>(o);
+        if (!w || w->isWindow())
+            continue;
+        out << w;
+        const bool composite = qobject_cast<QAbstractScrollArea *>(w) || qobject_cast<QComboBox *>(w) ||
+                               qobject_cast<QLineEdit *>(w) || qobject_cast<QAbstractButton *>(w);
+        if (auto *tabs = qobject_cast<QTabWidget *>(w)) {
+            for (int i = 0; i < tabs->count(); ++i) {
+                out << tabs->widget(i);
+                ownControls(tabs->widget(i), out);
+            }
+        } else if (!composite) {
+            ownControls(w, out);
+        }
+    }
+}
+
 } // namespace
 
 void applyFonts(QWidget *form, const QFont &labelFont, const QFont &editFont, const QFont &buttonFont)
@@ -68,7 +91,9 @@ void scale(QWidget *form, double factor)
     auto scaled = [k](const QRect &r) {
         return QRect(int(r.x() * k), int(r.y() * k), int(r.width() * k), int(r.height() * k));
     };
-    for (QWidget *w : form->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
+    QList<QWidget *> controls;
+    ownControls(form, controls);
+    for (QWidget *w : controls) {
         w->setGeometry(scaled(w->geometry()));
         QFont f = w->font();
         if (f.pointSizeF() > 0)
@@ -77,7 +102,11 @@ void scale(QWidget *form, double factor)
             f.setPixelSize(int(f.pixelSize() * k));
         w->setFont(f);
     }
-    form->resize(int(form->width() * k), int(form->height() * k));
+    const QSize size(int(form->width() * k), int(form->height() * k));
+    if (form->minimumSize() == form->maximumSize())
+        form->setFixedSize(size); // a fixed dialog grows with the factor too
+    else
+        form->resize(size);
 }
 
 void centre(QWidget *form, const QSize &screen)
@@ -90,13 +119,15 @@ bool FormGeometry::save(QWidget *form)
 {
     m_client = form->size();
     m_items.clear();
-    const auto children = form->findChildren<QWidget *>();
+    QList<QWidget *> children;
+    ownControls(form, children);
     for (QWidget *w : children) {
         if (m_items.size() == 101) {
             Prompts::error(form, QStringLiteral("Too many compenents to save dimensions."));
             return false;
         }
         Item item;
+        item.widget = w;
         const bool measured = qobject_cast<QAbstractButton *>(w) || qobject_cast<QLabel *>(w) ||
                               qobject_cast<QListWidget *>(w) || qobject_cast<QTableWidget *>(w) ||
                               qobject_cast<QLineEdit *>(w) || qobject_cast<QComboBox *>(w) ||
@@ -116,17 +147,18 @@ bool FormGeometry::save(QWidget *form)
 
 void FormGeometry::restore(QWidget *form) const
 {
-    form->resize(m_client);
-    const auto children = form->findChildren<QWidget *>();
-    for (int i = 0; i < children.size() && i < m_items.size(); ++i) {
-        const Item &item = m_items[i];
-        if (!item.used)
+    if (form->minimumSize() == form->maximumSize())
+        form->setFixedSize(m_client);
+    else
+        form->resize(m_client);
+    for (const Item &item : m_items) {
+        if (!item.used || !item.widget)
             continue;
-        children[i]->setGeometry(item.rect);
+        item.widget->setGeometry(item.rect);
         if (item.fontSize > 0) {
-            QFont f = children[i]->font();
+            QFont f = item.widget->font();
             f.setPointSizeF(item.fontSize);
-            children[i]->setFont(f);
+            item.widget->setFont(f);
         }
     }
 }

@@ -6,6 +6,7 @@
 #include "settings.h"
 
 #include <QFont>
+#include <QPointer>
 #include <QRect>
 #include <QVector>
 
@@ -33,6 +34,7 @@ public:
 
 private:
     struct Item {
+        QPointer<QWidget> widget;
         bool used = false;
         QRect rect;
         qreal fontSize = -1;

@@ -52,7 +52,7 @@ void show(QWidget *parent, const QString &keyword)
 {
     const QString path = ensureHelpFile();
     if (!window()) {
-        auto *w = new QDialog(parent, Qt::Window);
+        auto *w = new QDialog(parent ? parent->window() : nullptr, Qt::Window);
         w->setObjectName(QStringLiteral("HelpWindow"));
         w->setWindowTitle(QStringLiteral("Numarok Help"));
         w->setAttribute(Qt::WA_DeleteOnClose);
@@ -65,6 +65,11 @@ void show(QWidget *parent, const QString &keyword)
         w->resize(560, 480);
         window() = w;
         view() = b;
+    } else if (parent && window()->parentWidget() != parent->window()) {
+        // Owned by the asking window, so a modal dialog's help is not blocked by it.
+        const QRect at = window()->geometry();
+        window()->setParent(parent->window(), Qt::Window);
+        window()->setGeometry(at);
     }
     // The document is HTML whatever its extension says.
     QFile f(path);

@@ -134,6 +134,14 @@ private slots:
         QCOMPARE(keys, program ? 19 + 22 : 120 + 46 + 65);
     }
 
+    void fieldNamesCutTo20()
+    {
+        writeBytes(file("names.ini"), "[Field Names]\r\nCountry=Country of issue and mint\r\n");
+        Settings s;
+        LoadSettings(s, SettingsScope::Database, file("names.ini"));
+        QCOMPARE(s.fieldNames[0], QStringLiteral("Country of issue and"));
+    }
+
     void databaseScopeFallsBackToProgramFile()
     {
         QDir().mkpath(file("conf"));

@@ -220,6 +220,43 @@ private slots:
         QCOMPARE(form.pos(), QPoint((801 - form.frameGeometry().width()) / 2, (600 - form.frameGeometry().height()) / 2));
     }
 
+    void nestedAndFixedDialogsScale()
+    {
+        QDialog fixed;
+        fixed.setFixedSize(255, 380);
+        auto *group = new QWidget(&fixed);
+        group->setGeometry(10, 10, 200, 100);
+        auto *inner = new QPushButton(group);
+        inner->setGeometry(4, 20, 50, 30);
+        windowopts::scale(&fixed, 2.0);
+        QCOMPARE(fixed.size(), QSize(510, 760));
+        QCOMPARE(inner->geometry(), QRect(8, 40, 100, 60));
+    }
+
+    void geometryOfCompositeControls()
+    {
+        // Grids and drop-down boxes count once each, whatever Qt builds inside them.
+        ScriptedPrompts prompts;
+        QDialog form;
+        for (int i = 0; i < 10; ++i)
+            new QTableView(&form);
+        auto *combo = new QComboBox(&form);
+        combo->setGeometry(1, 2, 90, 24);
+        auto *edit = new QLineEdit(&form);
+        edit->setGeometry(3, 40, 80, 20);
+        windowopts::FormGeometry g;
+        QVERIFY(g.save(&form));
+        QCOMPARE(g.count(), 12);
+        combo->addItem(QStringLiteral("x"));
+        combo->showPopup(); // Qt adds the drop-down list now
+        combo->hidePopup();
+        edit->setGeometry(0, 0, 10, 10);
+        g.restore(&form);
+        QCOMPARE(edit->geometry(), QRect(3, 40, 80, 20));
+        QCOMPARE(combo->geometry(), QRect(1, 2, 90, 24));
+        QVERIFY(prompts.asked().isEmpty());
+    }
+
     void savedGeometry()
     {
         QDialog form;

@@ -238,6 +238,24 @@ private slots:
                  QStringLiteral("65280"));
     }
 
+    void gridFollowsItsSettings()
+    {
+        Fixture f(2);
+        f.w->settings.gridFont.size = 20;
+        f.w->settings.gridFont.color = 255;
+        f.w->settings.rowLines = false;
+        f.w->SetViewerOptions();
+        auto *grid = f.find<QTableView>("ViewerGrid");
+        QCOMPARE(grid->font().pointSize(), 20);
+        QCOMPARE(grid->palette().color(QPalette::Text), QColor(255, 0, 0));
+        QCOMPARE(grid->property("rowLines").toBool(), false);
+        QCOMPARE(grid->property("columnLines").toBool(), true);
+        // The window's background does not colour its buttons.
+        f.w->settings.schemes[colors::Main].colors[ColorScheme::MainBackground] = 255;
+        f.w->SetColors();
+        QVERIFY(f.find<QPushButton>("AddButton")->palette().color(QPalette::Button) != QColor(255, 0, 0));
+    }
+
     void helpOpensAtContents()
     {
         Fixture f(0);
