@@ -9,6 +9,7 @@
 #include "prompts.h"
 #include "test_files.h"
 #include "test_registry.h"
+#include "window_fixture.h"
 #include "viewer_config.h"
 #include "viewer_model.h"
 
@@ -22,17 +23,7 @@
 
 namespace {
 
-struct Fixture {
-    QTemporaryDir dir;
-    ScriptedPrompts prompts;
-    std::unique_ptr<TMain> w;
-    Fixture()
-    {
-        useDirectories(dir.path());
-        w = std::make_unique<TMain>();
-        w->FormCreate({});
-        w->FormShow();
-    }
+struct Fixture : WindowFixture {
     ViewerModel *model() const
     {
         return qobject_cast<ViewerModel *>(w->findChild<QTableView *>(QStringLiteral("ViewerGrid"))->model());

@@ -9,6 +9,7 @@
 #include "prompts.h"
 #include "test_files.h"
 #include "test_registry.h"
+#include "window_fixture.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -32,29 +33,20 @@ struct Coin {
 const Coin kCoins[6] = {{"peru", 10.5, "3/1/99", 12},  {"Chile", 2.25, "1/15/01", 3},  {"PERU", 100, "12/31/98", 1},
                         {"chile", 9.75, "1/15/01", 200}, {"Denmark", -1, "", 30},        {"argentina", 0, "7/4/76", 2}};
 
-struct Fixture {
-    QTemporaryDir dir;
-    ScriptedPrompts prompts;
-    std::unique_ptr<TMain> w;
-    Fixture()
-    {
-        useDirectories(dir.path());
-        dbase::Table t;
-        dbfiles::createCoinTable(t, paths::programFile(QStringLiteral("MASTER.DBF")));
-        t.open();
-        for (const Coin &c : kCoins) {
-            t.append();
-            t.setAsString(coin::Country - 1, c.country);
-            t.setAsFloat(coin::PurchasePr - 1, c.price);
-            t.setAsString(coin::PurchDate - 1, c.date);
-            t.setAsFloat(coin::Quantity - 1, c.quantity);
-            t.post();
-        }
-        t.close();
-        w = std::make_unique<TMain>();
-        w->FormCreate({});
-        w->FormShow();
+void addCoins(dbase::Table &t)
+{
+    for (const Coin &c : kCoins) {
+        t.append();
+        t.setAsString(coin::Country - 1, c.country);
+        t.setAsFloat(coin::PurchasePr - 1, c.price);
+        t.setAsString(coin::PurchDate - 1, c.date);
+        t.setAsFloat(coin::Quantity - 1, c.quantity);
+        t.post();
     }
+}
+
+struct Fixture : WindowFixture {
+    Fixture() : WindowFixture(addCoins) {}
     std::vector<uint32_t> order()
     {
         std::vector<uint32_t> out;

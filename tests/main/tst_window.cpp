@@ -10,6 +10,7 @@
 #include "prompts.h"
 #include "test_files.h"
 #include "test_registry.h"
+#include "window_fixture.h"
 #include "viewer_model.h"
 
 #include <QAbstractItemModelTester>
@@ -26,32 +27,22 @@
 
 namespace {
 
-struct Fixture {
-    QTemporaryDir dir;
-    ScriptedPrompts prompts;
-    std::unique_ptr<TMain> w;
-
+struct Fixture : WindowFixture {
     explicit Fixture(int records, const QStringList &args = {})
+        : WindowFixture(
+              [records](dbase::Table &t) {
+                  for (int i = 0; i < records; ++i) {
+                      t.append();
+                      t.setAsString(0, "Country " + std::to_string(i));
+                      t.setAsString(coin::Wanted - 1, i % 2 ? "Yes" : "No");
+                      t.setAsString(coin::Miscellane - 1, "m" + std::to_string(i));
+                      t.post();
+                  }
+              },
+              args)
     {
-        useDirectories(dir.path());
-        const QString master = paths::programFile(QStringLiteral("MASTER.DBF"));
-        dbase::Table t;
-        dbfiles::createCoinTable(t, master);
-        t.open();
-        for (int i = 0; i < records; ++i) {
-            t.append();
-            t.setAsString(0, "Country " + std::to_string(i));
-            t.setAsString(coin::Wanted - 1, i % 2 ? "Yes" : "No");
-            t.setAsString(coin::Miscellane - 1, "m" + std::to_string(i));
-            t.post();
-        }
-        t.close();
-        w = std::make_unique<TMain>();
-        w->FormCreate(args);
-        w->FormShow();
         w->resize(640, 480);
     }
-    template <class T> T *find(const char *name) const { return w->findChild<T *>(QLatin1String(name)); }
     bool enabled(const char *button) const { return find<QPushButton>(button)->isEnabled(); }
 };
 
