@@ -132,6 +132,14 @@ QString buildSortString(const int levels[4])
     return expr;
 }
 
+bool hasIndexTag(dbase::Table &table, const QString &tag)
+{
+    for (const auto &t : table.indexTagNames())
+        if (QString::fromStdString(t).compare(tag, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
 void applySortIndex(dbase::Table &table, const QString &sortExpression, bool indexFileExists)
 {
     if (sortExpression.isEmpty()) {
@@ -141,11 +149,9 @@ void applySortIndex(dbase::Table &table, const QString &sortExpression, bool ind
     const std::string tag = kIndexTag.toStdString();
     if (indexFileExists) {
         table.setIndexName("");
-        const auto tags = table.indexTagNames();
         // An index file without the tag (made by another program) just gets it added.
-        for (const auto &t : tags)
-            if (QString::fromStdString(t).compare(kIndexTag, Qt::CaseInsensitive) == 0)
-                table.deleteIndex(tag);
+        if (hasIndexTag(table, kIndexTag))
+            table.deleteIndex(tag);
     }
     table.addIndex(tag, sortExpression.toStdString());
     table.setIndexName(tag);

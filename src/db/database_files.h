@@ -48,6 +48,9 @@ bool createCoinTable(dbase::Table &create, const QString &path);
 // The index expression of up to four sort levels (field numbers, 0 = none).
 QString buildSortString(const int levels[4]);
 
+// Whether the table's index file has the tag (names compare without regard to case).
+bool hasIndexTag(dbase::Table &table, const QString &tag);
+
 // Makes the sort expression the table's index "NewIndex": the old tag is removed when the
 // index file exists, the new one added and selected; an empty expression selects natural
 // order. The table must be closed or open for exclusive use.

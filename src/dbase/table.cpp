@@ -227,8 +227,6 @@ public:
             s.valid = false;
     }
 
-    void setFd(int fd) { m_fd = fd; }
-
 private:
     struct Slot {
         bool valid = false;

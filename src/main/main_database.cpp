@@ -67,12 +67,7 @@ bool TMain::FormCreate(const QStringList &arguments)
         BuildSortString();
         if (!SortString.isEmpty()) {
             try {
-                bool hasTag = false;
-                if (QFile::exists(IndexFilePath))
-                    for (const auto &t : MyTable.indexTagNames())
-                        hasTag = hasTag || QString::fromStdString(t).compare(
-                                               dbfiles::kIndexTag, Qt::CaseInsensitive) == 0;
-                if (hasTag)
+                if (QFile::exists(IndexFilePath) && dbfiles::hasIndexTag(MyTable, dbfiles::kIndexTag))
                     MyTable.setIndexName(dbfiles::kIndexTag.toStdString()); // used as it stands
                 else
                     dbfiles::applySortIndex(MyTable, SortString, QFile::exists(IndexFilePath));
@@ -290,6 +285,14 @@ void TMain::loadDatabaseSettings(const QString &path)
     }
 }
 
+void TMain::reopenShared()
+{
+    MyTable.close();
+    MyTable.setExclusive(false);
+    MyTable.open();
+    SetViewerOptions();
+}
+
 bool TMain::saveDatabaseSettings(const QString &path)
 {
     if (BrowseMode)
@@ -312,11 +315,7 @@ void TMain::applyIndexOnOpen(bool checkInUse)
             const QString wanted = readOnly && !SortString.isEmpty()
                                        ? dbfiles::kIndexTag
                                        : QString::fromStdString(MyTable.indexName());
-            bool hasTag = false;
-            for (const auto &t : MyTable.indexTagNames())
-                hasTag =
-                    hasTag || QString::fromStdString(t).compare(wanted, Qt::CaseInsensitive) == 0;
-            MyTable.setIndexName(hasTag ? wanted.toStdString() : std::string());
+            MyTable.setIndexName(dbfiles::hasIndexTag(MyTable, wanted) ? wanted.toStdString() : std::string());
             return;
         }
         dbfiles::applySortIndex(MyTable, SortString, QFile::exists(IndexFilePath));

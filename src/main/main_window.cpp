@@ -705,25 +705,17 @@ bool exclusiveWork(TMain &w, const QString &refusal, const std::function<void()>
     try {
         t.open();
     } catch (const dbase::Error &) {
-        t.setExclusive(false);
-        t.open();
-        w.SetViewerOptions();
+        w.reopenShared();
         Prompts::error(&w, refusal);
         return false;
     }
     try {
         work();
     } catch (...) {
-        t.close();
-        t.setExclusive(false);
-        t.open();
-        w.SetViewerOptions();
+        w.reopenShared();
         throw;
     }
-    t.close();
-    t.setExclusive(false);
-    t.open();
-    w.SetViewerOptions();
+    w.reopenShared();
     return true;
 }
 

@@ -81,6 +81,8 @@ public:
     void MenuRebuildClick();
     // Writes the database's settings; browse mode writes the stored Field Editing back.
     bool saveDatabaseSettings(const QString &path);
+    // After work that needed the table alone: open it shared again and show it.
+    void reopenShared();
     void MenuLoadDefaultsClick();
 
     // Search state.

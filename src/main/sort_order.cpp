@@ -71,9 +71,7 @@ void TMySortOrder::OkButtonClick()
                                             "Make sure that the DBase File is not in use by another program  or "
                                             "that no other users are running the software or that no other "
                                             "copies of the software are in use."));
-        table.setExclusive(false);
-        table.open();
-        m_main.SetViewerOptions();
+        m_main.reopenShared();
         return;
     }
     int remembered[4];
@@ -91,15 +89,9 @@ void TMySortOrder::OkButtonClick()
         Prompts::error(this, QStringLiteral("Error in implementing sort order.  New sort order not implemented."));
         std::copy(std::begin(remembered), std::end(remembered), m_main.settings.sortLevels);
         m_main.BuildSortString();
-        table.close();
-        table.setExclusive(false);
-        table.open();
-        m_main.SetViewerOptions();
+        m_main.reopenShared();
         return;
     }
-    table.close();
-    table.setExclusive(false);
-    table.open();
-    m_main.SetViewerOptions();
+    m_main.reopenShared();
     accept();
 }

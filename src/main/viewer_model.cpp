@@ -157,7 +157,7 @@ bool ViewerModel::setData(const QModelIndex &index, const QVariant &value, int r
             onError(QString::fromStdString(e.what()));
         return false;
     }
-    // The record may have moved in the sort order.
-    reload();
+    // The post reached the listener as one reset when controls came back: the record may
+    // have moved in the sort order.
     return true;
 }
