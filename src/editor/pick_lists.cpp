@@ -130,30 +130,48 @@ void PickLists::setGridCombos(QComboBox *country, QComboBox *topic, QComboBox *c
     m_grid[1] = topic;
     m_grid[2] = condition;
     for (int k = 0; k < 3; ++k)
-        syncGrid(picklists::Kind(k));
+        sync(picklists::Kind(k));
 }
 
-void PickLists::syncGrid(picklists::Kind kind)
+void PickLists::setEditorCombos(QComboBox *country, QComboBox *topic, QComboBox *condition)
 {
-    if (QComboBox *c = m_grid[kind]) {
+    m_editor[0] = country;
+    m_editor[1] = topic;
+    m_editor[2] = condition;
+    for (int k = 0; k < 3; ++k)
+        sync(picklists::Kind(k));
+}
+
+void PickLists::sync(picklists::Kind kind)
+{
+    for (QComboBox *c : {m_grid[kind], m_editor[kind]}) {
+        if (!c)
+            continue;
+        const QString typed = c->currentText();
         c->clear();
         c->addItems(m_lists[kind]);
+        if (c->isEditable())
+            c->setEditText(typed);
     }
 }
 
 void PickLists::setList(picklists::Kind kind, const QStringList &entries)
 {
     m_lists[kind] = entries;
-    syncGrid(kind);
+    sync(kind);
 }
 
 void PickLists::addToList(picklists::Kind kind, const QString &text)
 {
     picklists::addEntry(m_lists[kind], text);
-    if (QComboBox *c = m_grid[kind]) {
-        const QString t = text.trimmed();
-        if (!t.isEmpty() && c->findText(t, Qt::MatchExactly | Qt::MatchCaseSensitive) < 0)
+    const QString t = text.trimmed();
+    for (QComboBox *c : {m_grid[kind], m_editor[kind]}) {
+        if (c && !t.isEmpty() && c->findText(t, Qt::MatchExactly | Qt::MatchCaseSensitive) < 0) {
+            const QString typed = c->currentText();
             c->addItem(t);
+            if (c->isEditable())
+                c->setEditText(typed);
+        }
     }
 }
 

@@ -41,6 +41,8 @@ class PickLists {
 public:
     // The grid's drop-down boxes get every change of the editor's lists.
     void setGridCombos(QComboBox *country, QComboBox *topic, QComboBox *condition);
+    // The editor's boxes show the lists themselves; their typed text is kept.
+    void setEditorCombos(QComboBox *country, QComboBox *topic, QComboBox *condition);
 
     const QStringList &list(picklists::Kind kind) const { return m_lists[kind]; }
     void setList(picklists::Kind kind, const QStringList &entries); // both copies
@@ -55,8 +57,9 @@ public:
     void SaveDefaultLists() const;
 
 private:
-    void syncGrid(picklists::Kind kind);
+    void sync(picklists::Kind kind);
 
     QStringList m_lists[3];
     QComboBox *m_grid[3] = {};
+    QComboBox *m_editor[3] = {};
 };

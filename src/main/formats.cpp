@@ -84,7 +84,8 @@ QString NumberText(int minWidth, int decimals, double value, int numericFormat, 
     return groupedText(value, decimals, QLatin1Char('.'), QLatin1Char(','), minWidth);
 }
 
-bool readNumberText(const QString &text, int format, const RegionalSettings &regional, double &value)
+namespace {
+QString separatorRule(const QString &text, int format, const RegionalSettings &regional)
 {
     QString t = text.trimmed();
     if (format == 1) {
@@ -95,9 +96,42 @@ bool readNumberText(const QString &text, int format, const RegionalSettings &reg
         if (at >= 0)
             t[at] = QLatin1Char('.');
     }
+    return t;
+}
+} // namespace
+
+bool readNumberText(const QString &text, int format, const RegionalSettings &regional, double &value)
+{
     bool ok = false;
-    value = QLocale::c().toDouble(t, &ok);
+    value = QLocale::c().toDouble(separatorRule(text, format, regional), &ok);
     return ok && std::isfinite(value);
+}
+
+bool readWholeNumber(const QString &text, int format, const RegionalSettings &regional, double &value)
+{
+    bool ok = false;
+    const qlonglong n = QLocale::c().toLongLong(separatorRule(text, format, regional), &ok);
+    value = ok ? double(n) : 0;
+    return ok;
+}
+
+double leadingNumber(const QString &text, int format, const RegionalSettings &regional, bool whole)
+{
+    const QString t = separatorRule(text, format, regional);
+    // Sign, digits and (unless whole) one decimal point with more digits.
+    int end = 0;
+    if (end < t.size() && (t[end] == QLatin1Char('-') || t[end] == QLatin1Char('+')))
+        ++end;
+    while (end < t.size() && t[end].isDigit())
+        ++end;
+    if (!whole && end < t.size() && t[end] == QLatin1Char('.')) {
+        ++end;
+        while (end < t.size() && t[end].isDigit())
+            ++end;
+    }
+    bool ok = false;
+    const double v = QLocale::c().toDouble(t.left(end), &ok);
+    return ok && std::isfinite(v) ? v : 0;
 }
 
 double scaleFactor(int windowSize)

@@ -35,6 +35,11 @@ QString NumberText(int minWidth, int decimals, double value, int numericFormat, 
 // Reading typed numbers back: trimmed; format 1 drops every ",", format 2 drops the
 // regional thousands separator and turns the first regional decimal separator into ".".
 bool readNumberText(const QString &text, int format, const RegionalSettings &regional, double &value);
+// The same rule for a whole number: false unless the text is one (sign and digits).
+bool readWholeNumber(const QString &text, int format, const RegionalSettings &regional, double &value);
+// For running totals, which never fail: the leading numeric part of the text after the
+// separator rule, 0 when there is none.
+double leadingNumber(const QString &text, int format, const RegionalSettings &regional, bool whole);
 
 // Dialog size choice (640, 800, 1024, 1280) and its scale factor.
 double scaleFactor(int windowSize);

@@ -5,6 +5,8 @@
 #include "formats.h"
 #include "paths.h"
 #include "prompts.h"
+#include "modal.h"
+#include "record_editor.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -126,6 +128,15 @@ bool TMain::FormCreate(const QStringList &arguments)
             applyBrowseMode();
         }
     }
+
+    EditorContext editor{MyTable, settings, regional, lists, BasePath, EditorMode, BrowseMode,
+                         [this](QWidget *d) { placeDialog(d); }};
+    MyEdit = new TMyEdit(editor, this);
+    MyEdit->FormCreate();
+    ShowEditor = [this](int) {
+        modal::show(MyEdit);
+        syncGridToTable();
+    };
     return true;
 }
 

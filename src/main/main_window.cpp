@@ -15,6 +15,7 @@
 #include "viewer_config.h"
 #include "paths.h"
 #include "prompts.h"
+#include "record_editor.h"
 #include "viewer_model.h"
 #include "window_options.h"
 
@@ -194,7 +195,8 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent)
 
 TMain::~TMain()
 {
-    // The model listens to MyTable, which goes before the window's children do.
+    // The model and the editor use MyTable, which goes before the window's children do.
+    delete MyEdit;
     delete m_model;
 }
 

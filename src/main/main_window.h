@@ -27,6 +27,7 @@ class QTableView;
 class QToolButton;
 class QWidget;
 class ViewerModel;
+class TMyEdit;
 
 class TMain : public QMainWindow {
     Q_OBJECT
@@ -151,6 +152,8 @@ public:
 
     // The Country, Topic and Condition lists (the editor's copy and the grid's boxes).
     PickLists lists;
+    // The record editor, made at start-up once the database is open.
+    TMyEdit *MyEdit = nullptr;
     dbase::Table MyTable;
     dbase::Table MyCheckTable;
     dbase::Table MyCreateTable;

@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QPrintDialog>
+#include <QPrinter>
 
 namespace
 {
@@ -99,6 +100,13 @@ void Prompts::install(Prompts *prompts)
     installed() = prompts;
 }
 
+QPrinter &Prompts::printer()
+{
+    // Kept to the end of the process: the print system may be gone before static objects.
+    static QPrinter *p = new QPrinter(QPrinter::HighResolution);
+    return *p;
+}
+
 void Prompts::error(QWidget *owner, const QString &text)
 {
     instance().message(owner, text, QStringLiteral("Error"), Icon::Error, QMessageBox::Ok,
@@ -190,7 +198,10 @@ std::optional<QColor> ScriptedPrompts::chooseColor(QWidget *, const QColor &)
     return a.isValid() ? std::optional<QColor>(a.value<QColor>()) : std::nullopt;
 }
 
-bool ScriptedPrompts::choosePrinter(QWidget *, QPrinter *)
+bool ScriptedPrompts::choosePrinter(QWidget *, QPrinter *printer)
 {
-    return take(QStringLiteral("print"), QString(), QString()).toBool();
+    const bool ok = take(QStringLiteral("print"), QString(), QString()).toBool();
+    if (ok && printerChoice)
+        printerChoice(printer);
+    return ok;
 }

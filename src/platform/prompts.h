@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 #include <optional>
 
 class QPrinter;
@@ -41,6 +42,9 @@ public:
     // Takes no ownership; nullptr puts the real dialogs back.
     static void install(Prompts *prompts);
 
+    // The program's one printer: its state tells whether a print job is running.
+    static QPrinter &printer();
+
     // "Error" with an OK button, "Notice" for information.
     static void error(QWidget *owner, const QString &text);
     static void notice(QWidget *owner, const QString &text);
@@ -68,6 +72,8 @@ public:
     ~ScriptedPrompts() override { Prompts::install(nullptr); }
 
     void answer(QVariant value) { m_answers << std::move(value); }
+    // What the user chooses in a print dialog answered true (printer, copies).
+    std::function<void(QPrinter *)> printerChoice;
     const QList<Question> &asked() const { return m_asked; }
     QStringList askedTexts() const;
     void clear() { m_asked.clear(); }

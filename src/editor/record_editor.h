@@ -1,0 +1,147 @@
+// TMyEdit: the record editor. One control per field of the coin table; it checks dates,
+// amounts and the quantity before anything is written, shows running totals, feeds the
+// pick lists, keeps saved defaults for new records, moves through the table and prints
+// the record. Created once with the main window and shown modally for each add, edit or
+// copy.
+#pragma once
+
+#include "window_options.h"
+
+#include <QDialog>
+#include <QString>
+#include <array>
+#include <functional>
+
+namespace dbase {
+class Table;
+}
+class PickLists;
+struct RegionalSettings;
+struct Settings;
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// What the editor works on; everything belongs to the main window.
+struct EditorContext {
+    dbase::Table &table;
+    Settings &settings;
+    const RegionalSettings &regional;
+    PickLists &lists;
+    const QString &basePath; // the open database's list files
+    int &editorMode;         // 1 new, 2 edit the current record, 3 new copy of it
+    bool browseMode = false;
+    std::function<void(QWidget *)> place; // fonts, scaling and centring
+};
+
+class TMyEdit : public QDialog {
+    Q_OBJECT
+public:
+    explicit TMyEdit(const EditorContext &context, QWidget *parent = nullptr);
+
+    void FormCreate();
+    void FormShow();
+
+    // File menu and buttons.
+    void MenuNewClick();
+    void MenuCopyRecordClick();
+    void MenuClearClick() { DoClear(2); }
+    void ClearButtonClick() { DoClear(2); }
+    void MenuUpdateClick() { DoAnUpdate(); }
+    void UpdateButtonClick() { DoAnUpdate(); }
+    void MenuUpdateExitClick() { DoUpdateAndExit(); }
+    void UpdateExitButtonClick() { DoUpdateAndExit(); }
+    void MenuPrintRecordClick();
+    void MenuPreviousClick() { DoPreviousRecord(); }
+    void PrevButtonClick() { DoPreviousRecord(); }
+    void MenuNextClick() { DoNextRecord(); }
+    void NextButtonClick() { DoNextRecord(); }
+    void MenuExitClick() { DoExit(); }
+    void CancelButtonClick() { DoExit(); }
+    // Edit menu: on the focused edit or combo box only.
+    void MenuCutClick();
+    void MenuCopyClick();
+    void MenuPasteClick();
+    void MenuDeleteClick();
+    // Defaults menu.
+    void MenuLoadDefaultsClick() { DoClear(3); }
+    void MenuSaveDefaultsClick();
+    void MenuDefaultsClearClick();
+    void MenuDefaultsAddClick();
+    void MenuHelpClick();
+    void BlankDateClick();
+    void MiscSelectClick();
+    void WantedClick();
+    void QuantityExit();
+    void PurchasePriceExit() { moneyExit(6); }
+    void MarketValueExit() { moneyExit(7); }
+    void PremiumValueExit() { moneyExit(8); }
+
+    void LoadInData();
+    // 1 new record, 2 the Clear command, 3 load the saved defaults.
+    void DoClear(int kind);
+    void CalcTotals();
+    bool DoUpdate();
+    void DoAnUpdate();
+    void DoUpdateAndExit();
+    void DoExit();
+    void DoPreviousRecord();
+    void DoNextRecord();
+
+    bool valuesChanged() const;
+    // The text of a field's control as shown (field numbers 1..20); the date box with its
+    // separators and blanks as spaces, the check boxes "Yes" or "No".
+    QString controlText(int field) const;
+    void setControlText(int field, const QString &text);
+    // The twenty lines Print Record puts on each page.
+    QStringList printLines() const;
+    QAction *action(const QString &objectName) const;
+    QString KeptQuantity;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void done(int result) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    struct Kept {
+        std::array<QString, 21> text; // by field number; 15 and 16 unused
+        bool approx = false;
+        bool wanted = false;
+    };
+    void buildWindow();
+    void buildMenus();
+    void SetColors();
+    void takeLoadedValues();
+    void applyWantedState();
+    void moneyExit(int field);
+    void applyDateMask();
+    QString dateBoxText(int year, int month, int day) const;
+    // The changed-data question of New, Copy and the moves: false when the user cancels
+    // or the update fails.
+    bool askUpdate(const QString &question);
+    void moveRecord(bool forward);
+    QString display(int field) const;
+    QLineEdit *focusedEdit() const;
+    // Engine errors end the command with the engine's message.
+    void guarded(const std::function<void()> &command);
+    void FormClose();
+
+    EditorContext m_ctx;
+    windowopts::FormGeometry m_geometry;
+    std::array<QWidget *, 21> m_controls{}; // by field number
+    QComboBox *Country = nullptr, *Condition = nullptr, *Topic = nullptr;
+    QLineEdit *FaceValue = nullptr, *Year = nullptr, *MintMark = nullptr, *PurchasePrice = nullptr,
+              *MarketValue = nullptr, *PremiumValue = nullptr, *Description = nullptr, *PurchDate = nullptr,
+              *Misc = nullptr, *Quantity = nullptr, *Comments = nullptr;
+    std::array<QLineEdit *, 4> UserDef{};
+    QCheckBox *Approx = nullptr, *Wanted = nullptr;
+    QLabel *TotalsLabel = nullptr, *TotalPPriceLabel = nullptr, *TotalMValueLabel = nullptr,
+           *TotalPValueLabel = nullptr;
+    QList<QWidget *> m_ring; // where Enter moves the focus
+    Kept LoadedValues;
+    bool m_leaving = false; // the window closes without the changed-data question
+};
