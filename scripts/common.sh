@@ -10,6 +10,7 @@ NUMAROK_PACKAGES=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     fonts-liberation2 xvfb xauth
     python3 python3-dbf libdbd-xbase-perl
+    cups printer-driver-cups-pdf poppler-utils
 )
 
 install_missing_packages() {
@@ -33,6 +34,28 @@ install_missing_packages() {
     export DEBIAN_FRONTEND=noninteractive
     "${sudo[@]}" apt-get update
     "${sudo[@]}" apt-get install -y "${missing[@]}"
+}
+
+# The print tests print to a real CUPS queue, NumarokPDF, whose files land in the user's
+# ~/PDF. Starts the scheduler when it is not running and adds the queue when it is missing.
+# The queue turns the program's PDF into PostScript with pdftocairo, which keeps the text
+# readable to pdftotext.
+ensure_print_queue() {
+    local sudo=()
+    [ "$(id -u)" -ne 0 ] && command -v sudo >/dev/null 2>&1 && sudo=(sudo)
+    if ! lpstat -r >/dev/null 2>&1; then
+        "${sudo[@]}" cupsd || { echo "Could not start cupsd; the print tests will fail." >&2; return 0; }
+        local i
+        for i in $(seq 1 50); do
+            lpstat -r >/dev/null 2>&1 && break
+            sleep 0.2
+        done
+    fi
+    if ! lpstat -v NumarokPDF >/dev/null 2>&1; then
+        "${sudo[@]}" lpadmin -p NumarokPDF -E -v cups-pdf:/ -P /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd \
+            -o pdftops-renderer-default=pdftocairo 2>/dev/null ||
+            echo "Could not add the print queue NumarokPDF; the print tests will fail." >&2
+    fi
 }
 
 configure_and_build() {

@@ -21,8 +21,13 @@ int show(QDialog *dialog)
         Action action = queue().takeFirst();
         QTimer::singleShot(0, dialog, [dialog, action] {
             action(dialog);
-            if (dialog->isVisible() && !dialog->property("modalKeepOpen").toBool())
-                dialog->reject(); // an action that forgets to close does not hang the test
+            // An action that forgets to close does not hang the test, even when the form
+            // refuses to close (a question answered No).
+            if (dialog->isVisible() && !dialog->property("modalKeepOpen").toBool()) {
+                dialog->reject();
+                if (dialog->isVisible())
+                    dialog->hide();
+            }
         });
     }
     return dialog->exec();
