@@ -13,6 +13,7 @@
 #include "settings.h"
 #include "table.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -241,15 +242,19 @@ void TMyEdit::buildWindow()
     layout->addStretch();
     layout->addLayout(buttons);
 
-    connect(blank, &QPushButton::clicked, this, &TMyEdit::BlankDateClick);
-    connect(select, &QPushButton::clicked, this, &TMyEdit::MiscSelectClick);
-    connect(Wanted, &QCheckBox::clicked, this, &TMyEdit::WantedClick);
-    connect(prev, &QPushButton::clicked, this, &TMyEdit::PrevButtonClick);
-    connect(next, &QPushButton::clicked, this, &TMyEdit::NextButtonClick);
-    connect(clear, &QPushButton::clicked, this, &TMyEdit::ClearButtonClick);
-    connect(update, &QPushButton::clicked, this, &TMyEdit::UpdateButtonClick);
-    connect(updateExit, &QPushButton::clicked, this, &TMyEdit::UpdateExitButtonClick);
-    connect(cancel, &QPushButton::clicked, this, &TMyEdit::CancelButtonClick);
+    // An engine error ends a button's command with its message, as it does a menu item's.
+    auto onClick = [this](QAbstractButton *b, void (TMyEdit::*handler)()) {
+        connect(b, &QAbstractButton::clicked, this, [this, handler] { guarded(handler); });
+    };
+    onClick(blank, &TMyEdit::BlankDateClick);
+    onClick(select, &TMyEdit::MiscSelectClick);
+    onClick(Wanted, &TMyEdit::WantedClick);
+    onClick(prev, &TMyEdit::PrevButtonClick);
+    onClick(next, &TMyEdit::NextButtonClick);
+    onClick(clear, &TMyEdit::ClearButtonClick);
+    onClick(update, &TMyEdit::UpdateButtonClick);
+    onClick(updateExit, &TMyEdit::UpdateExitButtonClick);
+    onClick(cancel, &TMyEdit::CancelButtonClick);
 
     m_ring = {Country,     FaceValue,    Year,      Approx,     MintMark,    Condition,  Topic,
               Description, Comments,     PurchDate, Wanted,     Misc,        UserDef[0], UserDef[1],
@@ -272,7 +277,7 @@ void TMyEdit::buildMenus()
         if (keys)
             a->setShortcut(QKeySequence(QLatin1String(keys)));
         a->setCheckable(checkable);
-        connect(a, &QAction::triggered, this, [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
+        connect(a, &QAction::triggered, this, [this, handler] { guarded(handler); });
         return a;
     };
     QMenu *file = bar->addMenu(QStringLiteral("&File"));
@@ -314,10 +319,10 @@ QAction *TMyEdit::action(const QString &objectName) const
     return findChild<QAction *>(objectName);
 }
 
-void TMyEdit::guarded(const std::function<void()> &command)
+void TMyEdit::guarded(void (TMyEdit::*handler)())
 {
     try {
-        command();
+        (this->*handler)();
     } catch (const dbase::Error &e) {
         Prompts::error(this, QString::fromStdString(e.what()));
     }

@@ -126,8 +126,8 @@ private:
     void moveRecord(bool forward);
     QString display(int field) const;
     QLineEdit *focusedEdit() const;
-    // Engine errors end the command with the engine's message.
-    void guarded(const std::function<void()> &command);
+    // Runs a command; an engine error ends it with the engine's message.
+    void guarded(void (TMyEdit::*handler)());
     void FormClose();
 
     EditorContext m_ctx;

@@ -2,6 +2,10 @@
 // lists it feeds, its questions and moves, the saved defaults, a round trip read back by
 // python3-dbf, and Print Record through a real CUPS queue.
 #include "coin_schema.h"
+#include "error.h"
+#include "fileio.h"
+#include "help_window.h"
+#include "list_dialogs.h"
 #include "ini_file.h"
 #include "modal.h"
 #include "pick_lists.h"
@@ -12,6 +16,10 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTextBrowser>
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
@@ -471,6 +479,90 @@ private slots:
     }
 };
 
+class EditorCommandTests : public QObject {
+    Q_OBJECT
+private slots:
+    void failedAppendKeepsTheNewRecord()
+    {
+        EditorFixture f(threeCoins);
+        f.w->MyTable.first();
+        int modeAfterFailure = 0;
+        f.inEditor(&TMain::DoAdd, [&](TMyEdit &e) {
+            e.setControlText(coin::Country, QStringLiteral("Denmark"));
+            dbase::setFaultHook([](std::string_view point) {
+                if (point == "append:before-count")
+                    throw dbase::Error("simulated full disk");
+            });
+            trigger(e, "MenuUpdate");
+            dbase::setFaultHook({});
+            modeAfterFailure = f.w->EditorMode;
+            trigger(e, "MenuUpdateExit"); // tried again: appended, nothing overwritten
+        });
+        QCOMPARE(f.prompts.askedTexts(), QStringList{QStringLiteral("simulated full disk")});
+        QCOMPARE(modeAfterFailure, 1);
+        QCOMPARE(f.w->MyTable.recordCount(), 4);
+        QStringList countries;
+        for (f.w->MyTable.first(); !f.w->MyTable.eof(); f.w->MyTable.next())
+            countries << f.stored(coin::Country);
+        countries.sort();
+        QCOMPARE(countries, (QStringList{"Austria", "Belgium", "Chile", "Denmark"}));
+    }
+
+    void selectJoinsTheChosenEntries()
+    {
+        EditorFixture f;
+        QStringList preselected;
+        QString misc;
+        f.inEditor(&TMain::DoAdd, [&](TMyEdit &e) {
+            e.setControlText(coin::Miscellane, QStringLiteral("Proof, toned"));
+            modal::enqueue([&](QDialog *d) {
+                auto *dialog = static_cast<TMyMiscellaneous *>(d);
+                preselected = dialog->chosen();
+                auto *list = d->findChild<QListWidget *>(QStringLiteral("MiscList"));
+                list->findItems(QStringLiteral("Gold"), Qt::MatchExactly).first()->setSelected(true);
+                dialog->OkButtonClick();
+            });
+            child<QPushButton>(e, "MiscSelect")->click();
+            misc = e.controlText(coin::Miscellane);
+            f.prompts.answer(int(QMessageBox::Yes));
+        });
+        QCOMPARE(preselected, (QStringList{"Proof", "Toned"})); // the list's own spelling
+        QCOMPARE(misc, QStringLiteral("Gold, Proof, Toned"));
+    }
+
+    void editMenuActsOnTheFocusedBox()
+    {
+        EditorFixture f;
+        QStringList seen;
+        f.inEditor(&TMain::DoAdd, [&](TMyEdit &e) {
+            e.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&e));
+            auto *year = child<QLineEdit>(e, "Year");
+            e.setControlText(coin::Year, QStringLiteral("1901"));
+            year->setFocus();
+            year->selectAll();
+            trigger(e, "MenuCut");
+            seen << year->text() << QApplication::clipboard()->text();
+            child<QComboBox>(e, "Country")->setFocus();
+            trigger(e, "MenuPaste");
+            seen << e.controlText(coin::Country);
+            child<QLineEdit>(e, "PurchDate")->setFocus();
+            trigger(e, "MenuPaste"); // the date box takes nothing
+            seen << e.controlText(coin::PurchDate);
+            f.prompts.answer(int(QMessageBox::Yes));
+        });
+        QCOMPARE(seen, (QStringList{"", "1901", "1901", "  /  /    "}));
+    }
+
+    void helpOpensAtInputWindow()
+    {
+        EditorFixture f;
+        f.inEditor(&TMain::DoAdd, [&](TMyEdit &e) { trigger(e, "MenuHelpItem"); });
+        QVERIFY(help::browser());
+        QCOMPARE(help::browser()->property("anchor").toString(), QStringLiteral("Input_Window"));
+    }
+};
+
 class EditorDefaultsTests : public QObject {
     Q_OBJECT
 private slots:
@@ -716,6 +808,7 @@ REGISTER_TEST(EditorUpdateTests)
 REGISTER_TEST(EditorWantedTests)
 REGISTER_TEST(EditorListTests)
 REGISTER_TEST(EditorNavigationTests)
+REGISTER_TEST(EditorCommandTests)
 REGISTER_TEST(EditorDefaultsTests)
 REGISTER_TEST(EditorRoundTripTests)
 REGISTER_TEST(PrintTests)
