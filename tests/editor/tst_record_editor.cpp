@@ -554,6 +554,29 @@ private slots:
         QCOMPARE(seen, (QStringList{"", "1901", "1901", "  /  /    "}));
     }
 
+    void gridDoubleClickEdits()
+    {
+        EditorFixture f(threeCoins);
+        auto *grid = f.w->findChild<QTableView *>(QStringLiteral("ViewerGrid"));
+        const QModelIndex second = grid->model()->index(1, 0);
+        QString country, caption;
+        modal::enqueue([&](QDialog *d) {
+            auto *e = static_cast<TMyEdit *>(d);
+            country = e->controlText(coin::Country);
+            caption = e->windowTitle();
+            e->setControlText(coin::Year, QStringLiteral("1950"));
+            trigger(*e, "MenuUpdateExit");
+        });
+        grid->setCurrentIndex(second);
+        emit grid->doubleClicked(second);
+        QCOMPARE(f.w->EditorMode, 2);
+        QCOMPARE(caption, QStringLiteral("Edit"));
+        QCOMPARE(country, QStringLiteral("Belgium")); // the row clicked
+        QCOMPARE(f.stored(coin::Country), QStringLiteral("Belgium"));
+        QCOMPARE(f.stored(coin::Year), QStringLiteral("1950"));
+        QCOMPARE(f.w->MyTable.recordCount(), 3);
+    }
+
     void helpOpensAtInputWindow()
     {
         EditorFixture f;
