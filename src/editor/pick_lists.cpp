@@ -126,18 +126,19 @@ QString joinMiscellaneous(const QStringList &chosen)
 
 void PickLists::setGridCombos(QComboBox *country, QComboBox *topic, QComboBox *condition)
 {
-    m_grid[0] = country;
-    m_grid[1] = topic;
-    m_grid[2] = condition;
-    for (int k = 0; k < 3; ++k)
-        sync(picklists::Kind(k));
+    bind(m_grid, country, topic, condition);
 }
 
 void PickLists::setEditorCombos(QComboBox *country, QComboBox *topic, QComboBox *condition)
 {
-    m_editor[0] = country;
-    m_editor[1] = topic;
-    m_editor[2] = condition;
+    bind(m_editor, country, topic, condition);
+}
+
+void PickLists::bind(QComboBox *(&boxes)[3], QComboBox *country, QComboBox *topic, QComboBox *condition)
+{
+    boxes[picklists::Country] = country;
+    boxes[picklists::Topic] = topic;
+    boxes[picklists::Condition] = condition;
     for (int k = 0; k < 3; ++k)
         sync(picklists::Kind(k));
 }

@@ -57,6 +57,7 @@ public:
     void SaveDefaultLists() const;
 
 private:
+    void bind(QComboBox *(&boxes)[3], QComboBox *country, QComboBox *topic, QComboBox *condition);
     void sync(picklists::Kind kind);
 
     QStringList m_lists[3];
