@@ -334,11 +334,19 @@ void TMyEdit::FormCreate()
 {
     m_geometry.save(this);
     m_ctx.lists.setEditorCombos(Country, Topic, Condition);
-    for (int n = 1; n <= 20; ++n)
-        if (auto *e = qobject_cast<QLineEdit *>(m_controls[n]))
-            e->setMaxLength(coin::field(n).entrySize);
-    for (int n : {coin::Country, coin::Topic, coin::Condition})
-        static_cast<QComboBox *>(m_controls[n])->lineEdit()->setMaxLength(coin::field(n).entrySize);
+    // Typing limits. They hold back typing only: a longer text the program puts in (an
+    // amount shown with separators, a joined Miscellaneous list) is kept whole, and the
+    // user may shorten it but not make it longer.
+    for (int n = 1; n <= 20; ++n) {
+        QLineEdit *e = lineEditOf(n);
+        if (!e || e == PurchDate)
+            continue;
+        const int limit = coin::field(n).entrySize;
+        e->setProperty("typingLimit", limit);
+        e->setMaxLength(limit);
+        connect(e, &QLineEdit::textEdited, e,
+                [e, limit] { e->setMaxLength(std::max(limit, int(e->text().size()))); });
+    }
     if (m_ctx.browseMode) {
         for (const char *name : {"MenuNew", "MenuClear", "MenuUpdate", "MenuUpdateExit", "MenuCut", "MenuCopy",
                                  "MenuPaste", "MenuDelete"})
@@ -441,15 +449,27 @@ QString TMyEdit::controlText(int field) const
     return static_cast<QLineEdit *>(w)->text();
 }
 
-void TMyEdit::setControlText(int field, const QString &text)
+QLineEdit *TMyEdit::lineEditOf(int field) const
 {
     QWidget *w = m_controls.at(field);
     if (auto *c = qobject_cast<QComboBox *>(w))
-        c->setEditText(text);
-    else if (auto *check = qobject_cast<QCheckBox *>(w))
+        return c->lineEdit();
+    return qobject_cast<QLineEdit *>(w);
+}
+
+void TMyEdit::setControlText(int field, const QString &text)
+{
+    if (auto *check = qobject_cast<QCheckBox *>(m_controls.at(field))) {
         check->setChecked(text == QLatin1String("Yes"));
+        return;
+    }
+    QLineEdit *e = lineEditOf(field);
+    if (const int limit = e->property("typingLimit").toInt())
+        e->setMaxLength(std::max(limit, int(text.size())));
+    if (auto *c = qobject_cast<QComboBox *>(m_controls.at(field)))
+        c->setEditText(text);
     else
-        static_cast<QLineEdit *>(w)->setText(text);
+        e->setText(text);
 }
 
 void TMyEdit::takeLoadedValues()
@@ -593,7 +613,7 @@ void TMyEdit::moneyExit(int field)
     double v = 0;
     if (!e->text().trimmed().isEmpty() &&
         formats::readNumberText(e->text(), m_ctx.settings.currencyFormat, m_ctx.regional, v))
-        e->setText(formats::MoneyText(1, v, m_ctx.settings.currencyFormat, m_ctx.regional));
+        setControlText(field, formats::MoneyText(1, v, m_ctx.settings.currencyFormat, m_ctx.regional));
     CalcTotals();
 }
 
@@ -604,7 +624,7 @@ void TMyEdit::QuantityExit()
     // back the same.
     if (!Quantity->text().trimmed().isEmpty() &&
         formats::readWholeNumber(Quantity->text(), m_ctx.settings.numericFormat, m_ctx.regional, v)) {
-        Quantity->setText(formats::NumberText(1, 0, v, m_ctx.settings.numericFormat, m_ctx.regional));
+        setControlText(coin::Quantity, formats::NumberText(1, 0, v, m_ctx.settings.numericFormat, m_ctx.regional));
         KeptQuantity = Quantity->text().left(10);
     }
     CalcTotals();
@@ -618,7 +638,7 @@ void TMyEdit::WantedClick()
         Quantity->setEnabled(false);
     } else {
         Quantity->setEnabled(true);
-        Quantity->setText(KeptQuantity);
+        setControlText(coin::Quantity, KeptQuantity);
     }
     CalcTotals();
 }
@@ -856,7 +876,7 @@ void TMyEdit::MiscSelectClick()
     TMyMiscellaneous dialog(picklists::readListFile(picklists::miscFile()), Misc->text(), this);
     dialog.place = m_ctx.place;
     if (modal::show(&dialog) == QDialog::Accepted)
-        Misc->setText(dialog.result());
+        setControlText(coin::Miscellane, dialog.result());
 }
 
 QString TMyEdit::display(int field) const

@@ -125,6 +125,7 @@ private:
     bool askUpdate(const QString &question);
     void moveRecord(bool forward);
     QString display(int field) const;
+    QLineEdit *lineEditOf(int field) const; // the edit box, or the combo box's; null for a check box
     QLineEdit *focusedEdit() const;
     // Runs a command; an engine error ends it with the engine's message.
     void guarded(void (TMyEdit::*handler)());

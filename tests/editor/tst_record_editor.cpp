@@ -191,6 +191,46 @@ private slots:
         }
     }
 
+    void shownAmountsAreNotCutByTheTypingLimit_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<int>("field");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<double>("stored");
+        QTest::newRow("price of ten digits") << "PurchasePrice" << int(coin::PurchasePr) << "1234567890"
+                                             << "1,234,567,890.00" << 1234567890.0;
+        QTest::newRow("typing stops at 12") << "MarketValue" << int(coin::MarketValu) << "1234567890123"
+                                            << "123,456,789,012.00" << 123456789012.0;
+        QTest::newRow("quantity of five digits") << "Quantity" << int(coin::Quantity) << "12345" << "12,345"
+                                                 << 12345.0;
+    }
+    void shownAmountsAreNotCutByTheTypingLimit()
+    {
+        QFETCH(QString, box);
+        QFETCH(int, field);
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        QFETCH(double, stored);
+        EditorFixture f;
+        QString after;
+        f.inEditor(&TMain::DoAdd, [&](TMyEdit &e) {
+            auto *edit = child<QLineEdit>(e, box.toLatin1().constData());
+            edit->clear();
+            QTest::keyClicks(edit, typed);
+            if (field == coin::Quantity)
+                e.QuantityExit();
+            else
+                field == coin::PurchasePr ? e.PurchasePriceExit() : e.MarketValueExit();
+            QTest::keyClick(edit, Qt::Key_9); // the user cannot make it longer still
+            after = edit->text();
+            trigger(e, "MenuUpdateExit");
+        });
+        QCOMPARE(after, shown);
+        QCOMPARE(f.w->MyTable.recordCount(), 1);
+        QCOMPARE(f.w->MyTable.asFloat(f.w->MyTable.fieldByName(coin::field(field).name)), stored);
+    }
+
     void fieldExitsReformatAndTotal()
     {
         EditorFixture f;
