@@ -672,6 +672,19 @@ bool TMyEdit::DoUpdate()
     if (!Quantity->text().trimmed().isEmpty() &&
         !formats::readWholeNumber(Quantity->text(), m_ctx.settings.numericFormat, r, quantity))
         return refuse(Quantity, "Invalid quantity specified.  Please correct.");
+    // A text longer than its field (a joined Miscellaneous list, a long list entry) would
+    // be cut when stored; the user shortens it instead.
+    for (int n : kTextFields) {
+        const int width = coin::field(n).width;
+        if (controlText(n).trimmed().size() > width) {
+            Prompts::error(this, QStringLiteral("%1 is longer than the %2 characters the database can hold.  Please "
+                                                "shorten it.")
+                                     .arg(display(n))
+                                     .arg(width));
+            m_controls[n]->setFocus();
+            return false;
+        }
+    }
 
     m_ctx.lists.addToList(picklists::Country, Country->currentText());
     m_ctx.lists.addToList(picklists::Topic, Topic->currentText());

@@ -134,6 +134,9 @@ private slots:
             << int(coin::Quantity) << "2.5" << QStringLiteral("Invalid quantity specified.  Please correct.");
         QTest::newRow("quantity a word") << int(coin::Quantity) << "one"
                                          << QStringLiteral("Invalid quantity specified.  Please correct.");
+        QTest::newRow("a joined list longer than its field")
+            << int(coin::Miscellane) << QString(111, QLatin1Char('m'))
+            << QStringLiteral("Miscellaneous is longer than the 110 characters the database can hold.  Please shorten it.");
     }
     void refusals()
     {
@@ -150,11 +153,12 @@ private slots:
             QVERIFY(QTest::qWaitForWindowActive(&e));
             e.setControlText(coin::Country, QStringLiteral("Atlantis"));
             e.setControlText(field, text);
-            box = e.findChild<QWidget *>(QLatin1String(field == coin::PurchDate   ? "PurchDate"
-                                                       : field == coin::Quantity ? "Quantity"
+            box = e.findChild<QWidget *>(QLatin1String(field == coin::PurchDate    ? "PurchDate"
+                                                       : field == coin::Quantity   ? "Quantity"
                                                        : field == coin::PurchasePr ? "PurchasePrice"
                                                        : field == coin::MarketValu ? "MarketValue"
-                                                                                   : "PremiumValue"));
+                                                       : field == coin::PremiumVal ? "PremiumValue"
+                                                                                   : "Misc"));
             trigger(e, "MenuUpdateExit");
             stillOpen = e.isVisible();
             focused = QApplication::focusWidget();
