@@ -43,17 +43,18 @@ install_missing_packages() {
 ensure_print_queue() {
     local sudo=()
     [ "$(id -u)" -ne 0 ] && command -v sudo >/dev/null 2>&1 && sudo=(sudo)
-    if ! lpstat -r >/dev/null 2>&1; then
+    # lpstat -r exits 0 whether or not the scheduler runs; its words tell.
+    if ! lpstat -r 2>/dev/null | grep -q "is running"; then
         "${sudo[@]}" cupsd || { echo "Could not start cupsd; the print tests will fail." >&2; return 0; }
         local i
         for i in $(seq 1 50); do
-            lpstat -r >/dev/null 2>&1 && break
+            lpstat -r 2>/dev/null | grep -q "is running" && break
             sleep 0.2
         done
     fi
     if ! lpstat -v NumarokPDF >/dev/null 2>&1; then
         "${sudo[@]}" lpadmin -p NumarokPDF -E -v cups-pdf:/ -P /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd \
-            -o pdftops-renderer-default=pdftocairo 2>/dev/null ||
+            -o pdftops-renderer-default=pdftocairo ||
             echo "Could not add the print queue NumarokPDF; the print tests will fail." >&2
     fi
 }
