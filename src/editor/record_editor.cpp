@@ -870,8 +870,8 @@ void TMyEdit::MenuPasteClick()
 
 void TMyEdit::MenuDeleteClick()
 {
-    if (QLineEdit *e = focusedEdit())
-        e->del();
+    if (QLineEdit *e = focusedEdit(); e && e->hasSelectedText())
+        e->del(); // the selection only, never the character after the cursor
 }
 
 void TMyEdit::MenuHelpClick()

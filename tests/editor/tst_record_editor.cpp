@@ -587,6 +587,12 @@ private slots:
             year->selectAll();
             trigger(e, "MenuCut");
             seen << year->text() << QApplication::clipboard()->text();
+            year->setText(QStringLiteral("1902"));
+            year->setCursorPosition(0);
+            trigger(e, "MenuDelete"); // nothing selected: nothing deleted
+            year->setSelection(2, 2);
+            trigger(e, "MenuDelete");
+            seen << year->text();
             child<QComboBox>(e, "Country")->setFocus();
             trigger(e, "MenuPaste");
             seen << e.controlText(coin::Country);
@@ -595,7 +601,7 @@ private slots:
             seen << e.controlText(coin::PurchDate);
             f.prompts.answer(int(QMessageBox::Yes));
         });
-        QCOMPARE(seen, (QStringList{"", "1901", "1901", "  /  /    "}));
+        QCOMPARE(seen, (QStringList{"", "1901", "19", "1901", "  /  /    "}));
     }
 
     void gridDoubleClickEdits()
