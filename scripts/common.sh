@@ -41,6 +41,7 @@ install_missing_packages() {
 # The queue turns the program's PDF into PostScript with pdftocairo, which keeps the text
 # readable to pdftotext.
 ensure_print_queue() {
+    local PATH="$PATH:/usr/sbin:/sbin" # cupsd and lpadmin live there
     local sudo=()
     [ "$(id -u)" -ne 0 ] && command -v sudo >/dev/null 2>&1 && sudo=(sudo)
     # lpstat -r exits 0 whether or not the scheduler runs; its words tell.
