@@ -164,16 +164,8 @@ void PickLists::setList(picklists::Kind kind, const QStringList &entries)
 
 void PickLists::addToList(picklists::Kind kind, const QString &text)
 {
-    picklists::addEntry(m_lists[kind], text);
-    const QString t = text.trimmed();
-    for (QComboBox *c : {m_grid[kind], m_editor[kind]}) {
-        if (c && !t.isEmpty() && c->findText(t, Qt::MatchExactly | Qt::MatchCaseSensitive) < 0) {
-            const QString typed = c->currentText();
-            c->addItem(t);
-            if (c->isEditable())
-                c->setEditText(typed);
-        }
-    }
+    if (picklists::addEntry(m_lists[kind], text))
+        sync(kind); // the boxes show the lists as they are
 }
 
 void PickLists::LoadList(const QString &file, picklists::Kind kind)

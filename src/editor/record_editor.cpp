@@ -475,18 +475,15 @@ void TMyEdit::setControlText(int field, const QString &text)
 void TMyEdit::takeLoadedValues()
 {
     for (int n = 1; n <= 20; ++n)
-        if (n != kApprox && n != kWanted)
-            LoadedValues.text[n] = controlText(n);
-    LoadedValues.approx = Approx->isChecked();
-    LoadedValues.wanted = Wanted->isChecked();
+        LoadedValues[n] = controlText(n);
 }
 
 bool TMyEdit::valuesChanged() const
 {
     for (int n = 1; n <= 20; ++n)
-        if (n != kApprox && n != kWanted && controlText(n) != LoadedValues.text[n])
+        if (controlText(n) != LoadedValues[n])
             return true;
-    return Approx->isChecked() != LoadedValues.approx || Wanted->isChecked() != LoadedValues.wanted;
+    return false;
 }
 
 void TMyEdit::applyDateMask()
@@ -632,14 +629,11 @@ void TMyEdit::QuantityExit()
 
 void TMyEdit::WantedClick()
 {
-    if (Wanted->isChecked()) {
+    if (Wanted->isChecked())
         KeptQuantity = Quantity->text().left(10);
-        Quantity->setText(QStringLiteral("0"));
-        Quantity->setEnabled(false);
-    } else {
-        Quantity->setEnabled(true);
+    else
         setControlText(coin::Quantity, KeptQuantity);
-    }
+    applyWantedState();
     CalcTotals();
 }
 
@@ -648,8 +642,8 @@ void TMyEdit::WantedClick()
 bool TMyEdit::DoUpdate()
 {
     const auto &r = m_ctx.regional;
-    auto refuse = [this](QWidget *box, const char *text) {
-        Prompts::error(this, QString::fromUtf8(text));
+    auto refuse = [this](QWidget *box, const QString &text) {
+        Prompts::error(this, text);
         box->setFocus();
         return false;
     };
@@ -657,7 +651,7 @@ bool TMyEdit::DoUpdate()
     const bool blankDate = isBlankDate(date) || date.isEmpty();
     dbase::Date parsed;
     if (!blankDate && !dbase::DateStyle::current().parse(date.toStdString(), parsed))
-        return refuse(PurchDate, "Invalid acquired date specified.  Please correct.");
+        return refuse(PurchDate, QStringLiteral("Invalid acquired date specified.  Please correct."));
     double money[3] = {0, 0, 0};
     const char *moneyErrors[3] = {"Invalid purchase price specified.  Please correct.",
                                   "Invalid market value specified.  Please correct.",
@@ -666,24 +660,21 @@ bool TMyEdit::DoUpdate()
         auto *box = static_cast<QLineEdit *>(m_controls[kMoneyFields[i]]);
         if (!box->text().trimmed().isEmpty() &&
             !formats::readNumberText(box->text(), m_ctx.settings.currencyFormat, r, money[i]))
-            return refuse(box, moneyErrors[i]);
+            return refuse(box, QString::fromUtf8(moneyErrors[i]));
     }
     double quantity = 0;
     if (!Quantity->text().trimmed().isEmpty() &&
         !formats::readWholeNumber(Quantity->text(), m_ctx.settings.numericFormat, r, quantity))
-        return refuse(Quantity, "Invalid quantity specified.  Please correct.");
+        return refuse(Quantity, QStringLiteral("Invalid quantity specified.  Please correct."));
     // A text longer than its field (a joined Miscellaneous list, a long list entry) would
     // be cut when stored; the user shortens it instead.
     for (int n : kTextFields) {
         const int width = coin::field(n).width;
-        if (controlText(n).trimmed().size() > width) {
-            Prompts::error(this, QStringLiteral("%1 is longer than the %2 characters the database can hold.  Please "
-                                                "shorten it.")
-                                     .arg(display(n))
-                                     .arg(width));
-            m_controls[n]->setFocus();
-            return false;
-        }
+        if (controlText(n).trimmed().size() > width)
+            return refuse(m_controls[n], QStringLiteral("%1 is longer than the %2 characters the database can hold.  "
+                                                        "Please shorten it.")
+                                             .arg(display(n))
+                                             .arg(width));
     }
 
     m_ctx.lists.addToList(picklists::Country, Country->currentText());
@@ -704,8 +695,8 @@ bool TMyEdit::DoUpdate()
         for (int i = 0; i < 3; ++i)
             t.setAsFloat(fieldOf(t, kMoneyFields[i]), money[i]);
         t.setAsFloat(fieldOf(t, coin::Quantity), quantity);
-        t.setAsString(fieldOf(t, kWanted), Wanted->isChecked() ? "Yes" : "No");
-        t.setAsString(fieldOf(t, kApprox), Approx->isChecked() ? "Yes" : "No");
+        for (int n : {kWanted, kApprox})
+            t.setAsString(fieldOf(t, n), controlText(n).toStdString()); // "Yes" or "No"
         t.post();
     } catch (const dbase::Error &) {
         // Nothing half-written stays behind; the mode is kept, so the next Update does

@@ -107,11 +107,6 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    struct Kept {
-        std::array<QString, 21> text; // by field number; 15 and 16 unused
-        bool approx = false;
-        bool wanted = false;
-    };
     void buildWindow();
     void buildMenus();
     void SetColors();
@@ -143,6 +138,6 @@ private:
     QLabel *TotalsLabel = nullptr, *TotalPPriceLabel = nullptr, *TotalMValueLabel = nullptr,
            *TotalPValueLabel = nullptr;
     QList<QWidget *> m_ring; // where Enter moves the focus
-    Kept LoadedValues;
+    std::array<QString, 21> LoadedValues; // controlText by field number
     bool m_leaving = false; // the window closes without the changed-data question
 };

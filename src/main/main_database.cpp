@@ -5,7 +5,6 @@
 #include "formats.h"
 #include "paths.h"
 #include "prompts.h"
-#include "modal.h"
 #include "record_editor.h"
 
 #include <QAction>
@@ -133,10 +132,6 @@ bool TMain::FormCreate(const QStringList &arguments)
                          [this](QWidget *d) { placeDialog(d); }};
     MyEdit = new TMyEdit(editor, this);
     MyEdit->FormCreate();
-    ShowEditor = [this](int) {
-        modal::show(MyEdit);
-        syncGridToTable();
-    };
     return true;
 }
 

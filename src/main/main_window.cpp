@@ -638,28 +638,29 @@ void TMain::navigate(int button)
 
 // ---- commands -----------------------------------------------------------------------------
 
+void TMain::showEditor(int mode)
+{
+    EditorMode = mode;
+    if (MyEdit) {
+        modal::show(MyEdit);
+        syncGridToTable();
+    }
+    DisplayCount();
+}
+
 void TMain::DoAdd()
 {
-    EditorMode = 1;
-    if (ShowEditor)
-        ShowEditor(EditorMode);
-    DisplayCount();
+    showEditor(1);
 }
 
 void TMain::DoEdit()
 {
-    EditorMode = 2;
-    if (ShowEditor)
-        ShowEditor(EditorMode);
-    DisplayCount();
+    showEditor(2);
 }
 
 void TMain::DoCopy()
 {
-    EditorMode = 3;
-    if (ShowEditor)
-        ShowEditor(EditorMode);
-    DisplayCount();
+    showEditor(3);
 }
 
 void TMain::DoDelete()

@@ -61,6 +61,8 @@ public:
     void DoAdd();
     void DoEdit();
     void DoCopy();
+    // Shows the editor in EditorMode 1 (new), 2 (edit the current coin) or 3 (copy it).
+    void showEditor(int mode);
     void DoDelete();
     void DoImport();
     void DoExport();
@@ -148,7 +150,6 @@ public:
     std::function<void()> LoadDefaultList;
     std::function<void()> SaveDefaultLists;
     std::function<bool(const dbase::Table &)> SearchTest;
-    std::function<void(int mode)> ShowEditor; // EditorMode 1 new, 2 edit, 3 copy
 
     // The Country, Topic and Condition lists (the editor's copy and the grid's boxes).
     PickLists lists;
