@@ -64,6 +64,9 @@ bool hasCoinFields(dbase::Table &check, const QString &path)
     const DatabasePaths p = databasePaths(path);
     locate(check, path);
     if (!QFile::exists(p.indexFile)) RemoveMDXByte(path);
+    // The fields are all the check needs: a damaged index file must not make a sound
+    // table look foreign (opening the database rebuilds the index).
+    check.setIgnoreIndexFile(true);
     check.setReadOnly(true);
     check.setExclusive(false);
     check.open();
@@ -78,6 +81,7 @@ bool hasCoinFields(dbase::Table &check, const QString &path)
 bool inUse(dbase::Table &check, const QString &path)
 {
     locate(check, path);
+    check.setIgnoreIndexFile(true); // whether another user holds the table, not its index
     check.setExclusive(true);
     try {
         check.open();
@@ -135,26 +139,62 @@ QString buildSortString(const int levels[4])
 bool hasIndexTag(dbase::Table &table, const QString &tag)
 {
     for (const auto &t : table.indexTagNames())
-        if (QString::fromStdString(t).compare(tag, Qt::CaseInsensitive) == 0)
-            return true;
+        if (QString::fromStdString(t).compare(tag, Qt::CaseInsensitive) == 0) return true;
     return false;
 }
 
-void applySortIndex(dbase::Table &table, const QString &sortExpression, bool indexFileExists)
+bool applySortIndex(dbase::Table &table, const QString &sortExpression, bool indexFileExists)
 {
     if (sortExpression.isEmpty()) {
         table.setIndexName("");
-        return;
+        return false;
     }
     const std::string tag = kIndexTag.toStdString();
     if (indexFileExists) {
         table.setIndexName("");
-        // An index file without the tag (made by another program) just gets it added.
-        if (hasIndexTag(table, kIndexTag))
-            table.deleteIndex(tag);
+        try {
+            // An index file without the tag (made by another program) just gets it added.
+            if (hasIndexTag(table, kIndexTag)) table.deleteIndex(tag);
+        } catch (const dbase::IndexError &) {
+            if (table.isOpen()) throw; // an open table has read its index already
+            rebuildIndexFile(table, sortExpression);
+            return true;
+        }
     }
     table.addIndex(tag, sortExpression.toStdString());
     table.setIndexName(tag);
+    return false;
+}
+
+void rebuildIndexFile(dbase::Table &table, const QString &sortExpression)
+{
+    table.close();
+    table.setIndexName("");
+    table.setIgnoreIndexFile(true);
+    try {
+        if (sortExpression.isEmpty()) {
+            table.regenerateIndexes(); // no tags: the unusable file goes
+        } else {
+            table.addIndex(kIndexTag.toStdString(), sortExpression.toStdString());
+            table.setIndexName(kIndexTag.toStdString());
+        }
+    } catch (...) {
+        table.setIgnoreIndexFile(false);
+        throw;
+    }
+    table.setIgnoreIndexFile(false);
+}
+
+bool openRepairingIndex(dbase::Table &table, const QString &sortExpression)
+{
+    try {
+        table.open();
+        return false;
+    } catch (const dbase::IndexError &) {
+    }
+    rebuildIndexFile(table, sortExpression);
+    table.open();
+    return true;
 }
 
 void updateRecentFiles(QString (&files)[5], const QString &previous, const QString &current)

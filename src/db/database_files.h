@@ -53,8 +53,20 @@ bool hasIndexTag(dbase::Table &table, const QString &tag);
 
 // Makes the sort expression the table's index "NewIndex": the old tag is removed when the
 // index file exists, the new one added and selected; an empty expression selects natural
-// order. The table must be closed or open for exclusive use.
-void applySortIndex(dbase::Table &table, const QString &sortExpression, bool indexFileExists);
+// order. An index file that cannot be read is built afresh (rebuildIndexFile). The table
+// must be closed or open for exclusive use. Returns true when a damaged index file was
+// replaced.
+bool applySortIndex(dbase::Table &table, const QString &sortExpression, bool indexFileExists);
+
+// Builds the index file afresh without reading the old one (damaged or unreadable): the
+// tag "NewIndex" from the sort expression, written beside the old file and renamed over
+// it, and selected. An empty expression leaves the table without an index file. The table
+// must be closed; it stays closed.
+void rebuildIndexFile(dbase::Table &table, const QString &sortExpression);
+
+// Opens the table. When its index file cannot be used, the index file is rebuilt
+// (rebuildIndexFile) and the table opened with it; returns true in that case.
+bool openRepairingIndex(dbase::Table &table, const QString &sortExpression);
 
 // The recent-files list after opening `current` while `previous` was open.
 void updateRecentFiles(QString (&files)[5], const QString &previous, const QString &current);

@@ -14,4 +14,12 @@ public:
     explicit Error(const std::string &message) : std::runtime_error(message) {}
 };
 
+// The table's production index file cannot be used (damaged or unreadable); the table
+// itself may be sound.
+class IndexError : public Error
+{
+public:
+    explicit IndexError(const std::string &message) : Error(message) {}
+};
+
 } // namespace dbase

@@ -203,7 +203,7 @@ void MdxFile::open(const std::string &path, bool writable)
     m_fd = ::open(path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC);
     if (m_fd < 0) {
         const std::string why = errno == ENOENT ? "the file is missing" : errnoText();
-        throw Error("Cannot open the index file " + fileLabel(path) + ": " + why);
+        throw IndexError("Cannot open the index file " + fileLabel(path) + ": " + why);
     }
     try {
         reload();
@@ -222,8 +222,8 @@ void MdxFile::close()
 
 void MdxFile::damaged(const std::string &why) const
 {
-    throw Error("The index file " + fileLabel(m_path) + " is damaged (" + why +
-                ").  Rebuild the indexes.");
+    throw IndexError("The index file " + fileLabel(m_path) + " is damaged (" + why +
+                     ").  Rebuild the indexes.");
 }
 
 void MdxFile::reload()

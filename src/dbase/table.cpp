@@ -494,7 +494,7 @@ void Table::loadIndexFile()
 {
     m_mdx.close();
     m_tagStates.clear();
-    if (!m_mdxFlag) return;
+    if (!m_mdxFlag || m_ignoreIndexFile) return;
     m_mdx.open(indexFilePath(), m_writableFile && !m_readOnly);
     for (const MdxFile::Tag &tag : m_mdx.tags()) {
         TagState state;

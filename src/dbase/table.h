@@ -49,6 +49,7 @@ public:
     void setExclusive(bool exclusive);
     bool exclusive() const { return m_exclusive; }
 
+    // Throws IndexError, leaving the table closed, when the production index cannot be used.
     void open();
     void close();
     bool isOpen() const { return m_state != State::Inactive; }
@@ -108,6 +109,10 @@ public:
     // Index selection by tag name; the empty name gives natural order.
     void setIndexName(const std::string &tag);
     const std::string &indexName() const { return m_indexName; }
+    // When set, opening does not read the production index file at all (no tags, natural
+    // order), so that a damaged one can be built afresh.
+    void setIgnoreIndexFile(bool ignore) { m_ignoreIndexFile = ignore; }
+    bool ignoreIndexFile() const { return m_ignoreIndexFile; }
     std::vector<std::string> indexTagNames();
     // Index maintenance. Work on a closed table (the file is taken exclusively for the
     // operation) or on one open for exclusive use.
@@ -174,6 +179,7 @@ private:
     bool m_readOnly = false;
     bool m_exclusive = false;
     bool m_openedExclusive = false;
+    bool m_ignoreIndexFile = false;
     bool m_writableFile = false;
     State m_state = State::Inactive;
     int m_fd = -1;

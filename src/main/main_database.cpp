@@ -70,8 +70,11 @@ bool TMain::FormCreate(const QStringList &arguments)
             try {
                 if (QFile::exists(IndexFilePath) && dbfiles::hasIndexTag(MyTable, dbfiles::kIndexTag))
                     MyTable.setIndexName(dbfiles::kIndexTag.toStdString()); // used as it stands
-                else
-                    dbfiles::applySortIndex(MyTable, SortString, QFile::exists(IndexFilePath));
+                else if (dbfiles::applySortIndex(MyTable, SortString, QFile::exists(IndexFilePath)))
+                    noticeIndexRebuilt();
+            } catch (const dbase::IndexError &) {
+                // The index file cannot be read: the open below builds it afresh.
+                MyTable.setIndexName(dbfiles::kIndexTag.toStdString());
             } catch (const dbase::Error &e) {
                 // Another user holds the table: show it unsorted rather than not at all.
                 MyTable.setIndexName("");
@@ -82,7 +85,7 @@ bool TMain::FormCreate(const QStringList &arguments)
         }
         MyTable.setExclusive(false);
         try {
-            MyTable.open();
+            openMyTable();
         } catch (const dbase::Error &e) {
             Prompts::error(this, QString::fromStdString(e.what()));
             valid = false;
@@ -295,8 +298,20 @@ void TMain::reopenShared()
 {
     MyTable.close();
     MyTable.setExclusive(false);
-    MyTable.open();
+    openMyTable();
     SetViewerOptions();
+}
+
+void TMain::openMyTable()
+{
+    if (dbfiles::openRepairingIndex(MyTable, SortString)) noticeIndexRebuilt();
+}
+
+void TMain::noticeIndexRebuilt()
+{
+    Prompts::notice(this, QStringLiteral("The index file ") + QFileInfo(IndexFilePath).fileName() +
+                              QStringLiteral(" could not be read.  It has been rebuilt from the "
+                                             "sort order; the records are unchanged."));
 }
 
 bool TMain::saveDatabaseSettings(const QString &path)
@@ -324,7 +339,8 @@ void TMain::applyIndexOnOpen(bool checkInUse)
             MyTable.setIndexName(dbfiles::hasIndexTag(MyTable, wanted) ? wanted.toStdString() : std::string());
             return;
         }
-        dbfiles::applySortIndex(MyTable, SortString, QFile::exists(IndexFilePath));
+        if (dbfiles::applySortIndex(MyTable, SortString, QFile::exists(IndexFilePath)))
+            noticeIndexRebuilt();
     } catch (const dbase::Error &e) {
         MyTable.setIndexName("");
         Prompts::error(this, QString::fromStdString(e.what()));
@@ -334,7 +350,7 @@ void TMain::applyIndexOnOpen(bool checkInUse)
 void TMain::openTable()
 {
     MyTable.setExclusive(false);
-    MyTable.open();
+    openMyTable();
     m_databaseOpen = true;
     DoFileSpecific();
 }
@@ -392,7 +408,7 @@ void TMain::MenuUpdateDatabaseClick()
     saveDatabaseSettings(DatabaseSettingsPath);
     MyTable.close();
     if (searching) EnableEndSearch();
-    MyTable.open();
+    openMyTable();
     SetViewerOptions();
 }
 

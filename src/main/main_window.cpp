@@ -706,7 +706,8 @@ bool exclusiveWork(TMain &w, const QString &refusal, const std::function<void()>
     t.close();
     t.setExclusive(true);
     try {
-        t.open();
+        // A damaged index file is no reason to refuse: it is built afresh first.
+        if (dbfiles::openRepairingIndex(t, w.SortString)) w.noticeIndexRebuilt();
     } catch (const dbase::Error &) {
         w.reopenShared();
         Prompts::error(&w, refusal);
@@ -832,7 +833,7 @@ void TMain::DoEndSearch()
 {
     DisableEndSearch();
     MyTable.close();
-    MyTable.open();
+    openMyTable();
     SetViewerOptions();
     DisplayCount();
 }

@@ -86,6 +86,10 @@ public:
     bool saveDatabaseSettings(const QString &path);
     // After work that needed the table alone: open it shared again and show it.
     void reopenShared();
+    // Opens MyTable as it is set up; an index file that cannot be used is rebuilt from the
+    // sort expression and the user told so.
+    void openMyTable();
+    void noticeIndexRebuilt();
     void MenuLoadDefaultsClick();
 
     // Search state.

@@ -1,5 +1,11 @@
 #!/usr/bin/env python3
-"""Writes the broken tables the engine tests open. Run once; the output is committed."""
+"""Writes the broken tables the engine tests open. Run once; the output is committed.
+
+damaged_coins.* and overfull_coins.* are not made here: they are a five-coin table written
+by the program with its index NewIndex on Upper(Left(Miscellane,80)). damaged_coins.mdx is
+the first 300 bytes of that index; in overfull_coins.mdx the root leaf (page 6) claims 13
+keys where its 84-byte items leave room for 12.
+"""
 import struct
 
 def table(fields, records, count=None, header_len=None, rec_len=None, flag28=0, terminator=True):

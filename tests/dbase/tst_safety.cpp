@@ -86,6 +86,10 @@ private slots:
         QTest::newRow("index tree that loops") << "looping_mdx.dbf"
                                                << "loops or is too deep"
                                                << "NewIndex";
+        // 84-byte items: a block holds 12 keys, the root leaf claims 13.
+        QTest::newRow("index block with more keys than fit") << "overfull_coins.dbf"
+                                                             << "block 6 holds too many keys"
+                                                             << "NewIndex";
     }
     void badInputs()
     {
@@ -108,6 +112,52 @@ private slots:
             QVERIFY(!t.isOpen());
         }
         QCOMPARE(readFile(path), before);
+    }
+
+    // An index file that cannot be used is told apart from a broken table, and the table
+    // still opens without it (so that the index can be built afresh).
+    void unusableIndexFile_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("tag");
+        QTest::addColumn<int>("records");
+        QTest::newRow("damaged header") << "damaged_mdx.dbf" << QString() << 2;
+        QTest::newRow("truncated coin index") << "damaged_coins.dbf"
+                                              << "NewIndex" << 5;
+        QTest::newRow("tree that loops") << "looping_mdx.dbf"
+                                         << "NewIndex" << 2;
+        QTest::newRow("block with more keys than fit") << "overfull_coins.dbf"
+                                                       << "NewIndex" << 5;
+    }
+    void unusableIndexFile()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, tag);
+        QFETCH(int, records);
+        const QString path = copyData(file);
+        const QString mdx = file.left(file.size() - 3) + QStringLiteral("mdx");
+        QVERIFY(!copyData(mdx).isEmpty());
+        const QByteArray before = readFile(path);
+        const QByteArray indexBefore = readFile(m_dir.path() + QLatin1Char('/') + mdx);
+        Table t;
+        t.setDatabaseName(m_dir.path().toStdString());
+        t.setTableName(QFileInfo(file).completeBaseName().toStdString());
+        t.setIndexName(tag.toStdString());
+        QVERIFY_THROWS_EXCEPTION(IndexError, t.open());
+        QVERIFY(!t.isOpen());
+        t.setIgnoreIndexFile(true);
+        if (!tag.isEmpty()) QVERIFY_THROWS_EXCEPTION(Error, t.open()); // no tag without the file
+        t.setIndexName("");
+        t.open();
+        QCOMPARE(t.recordCount(), records);
+        QVERIFY(t.indexTagNames().empty());
+        std::vector<uint32_t> order;
+        for (t.first(); !t.eof(); t.next())
+            order.push_back(t.recNo());
+        QCOMPARE(order.front(), 1u); // natural order
+        t.close();
+        QCOMPARE(readFile(path), before);
+        QCOMPARE(readFile(m_dir.path() + QLatin1Char('/') + mdx), indexBefore);
     }
 
     void goodSampleOpens()

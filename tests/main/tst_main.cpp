@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -70,6 +71,33 @@ QString makeForeignTable(const QString &path)
     t.setTableName(QFileInfo(path).fileName().toStdString());
     t.createTable({dbase::FieldDef::text("NAME", 10), dbase::FieldDef::integer("QTY")});
     return path;
+}
+
+// index_dump's walk of the tag NewIndex: the record numbers in key order.
+QStringList indexWalk(const QString &mdx)
+{
+    QProcess dump;
+    dump.start(QStringLiteral("index_dump"), {mdx, QStringLiteral("NewIndex")});
+    if (!dump.waitForFinished(30000) || dump.exitCode() != 0) return {QStringLiteral("failed")};
+    QStringList recnos;
+    for (const QByteArray &line : dump.readAllStandardOutput().split('\n'))
+        if (!line.trimmed().isEmpty())
+            recnos << QString::fromLatin1(line.trimmed().split(' ').last());
+    return recnos;
+}
+
+// A five-coin table with a broken index file from tests/data, copied in as NAME.DBF/.MDX.
+QString copyBrokenIndexTable(const QString &source, const QString &dbf)
+{
+    const QString base = QStringLiteral(NUMAROK_TEST_DATA "/") + source;
+    QFile::remove(dbf);
+    QFile::remove(dbfiles::companion(dbf, QStringLiteral("MDX")));
+    QFile::copy(base + QStringLiteral(".dbf"), dbf);
+    QFile::copy(base + QStringLiteral(".mdx"), dbfiles::companion(dbf, QStringLiteral("MDX")));
+    QFile(dbf).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    QFile(dbfiles::companion(dbf, QStringLiteral("MDX")))
+        .setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    return dbf;
 }
 
 QString countText(TMain &w)
@@ -143,6 +171,81 @@ private slots:
             QCOMPARE(w.MyTable.recordCount(), 3);
             QVERIFY(w.settings.lastFiles[0].isEmpty()); // no previous database at start-up
         }
+    }
+
+    // A damaged index file never keeps the user from the database: at start-up, on
+    // opening, on Update Database and on Rebuild Indexes it is built afresh beside the old
+    // one, the user is told once, and the table's bytes stay as they were.
+    void damagedIndexIsRebuilt_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("route");
+        for (const char *source : {"damaged_coins", "overfull_coins"})
+            for (const char *route : {"start-up", "open", "update", "rebuild"})
+                QTest::addRow("%s, %s", source, route)
+                    << QString::fromLatin1(source) << QString::fromLatin1(route);
+    }
+    void damagedIndexIsRebuilt()
+    {
+        QFETCH(QString, source);
+        QFETCH(QString, route);
+        Environment env;
+        const QString db = env.data(QStringLiteral("COINS.DBF"));
+        const QString mdx = env.data(QStringLiteral("COINS.MDX"));
+        QByteArray before;
+        if (route == QLatin1String("start-up")) {
+            copyBrokenIndexTable(source, db);
+            env.setProgramKey("Misc", "Last Database", db);
+            before = readBytes(db);
+        }
+        ScriptedPrompts prompts;
+        TMain w;
+        QVERIFY(w.FormCreate({}));
+        if (route == QLatin1String("open")) {
+            copyBrokenIndexTable(source, db);
+            before = readBytes(db);
+            w.OpenSaveFile(db);
+        } else if (route == QLatin1String("update") || route == QLatin1String("rebuild")) {
+            copyBrokenIndexTable(source, db);
+            w.OpenSaveFile(db);
+            prompts.clear();
+            w.MyTable.close();
+            QFile::remove(mdx);
+            QFile::copy(QStringLiteral(NUMAROK_TEST_DATA "/") + source + QStringLiteral(".mdx"),
+                        mdx);
+            QFile(mdx).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+            before = readBytes(db);
+            if (route == QLatin1String("update")) {
+                w.MenuUpdateDatabaseClick();
+            } else {
+                prompts.answer(int(QMessageBox::Yes));
+                w.MenuRebuildClick();
+            }
+        }
+        QCOMPARE(w.CurrentDatabasePath, db);
+        QVERIFY(w.MyTable.isOpen());
+        QStringList notices;
+        for (const auto &q : prompts.asked())
+            if (q.kind == QLatin1String("message") && q.caption != QLatin1String("Confirm"))
+                notices << q.caption + QStringLiteral(": ") + q.text;
+        // Opening rebuilds the tag anyway: an overfull block is never read there, so there
+        // is nothing to tell.
+        if (source == QLatin1String("overfull_coins") && route == QLatin1String("open"))
+            QVERIFY(notices.isEmpty());
+        else
+            QCOMPARE(notices, QStringList{QStringLiteral(
+                                  "Notice: The index file COINS.MDX could not be read.  "
+                                  "It has been rebuilt from the sort order; the "
+                                  "records are unchanged.")});
+        QCOMPARE(readBytes(db), before);
+        QCOMPARE(QString::fromStdString(w.MyTable.indexName()), QStringLiteral("NewIndex"));
+        // Buffalo nickel, Indian head, Mercury dime, Walking liberty, Zinc cent.
+        QCOMPARE(indexWalk(mdx), (QStringList{"2", "5", "3", "4", "1"}));
+        std::vector<uint32_t> order;
+        for (w.MyTable.first(); !w.MyTable.eof(); w.MyTable.next())
+            order.push_back(w.MyTable.recNo());
+        QCOMPARE(order, (std::vector<uint32_t>{2, 5, 3, 4, 1}));
+        QVERIFY(!QFile::exists(mdx + QStringLiteral(".new~")));
     }
 
     void databaseWithoutIniUsesProgramValues()
