@@ -59,22 +59,42 @@ bool RemoveMDXByte(const QString &path)
     return f.write("\0", 1) == 1;
 }
 
+namespace
+{
+// Byte 28 says "a production index belongs to this table" (0x01) in a dBase table; other
+// programs' tables use the byte for their own flags.
+bool hasIndexFlag(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return false;
+    const QByteArray head = f.read(29);
+    if (head.size() < 29) return false;
+    const auto version = static_cast<unsigned char>(head.at(0));
+    const bool foxPro =
+        version == 0x30 || version == 0x31 || version == 0x32 || version == 0xF5 || version == 0xFB;
+    return !foxPro && head.at(28) == 1;
+}
+} // namespace
+
 bool hasCoinFields(dbase::Table &check, const QString &path)
 {
     const DatabasePaths p = databasePaths(path);
     locate(check, path);
-    if (!QFile::exists(p.indexFile)) RemoveMDXByte(path);
     // The fields are all the check needs: a damaged index file must not make a sound
-    // table look foreign (opening the database rebuilds the index).
+    // table look foreign (opening the database rebuilds the index), and a missing one must
+    // not stop the check either.
     check.setIgnoreIndexFile(true);
     check.setReadOnly(true);
     check.setExclusive(false);
-    check.open();
+    check.open(); // a file that is no dBase table is refused here, before anything is written
     bool valid = check.fieldCount() == coin::kFieldCount;
     for (int i = 0; valid && i < coin::kFieldCount; ++i)
         valid = QString::fromStdString(check.field(i).name).toUpper() ==
                 QString::fromLatin1(coin::kFields[i].name).toUpper();
     check.close();
+    // Only a table of ours is changed, so that the engine opens it without the missing
+    // index file.
+    if (valid && !QFile::exists(p.indexFile) && hasIndexFlag(path)) RemoveMDXByte(path);
     return valid;
 }
 

@@ -34,8 +34,8 @@ void locate(dbase::Table &table, const QString &path);
 bool RemoveMDXByte(const QString &path);
 
 // True when the table has exactly the 20 coin fields by name, in order (kinds and widths
-// are not compared). Clears header byte 28 first when the index file is missing. Engine
-// errors (not a dBase table, ...) are thrown.
+// are not compared). Engine errors (not a dBase table, ...) are thrown, and such a file is
+// not written. On a valid table whose index file is missing, header byte 28 is cleared.
 bool hasCoinFields(dbase::Table &check, const QString &path);
 
 // True when the table cannot be opened for exclusive use (also when it is missing or

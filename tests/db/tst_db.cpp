@@ -3,6 +3,7 @@
 #include "coin_schema.h"
 #include "database_files.h"
 #include "error.h"
+#include "test_files.h"
 #include "test_registry.h"
 
 #include <QFile>
@@ -178,6 +179,50 @@ private slots:
         QCOMPARE(f.read(29).at(28), char(0));
         // An unwritable or missing file is skipped silently.
         QVERIFY(!dbfiles::RemoveMDXByte(path("NOPE.DBF")));
+    }
+
+    // The check reads before it writes: a file it refuses keeps its bytes.
+    void refusedFilesAreNotWritten_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("throws");
+        QTest::newRow("text file") << "text" << true;
+        QTest::newRow("foreign table with a memo flag") << "memo flag" << false;
+        QTest::newRow("foreign table with the index flag") << "index flag" << false;
+        QTest::newRow("FoxPro coin table with a memo flag") << "foxpro" << false;
+    }
+    void refusedFilesAreNotWritten()
+    {
+        QFETCH(QString, kind);
+        QFETCH(bool, throws);
+        const QString file = path("REFUSED.DBF");
+        QFile::remove(file);
+        if (kind == QLatin1String("text")) {
+            writeBytes(file,
+                       QByteArray("A note about coins, saved with the wrong name.\n").repeated(4));
+        } else {
+            if (kind == QLatin1String("foxpro"))
+                createTable(file, coin::tableDefinition());
+            else
+                createTable(file,
+                            {dbase::FieldDef::text("NAME", 10), dbase::FieldDef::integer("QTY")});
+            QByteArray bytes = readBytes(file);
+            bytes[28] = kind == QLatin1String("index flag") ? 0x01 : 0x02;
+            if (kind == QLatin1String("foxpro")) bytes[0] = 0x30;
+            writeBytes(file, bytes);
+        }
+        const QByteArray before = readBytes(file);
+        QVERIFY(!QFile::exists(path("REFUSED.MDX")));
+        dbase::Table check;
+        bool valid = false;
+        try {
+            valid = dbfiles::hasCoinFields(check, file);
+            QVERIFY(!throws);
+        } catch (const dbase::Error &) {
+            QVERIFY(throws);
+        }
+        if (kind != QLatin1String("foxpro")) QVERIFY(!valid);
+        QCOMPARE(readBytes(file), before);
     }
 
     void inUse()
