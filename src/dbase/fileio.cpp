@@ -100,15 +100,29 @@ void faultPoint(std::string_view name)
     if (faultHook()) faultHook()(name);
 }
 
+void keepModeOf(const std::string &path, int fd)
+{
+    struct stat st {
+    };
+    if (::stat(path.c_str(), &st) != 0) return; // a new file: the umask decides
+    // The group first: changing it may clear the set-gid bit that the mode then restores.
+    // Only the owner or root may change the group; others keep the directory's.
+    if (::fchown(fd, static_cast<uid_t>(-1), st.st_gid) != 0) {
+    }
+    if (::fchmod(fd, st.st_mode & 07777) != 0) {
+    }
+}
+
 int replaceFile(const std::string &path,
                 const std::function<void(int fd, const std::string &tmp)> &fill,
                 const char *faultName, const std::function<void(int fd)> &beforeRename,
                 bool keepOpen)
 {
     const std::string tmp = path + ".new~";
-    const int fd = ::open(tmp.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const int fd = ::open(tmp.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0) throw Error("Cannot create " + fileLabel(tmp) + ": " + errnoText());
     try {
+        keepModeOf(path, fd);
         fill(fd, tmp);
         if (::fsync(fd) != 0) throw Error("Cannot write " + fileLabel(tmp) + ": " + errnoText());
         faultPoint(faultName);

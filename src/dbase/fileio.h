@@ -52,10 +52,15 @@ void putHeaderDate(char *p);
 void setFaultHook(std::function<void(std::string_view)> hook);
 void faultPoint(std::string_view name);
 
-// Writes a new file beside `path` through `fill`, flushes it and renames it over `path`.
-// On any failure the new file is removed and `path` is left as it was. `beforeRename`
-// runs with the new file's descriptor (to take locks on it). With keepOpen the descriptor
-// of the renamed file is returned; otherwise it is closed and -1 is returned.
+// Gives the open file `fd` the permission bits and group of the file at `path`, so that a
+// replacement does not lock out the other users of a shared collection. Nothing happens
+// when `path` does not exist; a group that cannot be set is left.
+void keepModeOf(const std::string &path, int fd);
+
+// Writes a new file beside `path` through `fill`, with the mode and group of `path`, flushes it and
+// renames it over `path`. On any failure the new file is removed and `path` is left as it was.
+// `beforeRename` runs with the new file's descriptor (to take locks on it). With keepOpen the
+// descriptor of the renamed file is returned; otherwise it is closed and -1 is returned.
 int replaceFile(const std::string &path,
                 const std::function<void(int fd, const std::string &tmp)> &fill,
                 const char *faultName, const std::function<void(int fd)> &beforeRename = {},

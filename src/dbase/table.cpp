@@ -1597,7 +1597,16 @@ void Table::rewriteIndexFile(const std::vector<std::pair<std::string, std::strin
                            }});
         if (exprs[i].singleField() >= 0) tagged.push_back(exprs[i].singleField());
     }
+    const bool newIndexFile = ::access(mdxPath.c_str(), F_OK) != 0;
     MdxFile::create(mdxPath, m_tableName.substr(0, m_tableName.find('.')), sources);
+    if (newIndexFile) {
+        // A new index file may be written by whoever may write the table.
+        const int mdxFd = ::open(mdxPath.c_str(), O_RDONLY | O_CLOEXEC);
+        if (mdxFd >= 0) {
+            keepModeOf(m_path, mdxFd);
+            ::close(mdxFd);
+        }
+    }
     m_mdx.close();
     setMdxFlag(true, tagged);
     m_mdx.open(mdxPath, true);

@@ -1,6 +1,7 @@
 #include "pick_lists.h"
 
 #include "codepage.h"
+#include "fileio.h"
 #include "paths.h"
 
 #include <QComboBox>
@@ -50,8 +51,9 @@ bool writeListFile(const QString &path, const QStringList &entries)
     for (const QString &e : entries)
         out += QByteArray::fromStdString(dbase::utf8ToCp1252(e.toStdString())) + "\r\n";
     QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(out) != out.size())
-        return false;
+    if (!f.open(QIODevice::WriteOnly)) return false;
+    dbase::keepModeOf(path.toStdString(), f.handle()); // a shared collection stays shared
+    if (f.write(out) != out.size()) return false;
     return f.commit();
 }
 

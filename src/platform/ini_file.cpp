@@ -1,6 +1,7 @@
 #include "ini_file.h"
 
 #include "codepage.h"
+#include "fileio.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -128,6 +129,7 @@ bool IniFile::save()
         out += QByteArray::fromStdString(dbase::utf8ToCp1252(l.toStdString())) + "\r\n";
     QSaveFile f(m_path);
     if (!f.open(QIODevice::WriteOnly)) return false;
+    dbase::keepModeOf(m_path.toStdString(), f.handle()); // a shared collection stays shared
     if (f.write(out) != out.size()) {
         f.cancelWriting();
         return false;

@@ -6,6 +6,7 @@
 #include "main_window.h"
 #include "modal.h"
 #include "paths.h"
+#include "pick_lists.h"
 #include "prompts.h"
 #include "test_files.h"
 #include "test_registry.h"
@@ -19,6 +20,8 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -78,9 +81,62 @@ struct Fixture : WindowFixture {
 
 } // namespace
 
+namespace
+{
+// Mode bits and group of a file.
+QString modeOf(const QString &path)
+{
+    struct stat st {
+    };
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0) return QStringLiteral("missing");
+    return QStringLiteral("%1 gid %2")
+        .arg(st.st_mode & 07777, 4, 8, QLatin1Char('0'))
+        .arg(st.st_gid);
+}
+} // namespace
+
 class MaintenanceTests : public QObject {
     Q_OBJECT
 private slots:
+    // A collection shared by a group stays writable for the group: every file replaced by
+    // pack, rebuild, a new sort index, a settings write or a list write keeps its mode and
+    // group.
+    void replacedFilesKeepTheirMode()
+    {
+        const mode_t oldMask = ::umask(022);
+        Fixture f;
+        f.w->MenuUpdateDatabaseClick(); // writes MASTER.INI
+        const QString lists = f.w->BasePath + QStringLiteral(".001");
+        QVERIFY(picklists::writeListFile(lists, {QStringLiteral("Peru")}));
+        const QStringList files{f.w->CurrentDatabasePath, f.w->IndexFilePath,
+                                f.w->DatabaseSettingsPath, lists};
+        // Root may give the files another group; anyone else keeps their own.
+        const gid_t group = ::getuid() == 0 ? 100 : ::getgid();
+        for (const QString &file : files) {
+            QVERIFY(::chown(QFile::encodeName(file).constData(), static_cast<uid_t>(-1), group) ==
+                    0);
+            QVERIFY(::chmod(QFile::encodeName(file).constData(), 0666) == 0);
+        }
+        const QString want = QStringLiteral("0666 gid %1").arg(group);
+        f.prompts.answer(int(QMessageBox::Yes));
+        f.w->action(QStringLiteral("MenuPack"))->trigger();
+        QCOMPARE(modeOf(f.w->CurrentDatabasePath), want);
+        QCOMPARE(modeOf(f.w->IndexFilePath), want);
+        f.prompts.answer(int(QMessageBox::Yes));
+        f.w->action(QStringLiteral("MenuRebuild"))->trigger();
+        QCOMPARE(modeOf(f.w->IndexFilePath), want);
+        QVERIFY(f.sortBy({1, 0, 0, 0})); // the old tag goes, a new index file is written
+        QCOMPARE(modeOf(f.w->IndexFilePath), want);
+        QCOMPARE(modeOf(f.w->DatabaseSettingsPath), want);
+        f.w->settings.fieldWidth[0] = 21;
+        f.w->MenuUpdateDatabaseClick();
+        QCOMPARE(modeOf(f.w->DatabaseSettingsPath), want);
+        QVERIFY(picklists::writeListFile(lists, {QStringLiteral("Chile")}));
+        QCOMPARE(modeOf(lists), want);
+        QVERIFY(f.prompts.asked().size() == 2); // the two confirmations
+        ::umask(oldMask);
+    }
+
     void sortOrderOnARealTable_data()
     {
         QTest::addColumn<QList<int>>("levels");
