@@ -125,8 +125,13 @@ public:
     {
         const int field = m_model->columns().value(index.column()).field;
         QComboBox *source = m_combos.value(field);
-        if (!source)
-            return QStyledItemDelegate::createEditor(parent, option, index);
+        if (!source) {
+            // Typing stops where the field ends, as in the record editor.
+            QWidget *editor = QStyledItemDelegate::createEditor(parent, option, index);
+            if (auto *line = qobject_cast<QLineEdit *>(editor))
+                line->setMaxLength(coin::kFields[field].entrySize);
+            return editor;
+        }
         auto *editor = new QComboBox(parent);
         editor->setEditable(true);
         for (int i = 0; i < source->count(); ++i)

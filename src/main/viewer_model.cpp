@@ -138,6 +138,17 @@ bool ViewerModel::setData(const QModelIndex &index, const QVariant &value, int r
         if (role != Qt::EditRole)
             return false;
         text = value.toString();
+        // The table would cut a longer text: refuse it rather than lose the rest.
+        const coin::Field &f = coin::kFields[field];
+        if (f.kind == coin::Kind::Text && text.trimmed().size() > f.width) {
+            if (onError)
+                onError(
+                    QStringLiteral("%1 is longer than the %2 characters the database can hold.  "
+                                   "Please shorten it.")
+                        .arg(m_columns[index.column()].label)
+                        .arg(f.width));
+            return false;
+        }
     }
     try {
         m_table.disableControls();

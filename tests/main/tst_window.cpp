@@ -15,9 +15,15 @@
 
 #include <QAbstractItemModelTester>
 #include <QAction>
+#include <QComboBox>
 #include <QFrame>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
+#include <QProcess>
 #include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -184,6 +190,65 @@ private slots:
         QCOMPARE(QString::fromStdString(f.w->MyTable.asString(coin::Wanted - 1)), QStringLiteral("Yes"));
         QVERIFY(f.w->MyTable.moveToRecNo(1));
         QCOMPARE(QString::fromStdString(f.w->MyTable.asString(0)), QStringLiteral("Peru"));
+    }
+
+    // Every cell editor of the grid stops typing where the field ends, and a longer text
+    // that reaches the model anyway is refused, so nothing typed is cut silently.
+    void gridEditorsStopAtTheFieldWidth()
+    {
+        Fixture f(2);
+        f.w->settings.fieldEditing = true;
+        f.w->SetViewerOptions();
+        auto *grid = f.find<QTableView>("ViewerGrid");
+        auto *model = qobject_cast<ViewerModel *>(grid->model());
+        QStyleOptionViewItem option;
+        for (int c = 0; c < model->columnCount(); ++c) {
+            const int field = model->columns()[c].field;
+            if (ViewerModel::isFlagField(field)) continue;
+            QWidget *editor =
+                grid->itemDelegate()->createEditor(grid->viewport(), option, model->index(0, c));
+            auto *line = qobject_cast<QLineEdit *>(editor);
+            if (!line)
+                if (auto *combo = qobject_cast<QComboBox *>(editor)) line = combo->lineEdit();
+            QVERIFY2(line, coin::kFields[field].name);
+            QCOMPARE(line->maxLength(), coin::kFields[field].entrySize);
+            delete editor;
+        }
+        int faceValue = -1;
+        for (int c = 0; c < model->columnCount(); ++c)
+            if (model->columns()[c].field == coin::FaceValue - 1) faceValue = c;
+        QVERIFY(faceValue >= 0);
+        // Typed into the cell: the editor holds the first 20 of 36 characters.
+        const QString typed = QStringLiteral("Twenty-five cents, silver, proof set");
+        QCOMPARE(typed.size(), 36);
+        const QModelIndex cell = model->index(0, faceValue);
+        QWidget *editor = grid->itemDelegate()->createEditor(grid->viewport(), option, cell);
+        grid->itemDelegate()->setEditorData(editor, cell);
+        QTest::keyClicks(editor, typed);
+        grid->itemDelegate()->setModelData(editor, model, cell);
+        delete editor;
+        // Given whole to the model, it is refused with a message and nothing is stored.
+        f.prompts.clear();
+        QVERIFY(!model->setData(model->index(1, faceValue), typed, Qt::EditRole));
+        QCOMPARE(f.prompts.askedTexts(),
+                 QStringList{QStringLiteral(
+                     "Face Value is longer than the 20 characters the database can hold.  "
+                     "Please shorten it.")});
+        f.w->MyTable.close();
+        QProcess py;
+        py.start(QStringLiteral("/usr/bin/python3"),
+                 {QStringLiteral(NUMAROK_TEST_SCRIPTS "/dump_dbf.py"), f.w->CurrentDatabasePath});
+        QVERIFY(py.waitForFinished(30000));
+        QCOMPARE(py.exitCode(), 0);
+        const QJsonArray records = QJsonDocument::fromJson(py.readAllStandardOutput())
+                                       .object()[QStringLiteral("records")]
+                                       .toArray();
+        QStringList faceValues;
+        for (const auto &r : records)
+            faceValues
+                << r.toObject()[QStringLiteral("values")].toArray()[coin::FaceValue - 1].toString();
+        // Sorted on Miscellaneous: grid row 0 is record 1.
+        QCOMPARE(faceValues, (QStringList{typed.left(20), QString()}));
     }
 
     void deleteAsksFirst_data()
