@@ -234,6 +234,18 @@ void LoadSettings(Settings &settings, SettingsScope scope, const QString &path)
     const IniFile ini(!path.isEmpty() && QFile::exists(path) ? path : paths::programSettingsFile());
     Reader r(ini);
     visitDatabase(r, settings);
+    // A column order with two fields at one place or a place left empty (an edited or
+    // damaged file) would show a broken grid: the fields' own order takes its place.
+    bool placed[coin::kFieldCount] = {};
+    bool sound = true;
+    for (int i = 0; sound && i < coin::kFieldCount; ++i) {
+        const int at = settings.fieldOrder[i];
+        sound = at >= 1 && at <= coin::kFieldCount && !placed[at - 1];
+        if (sound) placed[at - 1] = true;
+    }
+    if (!sound)
+        for (int i = 0; i < coin::kFieldCount; ++i)
+            settings.fieldOrder[i] = i + 1;
 }
 
 bool SaveSettings(const Settings &settings, SettingsScope scope, const QString &path)

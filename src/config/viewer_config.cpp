@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -46,6 +47,23 @@ QString duplicateName(const QStringList &names)
 } // namespace viewerrules
 
 namespace {
+
+// A display name holds up to 20 characters; the name cells stop typing there, so that the
+// duplicate check sees the names as they are stored.
+constexpr int kNameLength = 20;
+
+class NameDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option,
+                          const QModelIndex &index) const override
+    {
+        QWidget *editor = QStyledItemDelegate::createEditor(parent, option, index);
+        if (auto *line = qobject_cast<QLineEdit *>(editor)) line->setMaxLength(kNameLength);
+        return editor;
+    }
+};
 
 const char *const kHelpKeywords[6] = {"Viewer Configuration Title", "Viewer Configuration Look",
                                       "Viewer Configuration Show",  "Viewer Configuration Widths",
@@ -232,6 +250,7 @@ void TViewConfig::buildPages()
     auto *nl = new QVBoxLayout(names);
     FieldNameGrid = makeGrid("FieldNameGrid", 20, {QStringLiteral("FIELD"), QStringLiteral("NAME TO USE")}, {200, 200},
                              true);
+    FieldNameGrid->setItemDelegateForColumn(1, new NameDelegate(FieldNameGrid));
     nl->addWidget(FieldNameGrid);
     MyTabbedPage->addTab(names, QStringLiteral("Field &Names"));
 
@@ -307,7 +326,7 @@ void TViewConfig::FormShow()
         QTableWidgetItem *key = cell(QString::fromLatin1(coin::kFields[i].name));
         key->setFlags(key->flags() & ~Qt::ItemIsEditable);
         FieldNameGrid->setItem(i, 0, key);
-        FieldNameGrid->setItem(i, 1, cell(m_settings.fieldNames[i]));
+        FieldNameGrid->setItem(i, 1, cell(m_settings.fieldNames[i].left(kNameLength)));
         QTableWidgetItem *fixedName = FieldWidthGrid->item(i, 0);
         fixedName->setFlags(fixedName->flags() & ~Qt::ItemIsEditable);
     }
@@ -401,7 +420,7 @@ bool TViewConfig::FormCloseQuery()
     FieldWidthGrid->setCurrentIndex(QModelIndex());
     QStringList names;
     for (int i = 0; i < coin::kFieldCount; ++i)
-        names << FieldNameGrid->item(i, 1)->text();
+        names << FieldNameGrid->item(i, 1)->text().left(kNameLength); // as they will be stored
     const QString dup = viewerrules::duplicateName(names);
     if (dup.isNull())
         return true;
@@ -429,7 +448,7 @@ void TViewConfig::FormClose()
                 break;
             }
     for (int i = 0; i < coin::kFieldCount; ++i)
-        m_settings.fieldNames[i] = FieldNameGrid->item(i, 1)->text().left(20);
+        m_settings.fieldNames[i] = FieldNameGrid->item(i, 1)->text().left(kNameLength);
 }
 
 void TViewConfig::closeEvent(QCloseEvent *event)

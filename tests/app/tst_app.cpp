@@ -26,10 +26,12 @@ QByteArray mutated(const QByteArray &ini)
     QByteArray out;
     QList<QByteArray> lines = ini.split('\n');
     if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
+    QByteArray section;
     for (const QByteArray &line : lines) {
         const QByteArray l = line.trimmed();
         const int eq = l.indexOf('=');
         if (eq < 0) {
+            if (l.startsWith('[')) section = l;
             out += l + "\r\n";
             continue;
         }
@@ -41,6 +43,8 @@ QByteArray mutated(const QByteArray &ini)
             v = "No";
         else if (value == "No")
             v = "Yes";
+        else if (isNumber && section == "[Field Order]")
+            v = QByteArray::number(n % 20 + 1); // the column order stays whole: 2..20, 1
         else if (isNumber)
             v = QByteArray::number(n + 1);
         else
@@ -98,6 +102,31 @@ private slots:
         QCOMPARE(s.reportWidth, 640);
         QCOMPARE(s.schemes[4].colors[ColorScheme::EditBackground], 16777215);
         QCOMPARE(s.schemes[0].colors[ColorScheme::MainBackground], 12632256);
+    }
+
+    // A stored column order with two fields at one place or a place left empty gives way
+    // to the fields' own order.
+    void brokenFieldOrderFallsBack_data()
+    {
+        QTest::addColumn<QByteArray>("section");
+        QTest::newRow("two fields at one place") << QByteArray("UserDef1=17\r\nUserDef2=17\r\n");
+        QTest::newRow("a place beyond the last") << QByteArray("Country=21\r\n");
+        QTest::newRow("no place") << QByteArray("Country=0\r\n");
+    }
+    void brokenFieldOrderFallsBack()
+    {
+        QFETCH(QByteArray, section);
+        writeBytes(file("order.ini"), "[Field Order]\r\n" + section);
+        Settings s;
+        LoadSettings(s, SettingsScope::Database, file("order.ini"));
+        for (int i = 0; i < 20; ++i)
+            QCOMPARE(s.fieldOrder[i], i + 1);
+        // A sound order that is not the default is kept.
+        writeBytes(file("order.ini"), "[Field Order]\r\nCountry=2\r\nFaceValue=1\r\n");
+        LoadSettings(s, SettingsScope::Database, file("order.ini"));
+        QCOMPARE(s.fieldOrder[0], 2);
+        QCOMPARE(s.fieldOrder[1], 1);
+        QCOMPARE(s.fieldOrder[2], 3);
     }
 
     void everyKeyReadBack_data()

@@ -13,8 +13,10 @@
 #include "viewer_config.h"
 #include "viewer_model.h"
 
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyleOptionViewItem>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
@@ -130,6 +132,81 @@ private slots:
             QVERIFY(f.prompts.asked().isEmpty());
             QCOMPARE(f.w->settings.fieldNames[coin::Topic - 1], QStringLiteral("country"));
         }
+    }
+
+    // Names are typed into cells that stop at 20 characters, so two long names that differ
+    // only after the 20th are seen as the same name before anything is stored.
+    void longNamesAreCheckedAsStored()
+    {
+        Fixture f;
+        int maxLength = 0;
+        bool stayed = false;
+        f.prompts.answer(int(QMessageBox::Ok));
+        f.visit([&](QDialog *d) {
+            QTableWidget *names = grid(d, "FieldNameGrid");
+            for (int row : {coin::UserDef1 - 1, coin::UserDef2 - 1}) {
+                const QModelIndex cell = names->model()->index(row, 1);
+                QAbstractItemDelegate *delegate = names->itemDelegateForIndex(cell);
+                QWidget *editor =
+                    delegate->createEditor(names->viewport(), QStyleOptionViewItem(), cell);
+                auto *line = qobject_cast<QLineEdit *>(editor);
+                QVERIFY(line);
+                maxLength = line->maxLength();
+                line->clear();
+                QTest::keyClicks(line, row == coin::UserDef1 - 1
+                                           ? QStringLiteral("Provenance notes: A") +
+                                                 QStringLiteral("uction 1")
+                                           : QStringLiteral("Provenance notes: Auction 2"));
+                delegate->setModelData(editor, names->model(), cell);
+                delete editor;
+            }
+            d->close();
+            stayed = d->isVisible();
+            if (stayed) {
+                names->item(coin::UserDef2 - 1, 1)->setText(QStringLiteral("Second provenance"));
+                d->close();
+            }
+        });
+        QCOMPARE(maxLength, 20);
+        QVERIFY(stayed);
+        QCOMPARE(f.prompts.askedTexts(),
+                 QStringList{QStringLiteral(
+                     "Two field names have the same name \"Provenance notes: Au\".  Please change "
+                     "one.")});
+        QCOMPARE(f.w->settings.fieldNames[coin::UserDef1 - 1],
+                 QStringLiteral("Provenance notes: Au"));
+        QCOMPARE(f.w->settings.fieldNames[coin::UserDef2 - 1], QStringLiteral("Second provenance"));
+        for (int i = 0; i < 20; ++i)
+            QCOMPARE(f.w->settings.fieldOrder[i], i + 1);
+    }
+
+    // Duplicates are found wherever they are, in neighbouring rows at either end too.
+    void neighbouringDuplicateNames_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("first two rows") << coin::FaceValue - 1 << "Country";
+        QTest::newRow("last two rows") << coin::UserDef3 - 1 << "User Defined 4";
+        QTest::newRow("two rows in the middle") << coin::Descriptio - 1 << "Topic";
+    }
+    void neighbouringDuplicateNames()
+    {
+        QFETCH(int, row);
+        QFETCH(QString, name);
+        Fixture f;
+        bool stayed = false;
+        f.visit([&](QDialog *d) {
+            const QString before = grid(d, "FieldNameGrid")->item(row, 1)->text();
+            grid(d, "FieldNameGrid")->item(row, 1)->setText(name);
+            d->close();
+            stayed = d->isVisible();
+            grid(d, "FieldNameGrid")->item(row, 1)->setText(before);
+            d->close();
+        });
+        QVERIFY(stayed);
+        QCOMPARE(f.prompts.askedTexts(),
+                 QStringList{QStringLiteral("Two field names have the same name \"") + name +
+                             QStringLiteral("\".  Please change one.")});
     }
 
     void renameAndReorderInOneVisit()
