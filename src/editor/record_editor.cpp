@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -112,6 +113,9 @@ void TMyEdit::buildWindow()
         c->setObjectName(QLatin1String(kControlNames[field]));
         c->setEditable(true);
         c->setInsertPolicy(QComboBox::NoInsert); // new values reach the list at Update
+        // Completion matches the letter case too, so that leaving the box never swaps
+        // "canada" for the list's "Canada": another letter case is another entry.
+        c->completer()->setCaseSensitivity(Qt::CaseSensitive);
         m_controls[field] = c;
         return c;
     };

@@ -23,6 +23,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QComboBox>
+#include <QCompleter>
 #include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
@@ -137,6 +138,7 @@ public:
         for (int i = 0; i < source->count(); ++i)
             editor->addItem(source->itemText(i));
         editor->lineEdit()->setMaxLength(coin::kFields[field].entrySize);
+        editor->completer()->setCaseSensitivity(Qt::CaseSensitive); // keeps the typed letter case
         return editor;
     }
     void setEditorData(QWidget *editor, const QModelIndex &index) const override

@@ -337,6 +337,62 @@ private slots:
         QCOMPARE(f.w->MyTable.recordCount(), 1); // the second and third Update edited it
         QCOMPARE(f.stored(coin::Country), QStringLiteral("atlantis"));
     }
+    // The Country, Topic and Condition boxes keep the letter case as typed or stored:
+    // another letter case is another entry, never a reason to change what was written.
+    void typedCaseIsKept_data()
+    {
+        QTest::addColumn<int>("field");
+        QTest::addColumn<int>("kind");
+        QTest::newRow("Country") << int(coin::Country) << int(picklists::Country);
+        QTest::newRow("Topic") << int(coin::Topic) << int(picklists::Topic);
+        QTest::newRow("Condition") << int(coin::Condition) << int(picklists::Condition);
+    }
+    void typedCaseIsKept()
+    {
+        QFETCH(int, field);
+        QFETCH(int, kind);
+        EditorFixture f;
+        f.w->lists.setList(picklists::Kind(kind),
+                           {QStringLiteral("Canada"), QStringLiteral("Nowhere")});
+        QString shown;
+        f.inEditor(&TMain::DoAdd, [&](TMyEdit &e) {
+            auto *box = child<QComboBox>(e, coin::field(field).name);
+            box->setFocus();
+            QTest::keyClicks(box, QStringLiteral("canada"));
+            emit box->lineEdit()->editingFinished(); // the box is left
+            shown = box->currentText();
+            trigger(e, "MenuUpdate");
+            trigger(e, "MenuExit");
+        });
+        QCOMPARE(shown, QStringLiteral("canada"));
+        QCOMPARE(f.stored(field), QStringLiteral("canada"));
+        QVERIFY(f.w->lists.list(picklists::Kind(kind)).contains(QStringLiteral("canada")));
+    }
+
+    void walkingThroughChangesNothing_data() { typedCaseIsKept_data(); }
+    void walkingThroughChangesNothing()
+    {
+        QFETCH(int, field);
+        QFETCH(int, kind);
+        EditorFixture f([field](dbase::Table &t) { addRecord(t, {{field, "nowhere"}}); });
+        f.w->lists.setList(picklists::Kind(kind),
+                           {QStringLiteral("Canada"), QStringLiteral("Nowhere")});
+        const QByteArray before = readBytes(f.w->CurrentDatabasePath);
+        QString shown;
+        f.inEditor(&TMain::DoEdit, [&](TMyEdit &e) {
+            for (const char *name : {"Country", "Condition", "Topic"}) {
+                auto *box = child<QComboBox>(e, name);
+                box->setFocus();
+                emit box->lineEdit()->editingFinished();
+            }
+            shown = child<QComboBox>(e, coin::field(field).name)->currentText();
+            trigger(e, "MenuExit"); // nothing changed: no question
+        });
+        QCOMPARE(shown, QStringLiteral("nowhere"));
+        QVERIFY2(f.prompts.asked().isEmpty(),
+                 qPrintable(f.prompts.askedTexts().join(QLatin1Char('|'))));
+        QCOMPARE(readBytes(f.w->CurrentDatabasePath), before);
+    }
 };
 
 class EditorNavigationTests : public QObject {

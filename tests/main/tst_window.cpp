@@ -7,11 +7,12 @@
 #include "ini_file.h"
 #include "main_window.h"
 #include "paths.h"
+#include "pick_lists.h"
 #include "prompts.h"
 #include "test_files.h"
 #include "test_registry.h"
-#include "window_fixture.h"
 #include "viewer_model.h"
+#include "window_fixture.h"
 
 #include <QAbstractItemModelTester>
 #include <QAction>
@@ -249,6 +250,30 @@ private slots:
                 << r.toObject()[QStringLiteral("values")].toArray()[coin::FaceValue - 1].toString();
         // Sorted on Miscellaneous: grid row 0 is record 1.
         QCOMPARE(faceValues, (QStringList{typed.left(20), QString()}));
+    }
+
+    void gridListCellKeepsTheTypedCase()
+    {
+        Fixture f(1);
+        f.w->lists.setList(picklists::Country, {QStringLiteral("Canada")});
+        f.w->settings.fieldEditing = true;
+        f.w->SetViewerOptions();
+        auto *grid = f.find<QTableView>("ViewerGrid");
+        auto *model = qobject_cast<ViewerModel *>(grid->model());
+        const QModelIndex cell = model->index(0, 0);
+        QCOMPARE(model->columns()[0].field, coin::Country - 1);
+        QWidget *editor =
+            grid->itemDelegate()->createEditor(grid->viewport(), QStyleOptionViewItem(), cell);
+        auto *combo = qobject_cast<QComboBox *>(editor);
+        QVERIFY(combo);
+        combo->lineEdit()->clear();
+        QTest::keyClicks(combo->lineEdit(), QStringLiteral("canada"));
+        emit combo->lineEdit()->editingFinished();
+        grid->itemDelegate()->setModelData(editor, model, cell);
+        delete editor;
+        QVERIFY(f.w->MyTable.moveToRecNo(1));
+        QCOMPARE(QString::fromStdString(f.w->MyTable.asString(coin::Country - 1)),
+                 QStringLiteral("canada"));
     }
 
     void deleteAsksFirst_data()
