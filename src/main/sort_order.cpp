@@ -89,6 +89,13 @@ void TMySortOrder::OkButtonClick()
         Prompts::error(this, QStringLiteral("Error in implementing sort order.  New sort order not implemented."));
         std::copy(std::begin(remembered), std::end(remembered), m_main.settings.sortLevels);
         m_main.BuildSortString();
+        // The index may hold the new order already: it goes back to the old one, so that
+        // the stored levels, the index and the grid agree.
+        try {
+            dbfiles::applySortIndex(table, m_main.SortString, QFile::exists(m_main.IndexFilePath));
+        } catch (const dbase::Error &) {
+            table.setIndexName(""); // opening the database again rebuilds it
+        }
         m_main.reopenShared();
         return;
     }

@@ -13,6 +13,7 @@
 #include "window_fixture.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -171,6 +172,39 @@ private slots:
                                      QString()),
                  QString::number(levels[0]));
         QVERIFY(!f.w->MyTable.exclusive());
+    }
+
+    // The settings cannot be written after the new index was built: the sort order is
+    // not implemented, and the stored levels, the index and the grid all keep the old one.
+    void settingsWriteFailsDuringSortOrder()
+    {
+        Fixture f;
+        f.w->saveDatabaseSettings(f.w->DatabaseSettingsPath);
+        const QString ini = f.w->DatabaseSettingsPath;
+        QByteArray settingsBefore;
+        if (::geteuid() == 0) {
+            // Root writes through any mode: a directory in the file's place refuses it.
+            QVERIFY(QFile::remove(ini));
+            QVERIFY(QDir().mkdir(ini));
+        } else {
+            settingsBefore = readBytes(ini);
+            QVERIFY(
+                QFile::setPermissions(ini, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        }
+        QVERIFY(!f.sortBy({1, 0, 0, 0})); // the dialog stays open
+        QCOMPARE(f.prompts.askedTexts(),
+                 QStringList{QStringLiteral(
+                     "Error in implementing sort order.  New sort order not implemented.")});
+        QCOMPARE(f.w->settings.sortLevels[0], 12);
+        QCOMPARE(f.w->SortString, QStringLiteral("Upper(Left(Miscellane,80))"));
+        QVERIFY(f.indexFile().contains("Upper(Left(Miscellane,80))"));
+        QVERIFY(!f.indexFile().contains("Upper(Left(Country,80))"));
+        QCOMPARE(f.order(), (std::vector<uint32_t>{1, 2, 3, 4, 5, 6})); // not by country
+        QVERIFY(f.w->MyTable.isOpen());
+        QVERIFY(!f.w->MyTable.exclusive());
+        if (::geteuid() != 0) QCOMPARE(readBytes(ini), settingsBefore);
+        QDir().rmdir(ini);
+        QFile::setPermissions(ini, QFile::ReadOwner | QFile::WriteOwner);
     }
 
     void anotherCopyHoldsTheDatabase()
