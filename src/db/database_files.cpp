@@ -1,6 +1,7 @@
 #include "database_files.h"
 
 #include "coin_schema.h"
+#include "mdx.h"
 
 #include <QDir>
 #include <QFile>
@@ -161,6 +162,16 @@ bool hasIndexTag(dbase::Table &table, const QString &tag)
     for (const auto &t : table.indexTagNames())
         if (QString::fromStdString(t).compare(tag, Qt::CaseInsensitive) == 0) return true;
     return false;
+}
+
+bool indexMatchesSortString(const QString &indexFile, const QString &sortExpression)
+{
+    dbase::MdxFile mdx;
+    mdx.open(indexFile.toStdString(), false);
+    const int t = mdx.findTag(kIndexTag.toStdString());
+    if (t < 0) return false;
+    auto plain = [](QString e) { return e.remove(QLatin1Char(' ')).toUpper(); };
+    return plain(QString::fromStdString(mdx.tags()[t].expression)) == plain(sortExpression);
 }
 
 bool applySortIndex(dbase::Table &table, const QString &sortExpression, bool indexFileExists)

@@ -51,6 +51,10 @@ QString buildSortString(const int levels[4]);
 // Whether the table's index file has the tag (names compare without regard to case).
 bool hasIndexTag(dbase::Table &table, const QString &tag);
 
+// Whether the index file holds the tag "NewIndex" built from exactly this sort expression
+// (letter case and blanks aside). Throws dbase::IndexError when the file cannot be read.
+bool indexMatchesSortString(const QString &indexFile, const QString &sortExpression);
+
 // Makes the sort expression the table's index "NewIndex": the old tag is removed when the
 // index file exists, the new one added and selected; an empty expression selects natural
 // order. An index file that cannot be read is built afresh (rebuildIndexFile). The table

@@ -68,8 +68,12 @@ bool TMain::FormCreate(const QStringList &arguments)
         BuildSortString();
         if (!SortString.isEmpty()) {
             try {
-                if (QFile::exists(IndexFilePath) && dbfiles::hasIndexTag(MyTable, dbfiles::kIndexTag))
-                    MyTable.setIndexName(dbfiles::kIndexTag.toStdString()); // used as it stands
+                // The tag is used as it stands when it holds the stored sort order; one
+                // built from other levels (a restored or copied settings file) is rebuilt.
+                if (QFile::exists(IndexFilePath) &&
+                    dbfiles::hasIndexTag(MyTable, dbfiles::kIndexTag) &&
+                    dbfiles::indexMatchesSortString(IndexFilePath, SortString))
+                    MyTable.setIndexName(dbfiles::kIndexTag.toStdString());
                 else if (dbfiles::applySortIndex(MyTable, SortString, QFile::exists(IndexFilePath)))
                     noticeIndexRebuilt();
             } catch (const dbase::IndexError &) {

@@ -10,6 +10,7 @@
 #include "test_registry.h"
 
 #include <QAction>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -246,6 +247,53 @@ private slots:
             order.push_back(w.MyTable.recNo());
         QCOMPARE(order, (std::vector<uint32_t>{2, 5, 3, 4, 1}));
         QVERIFY(!QFile::exists(mdx + QStringLiteral(".new~")));
+    }
+
+    // The settings file names other sort levels than the index was built from (restored
+    // or copied): start-up rebuilds the tag instead of showing the old order.
+    void storedSortOrderDiffersFromTheIndex()
+    {
+        Environment env;
+        const QString db = env.data(QStringLiteral("COINS.DBF"));
+        {
+            dbase::Table t;
+            dbfiles::createCoinTable(t, db);
+            t.open();
+            const char *countries[] = {"Peru", "Chile", "Denmark"};
+            for (int i = 0; i < 3; ++i) {
+                t.append();
+                t.setAsString(coin::Country - 1, countries[i]);
+                t.setAsString(coin::Miscellane - 1, "misc " + std::to_string(i));
+                t.post();
+            }
+            t.close();
+            dbfiles::applySortIndex(t, QStringLiteral("Upper(Left(Miscellane,80))"), false);
+        }
+        const QString ini = env.data(QStringLiteral("COINS.INI"));
+        IniFile::writeString(ini, QStringLiteral("Sort Order"), QStringLiteral("Primary Sort"),
+                             QStringLiteral("1"));
+        env.setProgramKey("Misc", "Last Database", db);
+        ScriptedPrompts prompts;
+        TMain w;
+        QVERIFY(w.FormCreate({}));
+        QVERIFY(prompts.asked().isEmpty());
+        QCOMPARE(w.SortString, QStringLiteral("Upper(Left(Country,80))"));
+        const QString mdx = env.data(QStringLiteral("COINS.MDX"));
+        QVERIFY(readBytes(mdx).contains("Upper(Left(Country,80))"));
+        QCOMPARE(indexWalk(mdx), (QStringList{"2", "3", "1"})); // Chile, Denmark, Peru
+        std::vector<uint32_t> order;
+        for (w.MyTable.first(); !w.MyTable.eof(); w.MyTable.next())
+            order.push_back(w.MyTable.recNo());
+        QCOMPARE(order, (std::vector<uint32_t>{2, 3, 1}));
+        // An index that matches is used as it stands: not written again.
+        w.close();
+        const QByteArray before = readBytes(mdx);
+        QTest::qWait(1100); // a rewrite would carry another time
+        const QDateTime written = QFileInfo(mdx).lastModified();
+        TMain again;
+        QVERIFY(again.FormCreate({}));
+        QCOMPARE(readBytes(mdx), before);
+        QCOMPARE(QFileInfo(mdx).lastModified(), written);
     }
 
     void databaseWithoutIniUsesProgramValues()
