@@ -48,8 +48,8 @@ void closeOnTerminate(QMainWindow &window)
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    // No display name: Qt would append it to every caption ("Error — Numarok").
     QApplication::setApplicationName(QStringLiteral("Numarok"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Numarok"));
     QApplication::setApplicationVersion(QStringLiteral(NUMAROK_VERSION));
     std::setlocale(LC_NUMERIC, "C"); // numbers in files are written with "."
 

@@ -321,6 +321,89 @@ private slots:
                  QStringLiteral("Yes"));
     }
 
+    // The captions a window manager shows are the program's own texts, with nothing
+    // appended: the main window and a message box, on a real X server.
+    void windowTitlesAsWritten_data()
+    {
+        QTest::addColumn<bool>("foreignLastDatabase");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("main window") << false << "Numarok (MASTER)";
+        QTest::newRow("message box") << true << "Error";
+    }
+    void windowTitlesAsWritten()
+    {
+        QFETCH(bool, foreignLastDatabase);
+        QFETCH(QString, title);
+        QTemporaryDir dir;
+        const QString home = dir.path() + QStringLiteral("/home");
+        const QString conf = dir.path() + QStringLiteral("/conf");
+        QDir().mkpath(home);
+        QDir().mkpath(conf);
+        if (foreignLastDatabase) {
+            // A table of another program as the last database: start-up says so in a box.
+            QByteArray table("\x03\x7E\x0C\x08", 4);
+            table +=
+                QByteArray("\0\0\0\0", 4) + QByteArray("\x41\0\x0B\0", 4) + QByteArray(20, '\0');
+            table += QByteArray("NAME\0\0\0\0\0\0\0C", 12) + QByteArray(4, '\0') +
+                     QByteArray("\x0A\0", 2) + QByteArray(14, '\0') + "\r\x1A";
+            writeBytes(dir.path() + QStringLiteral("/OTHER.DBF"), table);
+            QVERIFY(IniFile::writeString(conf + QStringLiteral("/NUMAROK.INI"),
+                                         QStringLiteral("Misc"), QStringLiteral("Last Database"),
+                                         dir.path() + QStringLiteral("/OTHER.DBF")));
+        }
+        QProcess x;
+        x.start(QStringLiteral("Xvfb"),
+                {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                 QStringLiteral("0"), QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
+                 QStringLiteral("tcp")});
+        QVERIFY(x.waitForStarted(10000));
+        QString display;
+        for (int i = 0; i < 100 && display.isEmpty(); ++i) {
+            x.waitForReadyRead(100);
+            display = QString::fromLatin1(x.readAllStandardOutput()).trimmed();
+        }
+        QVERIFY2(!display.isEmpty(), "Xvfb gave no display");
+        display.prepend(QLatin1Char(':'));
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("NUMAROK_HOME"), home);
+        env.insert(QStringLiteral("NUMAROK_CONFIG_DIR"), conf);
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        env.insert(QStringLiteral("DISPLAY"), display);
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(NUMAROK_PROGRAM), {});
+        QVERIFY(p.waitForStarted(10000));
+        QStringList names;
+        for (int i = 0; i < 100 && !names.contains(title); ++i) {
+            QTest::qWait(100);
+            QProcess search;
+            search.setProcessEnvironment(env);
+            search.start(QStringLiteral("xdotool"),
+                         {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                          QStringLiteral("--name"), QStringLiteral(".")});
+            search.waitForFinished(5000);
+            names.clear();
+            for (const QByteArray &id : search.readAllStandardOutput().split('\n')) {
+                if (id.trimmed().isEmpty()) continue;
+                QProcess name;
+                name.setProcessEnvironment(env);
+                name.start(QStringLiteral("xdotool"),
+                           {QStringLiteral("getwindowname"), QString::fromLatin1(id.trimmed())});
+                name.waitForFinished(5000);
+                names << QString::fromUtf8(name.readAllStandardOutput()).trimmed();
+            }
+        }
+        p.kill();
+        p.waitForFinished(5000);
+        x.kill();
+        x.waitForFinished(5000);
+        QVERIFY2(names.contains(title), qPrintable(names.join(QStringLiteral(" | "))));
+        for (const QString &n : names)
+            QVERIFY2(!n.contains(QStringLiteral("Numarok")) ||
+                         n == QLatin1String("Numarok (MASTER)"),
+                     qPrintable(n));
+    }
+
     void commandLineHelpAndVersion()
     {
         QProcess p;
