@@ -97,6 +97,40 @@ private slots:
         QCOMPARE(QByteArray::fromStdString(e.evaluate(l.record.data())), key);
     }
 
+    // STR() at the edges of its width and of rounding.
+    void strBoundaries_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("expression");
+        QTest::addColumn<QByteArray>("key");
+        QTest::newRow("exactly the width") << "12.5"
+                                           << "STR(PurchasePr,5,2)" << QByteArray("12.50");
+        QTest::newRow("one more than the width") << "112.5"
+                                                 << "STR(PurchasePr,5,2)" << QByteArray("*****");
+        QTest::newRow("negative, exactly the width")
+            << "-3.5"
+            << "STR(PurchasePr,5,2)" << QByteArray("-3.50");
+        QTest::newRow("negative that rounds to zero")
+            << "-0.004"
+            << "STR(PurchasePr,12,2)" << QByteArray("        0.00");
+        QTest::newRow("negative that rounds to zero, no decimals")
+            << "-0.4"
+            << "STR(PurchasePr,5,0)" << QByteArray("    0");
+        QTest::newRow("negative that rounds to zero in a narrow key")
+            << "-0.004"
+            << "STR(PurchasePr,4,2)" << QByteArray("0.00");
+    }
+    void strBoundaries()
+    {
+        QFETCH(QString, value);
+        QFETCH(QString, expression);
+        QFETCH(QByteArray, key);
+        Layout l = sample();
+        l.set(1, value.toStdString(), true);
+        const Expression e(expression.toStdString(), l.fields);
+        QCOMPARE(QByteArray::fromStdString(e.evaluate(l.record.data())), key);
+    }
+
     void negativeNumber()
     {
         Layout l = sample();

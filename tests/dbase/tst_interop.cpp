@@ -110,6 +110,69 @@ private slots:
                  QStringLiteral("Last"));
     }
 
+    // A number that exactly fills its field is stored whole and read back by python3-dbf;
+    // one character more is refused and the record keeps its value.
+    void numbersThatFillTheirField_data()
+    {
+        QTest::addColumn<int>("field");
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QByteArray>("stored"); // the field's bytes; empty: refused
+        QTest::newRow("quantity of 11 digits") << 12 << 99999999999.0 << QByteArray("99999999999");
+        QTest::newRow("negative quantity of 11 characters")
+            << 12 << -9999999999.0 << QByteArray("-9999999999");
+        QTest::newRow("quantity of 12 digits") << 12 << 100000000000.0 << QByteArray();
+        QTest::newRow("amount of 20 characters")
+            << 5 << 999999999999999.0 << QByteArray("999999999999999.0000");
+        QTest::newRow("negative amount of 20 characters")
+            << 5 << -99999999999999.0 << QByteArray("-99999999999999.0000");
+        QTest::newRow("amount of 21 characters") << 5 << 1000000000000000.0 << QByteArray();
+    }
+    void numbersThatFillTheirField()
+    {
+        QFETCH(int, field);
+        QFETCH(double, value);
+        QFETCH(QByteArray, stored);
+        Table t;
+        t.setDatabaseName(m_dir.path().toStdString());
+        t.setTableName("FILLED");
+        t.createTable(coinFields());
+        t.open();
+        t.append();
+        t.setAsFloat(field, 7);
+        t.post();
+        t.edit();
+        if (stored.isEmpty()) {
+            QVERIFY_THROWS_EXCEPTION(Error, t.setAsFloat(field, value));
+            t.cancel();
+        } else {
+            t.setAsFloat(field, value);
+            t.post();
+        }
+        const QString path = QString::fromStdString(t.filePath());
+        const int offset = t.field(field).offset;
+        const int length = t.field(field).length;
+        t.close();
+        const QByteArray bytes = readFile(path);
+        const int headerLength =
+            static_cast<unsigned char>(bytes[8]) | static_cast<unsigned char>(bytes[9]) << 8;
+        const QByteArray raw = bytes.mid(headerLength + offset, length);
+        QString error;
+        const QJsonObject dump = dumpWithPythonDbf(path, &error);
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+        const double read = dump[QStringLiteral("records")]
+                                .toArray()[0]
+                                .toObject()[QStringLiteral("values")]
+                                .toArray()[field]
+                                .toDouble();
+        if (stored.isEmpty()) {
+            QCOMPARE(raw.trimmed(), field == 12 ? QByteArray("7") : QByteArray("7.0000"));
+            QCOMPARE(read, 7.0);
+        } else {
+            QCOMPARE(raw, stored);
+            QCOMPARE(read, value);
+        }
+    }
+
     void pythonDbfTableReadByEngine()
     {
         const QString path = m_dir.path() + QStringLiteral("/FROMPY.DBF");

@@ -815,6 +815,52 @@ private slots:
                            "Peru|1 Sol|1999|12.5|2024-03-15|2|Edge knock|Yes|No",
                        }));
     }
+
+    // A date that only the rule for years divisible by 400 makes real: 29 February 2000
+    // loads into the editor and survives an Update of another field.
+    void leapDayOf2000SurvivesAnUpdate()
+    {
+        EditorFixture f([](dbase::Table &t) {
+            t.append();
+            t.setAsString(coin::Country - 1, "Peru");
+            t.post();
+            // The date's bytes go straight into the file, as another program writes them.
+            const QString path = QString::fromStdString(t.filePath());
+            const int offset = t.field(coin::PurchDate - 1).offset;
+            t.close();
+            QByteArray bytes = readBytes(path);
+            const int header =
+                static_cast<unsigned char>(bytes[8]) | static_cast<unsigned char>(bytes[9]) << 8;
+            bytes.replace(header + offset, 8, "20000229");
+            writeBytes(path, bytes);
+            t.open();
+        });
+        f.w->chooseDateStyle(7); // mm/dd/yyyy
+        QString shown;
+        f.inEditor(&TMain::DoEdit, [&](TMyEdit &e) {
+            shown = child<QLineEdit>(e, "PurchDate")->text();
+            auto *comments = child<QLineEdit>(e, "Comments");
+            comments->setFocus();
+            QTest::keyClicks(comments, QStringLiteral("Leap day"));
+            trigger(e, "MenuUpdateExit");
+        });
+        QCOMPARE(shown, QStringLiteral("02/29/2000"));
+        QVERIFY(f.prompts.asked().isEmpty());
+        const QString database = f.w->CurrentDatabasePath;
+        f.w->MyTable.close();
+        QProcess py;
+        py.start(QStringLiteral("/usr/bin/python3"),
+                 {QStringLiteral(NUMAROK_TEST_SCRIPTS "/dump_dbf.py"), database});
+        QVERIFY(py.waitForFinished(30000));
+        QCOMPARE(py.exitCode(), 0);
+        const QJsonArray v = QJsonDocument::fromJson(py.readAllStandardOutput())
+                                 .object()[QStringLiteral("records")]
+                                 .toArray()[0]
+                                 .toObject()[QStringLiteral("values")]
+                                 .toArray();
+        QCOMPARE(v[coin::PurchDate - 1].toString(), QStringLiteral("2000-02-29"));
+        QCOMPARE(v[coin::Comment - 1].toString(), QStringLiteral("Leap day"));
+    }
 };
 
 class PrintTests : public QObject {

@@ -5,6 +5,7 @@
 #include "ini_file.h"
 #include "main_window.h"
 #include "paths.h"
+#include "pick_lists.h"
 #include "prompts.h"
 #include "test_files.h"
 #include "test_registry.h"
@@ -463,6 +464,47 @@ private slots:
                                      QString()),
                  QStringLiteral("33"));
         QVERIFY(w.MyTable.isOpen());
+    }
+
+    // Load In Defaults changes the open database's lists; switching database then writes
+    // them to that database's files, and the next database brings its own.
+    void switchingAfterLoadingDefaultLists()
+    {
+        Environment env;
+        const QString a = makeCoinTable(env.data(QStringLiteral("A.DBF")), 1);
+        const QString b = makeCoinTable(env.data(QStringLiteral("B.DBF")), 1);
+        const QString aBase = env.data(QStringLiteral("A")), bBase = env.data(QStringLiteral("B"));
+        for (int k = 0; k < 3; ++k) {
+            QVERIFY(picklists::writeListFile(picklists::perDatabaseFile(aBase, picklists::Kind(k)),
+                                             {QStringLiteral("Atlantis %1").arg(k)}));
+            QVERIFY(picklists::writeListFile(picklists::perDatabaseFile(bBase, picklists::Kind(k)),
+                                             {QStringLiteral("Bohemia %1").arg(k)}));
+        }
+        ScriptedPrompts prompts;
+        TMain w;
+        QVERIFY(w.FormCreate({}));
+        w.OpenSaveFile(a);
+        QCOMPARE(w.lists.list(picklists::Country), QStringList{QStringLiteral("Atlantis 0")});
+        prompts.answer(int(QMessageBox::Yes));
+        w.MenuLoadDefaultsClick();
+        QStringList defaults[3];
+        for (int k = 0; k < 3; ++k) {
+            defaults[k] = picklists::readListFile(picklists::defaultFile(picklists::Kind(k)));
+            QVERIFY(!defaults[k].isEmpty());
+            QCOMPARE(w.lists.list(picklists::Kind(k)), defaults[k]);
+        }
+        w.OpenSaveFile(b);
+        for (int k = 0; k < 3; ++k) {
+            QCOMPARE(w.lists.list(picklists::Kind(k)),
+                     QStringList{QStringLiteral("Bohemia %1").arg(k)});
+            QCOMPARE(picklists::readListFile(picklists::perDatabaseFile(aBase, picklists::Kind(k))),
+                     defaults[k]);
+            QCOMPARE(picklists::readListFile(picklists::perDatabaseFile(bBase, picklists::Kind(k))),
+                     QStringList{QStringLiteral("Bohemia %1").arg(k)});
+        }
+        w.OpenSaveFile(a);
+        for (int k = 0; k < 3; ++k)
+            QCOMPARE(w.lists.list(picklists::Kind(k)), defaults[k]);
     }
 
     void missingIndexIsRebuiltOnOpening()
