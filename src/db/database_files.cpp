@@ -228,6 +228,28 @@ bool openRepairingIndex(dbase::Table &table, const QString &sortExpression)
     return true;
 }
 
+IndexOutcome openWithIndexFallback(dbase::Table &table, const QString &sortExpression, QString *why)
+{
+    table.setIgnoreIndexFile(false); // an index passed over before is tried again
+    try {
+        table.open();
+        return IndexOutcome::Used;
+    } catch (const dbase::IndexError &) {
+    }
+    try {
+        rebuildIndexFile(table, sortExpression);
+        table.open();
+        return IndexOutcome::Rebuilt;
+    } catch (const dbase::Error &e) {
+        if (why) *why = QString::fromStdString(e.what());
+    }
+    table.close();
+    table.setIndexName("");
+    table.setIgnoreIndexFile(true);
+    table.open();
+    return IndexOutcome::Ignored;
+}
+
 void updateRecentFiles(QString (&files)[5], const QString &previous, const QString &current)
 {
     for (int i = 0; i < 5; ++i) {

@@ -72,6 +72,13 @@ void rebuildIndexFile(dbase::Table &table, const QString &sortExpression);
 // (rebuildIndexFile) and the table opened with it; returns true in that case.
 bool openRepairingIndex(dbase::Table &table, const QString &sortExpression);
 
+// As openRepairingIndex, but an index file that can be neither used nor rebuilt now
+// (another user has the table open, a read-only medium) does not keep the table shut: it
+// opens without the index, in natural order, and `why` says what stopped the rebuild.
+enum class IndexOutcome { Used, Rebuilt, Ignored };
+IndexOutcome openWithIndexFallback(dbase::Table &table, const QString &sortExpression,
+                                   QString *why);
+
 // The recent-files list after opening `current` while `previous` was open.
 void updateRecentFiles(QString (&files)[5], const QString &previous, const QString &current);
 

@@ -308,7 +308,21 @@ void TMain::reopenShared()
 
 void TMain::openMyTable()
 {
-    if (dbfiles::openRepairingIndex(MyTable, SortString)) noticeIndexRebuilt();
+    QString why;
+    switch (dbfiles::openWithIndexFallback(MyTable, SortString, &why)) {
+    case dbfiles::IndexOutcome::Used:
+        break;
+    case dbfiles::IndexOutcome::Rebuilt:
+        noticeIndexRebuilt();
+        break;
+    case dbfiles::IndexOutcome::Ignored:
+        Prompts::notice(
+            this, QStringLiteral("The index file ") + QFileInfo(IndexFilePath).fileName() +
+                      QStringLiteral(" could not be read, and it cannot be rebuilt now: ") + why +
+                      QStringLiteral("  The records are shown in file order until it is "
+                                     "rebuilt."));
+        break;
+    }
 }
 
 void TMain::noticeIndexRebuilt()
@@ -345,6 +359,10 @@ void TMain::applyIndexOnOpen(bool checkInUse)
         }
         if (dbfiles::applySortIndex(MyTable, SortString, QFile::exists(IndexFilePath)))
             noticeIndexRebuilt();
+    } catch (const dbase::IndexError &) {
+        // Opening the table deals with the unreadable index file and tells the user.
+        MyTable.setIndexName(SortString.isEmpty() ? std::string()
+                                                  : dbfiles::kIndexTag.toStdString());
     } catch (const dbase::Error &e) {
         MyTable.setIndexName("");
         Prompts::error(this, QString::fromStdString(e.what()));

@@ -250,6 +250,58 @@ private slots:
         QVERIFY(!QFile::exists(mdx + QStringLiteral(".new~")));
     }
 
+    // Another user has the table open, so its damaged index cannot be rebuilt now: the
+    // database still opens, in file order, and the index is rebuilt once it is free.
+    void damagedIndexInUseElsewhere()
+    {
+        Environment env;
+        const QString db = copyBrokenIndexTable(QStringLiteral("damaged_coins"),
+                                                env.data(QStringLiteral("COINS.DBF")));
+        const QString mdx = env.data(QStringLiteral("COINS.MDX"));
+        env.setProgramKey("Misc", "Last Database", db);
+        const QByteArray before = readBytes(db), indexBefore = readBytes(mdx);
+        dbase::Table other;
+        dbfiles::locate(other, db);
+        other.setIgnoreIndexFile(true);
+        other.open();
+        ScriptedPrompts prompts;
+        TMain w;
+        QVERIFY(w.FormCreate({}));
+        QVERIFY(w.MyTable.isOpen());
+        QCOMPARE(w.CurrentDatabasePath, db);
+        QCOMPARE(prompts.asked().size(), 1);
+        QCOMPARE(prompts.asked()[0].caption, QStringLiteral("Notice"));
+        QVERIFY2(prompts.asked()[0].text.startsWith(
+                     QStringLiteral("The index file COINS.MDX could not be read, and it cannot be "
+                                    "rebuilt now: Table COINS.DBF")),
+                 qPrintable(prompts.asked()[0].text));
+        QCOMPARE(w.MyTable.recordCount(), 5);
+        std::vector<uint32_t> order;
+        for (w.MyTable.first(); !w.MyTable.eof(); w.MyTable.next())
+            order.push_back(w.MyTable.recNo());
+        QCOMPARE(order, (std::vector<uint32_t>{1, 2, 3, 4, 5}));
+        QCOMPARE(readBytes(db), before);
+        QCOMPARE(readBytes(mdx), indexBefore);
+        // Opened from the menu while still in use: the same one notice.
+        w.OpenSaveFile(makeCoinTable(env.data(QStringLiteral("OTHER.DBF")), 1));
+        prompts.clear();
+        w.OpenSaveFile(db);
+        QCOMPARE(prompts.asked().size(), 1);
+        QVERIFY(prompts.asked()[0].text.contains(QStringLiteral("cannot be rebuilt now")));
+        QVERIFY(w.MyTable.isOpen());
+        QCOMPARE(w.MyTable.recordCount(), 5);
+        other.close();
+        prompts.clear();
+        w.MenuUpdateDatabaseClick();
+        QCOMPARE(prompts.askedTexts(),
+                 QStringList{QStringLiteral(
+                     "The index file COINS.MDX could not be read.  It has been rebuilt from the "
+                     "sort order; the records are unchanged.")});
+        QCOMPARE(indexWalk(mdx), (QStringList{"2", "5", "3", "4", "1"}));
+        QCOMPARE(QString::fromStdString(w.MyTable.indexName()), QStringLiteral("NewIndex"));
+        QCOMPARE(readBytes(db), before);
+    }
+
     // The settings file names other sort levels than the index was built from (restored
     // or copied): start-up rebuilds the tag instead of showing the old order.
     void storedSortOrderDiffersFromTheIndex()
