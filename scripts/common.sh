@@ -8,7 +8,7 @@ NUMAROK_BUILD="${NUMAROK_BUILD:-$NUMAROK_ROOT/build}"
 NUMAROK_PACKAGES=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
-    fonts-liberation2 xvfb xauth
+    fonts-liberation2 xvfb xauth xdotool
     python3 python3-dbf libdbd-xbase-perl
     cups printer-driver-cups-pdf poppler-utils
 )
