@@ -14,6 +14,9 @@
 #include "table.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QScreen>
+#include <QScrollBar>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -112,6 +115,10 @@ void TMyEdit::buildWindow()
         c->setObjectName(QLatin1String(kControlNames[field]));
         c->setEditable(true);
         c->setInsertPolicy(QComboBox::NoInsert); // new values reach the list at Update
+        // The box keeps its designed width whatever the list holds (an entry may be 255
+        // characters long); the drop-down list widens to show it.
+        c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        c->setMinimumContentsLength(8);
         m_controls[field] = c;
         return c;
     };
@@ -256,6 +263,14 @@ void TMyEdit::buildWindow()
     onClick(updateExit, &TMyEdit::UpdateExitButtonClick);
     onClick(cancel, &TMyEdit::CancelButtonClick);
 
+    // Tab goes through the boxes row by row as they are laid out, then the buttons.
+    const QList<QWidget *> tabChain = {Country,    FaceValue,  Year,       Approx,        MintMark,    Condition,
+                                       Topic,      Description, Comments,  PurchDate,     blank,       Wanted,
+                                       Misc,       select,     UserDef[0], UserDef[1],    UserDef[2],  UserDef[3],
+                                       Quantity,   PurchasePrice, MarketValue, PremiumValue, prev,      next,
+                                       clear,      update,     updateExit, cancel};
+    for (int i = 0; i + 1 < tabChain.size(); ++i)
+        setTabOrder(tabChain[i], tabChain[i + 1]);
     m_ring = {Country,     FaceValue,    Year,      Approx,     MintMark,    Condition,  Topic,
               Description, Comments,     PurchDate, Wanted,     Misc,        UserDef[0], UserDef[1],
               UserDef[2],  UserDef[3],   Quantity,  PurchasePrice, MarketValue, PremiumValue};
@@ -382,6 +397,14 @@ void TMyEdit::FormShow()
             l->setText(name);
     }
     SetColors();
+    // A drop-down list is as wide as its longest entry, within the screen; the box itself
+    // keeps its width.
+    const int screenWidth = screen() ? screen()->availableGeometry().width() : 1024;
+    for (QComboBox *c : {Country, Topic, Condition}) {
+        QAbstractItemView *view = c->view();
+        const int wanted = view->sizeHintForColumn(0) + view->verticalScrollBar()->sizeHint().width() + 8;
+        view->setMinimumWidth(std::min(wanted, screenWidth - 20));
+    }
     applyDateMask();
     // The caption says what an Update will do.
     const int mode = m_ctx.editorMode;
@@ -711,8 +734,10 @@ bool TMyEdit::DoUpdate()
 
 void TMyEdit::DoAnUpdate()
 {
-    if (DoUpdate())
+    if (DoUpdate()) {
         takeLoadedValues();
+        setWindowTitle(QStringLiteral("Edit")); // the coin now exists: the next Update edits it
+    }
 }
 
 void TMyEdit::DoUpdateAndExit()
@@ -912,8 +937,15 @@ bool TMyEdit::eventFilter(QObject *watched, QEvent *event)
             if (w && qobject_cast<QComboBox *>(w->parentWidget()))
                 w = w->parentWidget();
             const int at = static_cast<int>(m_ring.indexOf(w));
-            if (at >= 0)
-                m_ring[(at + 1) % m_ring.size()]->setFocus(Qt::TabFocusReason);
+            // The next box along the ring that can take the focus: a disabled one (the
+            // quantity of a wanted coin) is passed over.
+            for (int step = 1; at >= 0 && step < m_ring.size(); ++step) {
+                QWidget *next = m_ring[(at + step) % m_ring.size()];
+                if (next->isEnabled() && next->isVisible()) {
+                    next->setFocus(Qt::TabFocusReason);
+                    break;
+                }
+            }
             return true; // Enter never reaches a control
         }
     } else if (event->type() == QEvent::ShortcutOverride) {
