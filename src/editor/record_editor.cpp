@@ -395,6 +395,7 @@ void TMyEdit::FormShow()
             check->setText(name);
         else if (auto *l = findChild<QLabel *>(QLatin1String(kControlNames[n]) + QStringLiteral("Label")))
             l->setText(name);
+        m_controls[n]->setAccessibleName(name); // what a screen reader says for the box
     }
     SetColors();
     // A drop-down list is as wide as its longest entry, within the screen; the box itself

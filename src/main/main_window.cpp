@@ -32,13 +32,14 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QStandardPaths>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QToolButton>
 
 namespace {
 
-// A drawn picture for a speed button, used when the desktop's icon theme lacks one.
+// A drawn picture for a speed or navigator button, for a machine without any icon theme.
 QIcon drawnIcon(const QString &glyph, const QColor &color)
 {
     QPixmap pm(20, 20);
@@ -57,6 +58,35 @@ QIcon drawnIcon(const QString &glyph, const QColor &color)
     return QIcon(pm);
 }
 
+// The first of the names the icon theme has (the first name stays the icon's name for the
+// desktop's own theme to look up); the drawn picture only where no theme has any.
+QIcon themeIcon(const char *names, const QIcon &drawn)
+{
+    const QStringList candidates = QString::fromLatin1(names).split(QLatin1Char('|'));
+    for (const QString &name : candidates)
+        if (QIcon::hasThemeIcon(name))
+            return QIcon::fromTheme(name);
+    return drawn;
+}
+
+// The pictures come from the desktop's icon theme; where it lacks one, or there is no
+// desktop at all (a bare X server, the tests' offscreen screen), from the theme the set-up
+// scripts install.
+void useIconThemes()
+{
+    QStringList paths = QIcon::themeSearchPaths();
+    for (const QString &dir : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation)) {
+        const QString icons = dir + QStringLiteral("/icons");
+        if (!paths.contains(icons))
+            paths << icons;
+    }
+    QIcon::setThemeSearchPaths(paths);
+    if (QIcon::themeName().isEmpty())
+        QIcon::setThemeName(QStringLiteral("hicolor")); // the base every theme inherits
+    if (QIcon::fallbackThemeName().isEmpty() || QIcon::fallbackThemeName() == QLatin1String("hicolor"))
+        QIcon::setFallbackThemeName(QStringLiteral("breeze"));
+}
+
 struct SpeedDef {
     const char *name;
     const char *hint;
@@ -70,18 +100,18 @@ const SpeedDef kSpeedButtons[17] = {
     {"NewSpeed", "New Database", "MenuNew", "document-new", "N"},
     {"OpenSpeed", "Open Database", "MenuOpen", "document-open", "O"},
     {"AddSpeed", "Add Record", "MenuAdd", "list-add", "+"},
-    {"EditSpeed", "Edit Record", "MenuEdit", "document-edit", "E"},
+    {"EditSpeed", "Edit Record", "MenuEdit", "document-edit|document-properties", "E"},
     {"CopySpeed", "Copy Record", "MenuCopy", "edit-copy", "C"},
     {"DeleteSpeed", "Delete Record", "MenuDelete", "edit-delete", "X"},
-    {"ImportSpeed", "Import Records", "MenuImport", "document-import", "Im"},
-    {"ExportSpeed", "Export Records", "MenuExport", "document-export", "Ex"},
+    {"ImportSpeed", "Import Records", "MenuImport", "document-import|document-open", "Im"},
+    {"ExportSpeed", "Export Records", "MenuExport", "document-export|document-save-as", "Ex"},
     {"SearchSpeed", "Search Records", "MenuSearch", "system-search", "S"},
     {"EndSearchSpeed", "End Search", "MenuEndSearch", "edit-clear", "ES"},
     {"LocateSpeed", "Locate Record", "MenuFind", "edit-find", "L"},
-    {"LocateNextSpeed", "Locate Next Record", "MenuFindNext", "go-next", "LN"},
+    {"LocateNextSpeed", "Locate Next Record", "MenuFindNext", "go-down-search|edit-find-next|go-next", "LN"},
     {"ReportSpeed", "Reports", "MenuReports", "document-print", "R"},
-    {"ViewerSpeed", "Viewer Configuration", "MenuViewer", "view-list-details", "V"},
-    {"ColorSpeed", "Color Setup", "MenuAllColor", "preferences-desktop-color", "Co"},
+    {"ViewerSpeed", "Viewer Configuration", "MenuViewer", "view-list-details|preferences-system", "V"},
+    {"ColorSpeed", "Color Setup", "MenuAllColor", "preferences-desktop-color|format-fill-color", "Co"},
     {"SpeedSetOrder", "Set Sorting Order", "MenuSortOrder", "view-sort-ascending", "SO"},
     {"HelpSpeed", "Help", "MenuContents", "help-contents", "?"},
 };
@@ -108,6 +138,16 @@ const char *const kNavigatorHints[10] = {"First record", "Prior record", "Next r
                                          "Insert record", "Delete record", "Edit record", "Post edit",
                                          "Cancel edit", "Refresh data"};
 const char *const kNavigatorGlyphs[10] = {"|<", "<", ">", ">|", "+", "-", "^", "v", "x", "@"};
+const char *const kNavigatorIcons[10] = {"go-first",
+                                         "go-previous",
+                                         "go-next",
+                                         "go-last",
+                                         "list-add",
+                                         "list-remove",
+                                         "document-edit|document-properties",
+                                         "document-save|dialog-ok",
+                                         "edit-undo|dialog-cancel",
+                                         "view-refresh"};
 
 // Menu items that change data: off in browse mode.
 const char *const kBrowseDisabled[] = {"MenuAdd",    "MenuCopy",   "MenuDelete", "MenuBackup",
@@ -181,6 +221,7 @@ QFont pixelFont(int pixels, bool bold = false)
 TMain::TMain(QWidget *parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("TMain"));
+    useIconThemes();
     buildMenus();
     buildWindow();
     // The table asks for every record while a search is on.
@@ -402,7 +443,8 @@ void TMain::buildWindow()
         b->setGeometry(x, 3, 25, 25);
         b->setAutoRaise(true);
         b->setToolTip(QLatin1String(d.hint));
-        b->setIcon(QIcon::fromTheme(QLatin1String(d.theme), drawnIcon(QLatin1String(d.glyph), QColor(40, 90, 160))));
+        b->setIcon(themeIcon(d.theme, drawnIcon(QLatin1String(d.glyph), QColor(40, 90, 160))));
+        b->setAccessibleName(QLatin1String(d.hint));
         b->setIconSize(QSize(20, 20));
         const QString target = QLatin1String(d.action);
         connect(b, &QToolButton::clicked, this, [this, target] { action(target)->trigger(); });
@@ -437,8 +479,9 @@ void TMain::buildWindow()
         auto *b = new QToolButton(MyNavigator);
         b->setObjectName(QStringLiteral("NavButton%1").arg(i));
         b->setToolTip(QLatin1String(kNavigatorHints[i]));
-        b->setText(QLatin1String(kNavigatorGlyphs[i]));
-        b->setFont(pixelFont(11, true));
+        b->setAccessibleName(QLatin1String(kNavigatorHints[i]));
+        b->setIcon(themeIcon(kNavigatorIcons[i], drawnIcon(QLatin1String(kNavigatorGlyphs[i]), QColor(90, 90, 90))));
+        b->setIconSize(QSize(16, 16));
         connect(b, &QToolButton::clicked, this, [this, i] { runCommand([this, i] { navigate(i); }); });
         m_navButtons << b;
     }
@@ -471,11 +514,13 @@ void TMain::buildWindow()
     for (int i = 0; i < 3; ++i) {
         combos[i]->setObjectName(QLatin1String(comboNames[i]));
         combos[i]->setProperty("boundToField", true);
+        combos[i]->setAccessibleName(QLatin1String(comboNames[i]).mid(7)); // Country, Topic, Condition
         combos[i]->setVisible(false); // the grid's in-cell editors take their items
     }
 
     ViewerGrid = new QTableView(m_client);
     ViewerGrid->setObjectName(QStringLiteral("ViewerGrid"));
+    ViewerGrid->setAccessibleName(QStringLiteral("Coin Viewer"));
     m_model = new ViewerModel(MyTable, this);
     m_model->onError = [this](const QString &message) { Prompts::error(this, message); };
     ViewerGrid->setModel(m_model);

@@ -8,8 +8,14 @@
 #include "viewer_config.h"
 #include "window_fixture.h"
 
+#include <QAbstractItemView>
+#include <QAccessible>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTest>
+#include <QToolButton>
 
 namespace
 {
@@ -51,6 +57,26 @@ struct SizedFixture : WindowFixture {
         w->chooseWindowSize(size);
     }
 };
+
+// The form's own controls that a screen reader announces, by their object names, whose
+// accessible name is empty.
+QStringList unnamedControls(QWidget *form)
+{
+    QStringList unnamed;
+    const auto all = form->findChildren<QWidget *>();
+    for (QWidget *w : all) {
+        if (w->window() != form) continue; // another form's
+        const QString name = w->objectName();
+        if (name.isEmpty() || name.startsWith(QLatin1String("qt_")))
+            continue; // parts Qt builds inside composite controls
+        if (!qobject_cast<QAbstractButton *>(w) && !qobject_cast<QLineEdit *>(w) &&
+            !qobject_cast<QComboBox *>(w) && !qobject_cast<QAbstractItemView *>(w))
+            continue;
+        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(w);
+        if (!iface || iface->text(QAccessible::Name).trimmed().isEmpty()) unnamed << name;
+    }
+    return unnamed;
+}
 
 } // namespace
 
@@ -169,5 +195,118 @@ private slots:
     }
 };
 
+class IconTests : public QObject
+{
+    Q_OBJECT
+private slots:
+    // Every speed button and navigator button shows a picture of the icon theme, named by
+    // the standard icon names, not a drawn letter tile or a text glyph.
+    void buttonsUseTheIconTheme_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("icon");
+        const char *speed[][2] = {{"NewSpeed", "document-new"},
+                                  {"OpenSpeed", "document-open"},
+                                  {"AddSpeed", "list-add"},
+                                  {"EditSpeed", "document-edit"},
+                                  {"CopySpeed", "edit-copy"},
+                                  {"DeleteSpeed", "edit-delete"},
+                                  {"ImportSpeed", "document-import"},
+                                  {"ExportSpeed", "document-export"},
+                                  {"SearchSpeed", "system-search"},
+                                  {"EndSearchSpeed", "edit-clear"},
+                                  {"LocateSpeed", "edit-find"},
+                                  {"LocateNextSpeed", "go-down-search"},
+                                  {"ReportSpeed", "document-print"},
+                                  {"ViewerSpeed", "view-list-details"},
+                                  {"ColorSpeed", "preferences-desktop-color"},
+                                  {"SpeedSetOrder", "view-sort-ascending"},
+                                  {"HelpSpeed", "help-contents"}};
+        for (const auto &d : speed)
+            QTest::newRow(d[0]) << QString::fromLatin1(d[0]) << QString::fromLatin1(d[1]);
+        const char *nav[10] = {"go-first",  "go-previous", "go-next",       "go-last",
+                               "list-add",  "list-remove", "document-edit", "document-save",
+                               "edit-undo", "view-refresh"};
+        for (int i = 0; i < 10; ++i)
+            QTest::addRow("NavButton%d", i)
+                << QStringLiteral("NavButton%1").arg(i) << QString::fromLatin1(nav[i]);
+    }
+    void buttonsUseTheIconTheme()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, icon);
+        WindowFixture f;
+        auto *b = f.w->findChild<QToolButton *>(button);
+        QVERIFY(b);
+        QCOMPARE(b->icon().name(), icon);
+        QVERIFY(!b->icon().pixmap(20, 20).isNull());
+        QVERIFY(b->text().isEmpty() || b->toolButtonStyle() == Qt::ToolButtonIconOnly);
+    }
+};
+
+class AccessibleNameTests : public QObject
+{
+    Q_OBJECT
+private slots:
+    void mainWindow()
+    {
+        WindowFixture f;
+        QCOMPARE(unnamedControls(f.w.get()).join(QLatin1Char(' ')), QString());
+        // Picture buttons are named by their hints.
+        for (const char *name : {"NewSpeed", "ColorSpeed", "NavButton0", "NavButton9"}) {
+            auto *b = f.w->findChild<QToolButton *>(QLatin1String(name));
+            QCOMPARE(QAccessible::queryAccessibleInterface(b)->text(QAccessible::Name),
+                     b->toolTip());
+        }
+        QCOMPARE(QAccessible::queryAccessibleInterface(f.find<QWidget>("ViewerGrid"))
+                     ->text(QAccessible::Name),
+                 QStringLiteral("Coin Viewer"));
+    }
+
+    void dialogs()
+    {
+        WindowFixture f;
+        QHash<QString, QStringList> unnamed;
+        QHash<QString, QString> countryName;
+        auto record = [&unnamed](QDialog *d) { unnamed[d->objectName()] = unnamedControls(d); };
+        modal::enqueue([&](QDialog *d) {
+            record(d);
+            d->close();
+        });
+        f.w->DoViewer();
+        modal::enqueue([&](QDialog *d) {
+            record(d);
+            d->reject();
+        });
+        f.w->DoSortOrder();
+        modal::enqueue([&](QDialog *d) {
+            record(d);
+            d->reject();
+        });
+        f.w->DoListMaintenance(1);
+        modal::enqueue([&](QDialog *d) {
+            record(d);
+            auto *country = d->findChild<QComboBox *>(QStringLiteral("Country"));
+            countryName[QStringLiteral("Country")] =
+                QAccessible::queryAccessibleInterface(country)->text(QAccessible::Name);
+            modal::enqueue([&](QDialog *misc) {
+                record(misc);
+                misc->reject();
+            });
+            d->findChild<QPushButton *>(QStringLiteral("MiscSelect"))->click();
+            d->close();
+        });
+        f.w->DoAdd();
+        QCOMPARE(modal::pending(), 0);
+        QCOMPARE(unnamed.keys().size(), 5);
+        for (auto it = unnamed.begin(); it != unnamed.end(); ++it)
+            QVERIFY2(it.value().isEmpty(), qPrintable(it.key() + QStringLiteral(": ") +
+                                                      it.value().join(QLatin1Char(' '))));
+        QCOMPARE(countryName.value(QStringLiteral("Country")), f.w->settings.fieldNames[0]);
+    }
+};
+
 REGISTER_TEST(PlacementTests)
+REGISTER_TEST(IconTests)
+REGISTER_TEST(AccessibleNameTests)
 #include "tst_windows.moc"
