@@ -265,8 +265,11 @@ void TViewConfig::buildPages()
     connect(TitleCenter, &QRadioButton::toggled, this, [this](bool on) { if (on) m_settings.titleAlignment = 2; });
     connect(TitleRight, &QRadioButton::toggled, this, [this](bool on) { if (on) m_settings.titleAlignment = 3; });
     auto chooseFont = [this](FontSetting &setting) {
-        if (const auto f = Prompts::instance().chooseFont(this, fonts::toFont(setting))) {
+        // The grid fonts have a colour of their own: the dialog offers it.
+        QColor color = colors::toColor(setting.color);
+        if (const auto f = Prompts::instance().chooseFont(this, fonts::toFont(setting), &color)) {
             fonts::store(setting, *f, true);
+            setting.color = colors::fromColor(color);
             showFontTexts();
         }
     };

@@ -15,8 +15,6 @@
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
-#include <QScreen>
-#include <QScrollBar>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -28,6 +26,8 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QShowEvent>
 #include <QVBoxLayout>
 
@@ -264,11 +264,11 @@ void TMyEdit::buildWindow()
     onClick(cancel, &TMyEdit::CancelButtonClick);
 
     // Tab goes through the boxes row by row as they are laid out, then the buttons.
-    const QList<QWidget *> tabChain = {Country,    FaceValue,  Year,       Approx,        MintMark,    Condition,
-                                       Topic,      Description, Comments,  PurchDate,     blank,       Wanted,
-                                       Misc,       select,     UserDef[0], UserDef[1],    UserDef[2],  UserDef[3],
-                                       Quantity,   PurchasePrice, MarketValue, PremiumValue, prev,      next,
-                                       clear,      update,     updateExit, cancel};
+    const QList<QWidget *> tabChain = {
+        Country,      FaceValue,  Year,       Approx,     MintMark, Condition,     Topic,
+        Description,  Comments,   PurchDate,  blank,      Wanted,   Misc,          select,
+        UserDef[0],   UserDef[1], UserDef[2], UserDef[3], Quantity, PurchasePrice, MarketValue,
+        PremiumValue, prev,       next,       clear,      update,   updateExit,    cancel};
     for (int i = 0; i + 1 < tabChain.size(); ++i)
         setTabOrder(tabChain[i], tabChain[i + 1]);
     m_ring = {Country,     FaceValue,    Year,      Approx,     MintMark,    Condition,  Topic,
@@ -403,7 +403,8 @@ void TMyEdit::FormShow()
     const int screenWidth = screen() ? screen()->availableGeometry().width() : 1024;
     for (QComboBox *c : {Country, Topic, Condition}) {
         QAbstractItemView *view = c->view();
-        const int wanted = view->sizeHintForColumn(0) + view->verticalScrollBar()->sizeHint().width() + 8;
+        const int wanted =
+            view->sizeHintForColumn(0) + view->verticalScrollBar()->sizeHint().width() + 8;
         view->setMinimumWidth(std::min(wanted, screenWidth - 20));
     }
     applyDateMask();

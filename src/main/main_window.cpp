@@ -64,8 +64,7 @@ QIcon themeIcon(const char *names, const QIcon &drawn)
 {
     const QStringList candidates = QString::fromLatin1(names).split(QLatin1Char('|'));
     for (const QString &name : candidates)
-        if (QIcon::hasThemeIcon(name))
-            return QIcon::fromTheme(name);
+        if (QIcon::hasThemeIcon(name)) return QIcon::fromTheme(name);
     return drawn;
 }
 
@@ -75,15 +74,16 @@ QIcon themeIcon(const char *names, const QIcon &drawn)
 void useIconThemes()
 {
     QStringList paths = QIcon::themeSearchPaths();
-    for (const QString &dir : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation)) {
+    for (const QString &dir :
+         QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation)) {
         const QString icons = dir + QStringLiteral("/icons");
-        if (!paths.contains(icons))
-            paths << icons;
+        if (!paths.contains(icons)) paths << icons;
     }
     QIcon::setThemeSearchPaths(paths);
     if (QIcon::themeName().isEmpty())
         QIcon::setThemeName(QStringLiteral("hicolor")); // the base every theme inherits
-    if (QIcon::fallbackThemeName().isEmpty() || QIcon::fallbackThemeName() == QLatin1String("hicolor"))
+    if (QIcon::fallbackThemeName().isEmpty() ||
+        QIcon::fallbackThemeName() == QLatin1String("hicolor"))
         QIcon::setFallbackThemeName(QStringLiteral("breeze"));
 }
 
@@ -108,10 +108,13 @@ const SpeedDef kSpeedButtons[17] = {
     {"SearchSpeed", "Search Records", "MenuSearch", "system-search", "S"},
     {"EndSearchSpeed", "End Search", "MenuEndSearch", "edit-clear", "ES"},
     {"LocateSpeed", "Locate Record", "MenuFind", "edit-find", "L"},
-    {"LocateNextSpeed", "Locate Next Record", "MenuFindNext", "go-down-search|edit-find-next|go-next", "LN"},
+    {"LocateNextSpeed", "Locate Next Record", "MenuFindNext",
+     "go-down-search|edit-find-next|go-next", "LN"},
     {"ReportSpeed", "Reports", "MenuReports", "document-print", "R"},
-    {"ViewerSpeed", "Viewer Configuration", "MenuViewer", "view-list-details|preferences-system", "V"},
-    {"ColorSpeed", "Color Setup", "MenuAllColor", "preferences-desktop-color|format-fill-color", "Co"},
+    {"ViewerSpeed", "Viewer Configuration", "MenuViewer", "view-list-details|preferences-system",
+     "V"},
+    {"ColorSpeed", "Color Setup", "MenuAllColor", "preferences-desktop-color|format-fill-color",
+     "Co"},
     {"SpeedSetOrder", "Set Sorting Order", "MenuSortOrder", "view-sort-ascending", "SO"},
     {"HelpSpeed", "Help", "MenuContents", "help-contents", "?"},
 };
@@ -480,7 +483,8 @@ void TMain::buildWindow()
         b->setObjectName(QStringLiteral("NavButton%1").arg(i));
         b->setToolTip(QLatin1String(kNavigatorHints[i]));
         b->setAccessibleName(QLatin1String(kNavigatorHints[i]));
-        b->setIcon(themeIcon(kNavigatorIcons[i], drawnIcon(QLatin1String(kNavigatorGlyphs[i]), QColor(90, 90, 90))));
+        b->setIcon(themeIcon(kNavigatorIcons[i],
+                             drawnIcon(QLatin1String(kNavigatorGlyphs[i]), QColor(90, 90, 90))));
         b->setIconSize(QSize(16, 16));
         connect(b, &QToolButton::clicked, this, [this, i] { runCommand([this, i] { navigate(i); }); });
         m_navButtons << b;
@@ -514,7 +518,8 @@ void TMain::buildWindow()
     for (int i = 0; i < 3; ++i) {
         combos[i]->setObjectName(QLatin1String(comboNames[i]));
         combos[i]->setProperty("boundToField", true);
-        combos[i]->setAccessibleName(QLatin1String(comboNames[i]).mid(7)); // Country, Topic, Condition
+        combos[i]->setAccessibleName(
+            QLatin1String(comboNames[i]).mid(7)); // Country, Topic, Condition
         combos[i]->setVisible(false); // the grid's in-cell editors take their items
     }
 
