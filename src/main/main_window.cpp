@@ -11,11 +11,12 @@
 #include "help_window.h"
 #include "list_dialogs.h"
 #include "modal.h"
-#include "sort_order.h"
-#include "viewer_config.h"
 #include "paths.h"
 #include "prompts.h"
 #include "record_editor.h"
+#include "sort_order.h"
+#include "tips.h"
+#include "viewer_config.h"
 #include "viewer_model.h"
 #include "window_options.h"
 
@@ -31,10 +32,12 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QResizeEvent>
 #include <QStandardPaths>
 #include <QStyledItemDelegate>
 #include <QTableView>
+#include <QTimer>
 #include <QToolButton>
 
 namespace {
@@ -417,7 +420,7 @@ void TMain::buildMenus()
 
     QMenu *help = addMenu(bar, "MenuHelp", "&Help");
     item(help, "MenuContents", "&Contents", "Ctrl+H", [this] { DoHelp(); });
-    item(help, "MenuTips", "&Review \"Tips of the Day\"", "", [] {});
+    item(help, "MenuTips", "&Review \"Tips of the Day\"", "", [this] { MenuTipsClick(); });
     help->addSeparator();
     item(help, "MenuAbout", "&About", "", [this] {
         Prompts::instance().message(this,
@@ -832,6 +835,33 @@ void TMain::DoListMaintenance(int code)
 void TMain::DoHelp()
 {
     help::show(this, QString());
+}
+
+void TMain::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !m_activated) {
+        m_activated = true;
+        // After the activation has been handled, so the tip opens over a finished window.
+        QTimer::singleShot(0, this, [this] { FormActivate(); });
+    }
+}
+
+void TMain::FormActivate()
+{
+    if (settings.showTips) MenuTipsClick();
+}
+
+void TMain::MenuTipsClick()
+{
+    TMyTips dialog(settings.showTips,
+                   QRandomGenerator::global()->bounded(int(TMyTips::tips().size())), this);
+    placeDialog(&dialog);
+    const colors::Painter paint(settings.schemes[colors::Main]);
+    paint.window(&dialog);
+    paint.check(dialog.findChild<QWidget *>(QStringLiteral("ShowTipsBox")));
+    modal::show(&dialog);
+    settings.showTips = dialog.showAtStartup();
 }
 
 void TMain::DoExit()

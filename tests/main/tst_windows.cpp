@@ -10,7 +10,9 @@
 
 #include <QAbstractItemView>
 #include <QAccessible>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
@@ -297,8 +299,13 @@ private slots:
             d->close();
         });
         f.w->DoAdd();
+        modal::enqueue([&](QDialog *d) {
+            record(d);
+            d->reject();
+        });
+        f.w->MenuTipsClick();
         QCOMPARE(modal::pending(), 0);
-        QCOMPARE(unnamed.keys().size(), 5);
+        QCOMPARE(unnamed.keys().size(), 6);
         for (auto it = unnamed.begin(); it != unnamed.end(); ++it)
             QVERIFY2(it.value().isEmpty(), qPrintable(it.key() + QStringLiteral(": ") +
                                                       it.value().join(QLatin1Char(' '))));
@@ -306,7 +313,99 @@ private slots:
     }
 };
 
+class TipTests : public QObject
+{
+    Q_OBJECT
+private slots:
+    void firstActivationShowsATipOnce()
+    {
+        WindowFixture f;
+        QVERIFY(f.w->settings.showTips); // the default
+        int shown = 0;
+        bool boxChecked = false;
+        modal::enqueue([&](QDialog *d) {
+            ++shown;
+            QCOMPARE(d->objectName(), QStringLiteral("TMyTips"));
+            auto *box = d->findChild<QCheckBox *>(QStringLiteral("ShowTipsBox"));
+            boxChecked = box->isChecked();
+            QCOMPARE(box->text(), QStringLiteral("&Show Tips at Startup"));
+            box->setChecked(false);
+            d->findChild<QPushButton *>(QStringLiteral("CloseButton"))->click();
+        });
+        f.w->show();
+        f.w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.w.get()));
+        QTRY_COMPARE(shown, 1);
+        QVERIFY(boxChecked);
+        QVERIFY(!f.w->settings.showTips); // the box writes Show Tips
+        // Activated again: no second tip.
+        modal::enqueue([&](QDialog *d) {
+            ++shown;
+            d->reject();
+        });
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        f.w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.w.get()));
+        QTest::qWait(50);
+        QCOMPARE(shown, 1);
+        modal::clear();
+        f.w->close();
+        // Written to NUMAROK.INI with the program settings.
+        Settings reread;
+        LoadSettings(reread, SettingsScope::Program);
+        QVERIFY(!reread.showTips);
+    }
+
+    void noTipWhenShowTipsIsOff()
+    {
+        WindowFixture f;
+        f.w->settings.showTips = false;
+        bool shown = false;
+        modal::enqueue([&](QDialog *d) {
+            shown = true;
+            d->reject();
+        });
+        f.w->show();
+        f.w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.w.get()));
+        QTest::qWait(50);
+        QVERIFY(!shown);
+        modal::clear();
+    }
+
+    void reviewCommandAndNextTip()
+    {
+        WindowFixture f;
+        f.w->settings.showTips = false;
+        QStringList seen;
+        modal::enqueue([&](QDialog *d) {
+            auto *text = d->findChild<QLabel *>(QStringLiteral("TipText"));
+            QVERIFY(!d->findChild<QCheckBox *>(QStringLiteral("ShowTipsBox"))->isChecked());
+            for (int i = 0; i < 25; ++i) {
+                seen << text->text();
+                d->findChild<QPushButton *>(QStringLiteral("NextTipButton"))->click();
+            }
+            d->findChild<QCheckBox *>(QStringLiteral("ShowTipsBox"))->setChecked(true);
+            d->findChild<QPushButton *>(QStringLiteral("CloseButton"))->click();
+        });
+        f.w->action(QStringLiteral("MenuTips"))->trigger();
+        QCOMPARE(modal::pending(), 0);
+        QCOMPARE(seen.size(), 25);
+        QCOMPARE(seen.last(), seen.first()); // round the ring
+        QStringList distinct = seen.mid(0, 24);
+        distinct.removeDuplicates();
+        QCOMPARE(distinct.size(), 24);
+        for (const QString &tip : distinct)
+            QVERIFY(tip.size() > 20);
+        QVERIFY(f.w->settings.showTips);
+    }
+};
+
 REGISTER_TEST(PlacementTests)
+REGISTER_TEST(TipTests)
 REGISTER_TEST(IconTests)
 REGISTER_TEST(AccessibleNameTests)
 #include "tst_windows.moc"
