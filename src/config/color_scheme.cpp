@@ -2,8 +2,11 @@
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
+#include <QMenuBar>
 #include <QPalette>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QWidget>
 #include <cmath>
@@ -90,6 +93,20 @@ QColor mix(const QColor &from, const QColor &to, double t)
                   int(std::lround(from.blue() + (to.blue() - from.blue()) * t)));
 }
 
+// The desktop's own colours for a widget, every role set so that nothing is inherited
+// from the painted window around it.
+QPalette desktopPalette(const QWidget *w)
+{
+    QPalette plain = QApplication::palette(w);
+    for (int g = 0; g < QPalette::NColorGroups; ++g)
+        for (int r = 0; r < QPalette::NColorRoles; ++r) {
+            const auto group = QPalette::ColorGroup(g);
+            const auto role = QPalette::ColorRole(r);
+            plain.setColor(group, role, plain.color(group, role));
+        }
+    return plain;
+}
+
 } // namespace
 
 double contrast(const QColor &a, const QColor &b)
@@ -169,8 +186,14 @@ void Painter::paint(QWidget *w, int textRole, int backgroundRole, Kind kind) con
     w->setPalette(p);
     w->setAutoFillBackground(true);
     if (kind == Kind::Window) {
-        // Pages of tabbed notebooks are plain panels: the window's background.
-        for (QTabWidget *tabs : w->findChildren<QTabWidget *>())
+        // Menu bars are the desktop's, like buttons: never coloured, so their items stay
+        // readable on a dark window.
+        for (QMenuBar *bar : w->findChildren<QMenuBar *>())
+            if (bar->window() == w->window()) bar->setPalette(desktopPalette(bar));
+        // Pages of tabbed notebooks are plain panels: the window's background. Their tabs
+        // are drawn like buttons, and like buttons keep the desktop's colours.
+        for (QTabWidget *tabs : w->findChildren<QTabWidget *>()) {
+            tabs->tabBar()->setPalette(desktopPalette(tabs->tabBar()));
             for (int i = 0; i < tabs->count(); ++i) {
                 QWidget *page = tabs->widget(i);
                 QPalette pp = page->palette();
@@ -179,6 +202,7 @@ void Painter::paint(QWidget *w, int textRole, int backgroundRole, Kind kind) con
                 page->setBackgroundRole(QPalette::Window);
                 page->setAutoFillBackground(true);
             }
+        }
     }
     if (auto *view = qobject_cast<QAbstractItemView *>(w)) {
         view->viewport()->setBackgroundRole(QPalette::Base);

@@ -447,7 +447,9 @@ void TMain::buildWindow()
         auto *b = new QToolButton(SpeedPanel);
         b->setObjectName(QLatin1String(d.name));
         b->setGeometry(x, 3, 25, 25);
-        b->setAutoRaise(true);
+        // A button draws its own face, never the scheme's colour, so its picture shows on
+        // a dark window background too.
+        b->setAutoRaise(false);
         b->setToolTip(QLatin1String(d.hint));
         b->setIcon(themeIcon(d.theme, drawnIcon(QLatin1String(d.glyph), QColor(40, 90, 160))));
         b->setAccessibleName(QLatin1String(d.hint));

@@ -3,13 +3,16 @@
 #include "color_scheme.h"
 #include "test_registry.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenuBar>
 #include <QRadioButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
@@ -217,6 +220,27 @@ private slots:
             QVERIFY(fg != p.color(QPalette::Active, c.text) || fg == bg); // it looks disabled
             c.w->setEnabled(true);
         }
+    }
+
+    // A dark window keeps the desktop's menu bar and notebook tabs, whose texts would
+    // vanish on it.
+    void menuBarAndTabsKeepTheDesktopColours()
+    {
+        QDialog form;
+        auto *bar = new QMenuBar(&form);
+        bar->addMenu(QStringLiteral("&File"));
+        auto *tabs = new QTabWidget(&form);
+        tabs->addTab(new QWidget, QStringLiteral("&Title"));
+        const colors::Painter paint(colors::predefined(3)); // Midnight Black
+        paint.window(&form);
+        QCOMPARE(form.palette().color(QPalette::Window), QColor(Qt::black));
+        QCOMPARE(bar->palette().color(QPalette::Window),
+                 QApplication::palette(bar).color(QPalette::Window));
+        QCOMPARE(bar->palette().color(QPalette::ButtonText),
+                 QApplication::palette(bar).color(QPalette::ButtonText));
+        QCOMPARE(tabs->tabBar()->palette().color(QPalette::WindowText),
+                 QApplication::palette(tabs->tabBar()).color(QPalette::WindowText));
+        QCOMPARE(tabs->widget(0)->palette().color(QPalette::Window), QColor(Qt::black));
     }
 
     void predefinedSetsDeriveTheirRoles()
