@@ -177,7 +177,13 @@ void centre(QWidget *form, const QSize &screen)
         form->frameGeometry().size().isValid() ? form->frameGeometry().size() : form->size();
     // A form larger than the screen shrinks to it as far as its layout lets it, so that
     // its buttons stay reachable.
-    const QSize border = frame - form->size();
+    QSize border = frame - form->size();
+    // A form not shown yet has no frame; the window manager will give it one like that of
+    // the window it is opened from.
+    const QWidget *opener = form->parentWidget() ? form->parentWidget()->window() : nullptr;
+    if (border.isNull() && !form->isVisible() && opener && opener->isVisible())
+        border = opener->frameGeometry().size() - opener->size();
+    frame = form->size() + border;
     const QSize room = screen - border;
     if (form->width() > room.width() || form->height() > room.height()) {
         QSize least = form->minimumSize();
