@@ -95,8 +95,8 @@ TMyEdit::TMyEdit(const EditorContext &context, QWidget *parent) : QDialog(parent
     setObjectName(QStringLiteral("TMyEdit"));
     setWindowTitle(QStringLiteral("Edit"));
     // A title bar without minimise and maximise buttons.
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     buildWindow();
     buildMenus();
 }

@@ -82,7 +82,8 @@ TMyTips::TMyTips(bool showAtStartup, int first, QWidget *parent) : QDialog(paren
 {
     setObjectName(QStringLiteral("TMyTips"));
     setWindowTitle(QStringLiteral("Tip of the Day"));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
     auto *heading = new QLabel(QStringLiteral("Did you know..."), this);
     heading->setObjectName(QStringLiteral("HeadingLabel"));
     QFont bold = heading->font();

@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QAbstractScrollArea>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
@@ -13,6 +14,7 @@
 #include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -21,6 +23,7 @@
 #include <QToolButton>
 #include <QWidget>
 #include <cmath>
+#include <map>
 
 namespace windowopts
 {
@@ -90,6 +93,7 @@ void fontTargets(QWidget *parent, QList<QWidget *> &out)
 }
 
 void scaleGeometry(QWidget *form, double k);
+void scaleStyle(const QList<QWidget *> &widgets, double k);
 
 const char *const kDesignedFont = "designedFontSize"; // point size, or minus the pixel size
 
@@ -114,6 +118,7 @@ void scaleFonts(QWidget *form, double k)
         const QFont f = w->font();
         w->setProperty(kDesignedFont, f.pointSizeF() > 0 ? f.pointSizeF() : -double(f.pixelSize()));
     }
+    scaleStyle(sized, k);
     for (QWidget *w : sized) {
         const double designed = w->property(kDesignedFont).toDouble();
         QFont f = w->font();
@@ -122,6 +127,57 @@ void scaleFonts(QWidget *form, double k)
         else if (designed < 0)
             f.setPixelSize(std::max(1, int(-designed * k)));
         if (f != w->font() || !w->testAttribute(Qt::WA_SetFont)) w->setFont(f);
+    }
+}
+
+// The application's style with the measures of check and radio marks, scroll bars and
+// small pictures multiplied by the factor, so that they grow with the text beside them.
+class ScaledStyle : public QProxyStyle
+{
+public:
+    explicit ScaledStyle(double k) : QProxyStyle(QApplication::style()->name()), m_k(k) {}
+    int pixelMetric(PixelMetric metric, const QStyleOption *option,
+                    const QWidget *widget) const override
+    {
+        const int v = QProxyStyle::pixelMetric(metric, option, widget);
+        switch (metric) {
+        case PM_IndicatorWidth:
+        case PM_IndicatorHeight:
+        case PM_ExclusiveIndicatorWidth:
+        case PM_ExclusiveIndicatorHeight:
+        case PM_CheckBoxLabelSpacing:
+        case PM_RadioButtonLabelSpacing:
+        case PM_ScrollBarExtent:
+        case PM_SmallIconSize:
+        case PM_ButtonIconSize:
+        case PM_TabBarIconSize:
+        case PM_ListViewIconSize:
+            return int(std::lround(v * m_k));
+        default:
+            return v;
+        }
+    }
+
+private:
+    double m_k;
+};
+
+// One style per factor for the whole run; the application's own at 1.
+QStyle *styleFor(double k)
+{
+    if (k == 1.0) return nullptr;
+    static std::map<int, QStyle *> styles;
+    QStyle *&style = styles[int(std::lround(k * 100))];
+    if (!style) style = new ScaledStyle(k);
+    return style;
+}
+
+void scaleStyle(const QList<QWidget *> &widgets, double k)
+{
+    QStyle *style = styleFor(k);
+    for (QWidget *w : widgets) {
+        const bool own = w->testAttribute(Qt::WA_SetStyle);
+        if (style ? w->style() != style : own) w->setStyle(style);
     }
 }
 

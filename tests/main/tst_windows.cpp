@@ -10,14 +10,17 @@
 
 #include <QAbstractItemView>
 #include <QAccessible>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStyle>
 #include <QTest>
 #include <QToolButton>
+#include <cmath>
 
 namespace
 {
@@ -108,13 +111,19 @@ private slots:
             designed = designedSizes(&unplaced);
         }
         QList<Shown> showings;
+        int mark = 0;
         for (int i = 0; i < 4; ++i) {
-            modal::enqueue([&showings](QDialog *d) {
+            modal::enqueue([&showings, &mark](QDialog *d) {
                 showings << measure(d);
+                auto *check = d->findChild<QCheckBox *>(QStringLiteral("ShowGridTitle"));
+                mark = check->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, check);
                 d->close();
             });
             f.w->DoViewer();
         }
+        // Check marks grow with their text.
+        QCOMPARE(mark, int(std::lround(
+                           QApplication::style()->pixelMetric(QStyle::PM_IndicatorWidth) * k)));
         QCOMPARE(showings.size(), 4);
         const Shown &first = showings.first();
         QCOMPARE(first.fontSizes.size(), designed.size());
