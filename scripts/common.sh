@@ -11,6 +11,7 @@ NUMAROK_PACKAGES=(
     fonts-liberation2 xvfb xauth xdotool
     python3 python3-dbf libdbd-xbase-perl
     cups printer-driver-cups-pdf poppler-utils
+    breeze-icon-theme libqt6svg6
 )
 
 install_missing_packages() {

@@ -9,7 +9,8 @@
 
 class QWidget;
 
-namespace colors {
+namespace colors
+{
 
 enum Scheme { Main = 0, Edit, Search, Report, Configure };
 
@@ -17,21 +18,38 @@ enum Scheme { Main = 0, Edit, Search, Report, Configure };
 QColor toColor(int value);
 int fromColor(const QColor &color);
 
-class Painter {
+// The twelve predefined colour sets of the colour dialog, "Monochrome" to "Camouflage".
+constexpr int kPredefinedCount = 12;
+extern const char *const kPredefinedNames[kPredefinedCount];
+// Set 1..12: its six chosen roles, the rest derived from them (boxes like the edit box,
+// radio and check backgrounds like the window, check text like the radio text).
+ColorScheme predefined(int set);
+
+// The contrast ratio of two colours (1 to 21), by their relative luminance.
+double contrast(const QColor &a, const QColor &b);
+// Text of a disabled control: greyed toward its background, but with a contrast of at
+// least 3:1 against it, so that it stays readable on every scheme.
+QColor disabledText(const QColor &text, const QColor &background);
+
+class Painter
+{
 public:
     explicit Painter(const ColorScheme &scheme) : m_scheme(scheme) {}
 
-    void window(QWidget *w) const;        // the window itself and plain panels
+    // The window itself and plain panels; the pages of its tabbed notebooks too. Its
+    // unpainted labels show in the minor-title colour.
+    void window(QWidget *w) const;
     void majorTitle(QWidget *label) const; // heading labels
     void minorTitle(QWidget *label) const; // ordinary labels
     void edit(QWidget *w) const;
     void combo(QWidget *w) const;
-    void list(QWidget *w) const;
+    void list(QWidget *w) const; // list boxes and string grids
     void radio(QWidget *w) const;
     void check(QWidget *w) const;
 
 private:
-    void paint(QWidget *w, int textRole, int backgroundRole) const;
+    enum class Kind { Window, Label, Box, Button };
+    void paint(QWidget *w, int textRole, int backgroundRole, Kind kind) const;
     const ColorScheme &m_scheme;
 };
 

@@ -133,12 +133,15 @@ void TViewConfig::buildPages()
     ShowGridTitle = new QCheckBox(QStringLiteral("Show Column Titles"), title);
     ShowGridTitle->setObjectName(QStringLiteral("ShowGridTitle"));
     tg->addWidget(ShowGridTitle, 0, 0, 1, 2);
-    tg->addWidget(heading("TitleFontLabel", "Title Font", title), 1, 0, 1, 2);
+    QLabel *titleFontLabel = heading("TitleFontLabel", "Title Font", title);
+    tg->addWidget(titleFontLabel, 1, 0, 1, 2);
     TitleFont = new QLineEdit(title);
+    TitleFont->setAccessibleName(titleFontLabel->text());
     TitleFont->setObjectName(QStringLiteral("TitleFont"));
     TitleFont->setReadOnly(true);
     auto *titleFontButton = new QPushButton(QStringLiteral("New &Font"), title);
     titleFontButton->setObjectName(QStringLiteral("TitleFontButton"));
+    titleFontLabel->setBuddy(TitleFont);
     tg->addWidget(TitleFont, 2, 0);
     tg->addWidget(titleFontButton, 2, 1);
     tg->addWidget(heading("BackgroundLabel", "Background", title), 3, 0, 1, 2);
@@ -146,6 +149,7 @@ void TViewConfig::buildPages()
     TitleShape->setObjectName(QStringLiteral("TitleShape"));
     TitleShape->setFrameShape(QFrame::Box);
     TitleShape->setMinimumSize(60, 24);
+    TitleShape->setAccessibleName(QStringLiteral("Background"));
     auto *titleColorButton = new QPushButton(QStringLiteral("New &Color"), title);
     titleColorButton->setObjectName(QStringLiteral("Button1"));
     tg->addWidget(TitleShape, 4, 0);
@@ -184,6 +188,7 @@ void TViewConfig::buildPages()
     CellColorShape->setObjectName(QStringLiteral("CellColorShape"));
     CellColorShape->setFrameShape(QFrame::Box);
     CellColorShape->setMinimumSize(60, 24);
+    CellColorShape->setAccessibleName(QStringLiteral("Cell Color"));
     auto *cellColorButton = new QPushButton(QStringLiteral("New &Color"), look);
     cellColorButton->setObjectName(QStringLiteral("NewColorBUtton"));
     lg->addWidget(CellColorShape, 6, 0);
@@ -192,6 +197,7 @@ void TViewConfig::buildPages()
     GridFont = new QLineEdit(look);
     GridFont->setObjectName(QStringLiteral("GridFont"));
     GridFont->setReadOnly(true);
+    GridFont->setAccessibleName(QStringLiteral("Cell Font"));
     auto *cellFontButton = new QPushButton(QStringLiteral("New &Font"), look);
     cellFontButton->setObjectName(QStringLiteral("NewFontButton"));
     lg->addWidget(GridFont, 8, 0);
@@ -211,6 +217,7 @@ void TViewConfig::buildPages()
     instructions->setWordWrap(true);
     FieldsToDisplay = makeGrid("FieldsToDisplay", 20, {QStringLiteral("FIELD"), QStringLiteral("DISPLAY IT")},
                                {200, 100}, false);
+    FieldsToDisplay->setAccessibleName(QStringLiteral("Fields to Show"));
     sl->addWidget(instructions);
     sl->addWidget(FieldsToDisplay);
     MyTabbedPage->addTab(show, QStringLiteral("Fields to &Show"));
@@ -219,6 +226,7 @@ void TViewConfig::buildPages()
     auto *widths = new QWidget;
     auto *wl = new QVBoxLayout(widths);
     FieldWidthGrid = makeGrid("FieldWidthGrid", 20, {QStringLiteral("FIELD"), QStringLiteral("WIDTH")}, {200, 100}, true);
+    FieldWidthGrid->setAccessibleName(QStringLiteral("Field Widths"));
     wl->addWidget(FieldWidthGrid);
     MyTabbedPage->addTab(widths, QStringLiteral("Field &Widths"));
 
@@ -230,6 +238,7 @@ void TViewConfig::buildPages()
     auto *o2 = new QLabel(QStringLiteral("Ordering"), order);
     o2->setObjectName(QStringLiteral("FieldOrder2Label"));
     FieldOrderGrid = makeGrid("FieldOrderGrid", 20, {}, {200}, false);
+    FieldOrderGrid->setAccessibleName(QStringLiteral("Field Order"));
     auto *up = new QPushButton(QStringLiteral("&Up"), order);
     up->setObjectName(QStringLiteral("OrderUp"));
     auto *down = new QPushButton(QStringLiteral("&Down"), order);
@@ -251,6 +260,7 @@ void TViewConfig::buildPages()
     FieldNameGrid = makeGrid("FieldNameGrid", 20, {QStringLiteral("FIELD"), QStringLiteral("NAME TO USE")}, {200, 200},
                              true);
     FieldNameGrid->setItemDelegateForColumn(1, new NameDelegate(FieldNameGrid));
+    FieldNameGrid->setAccessibleName(QStringLiteral("Field Names"));
     nl->addWidget(FieldNameGrid);
     MyTabbedPage->addTab(names, QStringLiteral("Field &Names"));
 
@@ -274,8 +284,11 @@ void TViewConfig::buildPages()
     connect(TitleCenter, &QRadioButton::toggled, this, [this](bool on) { if (on) m_settings.titleAlignment = 2; });
     connect(TitleRight, &QRadioButton::toggled, this, [this](bool on) { if (on) m_settings.titleAlignment = 3; });
     auto chooseFont = [this](FontSetting &setting) {
-        if (const auto f = Prompts::instance().chooseFont(this, fonts::toFont(setting))) {
+        // The grid fonts have a colour of their own: the dialog offers it.
+        QColor color = colors::toColor(setting.color);
+        if (const auto f = Prompts::instance().chooseFont(this, fonts::toFont(setting), &color)) {
             fonts::store(setting, *f, true);
+            setting.color = colors::fromColor(color);
             showFontTexts();
         }
     };

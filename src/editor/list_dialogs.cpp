@@ -32,9 +32,11 @@ TMyEditBox::TMyEditBox(int kind, const QString &titleName, int limit, const QStr
     TheList = new QListWidget(this);
     TheList->setObjectName(QStringLiteral("TheList"));
     TheList->addItems(entries);
+    TheList->setAccessibleName(titleName + QStringLiteral(" List"));
     AddInfo = new QLineEdit(this);
     AddInfo->setObjectName(QStringLiteral("AddInfo"));
     AddInfo->setMaxLength(limit);
+    AddInfo->setAccessibleName(QStringLiteral("New ") + titleName);
     auto *add = button("AddButton", "&Add", this);
     auto *del = button("DeleteButton", "&Delete", this);
     auto *sort = button("SortButton", "&Sort", this);
@@ -143,6 +145,7 @@ TMyMiscellaneous::TMyMiscellaneous(const QStringList &entries, const QString &cu
     MiscList = new QListWidget(this);
     MiscList->setObjectName(QStringLiteral("MiscList"));
     MiscList->setSelectionMode(QAbstractItemView::MultiSelection); // each click toggles an entry
+    MiscList->setAccessibleName(QStringLiteral("Miscellaneous"));
     for (const QString &e : entries)
         addSorted(e);
     // Preselection from the current text.

@@ -14,6 +14,7 @@
 #include "table.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -26,6 +27,8 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QShowEvent>
 #include <QVBoxLayout>
 
@@ -93,7 +96,8 @@ TMyEdit::TMyEdit(const EditorContext &context, QWidget *parent) : QDialog(parent
     setObjectName(QStringLiteral("TMyEdit"));
     setWindowTitle(QStringLiteral("Edit"));
     // A title bar without minimise and maximise buttons.
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     buildWindow();
     buildMenus();
 }
@@ -116,6 +120,10 @@ void TMyEdit::buildWindow()
         // Completion matches the letter case too, so that leaving the box never swaps
         // "canada" for the list's "Canada": another letter case is another entry.
         c->completer()->setCaseSensitivity(Qt::CaseSensitive);
+        // The box keeps its designed width whatever the list holds (an entry may be 255
+        // characters long); the drop-down list widens to show it.
+        c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        c->setMinimumContentsLength(8);
         m_controls[field] = c;
         return c;
     };
@@ -260,6 +268,14 @@ void TMyEdit::buildWindow()
     onClick(updateExit, &TMyEdit::UpdateExitButtonClick);
     onClick(cancel, &TMyEdit::CancelButtonClick);
 
+    // Tab goes through the boxes row by row as they are laid out, then the buttons.
+    const QList<QWidget *> tabChain = {
+        Country,      FaceValue,  Year,       Approx,     MintMark, Condition,     Topic,
+        Description,  Comments,   PurchDate,  blank,      Wanted,   Misc,          select,
+        UserDef[0],   UserDef[1], UserDef[2], UserDef[3], Quantity, PurchasePrice, MarketValue,
+        PremiumValue, prev,       next,       clear,      update,   updateExit,    cancel};
+    for (int i = 0; i + 1 < tabChain.size(); ++i)
+        setTabOrder(tabChain[i], tabChain[i + 1]);
     m_ring = {Country,     FaceValue,    Year,      Approx,     MintMark,    Condition,  Topic,
               Description, Comments,     PurchDate, Wanted,     Misc,        UserDef[0], UserDef[1],
               UserDef[2],  UserDef[3],   Quantity,  PurchasePrice, MarketValue, PremiumValue};
@@ -384,8 +400,18 @@ void TMyEdit::FormShow()
             check->setText(name);
         else if (auto *l = findChild<QLabel *>(QLatin1String(kControlNames[n]) + QStringLiteral("Label")))
             l->setText(name);
+        m_controls[n]->setAccessibleName(name); // what a screen reader says for the box
     }
     SetColors();
+    // A drop-down list is as wide as its longest entry, within the screen; the box itself
+    // keeps its width.
+    const int screenWidth = screen() ? screen()->availableGeometry().width() : 1024;
+    for (QComboBox *c : {Country, Topic, Condition}) {
+        QAbstractItemView *view = c->view();
+        const int wanted =
+            view->sizeHintForColumn(0) + view->verticalScrollBar()->sizeHint().width() + 8;
+        view->setMinimumWidth(std::min(wanted, screenWidth - 20));
+    }
     applyDateMask();
     // The caption says what an Update will do.
     const int mode = m_ctx.editorMode;
@@ -715,8 +741,10 @@ bool TMyEdit::DoUpdate()
 
 void TMyEdit::DoAnUpdate()
 {
-    if (DoUpdate())
+    if (DoUpdate()) {
         takeLoadedValues();
+        setWindowTitle(QStringLiteral("Edit")); // the coin now exists: the next Update edits it
+    }
 }
 
 void TMyEdit::DoUpdateAndExit()
@@ -916,8 +944,15 @@ bool TMyEdit::eventFilter(QObject *watched, QEvent *event)
             if (w && qobject_cast<QComboBox *>(w->parentWidget()))
                 w = w->parentWidget();
             const int at = static_cast<int>(m_ring.indexOf(w));
-            if (at >= 0)
-                m_ring[(at + 1) % m_ring.size()]->setFocus(Qt::TabFocusReason);
+            // The next box along the ring that can take the focus: a disabled one (the
+            // quantity of a wanted coin) is passed over.
+            for (int step = 1; at >= 0 && step < m_ring.size(); ++step) {
+                QWidget *next = m_ring[(at + step) % m_ring.size()];
+                if (next->isEnabled() && next->isVisible()) {
+                    next->setFocus(Qt::TabFocusReason);
+                    break;
+                }
+            }
             return true; // Enter never reaches a control
         }
     } else if (event->type() == QEvent::ShortcutOverride) {

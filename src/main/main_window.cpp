@@ -11,11 +11,12 @@
 #include "help_window.h"
 #include "list_dialogs.h"
 #include "modal.h"
-#include "sort_order.h"
-#include "viewer_config.h"
 #include "paths.h"
 #include "prompts.h"
 #include "record_editor.h"
+#include "sort_order.h"
+#include "tips.h"
+#include "viewer_config.h"
 #include "viewer_model.h"
 #include "window_options.h"
 
@@ -32,14 +33,17 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QResizeEvent>
+#include <QStandardPaths>
 #include <QStyledItemDelegate>
 #include <QTableView>
+#include <QTimer>
 #include <QToolButton>
 
 namespace {
 
-// A drawn picture for a speed button, used when the desktop's icon theme lacks one.
+// A drawn picture for a speed or navigator button, for a machine without any icon theme.
 QIcon drawnIcon(const QString &glyph, const QColor &color)
 {
     QPixmap pm(20, 20);
@@ -58,6 +62,35 @@ QIcon drawnIcon(const QString &glyph, const QColor &color)
     return QIcon(pm);
 }
 
+// The first of the names the icon theme has (the first name stays the icon's name for the
+// desktop's own theme to look up); the drawn picture only where no theme has any.
+QIcon themeIcon(const char *names, const QIcon &drawn)
+{
+    const QStringList candidates = QString::fromLatin1(names).split(QLatin1Char('|'));
+    for (const QString &name : candidates)
+        if (QIcon::hasThemeIcon(name)) return QIcon::fromTheme(name);
+    return drawn;
+}
+
+// The pictures come from the desktop's icon theme; where it lacks one, or there is no
+// desktop at all (a bare X server, the tests' offscreen screen), from the theme the set-up
+// scripts install.
+void useIconThemes()
+{
+    QStringList paths = QIcon::themeSearchPaths();
+    for (const QString &dir :
+         QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation)) {
+        const QString icons = dir + QStringLiteral("/icons");
+        if (!paths.contains(icons)) paths << icons;
+    }
+    QIcon::setThemeSearchPaths(paths);
+    if (QIcon::themeName().isEmpty())
+        QIcon::setThemeName(QStringLiteral("hicolor")); // the base every theme inherits
+    if (QIcon::fallbackThemeName().isEmpty() ||
+        QIcon::fallbackThemeName() == QLatin1String("hicolor"))
+        QIcon::setFallbackThemeName(QStringLiteral("breeze"));
+}
+
 struct SpeedDef {
     const char *name;
     const char *hint;
@@ -71,18 +104,21 @@ const SpeedDef kSpeedButtons[17] = {
     {"NewSpeed", "New Database", "MenuNew", "document-new", "N"},
     {"OpenSpeed", "Open Database", "MenuOpen", "document-open", "O"},
     {"AddSpeed", "Add Record", "MenuAdd", "list-add", "+"},
-    {"EditSpeed", "Edit Record", "MenuEdit", "document-edit", "E"},
+    {"EditSpeed", "Edit Record", "MenuEdit", "document-edit|document-properties", "E"},
     {"CopySpeed", "Copy Record", "MenuCopy", "edit-copy", "C"},
     {"DeleteSpeed", "Delete Record", "MenuDelete", "edit-delete", "X"},
-    {"ImportSpeed", "Import Records", "MenuImport", "document-import", "Im"},
-    {"ExportSpeed", "Export Records", "MenuExport", "document-export", "Ex"},
+    {"ImportSpeed", "Import Records", "MenuImport", "document-import|document-open", "Im"},
+    {"ExportSpeed", "Export Records", "MenuExport", "document-export|document-save-as", "Ex"},
     {"SearchSpeed", "Search Records", "MenuSearch", "system-search", "S"},
     {"EndSearchSpeed", "End Search", "MenuEndSearch", "edit-clear", "ES"},
     {"LocateSpeed", "Locate Record", "MenuFind", "edit-find", "L"},
-    {"LocateNextSpeed", "Locate Next Record", "MenuFindNext", "go-next", "LN"},
+    {"LocateNextSpeed", "Locate Next Record", "MenuFindNext",
+     "go-down-search|edit-find-next|go-next", "LN"},
     {"ReportSpeed", "Reports", "MenuReports", "document-print", "R"},
-    {"ViewerSpeed", "Viewer Configuration", "MenuViewer", "view-list-details", "V"},
-    {"ColorSpeed", "Color Setup", "MenuAllColor", "preferences-desktop-color", "Co"},
+    {"ViewerSpeed", "Viewer Configuration", "MenuViewer", "view-list-details|preferences-system",
+     "V"},
+    {"ColorSpeed", "Color Setup", "MenuAllColor", "preferences-desktop-color|format-fill-color",
+     "Co"},
     {"SpeedSetOrder", "Set Sorting Order", "MenuSortOrder", "view-sort-ascending", "SO"},
     {"HelpSpeed", "Help", "MenuContents", "help-contents", "?"},
 };
@@ -109,6 +145,16 @@ const char *const kNavigatorHints[10] = {"First record", "Prior record", "Next r
                                          "Insert record", "Delete record", "Edit record", "Post edit",
                                          "Cancel edit", "Refresh data"};
 const char *const kNavigatorGlyphs[10] = {"|<", "<", ">", ">|", "+", "-", "^", "v", "x", "@"};
+const char *const kNavigatorIcons[10] = {"go-first",
+                                         "go-previous",
+                                         "go-next",
+                                         "go-last",
+                                         "list-add",
+                                         "list-remove",
+                                         "document-edit|document-properties",
+                                         "document-save|dialog-ok",
+                                         "edit-undo|dialog-cancel",
+                                         "view-refresh"};
 
 // Menu items that change data: off in browse mode.
 const char *const kBrowseDisabled[] = {"MenuAdd",    "MenuCopy",   "MenuDelete", "MenuBackup",
@@ -188,6 +234,7 @@ QFont pixelFont(int pixels, bool bold = false)
 TMain::TMain(QWidget *parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("TMain"));
+    useIconThemes();
     buildMenus();
     buildWindow();
     // The table asks for every record while a search is on.
@@ -380,7 +427,7 @@ void TMain::buildMenus()
 
     QMenu *help = addMenu(bar, "MenuHelp", "&Help");
     item(help, "MenuContents", "&Contents", "Ctrl+H", [this] { DoHelp(); });
-    item(help, "MenuTips", "&Review \"Tips of the Day\"", "", [] {});
+    item(help, "MenuTips", "&Review \"Tips of the Day\"", "", [this] { MenuTipsClick(); });
     help->addSeparator();
     item(help, "MenuAbout", "&About", "", [this] {
         Prompts::instance().message(this,
@@ -407,9 +454,12 @@ void TMain::buildWindow()
         auto *b = new QToolButton(SpeedPanel);
         b->setObjectName(QLatin1String(d.name));
         b->setGeometry(x, 3, 25, 25);
-        b->setAutoRaise(true);
+        // A button draws its own face, never the scheme's colour, so its picture shows on
+        // a dark window background too.
+        b->setAutoRaise(false);
         b->setToolTip(QLatin1String(d.hint));
-        b->setIcon(QIcon::fromTheme(QLatin1String(d.theme), drawnIcon(QLatin1String(d.glyph), QColor(40, 90, 160))));
+        b->setIcon(themeIcon(d.theme, drawnIcon(QLatin1String(d.glyph), QColor(40, 90, 160))));
+        b->setAccessibleName(QLatin1String(d.hint));
         b->setIconSize(QSize(20, 20));
         const QString target = QLatin1String(d.action);
         connect(b, &QToolButton::clicked, this, [this, target] { action(target)->trigger(); });
@@ -444,8 +494,10 @@ void TMain::buildWindow()
         auto *b = new QToolButton(MyNavigator);
         b->setObjectName(QStringLiteral("NavButton%1").arg(i));
         b->setToolTip(QLatin1String(kNavigatorHints[i]));
-        b->setText(QLatin1String(kNavigatorGlyphs[i]));
-        b->setFont(pixelFont(11, true));
+        b->setAccessibleName(QLatin1String(kNavigatorHints[i]));
+        b->setIcon(themeIcon(kNavigatorIcons[i],
+                             drawnIcon(QLatin1String(kNavigatorGlyphs[i]), QColor(90, 90, 90))));
+        b->setIconSize(QSize(16, 16));
         connect(b, &QToolButton::clicked, this, [this, i] { runCommand([this, i] { navigate(i); }); });
         m_navButtons << b;
     }
@@ -478,11 +530,14 @@ void TMain::buildWindow()
     for (int i = 0; i < 3; ++i) {
         combos[i]->setObjectName(QLatin1String(comboNames[i]));
         combos[i]->setProperty("boundToField", true);
+        combos[i]->setAccessibleName(
+            QLatin1String(comboNames[i]).mid(7)); // Country, Topic, Condition
         combos[i]->setVisible(false); // the grid's in-cell editors take their items
     }
 
     ViewerGrid = new QTableView(m_client);
     ViewerGrid->setObjectName(QStringLiteral("ViewerGrid"));
+    ViewerGrid->setAccessibleName(QStringLiteral("Coin Viewer"));
     m_model = new ViewerModel(MyTable, this);
     m_model->onError = [this](const QString &message) { Prompts::error(this, message); };
     ViewerGrid->setModel(m_model);
@@ -790,6 +845,33 @@ void TMain::DoListMaintenance(int code)
 void TMain::DoHelp()
 {
     help::show(this, QString());
+}
+
+void TMain::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !m_activated) {
+        m_activated = true;
+        // After the activation has been handled, so the tip opens over a finished window.
+        QTimer::singleShot(0, this, [this] { FormActivate(); });
+    }
+}
+
+void TMain::FormActivate()
+{
+    if (settings.showTips) MenuTipsClick();
+}
+
+void TMain::MenuTipsClick()
+{
+    TMyTips dialog(settings.showTips,
+                   QRandomGenerator::global()->bounded(int(TMyTips::tips().size())), this);
+    placeDialog(&dialog);
+    const colors::Painter paint(settings.schemes[colors::Main]);
+    paint.window(&dialog);
+    paint.check(dialog.findChild<QWidget *>(QStringLiteral("ShowTipsBox")));
+    modal::show(&dialog);
+    settings.showTips = dialog.showAtStartup();
 }
 
 void TMain::DoExit()

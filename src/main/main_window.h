@@ -78,6 +78,9 @@ public:
     void DoSearchReplace();
     void DoListMaintenance(int code);
     void DoHelp();
+    // The tip of the day: at the first activation when Show Tips is on, and on request.
+    void FormActivate();
+    void MenuTipsClick();
     void DoExit();
     void MenuSaveDefaultsClick();
     void MenuPackClick();
@@ -184,6 +187,7 @@ public:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -226,5 +230,6 @@ private:
     bool m_databaseOpen = false;
     bool m_savedFieldEditing = false;
     bool m_shown = false;
+    bool m_activated = false;
     bool m_closed = false;
 };

@@ -23,6 +23,7 @@ TMySortOrder::TMySortOrder(TMain &main, QWidget *parent) : QDialog(parent), m_ma
         group->setObjectName(QStringLiteral("LabelSort%1").arg(i + 1));
         auto *inner = new QVBoxLayout(group);
         m_combos[i] = new QComboBox(group);
+        m_combos[i]->setAccessibleName(group->title().remove(QLatin1Char('&')));
         m_combos[i]->setObjectName(QStringLiteral("ComboBox%1").arg(i + 1));
         m_combos[i]->addItem(QStringLiteral("<NONE>"));
         for (const QString &name : m_main.settings.fieldNames)

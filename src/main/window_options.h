@@ -12,19 +12,25 @@
 
 class QWidget;
 
-namespace windowopts {
+namespace windowopts
+{
 
 // Face name and style (never size or colour) from the three fonts by control kind.
-void applyFonts(QWidget *form, const QFont &labelFont, const QFont &editFont, const QFont &buttonFont);
-// Positions, sizes and font sizes multiplied by the factor rounded to hundredths.
+void applyFonts(QWidget *form, const QFont &labelFont, const QFont &editFont,
+                const QFont &buttonFont);
+// Positions and sizes multiplied by the factor rounded to hundredths, and every widget's
+// font set to its designed size (read at the first placement) times the factor, so a
+// nested control and a form shown again are scaled exactly once.
 void scale(QWidget *form, double factor);
-// left = (screen width - width) / 2, top likewise, truncated toward zero.
+// left = (screen width - width) / 2, top likewise, truncated toward zero; a form larger
+// than the screen first shrinks to it as far as its layout allows, and never starts above
+// or left of the screen.
 void centre(QWidget *form, const QSize &screen);
-
 
 // The designed geometry of a form that is shown many times, taken once and put back
 // before each showing.
-class FormGeometry {
+class FormGeometry
+{
 public:
     // False (after the "Too many compenents..." message) when the form has more than 101
     // components; the first 101 are kept.

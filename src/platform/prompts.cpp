@@ -2,10 +2,15 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QFontInfo>
+#include <QHBoxLayout>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
+#include <QVBoxLayout>
 
 namespace
 {
@@ -58,11 +63,12 @@ public:
     {
         return QFileDialog::getExistingDirectory(owner, title, directory);
     }
-    std::optional<QFont> chooseFont(QWidget *owner, const QFont &initial) override
+    std::optional<QFont> chooseFont(QWidget *owner, const QFont &initial, QColor *color) override
     {
-        bool ok = false;
-        const QFont f = QFontDialog::getFont(&ok, initial, owner);
-        return ok ? std::optional<QFont>(f) : std::nullopt;
+        FontDialog dialog(initial, color, owner);
+        if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+        if (color) *color = dialog.chosenColor();
+        return dialog.chosenFont();
     }
     std::optional<QColor> chooseColor(QWidget *owner, const QColor &initial) override
     {
@@ -186,10 +192,14 @@ QString ScriptedPrompts::chooseDirectory(QWidget *, const QString &title, const 
     return take(QStringLiteral("directory"), title, QString()).toString();
 }
 
-std::optional<QFont> ScriptedPrompts::chooseFont(QWidget *, const QFont &)
+std::optional<QFont> ScriptedPrompts::chooseFont(QWidget *, const QFont &, QColor *color)
 {
-    const QVariant a = take(QStringLiteral("font"), QString(), QString());
-    return a.isValid() ? std::optional<QFont>(a.value<QFont>()) : std::nullopt;
+    const QVariant a =
+        take(QStringLiteral("font"), QString(), color ? QStringLiteral("with color") : QString());
+    if (!a.isValid()) return std::nullopt;
+    if (color && !m_answers.isEmpty() && m_answers.first().typeId() == QMetaType::QColor)
+        *color = m_answers.takeFirst().value<QColor>();
+    return a.value<QFont>();
 }
 
 std::optional<QColor> ScriptedPrompts::chooseColor(QWidget *, const QColor &)
@@ -204,4 +214,57 @@ bool ScriptedPrompts::choosePrinter(QWidget *, QPrinter *printer)
     if (ok && printerChoice)
         printerChoice(printer);
     return ok;
+}
+
+// ---- the font dialog ----------------------------------------------------------------------
+
+FontDialog::FontDialog(const QFont &initial, const QColor *color, QWidget *parent)
+    : QDialog(parent), m_initial(initial)
+{
+    setObjectName(QStringLiteral("FontDialog"));
+    setWindowTitle(QStringLiteral("Font"));
+    m_chooser = new QFontDialog(this);
+    m_chooser->setObjectName(QStringLiteral("FontChooser"));
+    m_chooser->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
+    m_chooser->setWindowFlags(Qt::Widget); // a part of this dialog, not a window of its own
+    // The chooser lists installed faces only: it is shown the face that stands in.
+    QFont shown = initial;
+    m_shownFamily = QFontInfo(initial).family();
+    shown.setFamily(m_shownFamily);
+    m_chooser->setCurrentFont(shown);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_chooser);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    if (color) {
+        m_color = *color;
+        m_colorButton = new QPushButton(QStringLiteral("&Color..."), this);
+        m_colorButton->setObjectName(QStringLiteral("ColorButton"));
+        m_colorButton->setAccessibleName(QStringLiteral("Color"));
+        buttons->addButton(m_colorButton, QDialogButtonBox::ActionRole);
+        setChosenColor(m_color);
+        connect(m_colorButton, &QPushButton::clicked, this, [this] {
+            const QColor c = QColorDialog::getColor(m_color, this);
+            if (c.isValid()) setChosenColor(c);
+        });
+    }
+    layout->addWidget(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+}
+
+void FontDialog::setChosenColor(const QColor &color)
+{
+    m_color = color;
+    if (!m_colorButton) return;
+    QPixmap sample(16, 16);
+    sample.fill(color);
+    m_colorButton->setIcon(QIcon(sample));
+}
+
+QFont FontDialog::chosenFont() const
+{
+    QFont f = m_chooser->currentFont();
+    if (f.family() == m_shownFamily)
+        f.setFamily(m_initial.family()); // the face was not changed: keep its stored name
+    return f;
 }

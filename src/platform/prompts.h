@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QColor>
+#include <QDialog>
 #include <QFont>
 #include <QMessageBox>
 #include <QString>
@@ -12,7 +13,9 @@
 #include <functional>
 #include <optional>
 
+class QFontDialog;
 class QPrinter;
+class QPushButton;
 class QWidget;
 
 class Prompts
@@ -33,7 +36,10 @@ public:
                              const QString &filter, const QString &defaultSuffix) = 0;
     virtual QString chooseDirectory(QWidget *owner, const QString &title,
                                     const QString &directory) = 0;
-    virtual std::optional<QFont> chooseFont(QWidget *owner, const QFont &initial) = 0;
+    // Preset with `initial`. With `color` given the dialog offers a colour too, starting
+    // from *color; on OK the chosen one is written back.
+    virtual std::optional<QFont> chooseFont(QWidget *owner, const QFont &initial,
+                                            QColor *color = nullptr) = 0;
     virtual std::optional<QColor> chooseColor(QWidget *owner, const QColor &initial) = 0;
     virtual bool choosePrinter(QWidget *owner, QPrinter *printer) = 0;
 
@@ -87,7 +93,10 @@ public:
                      const QString &filter, const QString &defaultSuffix) override;
     QString chooseDirectory(QWidget *owner, const QString &title,
                             const QString &directory) override;
-    std::optional<QFont> chooseFont(QWidget *owner, const QFont &initial) override;
+    // A font question that offers a colour takes a QColor answer queued right after its
+    // QFont; its text reads "with color".
+    std::optional<QFont> chooseFont(QWidget *owner, const QFont &initial,
+                                    QColor *color = nullptr) override;
     std::optional<QColor> chooseColor(QWidget *owner, const QColor &initial) override;
     bool choosePrinter(QWidget *owner, QPrinter *printer) override;
 
@@ -96,4 +105,26 @@ private:
 
     QList<QVariant> m_answers;
     QList<Question> m_asked;
+};
+
+// The font dialog the program shows: Qt's font chooser, preset with the current font, and
+// for the grid fonts a colour button beside it. A face that is not installed (Arial on a
+// machine without it) is shown as the face that stands in for it, and OK without choosing
+// another face keeps the stored name.
+class FontDialog : public QDialog
+{
+public:
+    FontDialog(const QFont &initial, const QColor *color, QWidget *parent = nullptr);
+
+    QFont chosenFont() const;
+    QColor chosenColor() const { return m_color; }
+    void setChosenColor(const QColor &color);
+    QFontDialog *chooser() const { return m_chooser; }
+
+private:
+    QFont m_initial;
+    QString m_shownFamily;
+    QFontDialog *m_chooser = nullptr;
+    QPushButton *m_colorButton = nullptr;
+    QColor m_color;
 };

@@ -14,6 +14,7 @@
 #include "viewer_model.h"
 
 #include <QLineEdit>
+#include <QHeaderView>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyleOptionViewItem>
@@ -69,6 +70,36 @@ private slots:
         QCOMPARE(page, 5);
         QCOMPARE(iniOf(f.w->settings, f.dir.path() + QStringLiteral("/after.ini")), before);
         QCOMPARE(f.model()->columnCount(), 20);
+    }
+
+    // The grid fonts come with a colour, chosen in the same dialog, stored and shown.
+    void gridFontsTakeAColour_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::newRow("title") << "TitleFontButton";
+        QTest::newRow("cell") << "NewFontButton";
+    }
+    void gridFontsTakeAColour()
+    {
+        QFETCH(QString, button);
+        Fixture f;
+        f.prompts.answer(QFont(QStringLiteral("Liberation Serif"), 13));
+        f.prompts.answer(QColor(0, 0, 200));
+        f.visit([&](QDialog *d) { d->findChild<QPushButton *>(button)->click(); });
+        const FontSetting &font = button == QLatin1String("TitleFontButton")
+                                      ? f.w->settings.gridTitleFont
+                                      : f.w->settings.gridFont;
+        QCOMPARE(font.color, 200 * 65536);
+        QCOMPARE(font.name, QStringLiteral("Liberation Serif"));
+        QCOMPARE(font.size, 13);
+        QCOMPARE(f.prompts.asked().last().kind, QStringLiteral("font"));
+        QCOMPARE(f.prompts.asked().last().text, QStringLiteral("with color"));
+        QCOMPARE(f.prompts.pending(), 0);
+        auto *grid = f.w->findChild<QTableView *>(QStringLiteral("ViewerGrid"));
+        if (button == QLatin1String("NewFontButton"))
+            QCOMPARE(grid->palette().color(QPalette::Text), QColor(0, 0, 200));
+        else
+            QVERIFY(grid->horizontalHeader()->styleSheet().contains(QLatin1String("#0000c8")));
     }
 
     void widths_data()
