@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstdint>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -23,6 +24,13 @@ constexpr int kMaxDepth = 24;
 int itemLengthFor(int keyLength)
 {
     return (keyLength + 4 + 3) / 4 * 4;
+}
+
+// A block of a file of `pages` pages: the pair at `page` lies after the header pages and
+// inside the file. Written so that no sum can wrap around.
+bool blockInFile(uint32_t page, uint32_t pages)
+{
+    return page >= kHeaderPages && pages >= 2 && page <= pages - 2;
 }
 
 std::string upper(const std::string &s)
@@ -239,7 +247,10 @@ void MdxFile::reload()
     if (tagCount > kMaxTags || (head[26] != kTagEntryLength && tagCount > 0))
         damaged("bad tag table");
     m_pagesInFile = getLe32(head + 32);
-    if (m_pagesInFile < kHeaderPages || static_cast<uint64_t>(m_pagesInFile) * 512 > size)
+    // 64-bit products: a page count near 2^32 must not wrap to a small size. Room for the
+    // blocks an insert may add is kept below the 32-bit page limit.
+    if (m_pagesInFile < kHeaderPages || static_cast<uint64_t>(m_pagesInFile) * 512 > size ||
+        m_pagesInFile > UINT32_MAX - 2 * (kMaxDepth + 2))
         damaged("the page count does not match the file size");
     m_tags.clear();
     for (int t = 0; t < tagCount; ++t) {
@@ -249,7 +260,7 @@ void MdxFile::reload()
         tag.name.assign(e + 4, strnlen(e + 4, 11));
         while (!tag.name.empty() && tag.name.back() == ' ')
             tag.name.pop_back();
-        if (tag.headerPage < kHeaderPages || tag.headerPage + 2 > m_pagesInFile)
+        if (!blockInFile(tag.headerPage, m_pagesInFile))
             damaged("tag " + tag.name + " points outside the file");
         char h[kBlockSize];
         readBlock(tag.headerPage, h);
@@ -263,10 +274,13 @@ void MdxFile::reload()
         tag.itemLength = getLe16(h + 18);
         tag.expression.assign(h + 24, strnlen(h + 24, 220));
         tag.hasFilter = h[245] != 0;
+        // The sizes are 16-bit values from the file: their product is taken in 64 bits, so
+        // that 65,535 keys of 65,535 bytes cannot wrap round to a small block.
         if (tag.keyLength < 1 || tag.keyLength > 255 || tag.itemLength < tag.keyLength + 4 ||
-            tag.maxKeys < 1 || 8 + tag.maxKeys * tag.itemLength + 4 > kBlockSize)
+            tag.maxKeys < 1 ||
+            8 + static_cast<int64_t>(tag.maxKeys) * tag.itemLength + 4 > kBlockSize)
             damaged("tag " + tag.name + " has an impossible key layout");
-        if (tag.root < kHeaderPages || tag.root + 2 > m_pagesInFile)
+        if (!blockInFile(tag.root, m_pagesInFile))
             damaged("tag " + tag.name + " has no root block");
         m_tags.push_back(std::move(tag));
     }
@@ -282,7 +296,7 @@ int MdxFile::findTag(const std::string &name) const
 
 void MdxFile::readBlock(uint32_t page, char *buf) const
 {
-    if (page < kHeaderPages || page + 2 > m_pagesInFile)
+    if (!blockInFile(page, m_pagesInFile))
         damaged("block " + std::to_string(page) + " lies outside the file");
     if (!readAt(m_fd, buf, kBlockSize, static_cast<uint64_t>(page) * 512))
         damaged("block " + std::to_string(page) + " cannot be read");
@@ -302,14 +316,18 @@ MdxFile::Node MdxFile::readNode(const Tag &tag, uint32_t page) const
         damaged("block " + std::to_string(page) + " holds too many keys");
     Node node;
     node.page = page;
+    // count <= maxKeys and the layout check of reload() keep every item inside the block.
+    const std::size_t itemLength = static_cast<std::size_t>(tag.itemLength);
+    if (8 + static_cast<std::size_t>(count) * itemLength + 4 > sizeof b)
+        damaged("block " + std::to_string(page) + " overflows its tag's layout");
     node.ptrs.resize(count);
     node.keys.resize(static_cast<std::size_t>(count) * tag.keyLength);
     for (uint32_t i = 0; i < count; ++i) {
-        const char *item = b + 8 + i * tag.itemLength;
+        const char *item = b + 8 + i * itemLength;
         node.ptrs[i] = getLe32(item);
         std::memcpy(node.keys.data() + i * tag.keyLength, item + 4, tag.keyLength);
     }
-    node.right = getLe32(b + 8 + count * tag.itemLength);
+    node.right = getLe32(b + 8 + count * itemLength);
     node.leaf = node.right == 0;
     return node;
 }

@@ -175,6 +175,9 @@ public:
 
     const char *get(uint32_t recno, uint32_t count)
     {
+        if (recno < 1 || recno > count)
+            throw Error("Record " + std::to_string(recno) + " does not exist in " +
+                        fileLabel(m_path));
         const uint32_t chunk = (recno - 1) / m_perChunk;
         Slot *slot = nullptr;
         Slot *oldest = &m_slots[0];
@@ -1104,6 +1107,9 @@ void Table::refresh()
     if (getLe16(h + 8) != m_headerLength || getLe16(h + 10) != m_recordLength)
         throw Error("The structure of " + fileLabel(m_path) +
                     " was changed by another program.  Open it again.");
+    if (count > kMaxRecords)
+        throw Error(fileLabel(m_path) + " is damaged: its header counts " + std::to_string(count) +
+                    " records");
     const uint64_t size = fileSize(m_fd, m_path);
     if (m_headerLength + static_cast<uint64_t>(count) * m_recordLength > size)
         throw Error(fileLabel(m_path) +

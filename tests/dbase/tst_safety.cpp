@@ -86,6 +86,9 @@ private slots:
         QTest::newRow("index tree that loops") << "looping_mdx.dbf"
                                                << "loops or is too deep"
                                                << "NewIndex";
+        QTest::newRow("index key layout that overflows") << "overflow_mdx.dbf"
+                                                         << "impossible key layout"
+                                                         << "NewIndex";
     }
     void badInputs()
     {
