@@ -14,4 +14,11 @@ public:
     explicit Error(const std::string &message) : std::runtime_error(message) {}
 };
 
+// The production index cannot be used and the engine could not repair it itself.
+class IndexError : public Error
+{
+public:
+    explicit IndexError(const std::string &message) : Error(message) {}
+};
+
 } // namespace dbase

@@ -80,7 +80,7 @@ MdxFile::~MdxFile()
 }
 
 void MdxFile::create(const std::string &path, const std::string &tableName,
-                     const std::vector<TagSource> &tags)
+                     const std::vector<TagSource> &tags, bool install)
 {
     if (tags.size() > static_cast<std::size_t>(kMaxTags))
         throw Error(fileLabel(path) + " cannot hold more than " + std::to_string(kMaxTags) +
@@ -199,7 +199,7 @@ void MdxFile::create(const std::string &path, const std::string &tableName,
         [&file](int fd, const std::string &tmp) {
             writeAtOrThrow(fd, file.data(), file.size(), 0, tmp);
         },
-        "mdx:before-rename");
+        "mdx:before-rename", {}, false, install);
 }
 
 void MdxFile::open(const std::string &path, bool writable)
@@ -284,6 +284,18 @@ void MdxFile::reload()
             damaged("tag " + tag.name + " has no root block");
         m_tags.push_back(std::move(tag));
     }
+}
+
+void MdxFile::sync()
+{
+    if (m_fd >= 0) syncFile(m_fd, m_path);
+}
+
+uint64_t MdxFile::countKeys(int tag) const
+{
+    uint64_t n = 0;
+    walk(tag, [&n](const char *, uint32_t) { ++n; });
+    return n;
 }
 
 int MdxFile::findTag(const std::string &name) const
