@@ -11,6 +11,7 @@ NUMAROK_PACKAGES=(
     fonts-liberation2 xvfb xauth
     python3 python3-dbf libdbd-xbase-perl
     cups printer-driver-cups-pdf poppler-utils
+    clang libclang-rt-dev # scripts/fuzz: clang++ and its libFuzzer runtime (libclang-rt-14-dev)
 )
 
 install_missing_packages() {
