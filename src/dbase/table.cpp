@@ -14,6 +14,8 @@
 #include <fcntl.h>
 #include <numeric>
 #include <sys/stat.h>
+#include <system_error>
+#include <thread>
 #include <unistd.h>
 
 namespace dbase
@@ -679,10 +681,36 @@ void Table::clearChangeMark()
     m_indexStale = false;
 }
 
+// Flushes table and index. The two flushes run at once: the disk serves them as one, so a
+// post waits for one flush instead of two.
 void Table::flushFiles()
 {
-    if (m_mdx.isOpen() && m_mdx.writable()) m_mdx.sync();
-    syncFile(m_fd, m_path);
+    if (!m_mdx.isOpen() || !m_mdx.writable()) {
+        syncFile(m_fd, m_path);
+        m_unsynced = false;
+        return;
+    }
+    std::string indexError;
+    std::optional<std::thread> index;
+    try {
+        index.emplace([this, &indexError] {
+            try {
+                m_mdx.sync();
+            } catch (const Error &e) {
+                indexError = e.what();
+            }
+        });
+    } catch (const std::system_error &) {
+        m_mdx.sync(); // no thread to spare: one after the other
+    }
+    try {
+        syncFile(m_fd, m_path);
+    } catch (...) {
+        if (index) index->join();
+        throw;
+    }
+    if (index) index->join();
+    if (!indexError.empty()) throw Error(indexError);
     m_unsynced = false;
 }
 
