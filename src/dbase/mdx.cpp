@@ -20,6 +20,7 @@ constexpr int kHeaderPages = 4; // file header and tag table fill the first bloc
 constexpr int kTagTableOffset = 544;
 constexpr int kTagEntryLength = 32;
 constexpr int kMaxDepth = 24;
+constexpr int kSessionFlagOffset = 48; // in the zeroed part of the file header
 
 int itemLengthFor(int keyLength)
 {
@@ -289,6 +290,19 @@ void MdxFile::reload()
 void MdxFile::sync()
 {
     if (m_fd >= 0) syncFile(m_fd, m_path);
+}
+
+bool MdxFile::sessionFlag() const
+{
+    char b = 0;
+    if (!readAt(m_fd, &b, 1, kSessionFlagOffset)) damaged("the header is incomplete");
+    return b != 0;
+}
+
+void MdxFile::setSessionFlag(bool on)
+{
+    const char b = on ? 1 : 0;
+    writeAtOrThrow(m_fd, &b, 1, kSessionFlagOffset, m_path);
 }
 
 // Like walk(), with the same checks, but reading only the counts and child pages.

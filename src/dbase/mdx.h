@@ -62,6 +62,10 @@ public:
     void reload();
     // Flushes the file's data to the disk.
     void sync();
+    // A byte of the reserved part of the file header, set while programs that may change
+    // the table have it open (see Table::markChange).
+    bool sessionFlag() const;
+    void setSessionFlag(bool on);
 
     const std::vector<Tag> &tags() const { return m_tags; }
     int findTag(const std::string &name) const; // case-insensitive; -1 when absent

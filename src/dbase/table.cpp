@@ -36,6 +36,9 @@ constexpr uint32_t kMaxRecords = 1000000000u;
 // Header byte 14, dBase's "incomplete transaction" flag: set while a change of the table
 // and its index is under way, so that an open after a crash knows the index is stale.
 constexpr uint64_t kChangeMark = 14;
+// Read-locked by every handle that has changed the table since it opened it, so that an
+// open can tell a live writer's session flag from one that a crash left behind.
+constexpr uint64_t kSessionLock = 0x7FFFFFFE;
 
 bool ofdLock(int fd, short type, uint64_t start, uint64_t length, bool wait)
 {
@@ -414,6 +417,7 @@ void Table::closeFile()
     m_rows.clear();
     m_rowsValid = false;
     m_lockedRecord = false;
+    m_session = false;
     m_changeMarked = false;
     m_indexStale = false;
     m_unsynced = false;
@@ -571,6 +575,8 @@ std::string Table::staleIndexReason()
     m_recordCount = count;
     if (h[kChangeMark] != 0) return "a change to the table was interrupted";
     m_mdx.reload();
+    if (m_mdx.sessionFlag() && !ofdConflict(m_fd, F_WRLCK, kSessionLock, 1))
+        return "the program that last changed the table ended without closing it";
     const auto &tags = m_mdx.tags();
     for (std::size_t t = 0; t < tags.size() && t < m_tagStates.size(); ++t) {
         if (!m_tagStates[t].expression) continue; // not kept by this program (read-only use)
@@ -635,13 +641,27 @@ void Table::ensureIndexCurrent()
     syncFile(m_fd, m_path);
 }
 
-// Before the first write of a change of table and index: the mark goes to the disk
-// first. With sync each post off, a table open for exclusive use keeps it set until
-// sync(), so bulk work pays for it once.
+// Before the first write of a change of table and index. The first change of a session
+// sets the session flag of the index file and flushes it, and the handle read-locks the
+// session byte until it closes the table: from then on the disk says "an index that may
+// be half-written" until the last writer closes the table, and an open that finds the flag
+// with nobody holding the byte (a crash, a power failure) rebuilds the index. Each change
+// also sets byte 14 of the table header until it is complete, so that a process killed
+// in the middle of one is caught while other writers still have the table open. Paying
+// the flush of the flag once per session, a post waits for one flush only.
 void Table::markChange()
 {
     m_unsynced = true;
-    if (!m_mdx.isOpen() || m_changeMarked) return;
+    if (!m_mdx.isOpen()) return;
+    if (!m_session) {
+        if (!ofdLock(m_fd, F_RDLCK, kSessionLock, 1, true))
+            throw Error("Table " + fileLabel(m_path) + " is busy: it cannot be locked (" +
+                        errnoText() + ")");
+        m_mdx.setSessionFlag(true);
+        m_mdx.sync();
+        m_session = true;
+    }
+    if (m_changeMarked) return;
     char current = 0;
     readAtOrThrow(m_fd, &current, 1, kChangeMark, m_path);
     // A mark this handle did not set was left by an interrupted change: the index stays
@@ -649,7 +669,6 @@ void Table::markChange()
     if (current != 0) m_indexStale = true;
     const char one = 1;
     writeAtOrThrow(m_fd, &one, 1, kChangeMark, m_path);
-    if (m_syncEachPost) syncFile(m_fd, m_path);
     m_changeMarked = true;
 }
 
@@ -661,7 +680,7 @@ std::string Table::finishChange(bool indexFailed)
     if (indexFailed) m_indexStale = true;
     try {
         if (m_syncEachPost) flushFiles();
-        if (m_changeMarked && !m_indexStale && (m_syncEachPost || !m_openedExclusive)) {
+        if (m_changeMarked && !m_indexStale) {
             const char zero = 0;
             writeAtOrThrow(m_fd, &zero, 1, kChangeMark, m_path);
             m_changeMarked = false;
@@ -673,12 +692,24 @@ std::string Table::finishChange(bool indexFailed)
     return {};
 }
 
+// On closing: the last writer to close clears the session flag (a sound index).
+void Table::endSession()
+{
+    if (!m_session || m_indexStale || m_changeMarked || m_unsynced || !m_mdx.isOpen()) return;
+    if (!ofdLock(m_fd, F_WRLCK, kSessionLock, 1, false)) return; // others still write
+    m_mdx.setSessionFlag(false);
+    m_session = false;
+}
+
+// The index was rebuilt: it matches the table. A new index file has no session flag; the
+// next change sets it again.
 void Table::clearChangeMark()
 {
     const char zero = 0;
     writeAtOrThrow(m_fd, &zero, 1, kChangeMark, m_path);
     m_changeMarked = false;
     m_indexStale = false;
+    m_session = false;
 }
 
 // Flushes table and index. The two flushes run at once: the disk serves them as one, so a
@@ -719,10 +750,6 @@ void Table::sync()
     requireOpen("flush the table to the disk");
     if (!m_writableFile) return;
     flushFiles();
-    if (m_changeMarked && !m_indexStale) {
-        clearChangeMark();
-        syncFile(m_fd, m_path);
-    }
 }
 
 void Table::open()
@@ -753,12 +780,11 @@ void Table::close()
 {
     if (!isOpen()) return;
     if (m_state == State::Edit || m_state == State::Insert) cancel();
-    if (m_unsynced || m_changeMarked) {
-        try {
-            sync();
-        } catch (const Error &) {
-            // Closing goes on: the mark, if it stays set, has the index rebuilt next time.
-        }
+    try {
+        if (m_unsynced) sync();
+        endSession();
+    } catch (const Error &) {
+        // Closing goes on: a flag that stays set has the index rebuilt next time.
     }
     m_state = State::Inactive;
     closeFile();
@@ -1977,6 +2003,7 @@ void Table::pack()
         m_currentRecno = 0;
         m_row = 0;
         m_changeMarked = m_mdxFlag;
+        m_session = false; // its lock went with the old file
         if (!m_mdxFlag) return;
         try {
             faultPoint("pack:before-index-rename");

@@ -154,6 +154,7 @@ private:
     void markChange();
     std::string finishChange(bool indexFailed);
     void clearChangeMark();
+    void endSession();
     void flushFiles();
     void requireOpen(const char *what) const;
     void requireWritable(const char *what) const;
@@ -214,8 +215,10 @@ private:
     uint32_t m_editRecno = 0;
     bool m_lockedRecord = false;
 
-    // Durability: byte 14 of the header marks a change of table and index in progress.
+    // Durability: byte 14 of the header marks a change of table and index in progress, the
+    // session flag of the index file a program that may change them (see markChange()).
     bool m_syncEachPost = true;
+    bool m_session = false;      // this handle holds the session lock and set the flag
     bool m_changeMarked = false; // this handle set the mark and has not cleared it
     bool m_indexStale = false;   // the index is known not to match: the mark stays set
     bool m_unsynced = false;     // writes not yet flushed (sync each post off)
