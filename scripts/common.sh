@@ -12,6 +12,7 @@ NUMAROK_PACKAGES=(
     python3 python3-dbf libdbd-xbase-perl
     cups printer-driver-cups-pdf poppler-utils
     breeze-icon-theme libqt6svg6
+    clang libclang-rt-dev # scripts/fuzz: clang++ and its libFuzzer runtime (libclang-rt-14-dev)
 )
 
 install_missing_packages() {

@@ -14,8 +14,8 @@ public:
     explicit Error(const std::string &message) : std::runtime_error(message) {}
 };
 
-// The table's production index file cannot be used (damaged or unreadable); the table
-// itself may be sound.
+// The production index cannot be used (damaged, unreadable or stale) and the engine could
+// not repair it itself; the table itself may be sound.
 class IndexError : public Error
 {
 public:

@@ -18,6 +18,25 @@ std::function<void(std::string_view)> &faultHook()
     static std::function<void(std::string_view)> hook;
     return hook;
 }
+
+std::function<void()> &writeHook()
+{
+    static std::function<void()> hook;
+    return hook;
+}
+
+// Flushes the directory that holds `path`, so that a rename in it survives a power loss.
+void syncDirectory(const std::string &path)
+{
+    const auto slash = path.find_last_of('/');
+    const std::string dir = slash == std::string::npos ? std::string(".")
+                            : slash == 0               ? std::string("/")
+                                                       : path.substr(0, slash);
+    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
 } // namespace
 
 std::string fileLabel(const std::string &path)
@@ -60,6 +79,7 @@ void writeAtOrThrow(int fd, const void *buf, std::size_t size, uint64_t offset,
                     const std::string &path)
 {
     const auto *p = static_cast<const char *>(buf);
+    writePoint();
     while (size > 0) {
         const ssize_t n = ::pwrite(fd, p, size, static_cast<off_t>(offset));
         if (n < 0) {
@@ -113,12 +133,49 @@ void keepModeOf(const std::string &path, int fd)
     }
 }
 
+void setWriteHook(std::function<void()> hook)
+{
+    writeHook() = std::move(hook);
+}
+
+void writePoint()
+{
+    if (writeHook()) writeHook()();
+}
+
+void syncFile(int fd, const std::string &path)
+{
+    int r;
+    do {
+        r = ::fdatasync(fd);
+    } while (r != 0 && errno == EINTR);
+    if (r != 0) throw Error("Cannot write " + fileLabel(path) + " to the disk: " + errnoText());
+}
+
+std::string newFilePath(const std::string &path)
+{
+    return path + ".new~";
+}
+
+void installNewFile(const std::string &path)
+{
+    const std::string tmp = newFilePath(path);
+    writePoint();
+    if (::rename(tmp.c_str(), path.c_str()) != 0) {
+        const std::string why = errnoText();
+        ::unlink(tmp.c_str());
+        throw Error("Cannot replace " + fileLabel(path) + ": " + why);
+    }
+    syncDirectory(path);
+}
+
 int replaceFile(const std::string &path,
                 const std::function<void(int fd, const std::string &tmp)> &fill,
                 const char *faultName, const std::function<void(int fd)> &beforeRename,
-                bool keepOpen)
+                bool keepOpen, bool rename)
 {
-    const std::string tmp = path + ".new~";
+    const std::string tmp = newFilePath(path);
+    writePoint();
     const int fd = ::open(tmp.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0) throw Error("Cannot create " + fileLabel(tmp) + ": " + errnoText());
     try {
@@ -127,13 +184,17 @@ int replaceFile(const std::string &path,
         if (::fsync(fd) != 0) throw Error("Cannot write " + fileLabel(tmp) + ": " + errnoText());
         faultPoint(faultName);
         if (beforeRename) beforeRename(fd);
-        if (::rename(tmp.c_str(), path.c_str()) != 0)
-            throw Error("Cannot replace " + fileLabel(path) + ": " + errnoText());
+        if (rename) {
+            writePoint();
+            if (::rename(tmp.c_str(), path.c_str()) != 0)
+                throw Error("Cannot replace " + fileLabel(path) + ": " + errnoText());
+        }
     } catch (...) {
         ::close(fd);
         ::unlink(tmp.c_str());
         throw;
     }
+    if (rename) syncDirectory(path);
     if (keepOpen) return fd;
     ::close(fd);
     return -1;

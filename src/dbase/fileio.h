@@ -57,13 +57,30 @@ void faultPoint(std::string_view name);
 // when `path` does not exist; a group that cannot be set is left.
 void keepModeOf(const std::string &path, int fd);
 
-// Writes a new file beside `path` through `fill`, with the mode and group of `path`, flushes it and
-// renames it over `path`. On any failure the new file is removed and `path` is left as it was.
-// `beforeRename` runs with the new file's descriptor (to take locks on it). With keepOpen the
-// descriptor of the renamed file is returned; otherwise it is closed and -1 is returned.
+// Test hook: called before every write, truncation, rename and removal the engine makes
+// to a table or index file, so that a test can stop the process at each of them in turn.
+void setWriteHook(std::function<void()> hook);
+void writePoint();
+
+// Flushes a file's data to the disk (fdatasync); throws when the disk refuses.
+void syncFile(int fd, const std::string &path);
+
+// The name of the new file written beside `path` before it replaces it.
+std::string newFilePath(const std::string &path);
+
+// Writes a new file beside `path` through `fill`, with the mode and group of `path`,
+// flushes it and renames it over `path`.
+// On any failure the new file is removed and `path` is left as it was. `beforeRename`
+// runs with the new file's descriptor (to take locks on it). With keepOpen the descriptor
+// of the renamed file is returned; otherwise it is closed and -1 is returned. Without
+// `rename` the flushed new file is left beside `path` for installNewFile().
 int replaceFile(const std::string &path,
                 const std::function<void(int fd, const std::string &tmp)> &fill,
                 const char *faultName, const std::function<void(int fd)> &beforeRename = {},
-                bool keepOpen = false);
+                bool keepOpen = false, bool rename = true);
+
+// Renames the new file beside `path` over it and flushes the directory. On failure the
+// new file is removed.
+void installNewFile(const std::string &path);
 
 } // namespace dbase

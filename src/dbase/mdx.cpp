@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstdint>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -19,10 +20,18 @@ constexpr int kHeaderPages = 4; // file header and tag table fill the first bloc
 constexpr int kTagTableOffset = 544;
 constexpr int kTagEntryLength = 32;
 constexpr int kMaxDepth = 24;
+constexpr int kSessionFlagOffset = 48; // in the zeroed part of the file header
 
 int itemLengthFor(int keyLength)
 {
     return (keyLength + 4 + 3) / 4 * 4;
+}
+
+// A block of a file of `pages` pages: the pair at `page` lies after the header pages and
+// inside the file. Written so that no sum can wrap around.
+bool blockInFile(uint32_t page, uint32_t pages)
+{
+    return page >= kHeaderPages && pages >= 2 && page <= pages - 2;
 }
 
 std::string upper(const std::string &s)
@@ -72,7 +81,7 @@ MdxFile::~MdxFile()
 }
 
 void MdxFile::create(const std::string &path, const std::string &tableName,
-                     const std::vector<TagSource> &tags)
+                     const std::vector<TagSource> &tags, bool install)
 {
     if (tags.size() > static_cast<std::size_t>(kMaxTags))
         throw Error(fileLabel(path) + " cannot hold more than " + std::to_string(kMaxTags) +
@@ -191,7 +200,7 @@ void MdxFile::create(const std::string &path, const std::string &tableName,
         [&file](int fd, const std::string &tmp) {
             writeAtOrThrow(fd, file.data(), file.size(), 0, tmp);
         },
-        "mdx:before-rename");
+        "mdx:before-rename", {}, false, install);
 }
 
 void MdxFile::open(const std::string &path, bool writable)
@@ -239,7 +248,10 @@ void MdxFile::reload()
     if (tagCount > kMaxTags || (head[26] != kTagEntryLength && tagCount > 0))
         damaged("bad tag table");
     m_pagesInFile = getLe32(head + 32);
-    if (m_pagesInFile < kHeaderPages || static_cast<uint64_t>(m_pagesInFile) * 512 > size)
+    // 64-bit products: a page count near 2^32 must not wrap to a small size. Room for the
+    // blocks an insert may add is kept below the 32-bit page limit.
+    if (m_pagesInFile < kHeaderPages || static_cast<uint64_t>(m_pagesInFile) * 512 > size ||
+        m_pagesInFile > UINT32_MAX - 2 * (kMaxDepth + 2))
         damaged("the page count does not match the file size");
     m_tags.clear();
     for (int t = 0; t < tagCount; ++t) {
@@ -249,7 +261,7 @@ void MdxFile::reload()
         tag.name.assign(e + 4, strnlen(e + 4, 11));
         while (!tag.name.empty() && tag.name.back() == ' ')
             tag.name.pop_back();
-        if (tag.headerPage < kHeaderPages || tag.headerPage + 2 > m_pagesInFile)
+        if (!blockInFile(tag.headerPage, m_pagesInFile))
             damaged("tag " + tag.name + " points outside the file");
         char h[kBlockSize];
         readBlock(tag.headerPage, h);
@@ -263,13 +275,65 @@ void MdxFile::reload()
         tag.itemLength = getLe16(h + 18);
         tag.expression.assign(h + 24, strnlen(h + 24, 220));
         tag.hasFilter = h[245] != 0;
+        // The sizes are 16-bit values from the file: their product is taken in 64 bits, so
+        // that 65,535 keys of 65,535 bytes cannot wrap round to a small block.
         if (tag.keyLength < 1 || tag.keyLength > 255 || tag.itemLength < tag.keyLength + 4 ||
-            tag.maxKeys < 1 || 8 + tag.maxKeys * tag.itemLength + 4 > kBlockSize)
+            tag.maxKeys < 1 ||
+            8 + static_cast<int64_t>(tag.maxKeys) * tag.itemLength + 4 > kBlockSize)
             damaged("tag " + tag.name + " has an impossible key layout");
-        if (tag.root < kHeaderPages || tag.root + 2 > m_pagesInFile)
+        if (!blockInFile(tag.root, m_pagesInFile))
             damaged("tag " + tag.name + " has no root block");
         m_tags.push_back(std::move(tag));
     }
+}
+
+void MdxFile::sync()
+{
+    if (m_fd >= 0) syncFile(m_fd, m_path);
+}
+
+bool MdxFile::sessionFlag() const
+{
+    char b = 0;
+    if (!readAt(m_fd, &b, 1, kSessionFlagOffset)) damaged("the header is incomplete");
+    return b != 0;
+}
+
+void MdxFile::setSessionFlag(bool on)
+{
+    const char b = on ? 1 : 0;
+    writeAtOrThrow(m_fd, &b, 1, kSessionFlagOffset, m_path);
+}
+
+// Like walk(), with the same checks, but reading only the counts and child pages.
+uint64_t MdxFile::countKeys(int t) const
+{
+    const Tag &tag = m_tags.at(t);
+    const std::size_t itemLength = static_cast<std::size_t>(tag.itemLength);
+    uint64_t keys = 0;
+    uint32_t visits = 0;
+    std::vector<char> block(kBlockSize);
+    std::function<void(uint32_t, int)> rec = [&](uint32_t page, int depth) {
+        if (depth > kMaxDepth || ++visits > m_pagesInFile / 2)
+            damaged("the tree of tag " + tag.name + " loops or is too deep");
+        readBlock(page, block.data());
+        const uint32_t count = getLe32(block.data());
+        if (count > static_cast<uint32_t>(tag.maxKeys))
+            damaged("block " + std::to_string(page) + " holds too many keys");
+        const uint32_t right = getLe32(block.data() + 8 + count * itemLength);
+        if (right == 0) {
+            keys += count;
+            return;
+        }
+        std::vector<uint32_t> children(count + 1);
+        for (uint32_t i = 0; i < count; ++i)
+            children[i] = getLe32(block.data() + 8 + i * itemLength);
+        children[count] = right;
+        for (uint32_t child : children)
+            rec(child, depth + 1);
+    };
+    rec(tag.root, 0);
+    return keys;
 }
 
 int MdxFile::findTag(const std::string &name) const
@@ -282,7 +346,7 @@ int MdxFile::findTag(const std::string &name) const
 
 void MdxFile::readBlock(uint32_t page, char *buf) const
 {
-    if (page < kHeaderPages || page + 2 > m_pagesInFile)
+    if (!blockInFile(page, m_pagesInFile))
         damaged("block " + std::to_string(page) + " lies outside the file");
     if (!readAt(m_fd, buf, kBlockSize, static_cast<uint64_t>(page) * 512))
         damaged("block " + std::to_string(page) + " cannot be read");
@@ -302,14 +366,18 @@ MdxFile::Node MdxFile::readNode(const Tag &tag, uint32_t page) const
         damaged("block " + std::to_string(page) + " holds too many keys");
     Node node;
     node.page = page;
+    // count <= maxKeys and the layout check of reload() keep every item inside the block.
+    const std::size_t itemLength = static_cast<std::size_t>(tag.itemLength);
+    if (8 + static_cast<std::size_t>(count) * itemLength + 4 > sizeof b)
+        damaged("block " + std::to_string(page) + " overflows its tag's layout");
     node.ptrs.resize(count);
     node.keys.resize(static_cast<std::size_t>(count) * tag.keyLength);
     for (uint32_t i = 0; i < count; ++i) {
-        const char *item = b + 8 + i * tag.itemLength;
+        const char *item = b + 8 + i * itemLength;
         node.ptrs[i] = getLe32(item);
         std::memcpy(node.keys.data() + i * tag.keyLength, item + 4, tag.keyLength);
     }
-    node.right = getLe32(b + 8 + count * tag.itemLength);
+    node.right = getLe32(b + 8 + count * itemLength);
     node.leaf = node.right == 0;
     return node;
 }

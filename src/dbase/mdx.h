@@ -47,9 +47,10 @@ public:
     MdxFile(const MdxFile &) = delete;
     MdxFile &operator=(const MdxFile &) = delete;
 
-    // Writes a complete file (to a new file, then renamed over `path`).
+    // Writes a complete file (to a new file, then renamed over `path`). Without `install`
+    // the new file is left beside `path` (see newFilePath()) for installNewFile().
     static void create(const std::string &path, const std::string &tableName,
-                       const std::vector<TagSource> &tags);
+                       const std::vector<TagSource> &tags, bool install = true);
 
     // Reads the header and tag table; a missing or damaged file throws Error.
     void open(const std::string &path, bool writable);
@@ -59,12 +60,20 @@ public:
     const std::string &path() const { return m_path; }
     // Re-reads the header and tag table (another user may have changed the file).
     void reload();
+    // Flushes the file's data to the disk.
+    void sync();
+    // A byte of the reserved part of the file header, set while programs that may change
+    // the table have it open (see Table::markChange).
+    bool sessionFlag() const;
+    void setSessionFlag(bool on);
 
     const std::vector<Tag> &tags() const { return m_tags; }
     int findTag(const std::string &name) const; // case-insensitive; -1 when absent
 
     // Visits the entries of a tag in order; throws Error when the tree is damaged.
     void walk(int tag, const std::function<void(const char *key, uint32_t recno)> &visit) const;
+    // The number of entries of a tag; throws Error when the tree is damaged.
+    uint64_t countKeys(int tag) const;
     void insert(int tag, const char *key, uint32_t recno);
     // Returns false when the entry was not in the tag.
     bool remove(int tag, const char *key, uint32_t recno);

@@ -14,6 +14,8 @@
 #include <fcntl.h>
 #include <numeric>
 #include <sys/stat.h>
+#include <system_error>
+#include <thread>
 #include <unistd.h>
 
 namespace dbase
@@ -31,6 +33,12 @@ constexpr uint64_t kExclusiveStart = 0xEFFFFFFEULL - 1000000000ULL;
 constexpr uint64_t kExclusiveLength = 1000000002ULL;
 // Record numbers stay clear of the record lock offsets and of 32-bit overflow.
 constexpr uint32_t kMaxRecords = 1000000000u;
+// Header byte 14, dBase's "incomplete transaction" flag: set while a change of the table
+// and its index is under way, so that an open after a crash knows the index is stale.
+constexpr uint64_t kChangeMark = 14;
+// Read-locked by every handle that has changed the table since it opened it, so that an
+// open can tell a live writer's session flag from one that a crash left behind.
+constexpr uint64_t kSessionLock = 0x7FFFFFFE;
 
 bool ofdLock(int fd, short type, uint64_t start, uint64_t length, bool wait)
 {
@@ -175,6 +183,9 @@ public:
 
     const char *get(uint32_t recno, uint32_t count)
     {
+        if (recno < 1 || recno > count)
+            throw Error("Record " + std::to_string(recno) + " does not exist in " +
+                        fileLabel(m_path));
         const uint32_t chunk = (recno - 1) / m_perChunk;
         Slot *slot = nullptr;
         Slot *oldest = &m_slots[0];
@@ -382,6 +393,7 @@ void Table::openFile(bool exclusive)
     m_fd = fd;
     m_openedExclusive = exclusive;
     m_writableFile = writable;
+    if (exclusive && writable) removeLeftovers();
     try {
         readHeader();
         loadIndexFile();
@@ -405,6 +417,10 @@ void Table::closeFile()
     m_rows.clear();
     m_rowsValid = false;
     m_lockedRecord = false;
+    m_session = false;
+    m_changeMarked = false;
+    m_indexStale = false;
+    m_unsynced = false;
 }
 
 void Table::readHeader()
@@ -521,12 +537,228 @@ void Table::loadIndexFile()
     }
 }
 
+// ---- a stale index and durability -------------------------------------------------------
+
+// New files of a pack or index rebuild that a crash left behind. Only a handle with
+// exclusive use can be sure that nobody is still writing them.
+void Table::removeLeftovers()
+{
+    ::unlink(newFilePath(m_path).c_str());
+    ::unlink(newFilePath(indexFilePath()).c_str());
+}
+
+// Why the open index does not match the table, or "" when it does: the change mark that
+// an interrupted append, edit, delete or pack leaves, or a tag whose key count differs
+// from the record count (records appended by a program that does not keep the index;
+// deleted records stay indexed). Read under the header lock, so that no other handle is
+// half-way through a change.
+std::string Table::staleIndexReason()
+{
+    const bool lock = !m_openedExclusive;
+    if (lock && !ofdLock(m_fd, F_RDLCK, kHeaderLock, 1, true))
+        throw Error("Table " + fileLabel(m_path) + " is busy: its index cannot be read");
+    struct Unlock {
+        int fd;
+        bool on;
+        ~Unlock()
+        {
+            if (on) ofdLock(fd, F_UNLCK, kHeaderLock, 1, false);
+        }
+    } unlock{m_fd, lock};
+    char h[32];
+    readAtOrThrow(m_fd, h, sizeof h, 0, m_path);
+    const uint32_t count = getLe32(h + 4);
+    if (count > kMaxRecords ||
+        m_headerLength + static_cast<uint64_t>(count) * m_recordLength > fileSize(m_fd, m_path))
+        throw Error(fileLabel(m_path) +
+                    " is damaged: its header counts more records than the file holds");
+    m_recordCount = count;
+    if (h[kChangeMark] != 0) return "a change to the table was interrupted";
+    m_mdx.reload();
+    if (m_mdx.sessionFlag() && !ofdConflict(m_fd, F_WRLCK, kSessionLock, 1))
+        return "the program that last changed the table ended without closing it";
+    const auto &tags = m_mdx.tags();
+    for (std::size_t t = 0; t < tags.size() && t < m_tagStates.size(); ++t) {
+        if (!m_tagStates[t].expression) continue; // not kept by this program (read-only use)
+        const uint64_t keys = m_mdx.countKeys(static_cast<int>(t));
+        if (keys != count)
+            return "its tag " + tags[t].name + " holds " + std::to_string(keys) + " keys for " +
+                   std::to_string(count) + " records";
+    }
+    return {};
+}
+
+// A production index that does not match its table is rebuilt before the table is
+// shown, when this handle can have the table to itself for the moment it takes;
+// otherwise the open fails with a message that says what to do.
+void Table::ensureIndexCurrent()
+{
+    if (!m_mdx.isOpen()) return;
+    const std::string why = staleIndexReason();
+    if (why.empty()) return;
+    const std::string what = "The index file " + fileLabel(m_mdx.path()) +
+                             " does not match the table " + fileLabel(m_path) + " (" + why + ")";
+    if (!m_mdx.writable())
+        throw IndexError(what +
+                         ".  Open the table once with write access, so that the index is rebuilt.");
+    const bool upgrade = !m_openedExclusive;
+    if (upgrade && !(ofdLock(m_fd, F_WRLCK, kOpenLock, 1, false) &&
+                     ofdLock(m_fd, F_WRLCK, kExclusiveStart, kExclusiveLength, false))) {
+        ofdLock(m_fd, F_RDLCK, kOpenLock, 1, false);
+        throw IndexError(what +
+                         ", and another user or program has the table open.  Close it there and "
+                         "open it again, so that the index is rebuilt.");
+    }
+    // Back to shared use afterwards: the read lock on the open byte only.
+    struct Downgrade {
+        int fd;
+        bool on;
+        ~Downgrade()
+        {
+            if (!on) return;
+            ofdLock(fd, F_UNLCK, kExclusiveStart, kExclusiveLength, false);
+            ofdLock(fd, F_RDLCK, kOpenLock, 1, false);
+        }
+    } downgrade{m_fd, upgrade};
+    if (upgrade) {
+        removeLeftovers();
+        // Nobody else has the table open now; records may have come in since the check.
+        char h[8];
+        readAtOrThrow(m_fd, h, sizeof h, 0, m_path);
+        const uint32_t count = getLe32(h + 4);
+        if (count > kMaxRecords ||
+            m_headerLength + static_cast<uint64_t>(count) * m_recordLength > fileSize(m_fd, m_path))
+            throw Error(fileLabel(m_path) +
+                        " is damaged: its header counts more records than the file holds");
+        m_recordCount = count;
+    }
+    const std::string selected = m_indexName;
+    rewriteIndexFile(currentTagDefs());
+    m_indexName = selected; // open() selects it and reads its order
+    m_indexTag = -1;
+    m_order.clear();
+    m_keys.clear();
+    syncFile(m_fd, m_path);
+}
+
+// Before the first write of a change of table and index. The first change of a session
+// sets the session flag of the index file and flushes it, and the handle read-locks the
+// session byte until it closes the table: from then on the disk says "an index that may
+// be half-written" until the last writer closes the table, and an open that finds the flag
+// with nobody holding the byte (a crash, a power failure) rebuilds the index. Each change
+// also sets byte 14 of the table header until it is complete, so that a process killed
+// in the middle of one is caught while other writers still have the table open. Paying
+// the flush of the flag once per session, a post waits for one flush only.
+void Table::markChange()
+{
+    m_unsynced = true;
+    if (!m_mdx.isOpen()) return;
+    if (!m_session) {
+        if (!ofdLock(m_fd, F_RDLCK, kSessionLock, 1, true))
+            throw Error("Table " + fileLabel(m_path) + " is busy: it cannot be locked (" +
+                        errnoText() + ")");
+        m_mdx.setSessionFlag(true);
+        m_mdx.sync();
+        m_session = true;
+    }
+    if (m_changeMarked) return;
+    char current = 0;
+    readAtOrThrow(m_fd, &current, 1, kChangeMark, m_path);
+    // A mark this handle did not set was left by an interrupted change: the index stays
+    // marked stale for the next open to rebuild.
+    if (current != 0) m_indexStale = true;
+    const char one = 1;
+    writeAtOrThrow(m_fd, &one, 1, kChangeMark, m_path);
+    m_changeMarked = true;
+}
+
+// After the last write of a change: flushes table and index, then clears the mark.
+// Returns a message when the disk refused the flush (the change was written, but may not
+// be on the disk).
+std::string Table::finishChange(bool indexFailed)
+{
+    if (indexFailed) m_indexStale = true;
+    try {
+        if (m_syncEachPost) flushFiles();
+        if (m_changeMarked && !m_indexStale) {
+            const char zero = 0;
+            writeAtOrThrow(m_fd, &zero, 1, kChangeMark, m_path);
+            m_changeMarked = false;
+        }
+    } catch (const Error &e) {
+        return std::string("The change was written, but it may not be on the disk yet: ") +
+               e.what();
+    }
+    return {};
+}
+
+// On closing: the last writer to close clears the session flag (a sound index).
+void Table::endSession()
+{
+    if (!m_session || m_indexStale || m_changeMarked || m_unsynced || !m_mdx.isOpen()) return;
+    if (!ofdLock(m_fd, F_WRLCK, kSessionLock, 1, false)) return; // others still write
+    m_mdx.setSessionFlag(false);
+    m_session = false;
+}
+
+// The index was rebuilt: it matches the table. A new index file has no session flag; the
+// next change sets it again.
+void Table::clearChangeMark()
+{
+    const char zero = 0;
+    writeAtOrThrow(m_fd, &zero, 1, kChangeMark, m_path);
+    m_changeMarked = false;
+    m_indexStale = false;
+    m_session = false;
+}
+
+// Flushes table and index. The two flushes run at once: the disk serves them as one, so a
+// post waits for one flush instead of two.
+void Table::flushFiles()
+{
+    if (!m_mdx.isOpen() || !m_mdx.writable()) {
+        syncFile(m_fd, m_path);
+        m_unsynced = false;
+        return;
+    }
+    std::string indexError;
+    std::optional<std::thread> index;
+    try {
+        index.emplace([this, &indexError] {
+            try {
+                m_mdx.sync();
+            } catch (const Error &e) {
+                indexError = e.what();
+            }
+        });
+    } catch (const std::system_error &) {
+        m_mdx.sync(); // no thread to spare: one after the other
+    }
+    try {
+        syncFile(m_fd, m_path);
+    } catch (...) {
+        if (index) index->join();
+        throw;
+    }
+    if (index) index->join();
+    if (!indexError.empty()) throw Error(indexError);
+    m_unsynced = false;
+}
+
+void Table::sync()
+{
+    requireOpen("flush the table to the disk");
+    if (!m_writableFile) return;
+    flushFiles();
+}
+
 void Table::open()
 {
     if (isOpen()) return;
     openFile(m_exclusive);
     m_state = State::Browse;
     try {
+        ensureIndexCurrent();
         if (!m_indexName.empty()) {
             m_indexTag = m_mdx.isOpen() ? m_mdx.findTag(m_indexName) : -1;
             if (m_indexTag < 0 || !m_tagStates[m_indexTag].expression)
@@ -548,6 +780,12 @@ void Table::close()
 {
     if (!isOpen()) return;
     if (m_state == State::Edit || m_state == State::Insert) cancel();
+    try {
+        if (m_unsynced) sync();
+        endSession();
+    } catch (const Error &) {
+        // Closing goes on: a flag that stays set has the index rebuilt next time.
+    }
     m_state = State::Inactive;
     closeFile();
     m_currentRecno = 0;
@@ -1104,6 +1342,9 @@ void Table::refresh()
     if (getLe16(h + 8) != m_headerLength || getLe16(h + 10) != m_recordLength)
         throw Error("The structure of " + fileLabel(m_path) +
                     " was changed by another program.  Open it again.");
+    if (count > kMaxRecords)
+        throw Error(fileLabel(m_path) + " is damaged: its header counts " + std::to_string(count) +
+                    " records");
     const uint64_t size = fileSize(m_fd, m_path);
     if (m_headerLength + static_cast<uint64_t>(count) * m_recordLength > size)
         throw Error(fileLabel(m_path) +
@@ -1378,9 +1619,10 @@ void Table::postEdit()
 {
     const uint32_t recno = m_editRecno;
     const uint64_t at = recordOffset(recno);
+    ByteLock header(m_fd, kHeaderLock, !m_openedExclusive, m_path);
     std::vector<char> before(m_recordLength);
     readAtOrThrow(m_fd, before.data(), before.size(), at, m_path);
-    ByteLock header(m_fd, kHeaderLock, !m_openedExclusive, m_path);
+    markChange();
     writeAtOrThrow(m_fd, m_buffer.data(), m_recordLength, at, m_path);
     // The record is saved: from here on the edit is over whatever else fails.
     m_cache->update(recno, m_buffer.data());
@@ -1397,8 +1639,10 @@ void Table::postEdit()
     } catch (const Error &e) {
         indexError = e.what();
     }
+    const std::string flushError = finishChange(!indexError.empty());
     header.release();
     finishPost(recno, indexError);
+    if (!flushError.empty()) throw Error(flushError);
 }
 
 // After a post: the record joins the cursor, and an index that could not follow is said.
@@ -1424,6 +1668,7 @@ void Table::postAppend()
     const uint64_t at = recordOffset(recno);
     std::vector<char> bytes(m_buffer);
     bytes.push_back(0x1A);
+    markChange();
     try {
         writeAtOrThrow(m_fd, bytes.data(), bytes.size(), at, m_path);
         faultPoint("append:before-count");
@@ -1431,8 +1676,10 @@ void Table::postAppend()
     } catch (...) {
         // Put the end marker back where it was.
         const char eof = 0x1A;
+        writePoint();
         if (::ftruncate(m_fd, static_cast<off_t>(at)) == 0)
             ::pwrite(m_fd, &eof, 1, static_cast<off_t>(at));
+        finishChange(false); // the index was not touched: the mark goes as well
         throw;
     }
     // The record is saved. Records others appended meanwhile come in at the next refresh.
@@ -1445,9 +1692,11 @@ void Table::postAppend()
     } catch (const Error &e) {
         indexError = e.what();
     }
+    const std::string flushError = finishChange(!indexError.empty());
     header.release();
     appendLock.release();
     finishPost(recno, indexError);
+    if (!flushError.empty()) throw Error(flushError);
 }
 
 void Table::cancel()
@@ -1476,9 +1725,13 @@ void Table::deleteRecord()
             throw Error("Record " + std::to_string(recno) + " is locked by another user");
         locked = true;
     }
+    std::string flushError;
     try {
+        ByteLock header(m_fd, kHeaderLock, !m_openedExclusive, m_path);
+        markChange();
         const char mark = '*';
         writeAtOrThrow(m_fd, &mark, 1, recordOffset(recno), m_path);
+        flushError = finishChange(false);
     } catch (...) {
         if (locked && m_state != State::Edit) unlockByte(kHeaderLock - recno);
         throw;
@@ -1495,6 +1748,7 @@ void Table::deleteRecord()
     positionAt(row >= 0 ? row : m_row);
     m_eof = m_bof = m_rows.empty();
     notify(Event::RecordChanged);
+    if (!flushError.empty()) throw Error(flushError);
 }
 
 // ---- index maintenance ----------------------------------------------------------------
@@ -1574,44 +1828,65 @@ void Table::rewriteIndexFile(const std::vector<std::pair<std::string, std::strin
         setMdxFlag(false, {});
         m_mdx.close();
         m_tagStates.clear();
+        writePoint();
         ::unlink(mdxPath.c_str());
         m_indexTag = -1;
         m_indexName.clear();
         m_order.clear();
         m_keys.clear();
+        clearChangeMark();
         return;
     }
-    std::vector<Expression> exprs;
+    BuiltIndex built = buildIndexFile(defs);
+    installIndexFile(built);
+}
+
+// Writes the new index file beside the old one (newFilePath of the .MDX), from the
+// records of the table file this handle reads now.
+Table::BuiltIndex
+Table::buildIndexFile(const std::vector<std::pair<std::string, std::string>> &defs)
+{
+    BuiltIndex built;
     for (const auto &d : defs)
-        exprs.emplace_back(d.second, m_fields);
-    std::vector<std::vector<char>> keys(defs.size());
-    std::vector<std::vector<uint32_t>> orders(defs.size());
+        built.expressions.emplace_back(d.second, m_fields);
+    built.keys.resize(defs.size());
+    built.orders.resize(defs.size());
     std::vector<MdxFile::TagSource> sources;
-    std::vector<int> tagged;
     for (std::size_t i = 0; i < defs.size(); ++i) {
-        buildSortedOrder(exprs[i], keys[i], orders[i], m_recordCount);
-        const int kl = exprs[i].keyLength();
-        const char *k = keys[i].data();
-        sources.push_back({defs[i].first, defs[i].second, kl, &orders[i], [k, kl](uint32_t r) {
-                               return k + static_cast<std::size_t>(r - 1) * kl;
-                           }});
-        if (exprs[i].singleField() >= 0) tagged.push_back(exprs[i].singleField());
+        const Expression &e = built.expressions[i];
+        buildSortedOrder(e, built.keys[i], built.orders[i], m_recordCount);
+        const int kl = e.keyLength();
+        const char *k = built.keys[i].data();
+        sources.push_back(
+            {defs[i].first, defs[i].second, kl, &built.orders[i],
+             [k, kl](uint32_t r) { return k + static_cast<std::size_t>(r - 1) * kl; }});
+        if (e.singleField() >= 0) built.taggedFields.push_back(e.singleField());
     }
+    const std::string mdxPath = indexFilePath();
     const bool newIndexFile = ::access(mdxPath.c_str(), F_OK) != 0;
-    MdxFile::create(mdxPath, m_tableName.substr(0, m_tableName.find('.')), sources);
+    MdxFile::create(mdxPath, m_tableName.substr(0, m_tableName.find('.')), sources, false);
     if (newIndexFile) {
         // A new index file may be written by whoever may write the table.
-        const int mdxFd = ::open(mdxPath.c_str(), O_RDONLY | O_CLOEXEC);
+        const int mdxFd = ::open(newFilePath(mdxPath).c_str(), O_RDONLY | O_CLOEXEC);
         if (mdxFd >= 0) {
             keepModeOf(m_path, mdxFd);
             ::close(mdxFd);
         }
     }
+    return built;
+}
+
+// Renames the new index file over the old one and opens it; the index matches the table
+// again, so the change mark is cleared.
+void Table::installIndexFile(BuiltIndex &built)
+{
+    const std::string mdxPath = indexFilePath();
+    installNewFile(mdxPath);
     m_mdx.close();
-    setMdxFlag(true, tagged);
+    setMdxFlag(true, built.taggedFields);
     m_mdx.open(mdxPath, true);
     m_tagStates.clear();
-    for (auto &e : exprs)
+    for (auto &e : built.expressions)
         m_tagStates.push_back(TagState{std::move(e)});
     // The selected tag's order is the one just built.
     m_indexTag = m_indexName.empty() ? -1 : m_mdx.findTag(m_indexName);
@@ -1621,9 +1896,10 @@ void Table::rewriteIndexFile(const std::vector<std::pair<std::string, std::strin
         m_keys.clear();
     } else {
         m_keyLength = m_mdx.tags()[m_indexTag].keyLength;
-        m_order = std::move(orders[m_indexTag]);
-        m_keys = std::move(keys[m_indexTag]);
+        m_order = std::move(built.orders[m_indexTag]);
+        m_keys = std::move(built.keys[m_indexTag]);
     }
+    clearChangeMark();
 }
 
 void Table::addIndex(const std::string &tag, const std::string &expression)
@@ -1667,48 +1943,84 @@ void Table::pack()
             throw Error("Cannot pack " + fileLabel(m_path) + ": it is read-only");
         std::vector<char> header(m_headerLength);
         readAtOrThrow(m_fd, header.data(), header.size(), 0, m_path);
+        // Crash-safe order: the packed table and its new index are both written beside the
+        // old ones before the table is renamed in, then the index. The packed table carries
+        // the change mark until its index is in place, so an open between the two renames
+        // rebuilds the index.
+        header[kChangeMark] = m_mdxFlag ? 1 : 0;
+        const auto defs = currentTagDefs();
+        BuiltIndex built;
+        bool indexBuilt = false;
         uint32_t live = 0;
-        const int newFd = replaceFile(
-            m_path,
-            [&](int fd, const std::string &tmp) {
-                writeAtOrThrow(fd, header.data(), header.size(), 0, tmp);
-                std::vector<char> out;
-                out.reserve(1 << 20);
-                uint64_t at = header.size();
-                scanRecords([&](uint32_t, const char *rec) {
-                    if (rec[0] == '*') return;
-                    out.insert(out.end(), rec, rec + m_recordLength);
-                    ++live;
-                    if (out.size() >= (1u << 20)) {
-                        writeAtOrThrow(fd, out.data(), out.size(), at, tmp);
-                        at += out.size();
-                        out.clear();
-                    }
-                });
-                out.push_back(0x1A);
-                writeAtOrThrow(fd, out.data(), out.size(), at, tmp);
-                char h[7];
-                putHeaderDate(h);
-                putLe32(h + 3, live);
-                writeAtOrThrow(fd, h, sizeof h, 1, tmp);
-            },
-            "pack:before-rename",
-            [this](int fd) {
-                // The new file is ours alone before anyone can see it.
-                if (!ofdLock(fd, F_WRLCK, kOpenLock, 1, false) ||
-                    !ofdLock(fd, F_WRLCK, kExclusiveStart, kExclusiveLength, false))
-                    throw Error("Cannot lock the packed copy of " + fileLabel(m_path));
-            },
-            true);
+        int newFd = -1;
+        try {
+            newFd = replaceFile(
+                m_path,
+                [&](int fd, const std::string &tmp) {
+                    writeAtOrThrow(fd, header.data(), header.size(), 0, tmp);
+                    std::vector<char> out;
+                    out.reserve(1 << 20);
+                    uint64_t at = header.size();
+                    scanRecords([&](uint32_t, const char *rec) {
+                        if (rec[0] == '*') return;
+                        out.insert(out.end(), rec, rec + m_recordLength);
+                        ++live;
+                        if (out.size() >= (1u << 20)) {
+                            writeAtOrThrow(fd, out.data(), out.size(), at, tmp);
+                            at += out.size();
+                            out.clear();
+                        }
+                    });
+                    out.push_back(0x1A);
+                    writeAtOrThrow(fd, out.data(), out.size(), at, tmp);
+                    char h[7];
+                    putHeaderDate(h);
+                    putLe32(h + 3, live);
+                    writeAtOrThrow(fd, h, sizeof h, 1, tmp);
+                },
+                "pack:before-rename",
+                [&](int fd) {
+                    // The new file is ours alone before anyone can see it.
+                    if (!ofdLock(fd, F_WRLCK, kOpenLock, 1, false) ||
+                        !ofdLock(fd, F_WRLCK, kExclusiveStart, kExclusiveLength, false))
+                        throw Error("Cannot lock the packed copy of " + fileLabel(m_path));
+                    if (!m_mdxFlag || defs.empty()) return;
+                    // The new index, from the packed records.
+                    struct Swap {
+                        Table *t;
+                        int fd;
+                        uint32_t count;
+                        ~Swap()
+                        {
+                            t->m_fd = fd;
+                            t->m_recordCount = count;
+                        }
+                    } restore{this, m_fd, m_recordCount};
+                    m_fd = fd;
+                    m_recordCount = live;
+                    built = buildIndexFile(defs);
+                    indexBuilt = true;
+                },
+                true);
+        } catch (...) {
+            ::unlink(newFilePath(indexFilePath()).c_str());
+            throw;
+        }
         ::close(m_fd);
         m_fd = newFd;
         m_recordCount = live;
         m_cache = std::make_unique<RecordCache>(m_fd, m_path, m_headerLength, m_recordLength);
         m_currentRecno = 0;
         m_row = 0;
+        m_changeMarked = m_mdxFlag;
+        m_session = false; // its lock went with the old file
         if (!m_mdxFlag) return;
         try {
-            rewriteIndexFile(currentTagDefs());
+            faultPoint("pack:before-index-rename");
+            if (indexBuilt)
+                installIndexFile(built);
+            else
+                rewriteIndexFile(defs);
         } catch (const Error &e) {
             // The old index points at the old record numbers: drop it rather than keep it.
             m_mdx.close();
@@ -1718,7 +2030,12 @@ void Table::pack()
             m_order.clear();
             m_keys.clear();
             ::unlink(indexFilePath().c_str());
-            setMdxFlag(false, {});
+            ::unlink(newFilePath(indexFilePath()).c_str());
+            try {
+                setMdxFlag(false, {});
+                clearChangeMark();
+            } catch (const Error &) {
+            }
             throw Error("The table " + fileLabel(m_path) +
                         " was packed, but its index could not be rebuilt (" + e.what() +
                         ").  Open it again to build the index.");

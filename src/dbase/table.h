@@ -101,6 +101,13 @@ public:
     // Re-reads the header (records appended by others appear) and the selected index.
     void refresh();
 
+    // Durability. With sync each post (the default) a post or delete returns only when its
+    // table and index writes are on the disk. Bulk work turns it off and calls sync() once
+    // at its end; close() flushes too.
+    void setSyncEachPost(bool on) { m_syncEachPost = on; }
+    bool syncEachPost() const { return m_syncEachPost; }
+    void sync();
+
     void setFilter(Filter filter);
     void clearFilter() { setFilter({}); }
     // The filter's answers may have changed: deliver the records anew.
@@ -132,6 +139,13 @@ private:
     struct TagState {
         std::optional<Expression> expression; // empty when the tag cannot be kept current
     };
+    // A new index file written beside the old one, with what was built for it.
+    struct BuiltIndex {
+        std::vector<Expression> expressions;
+        std::vector<std::vector<char>> keys;
+        std::vector<std::vector<uint32_t>> orders;
+        std::vector<int> taggedFields;
+    };
     class RecordCache;
 
     void locate();
@@ -139,6 +153,14 @@ private:
     void closeFile();
     void readHeader();
     void loadIndexFile();
+    void removeLeftovers();
+    std::string staleIndexReason();
+    void ensureIndexCurrent();
+    void markChange();
+    std::string finishChange(bool indexFailed);
+    void clearChangeMark();
+    void endSession();
+    void flushFiles();
     void requireOpen(const char *what) const;
     void requireWritable(const char *what) const;
     void requireBrowse(const char *what) const;
@@ -168,6 +190,8 @@ private:
     void buildSortedOrder(const Expression &expr, std::vector<char> &keys,
                           std::vector<uint32_t> &order, uint32_t count) const;
     void rewriteIndexFile(const std::vector<std::pair<std::string, std::string>> &tags);
+    BuiltIndex buildIndexFile(const std::vector<std::pair<std::string, std::string>> &tags);
+    void installIndexFile(BuiltIndex &built);
     std::vector<std::pair<std::string, std::string>> currentTagDefs() const;
     template <class Fn> void withMaintenance(const char *what, Fn &&fn);
     void unlockByte(uint64_t offset);
@@ -196,6 +220,14 @@ private:
     std::vector<char> m_buffer; // record being edited or appended
     uint32_t m_editRecno = 0;
     bool m_lockedRecord = false;
+
+    // Durability: byte 14 of the header marks a change of table and index in progress, the
+    // session flag of the index file a program that may change them (see markChange()).
+    bool m_syncEachPost = true;
+    bool m_session = false;      // this handle holds the session lock and set the flag
+    bool m_changeMarked = false; // this handle set the mark and has not cleared it
+    bool m_indexStale = false;   // the index is known not to match: the mark stays set
+    bool m_unsynced = false;     // writes not yet flushed (sync each post off)
 
     // Index.
     MdxFile m_mdx;

@@ -52,6 +52,37 @@ def looping_mdx():
     return bytes(head + tag + node)
 
 
+def overflow_mdx():
+    # A tag header claiming 65,535 keys per node of item length 65,535: the product of the
+    # two does not fit a 32-bit int. The root block claims 65,535 keys.
+    head = bytearray(2048)
+    head[0] = 2
+    head[4:12] = b'OVERFLOW'
+    struct.pack_into('<HHBBB', head, 20, 2, 1024, 1, 48, 32)
+    struct.pack_into('<H', head, 28, 1)
+    head[31] = 0x1B
+    struct.pack_into('<II', head, 32, 8, 8)
+    struct.pack_into('<I', head, 544, 4)
+    head[548:556] = b'NewIndex'
+    head[559] = 0x10
+    head[563] = 2
+    head[564] = ord('C')
+    tag = bytearray(1024)
+    struct.pack_into('<II', tag, 0, 6, 4)
+    tag[8] = 0x10
+    tag[9] = ord('C')
+    struct.pack_into('<HHHH', tag, 12, 10, 65535, 0, 65535)
+    expr = b'Upper(NAME)'
+    tag[24:24 + len(expr)] = expr
+    tag[246] = 1
+    struct.pack_into('<II', tag, 248, 6, 6)
+    node = bytearray(1024)
+    struct.pack_into('<I', node, 0, 65535)
+    struct.pack_into('<I', node, 8, 1)
+    node[12:22] = b'ALPHA     '
+    return bytes(head + tag + node)
+
+
 fields = [('NAME', 'C', 10, 0), ('QTY', 'N', 5, 0)]
 recs = [b'Alpha     ' + b'    1', b'Beta      ' + b'    2']
 good = table(fields, recs)
@@ -72,6 +103,8 @@ files = {
     'date_width.dbf': table([('NAME', 'C', 10, 0), ('BOUGHT', 'D', 2, 0)], [b'Alpha     ' + b'20']),
     'looping_mdx.dbf': table(fields, recs, flag28=1),
     'looping_mdx.mdx': looping_mdx(),
+    'overflow_mdx.dbf': table(fields, recs, flag28=1),
+    'overflow_mdx.mdx': overflow_mdx(),
 }
 for name, data in files.items():
     with open(name, 'wb') as f:

@@ -90,6 +90,9 @@ private slots:
         QTest::newRow("index block with more keys than fit") << "overfull_coins.dbf"
                                                              << "block 6 holds too many keys"
                                                              << "NewIndex";
+        QTest::newRow("index key layout that overflows") << "overflow_mdx.dbf"
+                                                         << "impossible key layout"
+                                                         << "NewIndex";
     }
     void badInputs()
     {
@@ -336,10 +339,24 @@ private slots:
         QString error;
         QCOMPARE(indexDumpOrder(mdx, QStringLiteral("NewIndex"), &error).size(), std::size_t(13));
 
-        // A pack whose index cannot be rebuilt drops the index instead of keeping one that
-        // points at the old record numbers.
+        // A pack whose new index cannot be written leaves the old table with its old index.
+        const QString dbf = QString::fromStdString(t.filePath());
+        const QByteArray dbfBefore = readFile(dbf), mdxBefore = readFile(mdx);
         setFaultHook([](std::string_view point) {
             if (point == "mdx:before-rename") throw Error("simulated failure");
+        });
+        QVERIFY_THROWS_EXCEPTION(Error, t.pack());
+        setFaultHook({});
+        QCOMPARE(readFile(dbf), dbfBefore);
+        QCOMPARE(readFile(mdx), mdxBefore);
+        QVERIFY(!QFile::exists(dbf + QStringLiteral(".new~")));
+        QVERIFY(!QFile::exists(mdx + QStringLiteral(".new~")));
+        QCOMPARE(t.recordCount(), 10);
+
+        // A pack whose index cannot be put in place after the packed table was drops the
+        // index instead of keeping one that points at the old record numbers.
+        setFaultHook([](std::string_view point) {
+            if (point == "pack:before-index-rename") throw Error("simulated failure");
         });
         QVERIFY_THROWS_EXCEPTION(Error, t.pack());
         setFaultHook({});
