@@ -5,6 +5,7 @@
 #include "formats.h"
 #include "paths.h"
 #include "prompts.h"
+#include "ready_made.h"
 #include "record_editor.h"
 
 #include <QAction>
@@ -15,7 +16,8 @@
 #include <QLabel>
 #include <QScreen>
 
-namespace {
+namespace
+{
 const QString kDatabaseFilter = QStringLiteral("Database Files (*.DBF *.dbf)");
 }
 
@@ -28,15 +30,20 @@ bool TMain::FormCreate(const QStringList &arguments)
     ViewerLabel->setText(QStringLiteral("Coin Viewer"));
     paths::programDirectory();
     paths::startupDirectory();
+    // The report definitions: the ready-made ones when the file is missing, then the
+    // earlier versions' reports taken over.
+    reports::prepareReportFiles();
     picklists::installDefaults();
 
     LoadSettings(settings, SettingsScope::Program);
     move(settings.mainLeft, settings.mainTop);
     resize(settings.mainWidth, settings.mainHeight);
     applyDateStyle();
-    action(settings.currencyFormat == 2 ? QStringLiteral("MenuCurrencyWin") : QStringLiteral("MenuCurrencyUS"))
+    action(settings.currencyFormat == 2 ? QStringLiteral("MenuCurrencyWin")
+                                        : QStringLiteral("MenuCurrencyUS"))
         ->setChecked(true);
-    action(settings.numericFormat == 2 ? QStringLiteral("MenuNumericWin") : QStringLiteral("MenuNumericUS"))
+    action(settings.numericFormat == 2 ? QStringLiteral("MenuNumericWin")
+                                       : QStringLiteral("MenuNumericUS"))
         ->setChecked(true);
 
     // The start database: the last one, else MASTER.DBF in the program directory, made
@@ -68,7 +75,8 @@ bool TMain::FormCreate(const QStringList &arguments)
         BuildSortString();
         if (!SortString.isEmpty()) {
             try {
-                if (QFile::exists(IndexFilePath) && dbfiles::hasIndexTag(MyTable, dbfiles::kIndexTag))
+                if (QFile::exists(IndexFilePath) &&
+                    dbfiles::hasIndexTag(MyTable, dbfiles::kIndexTag))
                     MyTable.setIndexName(dbfiles::kIndexTag.toStdString()); // used as it stands
                 else
                     dbfiles::applySortIndex(MyTable, SortString, QFile::exists(IndexFilePath));
@@ -128,8 +136,8 @@ bool TMain::FormCreate(const QStringList &arguments)
         }
     }
 
-    EditorContext editor{MyTable, settings, regional, lists, BasePath, EditorMode, BrowseMode,
-                         [this](QWidget *d) { placeDialog(d); }};
+    EditorContext editor{MyTable,  settings,   regional,   lists,
+                         BasePath, EditorMode, BrowseMode, [this](QWidget *d) { placeDialog(d); }};
     MyEdit = new TMyEdit(editor, this);
     MyEdit->FormCreate();
     return true;
@@ -301,11 +309,9 @@ void TMain::reopenShared()
 
 bool TMain::saveDatabaseSettings(const QString &path)
 {
-    if (BrowseMode)
-        settings.fieldEditing = m_savedFieldEditing;
+    if (BrowseMode) settings.fieldEditing = m_savedFieldEditing;
     const bool saved = SaveSettings(settings, SettingsScope::Database, path);
-    if (BrowseMode)
-        settings.fieldEditing = false;
+    if (BrowseMode) settings.fieldEditing = false;
     return saved;
 }
 
@@ -321,7 +327,8 @@ void TMain::applyIndexOnOpen(bool checkInUse)
             const QString wanted = readOnly && !SortString.isEmpty()
                                        ? dbfiles::kIndexTag
                                        : QString::fromStdString(MyTable.indexName());
-            MyTable.setIndexName(dbfiles::hasIndexTag(MyTable, wanted) ? wanted.toStdString() : std::string());
+            MyTable.setIndexName(dbfiles::hasIndexTag(MyTable, wanted) ? wanted.toStdString()
+                                                                       : std::string());
             return;
         }
         dbfiles::applySortIndex(MyTable, SortString, QFile::exists(IndexFilePath));
@@ -404,4 +411,3 @@ void TMain::DoFileSpecific()
     SetColors();
     DisplayCount();
 }
-
