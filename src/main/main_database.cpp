@@ -16,8 +16,7 @@
 #include <QLabel>
 #include <QScreen>
 
-namespace
-{
+namespace {
 const QString kDatabaseFilter = QStringLiteral("Database Files (*.DBF *.dbf)");
 }
 
@@ -39,11 +38,9 @@ bool TMain::FormCreate(const QStringList &arguments)
     move(settings.mainLeft, settings.mainTop);
     resize(settings.mainWidth, settings.mainHeight);
     applyDateStyle();
-    action(settings.currencyFormat == 2 ? QStringLiteral("MenuCurrencyWin")
-                                        : QStringLiteral("MenuCurrencyUS"))
+    action(settings.currencyFormat == 2 ? QStringLiteral("MenuCurrencyWin") : QStringLiteral("MenuCurrencyUS"))
         ->setChecked(true);
-    action(settings.numericFormat == 2 ? QStringLiteral("MenuNumericWin")
-                                       : QStringLiteral("MenuNumericUS"))
+    action(settings.numericFormat == 2 ? QStringLiteral("MenuNumericWin") : QStringLiteral("MenuNumericUS"))
         ->setChecked(true);
 
     // The start database: the last one, else MASTER.DBF in the program directory, made
@@ -75,8 +72,7 @@ bool TMain::FormCreate(const QStringList &arguments)
         BuildSortString();
         if (!SortString.isEmpty()) {
             try {
-                if (QFile::exists(IndexFilePath) &&
-                    dbfiles::hasIndexTag(MyTable, dbfiles::kIndexTag))
+                if (QFile::exists(IndexFilePath) && dbfiles::hasIndexTag(MyTable, dbfiles::kIndexTag))
                     MyTable.setIndexName(dbfiles::kIndexTag.toStdString()); // used as it stands
                 else
                     dbfiles::applySortIndex(MyTable, SortString, QFile::exists(IndexFilePath));
@@ -136,8 +132,8 @@ bool TMain::FormCreate(const QStringList &arguments)
         }
     }
 
-    EditorContext editor{MyTable,  settings,   regional,   lists,
-                         BasePath, EditorMode, BrowseMode, [this](QWidget *d) { placeDialog(d); }};
+    EditorContext editor{MyTable, settings, regional, lists, BasePath, EditorMode, BrowseMode,
+                         [this](QWidget *d) { placeDialog(d); }};
     MyEdit = new TMyEdit(editor, this);
     MyEdit->FormCreate();
     return true;
@@ -309,9 +305,11 @@ void TMain::reopenShared()
 
 bool TMain::saveDatabaseSettings(const QString &path)
 {
-    if (BrowseMode) settings.fieldEditing = m_savedFieldEditing;
+    if (BrowseMode)
+        settings.fieldEditing = m_savedFieldEditing;
     const bool saved = SaveSettings(settings, SettingsScope::Database, path);
-    if (BrowseMode) settings.fieldEditing = false;
+    if (BrowseMode)
+        settings.fieldEditing = false;
     return saved;
 }
 
@@ -327,8 +325,7 @@ void TMain::applyIndexOnOpen(bool checkInUse)
             const QString wanted = readOnly && !SortString.isEmpty()
                                        ? dbfiles::kIndexTag
                                        : QString::fromStdString(MyTable.indexName());
-            MyTable.setIndexName(dbfiles::hasIndexTag(MyTable, wanted) ? wanted.toStdString()
-                                                                       : std::string());
+            MyTable.setIndexName(dbfiles::hasIndexTag(MyTable, wanted) ? wanted.toStdString() : std::string());
             return;
         }
         dbfiles::applySortIndex(MyTable, SortString, QFile::exists(IndexFilePath));
@@ -411,3 +408,4 @@ void TMain::DoFileSpecific()
     SetColors();
     DisplayCount();
 }
+
