@@ -1,0 +1,113 @@
+#include "page_stream.h"
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QPaintDevice>
+#include <QPainter>
+
+namespace engine
+{
+
+namespace
+{
+// Painter units while replaying: 1/1200 inch, so that integer font sizes are not needed.
+constexpr double kUnits = 1200.0;
+
+QFont makeFont(const FontSpec &spec, const QPaintDevice *device)
+{
+    QFont font(spec.face);
+    // Qt sizes a font in points through the device's resolution; the painter is scaled to
+    // 1/1200-inch units, so the size is given in those units' terms.
+    const int dpi = device ? device->logicalDpiY() : 96;
+    font.setPointSizeF(spec.size * kUnits / (dpi > 0 ? dpi : 96));
+    font.setBold(spec.bold);
+    font.setItalic(spec.italic);
+    font.setUnderline(spec.underline);
+    font.setStrikeOut(spec.strikeOut);
+    return font;
+}
+
+QColor shown(QRgb colour, bool monochrome)
+{
+    if (!monochrome) return QColor::fromRgba(colour);
+    return qGray(colour) >= 250 ? QColor(Qt::white) : QColor(Qt::black);
+}
+} // namespace
+
+int StoredPage::fontIndex(const FontSpec &font)
+{
+    for (size_t k = 0; k < fonts.size(); ++k)
+        if (fonts[k] == font) return static_cast<int>(k);
+    fonts.push_back(font);
+    return static_cast<int>(fonts.size()) - 1;
+}
+
+void PageStream::clear()
+{
+    title.clear();
+    device.clear();
+    resolution = 0;
+    pages.clear();
+}
+
+void drawPage(QPainter &painter, const StoredPage &page, double dotsPerInchX, double dotsPerInchY,
+              bool monochrome)
+{
+    painter.save();
+    painter.scale(dotsPerInchX / kUnits, dotsPerInchY / kUnits);
+    painter.setBrush(Qt::NoBrush);
+    std::vector<QFont> fonts;
+    fonts.reserve(page.fonts.size());
+    for (const FontSpec &spec : page.fonts)
+        fonts.push_back(makeFont(spec, painter.device()));
+    QPen textPen(Qt::black);
+    QPen linePen(Qt::black, 0.01 * kUnits);
+    QColor brush(Qt::black);
+    bool haveMetrics = false;
+    QFontMetricsF metrics(painter.font());
+    for (const Command &c : page.commands) {
+        switch (c.kind) {
+        case Command::Font: {
+            if (c.index < 0 || c.index >= static_cast<int>(fonts.size())) break;
+            painter.setFont(fonts[static_cast<size_t>(c.index)]);
+            textPen = QPen(shown(page.fonts[static_cast<size_t>(c.index)].colour, monochrome));
+            haveMetrics = false;
+            break;
+        }
+        case Command::Pen:
+            linePen = QPen(shown(c.colour, monochrome), c.w * kUnits);
+            break;
+        case Command::Brush:
+            brush = QColor::fromRgba(c.colour);
+            if (monochrome) brush = QColor(qGray(c.colour), qGray(c.colour), qGray(c.colour));
+            break;
+        case Command::Text: {
+            if (c.index < 0 || c.index >= static_cast<int>(page.texts.size())) break;
+            const QString &text = page.texts[static_cast<size_t>(c.index)];
+            double x = c.x * kUnits;
+            if (c.align == Align::Right || c.align == Align::Centre) {
+                if (!haveMetrics) {
+                    metrics = QFontMetricsF(painter.font(), painter.device());
+                    haveMetrics = true;
+                }
+                const double width = metrics.horizontalAdvance(text);
+                x -= c.align == Align::Right ? width : width / 2;
+            }
+            painter.setPen(textPen);
+            painter.drawText(QPointF(x, c.y * kUnits), text);
+            break;
+        }
+        case Command::Line:
+            painter.setPen(linePen);
+            painter.drawLine(QPointF(c.x * kUnits, c.y * kUnits),
+                             QPointF(c.w * kUnits, c.h * kUnits));
+            break;
+        case Command::Rect:
+            painter.fillRect(QRectF(c.x * kUnits, c.y * kUnits, c.w * kUnits, c.h * kUnits), brush);
+            break;
+        }
+    }
+    painter.restore();
+}
+
+} // namespace engine
