@@ -445,6 +445,25 @@ private slots:
         }
         QCOMPARE(pdfPages(range), 4); // pages 4 and 5, two copies
         QCOMPARE(pdfWords(range, 3).first(), QStringLiteral("Heading4"));
+
+        // A second request while a print runs is refused; the flag clears afterwards.
+        const QString busy = dir.filePath(QStringLiteral("busy.pdf"));
+        {
+            QPdfWriter writer(busy);
+            TFilePrinter printer;
+            printer.setStream(&stream);
+            bool wasBusy = false, secondPrinted = true;
+            QTimer::singleShot(0, [&] {
+                wasBusy = printer.Busy();
+                QPdfWriter other(dir.filePath(QStringLiteral("other.pdf")));
+                secondPrinted = printer.PrintPagesTo(other, 1, 1);
+            });
+            QVERIFY(printer.PrintPagesTo(writer, 1, 3));
+            QVERIFY(wasBusy);
+            QVERIFY(!secondPrinted);
+            QVERIFY(!printer.Busy());
+        }
+        QCOMPARE(pdfPages(busy), 3);
     }
 
     void landscapePagesKeepTheirShape()

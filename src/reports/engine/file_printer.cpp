@@ -3,7 +3,7 @@
 #include "printers.h"
 #include "prompts.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QPageSize>
 #include <QPagedPaintDevice>
 #include <QPainter>
@@ -72,6 +72,9 @@ bool TFilePrinter::PrintPagesTo(QPagedPaintDevice &device, int first, int last, 
         for (int n = from; n <= to; ++n) {
             const StoredPage &page = m_stream->pages[static_cast<size_t>(n - 1)];
             if (!firstPage) {
+                // The window stays responsive between pages; a second request meanwhile
+                // finds the printer busy.
+                QCoreApplication::processEvents();
                 device.setPageLayout(layoutFor(page));
                 device.newPage();
             }

@@ -72,6 +72,7 @@ private:
     std::unique_ptr<QPrinter> m_printer; // null without printers
     QImage m_screen;                     // the screen's resolution, for measuring then
     qint64 m_lastInput = 0;
+    quint32 m_commands = 0;
 };
 
 } // namespace engine
