@@ -518,8 +518,14 @@ private slots:
             r.PrintInBand(QStringLiteral("Foot%1").arg(r.PageNumber()), Align::Left);
             footers << QString::number(r.PageNumber());
         };
+        const QPageLayout before = target.pageLayout();
+        QVERIFY(!target.fullPage());
+        printer.SetOrientation(QPageLayout::Landscape);
         QVERIFY(printer.Execute());
         QCOMPARE(footers, (QStringList{"1", "2", "3"}));
+        // The shared printer is as the job found it.
+        QVERIFY(!target.fullPage());
+        QCOMPARE(target.pageLayout().orientation(), before.orientation());
         QCOMPARE(pdfPages(pdf), 3);
         QCOMPARE(pdfWords(pdf),
                  (QStringList{"Centred1", "Foot1", "Centred2", "Foot2", "Centred3", "Foot3"}));

@@ -52,10 +52,16 @@ bool TFilePrinter::PrintPages(int first, int last, int copies)
         }
         if (p.printerName() != name) p.setPrinterName(name);
     }
+    // The program's one printer: what the job changes on it is put back.
+    const bool fullPage = p.fullPage();
+    const QPageLayout layout = p.pageLayout();
     p.setFullPage(true);
     p.setDocName(m_stream->title);
     p.setCopyCount(1);
-    return PrintPagesTo(p, first, last, copies);
+    const bool printed = PrintPagesTo(p, first, last, copies);
+    p.setFullPage(fullPage);
+    p.setPageLayout(layout);
+    return printed;
 }
 
 bool TFilePrinter::PrintPagesTo(QPagedPaintDevice &device, int first, int last, int copies)

@@ -2,8 +2,8 @@
 
 #include <QFont>
 #include <QFontMetricsF>
-#include <QPaintDevice>
 #include <QLineF>
+#include <QPaintDevice>
 #include <QPainter>
 #include <vector>
 
@@ -115,7 +115,8 @@ void drawPage(QPainter &painter, const StoredPage &page, double dotsPerInchX, do
             break;
         }
         case Command::Line:
-            lines.emplace_back(QPointF(c.x * kUnits, c.y * kUnits), QPointF(c.w * kUnits, c.h * kUnits));
+            lines.emplace_back(QPointF(c.x * kUnits, c.y * kUnits),
+                               QPointF(c.w * kUnits, c.h * kUnits));
             textPenSet = false;
             break;
         case Command::Rect:

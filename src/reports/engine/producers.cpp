@@ -105,12 +105,16 @@ bool TReportPrinter::openOutput()
         return false;
     }
     applySelection();
+    // The printer is the program's one printer: what a job changes on it is put back.
+    m_savedFullPage = p.fullPage();
+    m_savedLayout = p.pageLayout();
     p.setFullPage(true);
     p.setPageOrientation(Orientation());
     p.setDocName(Title);
     p.setCopyCount(1);
     m_firstPage = true;
     if (!m_painter.begin(&p)) {
+        restorePrinter();
         Prompts::error(m_owner, QStringLiteral("Invalid Printer"));
         return false;
     }
@@ -131,6 +135,13 @@ void TReportPrinter::outputPage(StoredPage &&page)
 void TReportPrinter::closeOutput()
 {
     if (m_painter.isActive()) m_painter.end();
+    restorePrinter();
+}
+
+void TReportPrinter::restorePrinter()
+{
+    printer().setFullPage(m_savedFullPage);
+    printer().setPageLayout(m_savedLayout);
 }
 
 // ---- filer ------------------------------------------------------------------------------

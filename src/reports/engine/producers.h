@@ -36,12 +36,15 @@ protected:
 private:
     QPrinter &printer() const;
     void applySelection();
+    void restorePrinter();
 
     QWidget *m_owner;
     QPrinter *m_printer;
     int m_index = -1;
     QPainter m_painter;
     bool m_firstPage = true;
+    bool m_savedFullPage = false;
+    QPageLayout m_savedLayout;
 };
 
 class TReportFiler : public TBaseReport
