@@ -138,6 +138,9 @@ ConversionResult convertEarlierReports(const QString &earlierPath, const QString
     if (file.error() != QFileDevice::NoError) return result;
 
     if (!converted.empty()) {
+        // Only into an existing file: one that could not be made with the ready-made
+        // reports is not started with converted ones in their place.
+        if (!QFileInfo(currentPath).isFile()) return result;
         try {
             ReportFile(currentPath).append(converted);
         } catch (const ReportFileError &) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QColor>
 #include <QString>
 #include <QtGlobal>
 
@@ -68,6 +69,17 @@ enum class ItemKind { Filler, Label, Field };
 // The kind strings of the two constant kinds.
 inline const QString kFillerKind = QStringLiteral("<FILLER>");
 inline const QString kLabelKind = QStringLiteral("<LABEL>");
+
+// A font block's colour is stored as the platform's font dialog gives it: 0x00BBGGRR.
+inline QRgb rgbFromStored(quint32 colour)
+{
+    return qRgb(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+}
+inline quint32 storedFromRgb(QRgb rgb)
+{
+    return static_cast<quint32>(qRed(rgb)) | (static_cast<quint32>(qGreen(rgb)) << 8) |
+           (static_cast<quint32>(qBlue(rgb)) << 16);
+}
 
 struct FontBlock {
     QString face;

@@ -157,6 +157,14 @@ private slots:
         QCOMPARE(b.mid(20124), QByteArray(498, '\0'));
     }
 
+    void storedColours()
+    {
+        QCOMPARE(rgbFromStored(0x000000FF), qRgb(255, 0, 0));
+        QCOMPARE(rgbFromStored(0x00FF8040), qRgb(0x40, 0x80, 0xFF));
+        QCOMPARE(storedFromRgb(qRgb(0x40, 0x80, 0xFF)), 0x00FF8040u);
+        QCOMPARE(rgbFromStored(0), qRgb(0, 0, 0));
+    }
+
     void newDefaults()
     {
         ReportDefinition d;
@@ -658,6 +666,16 @@ private slots:
         const ConversionResult r = convertEarlierReports(earlier(), QStringLiteral("/dev/full"));
         QVERIFY(!r.removed);
         QVERIFY(QFile::exists(earlier()));
+    }
+
+    void missingCurrentFileIsNotStarted()
+    {
+        QFile::remove(current());
+        writeBytes(earlier(), earlierRecord("Waits", 120));
+        const ConversionResult r = convertEarlierReports(earlier(), current());
+        QVERIFY(!r.removed);
+        QVERIFY(QFile::exists(earlier()));
+        QVERIFY(!QFile::exists(current()));
     }
 
     void startUpAppendsAfterReadyMade()
