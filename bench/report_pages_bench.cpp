@@ -2,7 +2,9 @@
 // recording 500 pages of 60 lines of 8 ruled text columns into the page stream, drawing one
 // stored page in the preview at 100 %, and replaying the 500 pages into a PDF file.
 //
-//     numarok-report-bench [--pages N] [--pdf FILE]
+//     numarok-report-bench [--pages N] [--pdf FILE] [--png FILE]
+//
+// --pdf keeps the PDF file, --png saves the preview's drawing of page 1.
 #include "file_preview.h"
 #include "file_printer.h"
 #include "producers.h"
@@ -36,11 +38,12 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     int pages = 500;
-    QString pdf;
+    QString pdf, png;
     const QStringList args = app.arguments();
     for (int k = 1; k + 1 < args.size(); ++k) {
         if (args[k] == QLatin1String("--pages")) pages = args[k + 1].toInt();
         if (args[k] == QLatin1String("--pdf")) pdf = args[k + 1];
+        if (args[k] == QLatin1String("--png")) png = args[k + 1];
     }
     QTemporaryDir dir(QStringLiteral("/tmp/numarok-report-bench-XXXXXX"));
     if (pdf.isEmpty()) pdf = dir.filePath(QStringLiteral("pages.pdf"));
@@ -85,6 +88,7 @@ int main(int argc, char *argv[])
         draws.push_back(t.nsecsElapsed() / 1e6);
     }
     std::sort(draws.begin(), draws.end());
+    if (!png.isEmpty()) preview.RenderPage().save(png);
 
     timer.restart();
     {

@@ -2,9 +2,11 @@
 
 #include <QFont>
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QLineF>
 #include <QPaintDevice>
 #include <QPainter>
+#include <QRawFont>
 #include <vector>
 
 namespace engine
@@ -27,6 +29,43 @@ QFont makeFont(const FontSpec &spec, const QPaintDevice *device)
     font.setUnderline(spec.underline);
     font.setStrikeOut(spec.strikeOut);
     return font;
+}
+
+// The face at the size the painter's 1/1200-inch units need. Text drawn through it skips
+// shaping on every call, which is most of the cost of a long PDF replay.
+QRawFont makeRawFont(const FontSpec &spec)
+{
+    QFont font(spec.face);
+    font.setBold(spec.bold);
+    font.setItalic(spec.italic);
+    QRawFont raw = QRawFont::fromFont(font);
+    if (raw.isValid()) raw.setPixelSize(spec.size * kUnits / 72.0);
+    return raw;
+}
+
+// The glyphs of a text in a raw font, placed along the baseline; false when the face lacks
+// one of the characters (the caller then lets the painter find a face that has it).
+bool layOut(const QRawFont &raw, const FontSpec &spec, const QString &text, QGlyphRun &run,
+            double &width)
+{
+    if (!raw.isValid()) return false;
+    const QList<quint32> glyphs = raw.glyphIndexesForString(text);
+    if (glyphs.contains(0u)) return false;
+    const QList<QPointF> advances = raw.advancesForGlyphIndexes(glyphs);
+    QList<QPointF> positions;
+    positions.reserve(glyphs.size());
+    double pen = 0;
+    for (const QPointF &a : advances) {
+        positions.append(QPointF(pen, 0));
+        pen += a.x();
+    }
+    run.setRawFont(raw);
+    run.setGlyphIndexes(glyphs);
+    run.setPositions(positions);
+    run.setUnderline(spec.underline);
+    run.setStrikeOut(spec.strikeOut);
+    width = pen;
+    return true;
 }
 
 QColor shown(QRgb colour, bool monochrome)
@@ -59,9 +98,15 @@ void drawPage(QPainter &painter, const StoredPage &page, double dotsPerInchX, do
     painter.scale(dotsPerInchX / kUnits, dotsPerInchY / kUnits);
     painter.setBrush(Qt::NoBrush);
     std::vector<QFont> fonts;
+    std::vector<QRawFont> raws;
     fonts.reserve(page.fonts.size());
-    for (const FontSpec &spec : page.fonts)
+    raws.reserve(page.fonts.size());
+    for (const FontSpec &spec : page.fonts) {
         fonts.push_back(makeFont(spec, painter.device()));
+        raws.push_back(makeRawFont(spec));
+    }
+    int current = -1;
+    QGlyphRun run;
     QPen textPen(Qt::black);
     QPen linePen(Qt::black, 0.01 * kUnits);
     QColor brush(Qt::black);
@@ -82,6 +127,7 @@ void drawPage(QPainter &painter, const StoredPage &page, double dotsPerInchX, do
         case Command::Font: {
             if (c.index < 0 || c.index >= static_cast<int>(fonts.size())) break;
             painter.setFont(fonts[static_cast<size_t>(c.index)]);
+            current = c.index;
             textPen = QPen(shown(page.fonts[static_cast<size_t>(c.index)].colour, monochrome));
             textPenSet = false;
             haveMetrics = false;
@@ -99,17 +145,26 @@ void drawPage(QPainter &painter, const StoredPage &page, double dotsPerInchX, do
             if (c.index < 0 || c.index >= static_cast<int>(page.texts.size())) break;
             const QString &text = page.texts[static_cast<size_t>(c.index)];
             double x = c.x * kUnits;
+            if (!textPenSet) {
+                painter.setPen(textPen);
+                textPenSet = true;
+            }
+            double width = 0;
+            if (current >= 0 &&
+                layOut(raws[static_cast<size_t>(current)], page.fonts[static_cast<size_t>(current)],
+                       text, run, width)) {
+                if (c.align == Align::Right) x -= width;
+                if (c.align == Align::Centre) x -= width / 2;
+                painter.drawGlyphRun(QPointF(x, c.y * kUnits), run);
+                break;
+            }
             if (c.align == Align::Right || c.align == Align::Centre) {
                 if (!haveMetrics) {
                     metrics = QFontMetricsF(painter.font(), painter.device());
                     haveMetrics = true;
                 }
-                const double width = metrics.horizontalAdvance(text);
+                width = metrics.horizontalAdvance(text);
                 x -= c.align == Align::Right ? width : width / 2;
-            }
-            if (!textPenSet) {
-                painter.setPen(textPen);
-                textPenSet = true;
             }
             painter.drawText(QPointF(x, c.y * kUnits), text);
             break;
