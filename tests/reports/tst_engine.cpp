@@ -466,6 +466,43 @@ private slots:
         QCOMPARE(pdfPages(busy), 3);
     }
 
+    void alignedTextLandsWhereRecorded()
+    {
+        QTemporaryDir dir(QStringLiteral("/tmp/wt16-bbox-XXXXXX"));
+        PageStream stream;
+        record(stream, 1, [](TBaseReport &r) {
+            r.SetFont(QStringLiteral("Arial"), 12);
+            r.SetUnderline(true);
+            r.Home();
+            r.ClearColumns();
+            r.AddColumn(Align::Right, 0, 0, 10, 2.0, 2.1); // text ends at 4.0 in
+            r.AddColumn(Align::Centre, 0, 0, 0, 2.0, 5.0); // centred at 6.0 in
+            r.PrintColumns(QStringLiteral("\tRightEdge\tCentreMark"));
+            r.EndLine();
+            r.SetUnderline(false);
+            r.PrintCentredAt(QStringLiteral("Tick\u2713"), 3.0); // a character the face lacks
+        });
+        const QString pdf = dir.filePath(QStringLiteral("aligned.pdf"));
+        {
+            QPdfWriter writer(pdf);
+            TFilePrinter printer;
+            printer.setStream(&stream);
+            QVERIFY(printer.PrintPagesTo(writer, 1, 1));
+        }
+        const QString html = run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+        auto box = [&html](const QString &word) {
+            const QRegularExpression re(QStringLiteral("xMin=\"([\\d.]+)\" yMin=\"[\\d.]+\" xMax=\"([\\d.]+)\"[^>]*>%1").arg(word));
+            const auto m = re.match(html);
+            return m.hasMatch() ? std::pair<double, double>(m.captured(1).toDouble() / 72, m.captured(2).toDouble() / 72)
+                                : std::pair<double, double>(-1, -1);
+        };
+        const auto right = box(QStringLiteral("RightEdge"));
+        QVERIFY2(qAbs(right.second - 4.0) < 0.03, qPrintable(QString::number(right.second)));
+        const auto centre = box(QStringLiteral("CentreMark"));
+        QVERIFY2(qAbs((centre.first + centre.second) / 2 - 6.0) < 0.03, qPrintable(QString::number(centre.first)));
+        QVERIFY(html.contains(QStringLiteral(">Tick")));
+    }
+
     void landscapePagesKeepTheirShape()
     {
         QTemporaryDir dir(QStringLiteral("/tmp/wt16-land-XXXXXX"));
