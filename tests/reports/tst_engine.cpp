@@ -9,6 +9,8 @@
 #include "prompts.h"
 #include "test_registry.h"
 
+#include <QDir>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPdfWriter>
 #include <QPrinter>
@@ -20,6 +22,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+#include <pwd.h>
+#include <unistd.h>
 
 using namespace engine;
 
@@ -489,17 +494,22 @@ private slots:
             printer.setStream(&stream);
             QVERIFY(printer.PrintPagesTo(writer, 1, 1));
         }
-        const QString html = run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+        const QString html =
+            run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
         auto box = [&html](const QString &word) {
-            const QRegularExpression re(QStringLiteral("xMin=\"([\\d.]+)\" yMin=\"[\\d.]+\" xMax=\"([\\d.]+)\"[^>]*>%1").arg(word));
+            const QRegularExpression re(
+                QStringLiteral("xMin=\"([\\d.]+)\" yMin=\"[\\d.]+\" xMax=\"([\\d.]+)\"[^>]*>%1")
+                    .arg(word));
             const auto m = re.match(html);
-            return m.hasMatch() ? std::pair<double, double>(m.captured(1).toDouble() / 72, m.captured(2).toDouble() / 72)
+            return m.hasMatch() ? std::pair<double, double>(m.captured(1).toDouble() / 72,
+                                                            m.captured(2).toDouble() / 72)
                                 : std::pair<double, double>(-1, -1);
         };
         const auto right = box(QStringLiteral("RightEdge"));
         QVERIFY2(qAbs(right.second - 4.0) < 0.03, qPrintable(QString::number(right.second)));
         const auto centre = box(QStringLiteral("CentreMark"));
-        QVERIFY2(qAbs((centre.first + centre.second) / 2 - 6.0) < 0.03, qPrintable(QString::number(centre.first)));
+        QVERIFY2(qAbs((centre.first + centre.second) / 2 - 6.0) < 0.03,
+                 qPrintable(QString::number(centre.first)));
         QVERIFY(html.contains(QStringLiteral(">Tick")));
     }
 
@@ -566,6 +576,76 @@ private slots:
         QCOMPARE(pdfPages(pdf), 3);
         QCOMPARE(pdfWords(pdf),
                  (QStringList{"Centred1", "Foot1", "Centred2", "Foot2", "Centred3", "Foot3"}));
+    }
+};
+
+// The stored-page printer and the printer producer on the PDF print queue that
+// scripts/test sets up; its files land in the submitting user's ~/PDF.
+class CupsPrintTests : public QObject
+{
+    Q_OBJECT
+    const QString m_queue = QStringLiteral("NumarokPDF");
+
+    static QString pdfDirectory()
+    {
+        const passwd *pw = getpwuid(getuid());
+        return QString::fromLocal8Bit(pw ? pw->pw_dir : "") + QStringLiteral("/PDF");
+    }
+
+    // The PDF of the next job, once the queue has written it.
+    static QString awaitPdf(const QStringList &before)
+    {
+        const QString dir = pdfDirectory();
+        QElapsedTimer waited;
+        waited.start();
+        while (waited.elapsed() < 90000) {
+            for (const QString &name : QDir(dir).entryList({QStringLiteral("*.pdf")}, QDir::Files))
+                if (!before.contains(name)) {
+                    QTest::qWait(500); // complete once the backend has closed it
+                    return dir + QLatin1Char('/') + name;
+                }
+            QTest::qWait(250);
+        }
+        return {};
+    }
+
+    int queueIndex() const { return installedPrinters().names.indexOf(m_queue); }
+
+private slots:
+    void initTestCase()
+    {
+        if (queueIndex() < 0)
+            QFAIL("The PDF print queue NumarokPDF is missing; scripts/test sets it up.");
+    }
+
+    void storedPagesRangeOnTheQueue()
+    {
+        PageStream stream;
+        TReportFiler filer;
+        filer.SelectPrinter(queueIndex());
+        QCOMPARE(filer.DeviceName(), m_queue);
+        filer.Title = QStringLiteral("Stored Pages Range");
+        record(
+            stream, 4,
+            [](TBaseReport &r) {
+                r.Home();
+                r.PrintInBand(QStringLiteral("Stored%1").arg(r.PageNumber()), Align::Left);
+            },
+            &filer);
+        QCOMPARE(stream.resolution, 1200.0); // measured on the printer
+        const QStringList before =
+            QDir(pdfDirectory()).entryList({QStringLiteral("*.pdf")}, QDir::Files);
+        ScriptedPrompts prompts;
+        TFilePrinter printer;
+        printer.setStream(&stream);
+        printer.SelectPrinter(queueIndex());
+        QVERIFY(printer.PrintPages(3, 0));
+        QVERIFY(prompts.asked().isEmpty());
+        const QString pdf = awaitPdf(before);
+        QVERIFY2(!pdf.isEmpty(), "no PDF came out of the queue");
+        QCOMPARE(pdfPages(pdf), 2);
+        QCOMPARE(pdfWords(pdf), (QStringList{"Stored3", "Stored4"}));
+        QFile::remove(pdf);
     }
 };
 
@@ -706,5 +786,6 @@ private slots:
 };
 
 REGISTER_TEST(EngineTests)
+REGISTER_TEST(CupsPrintTests)
 REGISTER_TEST(PreviewTests)
 #include "tst_engine.moc"
