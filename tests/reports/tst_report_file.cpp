@@ -410,7 +410,11 @@ private slots:
         // file is a new one renamed over it, not the old one cut down in place.
         QFile before(path());
         QVERIFY(before.open(QIODevice::ReadOnly));
+        const auto mode = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
+        QVERIFY(QFile::setPermissions(path(), mode));
         QVERIFY(file.remove(0));
+        QCOMPARE(QFile::permissions(path()) & 0x7077,
+                 mode); // the new file keeps the old one's mode
         QCOMPARE(before.readAll().size(), 2 * 20622);
         QCOMPARE(file.names(), QStringList{"B"});
         QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), QStringList{"NUMAROK.URP"});
@@ -526,6 +530,12 @@ private slots:
         QCOMPARE(rawItems(r3, 8), (QStringList{"S:150", "S:0"}));
         const QByteArray r4 = all.mid(4 * 20622, 20622);
         QCOMPARE(rawItems(r4, 1), (QStringList{"S:150", "S:0"}));
+    }
+
+    void unwritableDirectoryWritesNothing()
+    {
+        QVERIFY(!writeReadyMadeReports(QStringLiteral("/tmp/wt16-missing-dir/NUMAROK.URP")));
+        QVERIFY(!QFile::exists(QStringLiteral("/tmp/wt16-missing-dir")));
     }
 
     void readyMadeLinesAreNotFitted()
