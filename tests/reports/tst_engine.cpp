@@ -384,6 +384,23 @@ private slots:
         QVERIFY(!stored.Busy());
     }
 
+    void busyPrinterRefusesAJob()
+    {
+        QTemporaryDir dir(QStringLiteral("/tmp/wt16-busy-XXXXXX"));
+        QPrinter target(QPrinter::HighResolution);
+        target.setOutputFileName(dir.filePath(QStringLiteral("other.pdf")));
+        QPainter other(&target); // another job is running
+        ScriptedPrompts prompts;
+        TReportPrinter printer(nullptr, &target);
+        bool paged = false;
+        printer.OnPrintPage = [&](TBaseReport &) { return paged = true, false; };
+        QVERIFY(!printer.Execute());
+        QVERIFY(!paged);
+        other.end();
+        QCOMPARE(prompts.askedTexts(),
+                 QStringList{"Invalid method call.  Device already printing."});
+    }
+
     void pageRange_data()
     {
         QTest::addColumn<int>("first");

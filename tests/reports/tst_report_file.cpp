@@ -420,7 +420,7 @@ private slots:
         QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), QStringList{"NUMAROK.URP"});
     }
 
-    void failedAppendLeavesTheFile()
+    void failedAppendIsReported()
     {
         // /dev/full takes the open but no byte: the append reports it.
         ReportFile full(QStringLiteral("/dev/full"));
