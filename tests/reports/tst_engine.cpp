@@ -781,6 +781,45 @@ private slots:
                  QColor(Qt::white));
     }
 
+    void underlineStaysUnderItsText()
+    {
+        PageStream stream;
+        record(stream, 1, [](TBaseReport &r) {
+            r.SetFont(QStringLiteral("Arial"), 12);
+            r.SetUnderline(true);
+            r.Home();
+            r.PrintInBand(QStringLiteral("Left"), Align::Left);
+            r.PrintInBand(QStringLiteral("Right"), Align::Right);
+        });
+        TFilePreview preview;
+        preview.Start(&stream);
+        const QImage image = preview.RenderPage();
+        const int dpi = preview.logicalDpiX();
+        const int border = qRound(preview.BorderPixels());
+        auto darkIn = [&](QRect r) {
+            int dark = 0;
+            for (int y = r.top(); y <= r.bottom(); ++y)
+                for (int x = r.left(); x <= r.right(); ++x)
+                    if (qGray(image.pixel(x, y)) < 160) ++dark;
+            return dark;
+        };
+        const int top = border + dpi / 2, height = dpi / 4;
+        const QRect left(border + dpi / 2, top, dpi / 2, height);
+        QVERIFY(darkIn(left) > 20);                                         // "Left"
+        QCOMPARE(darkIn(QRect(border + 2 * dpi, top, 3 * dpi, height)), 0); // the gap
+        QCOMPARE(darkIn(QRect(border, border, 7 * dpi, dpi / 2 - 2)), 0);   // nothing above
+        // The underline: a long dark run in one row under the text.
+        int longest = 0;
+        for (int y = left.top(); y <= left.bottom(); ++y) {
+            int length = 0;
+            for (int x = left.left(); x <= left.right(); ++x) {
+                length = qGray(image.pixel(x, y)) < 160 ? length + 1 : 0;
+                longest = std::max(longest, length);
+            }
+        }
+        QVERIFY2(longest >= 20, qPrintable(QString::number(longest)));
+    }
+
     void monochromeAndShadow()
     {
         TFilePreview preview;

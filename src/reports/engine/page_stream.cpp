@@ -43,28 +43,26 @@ QRawFont makeRawFont(const FontSpec &spec)
     return raw;
 }
 
-// The glyphs of a text in a raw font, placed along the baseline; false when the face lacks
-// one of the characters (the caller then lets the painter find a face that has it).
-bool layOut(const QRawFont &raw, const FontSpec &spec, const QString &text, QGlyphRun &run,
-            double &width)
+// Appends the glyphs of a text in a raw font to a batch, placed along the baseline from
+// `origin` less the alignment's share of the width; false when the face lacks one of the
+// characters (the caller then lets the painter find a face that has it).
+bool layOut(const QRawFont &raw, const QString &text, Align align, QPointF origin,
+            QList<quint32> &glyphs, QList<QPointF> &positions)
 {
     if (!raw.isValid()) return false;
-    const QList<quint32> glyphs = raw.glyphIndexesForString(text);
-    if (glyphs.contains(0u)) return false;
-    const QList<QPointF> advances = raw.advancesForGlyphIndexes(glyphs);
-    QList<QPointF> positions;
-    positions.reserve(glyphs.size());
-    double pen = 0;
-    for (const QPointF &a : advances) {
-        positions.append(QPointF(pen, 0));
-        pen += a.x();
+    const QList<quint32> own = raw.glyphIndexesForString(text);
+    if (own.contains(0u)) return false;
+    const QList<QPointF> advances = raw.advancesForGlyphIndexes(own);
+    double width = 0;
+    for (const QPointF &a : advances)
+        width += a.x();
+    if (align == Align::Right) origin.rx() -= width;
+    if (align == Align::Centre) origin.rx() -= width / 2;
+    for (qsizetype k = 0; k < own.size(); ++k) {
+        glyphs.append(own[k]);
+        positions.append(origin);
+        origin.rx() += advances[k].x();
     }
-    run.setRawFont(raw);
-    run.setGlyphIndexes(glyphs);
-    run.setPositions(positions);
-    run.setUnderline(spec.underline);
-    run.setStrikeOut(spec.strikeOut);
-    width = pen;
     return true;
 }
 
@@ -106,36 +104,47 @@ void drawPage(QPainter &painter, const StoredPage &page, double dotsPerInchX, do
         raws.push_back(makeRawFont(spec));
     }
     int current = -1;
-    QGlyphRun run;
     QPen textPen(Qt::black);
     QPen linePen(Qt::black, 0.01 * kUnits);
     QColor brush(Qt::black);
     bool haveMetrics = false;
     QFontMetricsF metrics(painter.font());
-    // Runs of lines go to the device as one call: far fewer path operations in a PDF.
+    // Texts in one font and the rules between them go to the device in batches: a page of
+    // columns becomes a few calls instead of thousands, which is most of a PDF replay's
+    // cost. Nothing in a batch covers anything else; fills and font changes end it.
+    QList<quint32> glyphs;
+    QList<QPointF> positions;
     std::vector<QLineF> lines;
-    auto flushLines = [&] {
-        if (lines.empty()) return;
-        painter.setPen(linePen);
-        painter.drawLines(lines.data(), static_cast<int>(lines.size()));
-        lines.clear();
+    auto flush = [&] {
+        if (!lines.empty()) {
+            painter.setPen(linePen);
+            painter.drawLines(lines.data(), static_cast<int>(lines.size()));
+            lines.clear();
+        }
+        if (!glyphs.isEmpty()) {
+            QGlyphRun run;
+            run.setRawFont(raws[static_cast<size_t>(current)]);
+            run.setGlyphIndexes(glyphs);
+            run.setPositions(positions);
+            painter.setPen(textPen);
+            painter.drawGlyphRun(QPointF(0, 0), run);
+            glyphs.clear();
+            positions.clear();
+        }
     };
-    bool textPenSet = false;
     for (const Command &c : page.commands) {
-        if (c.kind != Command::Line) flushLines();
+        if (c.kind != Command::Line && c.kind != Command::Text) flush();
         switch (c.kind) {
         case Command::Font: {
             if (c.index < 0 || c.index >= static_cast<int>(fonts.size())) break;
             painter.setFont(fonts[static_cast<size_t>(c.index)]);
             current = c.index;
             textPen = QPen(shown(page.fonts[static_cast<size_t>(c.index)].colour, monochrome));
-            textPenSet = false;
             haveMetrics = false;
             break;
         }
         case Command::Pen:
             linePen = QPen(shown(c.colour, monochrome), c.w * kUnits);
-            textPenSet = false;
             break;
         case Command::Brush:
             brush = QColor::fromRgba(c.colour);
@@ -144,42 +153,40 @@ void drawPage(QPainter &painter, const StoredPage &page, double dotsPerInchX, do
         case Command::Text: {
             if (c.index < 0 || c.index >= static_cast<int>(page.texts.size())) break;
             const QString &text = page.texts[static_cast<size_t>(c.index)];
-            double x = c.x * kUnits;
-            if (!textPenSet) {
-                painter.setPen(textPen);
-                textPenSet = true;
-            }
-            double width = 0;
-            if (current >= 0 &&
-                layOut(raws[static_cast<size_t>(current)], page.fonts[static_cast<size_t>(current)],
-                       text, run, width)) {
-                if (c.align == Align::Right) x -= width;
-                if (c.align == Align::Centre) x -= width / 2;
-                painter.drawGlyphRun(QPointF(x, c.y * kUnits), run);
+            const QPointF origin(c.x * kUnits, c.y * kUnits);
+            // Underlined and struck-out texts go through the painter's text path, which
+            // draws the decoration under each text.
+            const bool decorated =
+                current >= 0 && (page.fonts[static_cast<size_t>(current)].underline ||
+                                 page.fonts[static_cast<size_t>(current)].strikeOut);
+            if (current >= 0 && !decorated &&
+                layOut(raws[static_cast<size_t>(current)], text, c.align, origin, glyphs,
+                       positions))
                 break;
-            }
+            flush();
+            double x = origin.x();
             if (c.align == Align::Right || c.align == Align::Centre) {
                 if (!haveMetrics) {
                     metrics = QFontMetricsF(painter.font(), painter.device());
                     haveMetrics = true;
                 }
-                width = metrics.horizontalAdvance(text);
+                const double width = metrics.horizontalAdvance(text);
                 x -= c.align == Align::Right ? width : width / 2;
             }
-            painter.drawText(QPointF(x, c.y * kUnits), text);
+            painter.setPen(textPen);
+            painter.drawText(QPointF(x, origin.y()), text);
             break;
         }
         case Command::Line:
             lines.emplace_back(QPointF(c.x * kUnits, c.y * kUnits),
                                QPointF(c.w * kUnits, c.h * kUnits));
-            textPenSet = false;
             break;
         case Command::Rect:
             painter.fillRect(QRectF(c.x * kUnits, c.y * kUnits, c.w * kUnits, c.h * kUnits), brush);
             break;
         }
     }
-    flushLines();
+    flush();
     painter.restore();
 }
 
