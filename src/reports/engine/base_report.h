@@ -91,7 +91,7 @@ public:
     void SetUnderline(bool on);
     void SetStrikeOut(bool on);
     void SetFontColor(QRgb colour);
-    const FontSpec &Font() const { return m_font; }
+    const FontStyle &Font() const { return m_font; }
     // Current font size in points / 60 inches (1.2 x the size).
     double LineHeight() const { return m_font.size / 60.0; }
 
@@ -159,7 +159,7 @@ private:
     QPageLayout::Orientation m_orientation = QPageLayout::Portrait;
     double m_cursorX = 0, m_cursorY = 0;
     double m_bandTop = 0, m_bandBottom = 0;
-    FontSpec m_font;
+    FontStyle m_font;
     std::vector<ColumnStop> m_columns;
     int m_column = 0; // stops used on the current line
     StoredPage m_current;

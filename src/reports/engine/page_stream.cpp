@@ -17,29 +17,29 @@ namespace
 // Painter units while replaying: 1/1200 inch, so that integer font sizes are not needed.
 constexpr double kUnits = 1200.0;
 
-QFont makeFont(const FontSpec &spec, const QPaintDevice *device)
+QFont makeFont(const FontStyle &style, const QPaintDevice *device)
 {
-    QFont font(spec.face);
+    QFont font(style.face);
     // Qt sizes a font in points through the device's resolution; the painter is scaled to
     // 1/1200-inch units, so the size is given in those units' terms.
     const int dpi = device ? device->logicalDpiY() : 96;
-    font.setPointSizeF(spec.size * kUnits / (dpi > 0 ? dpi : 96));
-    font.setBold(spec.bold);
-    font.setItalic(spec.italic);
-    font.setUnderline(spec.underline);
-    font.setStrikeOut(spec.strikeOut);
+    font.setPointSizeF(style.size * kUnits / (dpi > 0 ? dpi : 96));
+    font.setBold(style.bold);
+    font.setItalic(style.italic);
+    font.setUnderline(style.underline);
+    font.setStrikeOut(style.strikeOut);
     return font;
 }
 
 // The face at the size the painter's 1/1200-inch units need. Text drawn through it skips
 // shaping on every call, which is most of the cost of a long PDF replay.
-QRawFont makeRawFont(const FontSpec &spec)
+QRawFont makeRawFont(const FontStyle &style)
 {
-    QFont font(spec.face);
-    font.setBold(spec.bold);
-    font.setItalic(spec.italic);
+    QFont font(style.face);
+    font.setBold(style.bold);
+    font.setItalic(style.italic);
     QRawFont raw = QRawFont::fromFont(font);
-    if (raw.isValid()) raw.setPixelSize(spec.size * kUnits / 72.0);
+    if (raw.isValid()) raw.setPixelSize(style.size * kUnits / 72.0);
     return raw;
 }
 
@@ -73,7 +73,7 @@ QColor shown(QRgb colour, bool monochrome)
 }
 } // namespace
 
-int StoredPage::fontIndex(const FontSpec &font)
+int StoredPage::fontIndex(const FontStyle &font)
 {
     for (size_t k = 0; k < fonts.size(); ++k)
         if (fonts[k] == font) return static_cast<int>(k);
@@ -99,9 +99,9 @@ void drawPage(QPainter &painter, const StoredPage &page, double dotsPerInchX, do
     std::vector<QRawFont> raws;
     fonts.reserve(page.fonts.size());
     raws.reserve(page.fonts.size());
-    for (const FontSpec &spec : page.fonts) {
-        fonts.push_back(makeFont(spec, painter.device()));
-        raws.push_back(makeRawFont(spec));
+    for (const FontStyle &style : page.fonts) {
+        fonts.push_back(makeFont(style, painter.device()));
+        raws.push_back(makeRawFont(style));
     }
     int current = -1;
     QPen textPen(Qt::black);

@@ -24,7 +24,7 @@ public:
 
 enum class Align : quint8 { Centre, Left, Right, Block };
 
-struct FontSpec {
+struct FontStyle {
     QString face = QStringLiteral("Arial");
     double size = 10; // points
     bool bold = false;
@@ -32,7 +32,7 @@ struct FontSpec {
     bool underline = false;
     bool strikeOut = false;
     QRgb colour = 0xFF000000;
-    bool operator==(const FontSpec &) const = default;
+    bool operator==(const FontStyle &) const = default;
 };
 
 struct Command {
@@ -49,10 +49,10 @@ struct Command {
 struct StoredPage {
     QSizeF size; // inches, as oriented
     QPageLayout::Orientation orientation = QPageLayout::Portrait;
-    std::vector<FontSpec> fonts;
+    std::vector<FontStyle> fonts;
     std::vector<QString> texts;
     std::vector<Command> commands;
-    int fontIndex(const FontSpec &font); // adds it when new
+    int fontIndex(const FontStyle &font); // adds it when new
 };
 
 class PageStream
