@@ -5,6 +5,7 @@
 #include "formats.h"
 #include "paths.h"
 #include "prompts.h"
+#include "ready_made.h"
 #include "record_editor.h"
 
 #include <QAction>
@@ -28,6 +29,9 @@ bool TMain::FormCreate(const QStringList &arguments)
     ViewerLabel->setText(QStringLiteral("Coin Viewer"));
     paths::programDirectory();
     paths::startupDirectory();
+    // The report definitions: the ready-made ones when the file is missing, then the
+    // earlier versions' reports taken over.
+    reports::prepareReportFiles();
     picklists::installDefaults();
 
     LoadSettings(settings, SettingsScope::Program);

@@ -7,6 +7,8 @@
 #include "paths.h"
 #include "pick_lists.h"
 #include "prompts.h"
+#include "ready_made.h"
+#include "report_file.h"
 #include "test_files.h"
 #include "test_registry.h"
 
@@ -127,6 +129,16 @@ private slots:
         QVERIFY(QFile::exists(paths::programFile(QStringLiteral("MASTER.MDX"))));
         QVERIFY(w.MyTable.isOpen());
         QVERIFY(!w.findChild<QAction *>(QStringLiteral("MenuExitSep"))->isVisible());
+    }
+
+    void firstRunWritesReadyMadeReports()
+    {
+        Environment env;
+        ScriptedPrompts prompts;
+        TMain w;
+        QVERIFY(w.FormCreate({}));
+        QCOMPARE(reports::ReportFile().names(), reports::readyMadeNames());
+        QVERIFY(prompts.asked().isEmpty());
     }
 
     void deletedLastDatabaseFallsBackSilently()
