@@ -1,0 +1,428 @@
+#include "import_window.h"
+
+#include "ascii_format.h"
+#include "color_scheme.h"
+#include "error.h"
+#include "exchange_run.h"
+#include "help_window.h"
+#include "modal.h"
+#include "prompts.h"
+#include "settings.h"
+#include "table.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace
+{
+
+const QString kYes = QStringLiteral("Yes");
+const QString kNo = QStringLiteral("No");
+
+QString fromUtf8(const std::string &s)
+{
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+std::array<QString, 20> displayLabels(const Settings &settings)
+{
+    std::array<QString, 20> labels;
+    for (int i = 0; i < 20; ++i)
+        labels[i] = settings.fieldNames[i];
+    return labels;
+}
+
+// The wait cursor for the time of a run, however it ends.
+struct WaitCursor {
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+};
+
+void notice(QWidget *owner, const QString &text)
+{
+    Prompts::instance().message(owner, text, QStringLiteral("Ok"), Prompts::Icon::Information,
+                                QMessageBox::Ok, QMessageBox::Ok, false);
+}
+
+// Opens a dBase source for reading only; its index file is not read at all.
+void openSource(dbase::Table &source, const QString &path)
+{
+    const QFileInfo info(path);
+    source.setDatabaseName(info.absolutePath().toStdString());
+    source.setTableName(info.fileName().toStdString());
+    source.setReadOnly(true);
+    source.setIgnoreIndexFile(true);
+    source.open();
+}
+
+} // namespace
+
+// ---- TMyImport --------------------------------------------------------------------------
+
+TMyImport::TMyImport(const ExchangeContext &context, int format, const QString &path,
+                     std::string bytes, std::vector<std::string> names, QWidget *parent)
+    : QDialog(parent), ImportNames(std::move(names)), m_ctx(context), m_format(format),
+      m_path(path), m_bytes(std::move(bytes))
+{
+    setObjectName(QStringLiteral("TMyImport"));
+    ImportCount = static_cast<int>(ImportNames.size());
+
+    ImportGrid = new QTableWidget(this);
+    ImportGrid->setObjectName(QStringLiteral("ImportGrid"));
+    ImportGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ImportGrid->setSelectionMode(QAbstractItemView::SingleSelection);
+    ImportGrid->setTabKeyNavigation(true);
+    ImportGrid->verticalHeader()->hide();
+    connect(ImportGrid, &QTableWidget::cellDoubleClicked, this, &TMyImport::ImportGridDblClick);
+
+    auto button = [this](const char *name, const QString &text, void (TMyImport::*slot)()) {
+        auto *b = new QPushButton(text, this);
+        b->setObjectName(QLatin1String(name));
+        b->setAutoDefault(false);
+        connect(b, &QPushButton::clicked, this, slot);
+        return b;
+    };
+    auto label = [this](const char *name, const QString &text) {
+        auto *l = new QLabel(text, this);
+        l->setObjectName(QLatin1String(name));
+        l->setAlignment(Qt::AlignCenter);
+        return l;
+    };
+    SkipFirst = new QCheckBox(QStringLiteral("Skip First Record"), this);
+    SkipFirst->setObjectName(QStringLiteral("SkipFirst"));
+    // FormCreate: the check box from the setting.
+    SkipFirst->setChecked(m_ctx.settings.importSkipFirst);
+    connect(SkipFirst, &QCheckBox::clicked, this, &TMyImport::SkipFirstClick);
+
+    m_count = new QLabel(QStringLiteral("0"), this);
+    m_count->setObjectName(QStringLiteral("ImportCountBox"));
+    m_count->setFrameShape(QFrame::Panel);
+    m_count->setFrameShadow(QFrame::Sunken);
+    m_count->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_count->setMinimumWidth(90);
+
+    auto *Label1 = new QLabel(
+        QStringLiteral(
+            "Use the Up and Down buttons to match the Numarok fields with the import fields.  "
+            "\"Yes\" includes a field in the import.  Double click a USE cell to switch it "
+            "between Yes and No."),
+        this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setWordWrap(true);
+
+    auto *side = new QVBoxLayout;
+    side->addWidget(label("FieldOrder1Label", QStringLiteral("Field")));
+    side->addWidget(label("FieldOrder2Label", QStringLiteral("Alignment")));
+    side->addWidget(button("UpButton", QStringLiteral("&Up"), &TMyImport::UpButtonClick));
+    side->addWidget(button("DownButton", QStringLiteral("&Down"), &TMyImport::DownButtonClick));
+    side->addSpacing(12);
+    side->addWidget(label("ImportCount1Label", QStringLiteral("Import")));
+    side->addWidget(label("ImportCount2Label", QStringLiteral("Count")));
+    side->addWidget(m_count);
+    side->addSpacing(12);
+    side->addWidget(SkipFirst);
+    side->addStretch();
+    side->addWidget(
+        button("StartButton", QStringLiteral("&Start Import"), &TMyImport::StartButtonClick));
+    side->addWidget(button("ExitButton", QStringLiteral("E&xit"), &QDialog::reject));
+    side->addWidget(button("HelpButton", QStringLiteral("&Help"), &TMyImport::HelpButtonClick));
+
+    auto *top = new QHBoxLayout;
+    top->addWidget(ImportGrid);
+    top->addLayout(side);
+    auto *all = new QVBoxLayout(this);
+    all->addLayout(top);
+    all->addWidget(Label1);
+}
+
+void TMyImport::FormShow()
+{
+    if (m_ctx.place) m_ctx.place(this);
+    if (y() > 10) move(x(), y() - 10);
+    const bool ascii = m_format != 2;
+    setWindowTitle(ascii ? QStringLiteral("Ascii Delimited Text Import")
+                         : QStringLiteral("DBase File Import"));
+    SkipFirst->setVisible(ascii);
+    SkipFirst->setEnabled(ascii);
+
+    const double f = m_ctx.scaleFactor;
+    ImportGrid->setColumnCount(3);
+    ImportGrid->setRowCount(std::max(ImportCount, 20));
+    ImportGrid->setHorizontalHeaderLabels(
+        {QStringLiteral("NUMAROK FIELDS"), QStringLiteral("IMPORT FIELDS"), QStringLiteral("USE")});
+    ImportGrid->setColumnWidth(0, int(179 * f));
+    ImportGrid->setColumnWidth(1, int(179 * f));
+    ImportGrid->setColumnWidth(2, int(38 * f));
+    ImportGrid->setMinimumWidth(int(400 * f) + 20);
+    for (int r = 0; r < ImportGrid->rowCount(); ++r) {
+        const bool named = r < ImportCount;
+        ImportGrid->setItem(
+            r, 0, new QTableWidgetItem(r < 20 ? m_ctx.settings.fieldNames[r] : QString()));
+        ImportGrid->setItem(
+            r, 1,
+            new QTableWidgetItem(named ? fromUtf8(ImportNames[r]) : QStringLiteral("<EMPTY>")));
+        ImportGrid->setItem(r, 2, new QTableWidgetItem(named ? kYes : QString()));
+    }
+    ImportGrid->setCurrentCell(0, 1);
+    SetColors();
+}
+
+void TMyImport::swapRows(int from, int to)
+{
+    for (int c = 1; c <= 2; ++c) {
+        QTableWidgetItem *a = ImportGrid->takeItem(from, c);
+        QTableWidgetItem *b = ImportGrid->takeItem(to, c);
+        ImportGrid->setItem(from, c, b);
+        ImportGrid->setItem(to, c, a);
+    }
+    ImportGrid->setCurrentCell(to, std::max(1, ImportGrid->currentColumn()));
+}
+
+void TMyImport::UpButtonClick()
+{
+    const int row = ImportGrid->currentRow();
+    if (row > 0) swapRows(row, row - 1);
+}
+
+void TMyImport::DownButtonClick()
+{
+    const int row = ImportGrid->currentRow();
+    if (row >= 0 && row < ImportGrid->rowCount() - 1) swapRows(row, row + 1);
+}
+
+void TMyImport::ImportGridDblClick(int row, int column)
+{
+    if (column != 2 || row < 0) return;
+    QTableWidgetItem *item = ImportGrid->item(row, 2);
+    if (!item) return;
+    if (item->text() == kYes)
+        item->setText(kNo);
+    else if (item->text() == kNo)
+        item->setText(kYes);
+}
+
+void TMyImport::SkipFirstClick()
+{
+    m_ctx.settings.importSkipFirst = SkipFirst->isChecked();
+}
+
+QString TMyImport::countText(int count) const
+{
+    QString digits = QString::number(count);
+    for (int i = digits.size() - 3; i > 0; i -= 3)
+        digits.insert(i, QLatin1Char(','));
+    return digits;
+}
+
+void TMyImport::StartButtonClick()
+{
+    // The first of the top twenty rows that shows the name receives the field.
+    ImportMap.assign(ImportCount, -1);
+    for (int i = 0; i < ImportCount; ++i) {
+        const QString name = fromUtf8(ImportNames[i]);
+        for (int r = 0; r < 20; ++r)
+            if (ImportGrid->item(r, 1)->text() == name) {
+                if (ImportGrid->item(r, 2)->text() == kYes) ImportMap[i] = r + 1;
+                break;
+            }
+    }
+
+    exchange::Importer importer(m_ctx.table, ImportMap, displayLabels(m_ctx.settings));
+    importer.setProgress([this](int done) {
+        m_count->setText(countText(done));
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    });
+    exchange::ImportResult result;
+    try {
+        const WaitCursor wait;
+        if (m_format == 2) {
+            dbase::Table source;
+            openSource(source, m_path);
+            result = importer.importDbase(source);
+        } else {
+            exchange::AsciiReader reader(m_bytes);
+            result = importer.importAscii(reader, SkipFirst->isChecked());
+        }
+    } catch (const exchange::Error &e) {
+        Prompts::error(this, e.message());
+        return;
+    } catch (const dbase::Error &e) {
+        Prompts::error(
+            this, QStringLiteral("The import stopped: %1").arg(QString::fromStdString(e.what())));
+        return;
+    }
+    m_count->setText(countText(result.imported));
+    QString text = QStringLiteral("Import Complete.");
+    if (result.cutValues > 0)
+        text += QStringLiteral("  %1 values longer than 255 characters were cut to 255 characters.")
+                    .arg(result.cutValues);
+    if (result.replacedCharacters > 0)
+        text +=
+            QStringLiteral("  %1 characters that the database cannot hold were stored as \"?\".")
+                .arg(result.replacedCharacters);
+    notice(this, text);
+    accept();
+}
+
+void TMyImport::HelpButtonClick()
+{
+    help::show(this, QStringLiteral("Import Window"));
+}
+
+void TMyImport::SetColors()
+{
+    const colors::Painter paint(m_ctx.settings.schemes[colors::Configure]);
+    paint.window(this);
+    for (const char *name :
+         {"FieldOrder1Label", "FieldOrder2Label", "ImportCount1Label", "ImportCount2Label"})
+        paint.minorTitle(findChild<QWidget *>(QLatin1String(name)));
+    paint.list(ImportGrid);
+    paint.check(SkipFirst);
+}
+
+// ---- TImportFormat ----------------------------------------------------------------------
+
+TImportFormat::TImportFormat(const ExchangeContext &context, QWidget *parent)
+    : QDialog(parent), m_ctx(context)
+{
+    setObjectName(QStringLiteral("TImportFormat"));
+    setWindowTitle(QStringLiteral("Import Format"));
+    auto *MyPanel = new QFrame(this);
+    MyPanel->setObjectName(QStringLiteral("MyPanel"));
+    MyPanel->setFrameShape(QFrame::StyledPanel);
+    AsciiDelimited = new QRadioButton(QStringLiteral("Ascii Delimited File"), MyPanel);
+    AsciiDelimited->setObjectName(QStringLiteral("AsciiDelimited"));
+    DBFFormat = new QRadioButton(QStringLiteral("DBase File (DBF)"), MyPanel);
+    DBFFormat->setObjectName(QStringLiteral("DBFFormat"));
+    auto *panel = new QVBoxLayout(MyPanel);
+    panel->addWidget(AsciiDelimited);
+    panel->addWidget(DBFFormat);
+
+    auto *FileButton = new QPushButton(QStringLiteral("Select &File"), this);
+    FileButton->setObjectName(QStringLiteral("FileButton"));
+    FileButton->setDefault(true);
+    connect(FileButton, &QPushButton::clicked, this, &TImportFormat::FileButtonClick);
+    auto *CancelButton = new QPushButton(QStringLiteral("&Cancel"), this);
+    CancelButton->setObjectName(QStringLiteral("CancelButton"));
+    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(FileButton);
+    buttons->addWidget(CancelButton);
+    auto *all = new QVBoxLayout(this);
+    all->addWidget(MyPanel);
+    all->addLayout(buttons);
+}
+
+void TImportFormat::FormShow()
+{
+    if (m_ctx.place) m_ctx.place(this);
+    (m_ctx.settings.importFileType == 2 ? DBFFormat : AsciiDelimited)->setChecked(true);
+    SetColors();
+}
+
+void TImportFormat::SetColors()
+{
+    const colors::Painter paint(m_ctx.settings.schemes[colors::Configure]);
+    paint.window(this);
+    paint.window(findChild<QWidget *>(QStringLiteral("MyPanel")));
+    paint.radio(AsciiDelimited);
+    paint.radio(DBFFormat);
+}
+
+void TImportFormat::done(int result)
+{
+    m_ctx.settings.importFileType = DBFFormat->isChecked() && !AsciiDelimited->isChecked() ? 2 : 1;
+    QDialog::done(result);
+}
+
+void TImportFormat::FileButtonClick()
+{
+    if (DBFFormat->isChecked())
+        DoDBF();
+    else
+        DoAscii();
+}
+
+void TImportFormat::DoAscii()
+{
+    const QString path = Prompts::instance().openFile(
+        this, QStringLiteral("Import Data"), QFileInfo(m_ctx.settings.lastImportFile).path(),
+        QStringLiteral("Ascii Delimited Text (*.TXT *.txt)"));
+    if (path.isEmpty()) return;
+    const QFileInfo info(path);
+    QFile file(path);
+    if (info.isDir() || !file.open(QIODevice::ReadOnly)) {
+        Prompts::error(this, QStringLiteral("Unable to read %1: %2.")
+                                 .arg(path, info.isDir() ? QStringLiteral("it is a directory")
+                                                         : file.errorString()));
+        return;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        Prompts::error(this,
+                       QStringLiteral("Unable to read %1: %2.").arg(path, file.errorString()));
+        return;
+    }
+    if (bytes.contains('\0')) {
+        Prompts::error(this, QStringLiteral("%1 is not a text file.").arg(path));
+        return;
+    }
+    m_ctx.settings.lastImportFile = path;
+    std::string data(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    exchange::AsciiReader reader(data);
+    std::vector<std::string> names;
+    const auto problem = reader.readFirstLine(names);
+    if (problem != exchange::AsciiReader::Problem::None) {
+        Prompts::error(this, exchange::AsciiReader::problemMessage(problem));
+        return;
+    }
+    showImport(1, path, std::move(data), std::move(names));
+}
+
+void TImportFormat::DoDBF()
+{
+    const QString path = Prompts::instance().openFile(
+        this, QStringLiteral("Import Data"), QFileInfo(m_ctx.settings.lastImportFile).path(),
+        QStringLiteral("DBase  (*.DBF *.dbf)"));
+    if (path.isEmpty()) return;
+    if (!path.right(4).toUpper().endsWith(QStringLiteral(".DBF"))) {
+        Prompts::error(this, QStringLiteral("Invalid file type selected."));
+        return;
+    }
+    std::vector<std::string> names;
+    try {
+        dbase::Table source;
+        openSource(source, path);
+        const int count = std::min(source.fieldCount(), exchange::kMaxImportFields);
+        for (int i = 0; i < count; ++i)
+            names.push_back(source.field(i).name.substr(0, exchange::kImportNameLength));
+    } catch (const dbase::Error &e) {
+        Prompts::error(
+            this,
+            QStringLiteral("Unable to read %1: %2").arg(path, QString::fromStdString(e.what())));
+        return;
+    }
+    m_ctx.settings.lastImportFile = path;
+    showImport(2, path, {}, std::move(names));
+}
+
+void TImportFormat::showImport(int format, const QString &path, std::string bytes,
+                               std::vector<std::string> names)
+{
+    TMyImport form(m_ctx, format, path, std::move(bytes), std::move(names), this);
+    form.FormShow();
+    modal::show(&form);
+    // The import form closing takes this one with it.
+    accept();
+}
