@@ -33,7 +33,7 @@ private:
     QString m_message;
 };
 
-// Called with the records done so far, at least every 0.1 s while a run goes on.
+// Called with the records done so far, about every 0.05 s while a run goes on.
 using Progress = std::function<void(int done)>;
 
 struct ImportResult {
@@ -52,6 +52,9 @@ public:
     // `labels`: the display labels of the twenty fields, for messages.
     Importer(dbase::Table &target, std::vector<int> importMap, std::array<QString, 20> labels);
     void setProgress(Progress progress) { m_progress = std::move(progress); }
+    // Called with the records checked so far while the values are checked, before the
+    // first record is appended.
+    void setChecking(Progress checking) { m_checking = std::move(checking); }
 
     ImportResult importAscii(AsciiReader &reader, bool skipFirst);
     // `source` is open; its first 30 fields are the import fields.
@@ -72,6 +75,7 @@ private:
     std::vector<Target> m_targets;
     std::array<QString, 20> m_labels;
     Progress m_progress;
+    Progress m_checking;
 };
 
 // One exported column: the field's position in the table and its coin field number.

@@ -238,10 +238,19 @@ void TMyImport::StartButtonClick()
     }
 
     exchange::Importer importer(m_ctx.table, ImportMap, displayLabels(m_ctx.settings));
-    importer.setProgress([this](int done) {
+    // The values are checked first: the box counts the records checked, then those imported.
+    auto *countTitle = findChild<QLabel *>(QStringLiteral("ImportCount1Label"));
+    auto show = [this, countTitle](const QString &title, int done) {
+        countTitle->setText(title);
         m_count->setText(countText(done));
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    });
+    };
+    importer.setChecking([show](int done) { show(QStringLiteral("Check"), done); });
+    importer.setProgress([show](int done) { show(QStringLiteral("Import"), done); });
+    struct TitleBack {
+        QLabel *label;
+        ~TitleBack() { label->setText(QStringLiteral("Import")); }
+    } titleBack{countTitle};
     exchange::ImportResult result;
     try {
         const WaitCursor wait;
