@@ -335,8 +335,18 @@ template <class Fn> int Exporter::loop(Fn &&write)
     return done;
 }
 
+void Exporter::refuseOpenDatabase(const QString &path) const
+{
+    const QString chosen = QFileInfo(path).canonicalFilePath();
+    if (!chosen.isEmpty() &&
+        QFileInfo(QString::fromStdString(m_source.filePath())).canonicalFilePath() == chosen)
+        throw Error(QStringLiteral("%1 is the open database.  Choose another name for the export.")
+                        .arg(path));
+}
+
 int Exporter::writeAscii(const QString &path, const std::vector<std::string> &header)
 {
+    refuseOpenDatabase(path);
     AsciiWriter writer(path);
     QString error;
     if (!writer.open(&error)) throw Error(error);
@@ -375,10 +385,7 @@ int Exporter::writeDbase(const QString &path)
     // the end, so a failed write leaves nothing under the chosen name.
     const QFileInfo info(path);
     const QString dir = info.absolutePath();
-    if (QFileInfo(QString::fromStdString(m_source.filePath())).canonicalFilePath() ==
-        info.canonicalFilePath())
-        throw Error(QStringLiteral("%1 is the open database.  Choose another name for the export.")
-                        .arg(path));
+    refuseOpenDatabase(path);
     const QString temp = QStringLiteral("~export%1.DBF").arg(QCoreApplication::applicationPid());
     const QString tempPath = dir + QLatin1Char('/') + temp;
     dbase::Table out;

@@ -108,6 +108,8 @@ public:
 
 private:
     template <class Fn> int loop(Fn &&write);
+    // Export never writes over the table it reads.
+    void refuseOpenDatabase(const QString &path) const;
 
     dbase::Table &m_source;
     std::vector<ExportColumn> m_columns;

@@ -450,6 +450,8 @@ private slots:
         const QByteArray before = readBytes(path);
         QVERIFY_THROWS_EXCEPTION(Error, Exporter(t, {{0, 1}}).writeDbase(path));
         QCOMPARE(readBytes(path), before);
+        QVERIFY_THROWS_EXCEPTION(Error, Exporter(t, {{0, 1}}).writeAscii(path, {}));
+        QCOMPARE(readBytes(path), before);
     }
 };
 

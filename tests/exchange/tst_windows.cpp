@@ -15,6 +15,7 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QLabel>
 #include <QProcess>
 #include <QRadioButton>
 #include <QTableWidget>
@@ -386,6 +387,57 @@ private slots:
         }));
         QCOMPARE(column(f.table, 1), QStringLiteral(u"Österreich|Norge"));
         QCOMPARE(column(f.table, 6), QStringLiteral("2.5|"));
+    }
+
+    // The count with group separators, and the finished message with what was changed.
+    void countAndFinishedMessage()
+    {
+        Fixture f;
+        QByteArray bytes = "\xEF\xBB\xBF\"Land\",\"Note\"\r\n";
+        for (int i = 0; i < 1500; ++i)
+            bytes += "\"\xC5\x81\xC3\xB3" "d" "\xC5\xBA\",\"" + QByteArray(300, 'n') + "\"\r\n";
+        const QString path = f.file(QStringLiteral("IN.TXT"), bytes);
+        QString count;
+        QVERIFY(f.import(path, 1, [&](TMyImport *imp) {
+            imp->StartButtonClick();
+            count = imp->findChild<QLabel *>(QStringLiteral("ImportCountBox"))->text();
+        }));
+        QCOMPARE(count, QStringLiteral("1,500"));
+        QCOMPARE(f.prompts.asked().last().text,
+                 QStringLiteral(
+                     "Import Complete.  1500 values longer than 255 characters were cut to 255 "
+                     "characters.  3000 characters that the database cannot hold were stored as "
+                     "\"?\"."));
+        f.table.first();
+        QCOMPARE(text(f.table, 1), QStringLiteral(u"?ód?"));
+        QCOMPARE(text(f.table, 2), QString(20, QLatin1Char('n')));
+    }
+
+    // A dBase source with more than 30 fields offers its first 30.
+    void dbaseSourceOver30Fields()
+    {
+        Fixture f;
+        const QString src = f.dir.filePath(QStringLiteral("WIDE.DBF"));
+        QProcess py;
+        py.start(QStringLiteral("/usr/bin/python3"),
+                 {QStringLiteral("-c"),
+                  QStringLiteral("import dbf, sys\n"
+                                 "spec = '; '.join('F%d C(3)' % i for i in range(1, 33))\n"
+                                 "t = dbf.Table(sys.argv[1], spec, dbf_type='db3')\n"
+                                 "t.open(dbf.READ_WRITE)\n"
+                                 "t.append(tuple('v%d' % i for i in range(1, 33)))\n"
+                                 "t.close()\n"),
+                  src});
+        py.waitForFinished(60000);
+        QCOMPARE(py.exitCode(), 0);
+        QVERIFY(f.import(src, 2, [](TMyImport *imp) {
+            QCOMPARE(imp->ImportCount, 30);
+            QTableWidget *g = grid(imp, "ImportGrid");
+            QCOMPARE(g->rowCount(), 30);
+            QCOMPARE(g->item(29, 1)->text(), QStringLiteral("F30"));
+        }));
+        f.table.first();
+        QCOMPARE(text(f.table, 1), QStringLiteral("v1"));
     }
 
     void formatRemembered()
