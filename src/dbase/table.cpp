@@ -399,11 +399,8 @@ void Table::closeFile()
     m_fd = -1;
     m_cache.reset();
     m_fields.clear();
-    m_order.clear();
-    m_keys.clear();
+    m_cursor.setNatural();
     m_indexTag = -1;
-    m_rows.clear();
-    m_rowsValid = false;
     m_lockedRecord = false;
 }
 
@@ -889,108 +886,47 @@ template <class Fn> void Table::scanRecords(Fn &&fn) const
 
 void Table::invalidateRows()
 {
-    m_rowsValid = false;
+    m_cursor.invalidateRows();
 }
 
 void Table::buildRows()
 {
-    m_rows.clear();
-    if (m_indexTag >= 0) {
-        // Decide in file order (sequential reads), then deliver in key order.
-        std::vector<bool> ok(m_recordCount + 1, false);
-        scanRecords([&](uint32_t r, const char *rec) { ok[r] = accepts(rec); });
-        m_rows.reserve(m_order.size());
-        for (uint32_t r : m_order)
-            if (ok[r]) m_rows.push_back(r);
-    } else {
-        m_rows.reserve(m_recordCount);
-        scanRecords([&](uint32_t r, const char *rec) {
-            if (accepts(rec)) m_rows.push_back(r);
-        });
-    }
-    m_rowsValid = true;
+    // Decide in file order (sequential reads), then deliver in the cursor's order.
+    std::vector<bool> ok(static_cast<std::size_t>(m_recordCount) + 1, false);
+    scanRecords([&](uint32_t r, const char *rec) { ok[r] = accepts(rec); });
+    m_cursor.buildRows(m_recordCount, ok);
 }
 
 void Table::ensureRows()
 {
-    if (m_rowsValid || !isOpen()) return;
+    if (m_cursor.rowsValid() || !isOpen()) return;
     buildRows();
     // Keep the current record when it is still delivered, else the row at its place.
-    int row = m_currentRecno ? rowOf(m_currentRecno) : -1;
-    if (row < 0) row = std::min<int>(std::max(m_row, 0), static_cast<int>(m_rows.size()) - 1);
+    const int rows = m_cursor.rowCount();
+    int row = m_currentRecno ? m_cursor.rowOf(m_currentRecno) : -1;
+    if (row < 0) row = std::min<int>(std::max(m_row, 0), rows - 1);
     m_row = row;
-    m_currentRecno = row >= 0 ? m_rows[row] : 0;
-    if (m_rows.empty()) m_eof = m_bof = true;
-}
-
-int Table::orderPosition(const char *key, uint32_t recno) const
-{
-    // Position of (key, recno) in m_order.
-    const int kl = m_keyLength;
-    const auto it =
-        std::lower_bound(m_order.begin(), m_order.end(), recno, [&](uint32_t a, uint32_t) {
-            const int c =
-                std::memcmp(m_keys.data() + static_cast<std::size_t>(a - 1) * kl, key, kl);
-            return c < 0 || (c == 0 && a < recno);
-        });
-    return static_cast<int>(it - m_order.begin());
+    m_currentRecno = row >= 0 ? m_cursor.recnoAt(row) : 0;
+    if (rows == 0) m_eof = m_bof = true;
 }
 
 int Table::rowOf(uint32_t recno)
 {
-    if (!m_rowsValid) ensureRows();
-    if (m_indexTag < 0) {
-        const auto it = std::lower_bound(m_rows.begin(), m_rows.end(), recno);
-        return it != m_rows.end() && *it == recno ? static_cast<int>(it - m_rows.begin()) : -1;
-    }
-    if (recno < 1 || static_cast<std::size_t>(recno) * m_keyLength > m_keys.size()) return -1;
-    const int kl = m_keyLength;
-    const char *key = m_keys.data() + static_cast<std::size_t>(recno - 1) * kl;
-    const auto it =
-        std::lower_bound(m_rows.begin(), m_rows.end(), recno, [&](uint32_t a, uint32_t) {
-            const int c =
-                std::memcmp(m_keys.data() + static_cast<std::size_t>(a - 1) * kl, key, kl);
-            return c < 0 || (c == 0 && a < recno);
-        });
-    return it != m_rows.end() && *it == recno ? static_cast<int>(it - m_rows.begin()) : -1;
-}
-
-void Table::insertRow(uint32_t recno)
-{
-    if (!m_rowsValid) return;
-    if (m_indexTag < 0) {
-        m_rows.insert(std::lower_bound(m_rows.begin(), m_rows.end(), recno), recno);
-        return;
-    }
-    const int kl = m_keyLength;
-    const char *key = m_keys.data() + static_cast<std::size_t>(recno - 1) * kl;
-    const auto it =
-        std::lower_bound(m_rows.begin(), m_rows.end(), recno, [&](uint32_t a, uint32_t) {
-            const int c =
-                std::memcmp(m_keys.data() + static_cast<std::size_t>(a - 1) * kl, key, kl);
-            return c < 0 || (c == 0 && a < recno);
-        });
-    m_rows.insert(it, recno);
-}
-
-void Table::removeRow(uint32_t recno)
-{
-    if (!m_rowsValid) return;
-    const int row = rowOf(recno);
-    if (row >= 0) m_rows.erase(m_rows.begin() + row);
+    ensureRows();
+    return m_cursor.rowOf(recno);
 }
 
 void Table::positionAt(int row)
 {
     ensureRows();
-    if (m_rows.empty()) {
+    if (m_cursor.rowCount() == 0) {
         m_row = -1;
         m_currentRecno = 0;
         m_eof = m_bof = true;
         return;
     }
-    m_row = std::clamp(row, 0, static_cast<int>(m_rows.size()) - 1);
-    m_currentRecno = m_rows[m_row];
+    m_row = std::clamp(row, 0, m_cursor.rowCount() - 1);
+    m_currentRecno = m_cursor.recnoAt(m_row);
 }
 
 void Table::first()
@@ -999,7 +935,7 @@ void Table::first()
     if (m_state != State::Browse) post();
     positionAt(0);
     m_bof = true;
-    m_eof = m_rows.empty();
+    m_eof = m_cursor.rowCount() == 0;
     notify(Event::Moved);
 }
 
@@ -1008,9 +944,9 @@ void Table::last()
     requireOpen("move to the last record");
     if (m_state != State::Browse) post();
     ensureRows();
-    positionAt(static_cast<int>(m_rows.size()) - 1);
+    positionAt(m_cursor.rowCount() - 1);
     m_eof = true;
-    m_bof = m_rows.empty();
+    m_bof = m_cursor.rowCount() == 0;
     notify(Event::Moved);
 }
 
@@ -1019,7 +955,7 @@ void Table::next()
     requireOpen("move to the next record");
     if (m_state != State::Browse) post();
     ensureRows();
-    if (m_row + 1 < static_cast<int>(m_rows.size())) {
+    if (m_row + 1 < m_cursor.rowCount()) {
         positionAt(m_row + 1);
         m_bof = false;
         m_eof = false;
@@ -1053,7 +989,7 @@ int Table::recordCount()
 {
     if (!isOpen()) return 0;
     ensureRows();
-    return static_cast<int>(m_rows.size());
+    return m_cursor.rowCount();
 }
 
 void Table::moveToRow(int row)
@@ -1061,7 +997,7 @@ void Table::moveToRow(int row)
     requireOpen("move to a record");
     if (m_state != State::Browse) post();
     positionAt(row);
-    m_eof = m_bof = m_rows.empty();
+    m_eof = m_bof = m_cursor.rowCount() == 0;
     notify(Event::Moved);
 }
 
@@ -1091,7 +1027,7 @@ void Table::refilter()
     if (!isOpen()) return;
     invalidateRows();
     ensureRows();
-    m_eof = m_bof = m_rows.empty();
+    m_eof = m_bof = m_cursor.rowCount() == 0;
     notify(Event::Reset);
 }
 
@@ -1115,8 +1051,7 @@ void Table::refresh()
             m_indexTag = m_mdx.findTag(m_indexName);
             if (m_indexTag < 0) {
                 m_indexName.clear();
-                m_order.clear();
-                m_keys.clear();
+                m_cursor.setNatural();
             } else {
                 loadOrder();
             }
@@ -1124,7 +1059,7 @@ void Table::refresh()
     }
     invalidateRows();
     ensureRows();
-    m_eof = m_bof = m_rows.empty();
+    m_eof = m_bof = m_cursor.rowCount() == 0;
     notify(Event::Reset);
 }
 
@@ -1147,33 +1082,33 @@ void Table::loadOrder()
     m_mdx.reload();
     const MdxFile::Tag &tag = m_mdx.tags().at(m_indexTag);
     const int kl = tag.keyLength;
-    m_keyLength = kl;
-    m_order.clear();
-    m_order.reserve(m_recordCount);
-    m_keys.assign(static_cast<std::size_t>(m_recordCount) * kl, ' ');
-    std::vector<bool> seen(m_recordCount + 1, false);
+    std::vector<uint32_t> order;
+    order.reserve(m_recordCount);
+    std::vector<char> keys(static_cast<std::size_t>(m_recordCount) * kl, ' ');
+    std::vector<bool> seen(static_cast<std::size_t>(m_recordCount) + 1, false);
     bool sorted = true;
     m_mdx.walk(m_indexTag, [&](const char *key, uint32_t recno) {
         if (recno < 1 || recno > m_recordCount || seen[recno])
             return; // entries of records this handle cannot see yet
         seen[recno] = true;
-        std::memcpy(m_keys.data() + static_cast<std::size_t>(recno - 1) * kl, key, kl);
-        if (!m_order.empty()) {
-            const uint32_t prev = m_order.back();
+        std::memcpy(keys.data() + static_cast<std::size_t>(recno - 1) * kl, key, kl);
+        if (!order.empty()) {
+            const uint32_t prev = order.back();
             const int c =
-                std::memcmp(m_keys.data() + static_cast<std::size_t>(prev - 1) * kl, key, kl);
+                std::memcmp(keys.data() + static_cast<std::size_t>(prev - 1) * kl, key, kl);
             if (c > 0 || (c == 0 && prev > recno)) sorted = false;
         }
-        m_order.push_back(recno);
+        order.push_back(recno);
     });
     if (!sorted) {
         // Written by a program that orders keys otherwise: keep our own order in memory.
-        std::sort(m_order.begin(), m_order.end(), [&](uint32_t a, uint32_t b) {
-            const int c = std::memcmp(m_keys.data() + static_cast<std::size_t>(a - 1) * kl,
-                                      m_keys.data() + static_cast<std::size_t>(b - 1) * kl, kl);
+        std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
+            const int c = std::memcmp(keys.data() + static_cast<std::size_t>(a - 1) * kl,
+                                      keys.data() + static_cast<std::size_t>(b - 1) * kl, kl);
             return c < 0 || (c == 0 && a < b);
         });
     }
+    m_cursor.setKeyed(kl, std::move(keys), order);
 }
 
 void Table::setIndexName(const std::string &tag)
@@ -1186,8 +1121,7 @@ void Table::setIndexName(const std::string &tag)
     if (tag.empty()) {
         m_indexName.clear();
         m_indexTag = -1;
-        m_order.clear();
-        m_keys.clear();
+        m_cursor.setNatural();
     } else {
         const int t = m_mdx.isOpen() ? m_mdx.findTag(tag) : -1;
         if (t < 0 || !m_tagStates[t].expression)
@@ -1198,7 +1132,7 @@ void Table::setIndexName(const std::string &tag)
     }
     invalidateRows();
     ensureRows();
-    m_eof = m_bof = m_rows.empty();
+    m_eof = m_bof = m_cursor.rowCount() == 0;
     notify(Event::Reset);
 }
 
@@ -1319,8 +1253,6 @@ void Table::writeHeaderCount(uint32_t count)
 void Table::updateIndexes(uint32_t recno, const char *before, const char *after)
 {
     if (!m_mdx.isOpen()) return;
-    if (m_indexTag >= 0 && m_keys.size() < static_cast<std::size_t>(recno) * m_keyLength)
-        m_keys.resize(static_cast<std::size_t>(recno) * m_keyLength, ' ');
     std::vector<std::pair<std::string, std::string>> changes(m_tagStates.size());
     for (std::size_t t = 0; t < m_tagStates.size(); ++t) {
         const auto &e = m_tagStates[t].expression;
@@ -1328,16 +1260,7 @@ void Table::updateIndexes(uint32_t recno, const char *before, const char *after)
         std::string oldKey = before ? e->evaluate(before) : std::string();
         std::string newKey = e->evaluate(after);
         if (before && oldKey == newKey) continue;
-        if (static_cast<int>(t) == m_indexTag) {
-            if (before) {
-                const int pos = orderPosition(oldKey.data(), recno);
-                if (pos < static_cast<int>(m_order.size()) && m_order[pos] == recno)
-                    m_order.erase(m_order.begin() + pos);
-            }
-            std::memcpy(m_keys.data() + static_cast<std::size_t>(recno - 1) * m_keyLength,
-                        newKey.data(), m_keyLength);
-            m_order.insert(m_order.begin() + orderPosition(newKey.data(), recno), recno);
-        }
+        if (static_cast<int>(t) == m_indexTag) m_cursor.setKey(recno, newKey.data());
         changes[t] = {std::move(oldKey), std::move(newKey)};
     }
     m_mdx.reload(); // another user may have changed the file since this handle read it
@@ -1362,7 +1285,7 @@ void Table::reposition(uint32_t recno)
     } else {
         positionAt(m_row);
     }
-    m_eof = m_bof = m_rows.empty();
+    m_eof = m_bof = m_cursor.rowCount() == 0;
 }
 
 void Table::post()
@@ -1387,7 +1310,7 @@ void Table::postEdit()
     if (m_lockedRecord) unlockByte(kHeaderLock - recno);
     m_lockedRecord = false;
     m_state = State::Browse;
-    removeRow(recno); // before its key changes
+    m_cursor.removeRow(recno); // before its key changes
     std::string indexError;
     try {
         char d[3];
@@ -1404,7 +1327,7 @@ void Table::postEdit()
 // After a post: the record joins the cursor, and an index that could not follow is said.
 void Table::finishPost(uint32_t recno, const std::string &indexError)
 {
-    if (m_rowsValid && accepts(recordBytes(recno))) insertRow(recno);
+    if (m_cursor.rowsValid() && accepts(recordBytes(recno))) m_cursor.insertRow(recno);
     reposition(recno);
     notify(Event::RecordChanged);
     if (!indexError.empty()) throw Error(savedButNotIndexed(m_path, indexError));
@@ -1490,10 +1413,10 @@ void Table::deleteRecord()
     rec[0] = '*';
     m_cache->update(recno, rec.data());
     const int row = rowOf(recno);
-    removeRow(recno);
+    m_cursor.removeRow(recno);
     m_currentRecno = 0;
     positionAt(row >= 0 ? row : m_row);
-    m_eof = m_bof = m_rows.empty();
+    m_eof = m_bof = m_cursor.rowCount() == 0;
     notify(Event::RecordChanged);
 }
 
@@ -1519,7 +1442,7 @@ template <class Fn> void Table::withMaintenance(const char *what, Fn &&fn)
     fn();
     invalidateRows();
     ensureRows();
-    m_eof = m_bof = m_rows.empty();
+    m_eof = m_bof = m_cursor.rowCount() == 0;
     notify(Event::Reset);
 }
 
@@ -1532,22 +1455,35 @@ std::vector<std::pair<std::string, std::string>> Table::currentTagDefs() const
     return defs;
 }
 
-void Table::buildSortedOrder(const Expression &expr, std::vector<char> &keys,
-                             std::vector<uint32_t> &order, uint32_t count) const
+// The keys and sorted orders of every tag from one pass over the table.
+void Table::buildSortedOrders(const std::vector<Expression> &exprs,
+                              std::vector<std::vector<char>> &keys,
+                              std::vector<std::vector<uint32_t>> &orders, uint32_t count) const
 {
-    const int kl = expr.keyLength();
-    keys.resize(static_cast<std::size_t>(count) * kl);
-    order.resize(count);
+    keys.resize(exprs.size());
+    orders.resize(exprs.size());
+    for (std::size_t t = 0; t < exprs.size(); ++t)
+        keys[t].resize(static_cast<std::size_t>(count) * exprs[t].keyLength());
     // Deleted records stay in the index until a pack.
     scanRecords([&](uint32_t r, const char *rec) {
-        if (r <= count) expr.evaluate(rec, keys.data() + static_cast<std::size_t>(r - 1) * kl);
+        if (r > count) return;
+        for (std::size_t t = 0; t < exprs.size(); ++t) {
+            const int kl = exprs[t].keyLength();
+            exprs[t].evaluate(rec, keys[t].data() + static_cast<std::size_t>(r - 1) * kl);
+        }
     });
-    std::iota(order.begin(), order.end(), 1u);
-    const char *k = keys.data();
-    std::stable_sort(order.begin(), order.end(), [k, kl](uint32_t a, uint32_t b) {
-        return std::memcmp(k + static_cast<std::size_t>(a - 1) * kl,
-                           k + static_cast<std::size_t>(b - 1) * kl, kl) < 0;
-    });
+    for (std::size_t t = 0; t < exprs.size(); ++t) {
+        const int kl = exprs[t].keyLength();
+        std::vector<uint32_t> &order = orders[t];
+        order.resize(count);
+        std::iota(order.begin(), order.end(), 1u);
+        const char *k = keys[t].data();
+        std::sort(order.begin(), order.end(), [k, kl](uint32_t a, uint32_t b) {
+            const int c = std::memcmp(k + static_cast<std::size_t>(a - 1) * kl,
+                                      k + static_cast<std::size_t>(b - 1) * kl, kl);
+            return c < 0 || (c == 0 && a < b);
+        });
+    }
 }
 
 void Table::setMdxFlag(bool on, const std::vector<int> &taggedFields)
@@ -1577,19 +1513,18 @@ void Table::rewriteIndexFile(const std::vector<std::pair<std::string, std::strin
         ::unlink(mdxPath.c_str());
         m_indexTag = -1;
         m_indexName.clear();
-        m_order.clear();
-        m_keys.clear();
+        m_cursor.setNatural();
         return;
     }
     std::vector<Expression> exprs;
     for (const auto &d : defs)
         exprs.emplace_back(d.second, m_fields);
-    std::vector<std::vector<char>> keys(defs.size());
-    std::vector<std::vector<uint32_t>> orders(defs.size());
+    std::vector<std::vector<char>> keys;
+    std::vector<std::vector<uint32_t>> orders;
+    buildSortedOrders(exprs, keys, orders, m_recordCount);
     std::vector<MdxFile::TagSource> sources;
     std::vector<int> tagged;
     for (std::size_t i = 0; i < defs.size(); ++i) {
-        buildSortedOrder(exprs[i], keys[i], orders[i], m_recordCount);
         const int kl = exprs[i].keyLength();
         const char *k = keys[i].data();
         sources.push_back({defs[i].first, defs[i].second, kl, &orders[i], [k, kl](uint32_t r) {
@@ -1608,12 +1543,10 @@ void Table::rewriteIndexFile(const std::vector<std::pair<std::string, std::strin
     m_indexTag = m_indexName.empty() ? -1 : m_mdx.findTag(m_indexName);
     if (m_indexTag < 0) {
         m_indexName.clear();
-        m_order.clear();
-        m_keys.clear();
+        m_cursor.setNatural();
     } else {
-        m_keyLength = m_mdx.tags()[m_indexTag].keyLength;
-        m_order = std::move(orders[m_indexTag]);
-        m_keys = std::move(keys[m_indexTag]);
+        m_cursor.setKeyed(m_mdx.tags()[m_indexTag].keyLength, std::move(keys[m_indexTag]),
+                          orders[m_indexTag]);
     }
 }
 
@@ -1706,8 +1639,7 @@ void Table::pack()
             m_tagStates.clear();
             m_indexTag = -1;
             m_indexName.clear();
-            m_order.clear();
-            m_keys.clear();
+            m_cursor.setNatural();
             ::unlink(indexFilePath().c_str());
             setMdxFlag(false, {});
             throw Error("The table " + fileLabel(m_path) +

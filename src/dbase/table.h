@@ -4,6 +4,7 @@
 // record locks, the production index kept current, and the maintenance operations.
 #pragma once
 
+#include "cursor.h"
 #include "date_style.h"
 #include "expression.h"
 #include "field.h"
@@ -148,9 +149,6 @@ private:
     void loadOrder();
     void positionAt(int row);
     int rowOf(uint32_t recno);
-    void insertRow(uint32_t recno);
-    void removeRow(uint32_t recno);
-    int orderPosition(const char *key, uint32_t recno) const;
     void notify(Event event);
     void writeHeaderCount(uint32_t count);
     uint64_t recordOffset(uint32_t recno) const;
@@ -160,8 +158,9 @@ private:
     void postAppend();
     void finishPost(uint32_t recno, const std::string &indexError);
     void setMdxFlag(bool on, const std::vector<int> &taggedFields);
-    void buildSortedOrder(const Expression &expr, std::vector<char> &keys,
-                          std::vector<uint32_t> &order, uint32_t count) const;
+    void buildSortedOrders(const std::vector<Expression> &exprs,
+                           std::vector<std::vector<char>> &keys,
+                           std::vector<std::vector<uint32_t>> &orders, uint32_t count) const;
     void rewriteIndexFile(const std::vector<std::pair<std::string, std::string>> &tags);
     std::vector<std::pair<std::string, std::string>> currentTagDefs() const;
     template <class Fn> void withMaintenance(const char *what, Fn &&fn);
@@ -196,14 +195,10 @@ private:
     std::vector<TagState> m_tagStates;
     std::string m_indexName;
     int m_indexTag = -1;
-    std::vector<uint32_t> m_order; // selected tag: record numbers in key order
-    std::vector<char> m_keys;      // selected tag: key of record r at (r - 1) * key length
-    int m_keyLength = 0;
 
-    // Cursor.
+    // Cursor: the selected tag's order and the delivered rows.
+    Cursor m_cursor;
     Filter m_filter;
-    std::vector<uint32_t> m_rows;
-    bool m_rowsValid = false;
     int m_row = -1;
     uint32_t m_currentRecno = 0;
     bool m_eof = true;
