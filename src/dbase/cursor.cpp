@@ -221,6 +221,15 @@ void Cursor::buildRows(uint32_t count, const std::vector<bool> &delivered)
     m_rowsValid = true;
 }
 
+std::vector<bool> Cursor::deliveredFlags(uint32_t count) const
+{
+    std::vector<bool> flags(static_cast<std::size_t>(count) + 1, false);
+    m_rows.forEach([&](uint32_t r) {
+        if (r <= count) flags[r] = true;
+    });
+    return flags;
+}
+
 void Cursor::clearRows()
 {
     m_rows.clear();

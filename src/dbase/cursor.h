@@ -64,6 +64,8 @@ public:
     // (take the record out of the rows before and put it back after).
     void setKey(uint32_t recno, const char *key);
     std::vector<uint32_t> order() const { return m_order.toVector(); }
+    std::size_t orderSize() const { return m_order.size(); }
+    uint32_t orderAt(std::size_t pos) const { return m_order.at(pos); }
 
     // Delivered rows. Invalid rows are rebuilt by the owner through buildRows().
     bool rowsValid() const { return m_rowsValid; }
@@ -72,6 +74,9 @@ public:
     // number), in the cursor's order.
     void buildRows(uint32_t count, const std::vector<bool> &delivered);
     void clearRows();
+    // Which of the records 1..count the valid rows hold, indexed by record number: the
+    // rows of another order are built from it without reading the table again.
+    std::vector<bool> deliveredFlags(uint32_t count) const;
     int rowCount() const { return static_cast<int>(m_rows.size()); }
     uint32_t recnoAt(int row) const { return m_rows.at(static_cast<std::size_t>(row)); }
     int rowOf(uint32_t recno) const; // -1 when the record is not delivered

@@ -284,7 +284,14 @@ void MdxFile::readBlock(uint32_t page, char *buf) const
 {
     if (page < kHeaderPages || page + 2 > m_pagesInFile)
         damaged("block " + std::to_string(page) + " lies outside the file");
-    if (!readAt(m_fd, buf, kBlockSize, static_cast<uint64_t>(page) * 512))
+    const uint64_t at = static_cast<uint64_t>(page) * 512;
+    if (m_useImage) {
+        if (at + kBlockSize > m_image.size())
+            damaged("block " + std::to_string(page) + " cannot be read");
+        std::memcpy(buf, m_image.data() + at, kBlockSize);
+        return;
+    }
+    if (!readAt(m_fd, buf, kBlockSize, at))
         damaged("block " + std::to_string(page) + " cannot be read");
 }
 
@@ -382,6 +389,33 @@ uint32_t MdxFile::lastRecno(const Tag &tag, uint32_t page) const
 void MdxFile::walk(int t, const std::function<void(const char *, uint32_t)> &visit) const
 {
     const Tag &tag = m_tags.at(t);
+    // The blocks are read from memory: the file comes in with large sequential reads
+    // rather than one small read per block.
+    struct Image {
+        const MdxFile &f;
+        ~Image()
+        {
+            f.m_useImage = false;
+            f.m_image = {};
+        }
+    } image{*this};
+    const uint64_t bytes =
+        std::min<uint64_t>(static_cast<uint64_t>(m_pagesInFile) * 512, fileSize(m_fd, m_path));
+    m_image.resize(static_cast<std::size_t>(bytes));
+    std::size_t have = 0;
+    constexpr std::size_t kRead = 1 << 20;
+    while (have < m_image.size()) {
+        const std::size_t n = std::min(kRead, m_image.size() - have);
+        if (!readAt(m_fd, m_image.data() + have, n, have)) {
+            // A short file: what can be read is used, the rest reports as unreadable.
+            while (have < m_image.size() && readAt(m_fd, m_image.data() + have, 512, have))
+                have += 512;
+            break;
+        }
+        have += n;
+    }
+    m_image.resize(have);
+    m_useImage = true;
     // A sound tree visits each block once: more visits than blocks means a damaged file.
     uint32_t visits = 0;
     std::function<void(uint32_t, int)> rec = [&](uint32_t page, int depth) {

@@ -400,6 +400,9 @@ void Table::closeFile()
     m_cache.reset();
     m_fields.clear();
     m_cursor.setNatural();
+    m_builtTag.clear();
+    m_builtKeys = {};
+    m_builtOrder = {};
     m_indexTag = -1;
     m_lockedRecord = false;
 }
@@ -535,9 +538,8 @@ void Table::open()
         closeFile();
         throw;
     }
-    m_currentRecno = 0;
-    m_row = -1;
-    first();
+    startAtFirst();
+    notify(Event::Moved);
     notify(Event::Opened);
 }
 
@@ -871,12 +873,15 @@ bool Table::accepts(const char *record)
 }
 
 // Visits every record in file order, reading large blocks past the cache.
-template <class Fn> void Table::scanRecords(Fn &&fn) const
+template <class Fn> void Table::scanRecords(Fn &&fn, const char *what) const
 {
     const uint32_t perBlock = std::max<uint32_t>(1, (1u << 20) / m_recordLength);
     std::vector<char> block(static_cast<std::size_t>(perBlock) * m_recordLength);
     for (uint32_t first = 1; first <= m_recordCount; first += perBlock) {
         const uint32_t n = std::min(perBlock, m_recordCount - first + 1);
+        if (what && !report(what, first - 1, m_recordCount))
+            throw Error(std::string(what) + " was cancelled.  " + fileLabel(m_path) +
+                        " is unchanged.");
         readAtOrThrow(m_fd, block.data(), static_cast<std::size_t>(n) * m_recordLength,
                       m_headerLength + static_cast<uint64_t>(first - 1) * m_recordLength, m_path);
         for (uint32_t i = 0; i < n; ++i)
@@ -893,8 +898,64 @@ void Table::buildRows()
 {
     // Decide in file order (sequential reads), then deliver in the cursor's order.
     std::vector<bool> ok(static_cast<std::size_t>(m_recordCount) + 1, false);
-    scanRecords([&](uint32_t r, const char *rec) { ok[r] = accepts(rec); });
+    // Not to be cancelled: the progress says what is going on, its answer is not asked.
+    const Progress &progress = m_progress;
+    uint32_t reported = 0;
+    scanRecords([&](uint32_t r, const char *rec) {
+        ok[r] = accepts(rec);
+        if (progress && r - reported >= (1u << 16)) {
+            progress("Reading the records", r, m_recordCount);
+            reported = r;
+        }
+    });
     m_cursor.buildRows(m_recordCount, ok);
+}
+
+bool Table::report(const std::string &what, uint64_t done, uint64_t total) const
+{
+    return !m_progress || m_progress(what, done, total);
+}
+
+// The cursor on its current record when it is still delivered, else on the row at its
+// place.
+void Table::placeCursor()
+{
+    const int rows = m_cursor.rowCount();
+    int row = m_currentRecno ? m_cursor.rowOf(m_currentRecno) : -1;
+    if (row < 0) row = std::min<int>(std::max(m_row, 0), rows - 1);
+    m_row = row;
+    m_currentRecno = row >= 0 ? m_cursor.recnoAt(row) : 0;
+    m_eof = m_bof = rows == 0;
+}
+
+// The cursor on the first delivered record. While the rows are not built only the first
+// few candidates are looked at, so that opening a table does not read all of it: the
+// rows are built when a count, a position or a move needs them.
+void Table::startAtFirst()
+{
+    m_row = -1;
+    m_currentRecno = 0;
+    if (!m_cursor.rowsValid()) {
+        const std::size_t candidates = m_cursor.keyed() ? m_cursor.orderSize() : m_recordCount;
+        const std::size_t tries = std::min<std::size_t>(candidates, 256);
+        for (std::size_t i = 0; i < tries; ++i) {
+            const uint32_t r =
+                m_cursor.keyed() ? m_cursor.orderAt(i) : static_cast<uint32_t>(i + 1);
+            if (r < 1 || r > m_recordCount || !accepts(recordBytes(r))) continue;
+            m_row = 0;
+            m_currentRecno = r;
+            m_bof = true;
+            m_eof = false;
+            return;
+        }
+        if (tries == candidates) {
+            m_eof = m_bof = true; // nothing is delivered
+            return;
+        }
+    }
+    positionAt(0);
+    m_bof = true;
+    m_eof = m_cursor.rowCount() == 0;
 }
 
 void Table::ensureRows()
@@ -902,12 +963,12 @@ void Table::ensureRows()
     if (m_cursor.rowsValid() || !isOpen()) return;
     buildRows();
     // Keep the current record when it is still delivered, else the row at its place.
-    const int rows = m_cursor.rowCount();
-    int row = m_currentRecno ? m_cursor.rowOf(m_currentRecno) : -1;
-    if (row < 0) row = std::min<int>(std::max(m_row, 0), rows - 1);
-    m_row = row;
-    m_currentRecno = row >= 0 ? m_cursor.recnoAt(row) : 0;
-    if (rows == 0) m_eof = m_bof = true;
+    const bool eof = m_eof, bof = m_bof;
+    placeCursor();
+    if (m_cursor.rowCount() > 0) {
+        m_eof = eof;
+        m_bof = bof;
+    }
 }
 
 int Table::rowOf(uint32_t recno)
@@ -1087,7 +1148,10 @@ void Table::loadOrder()
     std::vector<char> keys(static_cast<std::size_t>(m_recordCount) * kl, ' ');
     std::vector<bool> seen(static_cast<std::size_t>(m_recordCount) + 1, false);
     bool sorted = true;
+    uint64_t visited = 0;
     m_mdx.walk(m_indexTag, [&](const char *key, uint32_t recno) {
+        if (m_progress && (++visited & 0xFFFF) == 0)
+            m_progress("Reading the index", visited, m_recordCount);
         if (recno < 1 || recno > m_recordCount || seen[recno])
             return; // entries of records this handle cannot see yet
         seen[recno] = true;
@@ -1118,6 +1182,10 @@ void Table::setIndexName(const std::string &tag)
         return;
     }
     requireBrowse("change the index");
+    // The records delivered stay the same: only their order changes.
+    const bool hadRows = m_cursor.rowsValid();
+    const std::vector<bool> delivered =
+        hadRows ? m_cursor.deliveredFlags(m_recordCount) : std::vector<bool>();
     if (tag.empty()) {
         m_indexName.clear();
         m_indexTag = -1;
@@ -1128,11 +1196,20 @@ void Table::setIndexName(const std::string &tag)
             throw Error("Index tag '" + tag + "' not found for " + fileLabel(m_path));
         m_indexName = tag;
         m_indexTag = t;
-        loadOrder();
+        if (!m_builtTag.empty() && upper(m_builtTag) == upper(tag)) {
+            m_cursor.setKeyed(m_mdx.tags()[t].keyLength, std::move(m_builtKeys), m_builtOrder);
+            m_builtTag.clear();
+            m_builtOrder = {};
+        } else {
+            loadOrder();
+        }
     }
-    invalidateRows();
-    ensureRows();
-    m_eof = m_bof = m_cursor.rowCount() == 0;
+    if (hadRows) {
+        m_cursor.buildRows(m_recordCount, delivered);
+        placeCursor();
+    } else {
+        startAtFirst();
+    }
     notify(Event::Reset);
 }
 
@@ -1253,6 +1330,7 @@ void Table::writeHeaderCount(uint32_t count)
 void Table::updateIndexes(uint32_t recno, const char *before, const char *after)
 {
     if (!m_mdx.isOpen()) return;
+    m_builtTag.clear();
     std::vector<std::pair<std::string, std::string>> changes(m_tagStates.size());
     for (std::size_t t = 0; t < m_tagStates.size(); ++t) {
         const auto &e = m_tagStates[t].expression;
@@ -1440,9 +1518,11 @@ template <class Fn> void Table::withMaintenance(const char *what, Fn &&fn)
         throw Error(std::string("Cannot ") + what + ": it needs exclusive use of " +
                     fileLabel(m_path));
     fn();
-    invalidateRows();
-    ensureRows();
-    m_eof = m_bof = m_cursor.rowCount() == 0;
+    // The work keeps the rows current when it can (it reads the table once at most).
+    if (m_cursor.rowsValid())
+        placeCursor();
+    else
+        startAtFirst();
     notify(Event::Reset);
 }
 
@@ -1455,23 +1535,31 @@ std::vector<std::pair<std::string, std::string>> Table::currentTagDefs() const
     return defs;
 }
 
-// The keys and sorted orders of every tag from one pass over the table.
+// The keys of every tag from one pass over the table (unless they are built already),
+// with the records the cursor delivers when asked for, then each tag's sorted order.
 void Table::buildSortedOrders(const std::vector<Expression> &exprs,
                               std::vector<std::vector<char>> &keys,
-                              std::vector<std::vector<uint32_t>> &orders, uint32_t count) const
+                              std::vector<std::vector<uint32_t>> &orders, uint32_t count,
+                              std::vector<bool> *delivered, bool keysBuilt)
 {
     keys.resize(exprs.size());
     orders.resize(exprs.size());
-    for (std::size_t t = 0; t < exprs.size(); ++t)
-        keys[t].resize(static_cast<std::size_t>(count) * exprs[t].keyLength());
-    // Deleted records stay in the index until a pack.
-    scanRecords([&](uint32_t r, const char *rec) {
-        if (r > count) return;
-        for (std::size_t t = 0; t < exprs.size(); ++t) {
-            const int kl = exprs[t].keyLength();
-            exprs[t].evaluate(rec, keys[t].data() + static_cast<std::size_t>(r - 1) * kl);
-        }
-    });
+    if (delivered) delivered->assign(static_cast<std::size_t>(count) + 1, false);
+    if (!keysBuilt) {
+        for (std::size_t t = 0; t < exprs.size(); ++t)
+            keys[t].resize(static_cast<std::size_t>(count) * exprs[t].keyLength());
+        // Deleted records stay in the index until a pack.
+        scanRecords(
+            [&](uint32_t r, const char *rec) {
+                if (r > count) return;
+                for (std::size_t t = 0; t < exprs.size(); ++t) {
+                    const int kl = exprs[t].keyLength();
+                    exprs[t].evaluate(rec, keys[t].data() + static_cast<std::size_t>(r - 1) * kl);
+                }
+                if (delivered) (*delivered)[r] = accepts(rec);
+            },
+            "Building the index");
+    }
     for (std::size_t t = 0; t < exprs.size(); ++t) {
         const int kl = exprs[t].keyLength();
         std::vector<uint32_t> &order = orders[t];
@@ -1483,6 +1571,9 @@ void Table::buildSortedOrders(const std::vector<Expression> &exprs,
                                       k + static_cast<std::size_t>(b - 1) * kl, kl);
             return c < 0 || (c == 0 && a < b);
         });
+        if (!report("Building the index", count, count))
+            throw Error(std::string("Building the index was cancelled.  ") + fileLabel(m_path) +
+                        " is unchanged.");
     }
 }
 
@@ -1501,8 +1592,15 @@ void Table::setMdxFlag(bool on, const std::vector<int> &taggedFields)
     m_mdxFlag = on;
 }
 
-void Table::rewriteIndexFile(const std::vector<std::pair<std::string, std::string>> &defs)
+void Table::rewriteIndexFile(const std::vector<std::pair<std::string, std::string>> &defs,
+                             std::vector<std::vector<char>> *builtKeys)
 {
+    // The records stay the same: the rows are kept, in the new order, or built in the
+    // same pass as the keys.
+    m_builtTag.clear();
+    const bool hadRows = m_cursor.rowsValid();
+    std::vector<bool> delivered =
+        hadRows ? m_cursor.deliveredFlags(m_recordCount) : std::vector<bool>();
     if (m_readOnly || !m_writableFile)
         throw Error("Cannot change the indexes: " + fileLabel(m_path) + " is read-only");
     const std::string mdxPath = indexFilePath();
@@ -1514,14 +1612,17 @@ void Table::rewriteIndexFile(const std::vector<std::pair<std::string, std::strin
         m_indexTag = -1;
         m_indexName.clear();
         m_cursor.setNatural();
+        if (hadRows) m_cursor.buildRows(m_recordCount, delivered);
         return;
     }
     std::vector<Expression> exprs;
     for (const auto &d : defs)
         exprs.emplace_back(d.second, m_fields);
     std::vector<std::vector<char>> keys;
+    if (builtKeys) keys = std::move(*builtKeys);
     std::vector<std::vector<uint32_t>> orders;
-    buildSortedOrders(exprs, keys, orders, m_recordCount);
+    buildSortedOrders(exprs, keys, orders, m_recordCount,
+                      hadRows || !isOpen() ? nullptr : &delivered, builtKeys != nullptr);
     std::vector<MdxFile::TagSource> sources;
     std::vector<int> tagged;
     for (std::size_t i = 0; i < defs.size(); ++i) {
@@ -1544,10 +1645,17 @@ void Table::rewriteIndexFile(const std::vector<std::pair<std::string, std::strin
     if (m_indexTag < 0) {
         m_indexName.clear();
         m_cursor.setNatural();
+        // Kept for selecting the tag that was just added.
+        if (isOpen()) {
+            m_builtTag = defs.back().first;
+            m_builtKeys = std::move(keys.back());
+            m_builtOrder = std::move(orders.back());
+        }
     } else {
         m_cursor.setKeyed(m_mdx.tags()[m_indexTag].keyLength, std::move(keys[m_indexTag]),
                           orders[m_indexTag]);
     }
+    if (isOpen() && (hadRows || !builtKeys)) m_cursor.buildRows(m_recordCount, delivered);
 }
 
 void Table::addIndex(const std::string &tag, const std::string &expression)
@@ -1592,6 +1700,21 @@ void Table::pack()
         std::vector<char> header(m_headerLength);
         readAtOrThrow(m_fd, header.data(), header.size(), 0, m_path);
         uint32_t live = 0;
+        // One pass: the live records are copied, their keys built under their new numbers
+        // and the cursor's rows decided, so the index and the rows need no pass of their own.
+        const auto defs = m_mdxFlag ? currentTagDefs() : decltype(currentTagDefs())();
+        std::vector<Expression> exprs;
+        try {
+            for (const auto &d : defs)
+                exprs.emplace_back(d.second, m_fields);
+        } catch (const Error &) {
+            exprs.clear(); // the rebuild below says what is wrong
+        }
+        std::vector<std::vector<char>> keys(exprs.size());
+        for (std::size_t t = 0; t < exprs.size(); ++t)
+            keys[t].reserve(static_cast<std::size_t>(m_recordCount) * exprs[t].keyLength());
+        std::vector<bool> delivered(1, false);
+        delivered.reserve(static_cast<std::size_t>(m_recordCount) + 1);
         const int newFd = replaceFile(
             m_path,
             [&](int fd, const std::string &tmp) {
@@ -1599,16 +1722,24 @@ void Table::pack()
                 std::vector<char> out;
                 out.reserve(1 << 20);
                 uint64_t at = header.size();
-                scanRecords([&](uint32_t, const char *rec) {
-                    if (rec[0] == '*') return;
-                    out.insert(out.end(), rec, rec + m_recordLength);
-                    ++live;
-                    if (out.size() >= (1u << 20)) {
-                        writeAtOrThrow(fd, out.data(), out.size(), at, tmp);
-                        at += out.size();
-                        out.clear();
-                    }
-                });
+                scanRecords(
+                    [&](uint32_t, const char *rec) {
+                        if (rec[0] == '*') return;
+                        out.insert(out.end(), rec, rec + m_recordLength);
+                        ++live;
+                        for (std::size_t t = 0; t < exprs.size(); ++t) {
+                            const std::size_t kl = static_cast<std::size_t>(exprs[t].keyLength());
+                            keys[t].resize(keys[t].size() + kl);
+                            exprs[t].evaluate(rec, keys[t].data() + keys[t].size() - kl);
+                        }
+                        delivered.push_back(accepts(rec));
+                        if (out.size() >= (1u << 20)) {
+                            writeAtOrThrow(fd, out.data(), out.size(), at, tmp);
+                            at += out.size();
+                            out.clear();
+                        }
+                    },
+                    "Packing the table");
                 out.push_back(0x1A);
                 writeAtOrThrow(fd, out.data(), out.size(), at, tmp);
                 char h[7];
@@ -1630,9 +1761,12 @@ void Table::pack()
         m_cache = std::make_unique<RecordCache>(m_fd, m_path, m_headerLength, m_recordLength);
         m_currentRecno = 0;
         m_row = 0;
+        m_builtTag.clear();
+        m_cursor.setNatural();
+        m_cursor.buildRows(live, delivered);
         if (!m_mdxFlag) return;
         try {
-            rewriteIndexFile(currentTagDefs());
+            rewriteIndexFile(defs, exprs.size() == defs.size() ? &keys : nullptr);
         } catch (const Error &e) {
             // The old index points at the old record numbers: drop it rather than keep it.
             m_mdx.close();

@@ -29,6 +29,10 @@ public:
     enum class Event { Opened, Closed, Reset, RecordChanged, Moved };
     using Listener = std::function<void(Event)>;
     using Filter = std::function<bool(const Table &)>;
+    // Told now and then during long work (index builds, pack, the first reading of the
+    // rows) what is being done and how far it is; returning false asks to cancel, which
+    // the index builds and the pack honour (they throw and leave the files as they were).
+    using Progress = std::function<bool(const std::string &what, uint64_t done, uint64_t total)>;
 
     Table();
     ~Table();
@@ -117,6 +121,8 @@ public:
     void regenerateIndexes();
     void pack();
 
+    void setProgress(Progress progress) { m_progress = std::move(progress); }
+
     // Attached views.
     int addListener(Listener listener);
     void removeListener(int id);
@@ -145,7 +151,10 @@ private:
     void ensureRows();
     void buildRows();
     bool accepts(const char *record);
-    template <class Fn> void scanRecords(Fn &&fn) const;
+    template <class Fn> void scanRecords(Fn &&fn, const char *what = nullptr) const;
+    bool report(const std::string &what, uint64_t done, uint64_t total) const;
+    void startAtFirst();
+    void placeCursor();
     void loadOrder();
     void positionAt(int row);
     int rowOf(uint32_t recno);
@@ -160,8 +169,10 @@ private:
     void setMdxFlag(bool on, const std::vector<int> &taggedFields);
     void buildSortedOrders(const std::vector<Expression> &exprs,
                            std::vector<std::vector<char>> &keys,
-                           std::vector<std::vector<uint32_t>> &orders, uint32_t count) const;
-    void rewriteIndexFile(const std::vector<std::pair<std::string, std::string>> &tags);
+                           std::vector<std::vector<uint32_t>> &orders, uint32_t count,
+                           std::vector<bool> *delivered, bool keysBuilt);
+    void rewriteIndexFile(const std::vector<std::pair<std::string, std::string>> &tags,
+                          std::vector<std::vector<char>> *builtKeys = nullptr);
     std::vector<std::pair<std::string, std::string>> currentTagDefs() const;
     template <class Fn> void withMaintenance(const char *what, Fn &&fn);
     void unlockByte(uint64_t offset);
@@ -199,6 +210,12 @@ private:
     // Cursor: the selected tag's order and the delivered rows.
     Cursor m_cursor;
     Filter m_filter;
+    Progress m_progress;
+    // The order of a tag just built but not selected, until the records change: selecting
+    // it right after the build does not read the index back.
+    std::string m_builtTag;
+    std::vector<char> m_builtKeys;
+    std::vector<uint32_t> m_builtOrder;
     int m_row = -1;
     uint32_t m_currentRecno = 0;
     bool m_eof = true;
