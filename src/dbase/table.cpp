@@ -161,6 +161,44 @@ bool fileExists(const std::string &path)
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+// Record numbers 1..count sorted by (key, record number). The first 32 bytes of each key
+// sit beside its record number as four big-endian words, so most comparisons touch only
+// that array; the rest of the key is compared where the words are equal.
+std::vector<uint32_t> sortedByKey(const char *keys, int kl, uint32_t count)
+{
+    struct Item {
+        uint64_t w[4];
+        uint32_t recno;
+    };
+    std::vector<Item> items(count);
+    const int head = std::min(kl, 32);
+    for (uint32_t r = 1; r <= count; ++r) {
+        const auto *k =
+            reinterpret_cast<const unsigned char *>(keys) + static_cast<std::size_t>(r - 1) * kl;
+        Item &it = items[r - 1];
+        it.w[0] = it.w[1] = it.w[2] = it.w[3] = 0;
+        for (int i = 0; i < head; ++i)
+            it.w[i / 8] |= static_cast<uint64_t>(k[i]) << (56 - 8 * (i % 8));
+        it.recno = r;
+    }
+    const std::size_t rest = static_cast<std::size_t>(kl - head);
+    std::sort(items.begin(), items.end(), [keys, kl, head, rest](const Item &a, const Item &b) {
+        for (int i = 0; i < 4; ++i)
+            if (a.w[i] != b.w[i]) return a.w[i] < b.w[i];
+        if (rest) {
+            const int c =
+                std::memcmp(keys + static_cast<std::size_t>(a.recno - 1) * kl + head,
+                            keys + static_cast<std::size_t>(b.recno - 1) * kl + head, rest);
+            if (c != 0) return c < 0;
+        }
+        return a.recno < b.recno;
+    });
+    std::vector<uint32_t> order(count);
+    for (uint32_t i = 0; i < count; ++i)
+        order[i] = items[i].recno;
+    return order;
+}
+
 } // namespace
 
 // A small cache of record blocks read from the table file.
@@ -1562,15 +1600,7 @@ void Table::buildSortedOrders(const std::vector<Expression> &exprs,
     }
     for (std::size_t t = 0; t < exprs.size(); ++t) {
         const int kl = exprs[t].keyLength();
-        std::vector<uint32_t> &order = orders[t];
-        order.resize(count);
-        std::iota(order.begin(), order.end(), 1u);
-        const char *k = keys[t].data();
-        std::sort(order.begin(), order.end(), [k, kl](uint32_t a, uint32_t b) {
-            const int c = std::memcmp(k + static_cast<std::size_t>(a - 1) * kl,
-                                      k + static_cast<std::size_t>(b - 1) * kl, kl);
-            return c < 0 || (c == 0 && a < b);
-        });
+        orders[t] = sortedByKey(keys[t].data(), kl, count);
         if (!report("Building the index", count, count))
             throw Error(std::string("Building the index was cancelled.  ") + fileLabel(m_path) +
                         " is unchanged.");
