@@ -941,7 +941,7 @@ void Table::buildRows()
     uint32_t reported = 0;
     scanRecords([&](uint32_t r, const char *rec) {
         ok[r] = accepts(rec);
-        if (progress && r - reported >= (1u << 16)) {
+        if (progress && r - reported >= 1024) {
             progress("Reading the records", r, m_recordCount);
             reported = r;
         }
