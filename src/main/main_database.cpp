@@ -3,6 +3,7 @@
 #include "main_window.h"
 
 #include "formats.h"
+#include "long_work.h"
 #include "paths.h"
 #include "prompts.h"
 #include "record_editor.h"
@@ -251,9 +252,14 @@ void TMain::openFromPath(const QString &path, bool fromDialog)
     if (!CheckDBaseFormat(this, path)) return;
     if (SearchOn) DoEndSearch();
     const bool hadDatabase = m_databaseOpen;
-    switchDatabase(path, false);
-    applyIndexOnOpen(true);
-    openTable();
+    {
+        // The index is rebuilt on open: a large table takes a while.
+        LongWork work(this, windowTitle());
+        work.attach(MyTable);
+        switchDatabase(path, false);
+        applyIndexOnOpen(true);
+        openTable();
+    }
     if (hadDatabase) DoLastFiles(PreviousDatabasePath, CurrentDatabasePath);
 }
 
