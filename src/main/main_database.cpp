@@ -393,6 +393,8 @@ void TMain::SetMenuLastFiles()
 
 void TMain::MenuUpdateDatabaseClick()
 {
+    LongWork work(this, windowTitle());
+    work.attach(MyTable);
     const bool searching = SearchOn;
     if (searching) DoEndSearch();
     saveDatabaseSettings(DatabaseSettingsPath);
