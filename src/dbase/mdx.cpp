@@ -98,7 +98,9 @@ void MdxFile::create(const std::string &path, const std::string &tableName,
         const int maxKeys = (kBlockSize - 12) / itemLen;
         const uint32_t headerPage = block();
 
-        // Leaves, filled in key order.
+        // Leaves, filled in key order. Each keeps room for a few more keys, so that records
+        // added later with keys all over the order do not split a leaf at every insert.
+        const std::size_t leafFill = static_cast<std::size_t>(maxKeys - std::max(1, maxKeys / 8));
         struct Built {
             uint32_t page;
             uint32_t lastRecno;
@@ -109,7 +111,7 @@ void MdxFile::create(const std::string &path, const std::string &tableName,
         do {
             const uint32_t page = block();
             char *b = at(page);
-            const std::size_t n = std::min<std::size_t>(maxKeys, order.size() - i);
+            const std::size_t n = std::min<std::size_t>(leafFill, order.size() - i);
             putLe32(b, static_cast<uint32_t>(n));
             for (std::size_t k = 0; k < n; ++k) {
                 char *item = b + 8 + k * itemLen;
