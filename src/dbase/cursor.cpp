@@ -99,18 +99,6 @@ void ChunkedList::erase(std::size_t pos)
         --m_starts[i];
 }
 
-std::size_t ChunkedList::lowerBound(const std::function<bool(uint32_t)> &less) const
-{
-    // The first chunk whose last value is not less; every chunk holds at least one value.
-    const auto chunk = std::partition_point(m_chunks.begin(), m_chunks.end(),
-                                            [&](const auto &c) { return less(c.back()); });
-    if (chunk == m_chunks.end()) return m_size;
-    const auto in = std::partition_point(chunk->begin(), chunk->end(), less);
-    updateStarts();
-    return m_starts[static_cast<std::size_t>(chunk - m_chunks.begin())] +
-           static_cast<std::size_t>(in - chunk->begin());
-}
-
 std::vector<uint32_t> ChunkedList::toVector() const
 {
     std::vector<uint32_t> v;
@@ -147,20 +135,6 @@ void Cursor::setKeyed(int keyLength, std::vector<char> keys, const std::vector<u
     m_rowsValid = false;
 }
 
-namespace
-{
-constexpr uint32_t kPageKeys = 4096;
-}
-
-char *Cursor::slot(uint32_t recno) const
-{
-    if (recno <= m_baseCount)
-        return const_cast<char *>(m_keys.data()) +
-               static_cast<std::size_t>(recno - 1) * m_keyLength;
-    const uint32_t i = recno - m_baseCount - 1;
-    return m_pages[i / kPageKeys].get() + static_cast<std::size_t>(i % kPageKeys) * m_keyLength;
-}
-
 void Cursor::reserveSlot(uint32_t recno)
 {
     if (recno > m_baseCount) {
@@ -178,16 +152,6 @@ const char *Cursor::keyOf(uint32_t recno) const
 {
     if (!keyed() || recno < 1 || recno >= m_hasKey.size() || !m_hasKey[recno]) return nullptr;
     return slot(recno);
-}
-
-// "Comes before (key, recno)" in the cursor's order.
-std::function<bool(uint32_t)> Cursor::before(uint32_t recno, const char *key) const
-{
-    if (!keyed()) return [recno](uint32_t v) { return v < recno; };
-    return [this, recno, key](uint32_t v) {
-        const int c = std::memcmp(slot(v), key, static_cast<std::size_t>(m_keyLength));
-        return c < 0 || (c == 0 && v < recno);
-    };
 }
 
 void Cursor::setKey(uint32_t recno, const char *key)

@@ -4,7 +4,9 @@
 // the grid's access by row position stays a short search.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -29,7 +31,17 @@ public:
     void erase(std::size_t pos);
     // The first position whose value is not `less` than the sought one (the list must be
     // ordered by `less`).
-    std::size_t lowerBound(const std::function<bool(uint32_t)> &less) const;
+    template <class Less> std::size_t lowerBound(Less less) const
+    {
+        // The first chunk whose last value is not less; every chunk holds at least one.
+        const auto chunk = std::partition_point(m_chunks.begin(), m_chunks.end(),
+                                                [&](const auto &c) { return less(c.back()); });
+        if (chunk == m_chunks.end()) return m_size;
+        const auto in = std::partition_point(chunk->begin(), chunk->end(), less);
+        updateStarts();
+        return m_starts[static_cast<std::size_t>(chunk - m_chunks.begin())] +
+               static_cast<std::size_t>(in - chunk->begin());
+    }
     template <class Fn> void forEach(Fn &&fn) const
     {
         for (const auto &c : m_chunks)
@@ -84,8 +96,28 @@ public:
     void removeRow(uint32_t recno);  // no-op while rows are invalid or it is absent
 
 private:
-    std::function<bool(uint32_t)> before(uint32_t recno, const char *key) const;
-    char *slot(uint32_t recno) const;
+    // "Comes before (key, recno)" in the cursor's order.
+    struct Before {
+        const Cursor *c;
+        uint32_t recno;
+        const char *key;
+        bool operator()(uint32_t v) const
+        {
+            if (!c->keyed()) return v < recno;
+            const int r = std::memcmp(c->slot(v), key, static_cast<std::size_t>(c->m_keyLength));
+            return r < 0 || (r == 0 && v < recno);
+        }
+    };
+    Before before(uint32_t recno, const char *key) const { return {this, recno, key}; }
+    static constexpr uint32_t kPageKeys = 4096;
+    char *slot(uint32_t recno) const
+    {
+        if (recno <= m_baseCount)
+            return const_cast<char *>(m_keys.data()) +
+                   static_cast<std::size_t>(recno - 1) * m_keyLength;
+        const uint32_t i = recno - m_baseCount - 1;
+        return m_pages[i / kPageKeys].get() + static_cast<std::size_t>(i % kPageKeys) * m_keyLength;
+    }
     void reserveSlot(uint32_t recno);
 
     int m_keyLength = 0;
