@@ -423,12 +423,20 @@ void MdxFile::walk(int t, const std::function<void(const char *, uint32_t)> &vis
     std::function<void(uint32_t, int)> rec = [&](uint32_t page, int depth) {
         if (depth > kMaxDepth || ++visits > m_pagesInFile / 2)
             damaged("the tree of tag " + tag.name + " loops or is too deep");
-        const Node n = readNode(tag, page);
-        if (n.leaf) {
-            for (int i = 0; i < n.count(); ++i)
-                visit(n.keys.data() + static_cast<std::size_t>(i) * tag.keyLength, n.ptrs[i]);
+        // Leaves are visited straight from the block, without a node of their own.
+        char b[kBlockSize];
+        readBlock(page, b);
+        const uint32_t count = getLe32(b);
+        if (count > static_cast<uint32_t>(tag.maxKeys))
+            damaged("block " + std::to_string(page) + " holds too many keys");
+        if (getLe32(b + 8 + count * tag.itemLength) == 0) {
+            for (uint32_t i = 0; i < count; ++i) {
+                const char *item = b + 8 + i * tag.itemLength;
+                visit(item + 4, getLe32(item));
+            }
             return;
         }
+        const Node n = readNode(tag, page);
         for (int i = 0; i < n.count(); ++i)
             rec(n.ptrs[i], depth + 1);
         rec(n.right, depth + 1);

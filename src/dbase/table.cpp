@@ -1186,6 +1186,7 @@ void Table::loadOrder()
     std::vector<char> keys(static_cast<std::size_t>(m_recordCount) * kl, ' ');
     std::vector<bool> seen(static_cast<std::size_t>(m_recordCount) + 1, false);
     bool sorted = true;
+    std::vector<char> lastKey(static_cast<std::size_t>(kl));
     uint64_t visited = 0;
     m_mdx.walk(m_indexTag, [&](const char *key, uint32_t recno) {
         if (m_progress && (++visited & 0xFFFF) == 0)
@@ -1195,11 +1196,12 @@ void Table::loadOrder()
         seen[recno] = true;
         std::memcpy(keys.data() + static_cast<std::size_t>(recno - 1) * kl, key, kl);
         if (!order.empty()) {
+            // Against a copy of the previous key: the key array is in record number order.
             const uint32_t prev = order.back();
-            const int c =
-                std::memcmp(keys.data() + static_cast<std::size_t>(prev - 1) * kl, key, kl);
+            const int c = std::memcmp(lastKey.data(), key, kl);
             if (c > 0 || (c == 0 && prev > recno)) sorted = false;
         }
+        std::memcpy(lastKey.data(), key, kl);
         order.push_back(recno);
     });
     if (!sorted) {
