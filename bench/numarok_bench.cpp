@@ -243,6 +243,7 @@ int main(int argc, char **argv)
         for (int i = 0; i < 2; ++i) {
             if (dbfiles::inUse(check, QString::fromStdString(path)))
                 throw dbase::Error("the bench table is in use");
+            t.setIndexName(""); // as the dialog does: the old order is not read
             t.setExclusive(true);
             t.open();
             dbfiles::applySortIndex(t, QString::fromLatin1(i == 0 ? otherExpr : expr), true);

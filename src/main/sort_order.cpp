@@ -83,6 +83,9 @@ void TMySortOrder::OkButtonClick()
     }
     int remembered[4];
     std::copy(std::begin(m_main.settings.sortLevels), std::end(m_main.settings.sortLevels), remembered);
+    // The tag is rebuilt from the new expression: the exclusive open need not read its old order.
+    const std::string previousIndex = table.indexName();
+    table.setIndexName("");
     try {
         table.setExclusive(true);
         table.open();
@@ -93,6 +96,7 @@ void TMySortOrder::OkButtonClick()
         if (!m_main.saveDatabaseSettings(m_main.DatabaseSettingsPath))
             throw dbase::Error("The settings file " + m_main.DatabaseSettingsPath.toStdString() + " cannot be written");
     } catch (const dbase::Error &) {
+        if (!table.isOpen()) table.setIndexName(previousIndex);
         work.reset();
         Prompts::error(this, QStringLiteral("Error in implementing sort order.  New sort order not implemented."));
         std::copy(std::begin(remembered), std::end(remembered), m_main.settings.sortLevels);
