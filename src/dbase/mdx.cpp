@@ -85,6 +85,16 @@ void MdxFile::create(const std::string &path, const std::string &tableName,
     };
     auto at = [&file](uint32_t page) { return file.data() + static_cast<std::size_t>(page) * 512; };
 
+    // The whole file is built in memory: room for it at once, not by repeated growth.
+    std::size_t blocks = 0;
+    for (const TagSource &src : tags) {
+        const std::size_t perLeaf =
+            std::max(1, ((kBlockSize - 12) / itemLengthFor(src.keyLength)) * 7 / 8);
+        const std::size_t leaves = src.order ? src.order->size() / perLeaf + 1 : 1;
+        blocks += 2 + leaves + leaves / 8 + 8;
+    }
+    file.reserve(file.size() + blocks * kBlockSize);
+
     std::vector<std::string> names;
     for (std::size_t t = 0; t < tags.size(); ++t) {
         const TagSource &src = tags[t];

@@ -161,29 +161,30 @@ bool fileExists(const std::string &path)
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-// Record numbers 1..count sorted by (key, record number). The first 32 bytes of each key
-// sit beside its record number as four big-endian words, so most comparisons touch only
-// that array; the rest of the key is compared where the words are equal.
-std::vector<uint32_t> sortedByKey(const char *keys, int kl, uint32_t count)
+// Record numbers 1..count sorted by (key, record number). The key sits beside its record
+// number as big-endian words (up to W of them), so the comparisons touch only that array;
+// the rest of a longer key is compared where the words are equal.
+template <int W> std::vector<uint32_t> sortedByKeyWords(const char *keys, int kl, uint32_t count)
 {
     struct Item {
-        uint64_t w[4];
+        uint64_t w[W];
         uint32_t recno;
     };
     std::vector<Item> items(count);
-    const int head = std::min(kl, 32);
+    const int head = std::min(kl, 8 * W);
     for (uint32_t r = 1; r <= count; ++r) {
         const auto *k =
             reinterpret_cast<const unsigned char *>(keys) + static_cast<std::size_t>(r - 1) * kl;
         Item &it = items[r - 1];
-        it.w[0] = it.w[1] = it.w[2] = it.w[3] = 0;
+        for (int i = 0; i < W; ++i)
+            it.w[i] = 0;
         for (int i = 0; i < head; ++i)
             it.w[i / 8] |= static_cast<uint64_t>(k[i]) << (56 - 8 * (i % 8));
         it.recno = r;
     }
     const std::size_t rest = static_cast<std::size_t>(kl - head);
     std::sort(items.begin(), items.end(), [keys, kl, head, rest](const Item &a, const Item &b) {
-        for (int i = 0; i < 4; ++i)
+        for (int i = 0; i < W; ++i)
             if (a.w[i] != b.w[i]) return a.w[i] < b.w[i];
         if (rest) {
             const int c =
@@ -197,6 +198,14 @@ std::vector<uint32_t> sortedByKey(const char *keys, int kl, uint32_t count)
     for (uint32_t i = 0; i < count; ++i)
         order[i] = items[i].recno;
     return order;
+}
+
+std::vector<uint32_t> sortedByKey(const char *keys, int kl, uint32_t count)
+{
+    if (kl <= 16) return sortedByKeyWords<2>(keys, kl, count);
+    if (kl <= 32) return sortedByKeyWords<4>(keys, kl, count);
+    if (kl <= 48) return sortedByKeyWords<6>(keys, kl, count);
+    return sortedByKeyWords<10>(keys, kl, count);
 }
 
 } // namespace
