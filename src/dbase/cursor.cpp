@@ -11,6 +11,7 @@ namespace dbase
 void ChunkedList::clear()
 {
     m_chunks.clear();
+    m_backs.clear();
     m_starts.clear();
     m_startsValid = true;
     m_size = 0;
@@ -26,6 +27,7 @@ void ChunkedList::assign(const std::vector<uint32_t> &values)
         const std::size_t n = std::min(fill, values.size() - at);
         m_chunks.emplace_back(values.begin() + static_cast<std::ptrdiff_t>(at),
                               values.begin() + static_cast<std::ptrdiff_t>(at + n));
+        m_backs.push_back(m_chunks.back().back());
     }
     m_size = values.size();
     m_startsValid = false;
@@ -63,6 +65,7 @@ void ChunkedList::insert(std::size_t pos, uint32_t value)
 {
     if (m_chunks.empty()) {
         m_chunks.emplace_back(1, value);
+        m_backs.assign(1, value);
         m_size = 1;
         m_startsValid = false;
         return;
@@ -75,10 +78,13 @@ void ChunkedList::insert(std::size_t pos, uint32_t value)
     if (chunk.size() > kChunk) {
         std::vector<uint32_t> tail(chunk.begin() + kChunk / 2, chunk.end());
         chunk.resize(kChunk / 2);
+        m_backs[c] = chunk.back();
+        m_backs.insert(m_backs.begin() + static_cast<std::ptrdiff_t>(c + 1), tail.back());
         m_chunks.insert(m_chunks.begin() + static_cast<std::ptrdiff_t>(c + 1), std::move(tail));
         m_startsValid = false;
         return;
     }
+    m_backs[c] = chunk.back();
     for (std::size_t i = c + 1; i < m_starts.size(); ++i)
         ++m_starts[i];
 }
@@ -92,9 +98,11 @@ void ChunkedList::erase(std::size_t pos)
     --m_size;
     if (chunk.empty()) {
         m_chunks.erase(m_chunks.begin() + static_cast<std::ptrdiff_t>(c));
+        m_backs.erase(m_backs.begin() + static_cast<std::ptrdiff_t>(c));
         m_startsValid = false;
         return;
     }
+    m_backs[c] = chunk.back();
     for (std::size_t i = c + 1; i < m_starts.size(); ++i)
         --m_starts[i];
 }

@@ -34,13 +34,13 @@ public:
     template <class Less> std::size_t lowerBound(Less less) const
     {
         // The first chunk whose last value is not less; every chunk holds at least one.
-        const auto chunk = std::partition_point(m_chunks.begin(), m_chunks.end(),
-                                                [&](const auto &c) { return less(c.back()); });
-        if (chunk == m_chunks.end()) return m_size;
-        const auto in = std::partition_point(chunk->begin(), chunk->end(), less);
+        const auto back = std::partition_point(m_backs.begin(), m_backs.end(), less);
+        if (back == m_backs.end()) return m_size;
+        const std::size_t c = static_cast<std::size_t>(back - m_backs.begin());
+        const auto &chunk = m_chunks[c];
+        const auto in = std::partition_point(chunk.begin(), chunk.end(), less);
         updateStarts();
-        return m_starts[static_cast<std::size_t>(chunk - m_chunks.begin())] +
-               static_cast<std::size_t>(in - chunk->begin());
+        return m_starts[c] + static_cast<std::size_t>(in - chunk.begin());
     }
     template <class Fn> void forEach(Fn &&fn) const
     {
@@ -55,6 +55,7 @@ private:
     void updateStarts() const;
 
     std::vector<std::vector<uint32_t>> m_chunks;
+    std::vector<uint32_t> m_backs;             // the last value of each chunk, for searches
     mutable std::vector<std::size_t> m_starts; // position of each chunk's first value
     mutable bool m_startsValid = true;
     std::size_t m_size = 0;
