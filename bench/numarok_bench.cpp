@@ -299,6 +299,21 @@ int main(int argc, char **argv)
         std::cout << "baseline: " << base << cpuSince(c0) << "\n";
         std::cout << "ratio index_build/baseline: " << build / base << "\n";
         std::cout << "ratio open_with_index/read_file: " << open / readFile << "\n";
+
+        // An import's worth: 100,000 appends to the full table with the index open.
+        t.setExclusive(false);
+        t.setIndexName("NewIndex");
+        t.open();
+        t.recordCount();
+        t0 = Clock::now();
+        c0 = cpuMs();
+        for (int i = 0; i < 100000; ++i) {
+            t.append();
+            fillRecord(t, rng, i);
+            t.post();
+        }
+        std::cout << "append_100000_at_N: " << msSince(t0) << cpuSince(c0) << "\n";
+        t.close();
     } catch (const dbase::Error &e) {
         std::cerr << "numarok-bench: " << e.what() << "\n";
         return 1;
