@@ -127,6 +127,7 @@ void Cursor::setNatural()
     m_order.clear();
     m_rows.clear();
     m_rowsValid = false;
+    m_orderHintRecno = 0;
 }
 
 void Cursor::setKeyed(int keyLength, std::vector<char> keys, const std::vector<uint32_t> &order)
@@ -141,6 +142,7 @@ void Cursor::setKeyed(int keyLength, std::vector<char> keys, const std::vector<u
     m_order.assign(order);
     m_rows.clear();
     m_rowsValid = false;
+    m_orderHintRecno = 0;
 }
 
 void Cursor::reserveSlot(uint32_t recno)
@@ -172,8 +174,11 @@ void Cursor::setKey(uint32_t recno, const char *key)
         if (pos < m_order.size() && m_order.at(pos) == recno) m_order.erase(pos);
     }
     std::memcpy(stored, key, static_cast<std::size_t>(m_keyLength));
-    m_order.insert(m_order.lowerBound(before(recno, stored)), recno);
+    const std::size_t pos = m_order.lowerBound(before(recno, stored));
+    m_order.insert(pos, recno);
     m_hasKey[recno] = true;
+    m_orderHintRecno = recno;
+    m_orderHintPos = pos;
 }
 
 void Cursor::buildRows(uint32_t count, const std::vector<bool> &delivered)
@@ -224,7 +229,12 @@ void Cursor::insertRow(uint32_t recno)
     if (!m_rowsValid || recno < 1) return;
     const char *key = nullptr;
     if (keyed() && !(key = keyOf(recno))) return; // not in the tag: not in its order either
-    const std::size_t pos = m_rows.lowerBound(before(recno, key));
+    // The rows are a part of the order. When they hold all of it but this record, its row
+    // is its place in the order, just found by setKey().
+    const bool rowsAreOrder =
+        keyed() && recno == m_orderHintRecno && m_rows.size() + 1 == m_order.size() &&
+        m_orderHintPos < m_order.size() && m_order.at(m_orderHintPos) == recno;
+    const std::size_t pos = rowsAreOrder ? m_orderHintPos : m_rows.lowerBound(before(recno, key));
     if (pos < m_rows.size() && m_rows.at(pos) == recno) return;
     m_rows.insert(pos, recno);
     m_hintRecno = recno;

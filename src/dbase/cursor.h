@@ -134,6 +134,9 @@ private:
     // The row of the record inserted last (the cursor moves to it next).
     mutable uint32_t m_hintRecno = 0;
     mutable std::size_t m_hintRow = 0;
+    // Where setKey() put the record last.
+    uint32_t m_orderHintRecno = 0;
+    std::size_t m_orderHintPos = 0;
 };
 
 } // namespace dbase
