@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+
 using namespace dbase;
 
 namespace
@@ -145,6 +147,55 @@ private slots:
         QCOMPARE(t.recordCount(), m_live);
         QVERIFY(!calls.empty());
         QCOMPARE(calls.front().what, std::string("Reading the records"));
+    }
+
+    // Each piece of work reads the table once: the reports of a pass start at 0 once, and
+    // no separate reading of the rows follows a rebuild or a pack.
+    void oneReadingOfTheTablePerWork()
+    {
+        QVERIFY(QFile::copy(path("PLAIN.DBF"), path("PASSES.DBF")));
+        QVERIFY(QFile::copy(path("PLAIN.MDX"), path("PASSES.MDX")));
+        Table t;
+        openTable(t, "PASSES");
+        QCOMPARE(t.recordCount(), m_live);
+        std::vector<Call> calls;
+        t.setProgress([&calls](const std::string &what, uint64_t done, uint64_t total) {
+            calls.push_back({what, done, total});
+            return true;
+        });
+        auto starts = [&calls](const std::string &what) {
+            return std::count_if(calls.begin(), calls.end(),
+                                 [&](const Call &c) { return c.what == what && c.done == 0; });
+        };
+        auto mentions = [&calls](const std::string &what) {
+            return std::count_if(calls.begin(), calls.end(),
+                                 [&](const Call &c) { return c.what == what; });
+        };
+
+        t.regenerateIndexes();
+        QCOMPARE(starts("Building the index"), 1);
+        QCOMPARE(mentions("Reading the records"), 0);
+        calls.clear();
+        // A second tag: both tags are built from the same pass.
+        t.addIndex("Other", "STR(Quantity,12,0)");
+        QCOMPARE(starts("Building the index"), 1);
+        QCOMPARE(mentions("Reading the records"), 0);
+        calls.clear();
+        // A pack builds the keys while it copies: no pass of the index build of its own.
+        t.pack();
+        QCOMPARE(starts("Packing the table"), 1);
+        QCOMPARE(starts("Building the index"), 0);
+        QCOMPARE(mentions("Reading the records"), 0);
+        calls.clear();
+        // The tag just added is selected without reading the table again.
+        t.setIndexName("Other");
+        QCOMPARE(mentions("Reading the records"), 0);
+        QCOMPARE(t.recordCount(), m_live);
+        t.close();
+        QString error;
+        QCOMPARE(indexDumpOrder(path("PASSES.MDX"), QStringLiteral("Other"), &error).size(),
+                 static_cast<std::size_t>(m_live));
+        QVERIFY2(error.isEmpty(), qPrintable(error));
     }
 
     void cancelLeavesFilesAsTheyWere_data()
