@@ -9,6 +9,7 @@
 #include "font_setting.h"
 #include "formats.h"
 #include "help_window.h"
+#include "long_work.h"
 #include "list_dialogs.h"
 #include "modal.h"
 #include "paths.h"
@@ -40,6 +41,8 @@
 #include <QTableView>
 #include <QTimer>
 #include <QToolButton>
+
+#include <optional>
 
 namespace {
 
@@ -762,9 +765,11 @@ void TMain::DoSortOrder()
 // Pack and rebuild need the table to themselves; without it they say so and the table
 // opens shared again. An engine error during the work still leaves it open shared.
 namespace {
-bool exclusiveWork(TMain &w, const QString &refusal, const std::function<void()> &work)
+bool exclusiveWork(TMain &w, const QString &refusal, const std::function<void()> &work, bool cancellable)
 {
     dbase::Table &t = w.MyTable;
+    std::optional<LongWork> feedback(std::in_place, &w, w.windowTitle(), cancellable);
+    feedback->attach(t);
     t.close();
     t.setExclusive(true);
     try {
@@ -772,6 +777,7 @@ bool exclusiveWork(TMain &w, const QString &refusal, const std::function<void()>
         if (dbfiles::openRepairingIndex(t, w.SortString)) w.noticeIndexRebuilt();
     } catch (const dbase::Error &) {
         w.reopenShared();
+        feedback.reset();
         Prompts::error(&w, refusal);
         return false;
     }
@@ -802,7 +808,7 @@ void TMain::MenuPackClick()
                   QStringLiteral("Unable to pack table.  Packing requires exclusive use of the DBase File.  Make sure "
                                  "that the DBase File is not in use by another program  or that no other users are "
                                  "running the software or that no other copies of the software are in use."),
-                  [this] { MyTable.pack(); });
+                  [this] { MyTable.pack(); }, true);
 }
 
 void TMain::MenuRebuildClick()
@@ -815,7 +821,7 @@ void TMain::MenuRebuildClick()
                   QStringLiteral("Unable to reindex table.  Reindexing requires exclusive use of the DBase File.  Make "
                                  "sure that the DBase File is not in use by another program  or that no other users "
                                  "are running the software or that no other copies of the software are in use."),
-                  [this] { MyTable.regenerateIndexes(); });
+                  [this] { MyTable.regenerateIndexes(); }, false);
 }
 void TMain::DoBackup() {}
 void TMain::DoRestore() { DisplayCount(); }
