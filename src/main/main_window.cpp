@@ -11,6 +11,7 @@
 #include "formats.h"
 #include "help_window.h"
 #include "import_window.h"
+#include "long_work.h"
 #include "list_dialogs.h"
 #include "modal.h"
 #include "paths.h"
@@ -43,8 +44,9 @@
 #include <QTimer>
 #include <QToolButton>
 
-namespace
-{
+#include <optional>
+
+namespace {
 
 // A drawn picture for a speed or navigator button, for a machine without any icon theme.
 QIcon drawnIcon(const QString &glyph, const QColor &color)
@@ -136,22 +138,17 @@ struct ButtonDef {
 
 // Ten lettered buttons in four framed groups.
 const ButtonDef kLetteredButtons[10] = {
-    {"AddButton", "&Add", "MenuAdd", 0, 5, 8},
-    {"EditButton", "&Edit", "MenuEdit", 0, 77, 8},
-    {"CopyButton", "&Copy", "MenuCopy", 0, 5, 44},
-    {"DeleteButton", "&Delete", "MenuDelete", 0, 77, 44},
-    {"SearchButton", "&Search", "MenuSearch", 1, 5, 8},
-    {"EndSearchButton", "E&nd Srch", "MenuEndSearch", 1, 5, 44},
-    {"ReportButton", "&Reports", "MenuReports", 2, 5, 8},
-    {"ViewerButton", "&Viewer", "MenuViewer", 2, 5, 44},
-    {"HelpButton", "He&lp", "MenuContents", 3, 5, 8},
-    {"ButtonExit", "E&xit", "MenuExit", 3, 5, 44},
+    {"AddButton", "&Add", "MenuAdd", 0, 5, 8},          {"EditButton", "&Edit", "MenuEdit", 0, 77, 8},
+    {"CopyButton", "&Copy", "MenuCopy", 0, 5, 44},      {"DeleteButton", "&Delete", "MenuDelete", 0, 77, 44},
+    {"SearchButton", "&Search", "MenuSearch", 1, 5, 8}, {"EndSearchButton", "E&nd Srch", "MenuEndSearch", 1, 5, 44},
+    {"ReportButton", "&Reports", "MenuReports", 2, 5, 8}, {"ViewerButton", "&Viewer", "MenuViewer", 2, 5, 44},
+    {"HelpButton", "He&lp", "MenuContents", 3, 5, 8},   {"ButtonExit", "E&xit", "MenuExit", 3, 5, 44},
 };
 const QRect kBevels[4] = {{4, 4, 150, 78}, {156, 4, 78, 78}, {236, 4, 78, 78}, {316, 4, 78, 78}};
 
-const char *const kNavigatorHints[10] = {
-    "First record",  "Prior record", "Next record", "Last record", "Insert record",
-    "Delete record", "Edit record",  "Post edit",   "Cancel edit", "Refresh data"};
+const char *const kNavigatorHints[10] = {"First record", "Prior record", "Next record", "Last record",
+                                         "Insert record", "Delete record", "Edit record", "Post edit",
+                                         "Cancel edit", "Refresh data"};
 const char *const kNavigatorGlyphs[10] = {"|<", "<", ">", ">|", "+", "-", "^", "v", "x", "@"};
 const char *const kNavigatorIcons[10] = {"go-first",
                                          "go-previous",
@@ -165,21 +162,18 @@ const char *const kNavigatorIcons[10] = {"go-first",
                                          "view-refresh"};
 
 // Menu items that change data: off in browse mode.
-const char *const kBrowseDisabled[] = {"MenuAdd",    "MenuCopy",         "MenuDelete",
-                                       "MenuBackup", "MenuRestore",      "MenuViewer",
-                                       "MenuImport", "MenuSearchReplace"};
+const char *const kBrowseDisabled[] = {"MenuAdd",    "MenuCopy",   "MenuDelete", "MenuBackup",
+                                       "MenuRestore", "MenuViewer", "MenuImport", "MenuSearchReplace"};
 
 // The grid's in-cell editors for Country, Topic and Condition: the main window's three
 // drop-down boxes lend their items.
-class ComboDelegate : public QStyledItemDelegate
-{
+class ComboDelegate : public QStyledItemDelegate {
 public:
     ComboDelegate(ViewerModel *model, QHash<int, QComboBox *> combos, QObject *parent)
         : QStyledItemDelegate(parent), m_model(model), m_combos(std::move(combos))
     {
     }
-    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option,
-                          const QModelIndex &index) const override
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
         const int field = m_model->columns().value(index.column()).field;
         QComboBox *source = m_combos.value(field);
@@ -205,12 +199,12 @@ public:
         else
             QStyledItemDelegate::setEditorData(editor, index);
     }
-    void paint(QPainter *painter, const QStyleOptionViewItem &option,
-               const QModelIndex &index) const override
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
         QStyledItemDelegate::paint(painter, option, index);
         const QWidget *view = option.widget;
-        if (!view) return;
+        if (!view)
+            return;
         painter->save();
         painter->setPen(QColor(128, 128, 128));
         if (view->property("rowLines").toBool())
@@ -219,8 +213,7 @@ public:
             painter->drawLine(option.rect.topRight(), option.rect.bottomRight());
         painter->restore();
     }
-    void setModelData(QWidget *editor, QAbstractItemModel *model,
-                      const QModelIndex &index) const override
+    void setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const override
     {
         if (auto *combo = qobject_cast<QComboBox *>(editor))
             model->setData(index, combo->currentText(), Qt::EditRole);
@@ -310,7 +303,8 @@ void TMain::buildMenus()
                        std::function<void()> routine) {
         QAction *a = m->addAction(QString::fromUtf8(caption));
         a->setObjectName(QLatin1String(name));
-        if (shortcut && *shortcut) a->setShortcut(QKeySequence(QLatin1String(shortcut)));
+        if (shortcut && *shortcut)
+            a->setShortcut(QKeySequence(QLatin1String(shortcut)));
         m_actions.insert(QLatin1String(name), a);
         connect(a, &QAction::triggered, this, [this, routine] { runCommand(routine); });
         return a;
@@ -319,8 +313,7 @@ void TMain::buildMenus()
     QMenu *file = addMenu(bar, "MenuFile", "&File");
     item(file, "MenuNew", "&New Database", "Ctrl+W", [this] { DoNew(); });
     item(file, "MenuOpen", "&Open Database", "Ctrl+O", [this] { DoOpen(); });
-    item(file, "MenuUpdateDatabase", "&Update Database", "Ctrl+Z",
-         [this] { MenuUpdateDatabaseClick(); });
+    item(file, "MenuUpdateDatabase", "&Update Database", "Ctrl+Z", [this] { MenuUpdateDatabaseClick(); });
     file->addSeparator();
     item(file, "MenuBackup", "&Back Up Data", "Ctrl+B", [this] { DoBackup(); });
     item(file, "MenuRestore", "&Restore Data", "Ctrl+Y", [this] { DoRestore(); });
@@ -333,8 +326,7 @@ void TMain::buildMenus()
     m_actions.insert(QStringLiteral("MenuExitSep"), MenuExitSep);
     for (int n = 1; n <= 5; ++n) {
         const QByteArray name = "MenuLastFile" + QByteArray::number(n);
-        QAction *a = item(file, name.constData(), "", "",
-                          [this, n] { OpenSaveFile(settings.lastFiles[n - 1]); });
+        QAction *a = item(file, name.constData(), "", "", [this, n] { OpenSaveFile(settings.lastFiles[n - 1]); });
         a->setVisible(false);
     }
     MenuExitSep->setVisible(false);
@@ -363,17 +355,14 @@ void TMain::buildMenus()
     const int sizes[4] = {640, 800, 1024, 1280};
     for (int i = 0; i < 4; ++i) {
         const QSize s = formats::sizeOfChoice(sizes[i]);
-        const QByteArray name =
-            "N" + QByteArray::number(s.width()) + "x" + QByteArray::number(s.height());
-        const QByteArray caption =
-            QByteArray::number(s.width()) + " x " + QByteArray::number(s.height());
+        const QByteArray name = "N" + QByteArray::number(s.width()) + "x" + QByteArray::number(s.height());
+        const QByteArray caption = QByteArray::number(s.width()) + " x " + QByteArray::number(s.height());
         const QByteArray key = "Shift+F" + QByteArray::number(i + 1);
-        void (TMain::*const handlers[4])() = {&TMain::N640x480Click, &TMain::N800x600Click,
-                                              &TMain::N1024x768Click, &TMain::N1280x1024Click};
+        void (TMain::*const handlers[4])() = {&TMain::N640x480Click, &TMain::N800x600Click, &TMain::N1024x768Click,
+                                              &TMain::N1280x1024Click};
         const auto handler = handlers[i];
-        item(size, name.constData(), caption.constData(), key.constData(), [this, handler] {
-            (this->*handler)();
-        })->setCheckable(true);
+        item(size, name.constData(), caption.constData(), key.constData(), [this, handler] { (this->*handler)(); })
+            ->setCheckable(true);
     }
     QMenu *access = addMenu(options, "MenuScreenAccess", "&Screen Access");
     const char *accessNames[3] = {"MenuSpeed", "MenuButtons", "MenuNoButtons"};
@@ -387,54 +376,40 @@ void TMain::buildMenus()
         })->setCheckable(true);
     }
     QMenu *color = addMenu(options, "MenuColor", "&Color");
-    const char *colorNames[6] = {"MenuMainColor",   "MenuEditColor",      "MenuSearchColor",
+    const char *colorNames[6] = {"MenuMainColor", "MenuEditColor", "MenuSearchColor",
                                  "MenuReportColor", "MenuConfigureColor", "MenuAllColor"};
-    const char *colorCaptions[6] = {"&Main Window Color",      "&Edit Window Color",
-                                    "&Search Window Color",    "&Report Window Color",
-                                    "&Configure Window Color", "&ALL Windows Color"};
+    const char *colorCaptions[6] = {"&Main Window Color",   "&Edit Window Color",      "&Search Window Color",
+                                    "&Report Window Color", "&Configure Window Color", "&ALL Windows Color"};
     for (int i = 0; i < 6; ++i) {
         const int scheme = i + 1;
         const QByteArray key = "Ctrl+F" + QByteArray::number(i + 4);
-        item(color, colorNames[i], colorCaptions[i], key.constData(),
-             [this, scheme] { DoColor(scheme); });
+        item(color, colorNames[i], colorCaptions[i], key.constData(), [this, scheme] { DoColor(scheme); });
     }
     options->addSeparator();
     QMenu *currency = addMenu(options, "MenuCurrencyFormat", "C&urrency Format");
-    item(currency, "MenuCurrencyUS", "&U.S. Dollars", "", [this] {
-        MenuCurrencyUSClick();
-    })->setCheckable(true);
-    item(currency, "MenuCurrencyWin", "&Windows Setting", "", [this] {
-        MenuCurrencyWinClick();
-    })->setCheckable(true);
+    item(currency, "MenuCurrencyUS", "&U.S. Dollars", "", [this] { MenuCurrencyUSClick(); })->setCheckable(true);
+    item(currency, "MenuCurrencyWin", "&Windows Setting", "", [this] { MenuCurrencyWinClick(); })->setCheckable(true);
     QMenu *numeric = addMenu(options, "MenuNumericFormat", "&Numeric Format");
-    item(numeric, "MenuNumericUS", "&U.S. Format", "", [this] {
-        MenuNumericUSClick();
-    })->setCheckable(true);
-    item(numeric, "MenuNumericWin", "&Windows Setting", "", [this] {
-        MenuNumericWinClick();
-    })->setCheckable(true);
+    item(numeric, "MenuNumericUS", "&U.S. Format", "", [this] { MenuNumericUSClick(); })->setCheckable(true);
+    item(numeric, "MenuNumericWin", "&Windows Setting", "", [this] { MenuNumericWinClick(); })->setCheckable(true);
     QMenu *date = addMenu(options, "MenuDateFormat", "&Date Format");
     m_dateGroup = new QActionGroup(this);
     m_dateGroup->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
     for (const auto &style : formats::kDateStyles) {
         const int code = style.code;
         void (TMain::*const handlers[12])() = {
-            &TMain::MenuDateMDYSlashClick,   &TMain::MenuDateMDYDashClick,
-            &TMain::MenuDateMDYDotClick,     &TMain::MenuDateDMYSlashClick,
-            &TMain::MenuDateDMYDashClick,    &TMain::MenuDateDMYDotClick,
-            &TMain::MenuDateMDYSlashYrClick, &TMain::MenuDateMDYDashYrClick,
-            &TMain::MenuDateMDYDotYrClick,   &TMain::MenuDateDMYSlashYrClick,
-            &TMain::MenuDateDMYDashYrClick,  &TMain::MenuDateDMYDotYrClick};
+            &TMain::MenuDateMDYSlashClick,   &TMain::MenuDateMDYDashClick,   &TMain::MenuDateMDYDotClick,
+            &TMain::MenuDateDMYSlashClick,   &TMain::MenuDateDMYDashClick,   &TMain::MenuDateDMYDotClick,
+            &TMain::MenuDateMDYSlashYrClick, &TMain::MenuDateMDYDashYrClick, &TMain::MenuDateMDYDotYrClick,
+            &TMain::MenuDateDMYSlashYrClick, &TMain::MenuDateDMYDashYrClick, &TMain::MenuDateDMYDotYrClick};
         const auto handler = handlers[code - 1];
-        QAction *a =
-            item(date, style.menuName, style.caption, "", [this, handler] { (this->*handler)(); });
+        QAction *a = item(date, style.menuName, style.caption, "", [this, handler] { (this->*handler)(); });
         a->setCheckable(true);
         m_dateGroup->addAction(a);
     }
     date->addSeparator();
-    item(date, "MenuDateLeadingZeros", "&Leading Zeros", "", [this] {
-        MenuDateLeadingZerosClick();
-    })->setCheckable(true);
+    item(date, "MenuDateLeadingZeros", "&Leading Zeros", "", [this] { MenuDateLeadingZerosClick(); })
+        ->setCheckable(true);
     options->addSeparator();
     item(options, "MenuLabelFont", "&Label Font", "Shift+F8", [this] { MenuLabelFontClick(); });
     item(options, "MenuEditFont", "&Edit Font", "Shift+F9", [this] { MenuEditFontClick(); });
@@ -443,17 +418,14 @@ void TMain::buildMenus()
     QMenu *tools = addMenu(bar, "MenuTools", "&Tools");
     item(tools, "MenuReports", "&Reports", "Ctrl+R", [this] { DoReports(); });
     QMenu *listMenu = addMenu(tools, "MenuListMaintenance", "List &Maintenance");
-    item(listMenu, "MenuSaveDefaults", "&Save As Defaults", "",
-         [this] { MenuSaveDefaultsClick(); });
-    item(listMenu, "MenuLoadDefaults", "Load In &Defaults", "",
-         [this] { MenuLoadDefaultsClick(); });
+    item(listMenu, "MenuSaveDefaults", "&Save As Defaults", "", [this] { MenuSaveDefaultsClick(); });
+    item(listMenu, "MenuLoadDefaults", "Load In &Defaults", "", [this] { MenuLoadDefaultsClick(); });
     listMenu->addSeparator();
     item(listMenu, "MenuListCountry", "&Country", "", [this] { MenuMaintainCountryClick(); });
     item(listMenu, "MenuListTopic", "&Topic", "", [this] { MenuMaintainTopicClick(); });
     item(listMenu, "MenuListCondition", "C&ondition", "", [this] { MenuMaintainConditionClick(); });
     item(listMenu, "MenuListMisc", "&Miscellaneous", "", [this] { MenuMaintainMiscClick(); });
-    item(tools, "MenuSearchReplace", "&Search and Replace", "Ctrl+F",
-         [this] { DoSearchReplace(); });
+    item(tools, "MenuSearchReplace", "&Search and Replace", "Ctrl+F", [this] { DoSearchReplace(); });
     tools->addSeparator();
     item(tools, "MenuRebuild", "&Rebuild Indexes", "", [this] { MenuRebuildClick(); });
     item(tools, "MenuPack", "&Pack Database", "", [this] { MenuPackClick(); });
@@ -463,12 +435,11 @@ void TMain::buildMenus()
     item(help, "MenuTips", "&Review \"Tips of the Day\"", "", [this] { MenuTipsClick(); });
     help->addSeparator();
     item(help, "MenuAbout", "&About", "", [this] {
-        Prompts::instance().message(
-            this,
-            QStringLiteral("Numarok %1\n\nA catalogue for a coin collection.")
-                .arg(QApplication::applicationVersion()),
-            QStringLiteral("About Numarok"), Prompts::Icon::Information, QMessageBox::Ok,
-            QMessageBox::Ok, false);
+        Prompts::instance().message(this,
+                                    QStringLiteral("Numarok %1\n\nA catalogue for a coin collection.")
+                                        .arg(QApplication::applicationVersion()),
+                                    QStringLiteral("About Numarok"), Prompts::Icon::Information, QMessageBox::Ok,
+                                    QMessageBox::Ok, false);
     });
 }
 
@@ -532,8 +503,7 @@ void TMain::buildWindow()
         b->setIcon(themeIcon(kNavigatorIcons[i],
                              drawnIcon(QLatin1String(kNavigatorGlyphs[i]), QColor(90, 90, 90))));
         b->setIconSize(QSize(16, 16));
-        connect(b, &QToolButton::clicked, this,
-                [this, i] { runCommand([this, i] { navigate(i); }); });
+        connect(b, &QToolButton::clicked, this, [this, i] { runCommand([this, i] { navigate(i); }); });
         m_navButtons << b;
     }
 
@@ -567,7 +537,7 @@ void TMain::buildWindow()
         combos[i]->setProperty("boundToField", true);
         combos[i]->setAccessibleName(
             QLatin1String(comboNames[i]).mid(7)); // Country, Topic, Condition
-        combos[i]->setVisible(false);             // the grid's in-cell editors take their items
+        combos[i]->setVisible(false); // the grid's in-cell editors take their items
     }
 
     ViewerGrid = new QTableView(m_client);
@@ -583,12 +553,10 @@ void TMain::buildWindow()
                                                    {coin::Condition - 1, MyComboCondition}},
                                                   ViewerGrid));
     ViewerGrid->verticalHeader()->setDefaultSectionSize(22);
-    connect(ViewerGrid, &QTableView::doubleClicked, this,
-            [this] { runCommand([this] { DoEdit(); }); });
+    connect(ViewerGrid, &QTableView::doubleClicked, this, [this] { runCommand([this] { DoEdit(); }); });
     connect(ViewerGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) {
-                if (current.isValid() && MyTable.isOpen() &&
-                    MyTable.state() == dbase::Table::State::Browse)
+                if (current.isValid() && MyTable.isOpen() && MyTable.state() == dbase::Table::State::Browse)
                     MyTable.moveToRow(current.row());
             });
     connect(m_model, &QAbstractItemModel::modelReset, this, &TMain::syncGridToTable);
@@ -600,7 +568,8 @@ void TMain::buildWindow()
 
 bool TMain::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_client && event->type() == QEvent::Resize) FormResize();
+    if (watched == m_client && event->type() == QEvent::Resize)
+        FormResize();
     // Delete in the grid asks first, as the Delete command does.
     if (watched == ViewerGrid && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent *>(event)->key() == Qt::Key_Delete && !BrowseMode) {
@@ -612,7 +581,8 @@ bool TMain::eventFilter(QObject *watched, QEvent *event)
 
 void TMain::syncGridToTable()
 {
-    if (!MyTable.isOpen() || MyTable.currentRow() < 0 || m_model->columnCount() == 0) return;
+    if (!MyTable.isOpen() || MyTable.currentRow() < 0 || m_model->columnCount() == 0)
+        return;
     const QModelIndex at = m_model->index(MyTable.currentRow(), 0);
     ViewerGrid->selectionModel()->setCurrentIndex(at, QItemSelectionModel::NoUpdate);
 }
@@ -636,12 +606,13 @@ void TMain::SetButtonBar()
 
 void TMain::FormResize()
 {
-    if (!m_client) return;
+    if (!m_client)
+        return;
     const int W = m_client->width(), H = m_client->height();
     const int mode = settings.buttonBar >= 1 && settings.buttonBar <= 3 ? settings.buttonBar : 1;
     struct Geometry {
-        int navLeft, navTop, navWidth, searchTop, countTop, count2Top, bevelTop, bevelLess,
-            titleTop, gridTop, gridLess;
+        int navLeft, navTop, navWidth, searchTop, countTop, count2Top, bevelTop, bevelLess, titleTop, gridTop,
+            gridLess;
     };
     const Geometry modes[3] = {{424, 3, 241, 44, 38, 52, 34, 37, 38, 70, 77},
                                {400, 47, 221, 96, 90, 105, 86, 89, 90, 122, 129},
@@ -659,7 +630,8 @@ void TMain::FormResize()
     const int bw = g.navWidth / 10; // browse mode shows the first four at the same size
     for (int i = 0; i < m_navButtons.size(); ++i)
         m_navButtons[i]->setGeometry(i * bw, 0, bw, 25);
-    if (mode == 1) MyNavigator->raise();
+    if (mode == 1)
+        MyNavigator->raise();
     ViewerBevel->setGeometry(3, g.bevelTop, W - 6, H - g.bevelLess);
     ViewerLabel->adjustSize();
     ViewerLabel->move((W - ViewerLabel->width()) / 2, g.titleTop);
@@ -680,7 +652,8 @@ void TMain::updateButtonStates()
         if (name == QLatin1String("AddButton") || name == QLatin1String("CopyButton") ||
             name == QLatin1String("DeleteButton") || name == QLatin1String("ViewerButton"))
             on = on && !BrowseMode;
-        if (name == QLatin1String("EndSearchButton")) on = on && SearchOn;
+        if (name == QLatin1String("EndSearchButton"))
+            on = on && SearchOn;
         it.value()->setEnabled(on);
     }
     action(QStringLiteral("MenuEndSearch"))->setEnabled(SearchOn);
@@ -715,36 +688,16 @@ void TMain::applyBrowseMode()
 void TMain::navigate(int button)
 {
     switch (button) {
-    case 0:
-        MyTable.first();
-        break;
-    case 1:
-        MyTable.prior();
-        break;
-    case 2:
-        MyTable.next();
-        break;
-    case 3:
-        MyTable.last();
-        break;
-    case 4:
-        DoAdd();
-        break;
-    case 5:
-        DoDelete();
-        break;
-    case 6:
-        DoEdit();
-        break;
-    case 7:
-        MyTable.post();
-        break;
-    case 8:
-        MyTable.cancel();
-        break;
-    case 9:
-        MyTable.refresh();
-        break;
+    case 0: MyTable.first(); break;
+    case 1: MyTable.prior(); break;
+    case 2: MyTable.next(); break;
+    case 3: MyTable.last(); break;
+    case 4: DoAdd(); break;
+    case 5: DoDelete(); break;
+    case 6: DoEdit(); break;
+    case 7: MyTable.post(); break;
+    case 8: MyTable.cancel(); break;
+    case 9: MyTable.refresh(); break;
     }
     syncGridToTable();
     updateNavigator();
@@ -779,16 +732,17 @@ void TMain::DoCopy()
 
 void TMain::DoDelete()
 {
-    if (BrowseMode) return;
-    const auto answer = Prompts::instance().message(
-        this, QStringLiteral("Delete this record?"), QStringLiteral("Confirm"), Prompts::Icon::None,
-        QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes, false);
-    if (answer == QMessageBox::Yes) MyTable.deleteRecord();
+    if (BrowseMode)
+        return;
+    const auto answer = Prompts::instance().message(this, QStringLiteral("Delete this record?"),
+                                                    QStringLiteral("Confirm"), Prompts::Icon::None,
+                                                    QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes, false);
+    if (answer == QMessageBox::Yes)
+        MyTable.deleteRecord();
     DisplayCount();
 }
 
-namespace
-{
+namespace {
 // Import and export see the table, the settings and the search; an export of everything
 // lifts the search for its run only.
 ExchangeContext exchangeContext(TMain &w)
@@ -796,14 +750,8 @@ ExchangeContext exchangeContext(TMain &w)
     return {w.MyTable,
             w.settings,
             w.SearchOn,
-            [&w] {
-                w.DisableEndSearch();
-                w.MyTable.refilter();
-            },
-            [&w] {
-                w.EnableEndSearch();
-                w.MyTable.refilter();
-            },
+            [&w] { w.DisableEndSearch(); w.MyTable.refilter(); },
+            [&w] { w.EnableEndSearch(); w.MyTable.refilter(); },
             [&w](QWidget *d) { w.placeDialog(d); },
             w.scaleFactor()};
 }
@@ -826,10 +774,7 @@ void TMain::DoExport()
 }
 
 // The dialogs of these commands come with their own parts of the program.
-void TMain::DoSearch()
-{
-    DisplayCount();
-}
+void TMain::DoSearch() { DisplayCount(); }
 void TMain::DoFind() {}
 void TMain::DoFindNext() {}
 void TMain::DoReports() {}
@@ -850,11 +795,12 @@ void TMain::DoSortOrder()
 
 // Pack and rebuild need the table to themselves; without it they say so and the table
 // opens shared again. An engine error during the work still leaves it open shared.
-namespace
-{
-bool exclusiveWork(TMain &w, const QString &refusal, const std::function<void()> &work)
+namespace {
+bool exclusiveWork(TMain &w, const QString &refusal, const std::function<void()> &work, bool cancellable)
 {
     dbase::Table &t = w.MyTable;
+    std::optional<LongWork> feedback(std::in_place, &w, w.windowTitle(), cancellable);
+    feedback->attach(t);
     t.close();
     t.setExclusive(true);
     try {
@@ -862,6 +808,7 @@ bool exclusiveWork(TMain &w, const QString &refusal, const std::function<void()>
         if (dbfiles::openRepairingIndex(t, w.SortString)) w.noticeIndexRebuilt();
     } catch (const dbase::Error &) {
         w.reopenShared();
+        feedback.reset();
         Prompts::error(&w, refusal);
         return false;
     }
@@ -885,42 +832,30 @@ bool confirmed(TMain &w, const QString &question)
 
 void TMain::MenuPackClick()
 {
-    if (!confirmed(*this,
-                   QStringLiteral(
-                       "Deleted items are not permanently removed from the database until packing "
-                       "occurs.  Packing simply removes them to free up space.  Continue?")))
+    if (!confirmed(*this, QStringLiteral("Deleted items are not permanently removed from the database until packing "
+                                         "occurs.  Packing simply removes them to free up space.  Continue?")))
         return;
-    exclusiveWork(
-        *this,
-        QStringLiteral(
-            "Unable to pack table.  Packing requires exclusive use of the DBase File.  Make sure "
-            "that the DBase File is not in use by another program  or that no other users are "
-            "running the software or that no other copies of the software are in use."),
-        [this] { MyTable.pack(); });
+    exclusiveWork(*this,
+                  QStringLiteral("Unable to pack table.  Packing requires exclusive use of the DBase File.  Make sure "
+                                 "that the DBase File is not in use by another program  or that no other users are "
+                                 "running the software or that no other copies of the software are in use."),
+                  [this] { MyTable.pack(); }, true);
 }
 
 void TMain::MenuRebuildClick()
 {
-    if (!confirmed(
-            *this,
-            QStringLiteral(
-                "It is possible for your index files to become corrupted.  As a result, some "
-                "items may not show up in the viewer or in reports.  This will rebuild your "
-                "index files correctly.  Continue?")))
+    if (!confirmed(*this, QStringLiteral("It is possible for your index files to become corrupted.  As a result, some "
+                                         "items may not show up in the viewer or in reports.  This will rebuild your "
+                                         "index files correctly.  Continue?")))
         return;
-    exclusiveWork(
-        *this,
-        QStringLiteral(
-            "Unable to reindex table.  Reindexing requires exclusive use of the DBase File.  Make "
-            "sure that the DBase File is not in use by another program  or that no other users "
-            "are running the software or that no other copies of the software are in use."),
-        [this] { MyTable.regenerateIndexes(); });
+    exclusiveWork(*this,
+                  QStringLiteral("Unable to reindex table.  Reindexing requires exclusive use of the DBase File.  Make "
+                                 "sure that the DBase File is not in use by another program  or that no other users "
+                                 "are running the software or that no other copies of the software are in use."),
+                  [this] { MyTable.regenerateIndexes(); }, false);
 }
 void TMain::DoBackup() {}
-void TMain::DoRestore()
-{
-    DisplayCount();
-}
+void TMain::DoRestore() { DisplayCount(); }
 void TMain::DoColor(int) {}
 void TMain::DoSearchReplace() {}
 void TMain::DoListMaintenance(int code)
@@ -929,8 +864,7 @@ void TMain::DoListMaintenance(int code)
         const char *title;
         int limit;
     };
-    const ListDef defs[4] = {
-        {"Country", 20}, {"Topic", 20}, {"Condition", 30}, {"Miscellaneous", 25}};
+    const ListDef defs[4] = {{"Country", 20}, {"Topic", 20}, {"Condition", 30}, {"Miscellaneous", 25}};
     const ListDef &d = defs[code - 1];
     const QStringList entries = code == 4 ? picklists::readListFile(picklists::miscFile())
                                           : lists.list(picklists::Kind(code - 1));
@@ -938,7 +872,8 @@ void TMain::DoListMaintenance(int code)
     dialog.place = [this](QWidget *w) { placeDialog(w); };
     dialog.scheme = &settings.schemes[colors::Configure];
     dialog.onOk = [this, code](const QStringList &result) {
-        if (code <= 3) lists.setList(picklists::Kind(code - 1), result);
+        if (code <= 3)
+            lists.setList(picklists::Kind(code - 1), result);
         SaveAllLists(BasePath);
     };
     modal::show(&dialog);
@@ -985,26 +920,23 @@ void TMain::MenuSaveDefaultsClick()
 {
     const auto answer = Prompts::instance().message(
         this,
-        QStringLiteral("Your current Data Lists will become your default list values.  These "
-                       "values will be used "
-                       "when new databases are created.  Previous default values will be lost.  Do "
-                       "you want to "
+        QStringLiteral("Your current Data Lists will become your default list values.  These values will be used "
+                       "when new databases are created.  Previous default values will be lost.  Do you want to "
                        "proceed?"),
-        QStringLiteral("Warning"), Prompts::Icon::Question, QMessageBox::Yes | QMessageBox::No,
-        QMessageBox::No, true);
-    if (answer == QMessageBox::Yes && SaveDefaultLists) SaveDefaultLists();
+        QStringLiteral("Warning"), Prompts::Icon::Question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No, true);
+    if (answer == QMessageBox::Yes && SaveDefaultLists)
+        SaveDefaultLists();
 }
 
 void TMain::MenuLoadDefaultsClick()
 {
     const auto answer = Prompts::instance().message(
         this,
-        QStringLiteral("Your current Data Lists will be overridden with your default list values. "
-                       "Previous  values "
+        QStringLiteral("Your current Data Lists will be overridden with your default list values. Previous  values "
                        "will be lost.  Do you want to proceed?"),
-        QStringLiteral("Warning"), Prompts::Icon::Question, QMessageBox::Yes | QMessageBox::No,
-        QMessageBox::No, true);
-    if (answer == QMessageBox::Yes && LoadDefaultList) LoadDefaultList();
+        QStringLiteral("Warning"), Prompts::Icon::Question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No, true);
+    if (answer == QMessageBox::Yes && LoadDefaultList)
+        LoadDefaultList();
 }
 
 // ---- search state ---------------------------------------------------------------------------
@@ -1044,11 +976,9 @@ void TMain::SetViewerOptions()
     ViewerGrid->setProperty("rowLines", settings.rowLines);
     ViewerGrid->setProperty("columnLines", settings.columnLines);
     ViewerGrid->horizontalHeader()->setVisible(settings.showTitles);
-    ViewerGrid->setSelectionBehavior(editing ? QAbstractItemView::SelectItems
-                                             : QAbstractItemView::SelectRows);
+    ViewerGrid->setSelectionBehavior(editing ? QAbstractItemView::SelectItems : QAbstractItemView::SelectRows);
     ViewerGrid->setSelectionMode(QAbstractItemView::SingleSelection);
-    ViewerGrid->setEditTriggers(editing ? QAbstractItemView::DoubleClicked |
-                                              QAbstractItemView::EditKeyPressed |
+    ViewerGrid->setEditTriggers(editing ? QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                                               QAbstractItemView::AnyKeyPressed
                                         : QAbstractItemView::NoEditTriggers);
     m_model->setEditable(editing);
@@ -1066,8 +996,7 @@ void TMain::SetViewerOptions()
     ViewerGrid->horizontalHeader()->setFont(gridTitleFont);
     ViewerGrid->horizontalHeader()->setStyleSheet(
         QStringLiteral("QHeaderView::section { background-color: %1; color: %2; }")
-            .arg(colors::toColor(settings.titleBackground).name(),
-                 colors::toColor(settings.gridTitleFont.color).name()));
+            .arg(colors::toColor(settings.titleBackground).name(), colors::toColor(settings.gridTitleFont.color).name()));
 
     // Columns by Field Order: position j takes the lowest field whose order is j (field 1
     // when none is), placed as the next visible column unless its display flag is off.
@@ -1092,7 +1021,8 @@ void TMain::SetViewerOptions()
         order.erase(std::find(order.begin(), order.end(), k));
         int at = 0, seen = 0;
         while (at < static_cast<int>(order.size()) && seen < next) {
-            if (shown[order[at]]) ++seen;
+            if (shown[order[at]])
+                ++seen;
             ++at;
         }
         order.insert(order.begin() + at, k);
@@ -1126,18 +1056,15 @@ void TMain::SetColors()
     paint.minorTitle(NavigatorLabel);
 }
 
-// ---- display formats and fonts
-// --------------------------------------------------------------------
+// ---- display formats and fonts --------------------------------------------------------------------
 
 void TMain::applyDateStyle()
 {
-    dbase::DateStyle::setCurrent(
-        formats::dateStyle(settings.dateFormat, settings.dateLeadingZeros));
+    dbase::DateStyle::setCurrent(formats::dateStyle(settings.dateFormat, settings.dateLeadingZeros));
     for (QAction *a : m_dateGroup->actions())
         a->setChecked(false);
     if (settings.dateFormat >= 1 && settings.dateFormat <= 12)
-        action(QLatin1String(formats::kDateStyles[settings.dateFormat - 1].menuName))
-            ->setChecked(true);
+        action(QLatin1String(formats::kDateStyles[settings.dateFormat - 1].menuName))->setChecked(true);
     action(QStringLiteral("MenuDateLeadingZeros"))->setChecked(settings.dateLeadingZeros);
 }
 
@@ -1149,112 +1076,42 @@ void TMain::chooseDateStyle(int code)
     }
     settings.dateFormat = code;
     applyDateStyle();
-    if (MyTable.isOpen()) MyTable.refresh();
+    if (MyTable.isOpen())
+        MyTable.refresh();
 }
 
 void TMain::MenuDateLeadingZerosClick()
 {
     settings.dateLeadingZeros = !settings.dateLeadingZeros;
     applyDateStyle();
-    if (MyTable.isOpen()) MyTable.refresh();
+    if (MyTable.isOpen())
+        MyTable.refresh();
 }
 
-void TMain::MenuDateMDYSlashClick()
-{
-    chooseDateStyle(1);
-}
-void TMain::MenuDateMDYDashClick()
-{
-    chooseDateStyle(2);
-}
-void TMain::MenuDateMDYDotClick()
-{
-    chooseDateStyle(3);
-}
-void TMain::MenuDateDMYSlashClick()
-{
-    chooseDateStyle(4);
-}
-void TMain::MenuDateDMYDashClick()
-{
-    chooseDateStyle(5);
-}
-void TMain::MenuDateDMYDotClick()
-{
-    chooseDateStyle(6);
-}
-void TMain::MenuDateMDYSlashYrClick()
-{
-    chooseDateStyle(7);
-}
-void TMain::MenuDateMDYDashYrClick()
-{
-    chooseDateStyle(8);
-}
-void TMain::MenuDateMDYDotYrClick()
-{
-    chooseDateStyle(9);
-}
-void TMain::MenuDateDMYSlashYrClick()
-{
-    chooseDateStyle(10);
-}
-void TMain::MenuDateDMYDashYrClick()
-{
-    chooseDateStyle(11);
-}
-void TMain::MenuDateDMYDotYrClick()
-{
-    chooseDateStyle(12);
-}
-void TMain::MenuCurrencyUSClick()
-{
-    chooseCurrencyFormat(1);
-}
-void TMain::MenuCurrencyWinClick()
-{
-    chooseCurrencyFormat(2);
-}
-void TMain::MenuNumericUSClick()
-{
-    chooseNumericFormat(1);
-}
-void TMain::MenuNumericWinClick()
-{
-    chooseNumericFormat(2);
-}
-void TMain::N640x480Click()
-{
-    chooseWindowSize(640);
-}
-void TMain::N800x600Click()
-{
-    chooseWindowSize(800);
-}
-void TMain::N1024x768Click()
-{
-    chooseWindowSize(1024);
-}
-void TMain::N1280x1024Click()
-{
-    chooseWindowSize(1280);
-}
-void TMain::MenuMaintainCountryClick()
-{
-    DoListMaintenance(1);
-}
-void TMain::MenuMaintainTopicClick()
-{
-    DoListMaintenance(2);
-}
-void TMain::MenuMaintainConditionClick()
-{
-    DoListMaintenance(3);
-}
-void TMain::MenuMaintainMiscClick()
-{
-    DoListMaintenance(4);
-}
+void TMain::MenuDateMDYSlashClick() { chooseDateStyle(1); }
+void TMain::MenuDateMDYDashClick() { chooseDateStyle(2); }
+void TMain::MenuDateMDYDotClick() { chooseDateStyle(3); }
+void TMain::MenuDateDMYSlashClick() { chooseDateStyle(4); }
+void TMain::MenuDateDMYDashClick() { chooseDateStyle(5); }
+void TMain::MenuDateDMYDotClick() { chooseDateStyle(6); }
+void TMain::MenuDateMDYSlashYrClick() { chooseDateStyle(7); }
+void TMain::MenuDateMDYDashYrClick() { chooseDateStyle(8); }
+void TMain::MenuDateMDYDotYrClick() { chooseDateStyle(9); }
+void TMain::MenuDateDMYSlashYrClick() { chooseDateStyle(10); }
+void TMain::MenuDateDMYDashYrClick() { chooseDateStyle(11); }
+void TMain::MenuDateDMYDotYrClick() { chooseDateStyle(12); }
+void TMain::MenuCurrencyUSClick() { chooseCurrencyFormat(1); }
+void TMain::MenuCurrencyWinClick() { chooseCurrencyFormat(2); }
+void TMain::MenuNumericUSClick() { chooseNumericFormat(1); }
+void TMain::MenuNumericWinClick() { chooseNumericFormat(2); }
+void TMain::N640x480Click() { chooseWindowSize(640); }
+void TMain::N800x600Click() { chooseWindowSize(800); }
+void TMain::N1024x768Click() { chooseWindowSize(1024); }
+void TMain::N1280x1024Click() { chooseWindowSize(1280); }
+void TMain::MenuMaintainCountryClick() { DoListMaintenance(1); }
+void TMain::MenuMaintainTopicClick() { DoListMaintenance(2); }
+void TMain::MenuMaintainConditionClick() { DoListMaintenance(3); }
+void TMain::MenuMaintainMiscClick() { DoListMaintenance(4); }
 
 void TMain::chooseCurrencyFormat(int format)
 {
@@ -1297,10 +1154,9 @@ void TMain::chooseWindowSize(int size)
     }
     if (!formats::screenHolds(size, screenSize)) {
         const QSize q = formats::sizeOfChoice(size);
-        Prompts::error(
-            this, QStringLiteral("Your current screen resolution does not support %1 x %2 pixels.")
-                      .arg(q.width())
-                      .arg(q.height()));
+        Prompts::error(this, QStringLiteral("Your current screen resolution does not support %1 x %2 pixels.")
+                                 .arg(q.width())
+                                 .arg(q.height()));
         checkWindowSize(m_checkedSize);
         return;
     }
