@@ -5,6 +5,7 @@
 #include "error.h"
 #include "exchange_run.h"
 #include "help_window.h"
+#include "long_work.h"
 #include "prompts.h"
 #include "settings.h"
 #include "table.h"
@@ -29,11 +30,6 @@ namespace
 
 const QString kYes = QStringLiteral("Yes");
 const QString kNo = QStringLiteral("No");
-
-struct WaitCursor {
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
 
 // An export of everything while a search is on ends the search for the run and turns it
 // on again afterwards, however the run ends.
@@ -285,8 +281,11 @@ template <class Fn> bool TMyExport::run(Fn &&write)
 {
     MyGauge->setMinimum(0);
     try {
+        // The wait cursor, and the engine's own long work (the records delivered anew when
+        // the search is lifted and put back) shown.
+        LongWork work(this, windowTitle());
+        work.attach(m_ctx.table);
         const SearchPause pause(m_ctx, !SearchOnly);
-        const WaitCursor wait;
         exchange::Exporter exporter(
             m_ctx.table, exchange::exportColumns(m_ctx.settings.exportOrder,
                                                  m_ctx.settings.exportFields, m_ctx.table));

@@ -5,6 +5,7 @@
 #include "error.h"
 #include "exchange_run.h"
 #include "help_window.h"
+#include "long_work.h"
 #include "modal.h"
 #include "prompts.h"
 #include "settings.h"
@@ -41,12 +42,6 @@ std::array<QString, 20> displayLabels(const Settings &settings)
         labels[i] = settings.fieldNames[i];
     return labels;
 }
-
-// The wait cursor for the time of a run, however it ends.
-struct WaitCursor {
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
 
 void notice(QWidget *owner, const QString &text)
 {
@@ -253,9 +248,12 @@ void TMyImport::StartButtonClick()
     } titleBack{countTitle};
     exchange::ImportResult result;
     try {
-        const WaitCursor wait;
+        // The wait cursor, and the engine's own long work (reading a large source) shown.
+        dbase::Table source;
+        LongWork work(this, windowTitle());
+        work.attach(m_ctx.table);
         if (m_format == 2) {
-            dbase::Table source;
+            work.attach(source);
             openSource(source, m_path);
             result = importer.importDbase(source);
         } else {
