@@ -5,6 +5,7 @@
 #include "date_style.h"
 #include "exchange_context.h"
 #include "export_window.h"
+#include "help_window.h"
 #include "import_window.h"
 #include "modal.h"
 #include "prompts.h"
@@ -17,10 +18,12 @@
 #include <QDir>
 #include <QLabel>
 #include <QProcess>
+#include <QProgressBar>
 #include <QRadioButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
 
 namespace
 {
@@ -395,7 +398,10 @@ private slots:
         Fixture f;
         QByteArray bytes = "\xEF\xBB\xBF\"Land\",\"Note\"\r\n";
         for (int i = 0; i < 1500; ++i)
-            bytes += "\"\xC5\x81\xC3\xB3" "d" "\xC5\xBA\",\"" + QByteArray(300, 'n') + "\"\r\n";
+            bytes += "\"\xC5\x81\xC3\xB3"
+                     "d"
+                     "\xC5\xBA\",\"" +
+                     QByteArray(300, 'n') + "\"\r\n";
         const QString path = f.file(QStringLiteral("IN.TXT"), bytes);
         QString count;
         QVERIFY(f.import(path, 1, [&](TMyImport *imp) {
@@ -438,6 +444,19 @@ private slots:
         }));
         f.table.first();
         QCOMPARE(text(f.table, 1), QStringLiteral("v1"));
+    }
+
+    void help()
+    {
+        Fixture f;
+        QString anchor;
+        QVERIFY(f.import(f.file(QStringLiteral("IN.TXT"), "\"a\"\r\n\"b\"\r\n"), 1,
+                         [&](TMyImport *imp) {
+                             imp->HelpButtonClick();
+                             QVERIFY(help::browser());
+                             anchor = help::browser()->property("anchor").toString();
+                         }));
+        QCOMPARE(anchor, QStringLiteral("Import_Window"));
     }
 
     void formatRemembered()
@@ -614,6 +633,30 @@ private slots:
         form.reject();
         QCOMPARE(f.settings.exportFileType, 2);
         QCOMPARE(f.settings.exportFields[0], true);
+    }
+
+    // A file that cannot be written: a clear error, no file, the form stays for another try.
+    void failingWrite()
+    {
+        Fixture f;
+        f.addCoin(QStringLiteral("France"), QString());
+        const QString blocker = f.file(QStringLiteral("PLAIN"), "x");
+        TMyExport form(f.context());
+        form.FormShow();
+        form.setProperty("modalKeepOpen", true);
+        form.show();
+        f.prompts.answer(blocker + QStringLiteral("/OUT.TXT"));
+        form.StartExportButtonClick();
+        QCOMPARE(f.prompts.asked().last().caption, QStringLiteral("Error"));
+        QVERIFY2(f.prompts.asked().last().text.startsWith(QStringLiteral("Unable to create ")),
+                 qPrintable(f.prompts.asked().last().text));
+        QVERIFY(form.isVisible());
+        QCOMPARE(form.findChild<QProgressBar *>(QStringLiteral("MyGauge"))->value(), 0);
+        QCOMPARE(QDir(f.dir.path()).entryList({QStringLiteral("OUT*")}, QDir::Files),
+                 QStringList());
+        form.HelpButtonClick();
+        QCOMPARE(help::browser()->property("anchor").toString(), QStringLiteral("Export_Window"));
+        form.reject();
     }
 
     void dbaseExport()
