@@ -24,6 +24,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace
 {
 
@@ -232,6 +234,11 @@ void TMyImport::StartButtonClick()
             }
     }
 
+    // Coins with nothing in them are no import.
+    if (std::none_of(ImportMap.begin(), ImportMap.end(), [](int n) { return n > 0; })) {
+        Prompts::error(this, QStringLiteral("No fields selected for import."));
+        return;
+    }
     exchange::Importer importer(m_ctx.table, ImportMap, displayLabels(m_ctx.settings));
     // The values are checked first: the box counts the records checked, then those imported.
     auto *countTitle = findChild<QLabel *>(QStringLiteral("ImportCount1Label"));

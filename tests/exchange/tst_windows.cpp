@@ -190,6 +190,22 @@ private slots:
         QCOMPARE(column(f.table, 1), countries);
     }
 
+    void noFieldUsed()
+    {
+        Fixture f;
+        const QString path = f.file(QStringLiteral("IN.TXT"), "\"C\"\r\n\"France\"\r\n");
+        bool stayed = false;
+        QVERIFY(f.import(path, 1, [&](TMyImport *imp) {
+            imp->ImportGridDblClick(0, 2);
+            imp->StartButtonClick();
+            stayed = imp->isVisible();
+            imp->reject();
+        }));
+        QVERIFY(stayed);
+        QCOMPARE(f.prompts.asked().last().text, QStringLiteral("No fields selected for import."));
+        QCOMPARE(f.table.recordCount(), 0);
+    }
+
     void useNoLeavesFieldEmpty()
     {
         Fixture f;
