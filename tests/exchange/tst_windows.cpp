@@ -603,6 +603,8 @@ private slots:
         f.prompts.answer(path);
         form.StartExportButtonClick();
         QVERIFY(readBytes(path).startsWith("\"France\","));
+        QCOMPARE(f.prompts.asked().first().kind, QStringLiteral("save"));
+        QCOMPARE(f.prompts.asked().first().caption, QStringLiteral("Export Data"));
     }
 
     void defaultsAskFirst()
