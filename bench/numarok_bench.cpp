@@ -3,9 +3,9 @@
 // into memory and sorting the same keys with std::sort.
 //
 //   numarok-bench --records N --dir D
-#include "coin_schema.h"
-#include "error.h"
-#include "table.h"
+#include "db/coin_schema.h"
+#include "dbase/error.h"
+#include "dbase/table.h"
 
 #include <algorithm>
 #include <chrono>

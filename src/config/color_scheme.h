@@ -3,11 +3,32 @@
 // radio buttons, check boxes) that every window's SetColors calls.
 #pragma once
 
-#include "settings.h"
-
 #include <QColor>
+#include <array>
 
 class QWidget;
+
+// Colours by role, as platform colour values (0x00BBGGRR).
+struct ColorScheme {
+    enum Role {
+        MainBackground,
+        MajorTitle,
+        MinorTitle,
+        EditBackground,
+        EditText,
+        ComboBackground,
+        ComboText,
+        ListBoxBackground,
+        ListBoxText,
+        RadioBackground,
+        RadioText,
+        CheckBackground,
+        CheckText,
+        RoleCount
+    };
+    std::array<int, RoleCount> colors{12632256, 0, 0,        16777215, 0,        16777215, 0,
+                                      16777215, 0, 12632256, 0,        12632256, 0};
+};
 
 namespace colors
 {

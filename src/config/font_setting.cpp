@@ -1,4 +1,4 @@
-#include "font_setting.h"
+#include "config/font_setting.h"
 
 namespace fonts {
 

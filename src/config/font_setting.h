@@ -1,7 +1,7 @@
 // A stored font setting as a QFont and back.
 #pragma once
 
-#include "settings.h"
+#include "app/settings.h"
 
 #include <QFont>
 

@@ -1,10 +1,10 @@
-#include "viewer_config.h"
+#include "config/viewer_config.h"
 
-#include "coin_schema.h"
-#include "color_scheme.h"
-#include "font_setting.h"
-#include "help_window.h"
-#include "prompts.h"
+#include "db/coin_schema.h"
+#include "config/color_scheme.h"
+#include "config/font_setting.h"
+#include "platform/help_window.h"
+#include "platform/prompts.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

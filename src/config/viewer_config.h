@@ -3,7 +3,7 @@
 // for duplicates and then takes the widths, display flags, positions and names.
 #pragma once
 
-#include "settings.h"
+#include "app/settings.h"
 
 #include <QDialog>
 #include <functional>

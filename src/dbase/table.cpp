@@ -1,8 +1,8 @@
-#include "table.h"
+#include "dbase/table.h"
 
-#include "codepage.h"
-#include "error.h"
-#include "fileio.h"
+#include "dbase/codepage.h"
+#include "dbase/error.h"
+#include "dbase/fileio.h"
 
 #include <algorithm>
 #include <cctype>

@@ -4,10 +4,10 @@
 // record locks, the production index kept current, and the maintenance operations.
 #pragma once
 
-#include "date_style.h"
-#include "expression.h"
-#include "field.h"
-#include "mdx.h"
+#include "dbase/date_style.h"
+#include "dbase/expression.h"
+#include "dbase/field.h"
+#include "dbase/mdx.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,8 +1,8 @@
-#include "list_dialogs.h"
+#include "editor/list_dialogs.h"
 
-#include "color_scheme.h"
-#include "pick_lists.h"
-#include "prompts.h"
+#include "config/color_scheme.h"
+#include "editor/pick_lists.h"
+#include "platform/prompts.h"
 
 #include <QHBoxLayout>
 #include <QLineEdit>

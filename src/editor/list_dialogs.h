@@ -3,7 +3,7 @@
 // MISC.LST chosen and joined into one text).
 #pragma once
 
-#include "settings.h"
+#include "app/settings.h"
 
 #include <QDialog>
 #include <functional>

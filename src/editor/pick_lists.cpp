@@ -1,8 +1,8 @@
-#include "pick_lists.h"
+#include "editor/pick_lists.h"
 
-#include "codepage.h"
-#include "fileio.h"
-#include "paths.h"
+#include "dbase/codepage.h"
+#include "dbase/fileio.h"
+#include "platform/paths.h"
 
 #include <QComboBox>
 #include <QDir>

@@ -1,17 +1,17 @@
-#include "record_editor.h"
+#include "editor/record_editor.h"
 
-#include "coin_schema.h"
-#include "error.h"
-#include "color_scheme.h"
-#include "formats.h"
-#include "help_window.h"
-#include "list_dialogs.h"
-#include "modal.h"
-#include "pick_lists.h"
-#include "prompts.h"
-#include "record_print.h"
-#include "settings.h"
-#include "table.h"
+#include "db/coin_schema.h"
+#include "dbase/error.h"
+#include "config/color_scheme.h"
+#include "ui/formats.h"
+#include "platform/help_window.h"
+#include "editor/list_dialogs.h"
+#include "platform/modal.h"
+#include "editor/pick_lists.h"
+#include "platform/prompts.h"
+#include "editor/record_print.h"
+#include "app/settings.h"
+#include "dbase/table.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -45,40 +45,6 @@ constexpr int kTextFields[] = {coin::Country,    coin::FaceValue, coin::Year,   
 // The order of the printed lines.
 constexpr int kPrintOrder[20] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 17, 18, 19, 20, 15, 16};
 
-const char *const kControlNames[21] = {"",          "Country",     "FaceValue",    "Year",      "Condition",
-                                       "MintMark",  "PurchasePrice", "MarketValue", "PremiumValue", "Topic",
-                                       "Description", "PurchDate",  "Misc",         "Quantity",  "Comments",
-                                       "Approx",    "Wanted",      "UserDef1",     "UserDef2",  "UserDef3",
-                                       "UserDef4"};
-
-// Widths of the saved defaults, by field number (the flags have none).
-constexpr int kDefaultWidth[21] = {0, 20, 20, 7, 30, 3, 20, 20, 20, 20, 40, 10, 110, 10, 80, 0, 0, 40, 40, 40, 40};
-
-QString *defaultText(SavedDefaults &d, int field)
-{
-    switch (field) {
-    case coin::Country: return &d.country;
-    case coin::FaceValue: return &d.faceValue;
-    case coin::Year: return &d.year;
-    case coin::Condition: return &d.condition;
-    case coin::MintMark: return &d.mintMark;
-    case coin::PurchasePr: return &d.purchasePrice;
-    case coin::MarketValu: return &d.marketValue;
-    case coin::PremiumVal: return &d.premiumValue;
-    case coin::Topic: return &d.topic;
-    case coin::Descriptio: return &d.description;
-    case coin::PurchDate: return &d.purchaseDate;
-    case coin::Miscellane: return &d.miscellaneous;
-    case coin::Quantity: return &d.quantity;
-    case coin::Comment: return &d.comments;
-    case coin::UserDef1:
-    case coin::UserDef2:
-    case coin::UserDef3:
-    case coin::UserDef4: return &d.userDefined[field - coin::UserDef1];
-    default: return nullptr;
-    }
-}
-
 bool isBlankDate(const QString &trimmed)
 {
     return trimmed == QLatin1String("/  /") || trimmed == QLatin1String("-  -") || trimmed == QLatin1String(".  .");
@@ -108,13 +74,13 @@ void TMyEdit::buildWindow()
 {
     auto edit = [this](int field) {
         auto *e = new QLineEdit(this);
-        e->setObjectName(QLatin1String(kControlNames[field]));
+        e->setObjectName(QLatin1String(coin::editorField(field).controlName));
         m_controls[field] = e;
         return e;
     };
     auto combo = [this](int field) {
         auto *c = new QComboBox(this);
-        c->setObjectName(QLatin1String(kControlNames[field]));
+        c->setObjectName(QLatin1String(coin::editorField(field).controlName));
         c->setEditable(true);
         c->setInsertPolicy(QComboBox::NoInsert); // new values reach the list at Update
         // Completion matches the letter case too, so that leaving the box never swaps
@@ -154,7 +120,7 @@ void TMyEdit::buildWindow()
 
     auto label = [this](int field) {
         auto *l = new QLabel(this);
-        l->setObjectName(QLatin1String(kControlNames[field]) + QStringLiteral("Label"));
+        l->setObjectName(QLatin1String(coin::editorField(field).controlName) + QStringLiteral("Label"));
         l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         l->setBuddy(m_controls[field]);
         return l;
@@ -398,7 +364,7 @@ void TMyEdit::FormShow()
         const QString name = m_ctx.settings.fieldNames[n - 1];
         if (auto *check = qobject_cast<QCheckBox *>(m_controls[n]))
             check->setText(name);
-        else if (auto *l = findChild<QLabel *>(QLatin1String(kControlNames[n]) + QStringLiteral("Label")))
+        else if (auto *l = findChild<QLabel *>(QLatin1String(coin::editorField(n).controlName) + QStringLiteral("Label")))
             l->setText(name);
         m_controls[n]->setAccessibleName(name); // what a screen reader says for the box
     }
@@ -608,7 +574,7 @@ void TMyEdit::DoClear(int kind)
             continue;
         QString text;
         if (useDefaults)
-            text = *defaultText(d, n);
+            text = *savedDefaultText(d, n);
         else if (n == coin::Quantity)
             text = QStringLiteral("1");
         else if (coin::field(n).kind == coin::Kind::Float)
@@ -836,8 +802,8 @@ void TMyEdit::MenuSaveDefaultsClick()
 {
     SavedDefaults &d = m_ctx.settings.defaults;
     for (int n = 1; n <= 20; ++n)
-        if (QString *text = defaultText(d, n))
-            *text = controlText(n).left(kDefaultWidth[n]);
+        if (QString *text = savedDefaultText(d, n))
+            *text = controlText(n).left(coin::editorField(n).defaultWidth);
     d.approximateYear = Approx->isChecked();
     d.wanted = Wanted->isChecked();
     if (!SaveSettings(m_ctx.settings, SettingsScope::Program))

@@ -5,7 +5,7 @@
 // copy.
 #pragma once
 
-#include "window_options.h"
+#include "ui/window_options.h"
 
 #include <QDialog>
 #include <QString>

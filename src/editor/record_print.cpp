@@ -1,6 +1,6 @@
-#include "record_print.h"
+#include "editor/record_print.h"
 
-#include "prompts.h"
+#include "platform/prompts.h"
 
 #include <QApplication>
 #include <QFontMetrics>

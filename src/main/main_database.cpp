@@ -1,11 +1,11 @@
 // TMain's start-up, shutdown and database files: opening, creating and switching
 // databases, the recent-files list and the settings around them.
-#include "main_window.h"
+#include "main/main_window.h"
 
-#include "formats.h"
-#include "paths.h"
-#include "prompts.h"
-#include "record_editor.h"
+#include "ui/formats.h"
+#include "platform/paths.h"
+#include "platform/prompts.h"
+#include "editor/record_editor.h"
 
 #include <QAction>
 #include <QCloseEvent>

@@ -1,24 +1,24 @@
 // TMain's window: the command table behind the menus, speed buttons and lettered buttons,
 // the three screen-access layouts, the viewer grid, the search state, browse mode, the
 // display format and font choices, and the main window colours.
-#include "main_window.h"
+#include "main/main_window.h"
 
-#include "coin_schema.h"
-#include "color_scheme.h"
-#include "error.h"
-#include "font_setting.h"
-#include "formats.h"
-#include "help_window.h"
-#include "list_dialogs.h"
-#include "modal.h"
-#include "paths.h"
-#include "prompts.h"
-#include "record_editor.h"
-#include "sort_order.h"
-#include "tips.h"
-#include "viewer_config.h"
-#include "viewer_model.h"
-#include "window_options.h"
+#include "db/coin_schema.h"
+#include "config/color_scheme.h"
+#include "dbase/error.h"
+#include "config/font_setting.h"
+#include "ui/formats.h"
+#include "platform/help_window.h"
+#include "editor/list_dialogs.h"
+#include "platform/modal.h"
+#include "platform/paths.h"
+#include "platform/prompts.h"
+#include "editor/record_editor.h"
+#include "main/sort_order.h"
+#include "main/tips.h"
+#include "config/viewer_config.h"
+#include "main/viewer_model.h"
+#include "ui/window_options.h"
 
 #include <QAction>
 #include <QActionGroup>

@@ -4,11 +4,11 @@
 // the settings on closing.
 #pragma once
 
-#include "database_files.h"
-#include "pick_lists.h"
-#include "regional.h"
-#include "settings.h"
-#include "table.h"
+#include "db/database_files.h"
+#include "editor/pick_lists.h"
+#include "platform/regional.h"
+#include "app/settings.h"
+#include "dbase/table.h"
 
 #include <QFont>
 #include <QHash>

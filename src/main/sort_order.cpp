@@ -1,9 +1,9 @@
-#include "sort_order.h"
+#include "main/sort_order.h"
 
-#include "color_scheme.h"
-#include "error.h"
-#include "main_window.h"
-#include "prompts.h"
+#include "config/color_scheme.h"
+#include "dbase/error.h"
+#include "main/main_window.h"
+#include "platform/prompts.h"
 
 #include <QComboBox>
 #include <QFile>

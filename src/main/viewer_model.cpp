@@ -1,8 +1,8 @@
-#include "viewer_model.h"
+#include "main/viewer_model.h"
 
-#include "coin_schema.h"
-#include "error.h"
-#include "table.h"
+#include "db/coin_schema.h"
+#include "dbase/error.h"
+#include "dbase/table.h"
 
 ViewerModel::ViewerModel(dbase::Table &table, QObject *parent) : QAbstractTableModel(parent), m_table(table)
 {

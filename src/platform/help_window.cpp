@@ -1,6 +1,6 @@
-#include "help_window.h"
+#include "platform/help_window.h"
 
-#include "paths.h"
+#include "platform/paths.h"
 
 #include <QDialog>
 #include <QFile>

@@ -1,7 +1,7 @@
-#include "ini_file.h"
+#include "platform/ini_file.h"
 
-#include "codepage.h"
-#include "fileio.h"
+#include "dbase/codepage.h"
+#include "dbase/fileio.h"
 
 #include <QFile>
 #include <QSaveFile>

@@ -1,9 +1,9 @@
 // The settings record against real INI files, and the real program started offscreen in
 // an empty program directory.
-#include "coin_schema.h"
-#include "ini_file.h"
-#include "paths.h"
-#include "settings.h"
+#include "db/coin_schema.h"
+#include "platform/ini_file.h"
+#include "platform/paths.h"
+#include "app/settings.h"
 #include "test_files.h"
 #include "test_registry.h"
 

@@ -2,10 +2,10 @@
 // directories, with scripted prompts. For tests that link the main window.
 #pragma once
 
-#include "database_files.h"
-#include "main_window.h"
-#include "paths.h"
-#include "prompts.h"
+#include "db/database_files.h"
+#include "main/main_window.h"
+#include "platform/paths.h"
+#include "platform/prompts.h"
 #include "test_files.h"
 
 #include <QTemporaryDir>

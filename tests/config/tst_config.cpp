@@ -1,17 +1,17 @@
 // The viewer configuration dialog driven through the main window: its closing rules,
 // the order page, and what reaches the grid.
-#include "coin_schema.h"
-#include "database_files.h"
-#include "ini_file.h"
-#include "main_window.h"
-#include "modal.h"
-#include "paths.h"
-#include "prompts.h"
+#include "db/coin_schema.h"
+#include "db/database_files.h"
+#include "platform/ini_file.h"
+#include "main/main_window.h"
+#include "platform/modal.h"
+#include "platform/paths.h"
+#include "platform/prompts.h"
 #include "test_files.h"
 #include "test_registry.h"
 #include "window_fixture.h"
-#include "viewer_config.h"
-#include "viewer_model.h"
+#include "config/viewer_config.h"
+#include "main/viewer_model.h"
 
 #include <QLineEdit>
 #include <QHeaderView>

@@ -1,8 +1,8 @@
 // The coin database's files: sort expressions, the recent-files list, the validity and
 // in-use tests, header byte 28 and companion file names.
-#include "coin_schema.h"
-#include "database_files.h"
-#include "error.h"
+#include "db/coin_schema.h"
+#include "db/database_files.h"
+#include "dbase/error.h"
 #include "test_files.h"
 #include "test_registry.h"
 

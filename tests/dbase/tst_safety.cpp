@@ -1,7 +1,7 @@
 // Bad input is refused with a database error, and failed writes leave the table as it
 // was: broken files, an interrupted pack, a device that refuses to grow, bad definitions.
-#include "error.h"
-#include "fileio.h"
+#include "dbase/error.h"
+#include "dbase/fileio.h"
 #include "helpers.h"
 
 #include <QDir>

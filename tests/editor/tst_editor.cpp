@@ -1,11 +1,11 @@
 // Pick lists: the list file format, the database's and the default lists, and the two
 // list dialogs.
-#include "list_dialogs.h"
-#include "main_window.h"
-#include "modal.h"
-#include "paths.h"
-#include "pick_lists.h"
-#include "prompts.h"
+#include "editor/list_dialogs.h"
+#include "main/main_window.h"
+#include "platform/modal.h"
+#include "platform/paths.h"
+#include "editor/pick_lists.h"
+#include "platform/prompts.h"
 #include "test_files.h"
 #include "test_registry.h"
 

@@ -1,10 +1,10 @@
 // The record editor's shape and keys: long list entries, Enter past disabled boxes, the
 // Tab chain, the disabled quantity and the caption after an Update.
-#include "coin_schema.h"
-#include "color_scheme.h"
-#include "modal.h"
-#include "pick_lists.h"
-#include "record_editor.h"
+#include "db/coin_schema.h"
+#include "config/color_scheme.h"
+#include "platform/modal.h"
+#include "editor/pick_lists.h"
+#include "editor/record_editor.h"
 #include "test_registry.h"
 #include "window_fixture.h"
 

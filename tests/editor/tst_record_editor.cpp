@@ -1,16 +1,16 @@
 // The record editor in the real main window: the update checks, the Wanted rule, the pick
 // lists it feeds, its questions and moves, the saved defaults, a round trip read back by
 // python3-dbf, and Print Record through a real CUPS queue.
-#include "coin_schema.h"
-#include "error.h"
-#include "fileio.h"
-#include "help_window.h"
-#include "list_dialogs.h"
-#include "ini_file.h"
-#include "modal.h"
-#include "pick_lists.h"
-#include "record_editor.h"
-#include "record_print.h"
+#include "db/coin_schema.h"
+#include "dbase/error.h"
+#include "dbase/fileio.h"
+#include "platform/help_window.h"
+#include "editor/list_dialogs.h"
+#include "platform/ini_file.h"
+#include "platform/modal.h"
+#include "editor/pick_lists.h"
+#include "editor/record_editor.h"
+#include "editor/record_print.h"
 #include "test_registry.h"
 #include "window_fixture.h"
 

@@ -1,12 +1,12 @@
 // The main window's database commands through the prompt seams: start-up choices,
 // opening, creating, the recent-files menu, and the settings written on closing.
-#include "coin_schema.h"
-#include "database_files.h"
-#include "ini_file.h"
-#include "main_window.h"
-#include "paths.h"
-#include "pick_lists.h"
-#include "prompts.h"
+#include "db/coin_schema.h"
+#include "db/database_files.h"
+#include "platform/ini_file.h"
+#include "main/main_window.h"
+#include "platform/paths.h"
+#include "editor/pick_lists.h"
+#include "platform/prompts.h"
 #include "test_files.h"
 #include "test_registry.h"
 

@@ -1,17 +1,17 @@
 // The main window's controls: enabling rules, browse mode, the grid's columns and
 // model, Delete, the search state, colours and help.
-#include "coin_schema.h"
-#include "color_scheme.h"
-#include "database_files.h"
-#include "help_window.h"
-#include "ini_file.h"
-#include "main_window.h"
-#include "paths.h"
-#include "pick_lists.h"
-#include "prompts.h"
+#include "db/coin_schema.h"
+#include "config/color_scheme.h"
+#include "db/database_files.h"
+#include "platform/help_window.h"
+#include "platform/ini_file.h"
+#include "main/main_window.h"
+#include "platform/paths.h"
+#include "editor/pick_lists.h"
+#include "platform/prompts.h"
 #include "test_files.h"
 #include "test_registry.h"
-#include "viewer_model.h"
+#include "main/viewer_model.h"
 #include "window_fixture.h"
 
 #include <QAbstractItemModelTester>

@@ -1,11 +1,11 @@
 // The windows as the user sees them: placement and scaling of nested dialogs at every
 // dialog size.
-#include "formats.h"
-#include "main_window.h"
-#include "modal.h"
-#include "record_editor.h"
+#include "ui/formats.h"
+#include "main/main_window.h"
+#include "platform/modal.h"
+#include "editor/record_editor.h"
 #include "test_registry.h"
-#include "viewer_config.h"
+#include "config/viewer_config.h"
 #include "window_fixture.h"
 
 #include <QAbstractItemView>

@@ -1,8 +1,8 @@
 // The INI layer's profile semantics and the prompt seams.
-#include "ini_file.h"
-#include "modal.h"
-#include "paths.h"
-#include "prompts.h"
+#include "platform/ini_file.h"
+#include "platform/modal.h"
+#include "platform/paths.h"
+#include "platform/prompts.h"
 #include "test_files.h"
 #include "test_registry.h"
 

@@ -2,8 +2,8 @@
 // form and reading typed numbers back, and the dialog size choice with its scale factor.
 #pragma once
 
-#include "date_style.h"
-#include "regional.h"
+#include "dbase/date_style.h"
+#include "platform/regional.h"
 
 #include <QSize>
 #include <QString>

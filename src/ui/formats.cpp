@@ -1,4 +1,4 @@
-#include "formats.h"
+#include "ui/formats.h"
 
 #include <QLocale>
 #include <cmath>

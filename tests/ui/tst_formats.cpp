@@ -1,12 +1,11 @@
 // Display formats: date styles, money and number text, reading numbers back, and the
 // dialog size choice with its refusals.
-#include "formats.h"
-#include "main_window.h"
-#include "paths.h"
-#include "prompts.h"
+#include "ui/formats.h"
+#include "platform/paths.h"
+#include "platform/prompts.h"
 #include "test_files.h"
 #include "test_registry.h"
-#include "window_options.h"
+#include "ui/window_options.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -108,67 +107,6 @@ private slots:
         QVERIFY(!formats::readNumberText(QStringLiteral(""), 1, regional, v));
     }
 
-    void windowSizes()
-    {
-        QTemporaryDir dir;
-        useDirectories(dir.path());
-        ScriptedPrompts prompts;
-        {
-            // A stored 1024 on an 800 x 600 screen: factor 1.0 and "640 x 480" checked.
-            Settings stored;
-            stored.windowSize = 1024;
-            SaveSettings(stored, SettingsScope::Program);
-        }
-        TMain w;
-        QVERIFY(w.FormCreate({}));
-        w.screenSize = QSize(800, 600);
-        w.settings.windowSize = 1024;
-        w.checkWindowSize(formats::screenHolds(1024, w.screenSize) ? 1024 : 640);
-        w.action(QStringLiteral("N1024x768"))->trigger(); // equals the stored size: nothing
-        QVERIFY(prompts.asked().isEmpty());
-        QVERIFY(w.action(QStringLiteral("N640x480"))->isChecked());
-        QVERIFY(!w.action(QStringLiteral("N1024x768"))->isChecked());
-        w.action(QStringLiteral("N1280x1024"))->trigger();
-        QCOMPARE(prompts.askedTexts(),
-                 QStringList{QStringLiteral("Your current screen resolution does not support 1280 x 1024 pixels.")});
-        QCOMPARE(prompts.asked()[0].caption, QStringLiteral("Error"));
-        QCOMPARE(w.settings.windowSize, 1024);
-        QVERIFY(!w.action(QStringLiteral("N1280x1024"))->isChecked());
-        w.action(QStringLiteral("N640x480"))->trigger();
-        QCOMPARE(w.settings.windowSize, 640);
-        w.action(QStringLiteral("N800x600"))->trigger();
-        QCOMPARE(w.settings.windowSize, 800);
-        QCOMPARE(w.scaleFactor(), 1.25);
-        QVERIFY(w.action(QStringLiteral("N800x600"))->isChecked());
-        QVERIFY(!w.action(QStringLiteral("N640x480"))->isChecked());
-    }
-
-    void dateMenuAndLeadingZeros()
-    {
-        QTemporaryDir dir;
-        useDirectories(dir.path());
-        ScriptedPrompts prompts;
-        TMain w;
-        QVERIFY(w.FormCreate({}));
-        QVERIFY(w.action(QStringLiteral("MenuDateMDYSlash"))->isChecked());
-        QCOMPARE(QString::fromStdString(dbase::DateStyle::current().pattern()), QStringLiteral("m/d/yy"));
-        w.action(QStringLiteral("MenuDateDMYDash"))->trigger();
-        QCOMPARE(w.settings.dateFormat, 5);
-        QVERIFY(w.action(QStringLiteral("MenuDateDMYDash"))->isChecked());
-        QVERIFY(!w.action(QStringLiteral("MenuDateMDYSlash"))->isChecked());
-        QCOMPARE(QString::fromStdString(dbase::DateStyle::current().pattern()), QStringLiteral("d-m-yy"));
-        w.action(QStringLiteral("MenuDateDMYDash"))->trigger(); // already checked: stays
-        QVERIFY(w.action(QStringLiteral("MenuDateDMYDash"))->isChecked());
-        w.action(QStringLiteral("MenuDateLeadingZeros"))->trigger();
-        QCOMPARE(QString::fromStdString(dbase::DateStyle::current().pattern()), QStringLiteral("dd-mm-yy"));
-        w.action(QStringLiteral("MenuDateLeadingZeros"))->trigger();
-        QCOMPARE(QString::fromStdString(dbase::DateStyle::current().pattern()), QStringLiteral("d-m-yy"));
-        QVERIFY(!w.settings.dateLeadingZeros);
-        w.action(QStringLiteral("MenuCurrencyWin"))->trigger();
-        QCOMPARE(w.settings.currencyFormat, 2);
-        QVERIFY(!w.action(QStringLiteral("MenuCurrencyUS"))->isChecked());
-        dbase::DateStyle::setCurrent(dbase::DateStyle());
-    }
 };
 
 class WindowOptionTests : public QObject {
