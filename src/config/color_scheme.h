@@ -33,7 +33,9 @@ struct ColorScheme {
 namespace colors
 {
 
-enum Scheme { Main = 0, Edit, Search, Report, Configure };
+// The window groups that each keep a colour scheme, in the order of the settings' five
+// schemes; AllWindows is the colour dialog's choice of all of them, not a scheme itself.
+enum class Target { Main = 0, Edit, Search, Report, Configure, AllWindows };
 
 // A platform colour value (red + 256 x green + 65536 x blue) and back.
 QColor toColor(int value);

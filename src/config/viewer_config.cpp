@@ -372,7 +372,7 @@ void TViewConfig::paintSamples()
 
 void TViewConfig::SetColors()
 {
-    const colors::Painter paint(m_settings.schemes[colors::Configure]);
+    const colors::Painter paint(m_settings.scheme(colors::Target::Configure));
     paint.window(this);
     for (const char *name : {"TitleFontLabel", "BackgroundLabel", "AlignmentLabel", "GridOptionLabel", "CellColorLabel",
                              "CellFontLabel"})

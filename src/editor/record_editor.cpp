@@ -1,5 +1,6 @@
 #include "editor/record_editor.h"
 
+#include "db/coin_database.h"
 #include "db/coin_schema.h"
 #include "dbase/error.h"
 #include "config/color_scheme.h"
@@ -333,7 +334,7 @@ void TMyEdit::FormCreate()
         connect(e, &QLineEdit::textEdited, e,
                 [e, limit] { e->setMaxLength(std::max(limit, int(e->text().size()))); });
     }
-    if (m_ctx.browseMode) {
+    if (m_ctx.database.browseMode()) {
         for (const char *name : {"MenuNew", "MenuClear", "MenuUpdate", "MenuUpdateExit", "MenuCut", "MenuCopy",
                                  "MenuPaste", "MenuDelete"})
             action(QLatin1String(name))->setEnabled(false);
@@ -341,8 +342,8 @@ void TMyEdit::FormCreate()
         for (const char *name : {"UpdateExitButton", "UpdateButton", "ClearButton"})
             findChild<QPushButton *>(QLatin1String(name))->setEnabled(false);
     }
-    action(QStringLiteral("MenuDefaultsClear"))->setChecked(m_ctx.settings.defaults.loadWithClear);
-    action(QStringLiteral("MenuDefaultsAdd"))->setChecked(m_ctx.settings.defaults.loadWithAdd);
+    action(QStringLiteral("MenuDefaultsClear"))->setChecked(m_ctx.database.settings().defaults.loadWithClear);
+    action(QStringLiteral("MenuDefaultsAdd"))->setChecked(m_ctx.database.settings().defaults.loadWithAdd);
 }
 
 void TMyEdit::showEvent(QShowEvent *event)
@@ -361,7 +362,7 @@ void TMyEdit::FormShow()
     if (y() > 10)
         move(x(), y() - 10);
     for (int n = 1; n <= 20; ++n) {
-        const QString name = m_ctx.settings.fieldNames[n - 1];
+        const QString name = m_ctx.database.settings().fieldNames[n - 1];
         if (auto *check = qobject_cast<QCheckBox *>(m_controls[n]))
             check->setText(name);
         else if (auto *l = findChild<QLabel *>(QLatin1String(coin::editorField(n).controlName) + QStringLiteral("Label")))
@@ -380,21 +381,26 @@ void TMyEdit::FormShow()
     }
     applyDateMask();
     // The caption says what an Update will do.
-    const int mode = m_ctx.editorMode;
-    setWindowTitle(mode == 1   ? QStringLiteral("Edit (New Record)")
-                   : mode == 3 ? QStringLiteral("Edit (New Copied Record)")
-                               : QStringLiteral("Edit"));
-    if (mode == 2 || mode == 3)
+    setWindowTitle(m_mode == EditorMode::New    ? QStringLiteral("Edit (New Record)")
+                   : m_mode == EditorMode::Copy ? QStringLiteral("Edit (New Copied Record)")
+                                                : QStringLiteral("Edit"));
+    if (m_mode == EditorMode::Edit || m_mode == EditorMode::Copy)
         LoadInData();
     else
-        DoClear(1);
+        DoClear(ClearKind::NewRecord);
     takeLoadedValues();
     Country->setFocus();
 }
 
+void TMyEdit::showModal(EditorMode mode)
+{
+    m_mode = mode;
+    modal::show(this);
+}
+
 void TMyEdit::SetColors()
 {
-    const colors::Painter paint(m_ctx.settings.schemes[colors::Edit]);
+    const colors::Painter paint(m_ctx.database.settings().scheme(colors::Target::Edit));
     paint.window(this);
     paint.majorTitle(TotalsLabel);
     for (QLabel *l : findChildren<QLabel *>())
@@ -414,7 +420,7 @@ void TMyEdit::done(int result)
     // Every way out (Exit, Update & Exit, Escape, the close box) passes here. Only Update
     // & Exit leaves without asking: the close box asks too, so that typed values are not
     // lost to a stray click.
-    if (!m_leaving && !m_ctx.browseMode && valuesChanged()) {
+    if (!m_leaving && !m_ctx.database.browseMode() && valuesChanged()) {
         const auto answer = Prompts::instance().message(
             this, QStringLiteral("Data has changed.  Do you want to exit without updating?"), QStringLiteral("Warning"),
             Prompts::Icon::Question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No, true);
@@ -428,7 +434,7 @@ void TMyEdit::done(int result)
 
 void TMyEdit::FormClose()
 {
-    m_ctx.lists.SaveAllLists(m_ctx.basePath);
+    m_ctx.lists.SaveAllLists(m_ctx.database.basePath());
 }
 
 // ---- values ---------------------------------------------------------------------------
@@ -528,7 +534,7 @@ void TMyEdit::applyWantedState()
 
 void TMyEdit::LoadInData()
 {
-    dbase::Table &t = m_ctx.table;
+    dbase::Table &t = m_ctx.database.table();
     const bool hasRecord = t.isOpen() && t.recNo() != 0;
     for (int n = 1; n <= 20; ++n) {
         if (n == kApprox || n == kWanted)
@@ -538,10 +544,10 @@ void TMyEdit::LoadInData()
         if (f >= 0 && !t.isNull(f)) {
             switch (coin::field(n).kind) {
             case coin::Kind::Float:
-                text = formats::MoneyText(1, t.asFloat(f), m_ctx.settings.currencyFormat, m_ctx.regional);
+                text = formats::MoneyText(1, t.asFloat(f), m_ctx.database.settings().currencyFormat, m_ctx.regional);
                 break;
             case coin::Kind::Integer:
-                text = formats::NumberText(1, 0, t.asFloat(f), m_ctx.settings.numericFormat, m_ctx.regional);
+                text = formats::NumberText(1, 0, t.asFloat(f), m_ctx.database.settings().numericFormat, m_ctx.regional);
                 break;
             case coin::Kind::Date: {
                 const dbase::Date d = t.asDate(f);
@@ -565,10 +571,11 @@ void TMyEdit::LoadInData()
     CalcTotals();
 }
 
-void TMyEdit::DoClear(int kind)
+void TMyEdit::DoClear(ClearKind kind)
 {
-    SavedDefaults &d = m_ctx.settings.defaults;
-    const bool useDefaults = kind == 3 || (kind == 1 && d.loadWithAdd) || (kind == 2 && d.loadWithClear);
+    SavedDefaults &d = m_ctx.database.settings().defaults;
+    const bool useDefaults = kind == ClearKind::LoadDefaults || (kind == ClearKind::NewRecord && d.loadWithAdd) ||
+                             (kind == ClearKind::Clear && d.loadWithClear);
     for (int n = 1; n <= 20; ++n) {
         if (n == kApprox || n == kWanted)
             continue;
@@ -591,8 +598,8 @@ void TMyEdit::DoClear(int kind)
 void TMyEdit::CalcTotals()
 {
     const auto &r = m_ctx.regional;
-    const int currency = m_ctx.settings.currencyFormat;
-    const double quantity = formats::leadingNumber(Quantity->text(), m_ctx.settings.numericFormat, r, true);
+    const int currency = m_ctx.database.settings().currencyFormat;
+    const double quantity = formats::leadingNumber(Quantity->text(), m_ctx.database.settings().numericFormat, r, true);
     QLabel *labels[3] = {TotalPPriceLabel, TotalMValueLabel, TotalPValueLabel};
     for (int i = 0; i < 3; ++i) {
         const double amount = formats::leadingNumber(controlText(kMoneyFields[i]), currency, r, false);
@@ -605,8 +612,8 @@ void TMyEdit::moneyExit(int field)
     auto *e = static_cast<QLineEdit *>(m_controls[field]);
     double v = 0;
     if (!e->text().trimmed().isEmpty() &&
-        formats::readNumberText(e->text(), m_ctx.settings.currencyFormat, m_ctx.regional, v))
-        setControlText(field, formats::MoneyText(1, v, m_ctx.settings.currencyFormat, m_ctx.regional));
+        formats::readNumberText(e->text(), m_ctx.database.settings().currencyFormat, m_ctx.regional, v))
+        setControlText(field, formats::MoneyText(1, v, m_ctx.database.settings().currencyFormat, m_ctx.regional));
     CalcTotals();
 }
 
@@ -616,8 +623,8 @@ void TMyEdit::QuantityExit()
     // The quantity is shown and read in the numeric format, so that what is shown reads
     // back the same.
     if (!Quantity->text().trimmed().isEmpty() &&
-        formats::readWholeNumber(Quantity->text(), m_ctx.settings.numericFormat, m_ctx.regional, v)) {
-        setControlText(coin::Quantity, formats::NumberText(1, 0, v, m_ctx.settings.numericFormat, m_ctx.regional));
+        formats::readWholeNumber(Quantity->text(), m_ctx.database.settings().numericFormat, m_ctx.regional, v)) {
+        setControlText(coin::Quantity, formats::NumberText(1, 0, v, m_ctx.database.settings().numericFormat, m_ctx.regional));
         KeptQuantity = Quantity->text().left(10);
     }
     CalcTotals();
@@ -655,12 +662,12 @@ bool TMyEdit::DoUpdate()
     for (int i = 0; i < 3; ++i) {
         auto *box = static_cast<QLineEdit *>(m_controls[kMoneyFields[i]]);
         if (!box->text().trimmed().isEmpty() &&
-            !formats::readNumberText(box->text(), m_ctx.settings.currencyFormat, r, money[i]))
+            !formats::readNumberText(box->text(), m_ctx.database.settings().currencyFormat, r, money[i]))
             return refuse(box, QString::fromUtf8(moneyErrors[i]));
     }
     double quantity = 0;
     if (!Quantity->text().trimmed().isEmpty() &&
-        !formats::readWholeNumber(Quantity->text(), m_ctx.settings.numericFormat, r, quantity))
+        !formats::readWholeNumber(Quantity->text(), m_ctx.database.settings().numericFormat, r, quantity))
         return refuse(Quantity, QStringLiteral("Invalid quantity specified.  Please correct."));
     // A text longer than its field (a joined Miscellaneous list, a long list entry) would
     // be cut when stored; the user shortens it instead.
@@ -677,9 +684,9 @@ bool TMyEdit::DoUpdate()
     m_ctx.lists.addToList(picklists::Topic, Topic->currentText());
     m_ctx.lists.addToList(picklists::Condition, Condition->currentText());
 
-    dbase::Table &t = m_ctx.table;
+    dbase::Table &t = m_ctx.database.table();
     // Editing with no current record (an empty table) appends instead.
-    const bool append = m_ctx.editorMode != 2 || t.recNo() == 0;
+    const bool append = m_mode != EditorMode::Edit || t.recNo() == 0;
     try {
         if (append)
             t.append();
@@ -701,7 +708,7 @@ bool TMyEdit::DoUpdate()
             t.cancel();
         throw;
     }
-    m_ctx.editorMode = 2;
+    m_mode = EditorMode::Edit;
     return true;
 }
 
@@ -740,9 +747,9 @@ bool TMyEdit::askUpdate(const QString &question)
 
 void TMyEdit::moveRecord(bool forward)
 {
-    if (!m_ctx.browseMode) {
+    if (!m_ctx.database.browseMode()) {
         const QString where = forward ? QStringLiteral("next") : QStringLiteral("previous");
-        if (m_ctx.editorMode == 1 || m_ctx.editorMode == 3) {
+        if (m_mode == EditorMode::New || m_mode == EditorMode::Copy) {
             if (!askUpdate(QStringLiteral("This record has not been updated yet.  Update this record before moving "
                                           "to the %1 record?")
                                .arg(where)))
@@ -753,7 +760,7 @@ void TMyEdit::moveRecord(bool forward)
                 return;
         }
     }
-    dbase::Table &t = m_ctx.table;
+    dbase::Table &t = m_ctx.database.table();
     if (t.isOpen()) {
         if (forward)
             t.next();
@@ -762,7 +769,7 @@ void TMyEdit::moveRecord(bool forward)
     }
     LoadInData();
     takeLoadedValues();
-    m_ctx.editorMode = 2;
+    m_mode = EditorMode::Edit;
     setWindowTitle(QStringLiteral("Edit"));
 }
 
@@ -780,8 +787,8 @@ void TMyEdit::MenuNewClick()
 {
     if (valuesChanged() && !askUpdate(QStringLiteral("Data has changed.  Update this record before creating new one?")))
         return;
-    DoClear(1);
-    m_ctx.editorMode = 1;
+    DoClear(ClearKind::NewRecord);
+    m_mode = EditorMode::New;
     takeLoadedValues();
     setWindowTitle(QStringLiteral("Edit (New Record)"));
 }
@@ -791,7 +798,7 @@ void TMyEdit::MenuCopyRecordClick()
     if (valuesChanged() &&
         !askUpdate(QStringLiteral("Data has changed.  Update this record before creating new one with the current data?")))
         return;
-    m_ctx.editorMode = 1;
+    m_mode = EditorMode::New;
     takeLoadedValues();
     setWindowTitle(QStringLiteral("Edit (New Copied Record)"));
 }
@@ -800,26 +807,26 @@ void TMyEdit::MenuCopyRecordClick()
 
 void TMyEdit::MenuSaveDefaultsClick()
 {
-    SavedDefaults &d = m_ctx.settings.defaults;
+    SavedDefaults &d = m_ctx.database.settings().defaults;
     for (int n = 1; n <= 20; ++n)
         if (QString *text = savedDefaultText(d, n))
             *text = controlText(n).left(coin::editorField(n).defaultWidth);
     d.approximateYear = Approx->isChecked();
     d.wanted = Wanted->isChecked();
-    if (!SaveSettings(m_ctx.settings, SettingsScope::Program))
+    if (!SaveSettings(m_ctx.database.settings(), SettingsScope::Program))
         Prompts::error(this, QStringLiteral("The defaults could not be written to NUMAROK.INI."));
 }
 
 void TMyEdit::MenuDefaultsClearClick()
 {
-    bool &flag = m_ctx.settings.defaults.loadWithClear;
+    bool &flag = m_ctx.database.settings().defaults.loadWithClear;
     flag = !flag;
     action(QStringLiteral("MenuDefaultsClear"))->setChecked(flag);
 }
 
 void TMyEdit::MenuDefaultsAddClick()
 {
-    bool &flag = m_ctx.settings.defaults.loadWithAdd;
+    bool &flag = m_ctx.database.settings().defaults.loadWithAdd;
     flag = !flag;
     action(QStringLiteral("MenuDefaultsAdd"))->setChecked(flag);
 }
@@ -883,7 +890,7 @@ void TMyEdit::MiscSelectClick()
 
 QString TMyEdit::display(int field) const
 {
-    return m_ctx.settings.fieldNames[field - 1];
+    return m_ctx.database.settings().fieldNames[field - 1];
 }
 
 QStringList TMyEdit::printLines() const

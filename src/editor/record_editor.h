@@ -12,12 +12,9 @@
 #include <array>
 #include <functional>
 
-namespace dbase {
-class Table;
-}
+class CoinDatabase;
 class PickLists;
 struct RegionalSettings;
-struct Settings;
 class QAction;
 class QCheckBox;
 class QComboBox;
@@ -25,15 +22,20 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-// What the editor works on; everything belongs to the main window.
+// What an Update does: append a new record, change the current one, or append a copy of it.
+enum class EditorMode { New = 1, Edit = 2, Copy = 3 };
+
+// What DoClear fills the controls with: a new record (the saved defaults when Load
+// Defaults With Add is on), the Clear command (with Load Defaults With Clear), or the
+// saved defaults.
+enum class ClearKind { NewRecord = 1, Clear = 2, LoadDefaults = 3 };
+
+// What the editor works on: the open database (table, settings, browse mode, list files),
+// the locale values, the pick lists, and how the program's dialogs are placed.
 struct EditorContext {
-    dbase::Table &table;
-    Settings &settings;
+    CoinDatabase &database;
     const RegionalSettings &regional;
     PickLists &lists;
-    const QString &basePath; // the open database's list files
-    int &editorMode;         // 1 new, 2 edit the current record, 3 new copy of it
-    bool browseMode = false;
     std::function<void(QWidget *)> place; // fonts, scaling and centring
 };
 
@@ -44,12 +46,16 @@ public:
 
     void FormCreate();
     void FormShow();
+    // Shows the editor modally for a new record, the current one or a copy of it.
+    void showModal(EditorMode mode);
+    // The mode an Update works in now (New turns into Edit once a record is written).
+    EditorMode mode() const { return m_mode; }
 
     // File menu and buttons.
     void MenuNewClick();
     void MenuCopyRecordClick();
-    void MenuClearClick() { DoClear(2); }
-    void ClearButtonClick() { DoClear(2); }
+    void MenuClearClick() { DoClear(ClearKind::Clear); }
+    void ClearButtonClick() { DoClear(ClearKind::Clear); }
     void MenuUpdateClick() { DoAnUpdate(); }
     void UpdateButtonClick() { DoAnUpdate(); }
     void MenuUpdateExitClick() { DoUpdateAndExit(); }
@@ -67,7 +73,7 @@ public:
     void MenuPasteClick();
     void MenuDeleteClick();
     // Defaults menu.
-    void MenuLoadDefaultsClick() { DoClear(3); }
+    void MenuLoadDefaultsClick() { DoClear(ClearKind::LoadDefaults); }
     void MenuSaveDefaultsClick();
     void MenuDefaultsClearClick();
     void MenuDefaultsAddClick();
@@ -81,8 +87,7 @@ public:
     void PremiumValueExit() { moneyExit(8); }
 
     void LoadInData();
-    // 1 new record, 2 the Clear command, 3 load the saved defaults.
-    void DoClear(int kind);
+    void DoClear(ClearKind kind);
     void CalcTotals();
     bool DoUpdate();
     void DoAnUpdate();
@@ -127,6 +132,7 @@ private:
     void FormClose();
 
     EditorContext m_ctx;
+    EditorMode m_mode = EditorMode::New;
     windowopts::FormGeometry m_geometry;
     std::array<QWidget *, 21> m_controls{}; // by field number
     QComboBox *Country = nullptr, *Condition = nullptr, *Topic = nullptr;

@@ -237,19 +237,20 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent)
     useIconThemes();
     buildMenus();
     buildWindow();
-    // The table asks for every record while a search is on.
-    MyTable.setFilter([this](const dbase::Table &t) { return MyTableFilter(t); });
     lists.setGridCombos(MyComboCountry, MyComboTopic, MyComboCondition);
-    SaveAllLists = [this](const QString &base) { lists.SaveAllLists(base); };
-    LoadAllList = [this](const QString &base) { lists.LoadAllList(base); };
-    LoadDefaultList = [this] { lists.LoadDefaultList(); };
+    m_db.saveLists = [this](const QString &base) { lists.SaveAllLists(base); };
+    m_db.loadLists = [this](const QString &base) { lists.LoadAllList(base); };
+    m_db.loadDefaultLists = [this] { lists.LoadDefaultList(); };
     SaveDefaultLists = [this] { lists.SaveDefaultLists(); };
+    connect(&m_db, &CoinDatabase::reopened, this, &TMain::SetViewerOptions);
+    connect(&m_db, &CoinDatabase::switched, this,
+            [this](const QString &tableName) { setWindowTitle(QStringLiteral("Numarok (") + tableName + QLatin1Char(')')); });
     resize(640, 480);
 }
 
 TMain::~TMain()
 {
-    // The model and the editor use MyTable, which goes before the window's children do.
+    // The model and the editor use m_db.table(), which goes before the window's children do.
     delete MyEdit;
     delete m_model;
 }
@@ -321,7 +322,7 @@ void TMain::buildMenus()
     m_actions.insert(QStringLiteral("MenuExitSep"), MenuExitSep);
     for (int n = 1; n <= 5; ++n) {
         const QByteArray name = "MenuLastFile" + QByteArray::number(n);
-        QAction *a = item(file, name.constData(), "", "", [this, n] { OpenSaveFile(settings.lastFiles[n - 1]); });
+        QAction *a = item(file, name.constData(), "", "", [this, n] { OpenSaveFile(m_db.settings().lastFiles[n - 1]); });
         a->setVisible(false);
     }
     MenuExitSep->setVisible(false);
@@ -366,7 +367,7 @@ void TMain::buildMenus()
     for (int i = 0; i < 3; ++i) {
         const int mode = i + 1;
         item(access, accessNames[i], accessCaptions[i], accessKeys[i], [this, mode] {
-            settings.buttonBar = mode;
+            m_db.settings().buttonBar = mode;
             SetButtonBar();
         })->setCheckable(true);
     }
@@ -376,9 +377,9 @@ void TMain::buildMenus()
     const char *colorCaptions[6] = {"&Main Window Color",   "&Edit Window Color",      "&Search Window Color",
                                     "&Report Window Color", "&Configure Window Color", "&ALL Windows Color"};
     for (int i = 0; i < 6; ++i) {
-        const int scheme = i + 1;
+        const auto target = static_cast<colors::Target>(i);
         const QByteArray key = "Ctrl+F" + QByteArray::number(i + 4);
-        item(color, colorNames[i], colorCaptions[i], key.constData(), [this, scheme] { DoColor(scheme); });
+        item(color, colorNames[i], colorCaptions[i], key.constData(), [this, target] { DoColor(target); });
     }
     options->addSeparator();
     QMenu *currency = addMenu(options, "MenuCurrencyFormat", "C&urrency Format");
@@ -498,7 +499,8 @@ void TMain::buildWindow()
         b->setIcon(themeIcon(kNavigatorIcons[i],
                              drawnIcon(QLatin1String(kNavigatorGlyphs[i]), QColor(90, 90, 90))));
         b->setIconSize(QSize(16, 16));
-        connect(b, &QToolButton::clicked, this, [this, i] { runCommand([this, i] { navigate(i); }); });
+        const auto button = static_cast<NavigatorButton>(i);
+        connect(b, &QToolButton::clicked, this, [this, button] { runCommand([this, button] { navigate(button); }); });
         m_navButtons << b;
     }
 
@@ -538,7 +540,7 @@ void TMain::buildWindow()
     ViewerGrid = new QTableView(m_client);
     ViewerGrid->setObjectName(QStringLiteral("ViewerGrid"));
     ViewerGrid->setAccessibleName(QStringLiteral("Coin Viewer"));
-    m_model = new ViewerModel(MyTable, this);
+    m_model = new ViewerModel(m_db.table(), this);
     m_model->onError = [this](const QString &message) { Prompts::error(this, message); };
     ViewerGrid->setModel(m_model);
     ViewerGrid->setTabKeyNavigation(true);
@@ -551,8 +553,8 @@ void TMain::buildWindow()
     connect(ViewerGrid, &QTableView::doubleClicked, this, [this] { runCommand([this] { DoEdit(); }); });
     connect(ViewerGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) {
-                if (current.isValid() && MyTable.isOpen() && MyTable.state() == dbase::Table::State::Browse)
-                    MyTable.moveToRow(current.row());
+                if (current.isValid() && m_db.table().isOpen() && m_db.table().state() == dbase::Table::State::Browse)
+                    m_db.table().moveToRow(current.row());
             });
     connect(m_model, &QAbstractItemModel::modelReset, this, &TMain::syncGridToTable);
     ViewerGrid->installEventFilter(this);
@@ -567,7 +569,7 @@ bool TMain::eventFilter(QObject *watched, QEvent *event)
         FormResize();
     // Delete in the grid asks first, as the Delete command does.
     if (watched == ViewerGrid && event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Delete && !BrowseMode) {
+        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Delete && !m_db.browseMode()) {
         runCommand([this] { DoDelete(); });
         return true;
     }
@@ -576,9 +578,9 @@ bool TMain::eventFilter(QObject *watched, QEvent *event)
 
 void TMain::syncGridToTable()
 {
-    if (!MyTable.isOpen() || MyTable.currentRow() < 0 || m_model->columnCount() == 0)
+    if (!m_db.table().isOpen() || m_db.table().currentRow() < 0 || m_model->columnCount() == 0)
         return;
-    const QModelIndex at = m_model->index(MyTable.currentRow(), 0);
+    const QModelIndex at = m_model->index(m_db.table().currentRow(), 0);
     ViewerGrid->selectionModel()->setCurrentIndex(at, QItemSelectionModel::NoUpdate);
 }
 
@@ -586,7 +588,7 @@ void TMain::syncGridToTable()
 
 void TMain::SetButtonBar()
 {
-    const int mode = settings.buttonBar >= 1 && settings.buttonBar <= 3 ? settings.buttonBar : 1;
+    const int mode = m_db.settings().buttonBar >= 1 && m_db.settings().buttonBar <= 3 ? m_db.settings().buttonBar : 1;
     action(QStringLiteral("MenuSpeed"))->setChecked(mode == 1);
     action(QStringLiteral("MenuButtons"))->setChecked(mode == 2);
     action(QStringLiteral("MenuNoButtons"))->setChecked(mode == 3);
@@ -604,7 +606,7 @@ void TMain::FormResize()
     if (!m_client)
         return;
     const int W = m_client->width(), H = m_client->height();
-    const int mode = settings.buttonBar >= 1 && settings.buttonBar <= 3 ? settings.buttonBar : 1;
+    const int mode = m_db.settings().buttonBar >= 1 && m_db.settings().buttonBar <= 3 ? m_db.settings().buttonBar : 1;
     struct Geometry {
         int navLeft, navTop, navWidth, searchTop, countTop, count2Top, bevelTop, bevelLess, titleTop, gridTop,
             gridLess;
@@ -640,19 +642,19 @@ void TMain::FormResize()
 
 void TMain::updateButtonStates()
 {
-    const bool lettered = settings.buttonBar == 2;
+    const bool lettered = m_db.settings().buttonBar == 2;
     for (auto it = m_buttons.begin(); it != m_buttons.end(); ++it) {
         const QString &name = it.key();
         bool on = lettered;
         if (name == QLatin1String("AddButton") || name == QLatin1String("CopyButton") ||
             name == QLatin1String("DeleteButton") || name == QLatin1String("ViewerButton"))
-            on = on && !BrowseMode;
+            on = on && !m_db.browseMode();
         if (name == QLatin1String("EndSearchButton"))
-            on = on && SearchOn;
+            on = on && m_db.searchOn();
         it.value()->setEnabled(on);
     }
-    action(QStringLiteral("MenuEndSearch"))->setEnabled(SearchOn);
-    m_speed.value(QStringLiteral("EndSearchSpeed"))->setEnabled(SearchOn);
+    action(QStringLiteral("MenuEndSearch"))->setEnabled(m_db.searchOn());
+    m_speed.value(QStringLiteral("EndSearchSpeed"))->setEnabled(m_db.searchOn());
     updateNavigator();
 }
 
@@ -660,8 +662,8 @@ void TMain::updateNavigator()
 {
     // Browse mode keeps first, prior, next and last only.
     for (int i = 0; i < m_navButtons.size(); ++i)
-        m_navButtons[i]->setVisible(!BrowseMode || i < 4);
-    const bool editing = MyTable.isOpen() && MyTable.state() != dbase::Table::State::Browse;
+        m_navButtons[i]->setVisible(!m_db.browseMode() || i < 4);
+    const bool editing = m_db.table().isOpen() && m_db.table().state() != dbase::Table::State::Browse;
     if (m_navButtons.size() == 10) {
         m_navButtons[7]->setEnabled(editing);
         m_navButtons[8]->setEnabled(editing);
@@ -680,19 +682,19 @@ void TMain::applyBrowseMode()
     SetViewerOptions();
 }
 
-void TMain::navigate(int button)
+void TMain::navigate(NavigatorButton button)
 {
     switch (button) {
-    case 0: MyTable.first(); break;
-    case 1: MyTable.prior(); break;
-    case 2: MyTable.next(); break;
-    case 3: MyTable.last(); break;
-    case 4: DoAdd(); break;
-    case 5: DoDelete(); break;
-    case 6: DoEdit(); break;
-    case 7: MyTable.post(); break;
-    case 8: MyTable.cancel(); break;
-    case 9: MyTable.refresh(); break;
+    case NavigatorButton::First: m_db.table().first(); break;
+    case NavigatorButton::Prior: m_db.table().prior(); break;
+    case NavigatorButton::Next: m_db.table().next(); break;
+    case NavigatorButton::Last: m_db.table().last(); break;
+    case NavigatorButton::Insert: DoAdd(); break;
+    case NavigatorButton::Delete: DoDelete(); break;
+    case NavigatorButton::Edit: DoEdit(); break;
+    case NavigatorButton::Post: m_db.table().post(); break;
+    case NavigatorButton::Cancel: m_db.table().cancel(); break;
+    case NavigatorButton::Refresh: m_db.table().refresh(); break;
     }
     syncGridToTable();
     updateNavigator();
@@ -700,11 +702,10 @@ void TMain::navigate(int button)
 
 // ---- commands -----------------------------------------------------------------------------
 
-void TMain::showEditor(int mode)
+void TMain::showEditor(EditorMode mode)
 {
-    EditorMode = mode;
     if (MyEdit) {
-        modal::show(MyEdit);
+        MyEdit->showModal(mode);
         syncGridToTable();
     }
     DisplayCount();
@@ -712,28 +713,28 @@ void TMain::showEditor(int mode)
 
 void TMain::DoAdd()
 {
-    showEditor(1);
+    showEditor(EditorMode::New);
 }
 
 void TMain::DoEdit()
 {
-    showEditor(2);
+    showEditor(EditorMode::Edit);
 }
 
 void TMain::DoCopy()
 {
-    showEditor(3);
+    showEditor(EditorMode::Copy);
 }
 
 void TMain::DoDelete()
 {
-    if (BrowseMode)
+    if (m_db.browseMode())
         return;
     const auto answer = Prompts::instance().message(this, QStringLiteral("Delete this record?"),
                                                     QStringLiteral("Confirm"), Prompts::Icon::None,
                                                     QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes, false);
     if (answer == QMessageBox::Yes)
-        MyTable.deleteRecord();
+        m_db.table().deleteRecord();
     DisplayCount();
 }
 
@@ -746,7 +747,7 @@ void TMain::DoFindNext() {}
 void TMain::DoReports() {}
 void TMain::DoViewer()
 {
-    TViewConfig dialog(settings, m_scaleFactor, this);
+    TViewConfig dialog(m_db.settings(), m_scaleFactor, this);
     dialog.place = [this](QWidget *d) { placeDialog(d); };
     dialog.FormShow();
     modal::show(&dialog);
@@ -755,7 +756,7 @@ void TMain::DoViewer()
 
 void TMain::DoSortOrder()
 {
-    TMySortOrder dialog(*this, this);
+    TMySortOrder dialog(m_db, [this](QWidget *d) { placeDialog(d); }, this);
     modal::show(&dialog);
 }
 
@@ -764,12 +765,12 @@ void TMain::DoSortOrder()
 namespace {
 bool exclusiveWork(TMain &w, const QString &refusal, const std::function<void()> &work)
 {
-    dbase::Table &t = w.MyTable;
+    dbase::Table &t = w.database().table();
     t.close();
     t.setExclusive(true);
     try {
         // A damaged index file is no reason to refuse: it is built afresh first.
-        if (dbfiles::openRepairingIndex(t, w.SortString)) w.noticeIndexRebuilt();
+        if (dbfiles::openRepairingIndex(t, w.database().sortString())) w.database().noticeIndexRebuilt();
     } catch (const dbase::Error &) {
         w.reopenShared();
         Prompts::error(&w, refusal);
@@ -802,7 +803,7 @@ void TMain::MenuPackClick()
                   QStringLiteral("Unable to pack table.  Packing requires exclusive use of the DBase File.  Make sure "
                                  "that the DBase File is not in use by another program  or that no other users are "
                                  "running the software or that no other copies of the software are in use."),
-                  [this] { MyTable.pack(); });
+                  [this] { m_db.table().pack(); });
 }
 
 void TMain::MenuRebuildClick()
@@ -815,11 +816,11 @@ void TMain::MenuRebuildClick()
                   QStringLiteral("Unable to reindex table.  Reindexing requires exclusive use of the DBase File.  Make "
                                  "sure that the DBase File is not in use by another program  or that no other users "
                                  "are running the software or that no other copies of the software are in use."),
-                  [this] { MyTable.regenerateIndexes(); });
+                  [this] { m_db.table().regenerateIndexes(); });
 }
 void TMain::DoBackup() {}
 void TMain::DoRestore() { DisplayCount(); }
-void TMain::DoColor(int) {}
+void TMain::DoColor(colors::Target) {}
 void TMain::DoSearchReplace() {}
 void TMain::DoListMaintenance(int code)
 {
@@ -833,11 +834,11 @@ void TMain::DoListMaintenance(int code)
                                           : lists.list(picklists::Kind(code - 1));
     TMyEditBox dialog(code, QLatin1String(d.title), d.limit, entries, this);
     dialog.place = [this](QWidget *w) { placeDialog(w); };
-    dialog.scheme = &settings.schemes[colors::Configure];
+    dialog.scheme = &m_db.settings().scheme(colors::Target::Configure);
     dialog.onOk = [this, code](const QStringList &result) {
         if (code <= 3)
             lists.setList(picklists::Kind(code - 1), result);
-        SaveAllLists(BasePath);
+        m_db.saveLists(m_db.basePath());
     };
     modal::show(&dialog);
 }
@@ -859,19 +860,19 @@ void TMain::changeEvent(QEvent *event)
 
 void TMain::FormActivate()
 {
-    if (settings.showTips) MenuTipsClick();
+    if (m_db.settings().showTips) MenuTipsClick();
 }
 
 void TMain::MenuTipsClick()
 {
-    TMyTips dialog(settings.showTips,
+    TMyTips dialog(m_db.settings().showTips,
                    QRandomGenerator::global()->bounded(int(TMyTips::tips().size())), this);
     placeDialog(&dialog);
-    const colors::Painter paint(settings.schemes[colors::Main]);
+    const colors::Painter paint(m_db.settings().scheme(colors::Target::Main));
     paint.window(&dialog);
     paint.check(dialog.findChild<QWidget *>(QStringLiteral("ShowTipsBox")));
     modal::show(&dialog);
-    settings.showTips = dialog.showAtStartup();
+    m_db.settings().showTips = dialog.showAtStartup();
 }
 
 void TMain::DoExit()
@@ -898,22 +899,22 @@ void TMain::MenuLoadDefaultsClick()
         QStringLiteral("Your current Data Lists will be overridden with your default list values. Previous  values "
                        "will be lost.  Do you want to proceed?"),
         QStringLiteral("Warning"), Prompts::Icon::Question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No, true);
-    if (answer == QMessageBox::Yes && LoadDefaultList)
-        LoadDefaultList();
+    if (answer == QMessageBox::Yes && m_db.loadDefaultLists)
+        m_db.loadDefaultLists();
 }
 
 // ---- search state ---------------------------------------------------------------------------
 
 void TMain::EnableEndSearch()
 {
-    SearchOn = true;
+    m_db.setSearchOn(true);
     SearchOnLabel->setVisible(true);
     updateButtonStates();
 }
 
 void TMain::DisableEndSearch()
 {
-    SearchOn = false;
+    m_db.setSearchOn(false);
     SearchOnLabel->setVisible(false);
     updateButtonStates();
 }
@@ -921,8 +922,8 @@ void TMain::DisableEndSearch()
 void TMain::DoEndSearch()
 {
     DisableEndSearch();
-    MyTable.close();
-    openMyTable();
+    m_db.table().close();
+    m_db.openTable();
     SetViewerOptions();
     DisplayCount();
 }
@@ -931,14 +932,14 @@ void TMain::DoEndSearch()
 
 void TMain::SetViewerOptions()
 {
-    gridFont = fonts::toFont(settings.gridFont);
-    gridTitleFont = fonts::toFont(settings.gridTitleFont);
-    const bool editing = settings.fieldEditing && !BrowseMode;
-    ViewerGrid->verticalHeader()->setVisible(settings.rowIndicator);
+    gridFont = fonts::toFont(m_db.settings().gridFont);
+    gridTitleFont = fonts::toFont(m_db.settings().gridTitleFont);
+    const bool editing = m_db.settings().fieldEditing && !m_db.browseMode();
+    ViewerGrid->verticalHeader()->setVisible(m_db.settings().rowIndicator);
     ViewerGrid->setShowGrid(false); // the delegate draws row and column lines separately
-    ViewerGrid->setProperty("rowLines", settings.rowLines);
-    ViewerGrid->setProperty("columnLines", settings.columnLines);
-    ViewerGrid->horizontalHeader()->setVisible(settings.showTitles);
+    ViewerGrid->setProperty("rowLines", m_db.settings().rowLines);
+    ViewerGrid->setProperty("columnLines", m_db.settings().columnLines);
+    ViewerGrid->horizontalHeader()->setVisible(m_db.settings().showTitles);
     ViewerGrid->setSelectionBehavior(editing ? QAbstractItemView::SelectItems : QAbstractItemView::SelectRows);
     ViewerGrid->setSelectionMode(QAbstractItemView::SingleSelection);
     ViewerGrid->setEditTriggers(editing ? QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
@@ -949,21 +950,21 @@ void TMain::SetViewerOptions()
     for (QComboBox *c : {MyComboCountry, MyComboTopic, MyComboCondition})
         c->setFont(gridFont);
     QPalette p = ViewerGrid->palette();
-    p.setColor(QPalette::Base, colors::toColor(settings.cellColor));
-    p.setColor(QPalette::Text, colors::toColor(settings.gridFont.color));
+    p.setColor(QPalette::Base, colors::toColor(m_db.settings().cellColor));
+    p.setColor(QPalette::Text, colors::toColor(m_db.settings().gridFont.color));
     ViewerGrid->setPalette(p);
-    const Qt::Alignment align = settings.titleAlignment == 1   ? Qt::AlignLeft
-                                : settings.titleAlignment == 3 ? Qt::AlignRight
+    const Qt::Alignment align = m_db.settings().titleAlignment == 1   ? Qt::AlignLeft
+                                : m_db.settings().titleAlignment == 3 ? Qt::AlignRight
                                                                : Qt::AlignHCenter;
     m_model->setTitleAlignment(align);
     ViewerGrid->horizontalHeader()->setFont(gridTitleFont);
     ViewerGrid->horizontalHeader()->setStyleSheet(
         QStringLiteral("QHeaderView::section { background-color: %1; color: %2; }")
-            .arg(colors::toColor(settings.titleBackground).name(), colors::toColor(settings.gridTitleFont.color).name()));
+            .arg(colors::toColor(m_db.settings().titleBackground).name(), colors::toColor(m_db.settings().gridTitleFont.color).name()));
 
     // Columns by Field Order: position j takes the lowest field whose order is j (field 1
     // when none is), placed as the next visible column unless its display flag is off.
-    MyTable.disableControls();
+    m_db.table().disableControls();
     std::vector<int> order(coin::kFieldCount);
     for (int i = 0; i < coin::kFieldCount; ++i)
         order[i] = i;
@@ -972,11 +973,11 @@ void TMain::SetViewerOptions()
     for (int j = 1; j <= coin::kFieldCount; ++j) {
         int k = 0;
         for (int f = 0; f < coin::kFieldCount; ++f)
-            if (settings.fieldOrder[f] == j) {
+            if (m_db.settings().fieldOrder[f] == j) {
                 k = f;
                 break;
             }
-        if (!settings.displayFields[k]) {
+        if (!m_db.settings().displayFields[k]) {
             shown[k] = false;
             continue;
         }
@@ -994,9 +995,9 @@ void TMain::SetViewerOptions()
     QVector<ViewerModel::Column> columns;
     for (int k : order)
         if (shown[k])
-            columns << ViewerModel::Column{k, settings.fieldNames[k], settings.fieldWidth[k]};
+            columns << ViewerModel::Column{k, m_db.settings().fieldNames[k], m_db.settings().fieldWidth[k]};
     m_model->setColumns(columns);
-    MyTable.enableControls();
+    m_db.table().enableControls();
     const int charWidth = QFontMetrics(gridFont).averageCharWidth();
     for (int c = 0; c < columns.size(); ++c)
         ViewerGrid->setColumnWidth(c, std::max(1, columns[c].widthChars) * charWidth + 8);
@@ -1007,12 +1008,13 @@ void TMain::SetViewerOptions()
 
 void TMain::DisplayCount()
 {
-    CountLabel->setText(QString::number(MyTable.isOpen() ? MyTable.recordCount() : 0));
+    CountLabel->setText(QString::number(m_db.table().isOpen() ? m_db.table().recordCount() : 0));
+    m_db.checkRecordCount();
 }
 
 void TMain::SetColors()
 {
-    const colors::Painter paint(settings.schemes[colors::Main]);
+    const colors::Painter paint(m_db.settings().scheme(colors::Target::Main));
     paint.window(this);
     paint.window(m_client);
     paint.majorTitle(ViewerLabel);
@@ -1023,32 +1025,32 @@ void TMain::SetColors()
 
 void TMain::applyDateStyle()
 {
-    dbase::DateStyle::setCurrent(formats::dateStyle(settings.dateFormat, settings.dateLeadingZeros));
+    dbase::DateStyle::setCurrent(formats::dateStyle(m_db.settings().dateFormat, m_db.settings().dateLeadingZeros));
     for (QAction *a : m_dateGroup->actions())
         a->setChecked(false);
-    if (settings.dateFormat >= 1 && settings.dateFormat <= 12)
-        action(QLatin1String(formats::kDateStyles[settings.dateFormat - 1].menuName))->setChecked(true);
-    action(QStringLiteral("MenuDateLeadingZeros"))->setChecked(settings.dateLeadingZeros);
+    if (m_db.settings().dateFormat >= 1 && m_db.settings().dateFormat <= 12)
+        action(QLatin1String(formats::kDateStyles[m_db.settings().dateFormat - 1].menuName))->setChecked(true);
+    action(QStringLiteral("MenuDateLeadingZeros"))->setChecked(m_db.settings().dateLeadingZeros);
 }
 
 void TMain::chooseDateStyle(int code)
 {
-    if (code == settings.dateFormat) {
+    if (code == m_db.settings().dateFormat) {
         action(QLatin1String(formats::kDateStyles[code - 1].menuName))->setChecked(true);
         return;
     }
-    settings.dateFormat = code;
+    m_db.settings().dateFormat = code;
     applyDateStyle();
-    if (MyTable.isOpen())
-        MyTable.refresh();
+    if (m_db.table().isOpen())
+        m_db.table().refresh();
 }
 
 void TMain::MenuDateLeadingZerosClick()
 {
-    settings.dateLeadingZeros = !settings.dateLeadingZeros;
+    m_db.settings().dateLeadingZeros = !m_db.settings().dateLeadingZeros;
     applyDateStyle();
-    if (MyTable.isOpen())
-        MyTable.refresh();
+    if (m_db.table().isOpen())
+        m_db.table().refresh();
 }
 
 void TMain::MenuDateMDYSlashClick() { chooseDateStyle(1); }
@@ -1078,26 +1080,26 @@ void TMain::MenuMaintainMiscClick() { DoListMaintenance(4); }
 
 void TMain::chooseCurrencyFormat(int format)
 {
-    settings.currencyFormat = format;
+    m_db.settings().currencyFormat = format;
     action(QStringLiteral("MenuCurrencyUS"))->setChecked(format == 1);
     action(QStringLiteral("MenuCurrencyWin"))->setChecked(format == 2);
 }
 
 void TMain::chooseNumericFormat(int format)
 {
-    settings.numericFormat = format;
+    m_db.settings().numericFormat = format;
     action(QStringLiteral("MenuNumericUS"))->setChecked(format == 1);
     action(QStringLiteral("MenuNumericWin"))->setChecked(format == 2);
 }
 
 QString TMain::moneyText(int minWidth, double value) const
 {
-    return formats::MoneyText(minWidth, value, settings.currencyFormat, regional);
+    return formats::MoneyText(minWidth, value, m_db.settings().currencyFormat, regional);
 }
 
 QString TMain::numberText(int minWidth, int decimals, double value) const
 {
-    return formats::NumberText(minWidth, decimals, value, settings.numericFormat, regional);
+    return formats::NumberText(minWidth, decimals, value, m_db.settings().numericFormat, regional);
 }
 
 void TMain::checkWindowSize(int shown)
@@ -1111,7 +1113,7 @@ void TMain::checkWindowSize(int shown)
 
 void TMain::chooseWindowSize(int size)
 {
-    if (size == settings.windowSize) {
+    if (size == m_db.settings().windowSize) {
         checkWindowSize(m_checkedSize); // nothing happens
         return;
     }
@@ -1123,18 +1125,18 @@ void TMain::chooseWindowSize(int size)
         checkWindowSize(m_checkedSize);
         return;
     }
-    settings.windowSize = size;
+    m_db.settings().windowSize = size;
     m_scaleFactor = formats::scaleFactor(size);
     checkWindowSize(size);
 }
 
 void TMain::readFonts()
 {
-    labelFont = fonts::toFont(settings.labelFont);
-    editFont = fonts::toFont(settings.editFont);
-    buttonFont = fonts::toFont(settings.buttonFont);
-    gridFont = fonts::toFont(settings.gridFont);
-    gridTitleFont = fonts::toFont(settings.gridTitleFont);
+    labelFont = fonts::toFont(m_db.settings().labelFont);
+    editFont = fonts::toFont(m_db.settings().editFont);
+    buttonFont = fonts::toFont(m_db.settings().buttonFont);
+    gridFont = fonts::toFont(m_db.settings().gridFont);
+    gridTitleFont = fonts::toFont(m_db.settings().gridTitleFont);
 }
 
 void TMain::applyMainFonts()
@@ -1154,7 +1156,7 @@ void TMain::MenuLabelFontClick()
 {
     if (const auto f = Prompts::instance().chooseFont(this, labelFont)) {
         labelFont = *f;
-        fonts::store(settings.labelFont, *f, false);
+        fonts::store(m_db.settings().labelFont, *f, false);
         applyMainFonts();
     }
 }
@@ -1163,7 +1165,7 @@ void TMain::MenuEditFontClick()
 {
     if (const auto f = Prompts::instance().chooseFont(this, editFont)) {
         editFont = *f;
-        fonts::store(settings.editFont, *f, false);
+        fonts::store(m_db.settings().editFont, *f, false);
         applyMainFonts();
     }
 }
@@ -1172,7 +1174,7 @@ void TMain::MenuButtonFontClick()
 {
     if (const auto f = Prompts::instance().chooseFont(this, buttonFont)) {
         buttonFont = *f;
-        fonts::store(settings.buttonFont, *f, false);
+        fonts::store(m_db.settings().buttonFont, *f, false);
         applyMainFonts();
     }
 }

@@ -167,7 +167,7 @@ private slots:
         });
         w.action(QStringLiteral("MenuListCountry"))->trigger();
         QCOMPARE(w.lists.list(Country), before);
-        QVERIFY(!QFile::exists(w.BasePath + QStringLiteral(".001")));
+        QVERIFY(!QFile::exists(w.database().basePath() + QStringLiteral(".001")));
         // Ok replaces both copies and writes the database's files.
         QString caption;
         modal::enqueue([&caption](QDialog *d) {
@@ -181,7 +181,7 @@ private slots:
         QCOMPARE(w.lists.list(Country).last(), QStringLiteral("Atlantis"));
         auto *grid = w.findChild<QComboBox *>(QStringLiteral("MyComboCountry"));
         QCOMPARE(grid->itemText(grid->count() - 1), QStringLiteral("Atlantis"));
-        QVERIFY(readListFile(w.BasePath + QStringLiteral(".001")).contains(QStringLiteral("Atlantis")));
+        QVERIFY(readListFile(w.database().basePath() + QStringLiteral(".001")).contains(QStringLiteral("Atlantis")));
         // Miscellaneous edits MISC.LST itself.
         modal::enqueue([](QDialog *d) {
             QCOMPARE(d->findChild<QLineEdit *>(QStringLiteral("AddInfo"))->maxLength(), 25);

@@ -179,7 +179,7 @@ private slots:
         });
         QCOMPARE(captions,
                  (QStringList{"Edit (New Record)", "Edit", "Edit (New Copied Record)", "Edit"}));
-        QCOMPARE(f.w->MyTable.recordCount(), 2);
+        QCOMPARE(f.w->database().table().recordCount(), 2);
     }
 };
 

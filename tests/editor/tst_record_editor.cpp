@@ -68,7 +68,7 @@ struct EditorFixture : WindowFixture {
     }
     QString stored(int field)
     {
-        return QString::fromStdString(w->MyTable.asString(w->MyTable.fieldByName(coin::field(field).name)));
+        return QString::fromStdString(w->database().table().asString(w->database().table().fieldByName(coin::field(field).name)));
     }
 };
 
@@ -110,8 +110,8 @@ private slots:
         });
         const QChar sep = QLatin1Char(dbase::DateStyle::current().separator());
         QCOMPARE(shown, QStringLiteral("  %1  %1    ").arg(sep));
-        QCOMPARE(f.w->MyTable.recordCount(), 1);
-        QVERIFY(f.w->MyTable.isNull(f.w->MyTable.fieldByName("PurchDate")));
+        QCOMPARE(f.w->database().table().recordCount(), 1);
+        QVERIFY(f.w->database().table().isNull(f.w->database().table().fieldByName("PurchDate")));
         QVERIFY(f.prompts.asked().isEmpty());
     }
 
@@ -144,7 +144,7 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QString, message);
         EditorFixture f;
-        const QByteArray before = readBytes(f.w->CurrentDatabasePath);
+        const QByteArray before = readBytes(f.w->database().currentPath());
         bool stillOpen = false;
         QWidget *focused = nullptr;
         QWidget *box = nullptr;
@@ -169,9 +169,9 @@ private slots:
         QCOMPARE(focused, box);
         QCOMPARE(f.prompts.askedTexts().first(), message);
         QCOMPARE(f.prompts.asked().first().caption, QStringLiteral("Error"));
-        QCOMPARE(f.w->MyTable.recordCount(), 0);
-        QCOMPARE(readBytes(f.w->CurrentDatabasePath), before);
-        QCOMPARE(f.w->EditorMode, 1);
+        QCOMPARE(f.w->database().table().recordCount(), 0);
+        QCOMPARE(readBytes(f.w->database().currentPath()), before);
+        QCOMPARE(f.w->MyEdit->mode(), EditorMode::New);
         QVERIFY(!f.w->lists.list(picklists::Country).contains(QStringLiteral("Atlantis"))); // no list changed either
     }
 
@@ -188,10 +188,10 @@ private slots:
             trigger(e, "MenuUpdateExit");
         });
         QCOMPARE(totals, QStringList(3, QStringLiteral("0.00 ")));
-        QCOMPARE(f.w->MyTable.recordCount(), 1);
+        QCOMPARE(f.w->database().table().recordCount(), 1);
         for (int n : {int(coin::PurchasePr), int(coin::MarketValu), int(coin::PremiumVal), int(coin::Quantity)}) {
-            QVERIFY(!f.w->MyTable.isNull(f.w->MyTable.fieldByName(coin::field(n).name)));
-            QCOMPARE(f.w->MyTable.asFloat(f.w->MyTable.fieldByName(coin::field(n).name)), 0.0);
+            QVERIFY(!f.w->database().table().isNull(f.w->database().table().fieldByName(coin::field(n).name)));
+            QCOMPARE(f.w->database().table().asFloat(f.w->database().table().fieldByName(coin::field(n).name)), 0.0);
         }
     }
 
@@ -231,8 +231,8 @@ private slots:
             trigger(e, "MenuUpdateExit");
         });
         QCOMPARE(after, shown);
-        QCOMPARE(f.w->MyTable.recordCount(), 1);
-        QCOMPARE(f.w->MyTable.asFloat(f.w->MyTable.fieldByName(coin::field(field).name)), stored);
+        QCOMPARE(f.w->database().table().recordCount(), 1);
+        QCOMPARE(f.w->database().table().asFloat(f.w->database().table().fieldByName(coin::field(field).name)), stored);
     }
 
     void fieldExitsReformatAndTotal()
@@ -296,7 +296,7 @@ private slots:
         QCOMPARE(quantity, QStringLiteral("0"));
         QVERIFY(!enabled);
         QVERIFY(!approx);
-        QCOMPARE(f.w->MyTable.recordCount(), 1);
+        QCOMPARE(f.w->database().table().recordCount(), 1);
         QCOMPARE(f.stored(coin::Quantity), QStringLiteral("0"));
         QCOMPARE(f.stored(coin::Wanted), QStringLiteral("Yes"));
         QCOMPARE(f.stored(coin::YearApprox), QStringLiteral("No"));
@@ -332,9 +332,9 @@ private slots:
         auto *grid = f.w->findChild<QComboBox *>(QStringLiteral("MyComboCountry"));
         QVERIFY(grid->findText(QStringLiteral("Atlantis"), Qt::MatchExactly | Qt::MatchCaseSensitive) >= 0);
         QVERIFY(f.w->lists.list(picklists::Topic).contains(QStringLiteral("Ships")));
-        const QStringList file = picklists::readListFile(picklists::perDatabaseFile(f.w->BasePath, picklists::Country));
+        const QStringList file = picklists::readListFile(picklists::perDatabaseFile(f.w->database().basePath(), picklists::Country));
         QCOMPARE(countIn(file, "Atlantis"), 1);
-        QCOMPARE(f.w->MyTable.recordCount(), 1); // the second and third Update edited it
+        QCOMPARE(f.w->database().table().recordCount(), 1); // the second and third Update edited it
         QCOMPARE(f.stored(coin::Country), QStringLiteral("atlantis"));
     }
     // The Country, Topic and Condition boxes keep the letter case as typed or stored:
@@ -377,7 +377,7 @@ private slots:
         EditorFixture f([field](dbase::Table &t) { addRecord(t, {{field, "nowhere"}}); });
         f.w->lists.setList(picklists::Kind(kind),
                            {QStringLiteral("Canada"), QStringLiteral("Nowhere")});
-        const QByteArray before = readBytes(f.w->CurrentDatabasePath);
+        const QByteArray before = readBytes(f.w->database().currentPath());
         QString shown;
         f.inEditor(&TMain::DoEdit, [&](TMyEdit &e) {
             for (const char *name : {"Country", "Condition", "Topic"}) {
@@ -391,7 +391,7 @@ private slots:
         QCOMPARE(shown, QStringLiteral("nowhere"));
         QVERIFY2(f.prompts.asked().isEmpty(),
                  qPrintable(f.prompts.askedTexts().join(QLatin1Char('|'))));
-        QCOMPARE(readBytes(f.w->CurrentDatabasePath), before);
+        QCOMPARE(readBytes(f.w->database().currentPath()), before);
     }
 };
 
@@ -401,14 +401,14 @@ private slots:
     void newModeAsksEvenUntouched()
     {
         EditorFixture f(threeCoins);
-        f.w->MyTable.first();
+        f.w->database().table().first();
         QString country;
-        int mode = 0;
+        EditorMode mode = EditorMode::New;
         f.inEditor(&TMain::DoAdd, [&](TMyEdit &e) {
             f.prompts.answer(int(QMessageBox::No));
             trigger(e, "MenuNext");
             country = e.controlText(coin::Country);
-            mode = f.w->EditorMode;
+            mode = f.w->MyEdit->mode();
             trigger(e, "MenuExit");
         });
         QCOMPARE(f.prompts.askedTexts().first(),
@@ -419,14 +419,14 @@ private slots:
         QCOMPARE(q.buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         QCOMPARE(q.defaultButton, QMessageBox::No);
         QCOMPARE(country, QStringLiteral("Belgium"));
-        QCOMPARE(mode, 2);
-        QCOMPARE(f.w->MyTable.recordCount(), 3);
+        QCOMPARE(mode, EditorMode::Edit);
+        QCOMPARE(f.w->database().table().recordCount(), 3);
     }
 
     void movesStopAtTheEnds()
     {
         EditorFixture f(threeCoins);
-        f.w->MyTable.last();
+        f.w->database().table().last();
         QStringList seen;
         f.inEditor(&TMain::DoEdit, [&](TMyEdit &e) {
             trigger(e, "MenuNext");
@@ -439,7 +439,7 @@ private slots:
         });
         QCOMPARE(seen, (QStringList{"Chile", "Austria", "Edit"}));
         QVERIFY(f.prompts.asked().isEmpty()); // nothing changed, nothing asked
-        QCOMPARE(f.w->MyTable.recordCount(), 3);
+        QCOMPARE(f.w->database().table().recordCount(), 3);
     }
 
     void changedDataQuestion_data()
@@ -457,7 +457,7 @@ private slots:
         QFETCH(QString, shownAfter);
         QFETCH(QString, storedFirst);
         EditorFixture f(threeCoins);
-        f.w->MyTable.first();
+        f.w->database().table().first();
         QString shown;
         f.inEditor(&TMain::DoEdit, [&](TMyEdit &e) {
             e.setControlText(coin::Country, QStringLiteral("Zaire"));
@@ -470,9 +470,9 @@ private slots:
         QCOMPARE(f.prompts.askedTexts().first(),
                  QStringLiteral("Data has changed.  Update this record before moving to the next record?"));
         QCOMPARE(shown, shownAfter);
-        f.w->MyTable.first();
+        f.w->database().table().first();
         QCOMPARE(f.stored(coin::Country), storedFirst);
-        QCOMPARE(f.w->MyTable.recordCount(), 3);
+        QCOMPARE(f.w->database().table().recordCount(), 3);
     }
 
     void exitAsksOnlyAfterChanges_data()
@@ -512,14 +512,14 @@ private slots:
         QCOMPARE(openAfterNo, questions > 0);
         QVERIFY(closed);
         QCOMPARE(updateOn, !browse);
-        f.w->MyTable.first();
+        f.w->database().table().first();
         QCOMPARE(f.stored(coin::Year), QString()); // leaving never writes
     }
 
     void newAndCopyCaptions()
     {
         EditorFixture f(threeCoins);
-        f.w->MyTable.first();
+        f.w->database().table().first();
         QStringList seen;
         f.inEditor(&TMain::DoEdit, [&](TMyEdit &e) {
             seen << e.windowTitle();
@@ -539,7 +539,7 @@ private slots:
                                     "Denmark"}));
         QCOMPARE(f.prompts.askedTexts().first(),
                  QStringLiteral("Data has changed.  Update this record before creating new one?"));
-        QCOMPARE(f.w->MyTable.recordCount(), 4);
+        QCOMPARE(f.w->database().table().recordCount(), 4);
     }
 
     void enterMovesAlongTheRing()
@@ -558,7 +558,7 @@ private slots:
             trigger(e, "MenuExit");
         });
         QCOMPARE(seen, (QStringList{"Country", "FaceValue", "Misc", "Wanted"}));
-        QCOMPARE(f.w->MyTable.recordCount(), 0); // Enter never pressed a button
+        QCOMPARE(f.w->database().table().recordCount(), 0); // Enter never pressed a button
     }
 
     void windowShortcutsWinOverTheBoxes()
@@ -575,7 +575,7 @@ private slots:
             trigger(e, "MenuExit");
         });
         QVERIFY(checked);
-        QVERIFY(f.w->settings.defaults.loadWithAdd);
+        QVERIFY(f.w->database().settings().defaults.loadWithAdd);
     }
 };
 
@@ -585,8 +585,8 @@ private slots:
     void failedAppendKeepsTheNewRecord()
     {
         EditorFixture f(threeCoins);
-        f.w->MyTable.first();
-        int modeAfterFailure = 0;
+        f.w->database().table().first();
+        EditorMode modeAfterFailure = EditorMode::Edit;
         f.inEditor(&TMain::DoAdd, [&](TMyEdit &e) {
             e.setControlText(coin::Country, QStringLiteral("Denmark"));
             dbase::setFaultHook([](std::string_view point) {
@@ -595,14 +595,14 @@ private slots:
             });
             trigger(e, "MenuUpdate");
             dbase::setFaultHook({});
-            modeAfterFailure = f.w->EditorMode;
+            modeAfterFailure = f.w->MyEdit->mode();
             trigger(e, "MenuUpdateExit"); // tried again: appended, nothing overwritten
         });
         QCOMPARE(f.prompts.askedTexts(), QStringList{QStringLiteral("simulated full disk")});
-        QCOMPARE(modeAfterFailure, 1);
-        QCOMPARE(f.w->MyTable.recordCount(), 4);
+        QCOMPARE(modeAfterFailure, EditorMode::New);
+        QCOMPARE(f.w->database().table().recordCount(), 4);
         QStringList countries;
-        for (f.w->MyTable.first(); !f.w->MyTable.eof(); f.w->MyTable.next())
+        for (f.w->database().table().first(); !f.w->database().table().eof(); f.w->database().table().next())
             countries << f.stored(coin::Country);
         countries.sort();
         QCOMPARE(countries, (QStringList{"Austria", "Belgium", "Chile", "Denmark"}));
@@ -675,12 +675,12 @@ private slots:
         });
         grid->setCurrentIndex(second);
         emit grid->doubleClicked(second);
-        QCOMPARE(f.w->EditorMode, 2);
+        QCOMPARE(f.w->MyEdit->mode(), EditorMode::Edit);
         QCOMPARE(caption, QStringLiteral("Edit"));
         QCOMPARE(country, QStringLiteral("Belgium")); // the row clicked
         QCOMPARE(f.stored(coin::Country), QStringLiteral("Belgium"));
         QCOMPARE(f.stored(coin::Year), QStringLiteral("1950"));
-        QCOMPARE(f.w->MyTable.recordCount(), 3);
+        QCOMPARE(f.w->database().table().recordCount(), 3);
     }
 
     void helpOpensAtInputWindow()
@@ -739,7 +739,7 @@ private slots:
     {
         EditorFixture f;
         f.w->chooseDateStyle(7); // mm/dd/yyyy
-        const QString database = f.w->CurrentDatabasePath;
+        const QString database = f.w->database().currentPath();
         auto type = [](TMyEdit &e, const char *name, const QString &text) {
             QWidget *w = child<QWidget>(e, name);
             w->setFocus();
@@ -765,14 +765,14 @@ private slots:
         addCoin("Peru", "12.5", "03152024", false);
         addCoin("Chile", "1,000", "12312001", true);
         addCoin("Bolivia", "0.25", "", false);
-        QCOMPARE(f.w->MyTable.recordCount(), 3);
+        QCOMPARE(f.w->database().table().recordCount(), 3);
         // The grid's current row is the new coin, and the count is right.
         QCOMPARE(f.w->findChild<QLabel *>(QStringLiteral("CountLabel"))->text(), QStringLiteral("3"));
         QCOMPARE(f.w->findChild<QTableView *>(QStringLiteral("ViewerGrid"))->currentIndex().row(),
-                 f.w->MyTable.currentRow());
+                 f.w->database().table().currentRow());
         QCOMPARE(f.stored(coin::Country), QStringLiteral("Bolivia"));
         // Edit Peru, then copy it.
-        QVERIFY(f.w->MyTable.moveToRecNo(1));
+        QVERIFY(f.w->database().table().moveToRecNo(1));
         f.inEditor(&TMain::DoEdit, [&](TMyEdit &e) {
             type(e, "Comments", QStringLiteral("Edge knock"));
             type(e, "Quantity", QStringLiteral("2"));
@@ -782,16 +782,16 @@ private slots:
             type(e, "Year", QStringLiteral("1999"));
             trigger(e, "MenuUpdateExit");
         });
-        QCOMPARE(f.w->MyTable.recordCount(), 4);
+        QCOMPARE(f.w->database().table().recordCount(), 4);
         f.w->close();
         f.w.reset();
 
         // The program started again sees the same four coins.
         f.w = std::make_unique<TMain>();
         QVERIFY(f.w->FormCreate({}));
-        QCOMPARE(f.w->CurrentDatabasePath, database);
-        QCOMPARE(f.w->MyTable.recordCount(), 4);
-        QVERIFY(picklists::readListFile(picklists::perDatabaseFile(f.w->BasePath, picklists::Country))
+        QCOMPARE(f.w->database().currentPath(), database);
+        QCOMPARE(f.w->database().table().recordCount(), 4);
+        QVERIFY(picklists::readListFile(picklists::perDatabaseFile(f.w->database().basePath(), picklists::Country))
                     .contains(QStringLiteral("Bolivia")));
         f.w.reset();
 
@@ -846,8 +846,8 @@ private slots:
         });
         QCOMPARE(shown, QStringLiteral("02/29/2000"));
         QVERIFY(f.prompts.asked().isEmpty());
-        const QString database = f.w->CurrentDatabasePath;
-        f.w->MyTable.close();
+        const QString database = f.w->database().currentPath();
+        f.w->database().table().close();
         QProcess py;
         py.start(QStringLiteral("/usr/bin/python3"),
                  {QStringLiteral(NUMAROK_TEST_SCRIPTS "/dump_dbf.py"), database});
@@ -914,7 +914,7 @@ private slots:
         EditorFixture f([](dbase::Table &t) {
             addRecord(t, {{coin::Country, "Peru"}, {coin::PurchasePr, "12.5"}, {coin::Wanted, "Yes"}});
         });
-        f.w->settings.fieldNames[coin::Descriptio - 1] = QStringLiteral("A very long description label");
+        f.w->database().settings().fieldNames[coin::Descriptio - 1] = QStringLiteral("A very long description label");
         const QString dir = pdfDirectory();
         const QStringList before = QDir(dir).entryList({QStringLiteral("Numarok*.pdf")}, QDir::Files);
         f.prompts.printerChoice = [&](QPrinter *p) {

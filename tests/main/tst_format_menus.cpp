@@ -28,7 +28,7 @@ private slots:
         TMain w;
         QVERIFY(w.FormCreate({}));
         w.screenSize = QSize(800, 600);
-        w.settings.windowSize = 1024;
+        w.database().settings().windowSize = 1024;
         w.checkWindowSize(formats::screenHolds(1024, w.screenSize) ? 1024 : 640);
         w.action(QStringLiteral("N1024x768"))->trigger(); // equals the stored size: nothing
         QVERIFY(prompts.asked().isEmpty());
@@ -38,12 +38,12 @@ private slots:
         QCOMPARE(prompts.askedTexts(),
                  QStringList{QStringLiteral("Your current screen resolution does not support 1280 x 1024 pixels.")});
         QCOMPARE(prompts.asked()[0].caption, QStringLiteral("Error"));
-        QCOMPARE(w.settings.windowSize, 1024);
+        QCOMPARE(w.database().settings().windowSize, 1024);
         QVERIFY(!w.action(QStringLiteral("N1280x1024"))->isChecked());
         w.action(QStringLiteral("N640x480"))->trigger();
-        QCOMPARE(w.settings.windowSize, 640);
+        QCOMPARE(w.database().settings().windowSize, 640);
         w.action(QStringLiteral("N800x600"))->trigger();
-        QCOMPARE(w.settings.windowSize, 800);
+        QCOMPARE(w.database().settings().windowSize, 800);
         QCOMPARE(w.scaleFactor(), 1.25);
         QVERIFY(w.action(QStringLiteral("N800x600"))->isChecked());
         QVERIFY(!w.action(QStringLiteral("N640x480"))->isChecked());
@@ -59,7 +59,7 @@ private slots:
         QVERIFY(w.action(QStringLiteral("MenuDateMDYSlash"))->isChecked());
         QCOMPARE(QString::fromStdString(dbase::DateStyle::current().pattern()), QStringLiteral("m/d/yy"));
         w.action(QStringLiteral("MenuDateDMYDash"))->trigger();
-        QCOMPARE(w.settings.dateFormat, 5);
+        QCOMPARE(w.database().settings().dateFormat, 5);
         QVERIFY(w.action(QStringLiteral("MenuDateDMYDash"))->isChecked());
         QVERIFY(!w.action(QStringLiteral("MenuDateMDYSlash"))->isChecked());
         QCOMPARE(QString::fromStdString(dbase::DateStyle::current().pattern()), QStringLiteral("d-m-yy"));
@@ -69,9 +69,9 @@ private slots:
         QCOMPARE(QString::fromStdString(dbase::DateStyle::current().pattern()), QStringLiteral("dd-mm-yy"));
         w.action(QStringLiteral("MenuDateLeadingZeros"))->trigger();
         QCOMPARE(QString::fromStdString(dbase::DateStyle::current().pattern()), QStringLiteral("d-m-yy"));
-        QVERIFY(!w.settings.dateLeadingZeros);
+        QVERIFY(!w.database().settings().dateLeadingZeros);
         w.action(QStringLiteral("MenuCurrencyWin"))->trigger();
-        QCOMPARE(w.settings.currencyFormat, 2);
+        QCOMPARE(w.database().settings().currencyFormat, 2);
         QVERIFY(!w.action(QStringLiteral("MenuCurrencyUS"))->isChecked());
         dbase::DateStyle::setCurrent(dbase::DateStyle());
     }

@@ -54,8 +54,8 @@ struct Fixture : WindowFixture {
     std::vector<uint32_t> order()
     {
         std::vector<uint32_t> out;
-        for (w->MyTable.first(); !w->MyTable.eof(); w->MyTable.next())
-            out.push_back(w->MyTable.recNo());
+        for (w->database().table().first(); !w->database().table().eof(); w->database().table().next())
+            out.push_back(w->database().table().recNo());
         return out;
     }
     // Sets the four lists and presses "&Ok"; returns whether the dialog closed.
@@ -75,7 +75,7 @@ struct Fixture : WindowFixture {
     }
     QByteArray indexFile() const
     {
-        QFile f(w->IndexFilePath);
+        QFile f(w->database().indexFilePath());
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 };
@@ -107,10 +107,10 @@ private slots:
         const mode_t oldMask = ::umask(022);
         Fixture f;
         f.w->MenuUpdateDatabaseClick(); // writes MASTER.INI
-        const QString lists = f.w->BasePath + QStringLiteral(".001");
+        const QString lists = f.w->database().basePath() + QStringLiteral(".001");
         QVERIFY(picklists::writeListFile(lists, {QStringLiteral("Peru")}));
-        const QStringList files{f.w->CurrentDatabasePath, f.w->IndexFilePath,
-                                f.w->DatabaseSettingsPath, lists};
+        const QStringList files{f.w->database().currentPath(), f.w->database().indexFilePath(),
+                                f.w->database().settingsFilePath(), lists};
         // Root may give the files another group; anyone else keeps their own.
         const gid_t group = ::getuid() == 0 ? 100 : ::getgid();
         for (const QString &file : files) {
@@ -121,17 +121,17 @@ private slots:
         const QString want = QStringLiteral("0666 gid %1").arg(group);
         f.prompts.answer(int(QMessageBox::Yes));
         f.w->action(QStringLiteral("MenuPack"))->trigger();
-        QCOMPARE(modeOf(f.w->CurrentDatabasePath), want);
-        QCOMPARE(modeOf(f.w->IndexFilePath), want);
+        QCOMPARE(modeOf(f.w->database().currentPath()), want);
+        QCOMPARE(modeOf(f.w->database().indexFilePath()), want);
         f.prompts.answer(int(QMessageBox::Yes));
         f.w->action(QStringLiteral("MenuRebuild"))->trigger();
-        QCOMPARE(modeOf(f.w->IndexFilePath), want);
+        QCOMPARE(modeOf(f.w->database().indexFilePath()), want);
         QVERIFY(f.sortBy({1, 0, 0, 0})); // the old tag goes, a new index file is written
-        QCOMPARE(modeOf(f.w->IndexFilePath), want);
-        QCOMPARE(modeOf(f.w->DatabaseSettingsPath), want);
-        f.w->settings.fieldWidth[0] = 21;
+        QCOMPARE(modeOf(f.w->database().indexFilePath()), want);
+        QCOMPARE(modeOf(f.w->database().settingsFilePath()), want);
+        f.w->database().settings().fieldWidth[0] = 21;
         f.w->MenuUpdateDatabaseClick();
-        QCOMPARE(modeOf(f.w->DatabaseSettingsPath), want);
+        QCOMPARE(modeOf(f.w->database().settingsFilePath()), want);
         QVERIFY(picklists::writeListFile(lists, {QStringLiteral("Chile")}));
         QCOMPARE(modeOf(lists), want);
         QVERIFY(f.prompts.asked().size() == 2); // the two confirmations
@@ -165,13 +165,13 @@ private slots:
         Fixture f;
         QVERIFY(f.sortBy(levels));
         QVERIFY(f.prompts.asked().isEmpty());
-        QCOMPARE(f.w->SortString, expression);
+        QCOMPARE(f.w->database().sortString(), expression);
         std::vector<uint32_t> want(order.begin(), order.end());
         QCOMPARE(f.order(), want);
-        QCOMPARE(IniFile::readString(f.w->DatabaseSettingsPath, QStringLiteral("Sort Order"), QStringLiteral("Primary Sort"),
+        QCOMPARE(IniFile::readString(f.w->database().settingsFilePath(), QStringLiteral("Sort Order"), QStringLiteral("Primary Sort"),
                                      QString()),
                  QString::number(levels[0]));
-        QVERIFY(!f.w->MyTable.exclusive());
+        QVERIFY(!f.w->database().table().exclusive());
     }
 
     // The settings cannot be written after the new index was built: the sort order is
@@ -179,8 +179,8 @@ private slots:
     void settingsWriteFailsDuringSortOrder()
     {
         Fixture f;
-        f.w->saveDatabaseSettings(f.w->DatabaseSettingsPath);
-        const QString ini = f.w->DatabaseSettingsPath;
+        f.w->database().saveSettings(f.w->database().settingsFilePath());
+        const QString ini = f.w->database().settingsFilePath();
         QByteArray settingsBefore;
         if (::geteuid() == 0) {
             // Root writes through any mode: a directory in the file's place refuses it.
@@ -195,13 +195,13 @@ private slots:
         QCOMPARE(f.prompts.askedTexts(),
                  QStringList{QStringLiteral(
                      "Error in implementing sort order.  New sort order not implemented.")});
-        QCOMPARE(f.w->settings.sortLevels[0], 12);
-        QCOMPARE(f.w->SortString, QStringLiteral("Upper(Left(Miscellane,80))"));
+        QCOMPARE(f.w->database().settings().sortLevels[0], 12);
+        QCOMPARE(f.w->database().sortString(), QStringLiteral("Upper(Left(Miscellane,80))"));
         QVERIFY(f.indexFile().contains("Upper(Left(Miscellane,80))"));
         QVERIFY(!f.indexFile().contains("Upper(Left(Country,80))"));
         QCOMPARE(f.order(), (std::vector<uint32_t>{1, 2, 3, 4, 5, 6})); // not by country
-        QVERIFY(f.w->MyTable.isOpen());
-        QVERIFY(!f.w->MyTable.exclusive());
+        QVERIFY(f.w->database().table().isOpen());
+        QVERIFY(!f.w->database().table().exclusive());
         if (::geteuid() != 0) QCOMPARE(readBytes(ini), settingsBefore);
         QDir().rmdir(ini);
         QFile::setPermissions(ini, QFile::ReadOwner | QFile::WriteOwner);
@@ -212,11 +212,11 @@ private slots:
         Fixture f;
         const QByteArray indexBefore = f.indexFile();
         QVERIFY(!indexBefore.isEmpty());
-        f.w->saveDatabaseSettings(f.w->DatabaseSettingsPath);
-        const QString settingsBefore = IniFile::readString(f.w->DatabaseSettingsPath, QStringLiteral("Sort Order"),
+        f.w->database().saveSettings(f.w->database().settingsFilePath());
+        const QString settingsBefore = IniFile::readString(f.w->database().settingsFilePath(), QStringLiteral("Sort Order"),
                                                            QStringLiteral("Primary Sort"), QString());
         dbase::Table other;
-        dbfiles::locate(other, f.w->CurrentDatabasePath);
+        dbfiles::locate(other, f.w->database().currentPath());
         other.open();
 
         QVERIFY(!f.sortBy({1, 0, 0, 0})); // the dialog stays open
@@ -237,13 +237,13 @@ private slots:
                                 "sure that the DBase File is not in use by another program  or that no other users are "
                                 "running the software or that no other copies of the software are in use."));
         QCOMPARE(f.indexFile(), indexBefore);
-        QCOMPARE(f.w->settings.sortLevels[0], 12);
-        QCOMPARE(IniFile::readString(f.w->DatabaseSettingsPath, QStringLiteral("Sort Order"), QStringLiteral("Primary Sort"),
+        QCOMPARE(f.w->database().settings().sortLevels[0], 12);
+        QCOMPARE(IniFile::readString(f.w->database().settingsFilePath(), QStringLiteral("Sort Order"), QStringLiteral("Primary Sort"),
                                      QString()),
                  settingsBefore);
-        QVERIFY(f.w->MyTable.isOpen());
-        QVERIFY(!f.w->MyTable.exclusive());
-        QCOMPARE(f.w->MyTable.recordCount(), 6);
+        QVERIFY(f.w->database().table().isOpen());
+        QVERIFY(!f.w->database().table().exclusive());
+        QCOMPARE(f.w->database().table().recordCount(), 6);
     }
 
     void packRemovesDeletedRecords()
@@ -251,7 +251,7 @@ private slots:
         Fixture f;
         QVERIFY(f.sortBy({1, 0, 0, 0}));
         for (uint32_t r : {2u, 5u}) {
-            QVERIFY(f.w->MyTable.moveToRecNo(r));
+            QVERIFY(f.w->database().table().moveToRecNo(r));
             f.prompts.answer(int(QMessageBox::Yes));
             f.w->action(QStringLiteral("MenuDelete"))->trigger();
         }
@@ -260,20 +260,20 @@ private slots:
         f.prompts.answer(int(QMessageBox::Yes));
         f.w->action(QStringLiteral("MenuPack"))->trigger();
         QCOMPARE(f.prompts.asked().last().caption, QStringLiteral("Confirm"));
-        QCOMPARE(f.w->MyTable.recordCount(), 4);
+        QCOMPARE(f.w->database().table().recordCount(), 4);
         // argentina, chile, peru, PERU are now records 4, 3, 1, 2.
         QCOMPARE(f.order(), (std::vector<uint32_t>{4, 3, 1, 2}));
 
         QProcess py;
         py.start(QStringLiteral("/usr/bin/python3"),
-                 {QStringLiteral(NUMAROK_TEST_SCRIPTS "/dump_dbf.py"), f.w->CurrentDatabasePath});
+                 {QStringLiteral(NUMAROK_TEST_SCRIPTS "/dump_dbf.py"), f.w->database().currentPath()});
         QVERIFY(py.waitForFinished(30000));
         QCOMPARE(py.exitCode(), 0);
         const QJsonObject dump = QJsonDocument::fromJson(py.readAllStandardOutput()).object();
         QCOMPARE(dump[QStringLiteral("count")].toInt(), 4);
         QVERIFY(!QJsonDocument(dump).toJson().contains("\"deleted\": true"));
         QProcess dump2;
-        dump2.start(QStringLiteral("index_dump"), {f.w->IndexFilePath, QStringLiteral("NewIndex")});
+        dump2.start(QStringLiteral("index_dump"), {f.w->database().indexFilePath(), QStringLiteral("NewIndex")});
         QVERIFY(dump2.waitForFinished(30000));
         QStringList recnos;
         for (const QByteArray &line : dump2.readAllStandardOutput().split('\n'))

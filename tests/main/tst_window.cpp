@@ -69,7 +69,7 @@ private slots:
         QFETCH(bool, browse);
         Fixture f(3, browse ? QStringList{QStringLiteral("/browse")} : QStringList{});
         f.w->action(QStringLiteral("MenuButtons"))->trigger();
-        QCOMPARE(f.w->settings.buttonBar, 2);
+        QCOMPARE(f.w->database().settings().buttonBar, 2);
         for (const char *b : {"AddButton", "CopyButton", "DeleteButton", "ViewerButton"})
             QCOMPARE(f.enabled(b), !browse);
         for (const char *b : {"EditButton", "SearchButton", "ReportButton", "HelpButton", "ButtonExit"})
@@ -82,7 +82,7 @@ private slots:
         QVERIFY(f.find<QToolButton>("EndSearchSpeed")->isEnabledTo(f.find<QFrame>("SpeedPanel")));
         QVERIFY(!f.find<QLabel>("SearchOnLabel")->isHidden());
         f.w->action(QStringLiteral("MenuEndSearch"))->trigger();
-        QVERIFY(!f.w->SearchOn);
+        QVERIFY(!f.w->database().searchOn());
         QVERIFY(f.find<QLabel>("SearchOnLabel")->isHidden());
         QVERIFY(!f.enabled("EndSearchButton"));
         QCOMPARE(f.find<QLabel>("CountLabel")->text(), QStringLiteral("3"));
@@ -147,10 +147,10 @@ private slots:
         QFETCH(QList<int>, columns);
         Fixture f(4);
         for (int i = 0; i < 20; ++i) {
-            f.w->settings.fieldOrder[i] = order[i];
-            f.w->settings.displayFields[i] = !hidden.contains(i + 1);
+            f.w->database().settings().fieldOrder[i] = order[i];
+            f.w->database().settings().displayFields[i] = !hidden.contains(i + 1);
         }
-        f.w->settings.fieldNames[1] = QStringLiteral("Denomination");
+        f.w->database().settings().fieldNames[1] = QStringLiteral("Denomination");
         f.w->SetViewerOptions();
         auto *model = qobject_cast<ViewerModel *>(f.find<QTableView>("ViewerGrid")->model());
         QList<int> got;
@@ -181,16 +181,16 @@ private slots:
         QCOMPARE(model->index(1, wanted).data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
         QCOMPARE(model->index(2, wanted).data(Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
         QVERIFY(!model->setData(model->index(2, wanted), Qt::Checked, Qt::CheckStateRole)); // editing off
-        f.w->settings.fieldEditing = true;
+        f.w->database().settings().fieldEditing = true;
         f.w->SetViewerOptions();
         QVERIFY(model->setData(model->index(2, wanted), Qt::Checked, Qt::CheckStateRole));
         QVERIFY(model->setData(model->index(0, 0), QStringLiteral("Peru"), Qt::EditRole));
-        f.w->MyTable.close();
-        f.w->MyTable.open();
-        QVERIFY(f.w->MyTable.moveToRecNo(3));
-        QCOMPARE(QString::fromStdString(f.w->MyTable.asString(coin::Wanted - 1)), QStringLiteral("Yes"));
-        QVERIFY(f.w->MyTable.moveToRecNo(1));
-        QCOMPARE(QString::fromStdString(f.w->MyTable.asString(0)), QStringLiteral("Peru"));
+        f.w->database().table().close();
+        f.w->database().table().open();
+        QVERIFY(f.w->database().table().moveToRecNo(3));
+        QCOMPARE(QString::fromStdString(f.w->database().table().asString(coin::Wanted - 1)), QStringLiteral("Yes"));
+        QVERIFY(f.w->database().table().moveToRecNo(1));
+        QCOMPARE(QString::fromStdString(f.w->database().table().asString(0)), QStringLiteral("Peru"));
     }
 
     // Every cell editor of the grid stops typing where the field ends, and a longer text
@@ -198,7 +198,7 @@ private slots:
     void gridEditorsStopAtTheFieldWidth()
     {
         Fixture f(2);
-        f.w->settings.fieldEditing = true;
+        f.w->database().settings().fieldEditing = true;
         f.w->SetViewerOptions();
         auto *grid = f.find<QTableView>("ViewerGrid");
         auto *model = qobject_cast<ViewerModel *>(grid->model());
@@ -235,10 +235,10 @@ private slots:
                  QStringList{QStringLiteral(
                      "Face Value is longer than the 20 characters the database can hold.  "
                      "Please shorten it.")});
-        f.w->MyTable.close();
+        f.w->database().table().close();
         QProcess py;
         py.start(QStringLiteral("/usr/bin/python3"),
-                 {QStringLiteral(NUMAROK_TEST_SCRIPTS "/dump_dbf.py"), f.w->CurrentDatabasePath});
+                 {QStringLiteral(NUMAROK_TEST_SCRIPTS "/dump_dbf.py"), f.w->database().currentPath()});
         QVERIFY(py.waitForFinished(30000));
         QCOMPARE(py.exitCode(), 0);
         const QJsonArray records = QJsonDocument::fromJson(py.readAllStandardOutput())
@@ -256,7 +256,7 @@ private slots:
     {
         Fixture f(1);
         f.w->lists.setList(picklists::Country, {QStringLiteral("Canada")});
-        f.w->settings.fieldEditing = true;
+        f.w->database().settings().fieldEditing = true;
         f.w->SetViewerOptions();
         auto *grid = f.find<QTableView>("ViewerGrid");
         auto *model = qobject_cast<ViewerModel *>(grid->model());
@@ -271,8 +271,8 @@ private slots:
         emit combo->lineEdit()->editingFinished();
         grid->itemDelegate()->setModelData(editor, model, cell);
         delete editor;
-        QVERIFY(f.w->MyTable.moveToRecNo(1));
-        QCOMPARE(QString::fromStdString(f.w->MyTable.asString(coin::Country - 1)),
+        QVERIFY(f.w->database().table().moveToRecNo(1));
+        QCOMPARE(QString::fromStdString(f.w->database().table().asString(coin::Country - 1)),
                  QStringLiteral("canada"));
     }
 
@@ -286,8 +286,8 @@ private slots:
     {
         QFETCH(int, answer);
         Fixture f(3);
-        const QString path = f.w->CurrentDatabasePath;
-        f.w->MyTable.first();
+        const QString path = f.w->database().currentPath();
+        f.w->database().table().first();
         f.prompts.answer(answer);
         f.w->action(QStringLiteral("MenuDelete"))->trigger();
         QCOMPARE(f.prompts.asked().size(), 1);
@@ -305,16 +305,16 @@ private slots:
     void colourSchemeReachesPaletteAndFile()
     {
         Fixture f(1);
-        f.w->settings.schemes[colors::Main].colors[ColorScheme::MainBackground] = 255; // red
-        f.w->settings.schemes[colors::Main].colors[ColorScheme::MajorTitle] = 65280;   // green
+        f.w->database().settings().scheme(colors::Target::Main).colors[ColorScheme::MainBackground] = 255; // red
+        f.w->database().settings().scheme(colors::Target::Main).colors[ColorScheme::MajorTitle] = 65280;   // green
         f.w->SetColors();
         QCOMPARE(f.w->palette().color(QPalette::Window), QColor(255, 0, 0));
         QCOMPARE(f.find<QLabel>("ViewerLabel")->palette().color(QPalette::WindowText), QColor(0, 255, 0));
         f.w->MenuUpdateDatabaseClick();
-        QCOMPARE(IniFile::readString(f.w->DatabaseSettingsPath, QStringLiteral("Main Window Color"),
+        QCOMPARE(IniFile::readString(f.w->database().settingsFilePath(), QStringLiteral("Main Window Color"),
                                      QStringLiteral("Main Background"), QString()),
                  QStringLiteral("255"));
-        QCOMPARE(IniFile::readString(f.w->DatabaseSettingsPath, QStringLiteral("Main Window Color"),
+        QCOMPARE(IniFile::readString(f.w->database().settingsFilePath(), QStringLiteral("Main Window Color"),
                                      QStringLiteral("Major Title"), QString()),
                  QStringLiteral("65280"));
     }
@@ -322,9 +322,9 @@ private slots:
     void gridFollowsItsSettings()
     {
         Fixture f(2);
-        f.w->settings.gridFont.size = 20;
-        f.w->settings.gridFont.color = 255;
-        f.w->settings.rowLines = false;
+        f.w->database().settings().gridFont.size = 20;
+        f.w->database().settings().gridFont.color = 255;
+        f.w->database().settings().rowLines = false;
         f.w->SetViewerOptions();
         auto *grid = f.find<QTableView>("ViewerGrid");
         QCOMPARE(grid->font().pointSize(), 20);
@@ -332,7 +332,7 @@ private slots:
         QCOMPARE(grid->property("rowLines").toBool(), false);
         QCOMPARE(grid->property("columnLines").toBool(), true);
         // The window's background does not colour its buttons.
-        f.w->settings.schemes[colors::Main].colors[ColorScheme::MainBackground] = 255;
+        f.w->database().settings().scheme(colors::Target::Main).colors[ColorScheme::MainBackground] = 255;
         f.w->SetColors();
         QVERIFY(f.find<QPushButton>("AddButton")->palette().color(QPalette::Button) != QColor(255, 0, 0));
     }
