@@ -2,11 +2,13 @@
 // databases, the recent-files list and the settings around them.
 #include "main/main_window.h"
 
-#include "ui/formats.h"
+#include "dbase/error.h"
+#include "editor/record_editor.h"
+#include "platform/long_work.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
-#include "editor/record_editor.h"
-#include "dbase/error.h"
+#include "reports/ready_made.h"
+#include "ui/formats.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -29,6 +31,9 @@ bool TMain::FormCreate(const QStringList &arguments)
     ViewerLabel->setText(QStringLiteral("Coin Viewer"));
     paths::programDirectory();
     paths::startupDirectory();
+    // The report definitions: the ready-made ones when the file is missing, then the
+    // earlier versions' reports taken over.
+    reports::prepareReportFiles();
     picklists::installDefaults();
 
     LoadSettings(m_db.settings(), SettingsScope::Program);
@@ -160,9 +165,14 @@ void TMain::openFromPath(const QString &path, bool fromDialog)
     if (!m_db.checkFormat(this, path)) return;
     if (m_db.searchOn()) DoEndSearch();
     const bool hadDatabase = m_db.isOpen();
-    m_db.switchTo(path, false);
-    m_db.applyIndexOnOpen(true);
-    openTable();
+    {
+        // The index is rebuilt on open: a large table takes a while.
+        LongWork work(this, windowTitle());
+        work.attach(m_db.table());
+        m_db.switchTo(path, false);
+        m_db.applyIndexOnOpen(true);
+        openTable();
+    }
     if (hadDatabase) DoLastFiles(m_db.previousPath(), m_db.currentPath());
 }
 
@@ -225,6 +235,8 @@ void TMain::SetMenuLastFiles()
 
 void TMain::MenuUpdateDatabaseClick()
 {
+    LongWork work(this, windowTitle());
+    work.attach(m_db.table());
     const bool searching = m_db.searchOn();
     if (searching) DoEndSearch();
     m_db.saveSettings(m_db.settingsFilePath());

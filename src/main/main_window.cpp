@@ -9,6 +9,7 @@
 #include "config/font_setting.h"
 #include "ui/formats.h"
 #include "platform/help_window.h"
+#include "platform/long_work.h"
 #include "editor/list_dialogs.h"
 #include "platform/modal.h"
 #include "platform/paths.h"
@@ -40,6 +41,8 @@
 #include <QTableView>
 #include <QTimer>
 #include <QToolButton>
+
+#include <optional>
 
 namespace {
 
@@ -763,9 +766,11 @@ void TMain::DoSortOrder()
 // Pack and rebuild need the table to themselves; without it they say so and the table
 // opens shared again. An engine error during the work still leaves it open shared.
 namespace {
-bool exclusiveWork(TMain &w, const QString &refusal, const std::function<void()> &work)
+bool exclusiveWork(TMain &w, const QString &refusal, const std::function<void()> &work, bool cancellable)
 {
     dbase::Table &t = w.database().table();
+    std::optional<LongWork> feedback(std::in_place, &w, w.windowTitle(), cancellable);
+    feedback->attach(t);
     t.close();
     t.setExclusive(true);
     try {
@@ -773,6 +778,7 @@ bool exclusiveWork(TMain &w, const QString &refusal, const std::function<void()>
         if (dbfiles::openRepairingIndex(t, w.database().sortString())) w.database().noticeIndexRebuilt();
     } catch (const dbase::Error &) {
         w.reopenShared();
+        feedback.reset();
         Prompts::error(&w, refusal);
         return false;
     }
@@ -803,7 +809,7 @@ void TMain::MenuPackClick()
                   QStringLiteral("Unable to pack table.  Packing requires exclusive use of the DBase File.  Make sure "
                                  "that the DBase File is not in use by another program  or that no other users are "
                                  "running the software or that no other copies of the software are in use."),
-                  [this] { m_db.table().pack(); });
+                  [this] { m_db.table().pack(); }, true);
 }
 
 void TMain::MenuRebuildClick()
@@ -816,7 +822,7 @@ void TMain::MenuRebuildClick()
                   QStringLiteral("Unable to reindex table.  Reindexing requires exclusive use of the DBase File.  Make "
                                  "sure that the DBase File is not in use by another program  or that no other users "
                                  "are running the software or that no other copies of the software are in use."),
-                  [this] { m_db.table().regenerateIndexes(); });
+                  [this] { m_db.table().regenerateIndexes(); }, false);
 }
 void TMain::DoBackup() {}
 void TMain::DoRestore() { DisplayCount(); }

@@ -1,8 +1,9 @@
 #include "main/sort_order.h"
 
 #include "config/color_scheme.h"
-#include "dbase/error.h"
 #include "db/coin_database.h"
+#include "dbase/error.h"
+#include "platform/long_work.h"
 #include "platform/prompts.h"
 
 #include <QComboBox>
@@ -10,6 +11,8 @@
 #include <QGroupBox>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <optional>
 
 TMySortOrder::TMySortOrder(CoinDatabase &database, std::function<void(QWidget *)> place, QWidget *parent)
     : QDialog(parent), m_db(database), m_place(std::move(place))
@@ -75,8 +78,12 @@ void TMySortOrder::SetColors()
 void TMySortOrder::OkButtonClick()
 {
     dbase::Table &table = m_db.table();
+    // The tag is rebuilt: a wait cursor at once and progress on a large table.
+    std::optional<LongWork> work(std::in_place, this, windowTitle());
+    work->attach(table);
     table.close();
     if (m_db.inUse(m_db.currentPath())) {
+        work.reset();
         Prompts::error(this, QStringLiteral("Creating a new sort order requires exclusive use of the DBase File.  "
                                             "Make sure that the DBase File is not in use by another program  or "
                                             "that no other users are running the software or that no other "
@@ -86,6 +93,9 @@ void TMySortOrder::OkButtonClick()
     }
     int remembered[4];
     std::copy(std::begin(m_db.settings().sortLevels), std::end(m_db.settings().sortLevels), remembered);
+    // The tag is rebuilt from the new expression: the exclusive open need not read its old order.
+    const std::string previousIndex = table.indexName();
+    table.setIndexName("");
     try {
         table.setExclusive(true);
         table.open();
@@ -96,6 +106,8 @@ void TMySortOrder::OkButtonClick()
         if (!m_db.saveSettings(m_db.settingsFilePath()))
             throw dbase::Error("The settings file " + m_db.settingsFilePath().toStdString() + " cannot be written");
     } catch (const dbase::Error &) {
+        if (!table.isOpen()) table.setIndexName(previousIndex);
+        work.reset();
         Prompts::error(this, QStringLiteral("Error in implementing sort order.  New sort order not implemented."));
         std::copy(std::begin(remembered), std::end(remembered), m_db.settings().sortLevels);
         m_db.buildSortString();

@@ -7,6 +7,8 @@
 #include "platform/paths.h"
 #include "editor/pick_lists.h"
 #include "platform/prompts.h"
+#include "reports/ready_made.h"
+#include "reports/report_file.h"
 #include "test_files.h"
 #include "test_registry.h"
 
@@ -127,6 +129,16 @@ private slots:
         QVERIFY(QFile::exists(paths::programFile(QStringLiteral("MASTER.MDX"))));
         QVERIFY(w.database().table().isOpen());
         QVERIFY(!w.findChild<QAction *>(QStringLiteral("MenuExitSep"))->isVisible());
+    }
+
+    void firstRunWritesReadyMadeReports()
+    {
+        Environment env;
+        ScriptedPrompts prompts;
+        TMain w;
+        QVERIFY(w.FormCreate({}));
+        QCOMPARE(reports::ReportFile().names(), reports::readyMadeNames());
+        QVERIFY(prompts.asked().isEmpty());
     }
 
     void deletedLastDatabaseFallsBackSilently()
