@@ -94,42 +94,128 @@ void useIconThemes()
         QIcon::setFallbackThemeName(QStringLiteral("breeze"));
 }
 
-struct SpeedDef {
-    const char *name;
-    const char *hint;
-    const char *action; // the menu item whose routine it runs
-    const char *theme;
-    const char *glyph;
+// What decides whether a command is enabled; updateActions() reads it.
+enum Rule : unsigned {
+    Always = 0,
+    ChangesData = 1, // off in browse mode
+    NeedsSearch = 2, // on while a search is on
 };
 
-// Left to right as on the bar.
-const SpeedDef kSpeedButtons[17] = {
-    {"NewSpeed", "New Database", "MenuNew", "document-new", "N"},
-    {"OpenSpeed", "Open Database", "MenuOpen", "document-open", "O"},
-    {"AddSpeed", "Add Record", "MenuAdd", "list-add", "+"},
-    {"EditSpeed", "Edit Record", "MenuEdit", "document-edit|document-properties", "E"},
-    {"CopySpeed", "Copy Record", "MenuCopy", "edit-copy", "C"},
-    {"DeleteSpeed", "Delete Record", "MenuDelete", "edit-delete", "X"},
-    {"ImportSpeed", "Import Records", "MenuImport", "document-import|document-open", "Im"},
-    {"ExportSpeed", "Export Records", "MenuExport", "document-export|document-save-as", "Ex"},
-    {"SearchSpeed", "Search Records", "MenuSearch", "system-search", "S"},
-    {"EndSearchSpeed", "End Search", "MenuEndSearch", "edit-clear", "ES"},
-    {"LocateSpeed", "Locate Record", "MenuFind", "edit-find", "L"},
-    {"LocateNextSpeed", "Locate Next Record", "MenuFindNext",
-     "go-down-search|edit-find-next|go-next", "LN"},
-    {"ReportSpeed", "Reports", "MenuReports", "document-print", "R"},
-    {"ViewerSpeed", "Viewer Configuration", "MenuViewer", "view-list-details|preferences-system",
-     "V"},
-    {"ColorSpeed", "Color Setup", "MenuAllColor", "preferences-desktop-color|format-fill-color",
-     "Co"},
-    {"SpeedSetOrder", "Set Sorting Order", "MenuSortOrder", "view-sort-ascending", "SO"},
-    {"HelpSpeed", "Help", "MenuContents", "help-contents", "?"},
+// A command of the main window: made once as a QAction that the menu item, the speed
+// button and the lettered button all show. The hint, picture and glyph belong to commands
+// with a speed button.
+struct CommandDef {
+    const char *name; // the action's object name
+    const char *caption;
+    const char *shortcut;
+    const char *hint;
+    const char *theme; // icon theme names, the first found is used
+    const char *glyph; // the drawn picture where no theme has one
+    unsigned rule;
+    void (*run)(TMain &);
+};
+
+// Every command, in menu order.
+const CommandDef kCommands[] = {
+    {"MenuNew", "&New Database", "Ctrl+W", "New Database", "document-new", "N", Always,
+     [](TMain &w) { w.DoNew(); }},
+    {"MenuOpen", "&Open Database", "Ctrl+O", "Open Database", "document-open", "O", Always,
+     [](TMain &w) { w.DoOpen(); }},
+    {"MenuUpdateDatabase", "&Update Database", "Ctrl+Z", nullptr, nullptr, nullptr, Always,
+     [](TMain &w) { w.MenuUpdateDatabaseClick(); }},
+    {"MenuBackup", "&Back Up Data", "Ctrl+B", nullptr, nullptr, nullptr, ChangesData, [](TMain &w) { w.DoBackup(); }},
+    {"MenuRestore", "&Restore Data", "Ctrl+Y", nullptr, nullptr, nullptr, ChangesData,
+     [](TMain &w) { w.DoRestore(); }},
+    {"MenuPrint", "&Print", "Ctrl+P", nullptr, nullptr, nullptr, Always, [](TMain &w) { w.DoReports(); }},
+    {"MenuExit", "E&xit", "Ctrl+X", nullptr, nullptr, nullptr, Always, [](TMain &w) { w.DoExit(); }},
+
+    {"MenuAdd", "&Add", "Ctrl+A", "Add Record", "list-add", "+", ChangesData, [](TMain &w) { w.DoAdd(); }},
+    {"MenuEdit", "&Edit", "Ctrl+E", "Edit Record", "document-edit|document-properties", "E", Always,
+     [](TMain &w) { w.DoEdit(); }},
+    {"MenuCopy", "&Copy", "Ctrl+C", "Copy Record", "edit-copy", "C", ChangesData, [](TMain &w) { w.DoCopy(); }},
+    {"MenuDelete", "&Delete", "Ctrl+D", "Delete Record", "edit-delete", "X", ChangesData,
+     [](TMain &w) { w.DoDelete(); }},
+    {"MenuImport", "&Import", "Ctrl+M", "Import Records", "document-import|document-open", "Im", ChangesData,
+     [](TMain &w) { w.DoImport(); }},
+    {"MenuExport", "E&xport", "Ctrl+T", "Export Records", "document-export|document-save-as", "Ex", Always,
+     [](TMain &w) { w.DoExport(); }},
+
+    {"MenuSearch", "&Search (Query)", "Ctrl+S", "Search Records", "system-search", "S", Always,
+     [](TMain &w) { w.DoSearch(); }},
+    {"MenuEndSearch", "&End Search", "Ctrl+I", "End Search", "edit-clear", "ES", NeedsSearch,
+     [](TMain &w) { w.DoEndSearch(); }},
+    {"MenuFind", "&Locate", "Ctrl+L", "Locate Record", "edit-find", "L", Always, [](TMain &w) { w.DoFind(); }},
+    {"MenuFindNext", "Locate &Next", "Ctrl+N", "Locate Next Record", "go-down-search|edit-find-next|go-next", "LN",
+     Always, [](TMain &w) { w.DoFindNext(); }},
+
+    {"MenuViewer", "&Viewer", "Ctrl+V", "Viewer Configuration", "view-list-details|preferences-system", "V",
+     ChangesData, [](TMain &w) { w.DoViewer(); }},
+    {"MenuSortOrder", "Sort &Order", "Ctrl+Q", "Set Sorting Order", "view-sort-ascending", "SO", Always,
+     [](TMain &w) { w.DoSortOrder(); }},
+    {"MenuMainColor", "&Main Window Color", "Ctrl+F4", nullptr, nullptr, nullptr, Always,
+     [](TMain &w) { w.DoColor(colors::Target::Main); }},
+    {"MenuEditColor", "&Edit Window Color", "Ctrl+F5", nullptr, nullptr, nullptr, Always,
+     [](TMain &w) { w.DoColor(colors::Target::Edit); }},
+    {"MenuSearchColor", "&Search Window Color", "Ctrl+F6", nullptr, nullptr, nullptr, Always,
+     [](TMain &w) { w.DoColor(colors::Target::Search); }},
+    {"MenuReportColor", "&Report Window Color", "Ctrl+F7", nullptr, nullptr, nullptr, Always,
+     [](TMain &w) { w.DoColor(colors::Target::Report); }},
+    {"MenuConfigureColor", "&Configure Window Color", "Ctrl+F8", nullptr, nullptr, nullptr, Always,
+     [](TMain &w) { w.DoColor(colors::Target::Configure); }},
+    {"MenuAllColor", "&ALL Windows Color", "Ctrl+F9", "Color Setup", "preferences-desktop-color|format-fill-color",
+     "Co", Always, [](TMain &w) { w.DoColor(colors::Target::AllWindows); }},
+    {"MenuLabelFont", "&Label Font", "Shift+F8", nullptr, nullptr, nullptr, Always,
+     [](TMain &w) { w.MenuLabelFontClick(); }},
+    {"MenuEditFont", "&Edit Font", "Shift+F9", nullptr, nullptr, nullptr, Always,
+     [](TMain &w) { w.MenuEditFontClick(); }},
+    {"MenuButtonFont", "&Button Font", "Shift+F10", nullptr, nullptr, nullptr, Always,
+     [](TMain &w) { w.MenuButtonFontClick(); }},
+
+    {"MenuReports", "&Reports", "Ctrl+R", "Reports", "document-print", "R", Always, [](TMain &w) { w.DoReports(); }},
+    {"MenuSaveDefaults", "&Save As Defaults", "", nullptr, nullptr, nullptr, Always,
+     [](TMain &w) { w.MenuSaveDefaultsClick(); }},
+    {"MenuLoadDefaults", "Load In &Defaults", "", nullptr, nullptr, nullptr, Always,
+     [](TMain &w) { w.MenuLoadDefaultsClick(); }},
+    {"MenuListCountry", "&Country", "", nullptr, nullptr, nullptr, Always,
+     [](TMain &w) { w.MenuMaintainCountryClick(); }},
+    {"MenuListTopic", "&Topic", "", nullptr, nullptr, nullptr, Always, [](TMain &w) { w.MenuMaintainTopicClick(); }},
+    {"MenuListCondition", "C&ondition", "", nullptr, nullptr, nullptr, Always,
+     [](TMain &w) { w.MenuMaintainConditionClick(); }},
+    {"MenuListMisc", "&Miscellaneous", "", nullptr, nullptr, nullptr, Always,
+     [](TMain &w) { w.MenuMaintainMiscClick(); }},
+    {"MenuSearchReplace", "&Search and Replace", "Ctrl+F", nullptr, nullptr, nullptr, ChangesData,
+     [](TMain &w) { w.DoSearchReplace(); }},
+    {"MenuRebuild", "&Rebuild Indexes", "", nullptr, nullptr, nullptr, Always, [](TMain &w) { w.MenuRebuildClick(); }},
+    {"MenuPack", "&Pack Database", "", nullptr, nullptr, nullptr, Always, [](TMain &w) { w.MenuPackClick(); }},
+
+    {"MenuContents", "&Contents", "Ctrl+H", "Help", "help-contents", "?", Always, [](TMain &w) { w.DoHelp(); }},
+    {"MenuTips", "&Review \"Tips of the Day\"", "", nullptr, nullptr, nullptr, Always,
+     [](TMain &w) { w.MenuTipsClick(); }},
+    {"MenuAbout", "&About", "", nullptr, nullptr, nullptr, Always, [](TMain &w) { w.MenuAboutClick(); }},
+};
+
+const CommandDef &command(const char *name)
+{
+    for (const CommandDef &c : kCommands)
+        if (qstrcmp(c.name, name) == 0)
+            return c;
+    Q_UNREACHABLE();
+}
+
+// The speed bar, left to right: button name and command.
+const char *const kSpeedButtons[][2] = {
+    {"NewSpeed", "MenuNew"},           {"OpenSpeed", "MenuOpen"},          {"AddSpeed", "MenuAdd"},
+    {"EditSpeed", "MenuEdit"},         {"CopySpeed", "MenuCopy"},          {"DeleteSpeed", "MenuDelete"},
+    {"ImportSpeed", "MenuImport"},     {"ExportSpeed", "MenuExport"},      {"SearchSpeed", "MenuSearch"},
+    {"EndSearchSpeed", "MenuEndSearch"}, {"LocateSpeed", "MenuFind"},      {"LocateNextSpeed", "MenuFindNext"},
+    {"ReportSpeed", "MenuReports"},    {"ViewerSpeed", "MenuViewer"},      {"ColorSpeed", "MenuAllColor"},
+    {"SpeedSetOrder", "MenuSortOrder"}, {"HelpSpeed", "MenuContents"},
 };
 
 struct ButtonDef {
     const char *name;
     const char *caption;
-    const char *action;
+    const char *command;
     int bevel;
     int x, y;
 };
@@ -143,6 +229,30 @@ const ButtonDef kLetteredButtons[10] = {
     {"HelpButton", "He&lp", "MenuContents", 3, 5, 8},   {"ButtonExit", "E&xit", "MenuExit", 3, 5, 44},
 };
 const QRect kBevels[4] = {{4, 4, 150, 78}, {156, 4, 78, 78}, {236, 4, 78, 78}, {316, 4, 78, 78}};
+
+// A lettered button: it runs its command and is enabled when the command is and the
+// lettered buttons are the chosen screen access.
+class CommandButton : public QPushButton
+{
+public:
+    CommandButton(QAction *command, const QString &caption, QWidget *parent)
+        : QPushButton(caption, parent), m_command(command)
+    {
+        connect(this, &QPushButton::clicked, command, &QAction::trigger);
+        connect(command, &QAction::changed, this, [this] { follow(); });
+        follow();
+    }
+    void setBarShown(bool shown)
+    {
+        m_barShown = shown;
+        follow();
+    }
+
+private:
+    void follow() { setEnabled(m_barShown && m_command->isEnabled()); }
+    QAction *m_command;
+    bool m_barShown = false;
+};
 
 const char *const kNavigatorHints[10] = {"First record", "Prior record", "Next record", "Last record",
                                          "Insert record", "Delete record", "Edit record", "Post edit",
@@ -158,10 +268,6 @@ const char *const kNavigatorIcons[10] = {"go-first",
                                          "document-save|dialog-ok",
                                          "edit-undo|dialog-cancel",
                                          "view-refresh"};
-
-// Menu items that change data: off in browse mode.
-const char *const kBrowseDisabled[] = {"MenuAdd",    "MenuCopy",   "MenuDelete", "MenuBackup",
-                                       "MenuRestore", "MenuViewer", "MenuImport", "MenuSearchReplace"};
 
 // The grid's in-cell editors for Country, Topic and Condition: the main window's three
 // drop-down boxes lend their items.
@@ -246,6 +352,8 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent)
     m_db.loadDefaultLists = [this] { lists.LoadDefaultList(); };
     SaveDefaultLists = [this] { lists.SaveDefaultLists(); };
     connect(&m_db, &CoinDatabase::reopened, this, &TMain::SetViewerOptions);
+    connect(&m_db, &CoinDatabase::searchStateChanged, this, &TMain::updateActions);
+    connect(&m_db, &CoinDatabase::recordCountChanged, this, &TMain::updateActions);
     connect(&m_db, &CoinDatabase::switched, this,
             [this](const QString &tableName) { setWindowTitle(QStringLiteral("Numarok (") + tableName + QLatin1Char(')')); });
     resize(640, 480);
@@ -283,164 +391,163 @@ void TMain::runCommand(const std::function<void()> &command)
     DisplayCount();
 }
 
-// ---- building the window ---------------------------------------------------------------
+// ---- commands and menus ------------------------------------------------------------------
+
+QAction *TMain::makeAction(const char *name, const QString &caption, const QString &shortcut,
+                           const std::function<void()> &routine)
+{
+    auto *a = new QAction(caption, this);
+    a->setObjectName(QLatin1String(name));
+    if (!shortcut.isEmpty())
+        a->setShortcut(QKeySequence(shortcut));
+    m_actions.insert(QLatin1String(name), a);
+    connect(a, &QAction::triggered, this, [this, routine] { runCommand(routine); });
+    return a;
+}
+
+void TMain::makeCommands()
+{
+    for (const CommandDef &c : kCommands) {
+        const auto run = c.run;
+        QAction *a = makeAction(c.name, QString::fromUtf8(c.caption), QLatin1String(c.shortcut),
+                                [this, run] { run(*this); });
+        if (c.hint) {
+            a->setToolTip(QLatin1String(c.hint));
+            a->setIcon(themeIcon(c.theme, drawnIcon(QLatin1String(c.glyph), QColor(40, 90, 160))));
+            a->setIconVisibleInMenu(false); // the menus show captions only
+        }
+        m_rules.insert(a, c.rule);
+    }
+}
+
+QMenu *TMain::addMenu(QWidget *parentMenu, const char *name, const char *caption)
+{
+    QMenu *m = new QMenu(QString::fromUtf8(caption), parentMenu);
+    m->setObjectName(QLatin1String(name));
+    m_menus.insert(QLatin1String(name), m);
+    if (auto *menuBar = qobject_cast<QMenuBar *>(parentMenu))
+        menuBar->addMenu(m);
+    else
+        qobject_cast<QMenu *>(parentMenu)->addMenu(m);
+    return m;
+}
+
+// Adds the named commands to a menu; an empty name is a separator.
+void TMain::addCommands(QMenu *menu, std::initializer_list<const char *> names)
+{
+    for (const char *name : names) {
+        if (!*name)
+            menu->addSeparator();
+        else
+            menu->addAction(action(QLatin1String(command(name).name)));
+    }
+}
 
 void TMain::buildMenus()
 {
+    makeCommands();
+    buildFileMenu();
     QMenuBar *bar = menuBar();
-    auto addMenu = [this](QWidget *parentMenu, const char *name, const char *caption) {
-        QMenu *m = new QMenu(QString::fromUtf8(caption), parentMenu);
-        m->setObjectName(QLatin1String(name));
-        m_menus.insert(QLatin1String(name), m);
-        if (auto *bar = qobject_cast<QMenuBar *>(parentMenu))
-            bar->addMenu(m);
-        else
-            qobject_cast<QMenu *>(parentMenu)->addMenu(m);
-        return m;
-    };
-    auto item = [this](QMenu *m, const char *name, const char *caption, const char *shortcut,
-                       std::function<void()> routine) {
-        QAction *a = m->addAction(QString::fromUtf8(caption));
-        a->setObjectName(QLatin1String(name));
-        if (shortcut && *shortcut)
-            a->setShortcut(QKeySequence(QLatin1String(shortcut)));
-        m_actions.insert(QLatin1String(name), a);
-        connect(a, &QAction::triggered, this, [this, routine] { runCommand(routine); });
-        return a;
-    };
+    addCommands(addMenu(bar, "MenuRecords", "&Records"),
+                {"MenuAdd", "MenuEdit", "MenuCopy", "MenuDelete", "", "MenuImport", "MenuExport"});
+    addCommands(addMenu(bar, "MenuNavigate", "Navi&gate"), {"MenuSearch", "MenuEndSearch", "", "MenuFind", "MenuFindNext"});
+    buildOptionsMenu();
+    QMenu *tools = addMenu(bar, "MenuTools", "&Tools");
+    addCommands(tools, {"MenuReports"});
+    addCommands(addMenu(tools, "MenuListMaintenance", "List &Maintenance"),
+                {"MenuSaveDefaults", "MenuLoadDefaults", "", "MenuListCountry", "MenuListTopic", "MenuListCondition",
+                 "MenuListMisc"});
+    addCommands(tools, {"MenuSearchReplace", "", "MenuRebuild", "MenuPack"});
+    addCommands(addMenu(bar, "MenuHelp", "&Help"), {"MenuContents", "MenuTips", "", "MenuAbout"});
+}
 
-    QMenu *file = addMenu(bar, "MenuFile", "&File");
-    item(file, "MenuNew", "&New Database", "Ctrl+W", [this] { DoNew(); });
-    item(file, "MenuOpen", "&Open Database", "Ctrl+O", [this] { DoOpen(); });
-    item(file, "MenuUpdateDatabase", "&Update Database", "Ctrl+Z", [this] { MenuUpdateDatabaseClick(); });
-    file->addSeparator();
-    item(file, "MenuBackup", "&Back Up Data", "Ctrl+B", [this] { DoBackup(); });
-    item(file, "MenuRestore", "&Restore Data", "Ctrl+Y", [this] { DoRestore(); });
-    file->addSeparator();
-    item(file, "MenuPrint", "&Print", "Ctrl+P", [this] { DoReports(); });
-    file->addSeparator();
-    item(file, "MenuExit", "E&xit", "Ctrl+X", [this] { DoExit(); });
+void TMain::buildFileMenu()
+{
+    QMenu *file = addMenu(menuBar(), "MenuFile", "&File");
+    addCommands(file, {"MenuNew", "MenuOpen", "MenuUpdateDatabase", "", "MenuBackup", "MenuRestore", "", "MenuPrint", "",
+                       "MenuExit"});
     MenuExitSep = file->addSeparator();
     MenuExitSep->setObjectName(QStringLiteral("MenuExitSep"));
     m_actions.insert(QStringLiteral("MenuExitSep"), MenuExitSep);
     for (int n = 1; n <= 5; ++n) {
         const QByteArray name = "MenuLastFile" + QByteArray::number(n);
-        QAction *a = item(file, name.constData(), "", "", [this, n] { OpenSaveFile(m_db.settings().lastFiles[n - 1]); });
+        QAction *a = makeAction(name.constData(), QString(), QString(),
+                                [this, n] { OpenSaveFile(m_db.settings().lastFiles[n - 1]); });
+        file->addAction(a);
         a->setVisible(false);
     }
     MenuExitSep->setVisible(false);
+}
 
-    QMenu *records = addMenu(bar, "MenuRecords", "&Records");
-    item(records, "MenuAdd", "&Add", "Ctrl+A", [this] { DoAdd(); });
-    item(records, "MenuEdit", "&Edit", "Ctrl+E", [this] { DoEdit(); });
-    item(records, "MenuCopy", "&Copy", "Ctrl+C", [this] { DoCopy(); });
-    item(records, "MenuDelete", "&Delete", "Ctrl+D", [this] { DoDelete(); });
-    records->addSeparator();
-    item(records, "MenuImport", "&Import", "Ctrl+M", [this] { DoImport(); });
-    item(records, "MenuExport", "E&xport", "Ctrl+T", [this] { DoExport(); });
-
-    QMenu *nav = addMenu(bar, "MenuNavigate", "Navi&gate");
-    item(nav, "MenuSearch", "&Search (Query)", "Ctrl+S", [this] { DoSearch(); });
-    item(nav, "MenuEndSearch", "&End Search", "Ctrl+I", [this] { DoEndSearch(); });
-    nav->addSeparator();
-    item(nav, "MenuFind", "&Locate", "Ctrl+L", [this] { DoFind(); });
-    item(nav, "MenuFindNext", "Locate &Next", "Ctrl+N", [this] { DoFindNext(); });
-
-    QMenu *options = addMenu(bar, "MenuOptions", "&Options");
-    item(options, "MenuViewer", "&Viewer", "Ctrl+V", [this] { DoViewer(); });
-    item(options, "MenuSortOrder", "Sort &Order", "Ctrl+Q", [this] { DoSortOrder(); });
-    options->addSeparator();
+void TMain::buildOptionsMenu()
+{
+    QMenu *options = addMenu(menuBar(), "MenuOptions", "&Options");
+    addCommands(options, {"MenuViewer", "MenuSortOrder", ""});
     QMenu *size = addMenu(options, "MenuScreenSize", "Screen Si&ze");
     const int sizes[4] = {640, 800, 1024, 1280};
     for (int i = 0; i < 4; ++i) {
         const QSize s = formats::sizeOfChoice(sizes[i]);
         const QByteArray name = "N" + QByteArray::number(s.width()) + "x" + QByteArray::number(s.height());
-        const QByteArray caption = QByteArray::number(s.width()) + " x " + QByteArray::number(s.height());
-        const QByteArray key = "Shift+F" + QByteArray::number(i + 1);
-        void (TMain::*const handlers[4])() = {&TMain::N640x480Click, &TMain::N800x600Click, &TMain::N1024x768Click,
-                                              &TMain::N1280x1024Click};
-        const auto handler = handlers[i];
-        item(size, name.constData(), caption.constData(), key.constData(), [this, handler] { (this->*handler)(); })
-            ->setCheckable(true);
+        const int choice = sizes[i];
+        QAction *a = makeAction(name.constData(), QStringLiteral("%1 x %2").arg(s.width()).arg(s.height()),
+                                QStringLiteral("Shift+F%1").arg(i + 1), [this, choice] { chooseWindowSize(choice); });
+        a->setCheckable(true);
+        size->addAction(a);
     }
     QMenu *access = addMenu(options, "MenuScreenAccess", "&Screen Access");
     const char *accessNames[3] = {"MenuSpeed", "MenuButtons", "MenuNoButtons"};
     const char *accessCaptions[3] = {"&Speed Buttons", "&Lettered Buttons", "&None"};
-    const char *accessKeys[3] = {"Ctrl+F1", "Ctrl+F2", "Ctrl+F3"};
     for (int i = 0; i < 3; ++i) {
         const int mode = i + 1;
-        item(access, accessNames[i], accessCaptions[i], accessKeys[i], [this, mode] {
-            m_db.settings().buttonBar = mode;
-            SetButtonBar();
-        })->setCheckable(true);
+        QAction *a = makeAction(accessNames[i], QString::fromUtf8(accessCaptions[i]), QStringLiteral("Ctrl+F%1").arg(i + 1),
+                                [this, mode] {
+                                    m_db.settings().buttonBar = mode;
+                                    SetButtonBar();
+                                });
+        a->setCheckable(true);
+        access->addAction(a);
     }
-    QMenu *color = addMenu(options, "MenuColor", "&Color");
-    const char *colorNames[6] = {"MenuMainColor", "MenuEditColor", "MenuSearchColor",
-                                 "MenuReportColor", "MenuConfigureColor", "MenuAllColor"};
-    const char *colorCaptions[6] = {"&Main Window Color",   "&Edit Window Color",      "&Search Window Color",
-                                    "&Report Window Color", "&Configure Window Color", "&ALL Windows Color"};
-    for (int i = 0; i < 6; ++i) {
-        const auto target = static_cast<colors::Target>(i);
-        const QByteArray key = "Ctrl+F" + QByteArray::number(i + 4);
-        item(color, colorNames[i], colorCaptions[i], key.constData(), [this, target] { DoColor(target); });
-    }
+    addCommands(addMenu(options, "MenuColor", "&Color"), {"MenuMainColor", "MenuEditColor", "MenuSearchColor",
+                                                          "MenuReportColor", "MenuConfigureColor", "MenuAllColor"});
     options->addSeparator();
     QMenu *currency = addMenu(options, "MenuCurrencyFormat", "C&urrency Format");
-    item(currency, "MenuCurrencyUS", "&U.S. Dollars", "", [this] { MenuCurrencyUSClick(); })->setCheckable(true);
-    item(currency, "MenuCurrencyWin", "&Windows Setting", "", [this] { MenuCurrencyWinClick(); })->setCheckable(true);
+    currency->addAction(makeAction("MenuCurrencyUS", QStringLiteral("&U.S. Dollars"), QString(), [this] { MenuCurrencyUSClick(); }));
+    currency->addAction(makeAction("MenuCurrencyWin", QStringLiteral("&Windows Setting"), QString(), [this] { MenuCurrencyWinClick(); }));
     QMenu *numeric = addMenu(options, "MenuNumericFormat", "&Numeric Format");
-    item(numeric, "MenuNumericUS", "&U.S. Format", "", [this] { MenuNumericUSClick(); })->setCheckable(true);
-    item(numeric, "MenuNumericWin", "&Windows Setting", "", [this] { MenuNumericWinClick(); })->setCheckable(true);
+    numeric->addAction(makeAction("MenuNumericUS", QStringLiteral("&U.S. Format"), QString(), [this] { MenuNumericUSClick(); }));
+    numeric->addAction(makeAction("MenuNumericWin", QStringLiteral("&Windows Setting"), QString(), [this] { MenuNumericWinClick(); }));
+    for (QAction *a : currency->actions() + numeric->actions())
+        a->setCheckable(true);
     QMenu *date = addMenu(options, "MenuDateFormat", "&Date Format");
     m_dateGroup = new QActionGroup(this);
     m_dateGroup->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
     for (const auto &style : formats::kDateStyles) {
         const int code = style.code;
-        void (TMain::*const handlers[12])() = {
-            &TMain::MenuDateMDYSlashClick,   &TMain::MenuDateMDYDashClick,   &TMain::MenuDateMDYDotClick,
-            &TMain::MenuDateDMYSlashClick,   &TMain::MenuDateDMYDashClick,   &TMain::MenuDateDMYDotClick,
-            &TMain::MenuDateMDYSlashYrClick, &TMain::MenuDateMDYDashYrClick, &TMain::MenuDateMDYDotYrClick,
-            &TMain::MenuDateDMYSlashYrClick, &TMain::MenuDateDMYDashYrClick, &TMain::MenuDateDMYDotYrClick};
-        const auto handler = handlers[code - 1];
-        QAction *a = item(date, style.menuName, style.caption, "", [this, handler] { (this->*handler)(); });
+        QAction *a = makeAction(style.menuName, QString::fromUtf8(style.caption), QString(),
+                                [this, code] { chooseDateStyle(code); });
         a->setCheckable(true);
         m_dateGroup->addAction(a);
+        date->addAction(a);
     }
     date->addSeparator();
-    item(date, "MenuDateLeadingZeros", "&Leading Zeros", "", [this] { MenuDateLeadingZerosClick(); })
-        ->setCheckable(true);
+    QAction *zeros = makeAction("MenuDateLeadingZeros", QStringLiteral("&Leading Zeros"), QString(),
+                                [this] { MenuDateLeadingZerosClick(); });
+    zeros->setCheckable(true);
+    date->addAction(zeros);
     options->addSeparator();
-    item(options, "MenuLabelFont", "&Label Font", "Shift+F8", [this] { MenuLabelFontClick(); });
-    item(options, "MenuEditFont", "&Edit Font", "Shift+F9", [this] { MenuEditFontClick(); });
-    item(options, "MenuButtonFont", "&Button Font", "Shift+F10", [this] { MenuButtonFontClick(); });
-
-    QMenu *tools = addMenu(bar, "MenuTools", "&Tools");
-    item(tools, "MenuReports", "&Reports", "Ctrl+R", [this] { DoReports(); });
-    QMenu *listMenu = addMenu(tools, "MenuListMaintenance", "List &Maintenance");
-    item(listMenu, "MenuSaveDefaults", "&Save As Defaults", "", [this] { MenuSaveDefaultsClick(); });
-    item(listMenu, "MenuLoadDefaults", "Load In &Defaults", "", [this] { MenuLoadDefaultsClick(); });
-    listMenu->addSeparator();
-    item(listMenu, "MenuListCountry", "&Country", "", [this] { MenuMaintainCountryClick(); });
-    item(listMenu, "MenuListTopic", "&Topic", "", [this] { MenuMaintainTopicClick(); });
-    item(listMenu, "MenuListCondition", "C&ondition", "", [this] { MenuMaintainConditionClick(); });
-    item(listMenu, "MenuListMisc", "&Miscellaneous", "", [this] { MenuMaintainMiscClick(); });
-    item(tools, "MenuSearchReplace", "&Search and Replace", "Ctrl+F", [this] { DoSearchReplace(); });
-    tools->addSeparator();
-    item(tools, "MenuRebuild", "&Rebuild Indexes", "", [this] { MenuRebuildClick(); });
-    item(tools, "MenuPack", "&Pack Database", "", [this] { MenuPackClick(); });
-
-    QMenu *help = addMenu(bar, "MenuHelp", "&Help");
-    item(help, "MenuContents", "&Contents", "Ctrl+H", [this] { DoHelp(); });
-    item(help, "MenuTips", "&Review \"Tips of the Day\"", "", [this] { MenuTipsClick(); });
-    help->addSeparator();
-    item(help, "MenuAbout", "&About", "", [this] {
-        Prompts::instance().message(this,
-                                    QStringLiteral("Numarok %1\n\nA catalogue for a coin collection.")
-                                        .arg(QApplication::applicationVersion()),
-                                    QStringLiteral("About Numarok"), Prompts::Icon::Information, QMessageBox::Ok,
-                                    QMessageBox::Ok, false);
-    });
+    addCommands(options, {"MenuLabelFont", "MenuEditFont", "MenuButtonFont"});
 }
+
+void TMain::MenuAboutClick()
+{
+    Prompts::instance().message(this,
+                                QStringLiteral("Numarok %1\n\nA catalogue for a coin collection.")
+                                    .arg(QApplication::applicationVersion()),
+                                QStringLiteral("About Numarok"), Prompts::Icon::Information, QMessageBox::Ok,
+                                QMessageBox::Ok, false);
+}
+
+// ---- building the window ---------------------------------------------------------------
 
 void TMain::buildWindow()
 {
@@ -454,20 +561,17 @@ void TMain::buildWindow()
     SpeedPanel->setObjectName(QStringLiteral("SpeedPanel"));
     SpeedPanel->setFrameShape(QFrame::StyledPanel);
     int x = 4;
-    for (const SpeedDef &d : kSpeedButtons) {
+    for (const auto &d : kSpeedButtons) {
         auto *b = new QToolButton(SpeedPanel);
-        b->setObjectName(QLatin1String(d.name));
+        b->setObjectName(QLatin1String(d[0]));
         b->setGeometry(x, 3, 25, 25);
         // A button draws its own face, never the scheme's colour, so its picture shows on
         // a dark window background too.
         b->setAutoRaise(false);
-        b->setToolTip(QLatin1String(d.hint));
-        b->setIcon(themeIcon(d.theme, drawnIcon(QLatin1String(d.glyph), QColor(40, 90, 160))));
-        b->setAccessibleName(QLatin1String(d.hint));
+        QAction *a = action(QLatin1String(command(d[1]).name));
+        b->setDefaultAction(a); // its picture, hint, enabled state and routine
+        b->setAccessibleName(a->toolTip());
         b->setIconSize(QSize(20, 20));
-        const QString target = QLatin1String(d.action);
-        connect(b, &QToolButton::clicked, this, [this, target] { action(target)->trigger(); });
-        m_speed.insert(QLatin1String(d.name), b);
         x += 25;
     }
 
@@ -479,13 +583,12 @@ void TMain::buildWindow()
         Bevel[i]->setGeometry(kBevels[i]);
     }
     for (const ButtonDef &d : kLetteredButtons) {
-        auto *b = new QPushButton(QString::fromUtf8(d.caption), Bevel[d.bevel]);
+        auto *b = new CommandButton(action(QLatin1String(command(d.command).name)), QString::fromUtf8(d.caption),
+                                    Bevel[d.bevel]);
         b->setObjectName(QLatin1String(d.name));
         b->setGeometry(d.x, d.y, 68, 28);
         b->setFont(pixelFont(13));
-        const QString target = QLatin1String(d.action);
-        connect(b, &QPushButton::clicked, this, [this, target] { action(target)->trigger(); });
-        m_buttons.insert(QLatin1String(d.name), b);
+        m_buttons << b;
     }
 
     NavigatorLabel = new QLabel(QStringLiteral("Navigation Controls"), m_client);
@@ -600,7 +703,7 @@ void TMain::SetButtonBar()
     for (QFrame *b : Bevel)
         b->setVisible(mode == 2);
     NavigatorLabel->setVisible(mode == 2);
-    updateButtonStates();
+    updateActions();
     FormResize();
 }
 
@@ -643,21 +746,21 @@ void TMain::FormResize()
 
 // ---- enabling rules -----------------------------------------------------------------------
 
-void TMain::updateButtonStates()
+void TMain::updateActions()
 {
-    const bool lettered = m_db.settings().buttonBar == 2;
-    for (auto it = m_buttons.begin(); it != m_buttons.end(); ++it) {
-        const QString &name = it.key();
-        bool on = lettered;
-        if (name == QLatin1String("AddButton") || name == QLatin1String("CopyButton") ||
-            name == QLatin1String("DeleteButton") || name == QLatin1String("ViewerButton"))
-            on = on && !m_db.browseMode();
-        if (name == QLatin1String("EndSearchButton"))
-            on = on && m_db.searchOn();
-        it.value()->setEnabled(on);
+    const bool browse = m_db.browseMode(), searching = m_db.searchOn();
+    for (auto it = m_rules.cbegin(); it != m_rules.cend(); ++it) {
+        bool on = true;
+        if (it.value() & ChangesData)
+            on = on && !browse;
+        if (it.value() & NeedsSearch)
+            on = on && searching;
+        it.key()->setEnabled(on);
     }
-    action(QStringLiteral("MenuEndSearch"))->setEnabled(m_db.searchOn());
-    m_speed.value(QStringLiteral("EndSearchSpeed"))->setEnabled(m_db.searchOn());
+    menu(QStringLiteral("MenuListMaintenance"))->menuAction()->setEnabled(!browse);
+    const bool lettered = m_db.settings().buttonBar == 2;
+    for (QPushButton *b : m_buttons)
+        static_cast<CommandButton *>(b)->setBarShown(lettered);
     updateNavigator();
 }
 
@@ -675,12 +778,7 @@ void TMain::updateNavigator()
 
 void TMain::applyBrowseMode()
 {
-    for (const char *name : kBrowseDisabled)
-        action(QLatin1String(name))->setEnabled(false);
-    menu(QStringLiteral("MenuListMaintenance"))->menuAction()->setEnabled(false);
-    for (const char *name : {"AddSpeed", "CopySpeed", "ImportSpeed", "DeleteSpeed", "ViewerSpeed"})
-        m_speed.value(QLatin1String(name))->setEnabled(false);
-    updateButtonStates();
+    updateActions();
     FormResize();
     SetViewerOptions();
 }
@@ -915,14 +1013,14 @@ void TMain::EnableEndSearch()
 {
     m_db.setSearchOn(true);
     SearchOnLabel->setVisible(true);
-    updateButtonStates();
+    updateActions();
 }
 
 void TMain::DisableEndSearch()
 {
     m_db.setSearchOn(false);
     SearchOnLabel->setVisible(false);
-    updateButtonStates();
+    updateActions();
 }
 
 void TMain::DoEndSearch()

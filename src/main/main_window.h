@@ -79,6 +79,7 @@ public:
     void DoSearchReplace();
     void DoListMaintenance(int code);
     void DoHelp();
+    void MenuAboutClick();
     // The tip of the day: at the first activation when Show Tips is on, and on request.
     void FormActivate();
     void MenuTipsClick();
@@ -167,12 +168,20 @@ protected:
 
 private:
     void buildWindow();
+    QAction *makeAction(const char *name, const QString &caption, const QString &shortcut,
+                        const std::function<void()> &routine);
+    void makeCommands();
+    QMenu *addMenu(QWidget *parentMenu, const char *name, const char *caption);
+    void addCommands(QMenu *menu, std::initializer_list<const char *> names);
     void buildMenus();
+    void buildFileMenu();
+    void buildOptionsMenu();
     void FormClose();
     void openFromPath(const QString &path, bool fromDialog);
     void openTable();
     void applyBrowseMode();
-    void updateButtonStates();
+    // Every command's enabled state, from the database's state (browse mode, search on).
+    void updateActions();
     void updateNavigator();
     void applyMainFonts();
     void readFonts();
@@ -192,8 +201,8 @@ private:
     QComboBox *MyComboCountry = nullptr, *MyComboTopic = nullptr, *MyComboCondition = nullptr;
     QHash<QString, QAction *> m_actions;
     QHash<QString, QMenu *> m_menus;
-    QHash<QString, QToolButton *> m_speed;
-    QHash<QString, QPushButton *> m_buttons;
+    QHash<QAction *, unsigned> m_rules; // each command's enabling rule
+    QVector<QPushButton *> m_buttons;     // the lettered buttons
     QVector<QToolButton *> m_navButtons;
     QAction *MenuExitSep = nullptr;
     QActionGroup *m_dateGroup = nullptr;
