@@ -28,11 +28,11 @@ private slots:
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QStringList>("entries");
-        QTest::newRow("spaces around a name are kept") << QByteArray("  Peru  \r\nChile\r\n") << QStringList{"  Peru  ", "Chile"};
-        QTest::newRow("empty and blank lines go") << QByteArray("\r\n   \r\nA\r\n\r\n") << QStringList{"A"};
-        QTest::newRow("any line end, no final one") << QByteArray("A\nB\rC") << QStringList{"A", "B", "C"};
-        QTest::newRow("Windows-1252") << QByteArray("\xD6sterreich\r\n") << QStringList{"Österreich"};
-        QTest::newRow("long line cut at 255") << QByteArray(300, 'x') + "\r\nB\r\n" << QStringList{QString(255, QLatin1Char('x')), "B"};
+        QTest::newRow("spaces around a name are kept") << QByteArray("  Peru  \r\nChile\r\n") << QStringList{QStringLiteral("  Peru  "), QStringLiteral("Chile")};
+        QTest::newRow("empty and blank lines go") << QByteArray("\r\n   \r\nA\r\n\r\n") << QStringList{QStringLiteral("A")};
+        QTest::newRow("any line end, no final one") << QByteArray("A\nB\rC") << QStringList{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")};
+        QTest::newRow("Windows-1252") << QByteArray("\xD6sterreich\r\n") << QStringList{QStringLiteral("Österreich")};
+        QTest::newRow("long line cut at 255") << QByteArray(300, 'x') + "\r\nB\r\n" << QStringList{QString(255, QLatin1Char('x')), QStringLiteral("B")};
         QTest::newRow("missing file") << QByteArray() << QStringList{};
     }
     void reading()
@@ -59,13 +59,13 @@ private slots:
         QVERIFY(!addEntry(list, QStringLiteral("Peru")));
         QVERIFY(addEntry(list, QStringLiteral("peru"))); // another letter case is another entry
         QVERIFY(!addEntry(list, QStringLiteral("   ")));
-        QCOMPARE(list, (QStringList{"France", "Peru", "peru"}));
+        QCOMPARE(list, (QStringList{QStringLiteral("France"), QStringLiteral("Peru"), QStringLiteral("peru")}));
     }
 
     void miscellaneousText()
     {
         QCOMPARE(splitMiscellaneous(QStringLiteral("Proof, Toned ,  Key Date ")),
-                 (QStringList{"Proof", "Toned ", "Key Date"}));
+                 (QStringList{QStringLiteral("Proof"), QStringLiteral("Toned "), QStringLiteral("Key Date")}));
         QCOMPARE(splitMiscellaneous(QString()), QStringList{});
         QCOMPARE(joinMiscellaneous({QStringLiteral("A"), QStringLiteral("B")}), QStringLiteral("A, B"));
         QCOMPARE(joinMiscellaneous({}), QString());
@@ -78,18 +78,18 @@ private slots:
         QVERIFY(readListFile(defaultFile(Condition)).contains(QStringLiteral("Very Fine")));
         writeBytes(defaultFile(Country), "Peru\r\n");
         installDefaults(); // and never again over what is there
-        QCOMPARE(readListFile(defaultFile(Country)), QStringList{"Peru"});
+        QCOMPARE(readListFile(defaultFile(Country)), QStringList{QStringLiteral("Peru")});
 
         QComboBox gridCountry, gridTopic, gridCondition;
         PickLists lists;
         lists.setGridCombos(&gridCountry, &gridTopic, &gridCondition);
         const QString base = file("COINS");
         lists.LoadAllList(base); // no .001: the defaults
-        QCOMPARE(lists.list(Country), QStringList{"Peru"});
+        QCOMPARE(lists.list(Country), QStringList{QStringLiteral("Peru")});
         QCOMPARE(gridCountry.count(), 1);
         lists.addToList(Country, QStringLiteral(" Chile "));
         lists.addToList(Country, QStringLiteral("Chile"));
-        QCOMPARE(lists.list(Country), (QStringList{"Peru", "Chile"}));
+        QCOMPARE(lists.list(Country), (QStringList{QStringLiteral("Peru"), QStringLiteral("Chile")}));
         QCOMPARE(gridCountry.itemText(1), QStringLiteral("Chile"));
         QCOMPARE(gridCountry.count(), 2);
         lists.SaveAllLists(base);
@@ -99,7 +99,7 @@ private slots:
         QFile::remove(base + QStringLiteral(".002"));
         lists.LoadAllList(base);
         QVERIFY(lists.list(Topic).isEmpty());
-        QCOMPARE(lists.list(Country), (QStringList{"Peru", "Chile"}));
+        QCOMPARE(lists.list(Country), (QStringList{QStringLiteral("Peru"), QStringLiteral("Chile")}));
     }
 };
 
@@ -130,13 +130,13 @@ private slots:
         click(&box, "AddButton");
         add->setText(QStringLiteral("Chile")); // already there: accepted all the same
         click(&box, "AddButton");
-        QCOMPARE(texts(the), (QStringList{"peru", "Chile", "Argentina", "Peru", "Chile"}));
+        QCOMPARE(texts(the), (QStringList{QStringLiteral("peru"), QStringLiteral("Chile"), QStringLiteral("Argentina"), QStringLiteral("Peru"), QStringLiteral("Chile")}));
         QVERIFY(add->text().isEmpty());
         prompts.answer(int(QMessageBox::Yes));
         click(&box, "SortButton");
         QCOMPARE(prompts.asked()[0].text, QStringLiteral("Are you sure you want to sort the data?  Sorting cannot be undone."));
         QCOMPARE(prompts.asked()[0].caption, QStringLiteral("Confirm"));
-        QCOMPARE(texts(the), (QStringList{"Argentina", "Chile", "Chile", "peru", "Peru"}));
+        QCOMPARE(texts(the), (QStringList{QStringLiteral("Argentina"), QStringLiteral("Chile"), QStringLiteral("Chile"), QStringLiteral("peru"), QStringLiteral("Peru")}));
         // Deleting the last entry selects the new last one.
         the->setCurrentRow(4);
         click(&box, "DeleteButton");
@@ -205,8 +205,8 @@ private slots:
         QListWidget *misc = list(&d, "MiscList");
         // Sorted without regard to case. "Cleaned " and "toned" are not there exactly, so
         // they are added; what gets selected is the first entry equal ignoring case.
-        QCOMPARE(texts(misc), (QStringList{"Cleaned ", "Holed", "proof", "Toned", "toned"}));
-        QCOMPARE(d.chosen(), (QStringList{"Cleaned ", "Holed", "Toned"}));
+        QCOMPARE(texts(misc), (QStringList{QStringLiteral("Cleaned "), QStringLiteral("Holed"), QStringLiteral("proof"), QStringLiteral("Toned"), QStringLiteral("toned")}));
+        QCOMPARE(d.chosen(), (QStringList{QStringLiteral("Cleaned "), QStringLiteral("Holed"), QStringLiteral("Toned")}));
         click(&d, "OkButton");
         QCOMPARE(d.result(), QStringLiteral("Cleaned , Holed, Toned"));
 

@@ -52,9 +52,9 @@ void addRecord(dbase::Table &t, const Values &values)
 // Three coins in natural order.
 void threeCoins(dbase::Table &t)
 {
-    addRecord(t, {{coin::Country, "Austria"}, {coin::Quantity, "1"}});
-    addRecord(t, {{coin::Country, "Belgium"}, {coin::Quantity, "2"}});
-    addRecord(t, {{coin::Country, "Chile"}, {coin::Quantity, "3"}});
+    addRecord(t, {{coin::Country, QStringLiteral("Austria")}, {coin::Quantity, QStringLiteral("1")}});
+    addRecord(t, {{coin::Country, QStringLiteral("Belgium")}, {coin::Quantity, QStringLiteral("2")}});
+    addRecord(t, {{coin::Country, QStringLiteral("Chile")}, {coin::Quantity, QStringLiteral("3")}});
 }
 
 struct EditorFixture : WindowFixture {
@@ -251,7 +251,7 @@ private slots:
                   << child<QLabel>(e, "TotalMValueLabel")->text();
             f.prompts.answer(int(QMessageBox::Yes));
         });
-        QCOMPARE(shown, (QStringList{"1,200", "1,200", "1,234.50", "2x", "1,481,400.00 ", "2,400.00 "}));
+        QCOMPARE(shown, (QStringList{QStringLiteral("1,200"), QStringLiteral("1,200"), QStringLiteral("1,234.50"), QStringLiteral("2x"), QStringLiteral("1,481,400.00 "), QStringLiteral("2,400.00 ")}));
     }
 };
 
@@ -270,20 +270,20 @@ private slots:
             e.CalcTotals();
             seen << child<QLabel>(e, "TotalPPriceLabel")->text();
             wanted->click();
-            seen << quantity->text() << (quantity->isEnabled() ? "on" : "off")
+            seen << quantity->text() << (quantity->isEnabled() ? QStringLiteral("on") : QStringLiteral("off"))
                  << child<QLabel>(e, "TotalPPriceLabel")->text();
             wanted->click();
-            seen << quantity->text() << (quantity->isEnabled() ? "on" : "off")
+            seen << quantity->text() << (quantity->isEnabled() ? QStringLiteral("on") : QStringLiteral("off"))
                  << child<QLabel>(e, "TotalPPriceLabel")->text();
             f.prompts.answer(int(QMessageBox::Yes));
         });
-        QCOMPARE(seen, (QStringList{"7.50 ", "0", "off", "0.00 ", "3", "on", "7.50 "}));
+        QCOMPARE(seen, (QStringList{QStringLiteral("7.50 "), QStringLiteral("0"), QStringLiteral("off"), QStringLiteral("0.00 "), QStringLiteral("3"), QStringLiteral("on"), QStringLiteral("7.50 ")}));
     }
 
     void loadedWantedStoresZero()
     {
         EditorFixture f([](dbase::Table &t) {
-            addRecord(t, {{coin::Country, "Peru"}, {coin::Quantity, "5"}, {coin::Wanted, "Yes"}, {coin::YearApprox, "yes"}});
+            addRecord(t, {{coin::Country, QStringLiteral("Peru")}, {coin::Quantity, QStringLiteral("5")}, {coin::Wanted, QStringLiteral("Yes")}, {coin::YearApprox, QStringLiteral("yes")}});
         });
         QString quantity;
         bool enabled = true, approx = true;
@@ -327,7 +327,7 @@ private slots:
         const QStringList list = f.w->lists.list(picklists::Country);
         QCOMPARE(countIn(list, "Atlantis"), 1);
         QCOMPARE(countIn(list, "atlantis"), 1);
-        QCOMPARE(list.mid(list.size() - 2), (QStringList{"Atlantis", "atlantis"}));
+        QCOMPARE(list.mid(list.size() - 2), (QStringList{QStringLiteral("Atlantis"), QStringLiteral("atlantis")}));
         QCOMPARE(editorItems, list);
         auto *grid = f.w->findChild<QComboBox *>(QStringLiteral("MyComboCountry"));
         QVERIFY(grid->findText(QStringLiteral("Atlantis"), Qt::MatchExactly | Qt::MatchCaseSensitive) >= 0);
@@ -374,7 +374,7 @@ private slots:
     {
         QFETCH(int, field);
         QFETCH(int, kind);
-        EditorFixture f([field](dbase::Table &t) { addRecord(t, {{field, "nowhere"}}); });
+        EditorFixture f([field](dbase::Table &t) { addRecord(t, {{field, QStringLiteral("nowhere")}}); });
         f.w->lists.setList(picklists::Kind(kind),
                            {QStringLiteral("Canada"), QStringLiteral("Nowhere")});
         const QByteArray before = readBytes(f.w->database().currentPath());
@@ -437,7 +437,7 @@ private slots:
             seen << e.controlText(coin::Country) << e.windowTitle();
             trigger(e, "MenuExit");
         });
-        QCOMPARE(seen, (QStringList{"Chile", "Austria", "Edit"}));
+        QCOMPARE(seen, (QStringList{QStringLiteral("Chile"), QStringLiteral("Austria"), QStringLiteral("Edit")}));
         QVERIFY(f.prompts.asked().isEmpty()); // nothing changed, nothing asked
         QCOMPARE(f.w->database().table().recordCount(), 3);
     }
@@ -535,8 +535,8 @@ private slots:
             f.prompts.answer(int(QMessageBox::Yes));
             trigger(e, "MenuExit");
         });
-        QCOMPARE(seen, (QStringList{"Edit", "Edit (New Copied Record)", "Austria", "Edit (New Record)", "", "1",
-                                    "Denmark"}));
+        QCOMPARE(seen, (QStringList{QStringLiteral("Edit"), QStringLiteral("Edit (New Copied Record)"), QStringLiteral("Austria"), QStringLiteral("Edit (New Record)"), QStringLiteral(""), QStringLiteral("1"),
+                                    QStringLiteral("Denmark")}));
         QCOMPARE(f.prompts.askedTexts().first(),
                  QStringLiteral("Data has changed.  Update this record before creating new one?"));
         QCOMPARE(f.w->database().table().recordCount(), 4);
@@ -557,7 +557,7 @@ private slots:
             }
             trigger(e, "MenuExit");
         });
-        QCOMPARE(seen, (QStringList{"Country", "FaceValue", "Misc", "Wanted"}));
+        QCOMPARE(seen, (QStringList{QStringLiteral("Country"), QStringLiteral("FaceValue"), QStringLiteral("Misc"), QStringLiteral("Wanted")}));
         QCOMPARE(f.w->database().table().recordCount(), 0); // Enter never pressed a button
     }
 
@@ -605,7 +605,7 @@ private slots:
         for (f.w->database().table().first(); !f.w->database().table().eof(); f.w->database().table().next())
             countries << f.stored(coin::Country);
         countries.sort();
-        QCOMPARE(countries, (QStringList{"Austria", "Belgium", "Chile", "Denmark"}));
+        QCOMPARE(countries, (QStringList{QStringLiteral("Austria"), QStringLiteral("Belgium"), QStringLiteral("Chile"), QStringLiteral("Denmark")}));
     }
 
     void selectJoinsTheChosenEntries()
@@ -626,7 +626,7 @@ private slots:
             misc = e.controlText(coin::Miscellane);
             f.prompts.answer(int(QMessageBox::Yes));
         });
-        QCOMPARE(preselected, (QStringList{"Proof", "Toned"})); // the list's own spelling
+        QCOMPARE(preselected, (QStringList{QStringLiteral("Proof"), QStringLiteral("Toned")})); // the list's own spelling
         QCOMPARE(misc, QStringLiteral("Gold, Proof, Toned"));
     }
 
@@ -657,7 +657,7 @@ private slots:
             seen << e.controlText(coin::PurchDate);
             f.prompts.answer(int(QMessageBox::Yes));
         });
-        QCOMPARE(seen, (QStringList{"", "1901", "19", "1901", "  /  /    "}));
+        QCOMPARE(seen, (QStringList{QStringLiteral(""), QStringLiteral("1901"), QStringLiteral("19"), QStringLiteral("1901"), QStringLiteral("  /  /    ")}));
     }
 
     void gridDoubleClickEdits()
@@ -715,7 +715,7 @@ private slots:
             trigger(e, "MenuExit");
         });
         // Wanted was on when the defaults were saved, so their quantity is the "0" shown.
-        QCOMPARE(seen, (QStringList{"", "1", "0", "Peru", "0", "01/02/2003", "0"}));
+        QCOMPARE(seen, (QStringList{QStringLiteral(""), QStringLiteral("1"), QStringLiteral("0"), QStringLiteral("Peru"), QStringLiteral("0"), QStringLiteral("01/02/2003"), QStringLiteral("0")}));
         // Written to NUMAROK.INI at once.
         IniFile ini(paths::programSettingsFile());
         QCOMPARE(ini.value(QStringLiteral("Defaults"), QStringLiteral("Country"), QString()), QStringLiteral("Peru"));
@@ -809,10 +809,10 @@ private slots:
                              v[15].toString());
         }
         QCOMPARE(rows, (QStringList{
-                           "Peru|1 Sol||12.5|2024-03-15|2|Edge knock|Yes|No",
-                           "Chile|1 Sol||1000|2001-12-31|0||Yes|Yes",
-                           "Bolivia|1 Sol||0.25||1||Yes|No",
-                           "Peru|1 Sol|1999|12.5|2024-03-15|2|Edge knock|Yes|No",
+                           QStringLiteral("Peru|1 Sol||12.5|2024-03-15|2|Edge knock|Yes|No"),
+                           QStringLiteral("Chile|1 Sol||1000|2001-12-31|0||Yes|Yes"),
+                           QStringLiteral("Bolivia|1 Sol||0.25||1||Yes|No"),
+                           QStringLiteral("Peru|1 Sol|1999|12.5|2024-03-15|2|Edge knock|Yes|No"),
                        }));
     }
 
@@ -912,7 +912,7 @@ private slots:
         if (!run(QStringLiteral("lpstat"), {QStringLiteral("-v"), queue}).contains(queue))
             QFAIL("The PDF print queue NumarokPDF is missing; scripts/test sets it up.");
         EditorFixture f([](dbase::Table &t) {
-            addRecord(t, {{coin::Country, "Peru"}, {coin::PurchasePr, "12.5"}, {coin::Wanted, "Yes"}});
+            addRecord(t, {{coin::Country, QStringLiteral("Peru")}, {coin::PurchasePr, QStringLiteral("12.5")}, {coin::Wanted, QStringLiteral("Yes")}});
         });
         f.w->database().settings().fieldNames[coin::Descriptio - 1] = QStringLiteral("A very long description label");
         const QString dir = pdfDirectory();

@@ -254,7 +254,7 @@ private slots:
         QCOMPARE(readBytes(db), before);
         QCOMPARE(QString::fromStdString(w.database().table().indexName()), QStringLiteral("NewIndex"));
         // Buffalo nickel, Indian head, Mercury dime, Walking liberty, Zinc cent.
-        QCOMPARE(indexWalk(mdx), (QStringList{"2", "5", "3", "4", "1"}));
+        QCOMPARE(indexWalk(mdx), (QStringList{QStringLiteral("2"), QStringLiteral("5"), QStringLiteral("3"), QStringLiteral("4"), QStringLiteral("1")}));
         std::vector<uint32_t> order;
         for (w.database().table().first(); !w.database().table().eof(); w.database().table().next())
             order.push_back(w.database().table().recNo());
@@ -309,7 +309,7 @@ private slots:
                  QStringList{QStringLiteral(
                      "The index file COINS.MDX could not be read.  It has been rebuilt from the "
                      "sort order; the records are unchanged.")});
-        QCOMPARE(indexWalk(mdx), (QStringList{"2", "5", "3", "4", "1"}));
+        QCOMPARE(indexWalk(mdx), (QStringList{QStringLiteral("2"), QStringLiteral("5"), QStringLiteral("3"), QStringLiteral("4"), QStringLiteral("1")}));
         QCOMPARE(QString::fromStdString(w.database().table().indexName()), QStringLiteral("NewIndex"));
         QCOMPARE(readBytes(db), before);
     }
@@ -345,7 +345,7 @@ private slots:
         QCOMPARE(w.database().sortString(), QStringLiteral("Upper(Left(Country,80))"));
         const QString mdx = env.data(QStringLiteral("COINS.MDX"));
         QVERIFY(readBytes(mdx).contains("Upper(Left(Country,80))"));
-        QCOMPARE(indexWalk(mdx), (QStringList{"2", "3", "1"})); // Chile, Denmark, Peru
+        QCOMPARE(indexWalk(mdx), (QStringList{QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("1")})); // Chile, Denmark, Peru
         std::vector<uint32_t> order;
         for (w.database().table().first(); !w.database().table().eof(); w.database().table().next())
             order.push_back(w.database().table().recNo());

@@ -280,7 +280,7 @@ private slots:
         for (const QByteArray &line : dump2.readAllStandardOutput().split('\n'))
             if (!line.trimmed().isEmpty())
                 recnos << QString::fromLatin1(line.trimmed().split(' ').last());
-        QCOMPARE(recnos, (QStringList{"4", "3", "1", "2"}));
+        QCOMPARE(recnos, (QStringList{QStringLiteral("4"), QStringLiteral("3"), QStringLiteral("1"), QStringLiteral("2")}));
 
         f.prompts.answer(int(QMessageBox::Yes));
         f.w->action(QStringLiteral("MenuRebuild"))->trigger();
