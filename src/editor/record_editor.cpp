@@ -687,11 +687,11 @@ bool TMyEdit::DoUpdate()
     dbase::Table &t = m_ctx.database.table();
     // Editing with no current record (an empty table) appends instead.
     const bool append = m_mode != EditorMode::Edit || t.recNo() == 0;
-    try {
-        if (append)
-            t.append();
-        else
-            t.edit();
+    {
+        // Nothing half-written stays behind when a value cannot be written; the mode is
+        // kept, so the next Update does the same thing again (appending does not turn into
+        // overwriting).
+        dbase::PendingChange change(t, append ? dbase::PendingChange::Kind::Append : dbase::PendingChange::Kind::Edit);
         for (int n : kTextFields)
             t.setAsString(fieldOf(t, n), controlText(n).trimmed().toStdString());
         t.setAsString(fieldOf(t, coin::PurchDate), blankDate ? std::string() : date.toStdString());
@@ -700,13 +700,7 @@ bool TMyEdit::DoUpdate()
         t.setAsFloat(fieldOf(t, coin::Quantity), quantity);
         for (int n : {kWanted, kApprox})
             t.setAsString(fieldOf(t, n), controlText(n).toStdString()); // "Yes" or "No"
-        t.post();
-    } catch (const dbase::Error &) {
-        // Nothing half-written stays behind; the mode is kept, so the next Update does
-        // the same thing again (appending does not turn into overwriting).
-        if (t.state() == dbase::Table::State::Edit || t.state() == dbase::Table::State::Insert)
-            t.cancel();
-        throw;
+        change.post();
     }
     m_mode = EditorMode::Edit;
     return true;

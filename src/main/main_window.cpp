@@ -1034,6 +1034,44 @@ void TMain::DoEndSearch()
 
 // ---- the grid ---------------------------------------------------------------------------------
 
+// Columns by Field Order: position j takes the lowest field whose order is j (field 1 when
+// none is), placed as the next visible column unless its display flag is off.
+QVector<ViewerModel::Column> TMain::visibleColumns() const
+{
+    std::vector<int> order(coin::kFieldCount);
+    for (int i = 0; i < coin::kFieldCount; ++i)
+        order[i] = i;
+    std::vector<bool> shown(coin::kFieldCount, true);
+    int next = 0;
+    for (int j = 1; j <= coin::kFieldCount; ++j) {
+        int k = 0;
+        for (int f = 0; f < coin::kFieldCount; ++f)
+            if (m_db.settings().fieldOrder[f] == j) {
+                k = f;
+                break;
+            }
+        if (!m_db.settings().displayFields[k]) {
+            shown[k] = false;
+            continue;
+        }
+        shown[k] = true;
+        order.erase(std::find(order.begin(), order.end(), k));
+        int at = 0, seen = 0;
+        while (at < static_cast<int>(order.size()) && seen < next) {
+            if (shown[order[at]])
+                ++seen;
+            ++at;
+        }
+        order.insert(order.begin() + at, k);
+        ++next;
+    }
+    QVector<ViewerModel::Column> columns;
+    for (int k : order)
+        if (shown[k])
+            columns << ViewerModel::Column{k, m_db.settings().fieldNames[k], m_db.settings().fieldWidth[k]};
+    return columns;
+}
+
 void TMain::SetViewerOptions()
 {
     gridFont = fonts::toFont(m_db.settings().gridFont);
@@ -1066,42 +1104,11 @@ void TMain::SetViewerOptions()
         QStringLiteral("QHeaderView::section { background-color: %1; color: %2; }")
             .arg(colors::toColor(m_db.settings().titleBackground).name(), colors::toColor(m_db.settings().gridTitleFont.color).name()));
 
-    // Columns by Field Order: position j takes the lowest field whose order is j (field 1
-    // when none is), placed as the next visible column unless its display flag is off.
-    m_db.table().disableControls();
-    std::vector<int> order(coin::kFieldCount);
-    for (int i = 0; i < coin::kFieldCount; ++i)
-        order[i] = i;
-    std::vector<bool> shown(coin::kFieldCount, true);
-    int next = 0;
-    for (int j = 1; j <= coin::kFieldCount; ++j) {
-        int k = 0;
-        for (int f = 0; f < coin::kFieldCount; ++f)
-            if (m_db.settings().fieldOrder[f] == j) {
-                k = f;
-                break;
-            }
-        if (!m_db.settings().displayFields[k]) {
-            shown[k] = false;
-            continue;
-        }
-        shown[k] = true;
-        order.erase(std::find(order.begin(), order.end(), k));
-        int at = 0, seen = 0;
-        while (at < static_cast<int>(order.size()) && seen < next) {
-            if (shown[order[at]])
-                ++seen;
-            ++at;
-        }
-        order.insert(order.begin() + at, k);
-        ++next;
+    const QVector<ViewerModel::Column> columns = visibleColumns();
+    {
+        const dbase::ControlsDisabled quiet(m_db.table());
+        m_model->setColumns(columns);
     }
-    QVector<ViewerModel::Column> columns;
-    for (int k : order)
-        if (shown[k])
-            columns << ViewerModel::Column{k, m_db.settings().fieldNames[k], m_db.settings().fieldWidth[k]};
-    m_model->setColumns(columns);
-    m_db.table().enableControls();
     const int charWidth = QFontMetrics(gridFont).averageCharWidth();
     for (int c = 0; c < columns.size(); ++c)
         ViewerGrid->setColumnWidth(c, std::max(1, columns[c].widthChars) * charWidth + 8);

@@ -8,6 +8,7 @@
 #include "db/coin_database.h"
 #include "editor/pick_lists.h"
 #include "editor/record_editor.h"
+#include "main/viewer_model.h"
 #include "platform/regional.h"
 #include "app/settings.h"
 #include "dbase/table.h"
@@ -28,7 +29,6 @@ class QPushButton;
 class QTableView;
 class QToolButton;
 class QWidget;
-class ViewerModel;
 
 // The navigator's buttons, left to right.
 enum class NavigatorButton { First, Prior, Next, Last, Insert, Delete, Edit, Post, Cancel, Refresh };
@@ -186,6 +186,7 @@ private:
     void applyMainFonts();
     void readFonts();
     void syncGridToTable();
+    QVector<ViewerModel::Column> visibleColumns() const;
     void navigate(NavigatorButton button);
     QAction *lastFileAction(int n) const;
     QMenu *menu(const QString &objectName) const;

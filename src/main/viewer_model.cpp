@@ -63,13 +63,12 @@ const QStringList &ViewerModel::rowValues(int row) const
     if (!m_table.isOpen() || m_table.state() != dbase::Table::State::Browse || row >= m_table.recordCount())
         return m_cachedValues;
     // Reading a row must not move the current record.
-    m_table.disableControls();
+    const dbase::ControlsDisabled quiet(m_table);
     const int current = m_table.currentRow();
     m_table.moveToRow(row);
     for (int f = 0; f < m_table.fieldCount(); ++f)
         m_cachedValues << QString::fromStdString(m_table.asString(f));
     m_table.moveToRow(current);
-    m_table.enableControls();
     return m_cachedValues;
 }
 
@@ -151,19 +150,12 @@ bool ViewerModel::setData(const QModelIndex &index, const QVariant &value, int r
         }
     }
     try {
-        m_table.disableControls();
+        const dbase::ControlsDisabled quiet(m_table);
         m_table.moveToRow(index.row());
-        m_table.edit();
-        try {
-            m_table.setAsString(field, text.toStdString());
-            m_table.post();
-        } catch (...) {
-            m_table.cancel();
-            throw;
-        }
-        m_table.enableControls();
+        dbase::PendingChange change(m_table, dbase::PendingChange::Kind::Edit);
+        m_table.setAsString(field, text.toStdString());
+        change.post();
     } catch (const dbase::Error &e) {
-        m_table.enableControls();
         if (onError)
             onError(QString::fromStdString(e.what()));
         return false;

@@ -49,7 +49,11 @@ struct Fixture : WindowFixture {
               args)
     {
         w->resize(640, 480);
+        // Every test of the grid runs its model under Qt's model checks.
+        tester = std::make_unique<QAbstractItemModelTester>(find<QTableView>("ViewerGrid")->model(),
+                                                            QAbstractItemModelTester::FailureReportingMode::QtTest);
     }
+    std::unique_ptr<QAbstractItemModelTester> tester;
     bool enabled(const char *button) const { return find<QPushButton>(button)->isEnabled(); }
 };
 
