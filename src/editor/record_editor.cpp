@@ -71,7 +71,36 @@ TMyEdit::TMyEdit(const EditorContext &context, QWidget *parent) : QDialog(parent
 
 // ---- building -------------------------------------------------------------------------
 
+QPushButton *TMyEdit::makeButton(const char *name, const char *caption)
+{
+    auto *b = new QPushButton(QString::fromUtf8(caption), this);
+    b->setObjectName(QLatin1String(name));
+    b->setAutoDefault(false);
+    return b;
+}
+
 void TMyEdit::buildWindow()
+{
+    makeFieldControls();
+    auto *blank = makeButton("BlankDate", "Blank Date");
+    auto *select = makeButton("MiscSelect", "Select");
+    makeTotals();
+    QGridLayout *fields = layoutFields(blank, select);
+    const CommandButtons b = makeCommandButtons();
+    auto *buttons = new QHBoxLayout;
+    for (QPushButton *button : {b.prev, b.next, b.clear, b.update, b.updateExit, b.cancel})
+        buttons->addWidget(button);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(fields);
+    layout->addStretch();
+    layout->addLayout(buttons);
+    connectButtons(blank, select, b);
+    setKeyOrder(blank, select, b);
+    resize(600, 430);
+}
+
+// One control per field, by field number.
+void TMyEdit::makeFieldControls()
 {
     auto edit = [this](int field) {
         auto *e = new QLineEdit(this);
@@ -119,21 +148,10 @@ void TMyEdit::buildWindow()
     for (QLineEdit *money : {PurchasePrice, MarketValue, PremiumValue, Quantity})
         money->setAlignment(Qt::AlignRight);
 
-    auto label = [this](int field) {
-        auto *l = new QLabel(this);
-        l->setObjectName(QLatin1String(coin::editorField(field).controlName) + QStringLiteral("Label"));
-        l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        l->setBuddy(m_controls[field]);
-        return l;
-    };
-    auto button = [this](const char *name, const char *caption) {
-        auto *b = new QPushButton(QString::fromUtf8(caption), this);
-        b->setObjectName(QLatin1String(name));
-        b->setAutoDefault(false);
-        return b;
-    };
-    auto *blank = button("BlankDate", "Blank Date");
-    auto *select = button("MiscSelect", "Select");
+}
+
+void TMyEdit::makeTotals()
+{
     TotalsLabel = new QLabel(QStringLiteral("Totals"), this);
     TotalsLabel->setObjectName(QStringLiteral("TotalsLabel"));
     TotalsLabel->setAlignment(Qt::AlignCenter);
@@ -148,6 +166,29 @@ void TMyEdit::buildWindow()
     TotalMValueLabel = total("TotalMValueLabel");
     TotalPValueLabel = total("TotalPValueLabel");
 
+}
+
+TMyEdit::CommandButtons TMyEdit::makeCommandButtons()
+{
+    auto *prev = makeButton("PrevButton", "&Previous");
+    auto *next = makeButton("NextButton", "&Next");
+    auto *clear = makeButton("ClearButton", "C&lear");
+    auto *update = makeButton("UpdateButton", "Upd&ate");
+    auto *updateExit = makeButton("UpdateExitButton", "&Update && Exit");
+    auto *cancel = makeButton("CancelButton", "E&xit");
+    return {prev, next, clear, update, updateExit, cancel};
+
+}
+
+QGridLayout *TMyEdit::layoutFields(QPushButton *blank, QPushButton *select)
+{
+    auto label = [this](int field) {
+        auto *l = new QLabel(this);
+        l->setObjectName(QLatin1String(coin::editorField(field).controlName) + QStringLiteral("Label"));
+        l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        l->setBuddy(m_controls[field]);
+        return l;
+    };
     // Two columns of label and box; the wide boxes span both.
     auto *grid = new QGridLayout;
     int row = 0;
@@ -206,41 +247,35 @@ void TMyEdit::buildWindow()
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
 
-    auto *prev = button("PrevButton", "&Previous");
-    auto *next = button("NextButton", "&Next");
-    auto *clear = button("ClearButton", "C&lear");
-    auto *update = button("UpdateButton", "Upd&ate");
-    auto *updateExit = button("UpdateExitButton", "&Update && Exit");
-    auto *cancel = button("CancelButton", "E&xit");
-    auto *buttons = new QHBoxLayout;
-    for (QPushButton *b : {prev, next, clear, update, updateExit, cancel})
-        buttons->addWidget(b);
+    return grid;
+}
 
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(grid);
-    layout->addStretch();
-    layout->addLayout(buttons);
-
+void TMyEdit::connectButtons(QPushButton *blank, QPushButton *select, const CommandButtons &b)
+{
     // An engine error ends a button's command with its message, as it does a menu item's.
-    auto onClick = [this](QAbstractButton *b, void (TMyEdit::*handler)()) {
-        connect(b, &QAbstractButton::clicked, this, [this, handler] { guarded(handler); });
+    auto onClick = [this](QAbstractButton *button, void (TMyEdit::*handler)()) {
+        connect(button, &QAbstractButton::clicked, this, [this, handler] { guarded(handler); });
     };
     onClick(blank, &TMyEdit::BlankDateClick);
     onClick(select, &TMyEdit::MiscSelectClick);
     onClick(Wanted, &TMyEdit::WantedClick);
-    onClick(prev, &TMyEdit::PrevButtonClick);
-    onClick(next, &TMyEdit::NextButtonClick);
-    onClick(clear, &TMyEdit::ClearButtonClick);
-    onClick(update, &TMyEdit::UpdateButtonClick);
-    onClick(updateExit, &TMyEdit::UpdateExitButtonClick);
-    onClick(cancel, &TMyEdit::CancelButtonClick);
+    onClick(b.prev, &TMyEdit::PrevButtonClick);
+    onClick(b.next, &TMyEdit::NextButtonClick);
+    onClick(b.clear, &TMyEdit::ClearButtonClick);
+    onClick(b.update, &TMyEdit::UpdateButtonClick);
+    onClick(b.updateExit, &TMyEdit::UpdateExitButtonClick);
+    onClick(b.cancel, &TMyEdit::CancelButtonClick);
 
+}
+
+void TMyEdit::setKeyOrder(QPushButton *blank, QPushButton *select, const CommandButtons &b)
+{
     // Tab goes through the boxes row by row as they are laid out, then the buttons.
     const QList<QWidget *> tabChain = {
         Country,      FaceValue,  Year,       Approx,     MintMark, Condition,     Topic,
         Description,  Comments,   PurchDate,  blank,      Wanted,   Misc,          select,
         UserDef[0],   UserDef[1], UserDef[2], UserDef[3], Quantity, PurchasePrice, MarketValue,
-        PremiumValue, prev,       next,       clear,      update,   updateExit,    cancel};
+        PremiumValue, b.prev,       b.next,       b.clear,      b.update,   b.updateExit,    b.cancel};
     for (int i = 0; i + 1 < tabChain.size(); ++i)
         setTabOrder(tabChain[i], tabChain[i + 1]);
     m_ring = {Country,     FaceValue,    Year,      Approx,     MintMark,    Condition,  Topic,
@@ -249,7 +284,6 @@ void TMyEdit::buildWindow()
     // The form sees keys (and leaving a number box) before its controls do.
     for (QWidget *w : findChildren<QWidget *>())
         w->installEventFilter(this);
-    resize(600, 430);
 }
 
 void TMyEdit::buildMenus()

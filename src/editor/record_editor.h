@@ -18,6 +18,7 @@ struct RegionalSettings;
 class QAction;
 class QCheckBox;
 class QComboBox;
+class QGridLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -112,7 +113,17 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    struct CommandButtons {
+        QPushButton *prev, *next, *clear, *update, *updateExit, *cancel;
+    };
     void buildWindow();
+    QPushButton *makeButton(const char *name, const char *caption);
+    void makeFieldControls();
+    void makeTotals();
+    CommandButtons makeCommandButtons();
+    QGridLayout *layoutFields(QPushButton *blank, QPushButton *select);
+    void connectButtons(QPushButton *blank, QPushButton *select, const CommandButtons &b);
+    void setKeyOrder(QPushButton *blank, QPushButton *select, const CommandButtons &b);
     void buildMenus();
     void SetColors();
     void takeLoadedValues();
