@@ -84,20 +84,7 @@ QLabel *heading(const char *name, const char *text, QWidget *parent)
     return l;
 }
 
-} // namespace
-
-TViewConfig::TViewConfig(Settings &settings, double scale, QWidget *parent)
-    : QDialog(parent), factor(scale), m_settings(settings)
-{
-    setObjectName(QStringLiteral("TViewConfig"));
-    setWindowTitle(QStringLiteral("Viewer Configuration"));
-    for (const QString &n : m_settings.fieldNames)
-        m_namesAtOpen << n;
-    buildPages();
-    resize(620, 470); // room for all six page tabs
-}
-
-QTableWidget *TViewConfig::makeGrid(const char *name, int rows, const QStringList &titles, const QList<int> &widths,
+QTableWidget *makeGrid(double factor, const char *name, int rows, const QStringList &titles, const QList<int> &widths,
                                     bool editable)
 {
     auto *grid = new QTableWidget(rows, static_cast<int>(widths.size()));
@@ -120,6 +107,202 @@ QTableWidget *TViewConfig::makeGrid(const char *name, int rows, const QStringLis
     return grid;
 }
 
+// The Title page: column titles shown, their font, background and alignment.
+class TitlePage : public QWidget
+{
+public:
+    TitlePage()
+    {
+        auto *tg = new QGridLayout(this);
+        ShowGridTitle = new QCheckBox(QStringLiteral("Show Column Titles"), this);
+        ShowGridTitle->setObjectName(QStringLiteral("ShowGridTitle"));
+        tg->addWidget(ShowGridTitle, 0, 0, 1, 2);
+        QLabel *titleFontLabel = heading("TitleFontLabel", "Title Font", this);
+        tg->addWidget(titleFontLabel, 1, 0, 1, 2);
+        TitleFont = new QLineEdit(this);
+        TitleFont->setAccessibleName(titleFontLabel->text());
+        TitleFont->setObjectName(QStringLiteral("TitleFont"));
+        TitleFont->setReadOnly(true);
+        titleFontButton = new QPushButton(QStringLiteral("New &Font"), this);
+        titleFontButton->setObjectName(QStringLiteral("TitleFontButton"));
+        titleFontLabel->setBuddy(TitleFont);
+        tg->addWidget(TitleFont, 2, 0);
+        tg->addWidget(titleFontButton, 2, 1);
+        tg->addWidget(heading("BackgroundLabel", "Background", this), 3, 0, 1, 2);
+        TitleShape = new QFrame(this);
+        TitleShape->setObjectName(QStringLiteral("TitleShape"));
+        TitleShape->setFrameShape(QFrame::Box);
+        TitleShape->setMinimumSize(60, 24);
+        TitleShape->setAccessibleName(QStringLiteral("Background"));
+        titleColorButton = new QPushButton(QStringLiteral("New &Color"), this);
+        titleColorButton->setObjectName(QStringLiteral("Button1"));
+        tg->addWidget(TitleShape, 4, 0);
+        tg->addWidget(titleColorButton, 4, 1);
+        tg->addWidget(heading("AlignmentLabel", "Alignment", this), 5, 0, 1, 2);
+        TitleLeft = new QRadioButton(QStringLiteral("Left Justify"), this);
+        TitleLeft->setObjectName(QStringLiteral("TitleLeft"));
+        TitleCenter = new QRadioButton(QStringLiteral("Center"), this);
+        TitleCenter->setObjectName(QStringLiteral("TitleCenter"));
+        TitleRight = new QRadioButton(QStringLiteral("Right Justify"), this);
+        TitleRight->setObjectName(QStringLiteral("TitleRight"));
+        tg->addWidget(TitleLeft, 6, 0);
+        tg->addWidget(TitleCenter, 7, 0);
+        tg->addWidget(TitleRight, 8, 0);
+        tg->setRowStretch(9, 1);
+    }
+    QCheckBox *ShowGridTitle;
+    QLineEdit *TitleFont;
+    QPushButton *titleFontButton;
+    QFrame *TitleShape;
+    QPushButton *titleColorButton;
+    QRadioButton *TitleLeft, *TitleCenter, *TitleRight;
+};
+
+// The Look and Feel page: grid lines, row indicator, field editing, cell colour and font.
+class LookPage : public QWidget
+{
+public:
+    LookPage()
+    {
+        auto *lg = new QGridLayout(this);
+        lg->addWidget(heading("GridOptionLabel", "Grid Options", this), 0, 0, 1, 2);
+        ColumnLines = new QCheckBox(QStringLiteral("Show lines between columns"), this);
+        ColumnLines->setObjectName(QStringLiteral("ColumnLines"));
+        RowLines = new QCheckBox(QStringLiteral("Show lines between rows"), this);
+        RowLines->setObjectName(QStringLiteral("RowLines"));
+        RowIndicator = new QCheckBox(QStringLiteral("Show current row indicator"), this);
+        RowIndicator->setObjectName(QStringLiteral("RowIndicator"));
+        FieldEditing = new QCheckBox(QStringLiteral("Allow field editing"), this);
+        FieldEditing->setObjectName(QStringLiteral("FieldEditing"));
+        lg->addWidget(ColumnLines, 1, 0, 1, 2);
+        lg->addWidget(RowLines, 2, 0, 1, 2);
+        lg->addWidget(RowIndicator, 3, 0, 1, 2);
+        lg->addWidget(FieldEditing, 4, 0, 1, 2);
+        lg->addWidget(heading("CellColorLabel", "Cell Color", this), 5, 0, 1, 2);
+        CellColorShape = new QFrame(this);
+        CellColorShape->setObjectName(QStringLiteral("CellColorShape"));
+        CellColorShape->setFrameShape(QFrame::Box);
+        CellColorShape->setMinimumSize(60, 24);
+        CellColorShape->setAccessibleName(QStringLiteral("Cell Color"));
+        cellColorButton = new QPushButton(QStringLiteral("New &Color"), this);
+        cellColorButton->setObjectName(QStringLiteral("NewColorBUtton"));
+        lg->addWidget(CellColorShape, 6, 0);
+        lg->addWidget(cellColorButton, 6, 1);
+        lg->addWidget(heading("CellFontLabel", "Cell Font", this), 7, 0, 1, 2);
+        GridFont = new QLineEdit(this);
+        GridFont->setObjectName(QStringLiteral("GridFont"));
+        GridFont->setReadOnly(true);
+        GridFont->setAccessibleName(QStringLiteral("Cell Font"));
+        cellFontButton = new QPushButton(QStringLiteral("New &Font"), this);
+        cellFontButton->setObjectName(QStringLiteral("NewFontButton"));
+        lg->addWidget(GridFont, 8, 0);
+        lg->addWidget(cellFontButton, 8, 1);
+        lg->setRowStretch(9, 1);
+    }
+    QCheckBox *ColumnLines, *RowLines, *RowIndicator, *FieldEditing;
+    QFrame *CellColorShape;
+    QPushButton *cellColorButton;
+    QLineEdit *GridFont;
+    QPushButton *cellFontButton;
+};
+
+// The Fields to Show page: Yes or No for each field.
+class ShowPage : public QWidget
+{
+public:
+    explicit ShowPage(double factor)
+    {
+        auto *sl = new QVBoxLayout(this);
+        auto *instructions = new QLabel(
+            QStringLiteral("For each field that you would like displayed in the Viewer, select 'Yes'.  If you do not wish "
+                           "a field to appear in the Viewer, then select 'No' for that field.  Double Click on the field "
+                           "to change between 'Yes' and 'No'."),
+            this);
+        instructions->setObjectName(QStringLiteral("Label4"));
+        instructions->setWordWrap(true);
+        FieldsToDisplay = makeGrid(factor, "FieldsToDisplay", 20, {QStringLiteral("FIELD"), QStringLiteral("DISPLAY IT")},
+                                   {200, 100}, false);
+        FieldsToDisplay->setAccessibleName(QStringLiteral("Fields to Show"));
+        sl->addWidget(instructions);
+        sl->addWidget(FieldsToDisplay);
+    }
+    QTableWidget *FieldsToDisplay;
+};
+
+// The Field Widths page.
+class WidthsPage : public QWidget
+{
+public:
+    explicit WidthsPage(double factor)
+    {
+        auto *wl = new QVBoxLayout(this);
+        FieldWidthGrid = makeGrid(factor, "FieldWidthGrid", 20, {QStringLiteral("FIELD"), QStringLiteral("WIDTH")}, {200, 100}, true);
+        FieldWidthGrid->setAccessibleName(QStringLiteral("Field Widths"));
+        wl->addWidget(FieldWidthGrid);
+    }
+    QTableWidget *FieldWidthGrid;
+};
+
+// The Field Order page: the fields in column order, moved up and down.
+class OrderPage : public QWidget
+{
+public:
+    explicit OrderPage(double factor)
+    {
+        auto *og = new QGridLayout(this);
+        auto *o1 = new QLabel(QStringLiteral("Field"), this);
+        o1->setObjectName(QStringLiteral("FieldOrder1Label"));
+        auto *o2 = new QLabel(QStringLiteral("Ordering"), this);
+        o2->setObjectName(QStringLiteral("FieldOrder2Label"));
+        FieldOrderGrid = makeGrid(factor, "FieldOrderGrid", 20, {}, {200}, false);
+        FieldOrderGrid->setAccessibleName(QStringLiteral("Field Order"));
+        up = new QPushButton(QStringLiteral("&Up"), this);
+        up->setObjectName(QStringLiteral("OrderUp"));
+        down = new QPushButton(QStringLiteral("&Down"), this);
+        down->setObjectName(QStringLiteral("OrderDown"));
+        defaults = new QPushButton(QStringLiteral("D&efaults"), this);
+        defaults->setObjectName(QStringLiteral("OrderDefaults"));
+        og->addWidget(FieldOrderGrid, 0, 0, 6, 1);
+        og->addWidget(o1, 0, 1);
+        og->addWidget(o2, 1, 1);
+        og->addWidget(up, 2, 1);
+        og->addWidget(down, 3, 1);
+        og->addWidget(defaults, 4, 1);
+        og->setRowStretch(5, 1);
+    }
+    QTableWidget *FieldOrderGrid;
+    QPushButton *up, *down, *defaults;
+};
+
+// The Field Names page: the name each field shows under.
+class NamesPage : public QWidget
+{
+public:
+    explicit NamesPage(double factor)
+    {
+        auto *nl = new QVBoxLayout(this);
+        FieldNameGrid = makeGrid(factor, "FieldNameGrid", 20, {QStringLiteral("FIELD"), QStringLiteral("NAME TO USE")}, {200, 200},
+                                 true);
+        FieldNameGrid->setItemDelegateForColumn(1, new NameDelegate(FieldNameGrid));
+        FieldNameGrid->setAccessibleName(QStringLiteral("Field Names"));
+        nl->addWidget(FieldNameGrid);
+    }
+    QTableWidget *FieldNameGrid;
+};
+
+} // namespace
+
+TViewConfig::TViewConfig(Settings &settings, double scale, QWidget *parent)
+    : QDialog(parent), factor(scale), m_settings(settings)
+{
+    setObjectName(QStringLiteral("TViewConfig"));
+    setWindowTitle(QStringLiteral("Viewer Configuration"));
+    for (const QString &n : m_settings.fieldNames)
+        m_namesAtOpen << n;
+    buildPages();
+    resize(620, 470); // room for all six page tabs
+}
+
 void TViewConfig::buildPages()
 {
     auto *layout = new QVBoxLayout(this);
@@ -127,142 +310,34 @@ void TViewConfig::buildPages()
     MyTabbedPage->setObjectName(QStringLiteral("MyTabbedPage"));
     layout->addWidget(MyTabbedPage);
 
-    // Title.
-    auto *title = new QWidget;
-    auto *tg = new QGridLayout(title);
-    ShowGridTitle = new QCheckBox(QStringLiteral("Show Column Titles"), title);
-    ShowGridTitle->setObjectName(QStringLiteral("ShowGridTitle"));
-    tg->addWidget(ShowGridTitle, 0, 0, 1, 2);
-    QLabel *titleFontLabel = heading("TitleFontLabel", "Title Font", title);
-    tg->addWidget(titleFontLabel, 1, 0, 1, 2);
-    TitleFont = new QLineEdit(title);
-    TitleFont->setAccessibleName(titleFontLabel->text());
-    TitleFont->setObjectName(QStringLiteral("TitleFont"));
-    TitleFont->setReadOnly(true);
-    auto *titleFontButton = new QPushButton(QStringLiteral("New &Font"), title);
-    titleFontButton->setObjectName(QStringLiteral("TitleFontButton"));
-    titleFontLabel->setBuddy(TitleFont);
-    tg->addWidget(TitleFont, 2, 0);
-    tg->addWidget(titleFontButton, 2, 1);
-    tg->addWidget(heading("BackgroundLabel", "Background", title), 3, 0, 1, 2);
-    TitleShape = new QFrame(title);
-    TitleShape->setObjectName(QStringLiteral("TitleShape"));
-    TitleShape->setFrameShape(QFrame::Box);
-    TitleShape->setMinimumSize(60, 24);
-    TitleShape->setAccessibleName(QStringLiteral("Background"));
-    auto *titleColorButton = new QPushButton(QStringLiteral("New &Color"), title);
-    titleColorButton->setObjectName(QStringLiteral("Button1"));
-    tg->addWidget(TitleShape, 4, 0);
-    tg->addWidget(titleColorButton, 4, 1);
-    tg->addWidget(heading("AlignmentLabel", "Alignment", title), 5, 0, 1, 2);
-    TitleLeft = new QRadioButton(QStringLiteral("Left Justify"), title);
-    TitleLeft->setObjectName(QStringLiteral("TitleLeft"));
-    TitleCenter = new QRadioButton(QStringLiteral("Center"), title);
-    TitleCenter->setObjectName(QStringLiteral("TitleCenter"));
-    TitleRight = new QRadioButton(QStringLiteral("Right Justify"), title);
-    TitleRight->setObjectName(QStringLiteral("TitleRight"));
-    tg->addWidget(TitleLeft, 6, 0);
-    tg->addWidget(TitleCenter, 7, 0);
-    tg->addWidget(TitleRight, 8, 0);
-    tg->setRowStretch(9, 1);
-    MyTabbedPage->addTab(title, QStringLiteral("&Title"));
-
-    // Look and feel.
-    auto *look = new QWidget;
-    auto *lg = new QGridLayout(look);
-    lg->addWidget(heading("GridOptionLabel", "Grid Options", look), 0, 0, 1, 2);
-    ColumnLines = new QCheckBox(QStringLiteral("Show lines between columns"), look);
-    ColumnLines->setObjectName(QStringLiteral("ColumnLines"));
-    RowLines = new QCheckBox(QStringLiteral("Show lines between rows"), look);
-    RowLines->setObjectName(QStringLiteral("RowLines"));
-    RowIndicator = new QCheckBox(QStringLiteral("Show current row indicator"), look);
-    RowIndicator->setObjectName(QStringLiteral("RowIndicator"));
-    FieldEditing = new QCheckBox(QStringLiteral("Allow field editing"), look);
-    FieldEditing->setObjectName(QStringLiteral("FieldEditing"));
-    lg->addWidget(ColumnLines, 1, 0, 1, 2);
-    lg->addWidget(RowLines, 2, 0, 1, 2);
-    lg->addWidget(RowIndicator, 3, 0, 1, 2);
-    lg->addWidget(FieldEditing, 4, 0, 1, 2);
-    lg->addWidget(heading("CellColorLabel", "Cell Color", look), 5, 0, 1, 2);
-    CellColorShape = new QFrame(look);
-    CellColorShape->setObjectName(QStringLiteral("CellColorShape"));
-    CellColorShape->setFrameShape(QFrame::Box);
-    CellColorShape->setMinimumSize(60, 24);
-    CellColorShape->setAccessibleName(QStringLiteral("Cell Color"));
-    auto *cellColorButton = new QPushButton(QStringLiteral("New &Color"), look);
-    cellColorButton->setObjectName(QStringLiteral("NewColorBUtton"));
-    lg->addWidget(CellColorShape, 6, 0);
-    lg->addWidget(cellColorButton, 6, 1);
-    lg->addWidget(heading("CellFontLabel", "Cell Font", look), 7, 0, 1, 2);
-    GridFont = new QLineEdit(look);
-    GridFont->setObjectName(QStringLiteral("GridFont"));
-    GridFont->setReadOnly(true);
-    GridFont->setAccessibleName(QStringLiteral("Cell Font"));
-    auto *cellFontButton = new QPushButton(QStringLiteral("New &Font"), look);
-    cellFontButton->setObjectName(QStringLiteral("NewFontButton"));
-    lg->addWidget(GridFont, 8, 0);
-    lg->addWidget(cellFontButton, 8, 1);
-    lg->setRowStretch(9, 1);
-    MyTabbedPage->addTab(look, QStringLiteral("&Look and Feel"));
-
-    // Fields to show.
-    auto *show = new QWidget;
-    auto *sl = new QVBoxLayout(show);
-    auto *instructions = new QLabel(
-        QStringLiteral("For each field that you would like displayed in the Viewer, select 'Yes'.  If you do not wish "
-                       "a field to appear in the Viewer, then select 'No' for that field.  Double Click on the field "
-                       "to change between 'Yes' and 'No'."),
-        show);
-    instructions->setObjectName(QStringLiteral("Label4"));
-    instructions->setWordWrap(true);
-    FieldsToDisplay = makeGrid("FieldsToDisplay", 20, {QStringLiteral("FIELD"), QStringLiteral("DISPLAY IT")},
-                               {200, 100}, false);
-    FieldsToDisplay->setAccessibleName(QStringLiteral("Fields to Show"));
-    sl->addWidget(instructions);
-    sl->addWidget(FieldsToDisplay);
-    MyTabbedPage->addTab(show, QStringLiteral("Fields to &Show"));
-
-    // Widths.
-    auto *widths = new QWidget;
-    auto *wl = new QVBoxLayout(widths);
-    FieldWidthGrid = makeGrid("FieldWidthGrid", 20, {QStringLiteral("FIELD"), QStringLiteral("WIDTH")}, {200, 100}, true);
-    FieldWidthGrid->setAccessibleName(QStringLiteral("Field Widths"));
-    wl->addWidget(FieldWidthGrid);
-    MyTabbedPage->addTab(widths, QStringLiteral("Field &Widths"));
-
-    // Order.
-    auto *order = new QWidget;
-    auto *og = new QGridLayout(order);
-    auto *o1 = new QLabel(QStringLiteral("Field"), order);
-    o1->setObjectName(QStringLiteral("FieldOrder1Label"));
-    auto *o2 = new QLabel(QStringLiteral("Ordering"), order);
-    o2->setObjectName(QStringLiteral("FieldOrder2Label"));
-    FieldOrderGrid = makeGrid("FieldOrderGrid", 20, {}, {200}, false);
-    FieldOrderGrid->setAccessibleName(QStringLiteral("Field Order"));
-    auto *up = new QPushButton(QStringLiteral("&Up"), order);
-    up->setObjectName(QStringLiteral("OrderUp"));
-    auto *down = new QPushButton(QStringLiteral("&Down"), order);
-    down->setObjectName(QStringLiteral("OrderDown"));
-    auto *defaults = new QPushButton(QStringLiteral("D&efaults"), order);
-    defaults->setObjectName(QStringLiteral("OrderDefaults"));
-    og->addWidget(FieldOrderGrid, 0, 0, 6, 1);
-    og->addWidget(o1, 0, 1);
-    og->addWidget(o2, 1, 1);
-    og->addWidget(up, 2, 1);
-    og->addWidget(down, 3, 1);
-    og->addWidget(defaults, 4, 1);
-    og->setRowStretch(5, 1);
-    MyTabbedPage->addTab(order, QStringLiteral("Field &Order"));
-
-    // Names.
-    auto *names = new QWidget;
-    auto *nl = new QVBoxLayout(names);
-    FieldNameGrid = makeGrid("FieldNameGrid", 20, {QStringLiteral("FIELD"), QStringLiteral("NAME TO USE")}, {200, 200},
-                             true);
-    FieldNameGrid->setItemDelegateForColumn(1, new NameDelegate(FieldNameGrid));
-    FieldNameGrid->setAccessibleName(QStringLiteral("Field Names"));
-    nl->addWidget(FieldNameGrid);
-    MyTabbedPage->addTab(names, QStringLiteral("Field &Names"));
+    auto *titlePage = new TitlePage;
+    MyTabbedPage->addTab(titlePage, QStringLiteral("&Title"));
+    auto *lookPage = new LookPage;
+    MyTabbedPage->addTab(lookPage, QStringLiteral("&Look and Feel"));
+    auto *showPage = new ShowPage(factor);
+    MyTabbedPage->addTab(showPage, QStringLiteral("Fields to &Show"));
+    auto *widthsPage = new WidthsPage(factor);
+    MyTabbedPage->addTab(widthsPage, QStringLiteral("Field &Widths"));
+    auto *orderPage = new OrderPage(factor);
+    MyTabbedPage->addTab(orderPage, QStringLiteral("Field &Order"));
+    auto *namesPage = new NamesPage(factor);
+    MyTabbedPage->addTab(namesPage, QStringLiteral("Field &Names"));
+    ShowGridTitle = titlePage->ShowGridTitle;
+    TitleFont = titlePage->TitleFont;
+    TitleShape = titlePage->TitleShape;
+    TitleLeft = titlePage->TitleLeft;
+    TitleCenter = titlePage->TitleCenter;
+    TitleRight = titlePage->TitleRight;
+    ColumnLines = lookPage->ColumnLines;
+    RowLines = lookPage->RowLines;
+    RowIndicator = lookPage->RowIndicator;
+    FieldEditing = lookPage->FieldEditing;
+    CellColorShape = lookPage->CellColorShape;
+    GridFont = lookPage->GridFont;
+    FieldsToDisplay = showPage->FieldsToDisplay;
+    FieldWidthGrid = widthsPage->FieldWidthGrid;
+    FieldOrderGrid = orderPage->FieldOrderGrid;
+    FieldNameGrid = namesPage->FieldNameGrid;
 
     auto *buttons = new QHBoxLayout;
     auto *exit = new QPushButton(QStringLiteral("E&xit"), this);
@@ -292,25 +367,25 @@ void TViewConfig::buildPages()
             showFontTexts();
         }
     };
-    connect(titleFontButton, &QPushButton::clicked, this, [this, chooseFont] { chooseFont(m_settings.gridTitleFont); });
-    connect(cellFontButton, &QPushButton::clicked, this, [this, chooseFont] { chooseFont(m_settings.gridFont); });
+    connect(titlePage->titleFontButton, &QPushButton::clicked, this, [this, chooseFont] { chooseFont(m_settings.gridTitleFont); });
+    connect(lookPage->cellFontButton, &QPushButton::clicked, this, [this, chooseFont] { chooseFont(m_settings.gridFont); });
     auto chooseColor = [this](int &setting) {
         if (const auto c = Prompts::instance().chooseColor(this, colors::toColor(setting))) {
             setting = colors::fromColor(*c);
             paintSamples();
         }
     };
-    connect(titleColorButton, &QPushButton::clicked, this, [this, chooseColor] { chooseColor(m_settings.titleBackground); });
-    connect(cellColorButton, &QPushButton::clicked, this, [this, chooseColor] { chooseColor(m_settings.cellColor); });
+    connect(titlePage->titleColorButton, &QPushButton::clicked, this, [this, chooseColor] { chooseColor(m_settings.titleBackground); });
+    connect(lookPage->cellColorButton, &QPushButton::clicked, this, [this, chooseColor] { chooseColor(m_settings.cellColor); });
     connect(FieldsToDisplay, &QTableWidget::cellDoubleClicked, this, [this](int row, int column) {
         if (column != 1)
             return;
         QTableWidgetItem *item = FieldsToDisplay->item(row, 1);
         item->setText(item->text() == QLatin1String("Yes") ? QStringLiteral("No") : QStringLiteral("Yes"));
     });
-    connect(up, &QPushButton::clicked, this, &TViewConfig::OrderUpClick);
-    connect(down, &QPushButton::clicked, this, &TViewConfig::OrderDownClick);
-    connect(defaults, &QPushButton::clicked, this, &TViewConfig::OrderDefaultsClick);
+    connect(orderPage->up, &QPushButton::clicked, this, &TViewConfig::OrderUpClick);
+    connect(orderPage->down, &QPushButton::clicked, this, &TViewConfig::OrderDownClick);
+    connect(orderPage->defaults, &QPushButton::clicked, this, &TViewConfig::OrderDefaultsClick);
     connect(exit, &QPushButton::clicked, this, &TViewConfig::ExitButtonClick);
     connect(help, &QPushButton::clicked, this, &TViewConfig::HelpButtonClick);
 }

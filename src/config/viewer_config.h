@@ -1,4 +1,4 @@
-// TViewConfig: the viewer configuration dialog. Six pages (titles, look and feel, fields
+// TViewConfig: the viewer configuration dialog. Six pages (each a small widget class) (titles, look and feel, fields
 // to show, widths, order, names) that change the grid settings; closing checks the names
 // for duplicates and then takes the widths, display flags, positions and names.
 #pragma once
@@ -49,8 +49,6 @@ private:
     void buildPages();
     void showFontTexts();
     void paintSamples();
-    QTableWidget *makeGrid(const char *name, int rows, const QStringList &titles, const QList<int> &widths,
-                           bool editable);
 
     Settings &m_settings;
     QStringList m_namesAtOpen;
