@@ -556,7 +556,17 @@ void TMain::buildWindow()
     setCentralWidget(m_client);
     m_client->installEventFilter(this);
     m_client->setFont(pixelFont(17));
+    buildSpeedBar();
+    buildLetteredButtons();
+    buildNavigator();
+    buildViewer();
+    DisableEndSearch();
+    SetButtonBar();
+}
 
+// The speed buttons, left to right: each shows its command's action.
+void TMain::buildSpeedBar()
+{
     SpeedPanel = new QFrame(m_client);
     SpeedPanel->setObjectName(QStringLiteral("SpeedPanel"));
     SpeedPanel->setFrameShape(QFrame::StyledPanel);
@@ -574,7 +584,11 @@ void TMain::buildWindow()
         b->setIconSize(QSize(20, 20));
         x += 25;
     }
+}
 
+// Ten lettered buttons in four framed groups.
+void TMain::buildLetteredButtons()
+{
     for (int i = 0; i < 4; ++i) {
         Bevel[i] = new QFrame(m_client);
         Bevel[i]->setObjectName(QStringLiteral("Bevel%1").arg(i + 1));
@@ -590,7 +604,10 @@ void TMain::buildWindow()
         b->setFont(pixelFont(13));
         m_buttons << b;
     }
+}
 
+void TMain::buildNavigator()
+{
     NavigatorLabel = new QLabel(QStringLiteral("Navigation Controls"), m_client);
     NavigatorLabel->setObjectName(QStringLiteral("NavigatorLabel"));
     NavigatorLabel->setFont(pixelFont(13));
@@ -609,7 +626,11 @@ void TMain::buildWindow()
         connect(b, &QToolButton::clicked, this, [this, button] { runCommand([this, button] { navigate(button); }); });
         m_navButtons << b;
     }
+}
 
+// The title, the record count, the search mark, the grid and its drop-down editors.
+void TMain::buildViewer()
+{
     ViewerBevel = new QFrame(m_client);
     ViewerBevel->setObjectName(QStringLiteral("ViewerBevel"));
     ViewerBevel->setFrameShape(QFrame::Box);
@@ -664,9 +685,6 @@ void TMain::buildWindow()
             });
     connect(m_model, &QAbstractItemModel::modelReset, this, &TMain::syncGridToTable);
     ViewerGrid->installEventFilter(this);
-
-    DisableEndSearch();
-    SetButtonBar();
 }
 
 bool TMain::eventFilter(QObject *watched, QEvent *event)

@@ -168,6 +168,10 @@ protected:
 
 private:
     void buildWindow();
+    void buildSpeedBar();
+    void buildLetteredButtons();
+    void buildNavigator();
+    void buildViewer();
     QAction *makeAction(const char *name, const QString &caption, const QString &shortcut,
                         const std::function<void()> &routine);
     void makeCommands();
