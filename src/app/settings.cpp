@@ -21,11 +21,11 @@ constexpr int kPath = 249;
 constexpr int kRecordDefault = 109;
 
 // The order of the text defaults in section Defaults.
-constexpr int kDefaultsOrder[] = {coin::Country,    coin::FaceValue,  coin::Year,       coin::MintMark,
-                                  coin::Condition,  coin::Topic,      coin::Descriptio, coin::Comment,
-                                  coin::Miscellane, coin::PurchDate,  coin::UserDef1,   coin::UserDef2,
-                                  coin::UserDef3,   coin::UserDef4,   coin::Quantity,   coin::PurchasePr,
-                                  coin::MarketValu, coin::PremiumVal};
+constexpr int kDefaultsOrder[] = {
+    coin::Country,    coin::FaceValue,  coin::Year,      coin::MintMark,   coin::Condition,
+    coin::Topic,      coin::Descriptio, coin::Comment,   coin::Miscellane, coin::PurchDate,
+    coin::UserDef1,   coin::UserDef2,   coin::UserDef3,  coin::UserDef4,   coin::Quantity,
+    coin::PurchasePr, coin::MarketValu, coin::PremiumVal};
 
 const char *const kColorKeys[ColorScheme::RoleCount] = {
     "Main Background", "Major Title",      "Minor Title", "Edit Background",
@@ -42,8 +42,7 @@ int leadingNumber(const QString &text)
 {
     int i = 0;
     const bool negative = i < text.size() && text[i] == QLatin1Char('-');
-    if (negative || (i < text.size() && text[i] == QLatin1Char('+')))
-        ++i;
+    if (negative || (i < text.size() && text[i] == QLatin1Char('+'))) ++i;
     long long v = 0;
     for (; i < text.size() && text[i].isDigit() && v < 1000000000000LL; ++i)
         v = v * 10 + text[i].digitValue();
@@ -155,7 +154,8 @@ template <class S, class V> void visitProgram(V &v, S &st)
     v.flag(d, s("Load Defaults With Clear"), df.loadWithClear, false);
     for (int field : kDefaultsOrder) {
         const coin::EditorField &e = coin::editorField(field);
-        v.text(d, s(e.defaultKey), *savedDefaultText(df, field), QString(), kRecordDefault, e.defaultWidth);
+        v.text(d, s(e.defaultKey), *savedDefaultText(df, field), QString(), kRecordDefault,
+               e.defaultWidth);
     }
     v.flag(d, s(coin::editorField(coin::YearApprox).defaultKey), df.approximateYear, false);
     v.flag(d, s(coin::editorField(coin::Wanted).defaultKey), df.wanted, false);
@@ -213,25 +213,41 @@ template <class S, class V> void visitDatabase(V &v, S &st)
 QString *savedDefaultText(SavedDefaults &d, int field)
 {
     switch (field) {
-    case coin::Country: return &d.country;
-    case coin::FaceValue: return &d.faceValue;
-    case coin::Year: return &d.year;
-    case coin::Condition: return &d.condition;
-    case coin::MintMark: return &d.mintMark;
-    case coin::PurchasePr: return &d.purchasePrice;
-    case coin::MarketValu: return &d.marketValue;
-    case coin::PremiumVal: return &d.premiumValue;
-    case coin::Topic: return &d.topic;
-    case coin::Descriptio: return &d.description;
-    case coin::PurchDate: return &d.purchaseDate;
-    case coin::Miscellane: return &d.miscellaneous;
-    case coin::Quantity: return &d.quantity;
-    case coin::Comment: return &d.comments;
+    case coin::Country:
+        return &d.country;
+    case coin::FaceValue:
+        return &d.faceValue;
+    case coin::Year:
+        return &d.year;
+    case coin::Condition:
+        return &d.condition;
+    case coin::MintMark:
+        return &d.mintMark;
+    case coin::PurchasePr:
+        return &d.purchasePrice;
+    case coin::MarketValu:
+        return &d.marketValue;
+    case coin::PremiumVal:
+        return &d.premiumValue;
+    case coin::Topic:
+        return &d.topic;
+    case coin::Descriptio:
+        return &d.description;
+    case coin::PurchDate:
+        return &d.purchaseDate;
+    case coin::Miscellane:
+        return &d.miscellaneous;
+    case coin::Quantity:
+        return &d.quantity;
+    case coin::Comment:
+        return &d.comments;
     case coin::UserDef1:
     case coin::UserDef2:
     case coin::UserDef3:
-    case coin::UserDef4: return &d.userDefined[field - coin::UserDef1];
-    default: return nullptr;
+    case coin::UserDef4:
+        return &d.userDefined[field - coin::UserDef1];
+    default:
+        return nullptr;
     }
 }
 

@@ -78,8 +78,14 @@ struct Settings {
     int printerIndex = 0;
     int reportLeft = 0, reportTop = 0, reportWidth = 640, reportHeight = 480;
     std::array<ColorScheme, 5> schemes; // main, edit, search, report, configure
-    ColorScheme &scheme(colors::Target target) { return schemes.at(static_cast<std::size_t>(target)); }
-    const ColorScheme &scheme(colors::Target target) const { return schemes.at(static_cast<std::size_t>(target)); }
+    ColorScheme &scheme(colors::Target target)
+    {
+        return schemes.at(static_cast<std::size_t>(target));
+    }
+    const ColorScheme &scheme(colors::Target target) const
+    {
+        return schemes.at(static_cast<std::size_t>(target));
+    }
 
     Settings();
 };

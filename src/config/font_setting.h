@@ -5,7 +5,8 @@
 
 #include <QFont>
 
-namespace fonts {
+namespace fonts
+{
 
 QFont toFont(const FontSetting &setting);
 // full: the size is taken too (the two grid fonts); the other fonts store face and style.

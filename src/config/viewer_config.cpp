@@ -1,8 +1,8 @@
 #include "config/viewer_config.h"
 
-#include "db/coin_schema.h"
 #include "config/color_scheme.h"
 #include "config/font_setting.h"
+#include "db/coin_schema.h"
 #include "platform/help_window.h"
 #include "platform/prompts.h"
 
@@ -20,7 +20,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-namespace viewerrules {
+namespace viewerrules
+{
 
 int widthFromCell(const QString &cell, bool *replaced)
 {
@@ -30,8 +31,7 @@ int widthFromCell(const QString &cell, bool *replaced)
     for (; i < t.size() && t[i].isDigit() && v < 100000; ++i)
         v = v * 10 + t[i].digitValue();
     const bool ok = i > 0 && v >= 1 && v <= 255;
-    if (replaced)
-        *replaced = !ok;
+    if (replaced) *replaced = !ok;
     return ok ? static_cast<int>(v) : 10;
 }
 
@@ -39,14 +39,14 @@ QString duplicateName(const QStringList &names)
 {
     for (int i = 0; i + 1 < names.size(); ++i)
         for (int j = i + 1; j < names.size(); ++j)
-            if (names[i] == names[j])
-                return names[i];
+            if (names[i] == names[j]) return names[i];
     return QString();
 }
 
 } // namespace viewerrules
 
-namespace {
+namespace
+{
 
 // A display name holds up to 20 characters; the name cells stop typing there, so that the
 // duplicate check sees the names as they are stored.
@@ -84,8 +84,8 @@ QLabel *heading(const char *name, const char *text, QWidget *parent)
     return l;
 }
 
-QTableWidget *makeGrid(double factor, const char *name, int rows, const QStringList &titles, const QList<int> &widths,
-                                    bool editable)
+QTableWidget *makeGrid(double factor, const char *name, int rows, const QStringList &titles,
+                       const QList<int> &widths, bool editable)
 {
     auto *grid = new QTableWidget(rows, static_cast<int>(widths.size()));
     grid->setObjectName(QLatin1String(name));
@@ -95,7 +95,8 @@ QTableWidget *makeGrid(double factor, const char *name, int rows, const QStringL
         grid->setHorizontalHeaderLabels(titles);
     grid->verticalHeader()->setVisible(false);
     grid->setTabKeyNavigation(true);
-    grid->setEditTriggers(editable ? QAbstractItemView::AllEditTriggers : QAbstractItemView::NoEditTriggers);
+    grid->setEditTriggers(editable ? QAbstractItemView::AllEditTriggers
+                                   : QAbstractItemView::NoEditTriggers);
     grid->setSelectionMode(QAbstractItemView::SingleSelection);
     int total = 20;
     for (int c = 0; c < widths.size(); ++c) {
@@ -213,15 +214,18 @@ public:
     explicit ShowPage(double factor)
     {
         auto *sl = new QVBoxLayout(this);
-        auto *instructions = new QLabel(
-            QStringLiteral("For each field that you would like displayed in the Viewer, select 'Yes'.  If you do not wish "
-                           "a field to appear in the Viewer, then select 'No' for that field.  Double Click on the field "
-                           "to change between 'Yes' and 'No'."),
-            this);
+        auto *instructions =
+            new QLabel(QStringLiteral("For each field that you would like displayed in the Viewer, "
+                                      "select 'Yes'.  If you do not wish "
+                                      "a field to appear in the Viewer, then select 'No' for that "
+                                      "field.  Double Click on the field "
+                                      "to change between 'Yes' and 'No'."),
+                       this);
         instructions->setObjectName(QStringLiteral("Label4"));
         instructions->setWordWrap(true);
-        FieldsToDisplay = makeGrid(factor, "FieldsToDisplay", 20, {QStringLiteral("FIELD"), QStringLiteral("DISPLAY IT")},
-                                   {200, 100}, false);
+        FieldsToDisplay =
+            makeGrid(factor, "FieldsToDisplay", 20,
+                     {QStringLiteral("FIELD"), QStringLiteral("DISPLAY IT")}, {200, 100}, false);
         FieldsToDisplay->setAccessibleName(QStringLiteral("Fields to Show"));
         sl->addWidget(instructions);
         sl->addWidget(FieldsToDisplay);
@@ -236,7 +240,9 @@ public:
     explicit WidthsPage(double factor)
     {
         auto *wl = new QVBoxLayout(this);
-        FieldWidthGrid = makeGrid(factor, "FieldWidthGrid", 20, {QStringLiteral("FIELD"), QStringLiteral("WIDTH")}, {200, 100}, true);
+        FieldWidthGrid =
+            makeGrid(factor, "FieldWidthGrid", 20,
+                     {QStringLiteral("FIELD"), QStringLiteral("WIDTH")}, {200, 100}, true);
         FieldWidthGrid->setAccessibleName(QStringLiteral("Field Widths"));
         wl->addWidget(FieldWidthGrid);
     }
@@ -281,8 +287,9 @@ public:
     explicit NamesPage(double factor)
     {
         auto *nl = new QVBoxLayout(this);
-        FieldNameGrid = makeGrid(factor, "FieldNameGrid", 20, {QStringLiteral("FIELD"), QStringLiteral("NAME TO USE")}, {200, 200},
-                                 true);
+        FieldNameGrid =
+            makeGrid(factor, "FieldNameGrid", 20,
+                     {QStringLiteral("FIELD"), QStringLiteral("NAME TO USE")}, {200, 200}, true);
         FieldNameGrid->setItemDelegateForColumn(1, new NameDelegate(FieldNameGrid));
         FieldNameGrid->setAccessibleName(QStringLiteral("Field Names"));
         nl->addWidget(FieldNameGrid);
@@ -350,14 +357,24 @@ void TViewConfig::buildPages()
     layout->addLayout(buttons);
 
     // Immediate changes.
-    connect(ShowGridTitle, &QCheckBox::toggled, this, [this](bool on) { m_settings.showTitles = on; });
-    connect(ColumnLines, &QCheckBox::toggled, this, [this](bool on) { m_settings.columnLines = on; });
+    connect(ShowGridTitle, &QCheckBox::toggled, this,
+            [this](bool on) { m_settings.showTitles = on; });
+    connect(ColumnLines, &QCheckBox::toggled, this,
+            [this](bool on) { m_settings.columnLines = on; });
     connect(RowLines, &QCheckBox::toggled, this, [this](bool on) { m_settings.rowLines = on; });
-    connect(RowIndicator, &QCheckBox::toggled, this, [this](bool on) { m_settings.rowIndicator = on; });
-    connect(FieldEditing, &QCheckBox::toggled, this, [this](bool on) { m_settings.fieldEditing = on; });
-    connect(TitleLeft, &QRadioButton::toggled, this, [this](bool on) { if (on) m_settings.titleAlignment = 1; });
-    connect(TitleCenter, &QRadioButton::toggled, this, [this](bool on) { if (on) m_settings.titleAlignment = 2; });
-    connect(TitleRight, &QRadioButton::toggled, this, [this](bool on) { if (on) m_settings.titleAlignment = 3; });
+    connect(RowIndicator, &QCheckBox::toggled, this,
+            [this](bool on) { m_settings.rowIndicator = on; });
+    connect(FieldEditing, &QCheckBox::toggled, this,
+            [this](bool on) { m_settings.fieldEditing = on; });
+    connect(TitleLeft, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) m_settings.titleAlignment = 1;
+    });
+    connect(TitleCenter, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) m_settings.titleAlignment = 2;
+    });
+    connect(TitleRight, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) m_settings.titleAlignment = 3;
+    });
     auto chooseFont = [this](FontSetting &setting) {
         // The grid fonts have a colour of their own: the dialog offers it.
         QColor color = colors::toColor(setting.color);
@@ -367,21 +384,25 @@ void TViewConfig::buildPages()
             showFontTexts();
         }
     };
-    connect(titlePage->titleFontButton, &QPushButton::clicked, this, [this, chooseFont] { chooseFont(m_settings.gridTitleFont); });
-    connect(lookPage->cellFontButton, &QPushButton::clicked, this, [this, chooseFont] { chooseFont(m_settings.gridFont); });
+    connect(titlePage->titleFontButton, &QPushButton::clicked, this,
+            [this, chooseFont] { chooseFont(m_settings.gridTitleFont); });
+    connect(lookPage->cellFontButton, &QPushButton::clicked, this,
+            [this, chooseFont] { chooseFont(m_settings.gridFont); });
     auto chooseColor = [this](int &setting) {
         if (const auto c = Prompts::instance().chooseColor(this, colors::toColor(setting))) {
             setting = colors::fromColor(*c);
             paintSamples();
         }
     };
-    connect(titlePage->titleColorButton, &QPushButton::clicked, this, [this, chooseColor] { chooseColor(m_settings.titleBackground); });
-    connect(lookPage->cellColorButton, &QPushButton::clicked, this, [this, chooseColor] { chooseColor(m_settings.cellColor); });
+    connect(titlePage->titleColorButton, &QPushButton::clicked, this,
+            [this, chooseColor] { chooseColor(m_settings.titleBackground); });
+    connect(lookPage->cellColorButton, &QPushButton::clicked, this,
+            [this, chooseColor] { chooseColor(m_settings.cellColor); });
     connect(FieldsToDisplay, &QTableWidget::cellDoubleClicked, this, [this](int row, int column) {
-        if (column != 1)
-            return;
+        if (column != 1) return;
         QTableWidgetItem *item = FieldsToDisplay->item(row, 1);
-        item->setText(item->text() == QLatin1String("Yes") ? QStringLiteral("No") : QStringLiteral("Yes"));
+        item->setText(item->text() == QLatin1String("Yes") ? QStringLiteral("No")
+                                                           : QStringLiteral("Yes"));
     });
     connect(orderPage->up, &QPushButton::clicked, this, &TViewConfig::OrderUpClick);
     connect(orderPage->down, &QPushButton::clicked, this, &TViewConfig::OrderDownClick);
@@ -397,18 +418,19 @@ void TViewConfig::FormShow()
     RowLines->setChecked(m_settings.rowLines);
     RowIndicator->setChecked(m_settings.rowIndicator);
     FieldEditing->setChecked(m_settings.fieldEditing);
-    if (place)
-        place(this);
-    if (y() > 10)
-        move(x(), y() - 10);
+    if (place) place(this);
+    if (y() > 10) move(x(), y() - 10);
     showFontTexts();
     paintSamples();
-    (m_settings.titleAlignment == 1 ? TitleLeft : m_settings.titleAlignment == 3 ? TitleRight : TitleCenter)
+    (m_settings.titleAlignment == 1   ? TitleLeft
+     : m_settings.titleAlignment == 3 ? TitleRight
+                                      : TitleCenter)
         ->setChecked(true);
     for (int i = 0; i < coin::kFieldCount; ++i) {
         auto cell = [](const QString &text) { return new QTableWidgetItem(text); };
         FieldsToDisplay->setItem(i, 0, cell(m_settings.fieldNames[i]));
-        FieldsToDisplay->setItem(i, 1, cell(m_settings.displayFields[i] ? QStringLiteral("Yes") : QStringLiteral("No")));
+        FieldsToDisplay->setItem(
+            i, 1, cell(m_settings.displayFields[i] ? QStringLiteral("Yes") : QStringLiteral("No")));
         FieldWidthGrid->setItem(i, 0, cell(m_settings.fieldNames[i]));
         FieldWidthGrid->setItem(i, 1, cell(QString::number(m_settings.fieldWidth[i])));
         QTableWidgetItem *key = cell(QString::fromLatin1(coin::kFields[i].name));
@@ -437,7 +459,8 @@ void TViewConfig::showFontTexts()
 
 void TViewConfig::paintSamples()
 {
-    for (auto [shape, value] : {std::pair{TitleShape, m_settings.titleBackground}, std::pair{CellColorShape, m_settings.cellColor}}) {
+    for (auto [shape, value] : {std::pair{TitleShape, m_settings.titleBackground},
+                                std::pair{CellColorShape, m_settings.cellColor}}) {
         QPalette p = shape->palette();
         p.setColor(QPalette::Window, colors::toColor(value));
         shape->setAutoFillBackground(true);
@@ -449,8 +472,8 @@ void TViewConfig::SetColors()
 {
     const colors::Painter paint(m_settings.scheme(colors::Target::Configure));
     paint.window(this);
-    for (const char *name : {"TitleFontLabel", "BackgroundLabel", "AlignmentLabel", "GridOptionLabel", "CellColorLabel",
-                             "CellFontLabel"})
+    for (const char *name : {"TitleFontLabel", "BackgroundLabel", "AlignmentLabel",
+                             "GridOptionLabel", "CellColorLabel", "CellFontLabel"})
         paint.majorTitle(findChild<QWidget *>(QLatin1String(name)));
     for (const char *name : {"FieldOrder1Label", "FieldOrder2Label"})
         paint.minorTitle(findChild<QWidget *>(QLatin1String(name)));
@@ -467,8 +490,7 @@ void TViewConfig::SetColors()
 void TViewConfig::OrderUpClick()
 {
     const int row = FieldOrderGrid->currentRow();
-    if (row <= 0)
-        return;
+    if (row <= 0) return;
     const QString above = FieldOrderGrid->item(row - 1, 0)->text();
     FieldOrderGrid->item(row - 1, 0)->setText(FieldOrderGrid->item(row, 0)->text());
     FieldOrderGrid->item(row, 0)->setText(above);
@@ -478,8 +500,7 @@ void TViewConfig::OrderUpClick()
 void TViewConfig::OrderDownClick()
 {
     const int row = FieldOrderGrid->currentRow();
-    if (row < 0 || row >= coin::kFieldCount - 1)
-        return;
+    if (row < 0 || row >= coin::kFieldCount - 1) return;
     const QString below = FieldOrderGrid->item(row + 1, 0)->text();
     FieldOrderGrid->item(row + 1, 0)->setText(FieldOrderGrid->item(row, 0)->text());
     FieldOrderGrid->item(row, 0)->setText(below);
@@ -488,9 +509,11 @@ void TViewConfig::OrderDownClick()
 
 void TViewConfig::OrderDefaultsClick()
 {
-    if (Prompts::instance().message(this, QStringLiteral("This will set the order of fields to the program defaults.  Continue?"),
-                                    QStringLiteral("Re-Order"), Prompts::Icon::None, QMessageBox::Yes | QMessageBox::No,
-                                    QMessageBox::Yes, false) != QMessageBox::Yes)
+    if (Prompts::instance().message(
+            this,
+            QStringLiteral("This will set the order of fields to the program defaults.  Continue?"),
+            QStringLiteral("Re-Order"), Prompts::Icon::None, QMessageBox::Yes | QMessageBox::No,
+            QMessageBox::Yes, false) != QMessageBox::Yes)
         return;
     for (int i = 0; i < coin::kFieldCount; ++i)
         FieldOrderGrid->item(i, 0)->setText(m_namesAtOpen[i]);
@@ -510,8 +533,7 @@ bool TViewConfig::FormCloseQuery()
     for (int i = 0; i < coin::kFieldCount; ++i)
         names << FieldNameGrid->item(i, 1)->text().left(kNameLength); // as they will be stored
     const QString dup = viewerrules::duplicateName(names);
-    if (dup.isNull())
-        return true;
+    if (dup.isNull()) return true;
     Prompts::error(this, QStringLiteral("Two field names have the same name \"") + dup +
                              QStringLiteral("\".  Please change one."));
     MyTabbedPage->setCurrentIndex(5);
@@ -523,9 +545,9 @@ void TViewConfig::FormClose()
 {
     for (int i = 0; i < coin::kFieldCount; ++i) {
         bool replaced = false;
-        m_settings.fieldWidth[i] = viewerrules::widthFromCell(FieldWidthGrid->item(i, 1)->text(), &replaced);
-        if (replaced)
-            FieldWidthGrid->item(i, 1)->setText(QStringLiteral("10"));
+        m_settings.fieldWidth[i] =
+            viewerrules::widthFromCell(FieldWidthGrid->item(i, 1)->text(), &replaced);
+        if (replaced) FieldWidthGrid->item(i, 1)->setText(QStringLiteral("10"));
         m_settings.displayFields[i] = FieldsToDisplay->item(i, 1)->text() == QLatin1String("Yes");
     }
     // Positions by the names as they were on opening, then the new names.

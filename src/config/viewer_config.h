@@ -1,6 +1,6 @@
-// TViewConfig: the viewer configuration dialog. Six pages (each a small widget class) (titles, look and feel, fields
-// to show, widths, order, names) that change the grid settings; closing checks the names
-// for duplicates and then takes the widths, display flags, positions and names.
+// TViewConfig: the viewer configuration dialog. Six pages (each a small widget class) (titles, look
+// and feel, fields to show, widths, order, names) that change the grid settings; closing checks the
+// names for duplicates and then takes the widths, display flags, positions and names.
 #pragma once
 
 #include "app/settings.h"
@@ -15,14 +15,16 @@ class QRadioButton;
 class QTabWidget;
 class QTableWidget;
 
-namespace viewerrules {
+namespace viewerrules
+{
 // A width cell: leading digits of the trimmed text; outside 1..255 gives 10.
 int widthFromCell(const QString &cell, bool *replaced = nullptr);
 // The first name that two rows share (exact, case-sensitive), or a null string.
 QString duplicateName(const QStringList &names);
 } // namespace viewerrules
 
-class TViewConfig : public QDialog {
+class TViewConfig : public QDialog
+{
     Q_OBJECT
 public:
     TViewConfig(Settings &settings, double factor, QWidget *parent = nullptr);
@@ -54,8 +56,8 @@ private:
     QStringList m_namesAtOpen;
     bool m_closing = false;
     QTabWidget *MyTabbedPage = nullptr;
-    QCheckBox *ShowGridTitle = nullptr, *ColumnLines = nullptr, *RowLines = nullptr, *RowIndicator = nullptr,
-              *FieldEditing = nullptr;
+    QCheckBox *ShowGridTitle = nullptr, *ColumnLines = nullptr, *RowLines = nullptr,
+              *RowIndicator = nullptr, *FieldEditing = nullptr;
     QLineEdit *TitleFont = nullptr, *GridFont = nullptr;
     QFrame *TitleShape = nullptr, *CellColorShape = nullptr;
     QRadioButton *TitleLeft = nullptr, *TitleCenter = nullptr, *TitleRight = nullptr;

@@ -22,8 +22,7 @@ int CoinDatabase::recordCount()
 void CoinDatabase::checkRecordCount()
 {
     const int count = recordCount();
-    if (count == m_lastCount)
-        return;
+    if (count == m_lastCount) return;
     m_lastCount = count;
     emit recordCountChanged(count);
 }
@@ -50,14 +49,13 @@ void CoinDatabase::enterBrowseMode()
 
 bool CoinDatabase::checkFormat(QWidget *owner, const QString &path)
 {
-    if (dbfiles::hasCoinFields(m_checkTable, path))
-        return true;
-    Prompts::instance().message(owner,
-                                QStringLiteral("This DBase file was not created with Numarok.  It cannot be "
-                                               "opened.  You may, however, import data from this file using "
-                                               "the import function."),
-                                QStringLiteral("Error"), Prompts::Icon::Error, QMessageBox::Ok, QMessageBox::Ok,
-                                false);
+    if (dbfiles::hasCoinFields(m_checkTable, path)) return true;
+    Prompts::instance().message(
+        owner,
+        QStringLiteral("This DBase file was not created with Numarok.  It cannot be "
+                       "opened.  You may, however, import data from this file using "
+                       "the import function."),
+        QStringLiteral("Error"), Prompts::Icon::Error, QMessageBox::Ok, QMessageBox::Ok, false);
     return false;
 }
 
@@ -104,8 +102,7 @@ bool CoinDatabase::openAtStart(const QString &path)
     } catch (const dbase::Error &e) {
         Prompts::error(m_owner, QString::fromStdString(e.what()));
     }
-    if (!valid)
-        return false;
+    if (!valid) return false;
     setPaths(path);
     loadSettings(m_settingsFilePath);
     buildSortString();
@@ -113,7 +110,8 @@ bool CoinDatabase::openAtStart(const QString &path)
         try {
             // The tag is used as it stands when it holds the stored sort order; one built
             // from other levels (a restored or copied settings file) is rebuilt.
-            if (QFile::exists(m_indexFilePath) && dbfiles::hasIndexTag(m_table, dbfiles::kIndexTag) &&
+            if (QFile::exists(m_indexFilePath) &&
+                dbfiles::hasIndexTag(m_table, dbfiles::kIndexTag) &&
                 dbfiles::indexMatchesSortString(m_indexFilePath, m_sortString))
                 m_table.setIndexName(dbfiles::kIndexTag.toStdString());
             else if (dbfiles::applySortIndex(m_table, m_sortString, QFile::exists(m_indexFilePath)))
@@ -150,12 +148,10 @@ void CoinDatabase::switchTo(const QString &path, bool newDatabase)
     setPaths(path);
     if (m_open) {
         saveSettings(oldSettings);
-        if (saveLists)
-            saveLists(oldBase);
+        if (saveLists) saveLists(oldBase);
     }
     if (newDatabase) {
-        if (loadDefaultLists)
-            loadDefaultLists();
+        if (loadDefaultLists) loadDefaultLists();
     } else if (loadLists) {
         loadLists(m_basePath);
     }
@@ -174,11 +170,9 @@ void CoinDatabase::loadSettings(const QString &path)
 
 bool CoinDatabase::saveSettings(const QString &path)
 {
-    if (m_browseMode)
-        m_settings.fieldEditing = m_savedFieldEditing;
+    if (m_browseMode) m_settings.fieldEditing = m_savedFieldEditing;
     const bool saved = SaveSettings(m_settings, SettingsScope::Database, path);
-    if (m_browseMode)
-        m_settings.fieldEditing = false;
+    if (m_browseMode) m_settings.fieldEditing = false;
     return saved;
 }
 
@@ -189,16 +183,19 @@ void CoinDatabase::applyIndexOnOpen(bool checkInUse)
         const bool readOnly = !QFileInfo(m_currentPath).isWritable();
         if ((checkInUse && inUse(m_currentPath)) || readOnly) {
             // In use elsewhere: the index stays; only a tag the file lacks is let go.
-            const QString wanted = readOnly && !m_sortString.isEmpty() ? dbfiles::kIndexTag
-                                                                       : QString::fromStdString(m_table.indexName());
-            m_table.setIndexName(dbfiles::hasIndexTag(m_table, wanted) ? wanted.toStdString() : std::string());
+            const QString wanted = readOnly && !m_sortString.isEmpty()
+                                       ? dbfiles::kIndexTag
+                                       : QString::fromStdString(m_table.indexName());
+            m_table.setIndexName(dbfiles::hasIndexTag(m_table, wanted) ? wanted.toStdString()
+                                                                       : std::string());
             return;
         }
         if (dbfiles::applySortIndex(m_table, m_sortString, QFile::exists(m_indexFilePath)))
             noticeIndexRebuilt();
     } catch (const dbase::IndexError &) {
         // Opening the table deals with the unreadable index file and tells the user.
-        m_table.setIndexName(m_sortString.isEmpty() ? std::string() : dbfiles::kIndexTag.toStdString());
+        m_table.setIndexName(m_sortString.isEmpty() ? std::string()
+                                                    : dbfiles::kIndexTag.toStdString());
     } catch (const dbase::Error &e) {
         m_table.setIndexName("");
         Prompts::error(m_owner, QString::fromStdString(e.what()));
@@ -222,10 +219,12 @@ void CoinDatabase::openTable()
         noticeIndexRebuilt();
         break;
     case dbfiles::IndexOutcome::Ignored:
-        Prompts::notice(m_owner, QStringLiteral("The index file ") + QFileInfo(m_indexFilePath).fileName() +
-                                     QStringLiteral(" could not be read, and it cannot be rebuilt now: ") + why +
-                                     QStringLiteral("  The records are shown in file order until it is "
-                                                    "rebuilt."));
+        Prompts::notice(m_owner,
+                        QStringLiteral("The index file ") + QFileInfo(m_indexFilePath).fileName() +
+                            QStringLiteral(" could not be read, and it cannot be rebuilt now: ") +
+                            why +
+                            QStringLiteral("  The records are shown in file order until it is "
+                                           "rebuilt."));
         break;
     }
 }
@@ -240,14 +239,14 @@ void CoinDatabase::reopenShared()
 
 void CoinDatabase::noticeIndexRebuilt()
 {
-    Prompts::notice(m_owner, QStringLiteral("The index file ") + QFileInfo(m_indexFilePath).fileName() +
+    Prompts::notice(m_owner, QStringLiteral("The index file ") +
+                                 QFileInfo(m_indexFilePath).fileName() +
                                  QStringLiteral(" could not be read.  It has been rebuilt from the "
                                                 "sort order; the records are unchanged."));
 }
 
 void CoinDatabase::close()
 {
-    if (m_open)
-        saveSettings(m_settingsFilePath);
+    if (m_open) saveSettings(m_settingsFilePath);
     m_table.close();
 }

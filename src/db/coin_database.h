@@ -16,7 +16,8 @@
 
 class QWidget;
 
-class CoinDatabase : public QObject {
+class CoinDatabase : public QObject
+{
     Q_OBJECT
 public:
     explicit CoinDatabase(QObject *parent = nullptr);
@@ -112,7 +113,8 @@ private:
     dbase::Table m_createTable;
     Settings m_settings;
     QWidget *m_owner = nullptr;
-    QString m_currentPath, m_previousPath, m_indexFilePath, m_settingsFilePath, m_basePath, m_tableName;
+    QString m_currentPath, m_previousPath, m_indexFilePath, m_settingsFilePath, m_basePath,
+        m_tableName;
     QString m_sortString;
     bool m_open = false;
     bool m_searchOn = false;

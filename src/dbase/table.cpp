@@ -1912,8 +1912,7 @@ void Table::rewriteIndexFile(const std::vector<std::pair<std::string, std::strin
         clearChangeMark();
         return;
     }
-    BuiltIndex built =
-        buildIndexFile(defs, builtKeys, hadRows || !isOpen() ? nullptr : &delivered);
+    BuiltIndex built = buildIndexFile(defs, builtKeys, hadRows || !isOpen() ? nullptr : &delivered);
     installIndexFile(built, defs);
     if (isOpen() && (hadRows || !builtKeys)) m_cursor.buildRows(m_recordCount, delivered);
 }

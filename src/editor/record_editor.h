@@ -40,7 +40,8 @@ struct EditorContext {
     std::function<void(QWidget *)> place; // fonts, scaling and centring
 };
 
-class TMyEdit : public QDialog {
+class TMyEdit : public QDialog
+{
     Q_OBJECT
 public:
     explicit TMyEdit(const EditorContext &context, QWidget *parent = nullptr);
@@ -136,7 +137,8 @@ private:
     bool askUpdate(const QString &question);
     void moveRecord(bool forward);
     QString display(int field) const;
-    QLineEdit *lineEditOf(int field) const; // the edit box, or the combo box's; null for a check box
+    QLineEdit *
+    lineEditOf(int field) const; // the edit box, or the combo box's; null for a check box
     QLineEdit *focusedEdit() const;
     // Runs a command; an engine error ends it with the engine's message.
     void guarded(void (TMyEdit::*handler)());
@@ -148,13 +150,13 @@ private:
     std::array<QWidget *, 21> m_controls{}; // by field number
     QComboBox *Country = nullptr, *Condition = nullptr, *Topic = nullptr;
     QLineEdit *FaceValue = nullptr, *Year = nullptr, *MintMark = nullptr, *PurchasePrice = nullptr,
-              *MarketValue = nullptr, *PremiumValue = nullptr, *Description = nullptr, *PurchDate = nullptr,
-              *Misc = nullptr, *Quantity = nullptr, *Comments = nullptr;
+              *MarketValue = nullptr, *PremiumValue = nullptr, *Description = nullptr,
+              *PurchDate = nullptr, *Misc = nullptr, *Quantity = nullptr, *Comments = nullptr;
     std::array<QLineEdit *, 4> UserDef{};
     QCheckBox *Approx = nullptr, *Wanted = nullptr;
     QLabel *TotalsLabel = nullptr, *TotalPPriceLabel = nullptr, *TotalMValueLabel = nullptr,
            *TotalPValueLabel = nullptr;
-    QList<QWidget *> m_ring; // where Enter moves the focus
+    QList<QWidget *> m_ring;              // where Enter moves the focus
     std::array<QString, 21> LoadedValues; // controlText by field number
-    bool m_leaving = false; // the window closes without the changed-data question
+    bool m_leaving = false;               // the window closes without the changed-data question
 };

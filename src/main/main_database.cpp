@@ -18,7 +18,8 @@
 #include <QLabel>
 #include <QScreen>
 
-namespace {
+namespace
+{
 const QString kDatabaseFilter = QStringLiteral("Database Files (*.DBF *.dbf)");
 }
 
@@ -40,9 +41,11 @@ bool TMain::FormCreate(const QStringList &arguments)
     move(m_db.settings().mainLeft, m_db.settings().mainTop);
     resize(m_db.settings().mainWidth, m_db.settings().mainHeight);
     applyDateStyle();
-    action(m_db.settings().currencyFormat == 2 ? QStringLiteral("MenuCurrencyWin") : QStringLiteral("MenuCurrencyUS"))
+    action(m_db.settings().currencyFormat == 2 ? QStringLiteral("MenuCurrencyWin")
+                                               : QStringLiteral("MenuCurrencyUS"))
         ->setChecked(true);
-    action(m_db.settings().numericFormat == 2 ? QStringLiteral("MenuNumericWin") : QStringLiteral("MenuNumericUS"))
+    action(m_db.settings().numericFormat == 2 ? QStringLiteral("MenuNumericWin")
+                                              : QStringLiteral("MenuNumericUS"))
         ->setChecked(true);
 
     // The start database: the last one, else MASTER.DBF in the program directory, made
@@ -144,9 +147,9 @@ void TMain::FormClose()
 
 void TMain::DoOpen()
 {
-    const QString chosen = Prompts::instance().openFile(
-        this, QStringLiteral("Open Database File"), QFileInfo(m_db.currentPath()).absolutePath(),
-        kDatabaseFilter);
+    const QString chosen =
+        Prompts::instance().openFile(this, QStringLiteral("Open Database File"),
+                                     QFileInfo(m_db.currentPath()).absolutePath(), kDatabaseFilter);
     if (!chosen.isEmpty()) openFromPath(chosen, true);
     DisplayCount();
 }
@@ -254,4 +257,3 @@ void TMain::DoFileSpecific()
     SetColors();
     DisplayCount();
 }
-

@@ -3,22 +3,22 @@
 // display format and font choices, and the main window colours.
 #include "main/main_window.h"
 
-#include "db/coin_schema.h"
 #include "config/color_scheme.h"
-#include "dbase/error.h"
 #include "config/font_setting.h"
-#include "ui/formats.h"
-#include "platform/help_window.h"
-#include "platform/long_work.h"
+#include "config/viewer_config.h"
+#include "db/coin_schema.h"
+#include "dbase/error.h"
 #include "editor/list_dialogs.h"
-#include "platform/modal.h"
-#include "platform/paths.h"
-#include "platform/prompts.h"
 #include "editor/record_editor.h"
 #include "main/sort_order.h"
 #include "main/tips.h"
-#include "config/viewer_config.h"
 #include "main/viewer_model.h"
+#include "platform/help_window.h"
+#include "platform/long_work.h"
+#include "platform/modal.h"
+#include "platform/paths.h"
+#include "platform/prompts.h"
+#include "ui/formats.h"
 #include "ui/window_options.h"
 
 #include <QAction>
@@ -44,7 +44,8 @@
 
 #include <optional>
 
-namespace {
+namespace
+{
 
 // A drawn picture for a speed or navigator button, for a machine without any icon theme.
 QIcon drawnIcon(const QString &glyph, const QColor &color)
@@ -123,35 +124,41 @@ const CommandDef kCommands[] = {
      [](TMain &w) { w.DoOpen(); }},
     {"MenuUpdateDatabase", "&Update Database", "Ctrl+Z", nullptr, nullptr, nullptr, Always,
      [](TMain &w) { w.MenuUpdateDatabaseClick(); }},
-    {"MenuBackup", "&Back Up Data", "Ctrl+B", nullptr, nullptr, nullptr, ChangesData, [](TMain &w) { w.DoBackup(); }},
+    {"MenuBackup", "&Back Up Data", "Ctrl+B", nullptr, nullptr, nullptr, ChangesData,
+     [](TMain &w) { w.DoBackup(); }},
     {"MenuRestore", "&Restore Data", "Ctrl+Y", nullptr, nullptr, nullptr, ChangesData,
      [](TMain &w) { w.DoRestore(); }},
-    {"MenuPrint", "&Print", "Ctrl+P", nullptr, nullptr, nullptr, Always, [](TMain &w) { w.DoReports(); }},
-    {"MenuExit", "E&xit", "Ctrl+X", nullptr, nullptr, nullptr, Always, [](TMain &w) { w.DoExit(); }},
+    {"MenuPrint", "&Print", "Ctrl+P", nullptr, nullptr, nullptr, Always,
+     [](TMain &w) { w.DoReports(); }},
+    {"MenuExit", "E&xit", "Ctrl+X", nullptr, nullptr, nullptr, Always,
+     [](TMain &w) { w.DoExit(); }},
 
-    {"MenuAdd", "&Add", "Ctrl+A", "Add Record", "list-add", "+", ChangesData, [](TMain &w) { w.DoAdd(); }},
+    {"MenuAdd", "&Add", "Ctrl+A", "Add Record", "list-add", "+", ChangesData,
+     [](TMain &w) { w.DoAdd(); }},
     {"MenuEdit", "&Edit", "Ctrl+E", "Edit Record", "document-edit|document-properties", "E", Always,
      [](TMain &w) { w.DoEdit(); }},
-    {"MenuCopy", "&Copy", "Ctrl+C", "Copy Record", "edit-copy", "C", ChangesData, [](TMain &w) { w.DoCopy(); }},
+    {"MenuCopy", "&Copy", "Ctrl+C", "Copy Record", "edit-copy", "C", ChangesData,
+     [](TMain &w) { w.DoCopy(); }},
     {"MenuDelete", "&Delete", "Ctrl+D", "Delete Record", "edit-delete", "X", ChangesData,
      [](TMain &w) { w.DoDelete(); }},
-    {"MenuImport", "&Import", "Ctrl+M", "Import Records", "document-import|document-open", "Im", ChangesData,
-     [](TMain &w) { w.DoImport(); }},
-    {"MenuExport", "E&xport", "Ctrl+T", "Export Records", "document-export|document-save-as", "Ex", Always,
-     [](TMain &w) { w.DoExport(); }},
+    {"MenuImport", "&Import", "Ctrl+M", "Import Records", "document-import|document-open", "Im",
+     ChangesData, [](TMain &w) { w.DoImport(); }},
+    {"MenuExport", "E&xport", "Ctrl+T", "Export Records", "document-export|document-save-as", "Ex",
+     Always, [](TMain &w) { w.DoExport(); }},
 
     {"MenuSearch", "&Search (Query)", "Ctrl+S", "Search Records", "system-search", "S", Always,
      [](TMain &w) { w.DoSearch(); }},
     {"MenuEndSearch", "&End Search", "Ctrl+I", "End Search", "edit-clear", "ES", NeedsSearch,
      [](TMain &w) { w.DoEndSearch(); }},
-    {"MenuFind", "&Locate", "Ctrl+L", "Locate Record", "edit-find", "L", Always, [](TMain &w) { w.DoFind(); }},
-    {"MenuFindNext", "Locate &Next", "Ctrl+N", "Locate Next Record", "go-down-search|edit-find-next|go-next", "LN",
-     Always, [](TMain &w) { w.DoFindNext(); }},
+    {"MenuFind", "&Locate", "Ctrl+L", "Locate Record", "edit-find", "L", Always,
+     [](TMain &w) { w.DoFind(); }},
+    {"MenuFindNext", "Locate &Next", "Ctrl+N", "Locate Next Record",
+     "go-down-search|edit-find-next|go-next", "LN", Always, [](TMain &w) { w.DoFindNext(); }},
 
-    {"MenuViewer", "&Viewer", "Ctrl+V", "Viewer Configuration", "view-list-details|preferences-system", "V",
-     ChangesData, [](TMain &w) { w.DoViewer(); }},
-    {"MenuSortOrder", "Sort &Order", "Ctrl+Q", "Set Sorting Order", "view-sort-ascending", "SO", Always,
-     [](TMain &w) { w.DoSortOrder(); }},
+    {"MenuViewer", "&Viewer", "Ctrl+V", "Viewer Configuration",
+     "view-list-details|preferences-system", "V", ChangesData, [](TMain &w) { w.DoViewer(); }},
+    {"MenuSortOrder", "Sort &Order", "Ctrl+Q", "Set Sorting Order", "view-sort-ascending", "SO",
+     Always, [](TMain &w) { w.DoSortOrder(); }},
     {"MenuMainColor", "&Main Window Color", "Ctrl+F4", nullptr, nullptr, nullptr, Always,
      [](TMain &w) { w.DoColor(colors::Target::Main); }},
     {"MenuEditColor", "&Edit Window Color", "Ctrl+F5", nullptr, nullptr, nullptr, Always,
@@ -162,8 +169,9 @@ const CommandDef kCommands[] = {
      [](TMain &w) { w.DoColor(colors::Target::Report); }},
     {"MenuConfigureColor", "&Configure Window Color", "Ctrl+F8", nullptr, nullptr, nullptr, Always,
      [](TMain &w) { w.DoColor(colors::Target::Configure); }},
-    {"MenuAllColor", "&ALL Windows Color", "Ctrl+F9", "Color Setup", "preferences-desktop-color|format-fill-color",
-     "Co", Always, [](TMain &w) { w.DoColor(colors::Target::AllWindows); }},
+    {"MenuAllColor", "&ALL Windows Color", "Ctrl+F9", "Color Setup",
+     "preferences-desktop-color|format-fill-color", "Co", Always,
+     [](TMain &w) { w.DoColor(colors::Target::AllWindows); }},
     {"MenuLabelFont", "&Label Font", "Shift+F8", nullptr, nullptr, nullptr, Always,
      [](TMain &w) { w.MenuLabelFontClick(); }},
     {"MenuEditFont", "&Edit Font", "Shift+F9", nullptr, nullptr, nullptr, Always,
@@ -171,45 +179,53 @@ const CommandDef kCommands[] = {
     {"MenuButtonFont", "&Button Font", "Shift+F10", nullptr, nullptr, nullptr, Always,
      [](TMain &w) { w.MenuButtonFontClick(); }},
 
-    {"MenuReports", "&Reports", "Ctrl+R", "Reports", "document-print", "R", Always, [](TMain &w) { w.DoReports(); }},
+    {"MenuReports", "&Reports", "Ctrl+R", "Reports", "document-print", "R", Always,
+     [](TMain &w) { w.DoReports(); }},
     {"MenuSaveDefaults", "&Save As Defaults", "", nullptr, nullptr, nullptr, Always,
      [](TMain &w) { w.MenuSaveDefaultsClick(); }},
     {"MenuLoadDefaults", "Load In &Defaults", "", nullptr, nullptr, nullptr, Always,
      [](TMain &w) { w.MenuLoadDefaultsClick(); }},
     {"MenuListCountry", "&Country", "", nullptr, nullptr, nullptr, Always,
      [](TMain &w) { w.MenuMaintainCountryClick(); }},
-    {"MenuListTopic", "&Topic", "", nullptr, nullptr, nullptr, Always, [](TMain &w) { w.MenuMaintainTopicClick(); }},
+    {"MenuListTopic", "&Topic", "", nullptr, nullptr, nullptr, Always,
+     [](TMain &w) { w.MenuMaintainTopicClick(); }},
     {"MenuListCondition", "C&ondition", "", nullptr, nullptr, nullptr, Always,
      [](TMain &w) { w.MenuMaintainConditionClick(); }},
     {"MenuListMisc", "&Miscellaneous", "", nullptr, nullptr, nullptr, Always,
      [](TMain &w) { w.MenuMaintainMiscClick(); }},
     {"MenuSearchReplace", "&Search and Replace", "Ctrl+F", nullptr, nullptr, nullptr, ChangesData,
      [](TMain &w) { w.DoSearchReplace(); }},
-    {"MenuRebuild", "&Rebuild Indexes", "", nullptr, nullptr, nullptr, Always, [](TMain &w) { w.MenuRebuildClick(); }},
-    {"MenuPack", "&Pack Database", "", nullptr, nullptr, nullptr, Always, [](TMain &w) { w.MenuPackClick(); }},
+    {"MenuRebuild", "&Rebuild Indexes", "", nullptr, nullptr, nullptr, Always,
+     [](TMain &w) { w.MenuRebuildClick(); }},
+    {"MenuPack", "&Pack Database", "", nullptr, nullptr, nullptr, Always,
+     [](TMain &w) { w.MenuPackClick(); }},
 
-    {"MenuContents", "&Contents", "Ctrl+H", "Help", "help-contents", "?", Always, [](TMain &w) { w.DoHelp(); }},
+    {"MenuContents", "&Contents", "Ctrl+H", "Help", "help-contents", "?", Always,
+     [](TMain &w) { w.DoHelp(); }},
     {"MenuTips", "&Review \"Tips of the Day\"", "", nullptr, nullptr, nullptr, Always,
      [](TMain &w) { w.MenuTipsClick(); }},
-    {"MenuAbout", "&About", "", nullptr, nullptr, nullptr, Always, [](TMain &w) { w.MenuAboutClick(); }},
+    {"MenuAbout", "&About", "", nullptr, nullptr, nullptr, Always,
+     [](TMain &w) { w.MenuAboutClick(); }},
 };
 
 const CommandDef &command(const char *name)
 {
     for (const CommandDef &c : kCommands)
-        if (qstrcmp(c.name, name) == 0)
-            return c;
+        if (qstrcmp(c.name, name) == 0) return c;
     Q_UNREACHABLE();
 }
 
 // The speed bar, left to right: button name and command.
 const char *const kSpeedButtons[][2] = {
-    {"NewSpeed", "MenuNew"},           {"OpenSpeed", "MenuOpen"},          {"AddSpeed", "MenuAdd"},
-    {"EditSpeed", "MenuEdit"},         {"CopySpeed", "MenuCopy"},          {"DeleteSpeed", "MenuDelete"},
-    {"ImportSpeed", "MenuImport"},     {"ExportSpeed", "MenuExport"},      {"SearchSpeed", "MenuSearch"},
-    {"EndSearchSpeed", "MenuEndSearch"}, {"LocateSpeed", "MenuFind"},      {"LocateNextSpeed", "MenuFindNext"},
-    {"ReportSpeed", "MenuReports"},    {"ViewerSpeed", "MenuViewer"},      {"ColorSpeed", "MenuAllColor"},
-    {"SpeedSetOrder", "MenuSortOrder"}, {"HelpSpeed", "MenuContents"},
+    {"NewSpeed", "MenuNew"},        {"OpenSpeed", "MenuOpen"},
+    {"AddSpeed", "MenuAdd"},        {"EditSpeed", "MenuEdit"},
+    {"CopySpeed", "MenuCopy"},      {"DeleteSpeed", "MenuDelete"},
+    {"ImportSpeed", "MenuImport"},  {"ExportSpeed", "MenuExport"},
+    {"SearchSpeed", "MenuSearch"},  {"EndSearchSpeed", "MenuEndSearch"},
+    {"LocateSpeed", "MenuFind"},    {"LocateNextSpeed", "MenuFindNext"},
+    {"ReportSpeed", "MenuReports"}, {"ViewerSpeed", "MenuViewer"},
+    {"ColorSpeed", "MenuAllColor"}, {"SpeedSetOrder", "MenuSortOrder"},
+    {"HelpSpeed", "MenuContents"},
 };
 
 struct ButtonDef {
@@ -222,11 +238,16 @@ struct ButtonDef {
 
 // Ten lettered buttons in four framed groups.
 const ButtonDef kLetteredButtons[10] = {
-    {"AddButton", "&Add", "MenuAdd", 0, 5, 8},          {"EditButton", "&Edit", "MenuEdit", 0, 77, 8},
-    {"CopyButton", "&Copy", "MenuCopy", 0, 5, 44},      {"DeleteButton", "&Delete", "MenuDelete", 0, 77, 44},
-    {"SearchButton", "&Search", "MenuSearch", 1, 5, 8}, {"EndSearchButton", "E&nd Srch", "MenuEndSearch", 1, 5, 44},
-    {"ReportButton", "&Reports", "MenuReports", 2, 5, 8}, {"ViewerButton", "&Viewer", "MenuViewer", 2, 5, 44},
-    {"HelpButton", "He&lp", "MenuContents", 3, 5, 8},   {"ButtonExit", "E&xit", "MenuExit", 3, 5, 44},
+    {"AddButton", "&Add", "MenuAdd", 0, 5, 8},
+    {"EditButton", "&Edit", "MenuEdit", 0, 77, 8},
+    {"CopyButton", "&Copy", "MenuCopy", 0, 5, 44},
+    {"DeleteButton", "&Delete", "MenuDelete", 0, 77, 44},
+    {"SearchButton", "&Search", "MenuSearch", 1, 5, 8},
+    {"EndSearchButton", "E&nd Srch", "MenuEndSearch", 1, 5, 44},
+    {"ReportButton", "&Reports", "MenuReports", 2, 5, 8},
+    {"ViewerButton", "&Viewer", "MenuViewer", 2, 5, 44},
+    {"HelpButton", "He&lp", "MenuContents", 3, 5, 8},
+    {"ButtonExit", "E&xit", "MenuExit", 3, 5, 44},
 };
 const QRect kBevels[4] = {{4, 4, 150, 78}, {156, 4, 78, 78}, {236, 4, 78, 78}, {316, 4, 78, 78}};
 
@@ -254,9 +275,9 @@ private:
     bool m_barShown = false;
 };
 
-const char *const kNavigatorHints[10] = {"First record", "Prior record", "Next record", "Last record",
-                                         "Insert record", "Delete record", "Edit record", "Post edit",
-                                         "Cancel edit", "Refresh data"};
+const char *const kNavigatorHints[10] = {
+    "First record",  "Prior record", "Next record", "Last record", "Insert record",
+    "Delete record", "Edit record",  "Post edit",   "Cancel edit", "Refresh data"};
 const char *const kNavigatorGlyphs[10] = {"|<", "<", ">", ">|", "+", "-", "^", "v", "x", "@"};
 const char *const kNavigatorIcons[10] = {"go-first",
                                          "go-previous",
@@ -271,13 +292,15 @@ const char *const kNavigatorIcons[10] = {"go-first",
 
 // The grid's in-cell editors for Country, Topic and Condition: the main window's three
 // drop-down boxes lend their items.
-class ComboDelegate : public QStyledItemDelegate {
+class ComboDelegate : public QStyledItemDelegate
+{
 public:
     ComboDelegate(ViewerModel *model, QHash<int, QComboBox *> combos, QObject *parent)
         : QStyledItemDelegate(parent), m_model(model), m_combos(std::move(combos))
     {
     }
-    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option,
+                          const QModelIndex &index) const override
     {
         const int field = m_model->columns().value(index.column()).field;
         QComboBox *source = m_combos.value(field);
@@ -303,12 +326,12 @@ public:
         else
             QStyledItemDelegate::setEditorData(editor, index);
     }
-    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override
     {
         QStyledItemDelegate::paint(painter, option, index);
         const QWidget *view = option.widget;
-        if (!view)
-            return;
+        if (!view) return;
         painter->save();
         painter->setPen(QColor(128, 128, 128));
         if (view->property("rowLines").toBool())
@@ -317,7 +340,8 @@ public:
             painter->drawLine(option.rect.topRight(), option.rect.bottomRight());
         painter->restore();
     }
-    void setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const override
+    void setModelData(QWidget *editor, QAbstractItemModel *model,
+                      const QModelIndex &index) const override
     {
         if (auto *combo = qobject_cast<QComboBox *>(editor))
             model->setData(index, combo->currentText(), Qt::EditRole);
@@ -354,8 +378,9 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent)
     connect(&m_db, &CoinDatabase::reopened, this, &TMain::SetViewerOptions);
     connect(&m_db, &CoinDatabase::searchStateChanged, this, &TMain::updateActions);
     connect(&m_db, &CoinDatabase::recordCountChanged, this, &TMain::updateActions);
-    connect(&m_db, &CoinDatabase::switched, this,
-            [this](const QString &tableName) { setWindowTitle(QStringLiteral("Numarok (") + tableName + QLatin1Char(')')); });
+    connect(&m_db, &CoinDatabase::switched, this, [this](const QString &tableName) {
+        setWindowTitle(QStringLiteral("Numarok (") + tableName + QLatin1Char(')'));
+    });
     resize(640, 480);
 }
 
@@ -398,8 +423,7 @@ QAction *TMain::makeAction(const char *name, const QString &caption, const QStri
 {
     auto *a = new QAction(caption, this);
     a->setObjectName(QLatin1String(name));
-    if (!shortcut.isEmpty())
-        a->setShortcut(QKeySequence(shortcut));
+    if (!shortcut.isEmpty()) a->setShortcut(QKeySequence(shortcut));
     m_actions.insert(QLatin1String(name), a);
     connect(a, &QAction::triggered, this, [this, routine] { runCommand(routine); });
     return a;
@@ -450,13 +474,14 @@ void TMain::buildMenus()
     QMenuBar *bar = menuBar();
     addCommands(addMenu(bar, "MenuRecords", "&Records"),
                 {"MenuAdd", "MenuEdit", "MenuCopy", "MenuDelete", "", "MenuImport", "MenuExport"});
-    addCommands(addMenu(bar, "MenuNavigate", "Navi&gate"), {"MenuSearch", "MenuEndSearch", "", "MenuFind", "MenuFindNext"});
+    addCommands(addMenu(bar, "MenuNavigate", "Navi&gate"),
+                {"MenuSearch", "MenuEndSearch", "", "MenuFind", "MenuFindNext"});
     buildOptionsMenu();
     QMenu *tools = addMenu(bar, "MenuTools", "&Tools");
     addCommands(tools, {"MenuReports"});
     addCommands(addMenu(tools, "MenuListMaintenance", "List &Maintenance"),
-                {"MenuSaveDefaults", "MenuLoadDefaults", "", "MenuListCountry", "MenuListTopic", "MenuListCondition",
-                 "MenuListMisc"});
+                {"MenuSaveDefaults", "MenuLoadDefaults", "", "MenuListCountry", "MenuListTopic",
+                 "MenuListCondition", "MenuListMisc"});
     addCommands(tools, {"MenuSearchReplace", "", "MenuRebuild", "MenuPack"});
     addCommands(addMenu(bar, "MenuHelp", "&Help"), {"MenuContents", "MenuTips", "", "MenuAbout"});
 }
@@ -464,8 +489,8 @@ void TMain::buildMenus()
 void TMain::buildFileMenu()
 {
     QMenu *file = addMenu(menuBar(), "MenuFile", "&File");
-    addCommands(file, {"MenuNew", "MenuOpen", "MenuUpdateDatabase", "", "MenuBackup", "MenuRestore", "", "MenuPrint", "",
-                       "MenuExit"});
+    addCommands(file, {"MenuNew", "MenuOpen", "MenuUpdateDatabase", "", "MenuBackup", "MenuRestore",
+                       "", "MenuPrint", "", "MenuExit"});
     MenuExitSep = file->addSeparator();
     MenuExitSep->setObjectName(QStringLiteral("MenuExitSep"));
     m_actions.insert(QStringLiteral("MenuExitSep"), MenuExitSep);
@@ -487,10 +512,12 @@ void TMain::buildOptionsMenu()
     const int sizes[4] = {640, 800, 1024, 1280};
     for (int i = 0; i < 4; ++i) {
         const QSize s = formats::sizeOfChoice(sizes[i]);
-        const QByteArray name = "N" + QByteArray::number(s.width()) + "x" + QByteArray::number(s.height());
+        const QByteArray name =
+            "N" + QByteArray::number(s.width()) + "x" + QByteArray::number(s.height());
         const int choice = sizes[i];
-        QAction *a = makeAction(name.constData(), QStringLiteral("%1 x %2").arg(s.width()).arg(s.height()),
-                                QStringLiteral("Shift+F%1").arg(i + 1), [this, choice] { chooseWindowSize(choice); });
+        QAction *a = makeAction(
+            name.constData(), QStringLiteral("%1 x %2").arg(s.width()).arg(s.height()),
+            QStringLiteral("Shift+F%1").arg(i + 1), [this, choice] { chooseWindowSize(choice); });
         a->setCheckable(true);
         size->addAction(a);
     }
@@ -499,23 +526,28 @@ void TMain::buildOptionsMenu()
     const char *accessCaptions[3] = {"&Speed Buttons", "&Lettered Buttons", "&None"};
     for (int i = 0; i < 3; ++i) {
         const int mode = i + 1;
-        QAction *a = makeAction(accessNames[i], QString::fromUtf8(accessCaptions[i]), QStringLiteral("Ctrl+F%1").arg(i + 1),
-                                [this, mode] {
+        QAction *a = makeAction(accessNames[i], QString::fromUtf8(accessCaptions[i]),
+                                QStringLiteral("Ctrl+F%1").arg(i + 1), [this, mode] {
                                     m_db.settings().buttonBar = mode;
                                     SetButtonBar();
                                 });
         a->setCheckable(true);
         access->addAction(a);
     }
-    addCommands(addMenu(options, "MenuColor", "&Color"), {"MenuMainColor", "MenuEditColor", "MenuSearchColor",
-                                                          "MenuReportColor", "MenuConfigureColor", "MenuAllColor"});
+    addCommands(addMenu(options, "MenuColor", "&Color"),
+                {"MenuMainColor", "MenuEditColor", "MenuSearchColor", "MenuReportColor",
+                 "MenuConfigureColor", "MenuAllColor"});
     options->addSeparator();
     QMenu *currency = addMenu(options, "MenuCurrencyFormat", "C&urrency Format");
-    currency->addAction(makeAction("MenuCurrencyUS", QStringLiteral("&U.S. Dollars"), QString(), [this] { MenuCurrencyUSClick(); }));
-    currency->addAction(makeAction("MenuCurrencyWin", QStringLiteral("&Windows Setting"), QString(), [this] { MenuCurrencyWinClick(); }));
+    currency->addAction(makeAction("MenuCurrencyUS", QStringLiteral("&U.S. Dollars"), QString(),
+                                   [this] { MenuCurrencyUSClick(); }));
+    currency->addAction(makeAction("MenuCurrencyWin", QStringLiteral("&Windows Setting"), QString(),
+                                   [this] { MenuCurrencyWinClick(); }));
     QMenu *numeric = addMenu(options, "MenuNumericFormat", "&Numeric Format");
-    numeric->addAction(makeAction("MenuNumericUS", QStringLiteral("&U.S. Format"), QString(), [this] { MenuNumericUSClick(); }));
-    numeric->addAction(makeAction("MenuNumericWin", QStringLiteral("&Windows Setting"), QString(), [this] { MenuNumericWinClick(); }));
+    numeric->addAction(makeAction("MenuNumericUS", QStringLiteral("&U.S. Format"), QString(),
+                                  [this] { MenuNumericUSClick(); }));
+    numeric->addAction(makeAction("MenuNumericWin", QStringLiteral("&Windows Setting"), QString(),
+                                  [this] { MenuNumericWinClick(); }));
     for (QAction *a : currency->actions() + numeric->actions())
         a->setCheckable(true);
     QMenu *date = addMenu(options, "MenuDateFormat", "&Date Format");
@@ -543,8 +575,8 @@ void TMain::MenuAboutClick()
     Prompts::instance().message(this,
                                 QStringLiteral("Numarok %1\n\nA catalogue for a coin collection.")
                                     .arg(QApplication::applicationVersion()),
-                                QStringLiteral("About Numarok"), Prompts::Icon::Information, QMessageBox::Ok,
-                                QMessageBox::Ok, false);
+                                QStringLiteral("About Numarok"), Prompts::Icon::Information,
+                                QMessageBox::Ok, QMessageBox::Ok, false);
 }
 
 // ---- building the window ---------------------------------------------------------------
@@ -597,8 +629,8 @@ void TMain::buildLetteredButtons()
         Bevel[i]->setGeometry(kBevels[i]);
     }
     for (const ButtonDef &d : kLetteredButtons) {
-        auto *b = new CommandButton(action(QLatin1String(command(d.command).name)), QString::fromUtf8(d.caption),
-                                    Bevel[d.bevel]);
+        auto *b = new CommandButton(action(QLatin1String(command(d.command).name)),
+                                    QString::fromUtf8(d.caption), Bevel[d.bevel]);
         b->setObjectName(QLatin1String(d.name));
         b->setGeometry(d.x, d.y, 68, 28);
         b->setFont(pixelFont(13));
@@ -623,7 +655,8 @@ void TMain::buildNavigator()
                              drawnIcon(QLatin1String(kNavigatorGlyphs[i]), QColor(90, 90, 90))));
         b->setIconSize(QSize(16, 16));
         const auto button = static_cast<NavigatorButton>(i);
-        connect(b, &QToolButton::clicked, this, [this, button] { runCommand([this, button] { navigate(button); }); });
+        connect(b, &QToolButton::clicked, this,
+                [this, button] { runCommand([this, button] { navigate(button); }); });
         m_navButtons << b;
     }
 }
@@ -661,7 +694,7 @@ void TMain::buildViewer()
         combos[i]->setProperty("boundToField", true);
         combos[i]->setAccessibleName(
             QLatin1String(comboNames[i]).mid(7)); // Country, Topic, Condition
-        combos[i]->setVisible(false); // the grid's in-cell editors take their items
+        combos[i]->setVisible(false);             // the grid's in-cell editors take their items
     }
 
     ViewerGrid = new QTableView(m_client);
@@ -677,10 +710,12 @@ void TMain::buildViewer()
                                                    {coin::Condition - 1, MyComboCondition}},
                                                   ViewerGrid));
     ViewerGrid->verticalHeader()->setDefaultSectionSize(22);
-    connect(ViewerGrid, &QTableView::doubleClicked, this, [this] { runCommand([this] { DoEdit(); }); });
+    connect(ViewerGrid, &QTableView::doubleClicked, this,
+            [this] { runCommand([this] { DoEdit(); }); });
     connect(ViewerGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) {
-                if (current.isValid() && m_db.table().isOpen() && m_db.table().state() == dbase::Table::State::Browse)
+                if (current.isValid() && m_db.table().isOpen() &&
+                    m_db.table().state() == dbase::Table::State::Browse)
                     m_db.table().moveToRow(current.row());
             });
     connect(m_model, &QAbstractItemModel::modelReset, this, &TMain::syncGridToTable);
@@ -689,8 +724,7 @@ void TMain::buildViewer()
 
 bool TMain::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_client && event->type() == QEvent::Resize)
-        FormResize();
+    if (watched == m_client && event->type() == QEvent::Resize) FormResize();
     // Delete in the grid asks first, as the Delete command does.
     if (watched == ViewerGrid && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent *>(event)->key() == Qt::Key_Delete && !m_db.browseMode()) {
@@ -712,7 +746,9 @@ void TMain::syncGridToTable()
 
 void TMain::SetButtonBar()
 {
-    const int mode = m_db.settings().buttonBar >= 1 && m_db.settings().buttonBar <= 3 ? m_db.settings().buttonBar : 1;
+    const int mode = m_db.settings().buttonBar >= 1 && m_db.settings().buttonBar <= 3
+                         ? m_db.settings().buttonBar
+                         : 1;
     action(QStringLiteral("MenuSpeed"))->setChecked(mode == 1);
     action(QStringLiteral("MenuButtons"))->setChecked(mode == 2);
     action(QStringLiteral("MenuNoButtons"))->setChecked(mode == 3);
@@ -727,13 +763,14 @@ void TMain::SetButtonBar()
 
 void TMain::FormResize()
 {
-    if (!m_client)
-        return;
+    if (!m_client) return;
     const int W = m_client->width(), H = m_client->height();
-    const int mode = m_db.settings().buttonBar >= 1 && m_db.settings().buttonBar <= 3 ? m_db.settings().buttonBar : 1;
+    const int mode = m_db.settings().buttonBar >= 1 && m_db.settings().buttonBar <= 3
+                         ? m_db.settings().buttonBar
+                         : 1;
     struct Geometry {
-        int navLeft, navTop, navWidth, searchTop, countTop, count2Top, bevelTop, bevelLess, titleTop, gridTop,
-            gridLess;
+        int navLeft, navTop, navWidth, searchTop, countTop, count2Top, bevelTop, bevelLess,
+            titleTop, gridTop, gridLess;
     };
     const Geometry modes[3] = {{424, 3, 241, 44, 38, 52, 34, 37, 38, 70, 77},
                                {400, 47, 221, 96, 90, 105, 86, 89, 90, 122, 129},
@@ -751,8 +788,7 @@ void TMain::FormResize()
     const int bw = g.navWidth / 10; // browse mode shows the first four at the same size
     for (int i = 0; i < m_navButtons.size(); ++i)
         m_navButtons[i]->setGeometry(i * bw, 0, bw, 25);
-    if (mode == 1)
-        MyNavigator->raise();
+    if (mode == 1) MyNavigator->raise();
     ViewerBevel->setGeometry(3, g.bevelTop, W - 6, H - g.bevelLess);
     ViewerLabel->adjustSize();
     ViewerLabel->move((W - ViewerLabel->width()) / 2, g.titleTop);
@@ -769,10 +805,8 @@ void TMain::updateActions()
     const bool browse = m_db.browseMode(), searching = m_db.searchOn();
     for (auto it = m_rules.cbegin(); it != m_rules.cend(); ++it) {
         bool on = true;
-        if (it.value() & ChangesData)
-            on = on && !browse;
-        if (it.value() & NeedsSearch)
-            on = on && searching;
+        if (it.value() & ChangesData) on = on && !browse;
+        if (it.value() & NeedsSearch) on = on && searching;
         it.key()->setEnabled(on);
     }
     menu(QStringLiteral("MenuListMaintenance"))->menuAction()->setEnabled(!browse);
@@ -787,7 +821,8 @@ void TMain::updateNavigator()
     // Browse mode keeps first, prior, next and last only.
     for (int i = 0; i < m_navButtons.size(); ++i)
         m_navButtons[i]->setVisible(!m_db.browseMode() || i < 4);
-    const bool editing = m_db.table().isOpen() && m_db.table().state() != dbase::Table::State::Browse;
+    const bool editing =
+        m_db.table().isOpen() && m_db.table().state() != dbase::Table::State::Browse;
     if (m_navButtons.size() == 10) {
         m_navButtons[7]->setEnabled(editing);
         m_navButtons[8]->setEnabled(editing);
@@ -804,16 +839,36 @@ void TMain::applyBrowseMode()
 void TMain::navigate(NavigatorButton button)
 {
     switch (button) {
-    case NavigatorButton::First: m_db.table().first(); break;
-    case NavigatorButton::Prior: m_db.table().prior(); break;
-    case NavigatorButton::Next: m_db.table().next(); break;
-    case NavigatorButton::Last: m_db.table().last(); break;
-    case NavigatorButton::Insert: DoAdd(); break;
-    case NavigatorButton::Delete: DoDelete(); break;
-    case NavigatorButton::Edit: DoEdit(); break;
-    case NavigatorButton::Post: m_db.table().post(); break;
-    case NavigatorButton::Cancel: m_db.table().cancel(); break;
-    case NavigatorButton::Refresh: m_db.table().refresh(); break;
+    case NavigatorButton::First:
+        m_db.table().first();
+        break;
+    case NavigatorButton::Prior:
+        m_db.table().prior();
+        break;
+    case NavigatorButton::Next:
+        m_db.table().next();
+        break;
+    case NavigatorButton::Last:
+        m_db.table().last();
+        break;
+    case NavigatorButton::Insert:
+        DoAdd();
+        break;
+    case NavigatorButton::Delete:
+        DoDelete();
+        break;
+    case NavigatorButton::Edit:
+        DoEdit();
+        break;
+    case NavigatorButton::Post:
+        m_db.table().post();
+        break;
+    case NavigatorButton::Cancel:
+        m_db.table().cancel();
+        break;
+    case NavigatorButton::Refresh:
+        m_db.table().refresh();
+        break;
     }
     syncGridToTable();
     updateNavigator();
@@ -847,20 +902,24 @@ void TMain::DoCopy()
 
 void TMain::DoDelete()
 {
-    if (m_db.browseMode())
-        return;
-    const auto answer = Prompts::instance().message(this, QStringLiteral("Delete this record?"),
-                                                    QStringLiteral("Confirm"), Prompts::Icon::None,
-                                                    QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes, false);
-    if (answer == QMessageBox::Yes)
-        m_db.table().deleteRecord();
+    if (m_db.browseMode()) return;
+    const auto answer = Prompts::instance().message(
+        this, QStringLiteral("Delete this record?"), QStringLiteral("Confirm"), Prompts::Icon::None,
+        QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes, false);
+    if (answer == QMessageBox::Yes) m_db.table().deleteRecord();
     DisplayCount();
 }
 
 // The dialogs of these commands come with their own parts of the program.
-void TMain::DoImport() { DisplayCount(); }
+void TMain::DoImport()
+{
+    DisplayCount();
+}
 void TMain::DoExport() {}
-void TMain::DoSearch() { DisplayCount(); }
+void TMain::DoSearch()
+{
+    DisplayCount();
+}
 void TMain::DoFind() {}
 void TMain::DoFindNext() {}
 void TMain::DoReports() {}
@@ -875,14 +934,17 @@ void TMain::DoViewer()
 
 void TMain::DoSortOrder()
 {
-    TMySortOrder dialog(m_db, [this](QWidget *d) { placeDialog(d); }, this);
+    TMySortOrder dialog(
+        m_db, [this](QWidget *d) { placeDialog(d); }, this);
     modal::show(&dialog);
 }
 
 // Pack and rebuild need the table to themselves; without it they say so and the table
 // opens shared again. An engine error during the work still leaves it open shared.
-namespace {
-bool exclusiveWork(TMain &w, const QString &refusal, const std::function<void()> &work, bool cancellable)
+namespace
+{
+bool exclusiveWork(TMain &w, const QString &refusal, const std::function<void()> &work,
+                   bool cancellable)
 {
     dbase::Table &t = w.database().table();
     std::optional<LongWork> feedback(std::in_place, &w, w.windowTitle(), cancellable);
@@ -891,7 +953,8 @@ bool exclusiveWork(TMain &w, const QString &refusal, const std::function<void()>
     t.setExclusive(true);
     try {
         // A damaged index file is no reason to refuse: it is built afresh first.
-        if (dbfiles::openRepairingIndex(t, w.database().sortString())) w.database().noticeIndexRebuilt();
+        if (dbfiles::openRepairingIndex(t, w.database().sortString()))
+            w.database().noticeIndexRebuilt();
     } catch (const dbase::Error &) {
         w.reopenShared();
         feedback.reset();
@@ -918,30 +981,42 @@ bool confirmed(TMain &w, const QString &question)
 
 void TMain::MenuPackClick()
 {
-    if (!confirmed(*this, QStringLiteral("Deleted items are not permanently removed from the database until packing "
-                                         "occurs.  Packing simply removes them to free up space.  Continue?")))
+    if (!confirmed(*this,
+                   QStringLiteral(
+                       "Deleted items are not permanently removed from the database until packing "
+                       "occurs.  Packing simply removes them to free up space.  Continue?")))
         return;
-    exclusiveWork(*this,
-                  QStringLiteral("Unable to pack table.  Packing requires exclusive use of the DBase File.  Make sure "
-                                 "that the DBase File is not in use by another program  or that no other users are "
-                                 "running the software or that no other copies of the software are in use."),
-                  [this] { m_db.table().pack(); }, true);
+    exclusiveWork(
+        *this,
+        QStringLiteral(
+            "Unable to pack table.  Packing requires exclusive use of the DBase File.  Make sure "
+            "that the DBase File is not in use by another program  or that no other users are "
+            "running the software or that no other copies of the software are in use."),
+        [this] { m_db.table().pack(); }, true);
 }
 
 void TMain::MenuRebuildClick()
 {
-    if (!confirmed(*this, QStringLiteral("It is possible for your index files to become corrupted.  As a result, some "
-                                         "items may not show up in the viewer or in reports.  This will rebuild your "
-                                         "index files correctly.  Continue?")))
+    if (!confirmed(
+            *this,
+            QStringLiteral(
+                "It is possible for your index files to become corrupted.  As a result, some "
+                "items may not show up in the viewer or in reports.  This will rebuild your "
+                "index files correctly.  Continue?")))
         return;
-    exclusiveWork(*this,
-                  QStringLiteral("Unable to reindex table.  Reindexing requires exclusive use of the DBase File.  Make "
-                                 "sure that the DBase File is not in use by another program  or that no other users "
-                                 "are running the software or that no other copies of the software are in use."),
-                  [this] { m_db.table().regenerateIndexes(); }, false);
+    exclusiveWork(
+        *this,
+        QStringLiteral(
+            "Unable to reindex table.  Reindexing requires exclusive use of the DBase File.  Make "
+            "sure that the DBase File is not in use by another program  or that no other users "
+            "are running the software or that no other copies of the software are in use."),
+        [this] { m_db.table().regenerateIndexes(); }, false);
 }
 void TMain::DoBackup() {}
-void TMain::DoRestore() { DisplayCount(); }
+void TMain::DoRestore()
+{
+    DisplayCount();
+}
 void TMain::DoColor(colors::Target) {}
 void TMain::DoSearchReplace() {}
 void TMain::DoListMaintenance(int code)
@@ -950,7 +1025,8 @@ void TMain::DoListMaintenance(int code)
         const char *title;
         int limit;
     };
-    const ListDef defs[4] = {{"Country", 20}, {"Topic", 20}, {"Condition", 30}, {"Miscellaneous", 25}};
+    const ListDef defs[4] = {
+        {"Country", 20}, {"Topic", 20}, {"Condition", 30}, {"Miscellaneous", 25}};
     const ListDef &d = defs[code - 1];
     const QStringList entries = code == 4 ? picklists::readListFile(picklists::miscFile())
                                           : lists.list(picklists::Kind(code - 1));
@@ -958,8 +1034,7 @@ void TMain::DoListMaintenance(int code)
     dialog.place = [this](QWidget *w) { placeDialog(w); };
     dialog.scheme = &m_db.settings().scheme(colors::Target::Configure);
     dialog.onOk = [this, code](const QStringList &result) {
-        if (code <= 3)
-            lists.setList(picklists::Kind(code - 1), result);
+        if (code <= 3) lists.setList(picklists::Kind(code - 1), result);
         m_db.saveLists(m_db.basePath());
     };
     modal::show(&dialog);
@@ -1006,23 +1081,26 @@ void TMain::MenuSaveDefaultsClick()
 {
     const auto answer = Prompts::instance().message(
         this,
-        QStringLiteral("Your current Data Lists will become your default list values.  These values will be used "
-                       "when new databases are created.  Previous default values will be lost.  Do you want to "
+        QStringLiteral("Your current Data Lists will become your default list values.  These "
+                       "values will be used "
+                       "when new databases are created.  Previous default values will be lost.  Do "
+                       "you want to "
                        "proceed?"),
-        QStringLiteral("Warning"), Prompts::Icon::Question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No, true);
-    if (answer == QMessageBox::Yes && SaveDefaultLists)
-        SaveDefaultLists();
+        QStringLiteral("Warning"), Prompts::Icon::Question, QMessageBox::Yes | QMessageBox::No,
+        QMessageBox::No, true);
+    if (answer == QMessageBox::Yes && SaveDefaultLists) SaveDefaultLists();
 }
 
 void TMain::MenuLoadDefaultsClick()
 {
     const auto answer = Prompts::instance().message(
         this,
-        QStringLiteral("Your current Data Lists will be overridden with your default list values. Previous  values "
+        QStringLiteral("Your current Data Lists will be overridden with your default list values. "
+                       "Previous  values "
                        "will be lost.  Do you want to proceed?"),
-        QStringLiteral("Warning"), Prompts::Icon::Question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No, true);
-    if (answer == QMessageBox::Yes && m_db.loadDefaultLists)
-        m_db.loadDefaultLists();
+        QStringLiteral("Warning"), Prompts::Icon::Question, QMessageBox::Yes | QMessageBox::No,
+        QMessageBox::No, true);
+    if (answer == QMessageBox::Yes && m_db.loadDefaultLists) m_db.loadDefaultLists();
 }
 
 // ---- search state ---------------------------------------------------------------------------
@@ -1076,8 +1154,7 @@ QVector<ViewerModel::Column> TMain::visibleColumns() const
         order.erase(std::find(order.begin(), order.end(), k));
         int at = 0, seen = 0;
         while (at < static_cast<int>(order.size()) && seen < next) {
-            if (shown[order[at]])
-                ++seen;
+            if (shown[order[at]]) ++seen;
             ++at;
         }
         order.insert(order.begin() + at, k);
@@ -1086,7 +1163,8 @@ QVector<ViewerModel::Column> TMain::visibleColumns() const
     QVector<ViewerModel::Column> columns;
     for (int k : order)
         if (shown[k])
-            columns << ViewerModel::Column{k, m_db.settings().fieldNames[k], m_db.settings().fieldWidth[k]};
+            columns << ViewerModel::Column{k, m_db.settings().fieldNames[k],
+                                           m_db.settings().fieldWidth[k]};
     return columns;
 }
 
@@ -1100,9 +1178,11 @@ void TMain::SetViewerOptions()
     ViewerGrid->setProperty("rowLines", m_db.settings().rowLines);
     ViewerGrid->setProperty("columnLines", m_db.settings().columnLines);
     ViewerGrid->horizontalHeader()->setVisible(m_db.settings().showTitles);
-    ViewerGrid->setSelectionBehavior(editing ? QAbstractItemView::SelectItems : QAbstractItemView::SelectRows);
+    ViewerGrid->setSelectionBehavior(editing ? QAbstractItemView::SelectItems
+                                             : QAbstractItemView::SelectRows);
     ViewerGrid->setSelectionMode(QAbstractItemView::SingleSelection);
-    ViewerGrid->setEditTriggers(editing ? QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+    ViewerGrid->setEditTriggers(editing ? QAbstractItemView::DoubleClicked |
+                                              QAbstractItemView::EditKeyPressed |
                                               QAbstractItemView::AnyKeyPressed
                                         : QAbstractItemView::NoEditTriggers);
     m_model->setEditable(editing);
@@ -1115,12 +1195,13 @@ void TMain::SetViewerOptions()
     ViewerGrid->setPalette(p);
     const Qt::Alignment align = m_db.settings().titleAlignment == 1   ? Qt::AlignLeft
                                 : m_db.settings().titleAlignment == 3 ? Qt::AlignRight
-                                                               : Qt::AlignHCenter;
+                                                                      : Qt::AlignHCenter;
     m_model->setTitleAlignment(align);
     ViewerGrid->horizontalHeader()->setFont(gridTitleFont);
     ViewerGrid->horizontalHeader()->setStyleSheet(
         QStringLiteral("QHeaderView::section { background-color: %1; color: %2; }")
-            .arg(colors::toColor(m_db.settings().titleBackground).name(), colors::toColor(m_db.settings().gridTitleFont.color).name()));
+            .arg(colors::toColor(m_db.settings().titleBackground).name(),
+                 colors::toColor(m_db.settings().gridTitleFont.color).name()));
 
     const QVector<ViewerModel::Column> columns = visibleColumns();
     {
@@ -1150,15 +1231,18 @@ void TMain::SetColors()
     paint.minorTitle(NavigatorLabel);
 }
 
-// ---- display formats and fonts --------------------------------------------------------------------
+// ---- display formats and fonts
+// --------------------------------------------------------------------
 
 void TMain::applyDateStyle()
 {
-    dbase::DateStyle::setCurrent(formats::dateStyle(m_db.settings().dateFormat, m_db.settings().dateLeadingZeros));
+    dbase::DateStyle::setCurrent(
+        formats::dateStyle(m_db.settings().dateFormat, m_db.settings().dateLeadingZeros));
     for (QAction *a : m_dateGroup->actions())
         a->setChecked(false);
     if (m_db.settings().dateFormat >= 1 && m_db.settings().dateFormat <= 12)
-        action(QLatin1String(formats::kDateStyles[m_db.settings().dateFormat - 1].menuName))->setChecked(true);
+        action(QLatin1String(formats::kDateStyles[m_db.settings().dateFormat - 1].menuName))
+            ->setChecked(true);
     action(QStringLiteral("MenuDateLeadingZeros"))->setChecked(m_db.settings().dateLeadingZeros);
 }
 
@@ -1170,42 +1254,112 @@ void TMain::chooseDateStyle(int code)
     }
     m_db.settings().dateFormat = code;
     applyDateStyle();
-    if (m_db.table().isOpen())
-        m_db.table().refresh();
+    if (m_db.table().isOpen()) m_db.table().refresh();
 }
 
 void TMain::MenuDateLeadingZerosClick()
 {
     m_db.settings().dateLeadingZeros = !m_db.settings().dateLeadingZeros;
     applyDateStyle();
-    if (m_db.table().isOpen())
-        m_db.table().refresh();
+    if (m_db.table().isOpen()) m_db.table().refresh();
 }
 
-void TMain::MenuDateMDYSlashClick() { chooseDateStyle(1); }
-void TMain::MenuDateMDYDashClick() { chooseDateStyle(2); }
-void TMain::MenuDateMDYDotClick() { chooseDateStyle(3); }
-void TMain::MenuDateDMYSlashClick() { chooseDateStyle(4); }
-void TMain::MenuDateDMYDashClick() { chooseDateStyle(5); }
-void TMain::MenuDateDMYDotClick() { chooseDateStyle(6); }
-void TMain::MenuDateMDYSlashYrClick() { chooseDateStyle(7); }
-void TMain::MenuDateMDYDashYrClick() { chooseDateStyle(8); }
-void TMain::MenuDateMDYDotYrClick() { chooseDateStyle(9); }
-void TMain::MenuDateDMYSlashYrClick() { chooseDateStyle(10); }
-void TMain::MenuDateDMYDashYrClick() { chooseDateStyle(11); }
-void TMain::MenuDateDMYDotYrClick() { chooseDateStyle(12); }
-void TMain::MenuCurrencyUSClick() { chooseCurrencyFormat(1); }
-void TMain::MenuCurrencyWinClick() { chooseCurrencyFormat(2); }
-void TMain::MenuNumericUSClick() { chooseNumericFormat(1); }
-void TMain::MenuNumericWinClick() { chooseNumericFormat(2); }
-void TMain::N640x480Click() { chooseWindowSize(640); }
-void TMain::N800x600Click() { chooseWindowSize(800); }
-void TMain::N1024x768Click() { chooseWindowSize(1024); }
-void TMain::N1280x1024Click() { chooseWindowSize(1280); }
-void TMain::MenuMaintainCountryClick() { DoListMaintenance(1); }
-void TMain::MenuMaintainTopicClick() { DoListMaintenance(2); }
-void TMain::MenuMaintainConditionClick() { DoListMaintenance(3); }
-void TMain::MenuMaintainMiscClick() { DoListMaintenance(4); }
+void TMain::MenuDateMDYSlashClick()
+{
+    chooseDateStyle(1);
+}
+void TMain::MenuDateMDYDashClick()
+{
+    chooseDateStyle(2);
+}
+void TMain::MenuDateMDYDotClick()
+{
+    chooseDateStyle(3);
+}
+void TMain::MenuDateDMYSlashClick()
+{
+    chooseDateStyle(4);
+}
+void TMain::MenuDateDMYDashClick()
+{
+    chooseDateStyle(5);
+}
+void TMain::MenuDateDMYDotClick()
+{
+    chooseDateStyle(6);
+}
+void TMain::MenuDateMDYSlashYrClick()
+{
+    chooseDateStyle(7);
+}
+void TMain::MenuDateMDYDashYrClick()
+{
+    chooseDateStyle(8);
+}
+void TMain::MenuDateMDYDotYrClick()
+{
+    chooseDateStyle(9);
+}
+void TMain::MenuDateDMYSlashYrClick()
+{
+    chooseDateStyle(10);
+}
+void TMain::MenuDateDMYDashYrClick()
+{
+    chooseDateStyle(11);
+}
+void TMain::MenuDateDMYDotYrClick()
+{
+    chooseDateStyle(12);
+}
+void TMain::MenuCurrencyUSClick()
+{
+    chooseCurrencyFormat(1);
+}
+void TMain::MenuCurrencyWinClick()
+{
+    chooseCurrencyFormat(2);
+}
+void TMain::MenuNumericUSClick()
+{
+    chooseNumericFormat(1);
+}
+void TMain::MenuNumericWinClick()
+{
+    chooseNumericFormat(2);
+}
+void TMain::N640x480Click()
+{
+    chooseWindowSize(640);
+}
+void TMain::N800x600Click()
+{
+    chooseWindowSize(800);
+}
+void TMain::N1024x768Click()
+{
+    chooseWindowSize(1024);
+}
+void TMain::N1280x1024Click()
+{
+    chooseWindowSize(1280);
+}
+void TMain::MenuMaintainCountryClick()
+{
+    DoListMaintenance(1);
+}
+void TMain::MenuMaintainTopicClick()
+{
+    DoListMaintenance(2);
+}
+void TMain::MenuMaintainConditionClick()
+{
+    DoListMaintenance(3);
+}
+void TMain::MenuMaintainMiscClick()
+{
+    DoListMaintenance(4);
+}
 
 void TMain::chooseCurrencyFormat(int format)
 {
@@ -1248,9 +1402,10 @@ void TMain::chooseWindowSize(int size)
     }
     if (!formats::screenHolds(size, screenSize)) {
         const QSize q = formats::sizeOfChoice(size);
-        Prompts::error(this, QStringLiteral("Your current screen resolution does not support %1 x %2 pixels.")
-                                 .arg(q.width())
-                                 .arg(q.height()));
+        Prompts::error(
+            this, QStringLiteral("Your current screen resolution does not support %1 x %2 pixels.")
+                      .arg(q.width())
+                      .arg(q.height()));
         checkWindowSize(m_checkedSize);
         return;
     }

@@ -5,13 +5,13 @@
 // the settings on closing.
 #pragma once
 
+#include "app/settings.h"
 #include "db/coin_database.h"
+#include "dbase/table.h"
 #include "editor/pick_lists.h"
 #include "editor/record_editor.h"
 #include "main/viewer_model.h"
 #include "platform/regional.h"
-#include "app/settings.h"
-#include "dbase/table.h"
 
 #include <QFont>
 #include <QHash>
@@ -31,9 +31,21 @@ class QToolButton;
 class QWidget;
 
 // The navigator's buttons, left to right.
-enum class NavigatorButton { First, Prior, Next, Last, Insert, Delete, Edit, Post, Cancel, Refresh };
+enum class NavigatorButton {
+    First,
+    Prior,
+    Next,
+    Last,
+    Insert,
+    Delete,
+    Edit,
+    Post,
+    Cancel,
+    Refresh
+};
 
-class TMain : public QMainWindow {
+class TMain : public QMainWindow
+{
     Q_OBJECT
 public:
     explicit TMain(QWidget *parent = nullptr);
@@ -199,15 +211,15 @@ private:
     QWidget *m_client = nullptr;
     QTableView *ViewerGrid = nullptr;
     ViewerModel *m_model = nullptr;
-    QLabel *ViewerLabel = nullptr, *CountLabel = nullptr, *Count2Label = nullptr, *SearchOnLabel = nullptr,
-           *NavigatorLabel = nullptr;
+    QLabel *ViewerLabel = nullptr, *CountLabel = nullptr, *Count2Label = nullptr,
+           *SearchOnLabel = nullptr, *NavigatorLabel = nullptr;
     QFrame *ViewerBevel = nullptr, *SpeedPanel = nullptr, *MyNavigator = nullptr;
     QFrame *Bevel[4] = {};
     QComboBox *MyComboCountry = nullptr, *MyComboTopic = nullptr, *MyComboCondition = nullptr;
     QHash<QString, QAction *> m_actions;
     QHash<QString, QMenu *> m_menus;
     QHash<QAction *, unsigned> m_rules; // each command's enabling rule
-    QVector<QPushButton *> m_buttons;     // the lettered buttons
+    QVector<QPushButton *> m_buttons;   // the lettered buttons
     QVector<QToolButton *> m_navButtons;
     QAction *MenuExitSep = nullptr;
     QActionGroup *m_dateGroup = nullptr;

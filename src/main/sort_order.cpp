@@ -14,13 +14,15 @@
 
 #include <optional>
 
-TMySortOrder::TMySortOrder(CoinDatabase &database, std::function<void(QWidget *)> place, QWidget *parent)
+TMySortOrder::TMySortOrder(CoinDatabase &database, std::function<void(QWidget *)> place,
+                           QWidget *parent)
     : QDialog(parent), m_db(database), m_place(std::move(place))
 {
     setObjectName(QStringLiteral("TMySortOrder"));
     setWindowTitle(QStringLiteral("Sort Order"));
     setFixedSize(255, 380);
-    const char *titles[4] = {"Primary Sort", "Secondary Sort", "Third Level Sort", "Fourth Level Sort"};
+    const char *titles[4] = {"Primary Sort", "Secondary Sort", "Third Level Sort",
+                             "Fourth Level Sort"};
     auto *layout = new QVBoxLayout(this);
     for (int i = 0; i < 4; ++i) {
         auto *group = new QGroupBox(QLatin1String(titles[i]), this);
@@ -58,8 +60,7 @@ TMySortOrder::TMySortOrder(CoinDatabase &database, std::function<void(QWidget *)
 
 void TMySortOrder::FormShow()
 {
-    if (m_place)
-        m_place(this);
+    if (m_place) m_place(this);
     for (int i = 0; i < 4; ++i) {
         const int level = m_db.settings().sortLevels[i];
         m_combos[i]->setCurrentIndex(level >= 0 && level <= 20 ? level : 0);
@@ -84,15 +85,18 @@ void TMySortOrder::OkButtonClick()
     table.close();
     if (m_db.inUse(m_db.currentPath())) {
         work.reset();
-        Prompts::error(this, QStringLiteral("Creating a new sort order requires exclusive use of the DBase File.  "
-                                            "Make sure that the DBase File is not in use by another program  or "
-                                            "that no other users are running the software or that no other "
-                                            "copies of the software are in use."));
+        Prompts::error(
+            this,
+            QStringLiteral("Creating a new sort order requires exclusive use of the DBase File.  "
+                           "Make sure that the DBase File is not in use by another program  or "
+                           "that no other users are running the software or that no other "
+                           "copies of the software are in use."));
         m_db.reopenShared();
         return;
     }
     int remembered[4];
-    std::copy(std::begin(m_db.settings().sortLevels), std::end(m_db.settings().sortLevels), remembered);
+    std::copy(std::begin(m_db.settings().sortLevels), std::end(m_db.settings().sortLevels),
+              remembered);
     // The tag is rebuilt from the new expression: the exclusive open need not read its old order.
     const std::string previousIndex = table.indexName();
     table.setIndexName("");
@@ -104,11 +108,14 @@ void TMySortOrder::OkButtonClick()
         m_db.buildSortString();
         dbfiles::applySortIndex(table, m_db.sortString(), QFile::exists(m_db.indexFilePath()));
         if (!m_db.saveSettings(m_db.settingsFilePath()))
-            throw dbase::Error("The settings file " + m_db.settingsFilePath().toStdString() + " cannot be written");
+            throw dbase::Error("The settings file " + m_db.settingsFilePath().toStdString() +
+                               " cannot be written");
     } catch (const dbase::Error &) {
         if (!table.isOpen()) table.setIndexName(previousIndex);
         work.reset();
-        Prompts::error(this, QStringLiteral("Error in implementing sort order.  New sort order not implemented."));
+        Prompts::error(
+            this,
+            QStringLiteral("Error in implementing sort order.  New sort order not implemented."));
         std::copy(std::begin(remembered), std::end(remembered), m_db.settings().sortLevels);
         m_db.buildSortString();
         // The index may hold the new order already: it goes back to the old one, so that

@@ -8,11 +8,13 @@
 class CoinDatabase;
 class QComboBox;
 
-class TMySortOrder : public QDialog {
+class TMySortOrder : public QDialog
+{
     Q_OBJECT
 public:
     // `place` applies the fonts, scaling and centring of the program's dialogs.
-    TMySortOrder(CoinDatabase &database, std::function<void(QWidget *)> place, QWidget *parent = nullptr);
+    TMySortOrder(CoinDatabase &database, std::function<void(QWidget *)> place,
+                 QWidget *parent = nullptr);
 
     void FormShow();
     void OkButtonClick();

@@ -86,8 +86,7 @@ QString IniFile::value(const QString &section, const QString &key, const QString
     if (k >= 0) {
         const QString &l = m_lines[k];
         v = l.mid(l.indexOf(QLatin1Char('=')) + 1).trimmed();
-        if (v.isNull())
-            v = QLatin1String(""); // present but empty is not missing
+        if (v.isNull()) v = QLatin1String(""); // present but empty is not missing
         // A value in matching quotes loses them.
         if (v.size() >= 2 && (v.front() == QLatin1Char('"') || v.front() == QLatin1Char('\'')) &&
             v.back() == v.front())

@@ -1,8 +1,8 @@
 #include "reports/ready_made.h"
 
 #include "db/coin_schema.h"
-#include "reports/earlier_reports.h"
 #include "platform/paths.h"
+#include "reports/earlier_reports.h"
 #include "reports/report_file.h"
 
 #include <QFileInfo>

@@ -18,7 +18,8 @@ struct WindowFixture {
     std::unique_ptr<TMain> w;
 
     // `fill` adds the records of MASTER.DBF (none: the program creates it on start).
-    explicit WindowFixture(const std::function<void(dbase::Table &)> &fill = {}, const QStringList &args = {})
+    explicit WindowFixture(const std::function<void(dbase::Table &)> &fill = {},
+                           const QStringList &args = {})
     {
         useDirectories(dir.path());
         if (fill) {
@@ -32,5 +33,8 @@ struct WindowFixture {
         w->FormCreate(args);
         w->FormShow();
     }
-    template <class T> T *find(const char *name) const { return w->findChild<T *>(QLatin1String(name)); }
+    template <class T> T *find(const char *name) const
+    {
+        return w->findChild<T *>(QLatin1String(name));
+    }
 };

@@ -53,20 +53,35 @@ private slots:
         QTest::addColumn<QString>("current");
         QTest::addColumn<QStringList>("after");
         QTest::newRow("open B while A is open")
-            << QStringList{QStringLiteral("/d/B.DBF"), QStringLiteral("/d/C.DBF"), QStringLiteral(""), QStringLiteral(""), QStringLiteral("")} << QStringLiteral("/d/A.DBF")
-            << QStringLiteral("/d/B.DBF") << QStringList{QStringLiteral("/d/A.DBF"), QStringLiteral("/d/C.DBF"), QStringLiteral(""), QStringLiteral(""), QStringLiteral("")};
+            << QStringList{QStringLiteral("/d/B.DBF"), QStringLiteral("/d/C.DBF"),
+                           QStringLiteral(""), QStringLiteral(""), QStringLiteral("")}
+            << QStringLiteral("/d/A.DBF") << QStringLiteral("/d/B.DBF")
+            << QStringList{QStringLiteral("/d/A.DBF"), QStringLiteral("/d/C.DBF"),
+                           QStringLiteral(""), QStringLiteral(""), QStringLiteral("")};
         QTest::newRow("open the current one again")
-            << QStringList{QStringLiteral("/d/C.DBF"), QStringLiteral(""), QStringLiteral(""), QStringLiteral(""), QStringLiteral("")} << QStringLiteral("/d/A.DBF")
-            << QStringLiteral("/d/A.DBF") << QStringList{QStringLiteral("/d/A.DBF"), QStringLiteral("/d/C.DBF"), QStringLiteral(""), QStringLiteral(""), QStringLiteral("")};
+            << QStringList{QStringLiteral("/d/C.DBF"), QStringLiteral(""), QStringLiteral(""),
+                           QStringLiteral(""), QStringLiteral("")}
+            << QStringLiteral("/d/A.DBF") << QStringLiteral("/d/A.DBF")
+            << QStringList{QStringLiteral("/d/A.DBF"), QStringLiteral("/d/C.DBF"),
+                           QStringLiteral(""), QStringLiteral(""), QStringLiteral("")};
         QTest::newRow("full list drops the oldest")
-            << QStringList{QStringLiteral("/1"), QStringLiteral("/2"), QStringLiteral("/3"), QStringLiteral("/4"), QStringLiteral("/5")} << QStringLiteral("/6")
-            << QStringLiteral("/7") << QStringList{QStringLiteral("/6"), QStringLiteral("/1"), QStringLiteral("/2"), QStringLiteral("/3"), QStringLiteral("/4")};
+            << QStringList{QStringLiteral("/1"), QStringLiteral("/2"), QStringLiteral("/3"),
+                           QStringLiteral("/4"), QStringLiteral("/5")}
+            << QStringLiteral("/6") << QStringLiteral("/7")
+            << QStringList{QStringLiteral("/6"), QStringLiteral("/1"), QStringLiteral("/2"),
+                           QStringLiteral("/3"), QStringLiteral("/4")};
         QTest::newRow("comparison is case-sensitive")
-            << QStringList{QStringLiteral("/d/b.dbf"), QStringLiteral(""), QStringLiteral(""), QStringLiteral(""), QStringLiteral("")} << QStringLiteral("/d/A.DBF")
-            << QStringLiteral("/d/B.DBF") << QStringList{QStringLiteral("/d/A.DBF"), QStringLiteral("/d/b.dbf"), QStringLiteral(""), QStringLiteral(""), QStringLiteral("")};
+            << QStringList{QStringLiteral("/d/b.dbf"), QStringLiteral(""), QStringLiteral(""),
+                           QStringLiteral(""), QStringLiteral("")}
+            << QStringLiteral("/d/A.DBF") << QStringLiteral("/d/B.DBF")
+            << QStringList{QStringLiteral("/d/A.DBF"), QStringLiteral("/d/b.dbf"),
+                           QStringLiteral(""), QStringLiteral(""), QStringLiteral("")};
         QTest::newRow("current from the end of the list")
-            << QStringList{QStringLiteral("/1"), QStringLiteral("/2"), QStringLiteral("/3"), QStringLiteral("/4"), QStringLiteral("/5")} << QStringLiteral("/6")
-            << QStringLiteral("/5") << QStringList{QStringLiteral("/6"), QStringLiteral("/1"), QStringLiteral("/2"), QStringLiteral("/3"), QStringLiteral("/4")};
+            << QStringList{QStringLiteral("/1"), QStringLiteral("/2"), QStringLiteral("/3"),
+                           QStringLiteral("/4"), QStringLiteral("/5")}
+            << QStringLiteral("/6") << QStringLiteral("/5")
+            << QStringList{QStringLiteral("/6"), QStringLiteral("/1"), QStringLiteral("/2"),
+                           QStringLiteral("/3"), QStringLiteral("/4")};
     }
     void update()
     {
@@ -91,7 +106,9 @@ private slots:
             current = next;
         }
         QCOMPARE(QStringList(std::begin(files), std::end(files)),
-                 (QStringList{QStringLiteral("/db5.DBF"), QStringLiteral("/db4.DBF"), QStringLiteral("/db3.DBF"), QStringLiteral("/db2.DBF"), QStringLiteral("/db1.DBF")}));
+                 (QStringList{QStringLiteral("/db5.DBF"), QStringLiteral("/db4.DBF"),
+                              QStringLiteral("/db3.DBF"), QStringLiteral("/db2.DBF"),
+                              QStringLiteral("/db1.DBF")}));
     }
 };
 

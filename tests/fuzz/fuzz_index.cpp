@@ -2,9 +2,9 @@
 // inserts and removes keys; then the table beside it (a fixed sample with the fields
 // NAME C 10 and QTY N 5) is opened with it, in index order, and a record is appended.
 #include "dbase/error.h"
-#include "fuzz_common.h"
 #include "dbase/mdx.h"
 #include "dbase/table.h"
+#include "fuzz_common.h"
 
 #include <fstream>
 #include <iterator>

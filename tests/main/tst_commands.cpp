@@ -19,11 +19,26 @@ private slots:
         QTest::addColumn<QString>("lettered");
         QTest::addColumn<QString>("command");
         QTest::addColumn<QString>("menu");
-        QTest::newRow("delete") << "DeleteSpeed" << "DeleteButton" << "MenuDelete" << "MenuRecords";
-        QTest::newRow("add") << "AddSpeed" << "AddButton" << "MenuAdd" << "MenuRecords";
-        QTest::newRow("end search") << "EndSearchSpeed" << "EndSearchButton" << "MenuEndSearch" << "MenuNavigate";
-        QTest::newRow("viewer") << "ViewerSpeed" << "ViewerButton" << "MenuViewer" << "MenuOptions";
-        QTest::newRow("help") << "HelpSpeed" << "HelpButton" << "MenuContents" << "MenuHelp";
+        QTest::newRow("delete") << "DeleteSpeed"
+                                << "DeleteButton"
+                                << "MenuDelete"
+                                << "MenuRecords";
+        QTest::newRow("add") << "AddSpeed"
+                             << "AddButton"
+                             << "MenuAdd"
+                             << "MenuRecords";
+        QTest::newRow("end search") << "EndSearchSpeed"
+                                    << "EndSearchButton"
+                                    << "MenuEndSearch"
+                                    << "MenuNavigate";
+        QTest::newRow("viewer") << "ViewerSpeed"
+                                << "ViewerButton"
+                                << "MenuViewer"
+                                << "MenuOptions";
+        QTest::newRow("help") << "HelpSpeed"
+                              << "HelpButton"
+                              << "MenuContents"
+                              << "MenuHelp";
     }
     void buttonsShowTheirCommandsAction()
     {
@@ -62,7 +77,9 @@ private slots:
         QAction *end = f.w->action(QStringLiteral("MenuEndSearch"));
         auto *speedButton = f.w->findChild<QToolButton *>(QStringLiteral("EndSearchSpeed"));
         // The speed bar itself is off while the lettered buttons show.
-        auto speedOn = [speedButton] { return speedButton->isEnabledTo(speedButton->parentWidget()); };
+        auto speedOn = [speedButton] {
+            return speedButton->isEnabledTo(speedButton->parentWidget());
+        };
         auto *button = f.w->findChild<QPushButton *>(QStringLiteral("EndSearchButton"));
         QVERIFY(!end->isEnabled() && !speedOn() && !button->isEnabled());
         f.w->database().setSearchOn(true);

@@ -1,17 +1,18 @@
 // The display format menus of the main window: the dialog size choice with its refusals,
 // the date styles with leading zeros, and the currency format.
 #include "main/main_window.h"
-#include "ui/formats.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
 #include "test_files.h"
 #include "test_registry.h"
+#include "ui/formats.h"
 
 #include <QAction>
 #include <QTemporaryDir>
 #include <QTest>
 
-class FormatMenuTests : public QObject {
+class FormatMenuTests : public QObject
+{
     Q_OBJECT
 private slots:
     void windowSizes()
@@ -36,7 +37,8 @@ private slots:
         QVERIFY(!w.action(QStringLiteral("N1024x768"))->isChecked());
         w.action(QStringLiteral("N1280x1024"))->trigger();
         QCOMPARE(prompts.askedTexts(),
-                 QStringList{QStringLiteral("Your current screen resolution does not support 1280 x 1024 pixels.")});
+                 QStringList{QStringLiteral(
+                     "Your current screen resolution does not support 1280 x 1024 pixels.")});
         QCOMPARE(prompts.asked()[0].caption, QStringLiteral("Error"));
         QCOMPARE(w.database().settings().windowSize, 1024);
         QVERIFY(!w.action(QStringLiteral("N1280x1024"))->isChecked());
@@ -57,18 +59,22 @@ private slots:
         TMain w;
         QVERIFY(w.FormCreate({}));
         QVERIFY(w.action(QStringLiteral("MenuDateMDYSlash"))->isChecked());
-        QCOMPARE(QString::fromStdString(dbase::DateStyle::current().pattern()), QStringLiteral("m/d/yy"));
+        QCOMPARE(QString::fromStdString(dbase::DateStyle::current().pattern()),
+                 QStringLiteral("m/d/yy"));
         w.action(QStringLiteral("MenuDateDMYDash"))->trigger();
         QCOMPARE(w.database().settings().dateFormat, 5);
         QVERIFY(w.action(QStringLiteral("MenuDateDMYDash"))->isChecked());
         QVERIFY(!w.action(QStringLiteral("MenuDateMDYSlash"))->isChecked());
-        QCOMPARE(QString::fromStdString(dbase::DateStyle::current().pattern()), QStringLiteral("d-m-yy"));
+        QCOMPARE(QString::fromStdString(dbase::DateStyle::current().pattern()),
+                 QStringLiteral("d-m-yy"));
         w.action(QStringLiteral("MenuDateDMYDash"))->trigger(); // already checked: stays
         QVERIFY(w.action(QStringLiteral("MenuDateDMYDash"))->isChecked());
         w.action(QStringLiteral("MenuDateLeadingZeros"))->trigger();
-        QCOMPARE(QString::fromStdString(dbase::DateStyle::current().pattern()), QStringLiteral("dd-mm-yy"));
+        QCOMPARE(QString::fromStdString(dbase::DateStyle::current().pattern()),
+                 QStringLiteral("dd-mm-yy"));
         w.action(QStringLiteral("MenuDateLeadingZeros"))->trigger();
-        QCOMPARE(QString::fromStdString(dbase::DateStyle::current().pattern()), QStringLiteral("d-m-yy"));
+        QCOMPARE(QString::fromStdString(dbase::DateStyle::current().pattern()),
+                 QStringLiteral("d-m-yy"));
         QVERIFY(!w.database().settings().dateLeadingZeros);
         w.action(QStringLiteral("MenuCurrencyWin"))->trigger();
         QCOMPARE(w.database().settings().currencyFormat, 2);

@@ -2,10 +2,10 @@
 // opening, creating, the recent-files menu, and the settings written on closing.
 #include "db/coin_schema.h"
 #include "db/database_files.h"
-#include "platform/ini_file.h"
-#include "main/main_window.h"
-#include "platform/paths.h"
 #include "editor/pick_lists.h"
+#include "main/main_window.h"
+#include "platform/ini_file.h"
+#include "platform/paths.h"
 #include "platform/prompts.h"
 #include "reports/ready_made.h"
 #include "reports/report_file.h"
@@ -125,7 +125,8 @@ private slots:
         QCOMPARE(w.windowTitle(), QStringLiteral("Numarok (MASTER)"));
         QCOMPARE(w.database().currentPath(), env.master());
         QCOMPARE(w.database().sortString(), QStringLiteral("Upper(Left(Miscellane,80))"));
-        QCOMPARE(QString::fromStdString(w.database().table().indexName()), QStringLiteral("NewIndex"));
+        QCOMPARE(QString::fromStdString(w.database().table().indexName()),
+                 QStringLiteral("NewIndex"));
         QVERIFY(QFile::exists(paths::programFile(QStringLiteral("MASTER.MDX"))));
         QVERIFY(w.database().table().isOpen());
         QVERIFY(!w.findChild<QAction *>(QStringLiteral("MenuExitSep"))->isVisible());
@@ -183,7 +184,8 @@ private slots:
         if (!cancel) {
             QCOMPARE(w.database().currentPath(), good);
             QCOMPARE(w.database().table().recordCount(), 3);
-            QVERIFY(w.database().settings().lastFiles[0].isEmpty()); // no previous database at start-up
+            QVERIFY(
+                w.database().settings().lastFiles[0].isEmpty()); // no previous database at start-up
         }
     }
 
@@ -252,9 +254,12 @@ private slots:
                                   "It has been rebuilt from the sort order; the "
                                   "records are unchanged.")});
         QCOMPARE(readBytes(db), before);
-        QCOMPARE(QString::fromStdString(w.database().table().indexName()), QStringLiteral("NewIndex"));
+        QCOMPARE(QString::fromStdString(w.database().table().indexName()),
+                 QStringLiteral("NewIndex"));
         // Buffalo nickel, Indian head, Mercury dime, Walking liberty, Zinc cent.
-        QCOMPARE(indexWalk(mdx), (QStringList{QStringLiteral("2"), QStringLiteral("5"), QStringLiteral("3"), QStringLiteral("4"), QStringLiteral("1")}));
+        QCOMPARE(indexWalk(mdx),
+                 (QStringList{QStringLiteral("2"), QStringLiteral("5"), QStringLiteral("3"),
+                              QStringLiteral("4"), QStringLiteral("1")}));
         std::vector<uint32_t> order;
         for (w.database().table().first(); !w.database().table().eof(); w.database().table().next())
             order.push_back(w.database().table().recNo());
@@ -309,8 +314,11 @@ private slots:
                  QStringList{QStringLiteral(
                      "The index file COINS.MDX could not be read.  It has been rebuilt from the "
                      "sort order; the records are unchanged.")});
-        QCOMPARE(indexWalk(mdx), (QStringList{QStringLiteral("2"), QStringLiteral("5"), QStringLiteral("3"), QStringLiteral("4"), QStringLiteral("1")}));
-        QCOMPARE(QString::fromStdString(w.database().table().indexName()), QStringLiteral("NewIndex"));
+        QCOMPARE(indexWalk(mdx),
+                 (QStringList{QStringLiteral("2"), QStringLiteral("5"), QStringLiteral("3"),
+                              QStringLiteral("4"), QStringLiteral("1")}));
+        QCOMPARE(QString::fromStdString(w.database().table().indexName()),
+                 QStringLiteral("NewIndex"));
         QCOMPARE(readBytes(db), before);
     }
 
@@ -345,7 +353,8 @@ private slots:
         QCOMPARE(w.database().sortString(), QStringLiteral("Upper(Left(Country,80))"));
         const QString mdx = env.data(QStringLiteral("COINS.MDX"));
         QVERIFY(readBytes(mdx).contains("Upper(Left(Country,80))"));
-        QCOMPARE(indexWalk(mdx), (QStringList{QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("1")})); // Chile, Denmark, Peru
+        QCOMPARE(indexWalk(mdx), (QStringList{QStringLiteral("2"), QStringLiteral("3"),
+                                              QStringLiteral("1")})); // Chile, Denmark, Peru
         std::vector<uint32_t> order;
         for (w.database().table().first(); !w.database().table().eof(); w.database().table().next())
             order.push_back(w.database().table().recNo());
@@ -467,7 +476,8 @@ private slots:
             QVERIFY(w.database().table().isOpen());
             QCOMPARE(w.database().settings().lastFiles[0], env.master());
             QCOMPARE(w.database().indexFilePath(), dbfiles::companion(path, QStringLiteral("MDX")));
-            QVERIFY(QFile::exists(w.database().indexFilePath())); // the sort index is built on opening
+            QVERIFY(
+                QFile::exists(w.database().indexFilePath())); // the sort index is built on opening
         } else {
             QCOMPARE(prompts.asked().size(), 2);
             QVERIFY2(prompts.asked()[1].text.contains(message),
@@ -585,7 +595,8 @@ private slots:
         w.OpenSaveFile(a);
         QVERIFY(prompts.asked().isEmpty());
         QVERIFY(QFile::exists(env.data(QStringLiteral("IDX.MDX"))));
-        QCOMPARE(QString::fromStdString(w.database().table().indexName()), QStringLiteral("NewIndex"));
+        QCOMPARE(QString::fromStdString(w.database().table().indexName()),
+                 QStringLiteral("NewIndex"));
         // The records come in sort order: "misc 1", "misc 2", "misc 3" are records 3, 2, 1.
         std::vector<uint32_t> order;
         for (w.database().table().first(); !w.database().table().eof(); w.database().table().next())
@@ -637,7 +648,8 @@ private slots:
         w.findChild<QAction *>(QStringLiteral("MenuNew"))->trigger();
         QCOMPARE(w.database().currentPath(), made);
         QCOMPARE(w.windowTitle(), QStringLiteral("Numarok (FRESH)"));
-        QCOMPARE(w.database().sortString(), QStringLiteral("STR(Quantity,12,0)")); // from NUMAROK.INI
+        QCOMPARE(w.database().sortString(),
+                 QStringLiteral("STR(Quantity,12,0)")); // from NUMAROK.INI
         QCOMPARE(countText(w), QStringLiteral("0"));
         QCOMPARE(w.database().settings().lastFiles[0], env.master());
         QVERIFY(!QFile::exists(env.data(QStringLiteral("FRESH.INI")))); // written at the next save

@@ -2,11 +2,11 @@
 // without another copy of the program holding the database.
 #include "db/coin_schema.h"
 #include "db/database_files.h"
-#include "platform/ini_file.h"
+#include "editor/pick_lists.h"
 #include "main/main_window.h"
+#include "platform/ini_file.h"
 #include "platform/modal.h"
 #include "platform/paths.h"
-#include "editor/pick_lists.h"
 #include "platform/prompts.h"
 #include "test_files.h"
 #include "test_registry.h"
@@ -25,7 +25,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 struct Coin {
     const char *country;
@@ -35,8 +36,9 @@ struct Coin {
 };
 
 // Records 1..6 as stored.
-const Coin kCoins[6] = {{"peru", 10.5, "3/1/99", 12},  {"Chile", 2.25, "1/15/01", 3},  {"PERU", 100, "12/31/98", 1},
-                        {"chile", 9.75, "1/15/01", 200}, {"Denmark", -1, "", 30},        {"argentina", 0, "7/4/76", 2}};
+const Coin kCoins[6] = {{"peru", 10.5, "3/1/99", 12}, {"Chile", 2.25, "1/15/01", 3},
+                        {"PERU", 100, "12/31/98", 1}, {"chile", 9.75, "1/15/01", 200},
+                        {"Denmark", -1, "", 30},      {"argentina", 0, "7/4/76", 2}};
 
 void addCoins(dbase::Table &t)
 {
@@ -55,7 +57,8 @@ struct Fixture : WindowFixture {
     std::vector<uint32_t> order()
     {
         std::vector<uint32_t> out;
-        for (w->database().table().first(); !w->database().table().eof(); w->database().table().next())
+        for (w->database().table().first(); !w->database().table().eof();
+             w->database().table().next())
             out.push_back(w->database().table().recNo());
         return out;
     }
@@ -65,11 +68,11 @@ struct Fixture : WindowFixture {
         bool closed = false;
         modal::enqueue([&](QDialog *d) {
             for (int i = 0; i < 4; ++i)
-                d->findChild<QComboBox *>(QStringLiteral("ComboBox%1").arg(i + 1))->setCurrentIndex(levels.value(i));
+                d->findChild<QComboBox *>(QStringLiteral("ComboBox%1").arg(i + 1))
+                    ->setCurrentIndex(levels.value(i));
             d->findChild<QPushButton *>(QStringLiteral("OkButton"))->click();
             closed = !d->isVisible();
-            if (!closed)
-                d->findChild<QPushButton *>(QStringLiteral("CancelButton"))->click();
+            if (!closed) d->findChild<QPushButton *>(QStringLiteral("CancelButton"))->click();
         });
         w->action(QStringLiteral("MenuSortOrder"))->trigger();
         return closed;
@@ -97,7 +100,8 @@ QString modeOf(const QString &path)
 }
 } // namespace
 
-class MaintenanceTests : public QObject {
+class MaintenanceTests : public QObject
+{
     Q_OBJECT
 private slots:
     // A collection shared by a group stays writable for the group: every file replaced by
@@ -144,19 +148,21 @@ private slots:
         QTest::addColumn<QList<int>>("levels");
         QTest::addColumn<QString>("expression");
         QTest::addColumn<QList<int>>("order");
-        QTest::newRow("text ignores case") << QList<int>{1, 0, 0, 0} << "Upper(Left(Country,80))"
-                                           << QList<int>{6, 2, 4, 5, 1, 3};
+        QTest::newRow("text ignores case")
+            << QList<int>{1, 0, 0, 0} << "Upper(Left(Country,80))" << QList<int>{6, 2, 4, 5, 1, 3};
         // Numbers sort by their right-aligned text: numerically, but a negative amount
         // ("       -1.00") after the amounts below 10 and before 10.50.
-        QTest::newRow("money by its text") << QList<int>{6, 0, 0, 0} << "STR(PurchasePr,12,2)"
-                                           << QList<int>{6, 2, 4, 5, 1, 3};
-        QTest::newRow("dates by yyyymmdd") << QList<int>{11, 0, 0, 0} << "DTOS(PurchDate)"
-                                           << QList<int>{5, 6, 3, 1, 2, 4};
-        QTest::newRow("quantity without decimals") << QList<int>{13, 0, 0, 0} << "STR(Quantity,12,0)"
-                                                   << QList<int>{3, 6, 2, 1, 5, 4};
-        QTest::newRow("none before a level") << QList<int>{0, 11, 6, 0} << "DTOS(PurchDate)+STR(PurchasePr,12,2)"
-                                             << QList<int>{5, 6, 3, 1, 2, 4};
-        QTest::newRow("all none: file order") << QList<int>{0, 0, 0, 0} << "" << QList<int>{1, 2, 3, 4, 5, 6};
+        QTest::newRow("money by its text")
+            << QList<int>{6, 0, 0, 0} << "STR(PurchasePr,12,2)" << QList<int>{6, 2, 4, 5, 1, 3};
+        QTest::newRow("dates by yyyymmdd")
+            << QList<int>{11, 0, 0, 0} << "DTOS(PurchDate)" << QList<int>{5, 6, 3, 1, 2, 4};
+        QTest::newRow("quantity without decimals")
+            << QList<int>{13, 0, 0, 0} << "STR(Quantity,12,0)" << QList<int>{3, 6, 2, 1, 5, 4};
+        QTest::newRow("none before a level")
+            << QList<int>{0, 11, 6, 0} << "DTOS(PurchDate)+STR(PurchasePr,12,2)"
+            << QList<int>{5, 6, 3, 1, 2, 4};
+        QTest::newRow("all none: file order")
+            << QList<int>{0, 0, 0, 0} << "" << QList<int>{1, 2, 3, 4, 5, 6};
     }
     void sortOrderOnARealTable()
     {
@@ -169,7 +175,8 @@ private slots:
         QCOMPARE(f.w->database().sortString(), expression);
         std::vector<uint32_t> want(order.begin(), order.end());
         QCOMPARE(f.order(), want);
-        QCOMPARE(IniFile::readString(f.w->database().settingsFilePath(), QStringLiteral("Sort Order"), QStringLiteral("Primary Sort"),
+        QCOMPARE(IniFile::readString(f.w->database().settingsFilePath(),
+                                     QStringLiteral("Sort Order"), QStringLiteral("Primary Sort"),
                                      QString()),
                  QString::number(levels[0]));
         QVERIFY(!f.w->database().table().exclusive());
@@ -214,32 +221,43 @@ private slots:
         const QByteArray indexBefore = f.indexFile();
         QVERIFY(!indexBefore.isEmpty());
         f.w->database().saveSettings(f.w->database().settingsFilePath());
-        const QString settingsBefore = IniFile::readString(f.w->database().settingsFilePath(), QStringLiteral("Sort Order"),
-                                                           QStringLiteral("Primary Sort"), QString());
+        const QString settingsBefore =
+            IniFile::readString(f.w->database().settingsFilePath(), QStringLiteral("Sort Order"),
+                                QStringLiteral("Primary Sort"), QString());
         dbase::Table other;
         dbfiles::locate(other, f.w->database().currentPath());
         other.open();
 
         QVERIFY(!f.sortBy({1, 0, 0, 0})); // the dialog stays open
-        QCOMPARE(f.prompts.askedTexts().last(),
-                 QStringLiteral("Creating a new sort order requires exclusive use of the DBase File.  Make sure that "
-                                "the DBase File is not in use by another program  or that no other users are running "
-                                "the software or that no other copies of the software are in use."));
+        QCOMPARE(
+            f.prompts.askedTexts().last(),
+            QStringLiteral("Creating a new sort order requires exclusive use of the DBase File.  "
+                           "Make sure that "
+                           "the DBase File is not in use by another program  or that no other "
+                           "users are running "
+                           "the software or that no other copies of the software are in use."));
         f.prompts.answer(int(QMessageBox::Yes));
         f.w->action(QStringLiteral("MenuPack"))->trigger();
-        QCOMPARE(f.prompts.askedTexts().last(),
-                 QStringLiteral("Unable to pack table.  Packing requires exclusive use of the DBase File.  Make sure "
-                                "that the DBase File is not in use by another program  or that no other users are "
-                                "running the software or that no other copies of the software are in use."));
+        QCOMPARE(
+            f.prompts.askedTexts().last(),
+            QStringLiteral(
+                "Unable to pack table.  Packing requires exclusive use of the DBase File.  Make "
+                "sure "
+                "that the DBase File is not in use by another program  or that no other users are "
+                "running the software or that no other copies of the software are in use."));
         f.prompts.answer(int(QMessageBox::Yes));
         f.w->action(QStringLiteral("MenuRebuild"))->trigger();
         QCOMPARE(f.prompts.askedTexts().last(),
-                 QStringLiteral("Unable to reindex table.  Reindexing requires exclusive use of the DBase File.  Make "
-                                "sure that the DBase File is not in use by another program  or that no other users are "
-                                "running the software or that no other copies of the software are in use."));
+                 QStringLiteral(
+                     "Unable to reindex table.  Reindexing requires exclusive use of the DBase "
+                     "File.  Make "
+                     "sure that the DBase File is not in use by another program  or that no other "
+                     "users are "
+                     "running the software or that no other copies of the software are in use."));
         QCOMPARE(f.indexFile(), indexBefore);
         QCOMPARE(f.w->database().settings().sortLevels[0], 12);
-        QCOMPARE(IniFile::readString(f.w->database().settingsFilePath(), QStringLiteral("Sort Order"), QStringLiteral("Primary Sort"),
+        QCOMPARE(IniFile::readString(f.w->database().settingsFilePath(),
+                                     QStringLiteral("Sort Order"), QStringLiteral("Primary Sort"),
                                      QString()),
                  settingsBefore);
         QVERIFY(f.w->database().table().isOpen());
@@ -266,21 +284,24 @@ private slots:
         QCOMPARE(f.order(), (std::vector<uint32_t>{4, 3, 1, 2}));
 
         QProcess py;
-        py.start(QStringLiteral("/usr/bin/python3"),
-                 {QStringLiteral(NUMAROK_TEST_SCRIPTS "/dump_dbf.py"), f.w->database().currentPath()});
+        py.start(
+            QStringLiteral("/usr/bin/python3"),
+            {QStringLiteral(NUMAROK_TEST_SCRIPTS "/dump_dbf.py"), f.w->database().currentPath()});
         QVERIFY(py.waitForFinished(30000));
         QCOMPARE(py.exitCode(), 0);
         const QJsonObject dump = QJsonDocument::fromJson(py.readAllStandardOutput()).object();
         QCOMPARE(dump[QStringLiteral("count")].toInt(), 4);
         QVERIFY(!QJsonDocument(dump).toJson().contains("\"deleted\": true"));
         QProcess dump2;
-        dump2.start(QStringLiteral("index_dump"), {f.w->database().indexFilePath(), QStringLiteral("NewIndex")});
+        dump2.start(QStringLiteral("index_dump"),
+                    {f.w->database().indexFilePath(), QStringLiteral("NewIndex")});
         QVERIFY(dump2.waitForFinished(30000));
         QStringList recnos;
         for (const QByteArray &line : dump2.readAllStandardOutput().split('\n'))
             if (!line.trimmed().isEmpty())
                 recnos << QString::fromLatin1(line.trimmed().split(' ').last());
-        QCOMPARE(recnos, (QStringList{QStringLiteral("4"), QStringLiteral("3"), QStringLiteral("1"), QStringLiteral("2")}));
+        QCOMPARE(recnos, (QStringList{QStringLiteral("4"), QStringLiteral("3"), QStringLiteral("1"),
+                                      QStringLiteral("2")}));
 
         f.prompts.answer(int(QMessageBox::Yes));
         f.w->action(QStringLiteral("MenuRebuild"))->trigger();
@@ -302,7 +323,9 @@ private slots:
         QList<int> shapes; // the cursor while the views are told of the table's changes
         const int id = f.w->database().table().addListener([&shapes](dbase::Table::Event e) {
             if (e == dbase::Table::Event::Reset || e == dbase::Table::Event::Opened)
-                shapes << (QApplication::overrideCursor() ? int(QApplication::overrideCursor()->shape()) : -1);
+                shapes << (QApplication::overrideCursor()
+                               ? int(QApplication::overrideCursor()->shape())
+                               : -1);
         });
         if (command.isEmpty()) {
             QVERIFY(f.sortBy({1, 0, 0, 0}));

@@ -1,17 +1,17 @@
 // The main window's controls: enabling rules, browse mode, the grid's columns and
 // model, Delete, the search state, colours and help.
-#include "db/coin_schema.h"
 #include "config/color_scheme.h"
+#include "db/coin_schema.h"
 #include "db/database_files.h"
+#include "editor/pick_lists.h"
+#include "main/main_window.h"
+#include "main/viewer_model.h"
 #include "platform/help_window.h"
 #include "platform/ini_file.h"
-#include "main/main_window.h"
 #include "platform/paths.h"
-#include "editor/pick_lists.h"
 #include "platform/prompts.h"
 #include "test_files.h"
 #include "test_registry.h"
-#include "main/viewer_model.h"
 #include "window_fixture.h"
 
 #include <QAbstractItemModelTester>
@@ -32,7 +32,8 @@
 #include <QTextBrowser>
 #include <QToolButton>
 
-namespace {
+namespace
+{
 
 struct Fixture : WindowFixture {
     explicit Fixture(int records, const QStringList &args = {})
@@ -50,8 +51,9 @@ struct Fixture : WindowFixture {
     {
         w->resize(640, 480);
         // Every test of the grid runs its model under Qt's model checks.
-        tester = std::make_unique<QAbstractItemModelTester>(find<QTableView>("ViewerGrid")->model(),
-                                                            QAbstractItemModelTester::FailureReportingMode::QtTest);
+        tester = std::make_unique<QAbstractItemModelTester>(
+            find<QTableView>("ViewerGrid")->model(),
+            QAbstractItemModelTester::FailureReportingMode::QtTest);
     }
     std::unique_ptr<QAbstractItemModelTester> tester;
     bool enabled(const char *button) const { return find<QPushButton>(button)->isEnabled(); }
@@ -59,7 +61,8 @@ struct Fixture : WindowFixture {
 
 } // namespace
 
-class WindowTests : public QObject {
+class WindowTests : public QObject
+{
     Q_OBJECT
 private slots:
     void letteredButtonsAndSearchState_data()
@@ -76,7 +79,8 @@ private slots:
         QCOMPARE(f.w->database().settings().buttonBar, 2);
         for (const char *b : {"AddButton", "CopyButton", "DeleteButton", "ViewerButton"})
             QCOMPARE(f.enabled(b), !browse);
-        for (const char *b : {"EditButton", "SearchButton", "ReportButton", "HelpButton", "ButtonExit"})
+        for (const char *b :
+             {"EditButton", "SearchButton", "ReportButton", "HelpButton", "ButtonExit"})
             QVERIFY(f.enabled(b));
         QVERIFY(!f.enabled("EndSearchButton"));
         QVERIFY(!f.w->action(QStringLiteral("MenuEndSearch"))->isEnabled());
@@ -100,8 +104,8 @@ private slots:
     void browseModeReductions()
     {
         Fixture f(2, {QStringLiteral("/BROWSE")});
-        for (const char *a : {"MenuAdd", "MenuCopy", "MenuDelete", "MenuBackup", "MenuRestore", "MenuViewer",
-                              "MenuImport", "MenuSearchReplace"})
+        for (const char *a : {"MenuAdd", "MenuCopy", "MenuDelete", "MenuBackup", "MenuRestore",
+                              "MenuViewer", "MenuImport", "MenuSearchReplace"})
             QVERIFY2(!f.w->action(QLatin1String(a))->isEnabled(), a);
         QVERIFY(f.w->action(QStringLiteral("MenuEdit"))->isEnabled());
         QVERIFY(!f.find<QMenu>("MenuListMaintenance")->menuAction()->isEnabled());
@@ -110,7 +114,9 @@ private slots:
         QVERIFY(f.find<QToolButton>("EditSpeed")->isEnabled());
         int navigatorShown = 0;
         for (int i = 0; i < 10; ++i)
-            navigatorShown += f.w->findChild<QToolButton *>(QStringLiteral("NavButton%1").arg(i))->isHidden() ? 0 : 1;
+            navigatorShown +=
+                f.w->findChild<QToolButton *>(QStringLiteral("NavButton%1").arg(i))->isHidden() ? 0
+                                                                                                : 1;
         QCOMPARE(navigatorShown, 4);
         auto *grid = f.find<QTableView>("ViewerGrid");
         QCOMPARE(grid->editTriggers(), QAbstractItemView::NoEditTriggers);
@@ -118,8 +124,8 @@ private slots:
 
     void gridColumns_data()
     {
-        QTest::addColumn<QList<int>>("order");  // Field Order by field, 1-based values
-        QTest::addColumn<QList<int>>("hidden"); // field numbers with Display Fields off
+        QTest::addColumn<QList<int>>("order");   // Field Order by field, 1-based values
+        QTest::addColumn<QList<int>>("hidden");  // field numbers with Display Fields off
         QTest::addColumn<QList<int>>("columns"); // field numbers in column order
         QList<int> natural;
         for (int i = 1; i <= 20; ++i)
@@ -135,12 +141,12 @@ private slots:
         // is never placed and stays where the moves leave it.
         QList<int> dup = natural;
         dup[4] = 2;
-        QList<int> dupColumns{2, 3, 4, 5, 1, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20};
+        QList<int> dupColumns{2,  3,  4,  5,  1,  6,  7,  8,  9,  10,
+                              11, 12, 13, 14, 15, 16, 17, 18, 19, 20};
         QTest::newRow("two fields on one position") << dup << QList<int>{} << dupColumns;
         QList<int> partial;
         for (int i = 1; i <= 20; ++i)
-            if (i != 4 && i != 12)
-                partial << i;
+            if (i != 4 && i != 12) partial << i;
         QTest::newRow("two hidden") << natural << QList<int>{4, 12} << partial;
         QTest::newRow("every field hidden") << natural << natural << QList<int>{};
     }
@@ -165,18 +171,19 @@ private slots:
         QCOMPARE(model->rowCount(), 4);
         const int denomination = int(columns.indexOf(2));
         if (denomination >= 0)
-            QCOMPARE(model->headerData(denomination, Qt::Horizontal).toString(), QStringLiteral("Denomination"));
+            QCOMPARE(model->headerData(denomination, Qt::Horizontal).toString(),
+                     QStringLiteral("Denomination"));
     }
 
     void modelAndFlags()
     {
         Fixture f(6);
         auto *model = qobject_cast<ViewerModel *>(f.find<QTableView>("ViewerGrid")->model());
-        QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester tester(model,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
         const int wanted = int([&] {
             for (int c = 0; c < model->columnCount(); ++c)
-                if (model->columns()[c].field == coin::Wanted - 1)
-                    return c;
+                if (model->columns()[c].field == coin::Wanted - 1) return c;
             return -1;
         }());
         QVERIFY(wanted >= 0);
@@ -184,7 +191,8 @@ private slots:
         QCOMPARE(model->index(1, 0).data().toString(), QStringLiteral("Country 1"));
         QCOMPARE(model->index(1, wanted).data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
         QCOMPARE(model->index(2, wanted).data(Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
-        QVERIFY(!model->setData(model->index(2, wanted), Qt::Checked, Qt::CheckStateRole)); // editing off
+        QVERIFY(!model->setData(model->index(2, wanted), Qt::Checked,
+                                Qt::CheckStateRole)); // editing off
         f.w->database().settings().fieldEditing = true;
         f.w->SetViewerOptions();
         QVERIFY(model->setData(model->index(2, wanted), Qt::Checked, Qt::CheckStateRole));
@@ -192,9 +200,11 @@ private slots:
         f.w->database().table().close();
         f.w->database().table().open();
         QVERIFY(f.w->database().table().moveToRecNo(3));
-        QCOMPARE(QString::fromStdString(f.w->database().table().asString(coin::Wanted - 1)), QStringLiteral("Yes"));
+        QCOMPARE(QString::fromStdString(f.w->database().table().asString(coin::Wanted - 1)),
+                 QStringLiteral("Yes"));
         QVERIFY(f.w->database().table().moveToRecNo(1));
-        QCOMPARE(QString::fromStdString(f.w->database().table().asString(0)), QStringLiteral("Peru"));
+        QCOMPARE(QString::fromStdString(f.w->database().table().asString(0)),
+                 QStringLiteral("Peru"));
     }
 
     // Every cell editor of the grid stops typing where the field ends, and a longer text
@@ -241,8 +251,9 @@ private slots:
                      "Please shorten it.")});
         f.w->database().table().close();
         QProcess py;
-        py.start(QStringLiteral("/usr/bin/python3"),
-                 {QStringLiteral(NUMAROK_TEST_SCRIPTS "/dump_dbf.py"), f.w->database().currentPath()});
+        py.start(
+            QStringLiteral("/usr/bin/python3"),
+            {QStringLiteral(NUMAROK_TEST_SCRIPTS "/dump_dbf.py"), f.w->database().currentPath()});
         QVERIFY(py.waitForFinished(30000));
         QCOMPARE(py.exitCode(), 0);
         const QJsonArray records = QJsonDocument::fromJson(py.readAllStandardOutput())
@@ -309,16 +320,23 @@ private slots:
     void colourSchemeReachesPaletteAndFile()
     {
         Fixture f(1);
-        f.w->database().settings().scheme(colors::Target::Main).colors[ColorScheme::MainBackground] = 255; // red
-        f.w->database().settings().scheme(colors::Target::Main).colors[ColorScheme::MajorTitle] = 65280;   // green
+        f.w->database()
+            .settings()
+            .scheme(colors::Target::Main)
+            .colors[ColorScheme::MainBackground] = 255; // red
+        f.w->database().settings().scheme(colors::Target::Main).colors[ColorScheme::MajorTitle] =
+            65280; // green
         f.w->SetColors();
         QCOMPARE(f.w->palette().color(QPalette::Window), QColor(255, 0, 0));
-        QCOMPARE(f.find<QLabel>("ViewerLabel")->palette().color(QPalette::WindowText), QColor(0, 255, 0));
+        QCOMPARE(f.find<QLabel>("ViewerLabel")->palette().color(QPalette::WindowText),
+                 QColor(0, 255, 0));
         f.w->MenuUpdateDatabaseClick();
-        QCOMPARE(IniFile::readString(f.w->database().settingsFilePath(), QStringLiteral("Main Window Color"),
+        QCOMPARE(IniFile::readString(f.w->database().settingsFilePath(),
+                                     QStringLiteral("Main Window Color"),
                                      QStringLiteral("Main Background"), QString()),
                  QStringLiteral("255"));
-        QCOMPARE(IniFile::readString(f.w->database().settingsFilePath(), QStringLiteral("Main Window Color"),
+        QCOMPARE(IniFile::readString(f.w->database().settingsFilePath(),
+                                     QStringLiteral("Main Window Color"),
                                      QStringLiteral("Major Title"), QString()),
                  QStringLiteral("65280"));
     }
@@ -336,9 +354,13 @@ private slots:
         QCOMPARE(grid->property("rowLines").toBool(), false);
         QCOMPARE(grid->property("columnLines").toBool(), true);
         // The window's background does not colour its buttons.
-        f.w->database().settings().scheme(colors::Target::Main).colors[ColorScheme::MainBackground] = 255;
+        f.w->database()
+            .settings()
+            .scheme(colors::Target::Main)
+            .colors[ColorScheme::MainBackground] = 255;
         f.w->SetColors();
-        QVERIFY(f.find<QPushButton>("AddButton")->palette().color(QPalette::Button) != QColor(255, 0, 0));
+        QVERIFY(f.find<QPushButton>("AddButton")->palette().color(QPalette::Button) !=
+                QColor(255, 0, 0));
     }
 
     void helpOpensAtContents()
@@ -353,11 +375,13 @@ private slots:
         QFile doc(paths::programFile(QStringLiteral("NUMAROK.HLP")));
         QVERIFY(doc.open(QIODevice::ReadOnly));
         const QByteArray html = doc.readAll();
-        for (const char *k : {"Input Window", "Search Window", "Import Window", "Export Window", "Backup and Restore",
-                              "User Defined Reports", "Report Window", "Viewer Configuration Title",
-                              "Viewer Configuration Look", "Viewer Configuration Show", "Viewer Configuration Widths",
+        for (const char *k : {"Input Window", "Search Window", "Import Window", "Export Window",
+                              "Backup and Restore", "User Defined Reports", "Report Window",
+                              "Viewer Configuration Title", "Viewer Configuration Look",
+                              "Viewer Configuration Show", "Viewer Configuration Widths",
                               "Viewer Configuration Order", "Viewer Configuration Names"})
-            QVERIFY2(html.contains("name=\"" + help::anchorFor(QLatin1String(k)).toUtf8() + "\""), k);
+            QVERIFY2(html.contains("name=\"" + help::anchorFor(QLatin1String(k)).toUtf8() + "\""),
+                     k);
         help::browser()->window()->close();
     }
 
@@ -376,7 +400,8 @@ private slots:
         QCOMPARE(q.caption, QStringLiteral("Warning"));
         QVERIFY(q.beep);
         QCOMPARE(q.defaultButton, QMessageBox::No);
-        QVERIFY(q.text.startsWith(QStringLiteral("Your current Data Lists will become your default list values.  ")));
+        QVERIFY(q.text.startsWith(
+            QStringLiteral("Your current Data Lists will become your default list values.  ")));
     }
 };
 

@@ -1,11 +1,11 @@
 // The windows as the user sees them: placement and scaling of nested dialogs at every
 // dialog size.
-#include "ui/formats.h"
+#include "config/viewer_config.h"
+#include "editor/record_editor.h"
 #include "main/main_window.h"
 #include "platform/modal.h"
-#include "editor/record_editor.h"
 #include "test_registry.h"
-#include "config/viewer_config.h"
+#include "ui/formats.h"
 #include "window_fixture.h"
 
 #include <QAbstractItemView>
@@ -318,7 +318,8 @@ private slots:
         for (auto it = unnamed.begin(); it != unnamed.end(); ++it)
             QVERIFY2(it.value().isEmpty(), qPrintable(it.key() + QStringLiteral(": ") +
                                                       it.value().join(QLatin1Char(' '))));
-        QCOMPARE(countryName.value(QStringLiteral("Country")), f.w->database().settings().fieldNames[0]);
+        QCOMPARE(countryName.value(QStringLiteral("Country")),
+                 f.w->database().settings().fieldNames[0]);
     }
 };
 

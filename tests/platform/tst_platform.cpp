@@ -11,7 +11,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-
 class IniTests : public QObject
 {
     Q_OBJECT
@@ -88,8 +87,8 @@ private slots:
         QFETCH(QString, value);
         const QString path = file("read.ini");
         writeBytes(path, "[Misc]\r\nPadded =   a b  \r\nQuoted=\" x "
-                       "\"\r\nLong=abcdefgh\r\nCountry=\xD6sterreich\r\n"
-                       "Empty=\r\n[Grid Font]\r\nFont Name=Courier New\r\n");
+                         "\"\r\nLong=abcdefgh\r\nCountry=\xD6sterreich\r\n"
+                         "Empty=\r\n[Grid Font]\r\nFont Name=Courier New\r\n");
         QCOMPARE(IniFile::readString(path, section, key, QStringLiteral("dflt"), maxLength), value);
     }
 

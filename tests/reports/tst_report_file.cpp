@@ -329,7 +329,8 @@ private slots:
         QCOMPARE(file.save(named(QStringLiteral("B"))), 1);
         QCOMPARE(file.save(named(QStringLiteral("C"))), 2);
         QCOMPARE(file.save(named(QStringLiteral("B2")), 1), 1);
-        QCOMPARE(file.names(), (QStringList{QStringLiteral("A"), QStringLiteral("B2"), QStringLiteral("C")}));
+        QCOMPARE(file.names(),
+                 (QStringList{QStringLiteral("A"), QStringLiteral("B2"), QStringLiteral("C")}));
         QCOMPARE(QFileInfo(path()).size(), 3 * 20622);
         QVERIFY(file.remove(0));
         QCOMPARE(file.names(), (QStringList{QStringLiteral("B2"), QStringLiteral("C")}));
@@ -417,7 +418,8 @@ private slots:
                  mode); // the new file keeps the old one's mode
         QCOMPARE(before.readAll().size(), 2 * 20622);
         QCOMPARE(file.names(), QStringList{QStringLiteral("B")});
-        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("NUMAROK.URP")});
+        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files),
+                 QStringList{QStringLiteral("NUMAROK.URP")});
     }
 
     void failedAppendIsReported()
@@ -473,7 +475,8 @@ private slots:
             QCOMPARE(int(b[20123]), 0);
             QCOMPARE(b.mid(20124), QByteArray(498, '\0'));
             for (int n = lines[r] + 1; n <= 12; ++n)
-                QCOMPARE(rawItems(b, n), (QStringList{QStringLiteral("S:150"), QStringLiteral("S:0")}));
+                QCOMPARE(rawItems(b, n),
+                         (QStringList{QStringLiteral("S:150"), QStringLiteral("S:0")}));
         }
         auto split = [](const char *s) { return QString::fromLatin1(s).split(QLatin1Char(' ')); };
         const QByteArray r0 = all.mid(0, 20622);
@@ -517,8 +520,10 @@ private slots:
         QCOMPARE(rawItems(r3, 3).join(QLatin1Char(' ')),
                  QStringLiteral("LPurchase Date::14 S:1 F11=PurchDate:11 LDescription::14 S:1 "
                                 "F10=Descriptio:40 LWanted::7 S:1 F16=Wanted:4 S:0"));
-        QCOMPARE(rawItems(r3, 4).join(QLatin1Char(' ')), QStringLiteral("LComment::8 S:1 F14=Comment:80 S:0"));
-        QCOMPARE(rawItems(r3, 5).join(QLatin1Char(' ')), QStringLiteral("LMisc::5 S:1 F12=Miscellane:110 S:0"));
+        QCOMPARE(rawItems(r3, 4).join(QLatin1Char(' ')),
+                 QStringLiteral("LComment::8 S:1 F14=Comment:80 S:0"));
+        QCOMPARE(rawItems(r3, 5).join(QLatin1Char(' ')),
+                 QStringLiteral("LMisc::5 S:1 F12=Miscellane:110 S:0"));
         QCOMPARE(
             rawItems(r3, 6).join(QLatin1Char(' ')),
             QStringLiteral(
@@ -603,7 +608,8 @@ private slots:
         QCOMPARE(r.appended, 2);
         QVERIFY(!QFile::exists(earlier()));
         ReportFile file(current());
-        QCOMPARE(file.names().mid(5), (QStringList{QStringLiteral("Narrow"), QStringLiteral("Simple List Report ")}));
+        QCOMPARE(file.names().mid(5),
+                 (QStringList{QStringLiteral("Narrow"), QStringLiteral("Simple List Report ")}));
         ReportDefinition d;
         QVERIFY(file.read(5, d));
         QCOMPARE(d.width(), 90);
@@ -637,7 +643,8 @@ private slots:
     {
         writeBytes(earlier(), earlierRecord("Twice", 120) + earlierRecord("Twice", 120));
         QCOMPARE(convertEarlierReports(earlier(), current()).appended, 2);
-        QCOMPARE(ReportFile(current()).names().mid(5), (QStringList{QStringLiteral("Twice"), QStringLiteral("Twice")}));
+        QCOMPARE(ReportFile(current()).names().mid(5),
+                 (QStringList{QStringLiteral("Twice"), QStringLiteral("Twice")}));
     }
 
     void lockedEarlierFileStays()

@@ -1,10 +1,10 @@
 // Display formats: date styles, money and number text, reading numbers back, and the
 // dialog size choice with its refusals.
-#include "ui/formats.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
 #include "test_files.h"
 #include "test_registry.h"
+#include "ui/formats.h"
 #include "ui/window_options.h"
 
 #include <QCheckBox>
@@ -22,7 +22,8 @@
 using formats::MoneyText;
 using formats::NumberText;
 
-class FormatTests : public QObject {
+class FormatTests : public QObject
+{
     Q_OBJECT
 private slots:
     void dateStyles_data()
@@ -69,7 +70,8 @@ private slots:
         QTest::newRow("millions") << 1234567.5 << 0 << 1 << "1,234,567.50";
         QTest::newRow("negative") << -123.4 << 0 << 1 << "-123.40";
         QTest::newRow("negative thousands") << -1234.0 << 0 << 1 << "-1,234.00";
-        QTest::newRow("negative, no separator after the sign") << -123456.0 << 0 << 1 << "-123,456.00";
+        QTest::newRow("negative, no separator after the sign")
+            << -123456.0 << 0 << 1 << "-123,456.00";
         QTest::newRow("padded") << 5.0 << 10 << 1 << "      5.00";
         QTest::newRow("regional") << 1234.5 << 0 << 2 << "1.234,50";
         QTest::newRow("regional negative") << -1234567.0 << 0 << 2 << "-1.234.567,00";
@@ -106,10 +108,10 @@ private slots:
         QVERIFY(!formats::readNumberText(QStringLiteral("12a"), 1, regional, v));
         QVERIFY(!formats::readNumberText(QStringLiteral(""), 1, regional, v));
     }
-
 };
 
-class WindowOptionTests : public QObject {
+class WindowOptionTests : public QObject
+{
     Q_OBJECT
 private slots:
     void fontsByControlKind()
@@ -128,12 +130,13 @@ private slots:
         bound->setProperty("boundToField", true);
         auto *grid = new QTableView(&form);
         const QFont gridBefore = grid->font(), boundBefore = bound->font();
-        QFont l(QStringLiteral("Liberation Serif")), e(QStringLiteral("Liberation Mono")), b(QStringLiteral("Liberation Sans"));
+        QFont l(QStringLiteral("Liberation Serif")), e(QStringLiteral("Liberation Mono")),
+            b(QStringLiteral("Liberation Sans"));
         e.setItalic(true);
         b.setBold(true);
         windowopts::applyFonts(&form, l, e, b);
         QCOMPARE(label->font().family(), l.family());
-        QVERIFY(!label->font().bold()); // the label font's style wins over the design
+        QVERIFY(!label->font().bold());          // the label font's style wins over the design
         QCOMPARE(label->font().pointSize(), 15); // size is never applied
         QCOMPARE(check->font().family(), l.family());
         QCOMPARE(edit->font().family(), e.family());
@@ -155,7 +158,8 @@ private slots:
         QCOMPARE(button->geometry(), QRect(12, 25, 62, 37));
         QCOMPARE(form.size(), QSize(250, 125));
         windowopts::centre(&form, QSize(801, 600));
-        QCOMPARE(form.pos(), QPoint((801 - form.frameGeometry().width()) / 2, (600 - form.frameGeometry().height()) / 2));
+        QCOMPARE(form.pos(), QPoint((801 - form.frameGeometry().width()) / 2,
+                                    (600 - form.frameGeometry().height()) / 2));
     }
 
     void nestedAndFixedDialogsScale()
@@ -216,7 +220,8 @@ private slots:
         windowopts::FormGeometry many;
         QVERIFY(!many.save(&crowded));
         QCOMPARE(many.count(), 101);
-        QCOMPARE(prompts.askedTexts(), QStringList{QStringLiteral("Too many compenents to save dimensions.")});
+        QCOMPARE(prompts.askedTexts(),
+                 QStringList{QStringLiteral("Too many compenents to save dimensions.")});
     }
 };
 

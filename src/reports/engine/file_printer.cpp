@@ -1,7 +1,7 @@
 #include "reports/engine/file_printer.h"
 
-#include "reports/engine/printers.h"
 #include "platform/prompts.h"
+#include "reports/engine/printers.h"
 
 #include <QCoreApplication>
 #include <QPageSize>

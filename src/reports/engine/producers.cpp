@@ -1,7 +1,7 @@
 #include "reports/engine/producers.h"
 
-#include "reports/engine/printers.h"
 #include "platform/prompts.h"
+#include "reports/engine/printers.h"
 
 #include <QDateTime>
 #include <QGuiApplication>
