@@ -3,11 +3,11 @@
 // of the same shape, with the longest wait between two progress reports of each run.
 //
 //   numarok-exchange-bench [--records N] [--dir D]
-#include "ascii_format.h"
-#include "coin_schema.h"
-#include "error.h"
-#include "exchange_run.h"
-#include "table.h"
+#include "db/coin_schema.h"
+#include "dbase/error.h"
+#include "dbase/table.h"
+#include "exchange/ascii_format.h"
+#include "exchange/exchange_run.h"
 
 #include <QFile>
 #include <QString>

@@ -4,10 +4,10 @@
 // (read the file, keys in one buffer, record numbers sorted by memcmp, output written).
 //
 //   numarok-bench --records N --dir D
-#include "coin_schema.h"
-#include "database_files.h"
-#include "error.h"
-#include "table.h"
+#include "db/coin_schema.h"
+#include "db/database_files.h"
+#include "dbase/error.h"
+#include "dbase/table.h"
 
 #include <algorithm>
 #include <charconv>

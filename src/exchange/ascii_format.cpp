@@ -1,6 +1,6 @@
-#include "ascii_format.h"
+#include "exchange/ascii_format.h"
 
-#include "codepage.h"
+#include "dbase/codepage.h"
 
 namespace exchange
 {

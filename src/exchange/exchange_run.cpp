@@ -1,9 +1,9 @@
-#include "exchange_run.h"
+#include "exchange/exchange_run.h"
 
-#include "coin_schema.h"
-#include "date_style.h"
-#include "error.h"
-#include "table.h"
+#include "db/coin_schema.h"
+#include "dbase/date_style.h"
+#include "dbase/error.h"
+#include "dbase/table.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -3,7 +3,7 @@
 // new dBase table. Long runs report their count now and then through a callback.
 #pragma once
 
-#include "ascii_format.h"
+#include "exchange/ascii_format.h"
 
 #include <QString>
 #include <array>

@@ -1,14 +1,14 @@
-#include "export_window.h"
+#include "exchange/export_window.h"
 
-#include "coin_schema.h"
-#include "color_scheme.h"
-#include "error.h"
-#include "exchange_run.h"
-#include "help_window.h"
-#include "long_work.h"
-#include "prompts.h"
-#include "settings.h"
-#include "table.h"
+#include "app/settings.h"
+#include "config/color_scheme.h"
+#include "db/coin_schema.h"
+#include "dbase/error.h"
+#include "dbase/table.h"
+#include "exchange/exchange_run.h"
+#include "platform/help_window.h"
+#include "platform/long_work.h"
+#include "platform/prompts.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -349,7 +349,7 @@ void TMyExport::HelpButtonClick()
 
 void TMyExport::SetColors()
 {
-    const colors::Painter paint(m_ctx.settings.schemes[colors::Configure]);
+    const colors::Painter paint(m_ctx.settings.scheme(colors::Target::Configure));
     paint.window(this);
     for (const char *name : {"FieldOrder1Label", "FieldOrder2Label", "NotesLabel", "WhatLabel",
                              "HowLabel", "GaugeLabel"})

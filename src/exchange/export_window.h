@@ -2,7 +2,7 @@
 // (everything or the search's matches) and how (text or a new dBase table), and the run.
 #pragma once
 
-#include "exchange_context.h"
+#include "exchange/exchange_context.h"
 
 #include <QDialog>
 

@@ -1,15 +1,15 @@
-#include "import_window.h"
+#include "exchange/import_window.h"
 
-#include "ascii_format.h"
-#include "color_scheme.h"
-#include "error.h"
-#include "exchange_run.h"
-#include "help_window.h"
-#include "long_work.h"
-#include "modal.h"
-#include "prompts.h"
-#include "settings.h"
-#include "table.h"
+#include "app/settings.h"
+#include "config/color_scheme.h"
+#include "dbase/error.h"
+#include "dbase/table.h"
+#include "exchange/ascii_format.h"
+#include "exchange/exchange_run.h"
+#include "platform/help_window.h"
+#include "platform/long_work.h"
+#include "platform/modal.h"
+#include "platform/prompts.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -295,7 +295,7 @@ void TMyImport::HelpButtonClick()
 
 void TMyImport::SetColors()
 {
-    const colors::Painter paint(m_ctx.settings.schemes[colors::Configure]);
+    const colors::Painter paint(m_ctx.settings.scheme(colors::Target::Configure));
     paint.window(this);
     for (const char *name :
          {"FieldOrder1Label", "FieldOrder2Label", "ImportCount1Label", "ImportCount2Label"})
@@ -347,7 +347,7 @@ void TImportFormat::FormShow()
 
 void TImportFormat::SetColors()
 {
-    const colors::Painter paint(m_ctx.settings.schemes[colors::Configure]);
+    const colors::Painter paint(m_ctx.settings.scheme(colors::Target::Configure));
     paint.window(this);
     paint.window(findChild<QWidget *>(QStringLiteral("MyPanel")));
     paint.radio(AsciiDelimited);
@@ -393,15 +393,15 @@ void TImportFormat::DoAscii()
         return;
     }
     m_ctx.settings.lastImportFile = path;
-    std::string data(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    exchange::AsciiReader reader(data);
+    std::string content(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    exchange::AsciiReader reader(content);
     std::vector<std::string> names;
     const auto problem = reader.readFirstLine(names);
     if (problem != exchange::AsciiReader::Problem::None) {
         Prompts::error(this, exchange::AsciiReader::problemMessage(problem));
         return;
     }
-    showImport(1, path, std::move(data), std::move(names));
+    showImport(1, path, std::move(content), std::move(names));
 }
 
 void TImportFormat::DoDBF()

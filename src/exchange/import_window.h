@@ -2,7 +2,7 @@
 // source's fields to the coin table's in a grid and runs the import.
 #pragma once
 
-#include "exchange_context.h"
+#include "exchange/exchange_context.h"
 
 #include <QDialog>
 #include <string>

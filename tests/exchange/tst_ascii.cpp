@@ -1,6 +1,6 @@
 // The ASCII delimited reader on real files of tests/data (written by
 // make_exchange_files.py), the line writer, and the writer's behaviour when a write fails.
-#include "ascii_format.h"
+#include "exchange/ascii_format.h"
 #include "test_files.h"
 #include "test_registry.h"
 
@@ -54,14 +54,17 @@ private slots:
         using P = AsciiReader::Problem;
         QTest::newRow("reading rules")
             << "ascii_rules.txt" << int(P::None) << "Name|Value"
-            << QStringList{"xabc|  d,e", "tab|bell", "one|two", "lonequote|last"} << 0;
-        QTest::newRow("doubled quotes")
-            << "ascii_doubled_quotes.txt" << int(P::None) << "A|B|C"
-            << QStringList{"say \"hi\"|end\"|\"start", "\"\"|a\",\"b|"} << 0;
+            << QStringList{QStringLiteral("xabc|  d,e"), QStringLiteral("tab|bell"),
+                           QStringLiteral("one|two"), QStringLiteral("lonequote|last")}
+            << 0;
+        QTest::newRow("doubled quotes") << "ascii_doubled_quotes.txt" << int(P::None) << "A|B|C"
+                                        << QStringList{QStringLiteral("say \"hi\"|end\"|\"start"),
+                                                       QStringLiteral("\"\"|a\",\"b|")}
+                                        << 0;
         QTest::newRow("CR only") << "ascii_cr_only.txt" << int(P::None) << "A|B"
-                                 << QStringList{"1|2", "3|4"} << 0;
+                                 << QStringList{QStringLiteral("1|2"), QStringLiteral("3|4")} << 0;
         QTest::newRow("LF only") << "ascii_lf_only.txt" << int(P::None) << "A|B"
-                                 << QStringList{"1|2", "3|4"} << 0;
+                                 << QStringList{QStringLiteral("1|2"), QStringLiteral("3|4")} << 0;
         QTest::newRow("bare word")
             << "ascii_bare_word.txt" << int(P::UnexpectedEnd) << "Hello" << QStringList{} << 0;
         QStringList thirty, values;
@@ -80,14 +83,15 @@ private slots:
                                            << "ok|xxxxxxxxxxxxxxxxxxxx" << QStringList{} << 0;
         QTest::newRow("long values later")
             << "ascii_long_later.txt" << int(P::None) << "A|B"
-            << QStringList{QString(255, QLatin1Char('y')) + "|short",
-                           QString(255, QLatin1Char('z')) + "|" + QString(255, QLatin1Char('q'))}
+            << QStringList{QString(255, QLatin1Char('y')) + QStringLiteral("|short"),
+                           QString(255, QLatin1Char('z')) + QLatin1Char('|') +
+                               QString(255, QLatin1Char('q'))}
             << 3;
-        QTest::newRow("empty last line")
-            << "ascii_empty_last_line.txt" << int(P::None) << "A" << QStringList{"1"} << 0;
+        QTest::newRow("empty last line") << "ascii_empty_last_line.txt" << int(P::None) << "A"
+                                         << QStringList{QStringLiteral("1")} << 0;
         QTest::newRow("blank names")
             << "ascii_blank_names.txt" << int(P::None) << "<BLANK FIELD>|Coin|<BLANK FIELD>"
-            << QStringList{"1|2|3"} << 0;
+            << QStringList{QStringLiteral("1|2|3")} << 0;
         QTest::newRow("Windows-1252") << "ascii_cp1252.txt" << int(P::None) << "Land"
                                       << QStringList{QStringLiteral(u"Côte d'Ivoire €")} << 0;
         QTest::newRow("UTF-8 with mark")
@@ -96,7 +100,8 @@ private slots:
         QTest::newRow("long name") << "ascii_long_name.txt" << int(P::None)
                                    << "A name longer than t" << QStringList{} << 0;
         QTest::newRow("more values than names")
-            << "ascii_more_values.txt" << int(P::None) << "A|B" << QStringList{"1|2", "5|6"} << 0;
+            << "ascii_more_values.txt" << int(P::None) << "A|B"
+            << QStringList{QStringLiteral("1|2"), QStringLiteral("5|6")} << 0;
     }
     void files()
     {
@@ -140,16 +145,17 @@ private slots:
                            "requires a unique format of each field being surrounded by double "
                            "quotes and separated by a comma.  ");
         QCOMPARE(AsciiReader::problemMessage(AsciiReader::Problem::TooManyFields),
-                 start + "The selected file has too many fields.  There are at least 10 more "
-                         "fields than are "
-                         "required by Numarok.");
-        QCOMPARE(
-            AsciiReader::problemMessage(AsciiReader::Problem::UnexpectedEnd),
-            start +
-                "The selected file had an unexpected end of a line most likely due to an unmatched "
-                "quote.");
+                 start + QStringLiteral(
+                             "The selected file has too many fields.  There are at least 10 more "
+                             "fields than are required by Numarok."));
+        QCOMPARE(AsciiReader::problemMessage(AsciiReader::Problem::UnexpectedEnd),
+                 start +
+                     QStringLiteral(
+                         "The selected file had an unexpected end of a line most likely due to an "
+                         "unmatched quote."));
         QCOMPARE(AsciiReader::problemMessage(AsciiReader::Problem::FieldTooLong),
-                 start + "The selected file has a field that is greater than 255 characters.");
+                 start + QStringLiteral(
+                             "The selected file has a field that is greater than 255 characters."));
     }
 };
 
@@ -161,11 +167,13 @@ private slots:
     {
         QTest::addColumn<QStringList>("values");
         QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("plain") << QStringList{"USA", "1.25", ""}
+        QTest::newRow("plain") << QStringList{QStringLiteral("USA"), QStringLiteral("1.25"),
+                                              QStringLiteral("")}
                                << QByteArray("\"USA\",\"1.25\",\"\"\r\n");
-        QTest::newRow("blanks trimmed") << QStringList{"  a b  "} << QByteArray("\"a b\"\r\n");
+        QTest::newRow("blanks trimmed")
+            << QStringList{QStringLiteral("  a b  ")} << QByteArray("\"a b\"\r\n");
         QTest::newRow("quote doubled")
-            << QStringList{"5\" wide"} << QByteArray("\"5\"\" wide\"\r\n");
+            << QStringList{QStringLiteral("5\" wide")} << QByteArray("\"5\"\" wide\"\r\n");
         QTest::newRow("Windows-1252")
             << QStringList{QStringLiteral(u"Zürich €")} << QByteArray("\"Z\xFCrich \x80\"\r\n");
     }
@@ -207,7 +215,7 @@ private slots:
         QCOMPARE(readBytes(path), QByteArray("old")); // not yet in place
         QVERIFY(w.commit(&error));
         QCOMPARE(readBytes(path), QByteArray("\"a\"\r\n"));
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"OUT.TXT"});
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("OUT.TXT")});
     }
 
     void readOnlyDirectory()

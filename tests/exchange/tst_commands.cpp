@@ -1,8 +1,8 @@
 // Import and export from the main window: shortcuts, picture buttons, browse mode, and a
 // run through the main window's table and search.
-#include "export_window.h"
-#include "import_window.h"
-#include "modal.h"
+#include "exchange/export_window.h"
+#include "exchange/import_window.h"
+#include "platform/modal.h"
 #include "window_fixture.h"
 
 #include "test_registry.h"
@@ -69,11 +69,13 @@ private slots:
     void exportEverythingKeepsSearch()
     {
         WindowFixture f(addCoins);
-        f.w->SearchTest = [](const dbase::Table &t) { return t.asString(0) == "France"; };
+        f.w->database().searchTest = [](const dbase::Table &t) {
+            return t.asString(0) == "France";
+        };
         f.w->EnableEndSearch();
-        f.w->MyTable.refilter();
+        f.w->database().table().refilter();
         f.w->DisplayCount();
-        QCOMPARE(f.w->MyTable.recordCount(), 2);
+        QCOMPARE(f.w->database().table().recordCount(), 2);
         const QString path = f.dir.filePath(QStringLiteral("ALL.TXT"));
         modal::enqueue([&](QDialog *d) {
             d->findChild<QRadioButton *>(QStringLiteral("ExportEntire"))->setChecked(true);
@@ -83,8 +85,8 @@ private slots:
         f.w->action(QStringLiteral("MenuExport"))->trigger();
         QCOMPARE(f.prompts.asked().last().text, QStringLiteral("Export Complete."));
         QCOMPARE(readBytes(path).count('\n'), 4); // the labels and three coins
-        QVERIFY(f.w->SearchOn);
-        QCOMPARE(f.w->MyTable.recordCount(), 2);
+        QVERIFY(f.w->database().searchOn());
+        QCOMPARE(f.w->database().table().recordCount(), 2);
     }
 
     // An import through the main window adds the coins and shows the new count.
@@ -98,7 +100,7 @@ private slots:
         modal::enqueue([](QDialog *d) { qobject_cast<TMyImport *>(d)->StartButtonClick(); });
         f.w->action(QStringLiteral("MenuImport"))->trigger();
         QCOMPARE(f.prompts.asked().last().text, QStringLiteral("Import Complete."));
-        QCOMPARE(f.w->MyTable.recordCount(), 5);
+        QCOMPARE(f.w->database().table().recordCount(), 5);
         QCOMPARE(f.find<QLabel>("CountLabel")->text(), QStringLiteral("5"));
     }
 };

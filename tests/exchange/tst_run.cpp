@@ -1,11 +1,11 @@
 // The import and export record loops on real coin tables: values stored by field kind,
 // the whole file refused before anything is appended, a python3-dbf source, the dBase
 // export read back by python3-dbf, and export then import giving back every value.
-#include "coin_schema.h"
-#include "date_style.h"
-#include "error.h"
-#include "exchange_run.h"
-#include "table.h"
+#include "db/coin_schema.h"
+#include "dbase/date_style.h"
+#include "dbase/error.h"
+#include "dbase/table.h"
+#include "exchange/exchange_run.h"
 #include "test_files.h"
 #include "test_registry.h"
 
@@ -258,8 +258,9 @@ private slots:
         Importer importer(t, {1, 6, 11, 13, -1}, defaultLabels());
         QCOMPARE(importer.importDbase(source).imported, 2);
         t.first();
-        QCOMPARE(text(t, 1) + "|" + text(t, 6) + "|" + text(t, 11) + "|" + text(t, 13),
-                 QStringLiteral(u"Zürich|12.5|12/25/96|3"));
+        QCOMPARE(
+            QStringList({text(t, 1), text(t, 6), text(t, 11), text(t, 13)}).join(QLatin1Char('|')),
+            QStringLiteral(u"Zürich|12.5|12/25/96|3"));
         t.next();
         QCOMPARE(text(t, 1) + text(t, 6) + text(t, 11) + text(t, 13), QString());
     }
@@ -331,15 +332,19 @@ private slots:
         QCOMPARE(Exporter(t, columns).writeDbase(path), 2);
         QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("OUT.MDX"))));
         QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("*.DBF")}),
-                 (QStringList{"COINS.DBF", "OUT.DBF"}));
+                 (QStringList{QStringLiteral("COINS.DBF"), QStringLiteral("OUT.DBF")}));
         const QJsonObject d = pythonDump(path);
         QCOMPARE(d.value(QStringLiteral("count")).toInt(), 2);
         const QJsonArray fields = d.value(QStringLiteral("fields")).toArray();
         QCOMPARE(fields.size(), 20);
-        QCOMPARE(fields[0].toArray().toVariantList(), (QVariantList{"COMMENT", "C", 80, 0}));
-        QCOMPARE(fields[5].toArray().toVariantList(), (QVariantList{"PURCHASEPR", "F", 20, 4}));
-        QCOMPARE(fields[10].toArray().toVariantList(), (QVariantList{"PURCHDATE", "D", 8, 0}));
-        QCOMPARE(fields[12].toArray().toVariantList(), (QVariantList{"QUANTITY", "N", 11, 0}));
+        QCOMPARE(fields[0].toArray().toVariantList(),
+                 (QVariantList{QStringLiteral("COMMENT"), QStringLiteral("C"), 80, 0}));
+        QCOMPARE(fields[5].toArray().toVariantList(),
+                 (QVariantList{QStringLiteral("PURCHASEPR"), QStringLiteral("F"), 20, 4}));
+        QCOMPARE(fields[10].toArray().toVariantList(),
+                 (QVariantList{QStringLiteral("PURCHDATE"), QStringLiteral("D"), 8, 0}));
+        QCOMPARE(fields[12].toArray().toVariantList(),
+                 (QVariantList{QStringLiteral("QUANTITY"), QStringLiteral("N"), 11, 0}));
         const QJsonArray v = d.value(QStringLiteral("records"))
                                  .toArray()[0]
                                  .toObject()[QStringLiteral("values")]
@@ -437,7 +442,8 @@ private slots:
         ::waitpid(pid, &status, 0);
         QVERIFY(WIFEXITED(status));
         QCOMPARE(WEXITSTATUS(status), 1);
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), (QStringList{"COINS.DBF"}));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files),
+                 (QStringList{QStringLiteral("COINS.DBF")}));
     }
 
     void openDatabaseNotReplaced()

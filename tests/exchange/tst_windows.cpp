@@ -1,16 +1,16 @@
 // The import and export windows through the prompt seams: the format choice, the
 // matching grid and its edge cases, refused and unreadable sources, the export grid kept
 // in the settings, the search choices and the file choices.
-#include "coin_schema.h"
-#include "date_style.h"
-#include "exchange_context.h"
-#include "export_window.h"
-#include "help_window.h"
-#include "import_window.h"
-#include "modal.h"
-#include "prompts.h"
-#include "settings.h"
-#include "table.h"
+#include "app/settings.h"
+#include "db/coin_schema.h"
+#include "dbase/date_style.h"
+#include "dbase/table.h"
+#include "exchange/exchange_context.h"
+#include "exchange/export_window.h"
+#include "exchange/import_window.h"
+#include "platform/help_window.h"
+#include "platform/modal.h"
+#include "platform/prompts.h"
 #include "test_files.h"
 #include "test_registry.h"
 
@@ -153,9 +153,12 @@ private slots:
             QCOMPARE(g->horizontalHeaderItem(1)->text(), QStringLiteral("IMPORT FIELDS"));
             QCOMPARE(g->horizontalHeaderItem(2)->text(), QStringLiteral("USE"));
             QCOMPARE(g->item(10, 0)->text(), QStringLiteral("Purch Date"));
-            QCOMPARE(gridColumn(g, 1, 4),
-                     (QStringList{"Land", "<BLANK FIELD>", "A name longer than t", "<EMPTY>"}));
-            QCOMPARE(gridColumn(g, 2, 4), (QStringList{"Yes", "Yes", "Yes", ""}));
+            QCOMPARE(
+                gridColumn(g, 1, 4),
+                (QStringList{QStringLiteral("Land"), QStringLiteral("<BLANK FIELD>"),
+                             QStringLiteral("A name longer than t"), QStringLiteral("<EMPTY>")}));
+            QCOMPARE(gridColumn(g, 2, 4), (QStringList{QStringLiteral("Yes"), QStringLiteral("Yes"),
+                                                       QStringLiteral("Yes"), QStringLiteral("")}));
             imp->ImportGridDblClick(3, 2); // an empty cell stays empty
             QCOMPARE(g->item(3, 2)->text(), QString());
             QVERIFY(imp->findChild<QCheckBox *>(QStringLiteral("SkipFirst"))->isVisible());
