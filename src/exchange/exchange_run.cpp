@@ -112,25 +112,47 @@ bool looksLikeDate(const std::string &text)
 class BulkRun
 {
 public:
-    explicit BulkRun(dbase::Table &t) : m_table(t), m_sync(t.syncEachPost())
+    explicit BulkRun(dbase::Table &t) : m_table(t), m_sync(t.syncEachPost()), m_controls(t)
     {
         m_table.setSyncEachPost(false);
-        m_table.disableControls();
     }
     ~BulkRun()
     {
         try {
-            if (m_table.state() == dbase::Table::State::Insert) m_table.cancel();
             m_table.sync();
         } catch (const dbase::Error &) {
+            // The flush failed: the table's own close flushes again.
         }
         m_table.setSyncEachPost(m_sync);
-        m_table.enableControls();
     }
+    BulkRun(const BulkRun &) = delete;
+    BulkRun &operator=(const BulkRun &) = delete;
 
 private:
     dbase::Table &m_table;
     bool m_sync;
+    dbase::ControlsDisabled m_controls;
+};
+
+// Puts the table back on the record it was at, however a run over it ends.
+class KeepPosition
+{
+public:
+    explicit KeepPosition(dbase::Table &t) : m_table(t), m_recno(t.recNo()) {}
+    ~KeepPosition()
+    {
+        try {
+            if (m_recno) m_table.moveToRecNo(m_recno);
+        } catch (const dbase::Error &) {
+            // The table could not be read again: it stays where the run left it.
+        }
+    }
+    KeepPosition(const KeepPosition &) = delete;
+    KeepPosition &operator=(const KeepPosition &) = delete;
+
+private:
+    dbase::Table &m_table;
+    uint32_t m_recno;
 };
 
 QString fromUtf8(const std::string &s)
@@ -230,12 +252,12 @@ template <class Source> ImportResult Importer::run(Source &&forEach, const QStri
     const BulkRun bulk(m_target);
     Ticker tick(m_progress);
     forEach([&](const std::vector<std::string> &values, int) {
-        m_target.append();
+        dbase::PendingChange coin(m_target, dbase::PendingChange::Kind::Append);
         for (const Target &t : m_targets) {
             if (t.importField >= static_cast<int>(values.size())) continue;
             store(t, values[t.importField]);
         }
-        m_target.post();
+        coin.post();
         ++result.imported;
         tick.tick(result.imported);
     });
@@ -315,22 +337,14 @@ int Exporter::total()
 
 template <class Fn> int Exporter::loop(Fn &&write)
 {
-    const uint32_t current = m_source.recNo();
-    m_source.disableControls();
+    const KeepPosition position(m_source);
+    const dbase::ControlsDisabled controls(m_source);
     int done = 0;
     Ticker tick(m_progress);
-    try {
-        for (m_source.first(); !m_source.eof(); m_source.next()) {
-            write();
-            tick.tick(++done);
-        }
-    } catch (...) {
-        if (current) m_source.moveToRecNo(current);
-        m_source.enableControls();
-        throw;
+    for (m_source.first(); !m_source.eof(); m_source.next()) {
+        write();
+        tick.tick(++done);
     }
-    if (current) m_source.moveToRecNo(current);
-    m_source.enableControls();
     tick.finish(done);
     return done;
 }
@@ -403,7 +417,7 @@ int Exporter::writeDbase(const QString &path)
         out.open();
         out.setSyncEachPost(false);
         n = loop([&] {
-            out.append();
+            dbase::PendingChange record(out, dbase::PendingChange::Kind::Append);
             for (std::size_t c = 0; c < m_columns.size(); ++c) {
                 const int from = m_columns[c].tableField;
                 const int to = static_cast<int>(c);
@@ -420,7 +434,7 @@ int Exporter::writeDbase(const QString &path)
                     out.setAsString(to, m_source.asString(from));
                 }
             }
-            out.post();
+            record.post();
         });
         out.sync();
         out.close();
