@@ -241,7 +241,7 @@ template <class Source> ImportResult Importer::run(Source &&forEach, const QStri
                 continue;
             const QString why = problem(t.number, values[t.importField]);
             if (!why.isEmpty())
-                throw Error(QStringLiteral("%1 %2 holds %3.  Nothing was imported.")
+                throw Error(QStringLiteral("%1 %2: %3.  Nothing was imported.")
                                 .arg(place)
                                 .arg(where)
                                 .arg(why));

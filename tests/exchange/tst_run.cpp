@@ -174,7 +174,7 @@ private slots:
             importer.importAscii(reader, true);
             QFAIL("the file was not refused");
         } catch (const Error &e) {
-            QCOMPARE(e.message(), QStringLiteral("Line 3 holds '13/45/1996' is not a valid date "
+            QCOMPARE(e.message(), QStringLiteral("Line 3: '13/45/1996' is not a valid date "
                                                  "for Purch Date.  Nothing was imported."));
         }
         QCOMPARE(t.recordCount(), 1);

@@ -332,7 +332,7 @@ private slots:
         QVERIFY(stayed);
         QCOMPARE(f.prompts.asked().last().caption, QStringLiteral("Error"));
         QCOMPARE(f.prompts.asked().last().text,
-                 QStringLiteral("Line 3 holds '13/45/1996' is not a valid date for Purch Date.  "
+                 QStringLiteral("Line 3: '13/45/1996' is not a valid date for Purch Date.  "
                                 "Nothing was imported."));
         QCOMPARE(f.table.recordCount(), 1);
         QCOMPARE(f.tableBytes(), before);
