@@ -1,0 +1,58 @@
+// Coin tables for the find tests: created by the program's own schema in a temporary
+// directory, with records given by field number.
+#pragma once
+
+#include "coin_schema.h"
+#include "database_files.h"
+#include "table.h"
+
+#include <QHash>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+using Values = QHash<int, QString>; // field number -> text
+
+inline void addCoin(dbase::Table &t, const Values &values)
+{
+    t.append();
+    for (auto it = values.begin(); it != values.end(); ++it)
+        t.setAsString(t.fieldByName(coin::field(it.key()).name), it.value().toStdString());
+    t.post();
+}
+
+struct CoinTable {
+    QTemporaryDir dir;
+    dbase::Table table;
+    QString path;
+
+    explicit CoinTable(const QList<Values> &coins)
+    {
+        path = dir.path() + QStringLiteral("/COINS.DBF");
+        dbfiles::createCoinTable(table, path);
+        table.open();
+        for (const Values &v : coins)
+            addCoin(table, v);
+        table.first();
+    }
+    // The countries of the records the table delivers, in order.
+    QStringList countries()
+    {
+        QStringList out;
+        const int country = table.fieldByName("COUNTRY");
+        for (table.first(); !table.eof(); table.next())
+            out << QString::fromStdString(table.asString(country));
+        return out;
+    }
+};
+
+// The table as python3-dbf reads it.
+inline QJsonObject dumpTable(const QString &path)
+{
+    QProcess py;
+    py.start(QStringLiteral("/usr/bin/python3"),
+             {QStringLiteral(NUMAROK_TEST_SCRIPTS "/dump_dbf.py"), path});
+    py.waitForFinished(30000);
+    return QJsonDocument::fromJson(py.readAllStandardOutput()).object();
+}
