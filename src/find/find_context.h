@@ -20,7 +20,7 @@ struct FindContext {
     Settings &settings;  // field display names, colour schemes
     const bool &searchOn;
     const QString &sortString; // the sort expression of the index "NewIndex"
-    double scaleFactor = 1.0;
+    const double &scaleFactor;
     std::function<void(QWidget *)> place;                    // fonts, scaling and centring
     std::function<QStringList(finding::ValueList)> pickList; // Country, Condition, Topic
     // The main window's search state and viewer.

@@ -68,7 +68,6 @@ public:
         auto *edit = new QLineEdit(parent);
         edit->setObjectName(QStringLiteral("CriteriaEditor"));
         edit->setFrame(false);
-        m_editor = edit;
         return edit;
     }
     void setEditorData(QWidget *editor, const QModelIndex &index) const override
@@ -86,15 +85,12 @@ public:
         auto *edit = static_cast<QLineEdit *>(editor);
         model->setData(index, edit->inputMask().isEmpty() ? edit->text() : edit->displayText());
     }
-    // Stores what the open cell editor holds.
-    void commit()
-    {
-        if (m_editor) emit commitData(m_editor);
-    }
+    // Stores what an open cell editor holds, or closes it without storing it.
+    void commit(QWidget *editor) { emit commitData(editor); }
+    void discard(QWidget *editor) { emit closeEditor(editor); }
 
 private:
     TMySearch *m_form;
-    mutable QPointer<QLineEdit> m_editor;
 };
 
 // ---- TSearchOptions -----------------------------------------------------------------------
@@ -164,6 +160,7 @@ void TMySearch::buildWindow()
     SearchGrid->verticalHeader()->setVisible(false);
     SearchGrid->setTabKeyNavigation(true);
     SearchGrid->setSelectionMode(QAbstractItemView::SingleSelection);
+    // The cell editor is always shown: it opens on every cell that becomes current.
     SearchGrid->setEditTriggers(QAbstractItemView::AllEditTriggers);
     m_delegate = new SearchGridDelegate(this);
     SearchGrid->setItemDelegate(m_delegate);
@@ -188,11 +185,6 @@ void TMySearch::buildWindow()
 
     connect(SearchGrid, &QTableWidget::cellClicked, this,
             [this](int row, int column) { SearchGridMouseUp(row + 1, column); });
-    // The cell editor is always shown on the criteria column.
-    connect(SearchGrid, &QTableWidget::currentCellChanged, this, [this](int row, int column) {
-        if (row >= 0 && column == kCriteriaColumn)
-            SearchGrid->editItem(SearchGrid->item(row, column));
-    });
 }
 
 void TMySearch::FormCreate()
@@ -233,9 +225,14 @@ void TMySearch::FormShow()
     SearchGrid->setCurrentCell(0, kCriteriaColumn);
 }
 
+QWidget *TMySearch::openEditor() const
+{
+    return SearchGrid->indexWidget(SearchGrid->currentIndex());
+}
+
 void TMySearch::emptyCriteria()
 {
-    SearchGrid->closePersistentEditor(SearchGrid->currentItem());
+    if (QWidget *editor = openEditor()) m_delegate->discard(editor);
     for (int row = 0; row < kSearchRows; ++row) {
         QTableWidgetItem *item = SearchGrid->item(row, kCriteriaColumn);
         if (!item) {
@@ -244,12 +241,29 @@ void TMySearch::emptyCriteria()
         }
         item->setText(QString());
     }
-    // An open editor shows the emptied cell.
-    if (QTableWidgetItem *current = SearchGrid->currentItem())
-        if (current->column() == kCriteriaColumn) {
-            SearchGrid->setCurrentItem(nullptr);
-            SearchGrid->setCurrentItem(current);
-        }
+    reopenEditor();
+}
+
+void TMySearch::reopenEditor()
+{
+    QTableWidgetItem *current = SearchGrid->currentItem();
+    if (current && current->column() == kCriteriaColumn && !openEditor())
+        SearchGrid->editItem(current);
+}
+
+QString TMySearch::criteriaText(int row) const
+{
+    if (QWidget *editor = openEditor()) m_delegate->commit(editor);
+    return SearchGrid->item(row - 1, kCriteriaColumn)->text();
+}
+
+void TMySearch::setCriteriaText(int row, const QString &text)
+{
+    if (QWidget *editor =
+            SearchGrid->indexWidget(SearchGrid->model()->index(row - 1, kCriteriaColumn)))
+        m_delegate->discard(editor);
+    SearchGrid->item(row - 1, kCriteriaColumn)->setText(text);
+    reopenEditor();
 }
 
 void TMySearch::setLevelTitle()
@@ -261,7 +275,7 @@ void TMySearch::setLevelTitle()
 
 void TMySearch::commitEditor()
 {
-    m_delegate->commit();
+    if (QWidget *editor = openEditor()) m_delegate->commit(editor);
 }
 
 QString TMySearch::SearchGridGetEditMask(int row) const

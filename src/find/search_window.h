@@ -59,6 +59,9 @@ public:
     void SearchGridMouseUp(int row, int column);
     // The edit mask of the criteria cell of a row (1..20) as the cell editor takes it.
     QString SearchGridGetEditMask(int row) const;
+    // The criteria cell of a row (1..20), as typed.
+    QString criteriaText(int row) const;
+    void setCriteriaText(int row, const QString &text);
 
     int ItemCount() const { return m_criteria.itemCount(); }
     int SearchLevel() const { return m_criteria.level(); }
@@ -78,6 +81,8 @@ private:
     void emptyCriteria();
     void setLevelTitle();
     void commitEditor();
+    void reopenEditor();
+    QWidget *openEditor() const; // the criteria cell editor, when one is open
 
     FindContext m_ctx;
     finding::SearchCriteria m_criteria; // the levels being typed

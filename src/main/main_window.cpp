@@ -7,6 +7,7 @@
 #include "color_scheme.h"
 #include "error.h"
 #include "font_setting.h"
+#include "find_commands.h"
 #include "formats.h"
 #include "help_window.h"
 #include "list_dialogs.h"
@@ -740,9 +741,24 @@ void TMain::DoDelete()
 // The dialogs of these commands come with their own parts of the program.
 void TMain::DoImport() { DisplayCount(); }
 void TMain::DoExport() {}
-void TMain::DoSearch() { DisplayCount(); }
-void TMain::DoFind() {}
-void TMain::DoFindNext() {}
+void TMain::DoSearch()
+{
+    finder().DoSearch();
+    DisplayCount();
+}
+
+void TMain::DoFind()
+{
+    finder().DoFind();
+    syncGridToTable();
+}
+
+void TMain::DoFindNext()
+{
+    finder().DoFindNext();
+    syncGridToTable();
+}
+
 void TMain::DoReports() {}
 void TMain::DoViewer()
 {
@@ -820,7 +836,11 @@ void TMain::MenuRebuildClick()
 void TMain::DoBackup() {}
 void TMain::DoRestore() { DisplayCount(); }
 void TMain::DoColor(int) {}
-void TMain::DoSearchReplace() {}
+void TMain::DoSearchReplace()
+{
+    finder().DoSearchReplace();
+    DisplayCount();
+}
 void TMain::DoListMaintenance(int code)
 {
     struct ListDef {

@@ -28,6 +28,7 @@ class QToolButton;
 class QWidget;
 class ViewerModel;
 class TMyEdit;
+class FindCommands;
 
 class TMain : public QMainWindow {
     Q_OBJECT
@@ -207,6 +208,7 @@ private:
     void readFonts();
     void syncGridToTable();
     void navigate(int button);
+    FindCommands &finder(); // the search form and the locate component, made at first use
     QAction *lastFileAction(int n) const;
     QMenu *menu(const QString &objectName) const;
 
@@ -232,4 +234,5 @@ private:
     bool m_shown = false;
     bool m_activated = false;
     bool m_closed = false;
+    std::unique_ptr<FindCommands> m_find;
 };
