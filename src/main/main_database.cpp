@@ -3,6 +3,7 @@
 #include "main_window.h"
 
 #include "formats.h"
+#include "long_work.h"
 #include "paths.h"
 #include "prompts.h"
 #include "ready_made.h"
@@ -262,9 +263,14 @@ void TMain::openFromPath(const QString &path, bool fromDialog)
     if (!CheckDBaseFormat(this, path)) return;
     if (SearchOn) DoEndSearch();
     const bool hadDatabase = m_databaseOpen;
-    switchDatabase(path, false);
-    applyIndexOnOpen(true);
-    openTable();
+    {
+        // The index is rebuilt on open: a large table takes a while.
+        LongWork work(this, windowTitle());
+        work.attach(MyTable);
+        switchDatabase(path, false);
+        applyIndexOnOpen(true);
+        openTable();
+    }
     if (hadDatabase) DoLastFiles(PreviousDatabasePath, CurrentDatabasePath);
 }
 
@@ -429,6 +435,8 @@ void TMain::SetMenuLastFiles()
 
 void TMain::MenuUpdateDatabaseClick()
 {
+    LongWork work(this, windowTitle());
+    work.attach(MyTable);
     const bool searching = SearchOn;
     if (searching) DoEndSearch();
     saveDatabaseSettings(DatabaseSettingsPath);

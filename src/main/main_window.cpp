@@ -10,6 +10,7 @@
 #include "find_commands.h"
 #include "formats.h"
 #include "help_window.h"
+#include "long_work.h"
 #include "list_dialogs.h"
 #include "modal.h"
 #include "paths.h"
@@ -41,6 +42,8 @@
 #include <QTableView>
 #include <QTimer>
 #include <QToolButton>
+
+#include <optional>
 
 namespace {
 
@@ -778,9 +781,11 @@ void TMain::DoSortOrder()
 // Pack and rebuild need the table to themselves; without it they say so and the table
 // opens shared again. An engine error during the work still leaves it open shared.
 namespace {
-bool exclusiveWork(TMain &w, const QString &refusal, const std::function<void()> &work)
+bool exclusiveWork(TMain &w, const QString &refusal, const std::function<void()> &work, bool cancellable)
 {
     dbase::Table &t = w.MyTable;
+    std::optional<LongWork> feedback(std::in_place, &w, w.windowTitle(), cancellable);
+    feedback->attach(t);
     t.close();
     t.setExclusive(true);
     try {
@@ -788,6 +793,7 @@ bool exclusiveWork(TMain &w, const QString &refusal, const std::function<void()>
         if (dbfiles::openRepairingIndex(t, w.SortString)) w.noticeIndexRebuilt();
     } catch (const dbase::Error &) {
         w.reopenShared();
+        feedback.reset();
         Prompts::error(&w, refusal);
         return false;
     }
@@ -818,7 +824,7 @@ void TMain::MenuPackClick()
                   QStringLiteral("Unable to pack table.  Packing requires exclusive use of the DBase File.  Make sure "
                                  "that the DBase File is not in use by another program  or that no other users are "
                                  "running the software or that no other copies of the software are in use."),
-                  [this] { MyTable.pack(); });
+                  [this] { MyTable.pack(); }, true);
 }
 
 void TMain::MenuRebuildClick()
@@ -831,7 +837,7 @@ void TMain::MenuRebuildClick()
                   QStringLiteral("Unable to reindex table.  Reindexing requires exclusive use of the DBase File.  Make "
                                  "sure that the DBase File is not in use by another program  or that no other users "
                                  "are running the software or that no other copies of the software are in use."),
-                  [this] { MyTable.regenerateIndexes(); });
+                  [this] { MyTable.regenerateIndexes(); }, false);
 }
 void TMain::DoBackup() {}
 void TMain::DoRestore() { DisplayCount(); }

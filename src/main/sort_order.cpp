@@ -2,6 +2,7 @@
 
 #include "color_scheme.h"
 #include "error.h"
+#include "long_work.h"
 #include "main_window.h"
 #include "prompts.h"
 
@@ -10,6 +11,8 @@
 #include <QGroupBox>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <optional>
 
 TMySortOrder::TMySortOrder(TMain &main, QWidget *parent) : QDialog(parent), m_main(main)
 {
@@ -66,8 +69,12 @@ void TMySortOrder::SetColors()
 void TMySortOrder::OkButtonClick()
 {
     dbase::Table &table = m_main.MyTable;
+    // The tag is rebuilt: a wait cursor at once and progress on a large table.
+    std::optional<LongWork> work(std::in_place, this, windowTitle());
+    work->attach(table);
     table.close();
     if (m_main.DBaseInUse(m_main.CurrentDatabasePath)) {
+        work.reset();
         Prompts::error(this, QStringLiteral("Creating a new sort order requires exclusive use of the DBase File.  "
                                             "Make sure that the DBase File is not in use by another program  or "
                                             "that no other users are running the software or that no other "
@@ -77,6 +84,9 @@ void TMySortOrder::OkButtonClick()
     }
     int remembered[4];
     std::copy(std::begin(m_main.settings.sortLevels), std::end(m_main.settings.sortLevels), remembered);
+    // The tag is rebuilt from the new expression: the exclusive open need not read its old order.
+    const std::string previousIndex = table.indexName();
+    table.setIndexName("");
     try {
         table.setExclusive(true);
         table.open();
@@ -87,6 +97,8 @@ void TMySortOrder::OkButtonClick()
         if (!m_main.saveDatabaseSettings(m_main.DatabaseSettingsPath))
             throw dbase::Error("The settings file " + m_main.DatabaseSettingsPath.toStdString() + " cannot be written");
     } catch (const dbase::Error &) {
+        if (!table.isOpen()) table.setIndexName(previousIndex);
+        work.reset();
         Prompts::error(this, QStringLiteral("Error in implementing sort order.  New sort order not implemented."));
         std::copy(std::begin(remembered), std::end(remembered), m_main.settings.sortLevels);
         m_main.BuildSortString();

@@ -12,6 +12,7 @@
 #include "test_registry.h"
 #include "window_fixture.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -284,6 +285,36 @@ private slots:
         f.prompts.answer(int(QMessageBox::Yes));
         f.w->action(QStringLiteral("MenuRebuild"))->trigger();
         QCOMPARE(f.order(), (std::vector<uint32_t>{4, 3, 1, 2}));
+    }
+
+    // The engine work of each command runs under the wait cursor, which goes afterwards.
+    void longWorkShowsTheWaitCursor_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::newRow("sort order") << QString();
+        QTest::newRow("pack") << QStringLiteral("MenuPack");
+        QTest::newRow("rebuild") << QStringLiteral("MenuRebuild");
+    }
+    void longWorkShowsTheWaitCursor()
+    {
+        QFETCH(QString, command);
+        Fixture f;
+        QList<int> shapes; // the cursor while the views are told of the table's changes
+        const int id = f.w->MyTable.addListener([&shapes](dbase::Table::Event e) {
+            if (e == dbase::Table::Event::Reset || e == dbase::Table::Event::Opened)
+                shapes << (QApplication::overrideCursor() ? int(QApplication::overrideCursor()->shape()) : -1);
+        });
+        if (command.isEmpty()) {
+            QVERIFY(f.sortBy({1, 0, 0, 0}));
+        } else {
+            f.prompts.answer(int(QMessageBox::Yes));
+            f.w->action(command)->trigger();
+        }
+        f.w->MyTable.removeListener(id);
+        QVERIFY(!shapes.isEmpty());
+        QVERIFY(shapes.contains(int(Qt::WaitCursor)));
+        QVERIFY(!QApplication::overrideCursor());
+        QCOMPARE(f.w->MyTable.recordCount(), 6);
     }
 };
 
