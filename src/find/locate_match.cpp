@@ -1,7 +1,10 @@
 #include "locate_match.h"
 
+#include "error.h"
 #include "search_criteria.h"
 #include "table.h"
+
+#include <vector>
 
 namespace finding
 {
@@ -22,6 +25,8 @@ LocateMatcher::LocateMatcher(const dbase::FieldInfo &field, const QString &value
 {
     if (matchType == mtExactMatch && isFloatField(field))
         m_numeric = readStandardNumber(value.trimmed(), m_number);
+    m_text = field.type == dbase::FieldType::Character;
+    m_valueUtf8 = m_value.toStdString();
 }
 
 QString LocateMatcher::fieldText(const dbase::Table &table, int field)
@@ -51,8 +56,54 @@ bool LocateMatcher::matchesText(const QString &fieldText) const
 bool LocateMatcher::matches(const dbase::Table &table, int field) const
 {
     if (m_numeric) return !table.isNull(field) && table.asFloat(field) == m_number;
-    return matchesText(fieldText(table, field));
+    if (!m_text) return matchesText(fieldText(table, field));
+    // Text fields compare as the engine gives them, without a conversion per record.
+    std::string text = table.asString(field);
+    if (!m_caseSensitive) text = upperUtf8(std::move(text));
+    switch (m_matchType) {
+    case mtExactMatch:
+        return text == m_valueUtf8;
+    case mtPartialMatchStart:
+        return text.compare(0, m_valueUtf8.size(), m_valueUtf8) == 0;
+    case mtPartialMatchAny:
+        return text.find(m_valueUtf8) != std::string::npos;
+    }
+    return false;
 }
+
+namespace
+{
+
+// Which records hold a match, by record number, read in file order through a second,
+// read-only handle: reading records in index order costs a random read each, so a long
+// locate tests them in file order and then walks the cursor's own order. False when the
+// table cannot be read that way (the table is then tested record by record).
+bool matchesInFileOrder(const dbase::Table &table, int field, const LocateMatcher &matcher,
+                        std::vector<bool> &matching)
+{
+    try {
+        dbase::Table copy;
+        copy.setDatabaseName(table.databaseName());
+        copy.setTableName(table.tableName());
+        copy.setReadOnly(true);
+        copy.setIgnoreIndexFile(true);
+        copy.open();
+        matching.assign(static_cast<std::size_t>(copy.recordCount()) + 1, false);
+        for (copy.first(); !copy.eof(); copy.next()) {
+            const uint32_t recno = copy.recNo();
+            if (recno >= matching.size()) matching.resize(recno + 1, false);
+            matching[recno] = matcher.matches(copy, field);
+        }
+        return true;
+    } catch (const dbase::Error &) {
+        return false;
+    }
+}
+
+// Records tested through the cursor before a locate turns to reading in file order.
+constexpr int kDirectTests = 1000;
+
+} // namespace
 
 FindResult findMatch(bool fromBeginning, dbase::Table &table, const QString &fieldName,
                      bool caseSensitive, TMyLocateMatchType matchType, const QString &value)
@@ -67,8 +118,20 @@ FindResult findMatch(bool fromBeginning, dbase::Table &table, const QString &fie
         table.first();
     else if (!table.eof())
         table.next();
-    for (; !table.eof(); table.next())
-        if (matcher.matches(table, field)) return FindResult::Found;
+    // The order of the records tested is always the cursor's.
+    int tested = 0;
+    bool inFileOrder = false;
+    std::vector<bool> matching;
+    for (; !table.eof(); table.next()) {
+        if (++tested == kDirectTests && !table.indexName().empty())
+            inFileOrder = matchesInFileOrder(table, field, matcher, matching);
+        if (inFileOrder) {
+            const uint32_t recno = table.recNo();
+            if (recno < matching.size() && matching[recno]) return FindResult::Found;
+        } else if (matcher.matches(table, field)) {
+            return FindResult::Found;
+        }
+    }
     if (remembered != 0)
         table.moveToRecNo(remembered);
     else

@@ -7,6 +7,7 @@
 #include "field.h"
 
 #include <QString>
+#include <string>
 
 namespace dbase
 {
@@ -30,9 +31,11 @@ public:
 
 private:
     QString m_value;
+    std::string m_valueUtf8; // the value as the engine's text is compared
     TMyLocateMatchType m_matchType;
     bool m_caseSensitive;
     bool m_numeric = false; // exact match of a float field by a valid number
+    bool m_text = false;    // a character field
     double m_number = 0;
 };
 

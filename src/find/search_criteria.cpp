@@ -106,15 +106,14 @@ QString tooManyItemsMessage()
            QStringLiteral("This exceeds the maximum allowable.  Search criteria will be cleared.");
 }
 
-std::string upperUtf8(const std::string &text)
+std::string upperUtf8(std::string text)
 {
-    std::string out = text;
-    for (char &c : out) {
+    for (char c : text)
         if (static_cast<unsigned char>(c) >= 0x80)
             return QString::fromStdString(text).toUpper().toStdString();
+    for (char &c : text)
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    return out;
+    return text;
 }
 
 void SearchCriteria::clear()

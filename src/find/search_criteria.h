@@ -111,6 +111,6 @@ private:
 };
 
 // Upper case of an engine string (UTF-8) as the search compares it.
-std::string upperUtf8(const std::string &text);
+std::string upperUtf8(std::string text);
 
 } // namespace finding

@@ -3,6 +3,7 @@
 #include "color_scheme.h"
 #include "database_files.h"
 #include "error.h"
+#include "long_work.h"
 #include "prompts.h"
 #include "settings.h"
 #include "table.h"
@@ -170,6 +171,8 @@ void TSearchAndReplace::showCounters(bool repaint)
 void TSearchAndReplace::restoreTable()
 {
     dbase::Table &t = m_ctx.table;
+    LongWork work(this, windowTitle());
+    work.attach(t);
     try {
         if (t.isOpen()) {
             if (!m_ctx.sortString.isEmpty()) {

@@ -2,13 +2,13 @@
 
 #include "color_scheme.h"
 #include "help_window.h"
+#include "long_work.h"
 #include "modal.h"
 #include "prompts.h"
 #include "settings.h"
 #include "table.h"
 
 #include <QApplication>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -34,12 +34,6 @@ bool hasOperatorButton(int row)
     const SearchRow &r = searchRow(row);
     return r.kind != RowKind::Text || r.list != ValueList::None;
 }
-
-// The wait cursor for as long as the object lives.
-struct WaitCursor {
-    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-};
 
 } // namespace
 
@@ -333,7 +327,9 @@ bool TMySearch::SaveFields()
 
 bool TMySearch::Doit()
 {
-    WaitCursor wait;
+    // The wait cursor, and progress when testing the records takes long.
+    LongWork work(this, windowTitle());
+    work.attach(m_ctx.table);
     if (m_ctx.searchOn) {
         // The viewer starts again from the whole table.
         m_ctx.reopenTable();

@@ -345,6 +345,41 @@ private slots:
         QCOMPARE(int(coins.table.recNo()), 1);
     }
 
+    // A long locate reads the records in file order and walks the cursor's order: the
+    // matches come in index order, and records the filter hides are passed over.
+    void longLocateKeepsTheCursorOrder()
+    {
+        CoinTable coins({});
+        dbase::Table &t = coins.table;
+        t.setSyncEachPost(false);
+        for (int i = 1; i <= 3000; ++i) {
+            Values v{{coin::Country, QStringLiteral("%1").arg(3001 - i, 4, 10, QLatin1Char('0'))}};
+            // Matches far apart in index order, so that a locate tests many records.
+            if (i % 7 == 0 && (i < 300 || i == 1505 || i == 2100))
+                v[coin::Year] = QStringLiteral("x");
+            if (i % 14 == 0) v[coin::MintMark] = QStringLiteral("h");
+            addCoin(t, v);
+        }
+        t.sync();
+        t.close();
+        t.addIndex("NewIndex", "Upper(Country)");
+        t.setIndexName("NewIndex");
+        t.open();
+        t.setFilter([](const dbase::Table &tab) { return tab.asString(4) != "h"; });
+        t.refilter();
+        QStringList expected, found;
+        for (int i = 2999; i >= 1; --i)
+            if (i % 7 == 0 && i % 14 != 0 && (i < 300 || i == 1505)) expected << QString::number(i);
+        bool first = true;
+        while (findMatch(first, t, QStringLiteral("YEAR"), false, mtExactMatch,
+                         QStringLiteral("X")) == FindResult::Found) {
+            found << QString::number(t.recNo());
+            first = false;
+        }
+        QCOMPARE(found, expected);
+        QCOMPARE(int(t.recNo()), 7); // the last match stays current
+    }
+
     void unknownField()
     {
         CoinTable coins({{{coin::Country, "Canada"}}});
