@@ -45,9 +45,18 @@ QStringList fieldLabels(const FindContext &ctx)
     return labels;
 }
 
-bool listable(const dbase::FieldInfo &f)
+// Memo fields hold no value to compare; with the field selection on, only the fields
+// the viewer shows are offered.
+bool listable(const FindContext &ctx, int field, bool onlyShown)
 {
-    return f.type != dbase::FieldType::Memo;
+    const dbase::FieldInfo &f = ctx.table.field(field);
+    if (f.type == dbase::FieldType::Memo) return false;
+    if (!onlyShown) return true;
+    for (int n = 1; n <= coin::kFieldCount; ++n)
+        if (QString::fromStdString(f.name).compare(QLatin1String(coin::field(n).storedName),
+                                                   Qt::CaseInsensitive) == 0)
+            return ctx.settings.displayFields[n - 1];
+    return true;
 }
 
 } // namespace
@@ -261,7 +270,7 @@ bool TMyLocateDialog::Execute()
     const QStringList labels = fieldLabels(m_ctx);
     QStringList shown;
     for (int i = 0; i < labels.size(); ++i)
-        if (listable(m_ctx.table.field(i))) shown << shownLabel(labels.at(i));
+        if (listable(m_ctx, i, FieldSelection)) shown << shownLabel(labels.at(i));
     if (form.sorted) shown.sort(Qt::CaseInsensitive);
     form.FieldNameComboBox->addItems(shown);
     if (found >= 0) {

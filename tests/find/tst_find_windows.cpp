@@ -435,6 +435,30 @@ private slots:
         f.w->action(QStringLiteral("MenuFind"))->trigger();
     }
 
+    void fieldSelectionListsTheShownFields()
+    {
+        Fixture f;
+        f.w->settings.displayFields.fill(false);
+        f.w->settings.displayFields[coin::Country - 1] = true;
+        f.w->settings.displayFields[coin::Year - 1] = true;
+        // The component is made at the first use.
+        modal::enqueue([](QDialog *d) { static_cast<TMyLocateDlg *>(d)->CancelButton->click(); });
+        f.w->action(QStringLiteral("MenuFind"))->trigger();
+        auto *component = f.w->findChild<TMyLocateDialog *>(QStringLiteral("TMyLocateDialog"));
+        QVERIFY(component);
+        component->FieldSelection = true;
+        component->SortFields = fsSortByFieldNo;
+        QStringList listed;
+        modal::enqueue([&](QDialog *d) {
+            auto *l = static_cast<TMyLocateDlg *>(d);
+            for (int i = 0; i < l->FieldNameComboBox->count(); ++i)
+                listed << l->FieldNameComboBox->itemText(i);
+            l->CancelButton->click();
+        });
+        f.w->action(QStringLiteral("MenuFind"))->trigger();
+        QCOMPARE(listed, (QStringList{"Country", "Year"}));
+    }
+
     void labelsWithTildeShowBlanks()
     {
         Fixture f;
@@ -635,6 +659,27 @@ private slots:
                  (QStringList{"No field has been selected.",
                               "Invalid search date entered.  Please correct.",
                               "Invalid replacement value entered.  Please correct."}));
+    }
+
+    // A value the field cannot hold ends the walk: the abort message, the table shared
+    // again with its sort index, nothing changed.
+    void failedPostAborts()
+    {
+        Fixture f;
+        f.w->MyTable.close();
+        const QByteArray before = readBytes(f.w->CurrentDatabasePath);
+        f.w->reopenShared();
+        replace(f, coin::MarketValu, QStringLiteral("20"), QStringLiteral("1e30"));
+        QCOMPARE(f.prompts.askedTexts(),
+                 QStringList{QStringLiteral(
+                     "Error in running search and replace.  Search and replace will be aborted.")});
+        QVERIFY(f.w->MyTable.isOpen());
+        QVERIFY(!f.w->MyTable.exclusive());
+        QCOMPARE(QString::fromStdString(f.w->MyTable.indexName()), QStringLiteral("NewIndex"));
+        QCOMPARE(indexWalk(f.w->IndexFilePath).size(), 5);
+        QCOMPARE(f.count(), QStringLiteral("5"));
+        f.w->MyTable.close();
+        QCOMPARE(readBytes(f.w->CurrentDatabasePath), before);
     }
 
     void counterText()
