@@ -2,6 +2,7 @@
 // written by python3-dbf: the grid, the count and "SEARCH ON", the questions asked, and
 // the files read back by python3-dbf and index_dump.
 #include "find_fixture.h"
+#include "help_window.h"
 #include "locate_dialog.h"
 #include "main_window.h"
 #include "modal.h"
@@ -26,6 +27,7 @@
 #include <QTableView>
 #include <QTableWidget>
 #include <QTest>
+#include <QTextBrowser>
 
 namespace
 {
@@ -299,6 +301,14 @@ private slots:
         QCOMPARE(f.countries(), (QStringList{"Canada", "Chile"}));
     }
 
+    void helpOpensAtTheSearchWindow()
+    {
+        Fixture f;
+        f.search({}, "ExitButton", [](TMySearch *s) { s->HelpButton->click(); });
+        QVERIFY(help::browser());
+        QCOMPARE(help::browser()->property("anchor").toString(), QStringLiteral("Search_Window"));
+    }
+
     void dateMaskFollowsTheSeparator()
     {
         Fixture f;
@@ -457,6 +467,23 @@ private slots:
         });
         f.w->action(QStringLiteral("MenuFind"))->trigger();
         QCOMPARE(listed, (QStringList{"Country", "Year"}));
+    }
+
+    // While the field list has the focus, Enter does not start a search.
+    void fieldListFocusTakesTheDefaultButton()
+    {
+        Fixture f;
+        modal::enqueue([](QDialog *d) {
+            auto *l = static_cast<TMyLocateDlg *>(d);
+            QVERIFY(l->NextButton->isDefault());
+            l->FieldNameComboBoxEnter();
+            QVERIFY(!l->NextButton->isDefault());
+            QVERIFY(!l->FirstButton->isDefault());
+            l->FieldNameComboBoxExit();
+            QVERIFY(l->NextButton->isDefault());
+            l->CancelButton->click();
+        });
+        f.w->action(QStringLiteral("MenuFind"))->trigger();
     }
 
     void labelsWithTildeShowBlanks()
