@@ -87,6 +87,25 @@ private:
     TMySearch *m_form;
 };
 
+// The grid: Tab and Shift+Tab move between the criteria cells, past the fixed columns.
+class SearchTable : public QTableWidget
+{
+public:
+    using QTableWidget::QTableWidget;
+
+protected:
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override
+    {
+        const QModelIndex current = currentIndex();
+        if ((action == MoveNext || action == MovePrevious) && current.isValid()) {
+            const int row = current.row() + (action == MoveNext ? 1 : -1);
+            if (row >= 0 && row < rowCount()) return model()->index(row, kCriteriaColumn);
+            return current;
+        }
+        return QTableWidget::moveCursor(action, modifiers);
+    }
+};
+
 // ---- TSearchOptions -----------------------------------------------------------------------
 
 TSearchOptions::TSearchOptions(const FindContext &context, QWidget *parent)
@@ -149,9 +168,10 @@ TMySearch::TMySearch(const FindContext &context, QWidget *parent) : QDialog(pare
 void TMySearch::buildWindow()
 {
     auto *layout = new QVBoxLayout(this);
-    SearchGrid = new QTableWidget(kSearchRows, 3, this);
+    SearchGrid = new SearchTable(kSearchRows, 3, this);
     SearchGrid->setObjectName(QStringLiteral("SearchGrid"));
     SearchGrid->verticalHeader()->setVisible(false);
+    SearchGrid->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     SearchGrid->setTabKeyNavigation(true);
     SearchGrid->setSelectionMode(QAbstractItemView::SingleSelection);
     // The cell editor is always shown: it opens on every cell that becomes current.
@@ -190,13 +210,12 @@ void TMySearch::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
     SearchGrid->setFocus();
+    reopenEditor();
 }
 
 void TMySearch::FormShow()
 {
     const double f = m_ctx.scaleFactor;
-    if (m_ctx.place) m_ctx.place(this);
-    if (y() > 10) move(x(), y() - 10);
     m_criteria.clear();
     SearchGrid->setHorizontalHeaderLabels(
         {QStringLiteral(" FIELD"), QString(), QStringLiteral(" SEARCH CRITERIA    (Level 1)")});
@@ -205,6 +224,12 @@ void TMySearch::FormShow()
     SearchGrid->setColumnWidth(2, int(378 * f));
     SearchGrid->setMinimumWidth(int(600 * f) + 20);
     SearchGrid->verticalHeader()->setDefaultSectionSize(int(m_rowHeight * f));
+    // Designed with room for all twenty rows; the placement scales the form, and a screen
+    // too small for it shrinks it.
+    resize(640, SearchGrid->horizontalHeader()->sizeHint().height() + kSearchRows * m_rowHeight +
+                    OkButton->sizeHint().height() + 40);
+    if (m_ctx.place) m_ctx.place(this);
+    if (y() > 10) move(x(), y() - 10);
     for (int row = 1; row <= kSearchRows; ++row) {
         auto *label = new QTableWidgetItem(QLatin1Char(' ') + m_ctx.settings.fieldNames[row - 1]);
         label->setFlags(Qt::ItemIsEnabled);

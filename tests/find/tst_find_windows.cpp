@@ -141,6 +141,14 @@ private slots:
             editor->setCursorPosition(0);
             QTest::keyClicks(editor, QStringLiteral("12.5"));
             QCOMPARE(s->criteriaText(7).trimmed(), QStringLiteral("= 12.5"));
+            // Tab goes on to the next row's criteria cell, Shift+Tab back.
+            QTest::keyClick(editor, Qt::Key_Tab);
+            QCOMPARE(s->SearchGrid->currentRow(), 7);
+            QCOMPARE(s->SearchGrid->currentColumn(), 2);
+            QTest::keyClick(s->SearchGrid->indexWidget(s->SearchGrid->currentIndex()),
+                            Qt::Key_Backtab);
+            QCOMPARE(s->SearchGrid->currentRow(), 6);
+            QCOMPARE(s->SearchGrid->currentColumn(), 2);
         });
         QCOMPARE(f.countries(), QStringList{"Canada"});
         QCOMPARE(f.count(), QStringLiteral("1"));
