@@ -28,6 +28,7 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QTextBrowser>
+#include <QToolButton>
 
 namespace
 {
@@ -492,6 +493,39 @@ private slots:
             l->CancelButton->click();
         });
         f.w->action(QStringLiteral("MenuFind"))->trigger();
+    }
+
+    void messagesWithoutAnOpenTable()
+    {
+        Fixture f;
+        f.w->MyTable.close();
+        f.w->action(QStringLiteral("MenuFind"))->trigger();
+        f.w->action(QStringLiteral("MenuFindNext"))->trigger();
+        QCOMPARE(f.prompts.askedTexts(),
+                 (QStringList{"DataSource does not reference an active DataSet",
+                              "DataSource does not refer to an active table!"}));
+        QCOMPARE(f.prompts.asked().at(0).caption, QStringLiteral("Error"));
+        QCOMPARE(f.prompts.asked().at(1).caption, QStringLiteral("Warning"));
+        QCOMPARE(modal::pending(), 0);
+    }
+
+    // The speed buttons and the lettered buttons open the same windows as the menu.
+    void buttonsReachTheWindows()
+    {
+        Fixture f;
+        QStringList shown;
+        auto record = [&](QDialog *d) {
+            shown << d->objectName();
+            d->reject();
+        };
+        for (const char *b : {"SearchSpeed", "LocateSpeed", "LocateNextSpeed"}) {
+            modal::enqueue(record);
+            f.find<QToolButton>(b)->click();
+        }
+        f.w->action(QStringLiteral("MenuButtons"))->trigger();
+        modal::enqueue(record);
+        f.find<QPushButton>("SearchButton")->click();
+        QCOMPARE(shown, (QStringList{"TMySearch", "TMyLocateDlg", "TMyLocateDlg", "TMySearch"}));
     }
 
     void labelsWithTildeShowBlanks()
