@@ -4,13 +4,13 @@
 // (read the file, keys in one buffer, record numbers sorted by memcmp, output written).
 //
 //   numarok-bench --records N --dir D
-#include "coin_schema.h"
-#include "database_files.h"
-#include "error.h"
-#include "locate_match.h"
-#include "replace_match.h"
-#include "search_criteria.h"
-#include "table.h"
+#include "db/coin_schema.h"
+#include "db/database_files.h"
+#include "dbase/error.h"
+#include "dbase/table.h"
+#include "find/locate_match.h"
+#include "find/replace_match.h"
+#include "find/search_criteria.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,4 +1,4 @@
-#include "cursor.h"
+#include "dbase/cursor.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,7 +1,7 @@
-#include "mdx.h"
+#include "dbase/mdx.h"
 
-#include "error.h"
-#include "fileio.h"
+#include "dbase/error.h"
+#include "dbase/fileio.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,8 +1,8 @@
-#include "table.h"
+#include "dbase/table.h"
 
-#include "codepage.h"
-#include "error.h"
-#include "fileio.h"
+#include "dbase/codepage.h"
+#include "dbase/error.h"
+#include "dbase/fileio.h"
 
 #include <algorithm>
 #include <cctype>
@@ -1912,8 +1912,7 @@ void Table::rewriteIndexFile(const std::vector<std::pair<std::string, std::strin
         clearChangeMark();
         return;
     }
-    BuiltIndex built =
-        buildIndexFile(defs, builtKeys, hadRows || !isOpen() ? nullptr : &delivered);
+    BuiltIndex built = buildIndexFile(defs, builtKeys, hadRows || !isOpen() ? nullptr : &delivered);
     installIndexFile(built, defs);
     if (isOpen() && (hadRows || !builtKeys)) m_cursor.buildRows(m_recordCount, delivered);
 }

@@ -4,11 +4,11 @@
 // record locks, the production index kept current, and the maintenance operations.
 #pragma once
 
-#include "cursor.h"
-#include "date_style.h"
-#include "expression.h"
-#include "field.h"
-#include "mdx.h"
+#include "dbase/cursor.h"
+#include "dbase/date_style.h"
+#include "dbase/expression.h"
+#include "dbase/field.h"
+#include "dbase/mdx.h"
 
 #include <cstdint>
 #include <functional>
@@ -267,6 +267,60 @@ private:
     int m_nextListener = 1;
     int m_disableCount = 0;
     bool m_suppressed = false;
+};
+
+// Holds the table's controls disabled while it lives: moves reach no listener, and a change
+// reaches them as one reset when it goes. An exception cannot leave the views frozen.
+class ControlsDisabled
+{
+public:
+    explicit ControlsDisabled(Table &table) : m_table(table) { m_table.disableControls(); }
+    ~ControlsDisabled()
+    {
+        try {
+            m_table.enableControls();
+        } catch (...) {
+            // The views are told in the listeners; a failure there has nowhere to go.
+        }
+    }
+    ControlsDisabled(const ControlsDisabled &) = delete;
+    ControlsDisabled &operator=(const ControlsDisabled &) = delete;
+
+private:
+    Table &m_table;
+};
+
+// A change of the current record (edit) or a new one (append) in progress: post() writes
+// it, and leaving the scope without a post (an exception) cancels it, so no record stays
+// locked or half-changed.
+class PendingChange
+{
+public:
+    enum class Kind { Edit, Append };
+    PendingChange(Table &table, Kind kind) : m_table(table)
+    {
+        if (kind == Kind::Append)
+            m_table.append();
+        else
+            m_table.edit();
+    }
+    ~PendingChange()
+    {
+        if (!m_posted &&
+            (m_table.state() == Table::State::Edit || m_table.state() == Table::State::Insert))
+            m_table.cancel();
+    }
+    void post()
+    {
+        m_table.post();
+        m_posted = true;
+    }
+    PendingChange(const PendingChange &) = delete;
+    PendingChange &operator=(const PendingChange &) = delete;
+
+private:
+    Table &m_table;
+    bool m_posted = false;
 };
 
 } // namespace dbase

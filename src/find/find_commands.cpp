@@ -1,9 +1,9 @@
-#include "find_commands.h"
+#include "find/find_commands.h"
 
-#include "locate_dialog.h"
-#include "modal.h"
-#include "search_replace.h"
-#include "search_window.h"
+#include "find/locate_dialog.h"
+#include "find/search_replace.h"
+#include "find/search_window.h"
+#include "platform/modal.h"
 
 FindCommands::FindCommands(const FindContext &context, QWidget *owner)
     : m_ctx(context), m_owner(owner)

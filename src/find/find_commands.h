@@ -2,7 +2,7 @@
 // once and kept for the run, and the search and replace form made for each use.
 #pragma once
 
-#include "find_context.h"
+#include "find/find_context.h"
 
 class QWidget;
 class TMySearch;

@@ -2,7 +2,7 @@
 // the main window, which fills this in; the windows never reach the main window itself.
 #pragma once
 
-#include "search_criteria.h"
+#include "find/search_criteria.h"
 
 #include <QString>
 #include <QStringList>
@@ -18,8 +18,8 @@ class QWidget;
 struct FindContext {
     dbase::Table &table; // the open coin table
     Settings &settings;  // field display names, colour schemes
-    const bool &searchOn;
-    const QString &sortString; // the sort expression of the index "NewIndex"
+    std::function<bool()> searchOn;
+    std::function<QString()> sortString; // the sort expression of the index "NewIndex"
     const double &scaleFactor;
     std::function<void(QWidget *)> place;                    // fonts, scaling and centring
     std::function<QStringList(finding::ValueList)> pickList; // Country, Condition, Topic

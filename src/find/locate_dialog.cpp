@@ -1,11 +1,11 @@
-#include "locate_dialog.h"
+#include "find/locate_dialog.h"
 
-#include "coin_schema.h"
-#include "color_scheme.h"
-#include "modal.h"
-#include "prompts.h"
-#include "settings.h"
-#include "table.h"
+#include "app/settings.h"
+#include "config/color_scheme.h"
+#include "db/coin_schema.h"
+#include "dbase/table.h"
+#include "platform/modal.h"
+#include "platform/prompts.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
@@ -137,7 +137,7 @@ void TMyLocateDlg::FormShow()
 
 void TMyLocateDlg::SetColors()
 {
-    const colors::Painter paint(m_ctx.settings.schemes[colors::Search]);
+    const colors::Painter paint(m_ctx.settings.scheme(colors::Target::Search));
     paint.window(this);
     for (QGroupBox *g : {FieldGroup, TypeGroup, ValueGroup})
         paint.minorTitle(g);

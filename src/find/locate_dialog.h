@@ -3,8 +3,8 @@
 // TMyLocateDlg, the form it shows to ask for them.
 #pragma once
 
-#include "find_context.h"
-#include "locate_match.h"
+#include "find/find_context.h"
+#include "find/locate_match.h"
 
 #include <QDialog>
 

@@ -1,8 +1,8 @@
-#include "locate_match.h"
+#include "find/locate_match.h"
 
-#include "error.h"
-#include "search_criteria.h"
-#include "table.h"
+#include "dbase/error.h"
+#include "dbase/table.h"
+#include "find/search_criteria.h"
 
 #include <vector>
 

@@ -4,7 +4,7 @@
 // record or from the first.
 #pragma once
 
-#include "field.h"
+#include "dbase/field.h"
 
 #include <QString>
 #include <string>

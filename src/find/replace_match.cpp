@@ -1,7 +1,7 @@
-#include "replace_match.h"
+#include "find/replace_match.h"
 
-#include "search_criteria.h"
-#include "table.h"
+#include "dbase/table.h"
+#include "find/search_criteria.h"
 
 namespace finding
 {

@@ -3,7 +3,7 @@
 // asks and changes.
 #pragma once
 
-#include "date_style.h"
+#include "dbase/date_style.h"
 
 #include <QString>
 #include <functional>

@@ -1,6 +1,6 @@
-#include "search_criteria.h"
+#include "find/search_criteria.h"
 
-#include "table.h"
+#include "dbase/table.h"
 
 #include <QDate>
 #include <QRegularExpression>

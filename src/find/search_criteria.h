@@ -3,7 +3,7 @@
 // against the items (the levels OR-ed, the items of a level AND-ed).
 #pragma once
 
-#include "date_style.h"
+#include "dbase/date_style.h"
 
 #include <QString>
 #include <array>

@@ -1,12 +1,12 @@
-#include "search_replace.h"
+#include "find/search_replace.h"
 
-#include "color_scheme.h"
-#include "database_files.h"
-#include "error.h"
-#include "long_work.h"
-#include "prompts.h"
-#include "settings.h"
-#include "table.h"
+#include "app/settings.h"
+#include "config/color_scheme.h"
+#include "db/database_files.h"
+#include "dbase/error.h"
+#include "dbase/table.h"
+#include "platform/long_work.h"
+#include "platform/prompts.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -112,7 +112,7 @@ void TSearchAndReplace::FormShow()
 
 void TSearchAndReplace::SetColors()
 {
-    const colors::Painter paint(m_ctx.settings.schemes[colors::Search]);
+    const colors::Painter paint(m_ctx.settings.scheme(colors::Target::Search));
     paint.window(this);
     for (QLabel *l : m_labels)
         paint.minorTitle(l);
@@ -175,9 +175,9 @@ void TSearchAndReplace::restoreTable()
     work.attach(t);
     try {
         if (t.isOpen()) {
-            if (!m_ctx.sortString.isEmpty()) {
+            if (!m_ctx.sortString().isEmpty()) {
                 if (!dbfiles::hasIndexTag(t, dbfiles::kIndexTag))
-                    t.addIndex(dbfiles::kIndexTag.toStdString(), m_ctx.sortString.toStdString());
+                    t.addIndex(dbfiles::kIndexTag.toStdString(), m_ctx.sortString().toStdString());
                 t.setIndexName(dbfiles::kIndexTag.toStdString());
             } else {
                 t.setIndexName(std::string());
@@ -224,13 +224,13 @@ void TSearchAndReplace::StartButtonClick()
     Processed = Found = Changed = 0;
     showCounters(true);
     // The walk covers every record, the search's or not; the search comes back afterwards.
-    const bool searching = m_ctx.searchOn;
+    const bool searching = m_ctx.searchOn();
     if (searching) m_ctx.disableEndSearch();
     {
         WaitCursor wait;
         try {
             t.setExclusive(true);
-            dbfiles::openRepairingIndex(t, m_ctx.sortString);
+            dbfiles::openRepairingIndex(t, m_ctx.sortString());
             // Natural order and no sort tag: a changed value cannot move records during the walk.
             if (QFile::exists(QString::fromStdString(t.indexFilePath()))) {
                 t.setIndexName(std::string());

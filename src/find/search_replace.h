@@ -3,8 +3,8 @@
 // and built again afterwards, optionally asking before each change.
 #pragma once
 
-#include "find_context.h"
-#include "replace_match.h"
+#include "find/find_context.h"
+#include "find/replace_match.h"
 
 #include <QDialog>
 

@@ -1,12 +1,12 @@
-#include "search_window.h"
+#include "find/search_window.h"
 
-#include "color_scheme.h"
-#include "help_window.h"
-#include "long_work.h"
-#include "modal.h"
-#include "prompts.h"
-#include "settings.h"
-#include "table.h"
+#include "app/settings.h"
+#include "config/color_scheme.h"
+#include "dbase/table.h"
+#include "platform/help_window.h"
+#include "platform/long_work.h"
+#include "platform/modal.h"
+#include "platform/prompts.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -149,7 +149,7 @@ void TSearchOptions::LoadList(const QStringList &source)
 
 void TSearchOptions::SetColors()
 {
-    const colors::Painter paint(m_ctx.settings.schemes[colors::Search]);
+    const colors::Painter paint(m_ctx.settings.scheme(colors::Target::Search));
     paint.window(this);
     paint.list(ListBox1);
     paint.minorTitle(FieldNameLabel);
@@ -355,7 +355,7 @@ bool TMySearch::Doit()
     // The wait cursor, and progress when testing the records takes long.
     LongWork work(this, windowTitle());
     work.attach(m_ctx.table);
-    if (m_ctx.searchOn) {
+    if (m_ctx.searchOn()) {
         // The viewer starts again from the whole table.
         m_ctx.reopenTable();
         m_ctx.setViewerOptions();
@@ -415,7 +415,7 @@ void TMySearch::HelpButtonClick()
 
 void TMySearch::SetColors()
 {
-    const colors::Painter paint(m_ctx.settings.schemes[colors::Search]);
+    const colors::Painter paint(m_ctx.settings.scheme(colors::Target::Search));
     paint.window(this);
     paint.list(SearchGrid);
 }

@@ -4,8 +4,8 @@
 // the small pick dialog of the grid's operator column.
 #pragma once
 
-#include "find_context.h"
-#include "search_criteria.h"
+#include "find/find_context.h"
+#include "find/search_criteria.h"
 
 #include <QDialog>
 #include <array>

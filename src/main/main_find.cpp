@@ -1,15 +1,15 @@
 // The main window's side of search, locate and search and replace: what their windows
 // work on, made when a find command first runs.
-#include "find_commands.h"
-#include "main_window.h"
+#include "find/find_commands.h"
+#include "main/main_window.h"
 
 FindCommands &TMain::finder()
 {
     if (!m_find) {
-        const FindContext context{MyTable,
-                                  settings,
-                                  SearchOn,
-                                  SortString,
+        const FindContext context{m_db.table(),
+                                  m_db.settings(),
+                                  [this] { return m_db.searchOn(); },
+                                  [this] { return m_db.sortString(); },
                                   m_scaleFactor,
                                   [this](QWidget *d) { placeDialog(d); },
                                   [this](finding::ValueList l) {
@@ -22,14 +22,14 @@ FindCommands &TMain::finder()
                                   [this] { DisableEndSearch(); },
                                   [this] { DoEndSearch(); },
                                   [this] {
-                                      MyTable.close();
-                                      openMyTable();
+                                      m_db.table().close();
+                                      m_db.openTable();
                                   },
                                   [this] { SetViewerOptions(); },
                                   [this] { reopenShared(); },
-                                  [this] { return DBaseInUse(CurrentDatabasePath); }};
+                                  [this] { return m_db.inUse(m_db.currentPath()); }};
         m_find = std::make_unique<FindCommands>(context, this);
-        SearchTest = [this](const dbase::Table &t) { return m_find->BuildFilter(t); };
+        m_db.searchTest = [this](const dbase::Table &t) { return m_find->BuildFilter(t); };
     }
     return *m_find;
 }

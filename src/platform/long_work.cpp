@@ -1,4 +1,4 @@
-#include "long_work.h"
+#include "platform/long_work.h"
 
 #include <QApplication>
 #include <QCursor>

@@ -3,7 +3,7 @@
 // progress callback, and the dialog repaints when it reports; no threads are needed.
 #pragma once
 
-#include "table.h"
+#include "dbase/table.h"
 
 #include <QElapsedTimer>
 #include <QPointer>

@@ -1,8 +1,8 @@
 // The cursor's order and rows against a plain reference model: the chunked list against a
 // vector, the cursor class alone, and a table with its index open through random appends,
 // key-moving edits, deletes and filters, with index_dump walking the tag after each batch.
-#include "cursor.h"
-#include "error.h"
+#include "dbase/cursor.h"
+#include "dbase/error.h"
 #include "helpers.h"
 
 #include <QTemporaryDir>

@@ -1,7 +1,7 @@
 // The engine's progress callback during long work: a rebuild and a pack report how far
 // they are and give the very files a run without the callback gives; a cancel request
 // leaves the files as they were.
-#include "error.h"
+#include "dbase/error.h"
 #include "helpers.h"
 
 #include <QDir>

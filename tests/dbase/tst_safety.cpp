@@ -1,8 +1,8 @@
 // Bad input is refused with a database error, and failed writes leave the table as it
 // was: broken files, an interrupted pack, a device that refuses to grow, bad definitions.
-#include "database_files.h"
-#include "error.h"
-#include "fileio.h"
+#include "db/database_files.h"
+#include "dbase/error.h"
+#include "dbase/fileio.h"
 #include "helpers.h"
 
 #include <QDir>
@@ -167,7 +167,8 @@ private slots:
 
         // Built afresh, the index serves the table again.
         const bool coins = file.contains(QStringLiteral("coins"));
-        dbfiles::rebuildIndexFile(t, coins ? QStringLiteral("Upper(Country)") : QStringLiteral("Upper(NAME)"));
+        dbfiles::rebuildIndexFile(t, coins ? QStringLiteral("Upper(Country)")
+                                           : QStringLiteral("Upper(NAME)"));
         t.setIgnoreIndexFile(false);
         t.setIndexName("NewIndex");
         t.open();
@@ -175,12 +176,14 @@ private slots:
         std::string previous;
         const int field = t.fieldByName(coins ? "COUNTRY" : "NAME");
         for (t.first(); !t.eof(); t.next()) {
-            const std::string key = QString::fromStdString(t.asString(field)).toUpper().toStdString();
+            const std::string key =
+                QString::fromStdString(t.asString(field)).toUpper().toStdString();
             QVERIFY(previous <= key);
             previous = key;
         }
         t.close();
-        const int headerLength = static_cast<unsigned char>(before[8]) | static_cast<unsigned char>(before[9]) << 8;
+        const int headerLength =
+            static_cast<unsigned char>(before[8]) | static_cast<unsigned char>(before[9]) << 8;
         QCOMPARE(readFile(path).mid(headerLength), before.mid(headerLength)); // records untouched
     }
 

@@ -2,17 +2,20 @@
 // directory, with records given by field number.
 #pragma once
 
-#include "coin_schema.h"
-#include "database_files.h"
-#include "table.h"
+#include "db/coin_schema.h"
+#include "db/database_files.h"
+#include "dbase/table.h"
 
+#include <QByteArray>
 #include <QHash>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QStringList>
 #include <QTemporaryDir>
+#include <initializer_list>
 
-using Values = QHash<int, QString>; // field number -> text
+using Values = QHash<int, QByteArray>; // field number -> text (UTF-8)
 
 inline void addCoin(dbase::Table &t, const Values &values)
 {
@@ -46,6 +49,15 @@ struct CoinTable {
         return out;
     }
 };
+
+// A list of texts written as literals.
+inline QStringList strings(std::initializer_list<const char *> texts)
+{
+    QStringList out;
+    for (const char *t : texts)
+        out << QString::fromUtf8(t);
+    return out;
+}
 
 // The table as python3-dbf reads it.
 inline QJsonObject dumpTable(const QString &path)

@@ -1,10 +1,10 @@
 // The logic of search, locate and search and replace on real coin tables: reading levels
 // into items with every check, testing records, locating values, and the replace walk
 // read back by python3-dbf.
+#include "find/locate_match.h"
+#include "find/replace_match.h"
+#include "find/search_criteria.h"
 #include "find_fixture.h"
-#include "locate_match.h"
-#include "replace_match.h"
-#include "search_criteria.h"
 #include "test_files.h"
 #include "test_registry.h"
 
@@ -80,67 +80,66 @@ private slots:
         const int invalid = int(SearchCriteria::Outcome::Invalid);
         const int none = int(SearchCriteria::Outcome::NoCriteria);
 
-        QTest::newRow("contains ignoring case") << "m/d/yy" << QStringList{"1:1:ar"} << stored << 0
-                                                << 1 << QStringList{"Argentina", "Qatar"};
+        QTest::newRow("contains ignoring case") << "m/d/yy" << strings({"1:1:ar"}) << stored << 0
+                                                << 1 << strings({"Argentina", "Qatar"});
         QTest::newRow("two levels or-ed")
-            << "m/d/yy" << QStringList{"1:1:canada", "3:1:1967"} << stored << 0 << 2
-            << QStringList{"Argentina", "Canada", "Mexico"};
-        QTest::newRow("items of a level and-ed") << "m/d/yy" << QStringList{"3:1:1967|1:1:MEX"}
-                                                 << stored << 0 << 2 << QStringList{"Mexico"};
+            << "m/d/yy" << strings({"1:1:canada", "3:1:1967"}) << stored << 0 << 2
+            << strings({"Argentina", "Canada", "Mexico"});
+        QTest::newRow("items of a level and-ed")
+            << "m/d/yy" << strings({"3:1:1967|1:1:MEX"}) << stored << 0 << 2 << strings({"Mexico"});
         QTest::newRow("range excludes its bounds")
-            << "m/d/yy" << QStringList{"6:4:> 10 AND < 20"} << stored << 0 << 2
-            << QStringList{"Argentina", "Mexico"};
+            << "m/d/yy" << strings({"6:4:> 10 AND < 20"}) << stored << 0 << 2
+            << strings({"Argentina", "Mexico"});
         QTest::newRow("range with only the lower bound")
-            << "m/d/yy" << QStringList{"6:4:> 10        AND <"} << invalid << 6 << 0
-            << QStringList{};
+            << "m/d/yy" << strings({"6:4:> 10        AND <"}) << invalid << 6 << 0 << QStringList{};
         QTest::newRow("range with only the upper bound")
-            << "m/d/yy" << QStringList{"6:4:>    AND < 20"} << invalid << 6 << 0 << QStringList{};
+            << "m/d/yy" << strings({"6:4:>    AND < 20"}) << invalid << 6 << 0 << QStringList{};
         QTest::newRow("untouched range is empty")
-            << "m/d/yy" << QStringList{"6:4:>           AND <         "} << none << 0 << 0
+            << "m/d/yy" << strings({"6:4:>           AND <         "}) << none << 0 << 0
             << QStringList{};
         QTest::newRow("equal number")
-            << "m/d/yy" << QStringList{"6:1:= 12.5"} << stored << 0 << 1 << QStringList{"Mexico"};
-        QTest::newRow("greater than number") << "m/d/yy" << QStringList{"6:2:> 14"} << stored << 0
-                                             << 1 << QStringList{"Argentina", "Canada"};
-        QTest::newRow("empty number field is 0") << "m/d/yy" << QStringList{"13:3:< 1"} << stored
-                                                 << 0 << 1 << QStringList{"Argentina", "Mexico"};
+            << "m/d/yy" << strings({"6:1:= 12.5"}) << stored << 0 << 1 << strings({"Mexico"});
+        QTest::newRow("greater than number") << "m/d/yy" << strings({"6:2:> 14"}) << stored << 0
+                                             << 1 << strings({"Argentina", "Canada"});
+        QTest::newRow("empty number field is 0") << "m/d/yy" << strings({"13:3:< 1"}) << stored << 0
+                                                 << 1 << strings({"Argentina", "Mexico"});
         QTest::newRow("empty price equals 0")
-            << "m/d/yy" << QStringList{"6:1:= 0"} << stored << 0 << 1 << QStringList{"Peru"};
+            << "m/d/yy" << strings({"6:1:= 0"}) << stored << 0 << 1 << strings({"Peru"});
         QTest::newRow("thousands separator refused")
-            << "m/d/yy" << QStringList{"6:1:= 1,000"} << invalid << 6 << 0 << QStringList{};
+            << "m/d/yy" << strings({"6:1:= 1,000"}) << invalid << 6 << 0 << QStringList{};
         QTest::newRow("currency sign refused")
-            << "m/d/yy" << QStringList{"6:1:= $5"} << invalid << 6 << 0 << QStringList{};
-        QTest::newRow("exponent accepted") << "m/d/yy" << QStringList{"6:2:> 1.4e1"} << stored << 0
-                                           << 1 << QStringList{"Argentina", "Canada"};
+            << "m/d/yy" << strings({"6:1:= $5"}) << invalid << 6 << 0 << QStringList{};
+        QTest::newRow("exponent accepted") << "m/d/yy" << strings({"6:2:> 1.4e1"}) << stored << 0
+                                           << 1 << strings({"Argentina", "Canada"});
         QTest::newRow("date greater than, empty date is 0")
-            << "m/d/yy" << QStringList{"11:2:> 01/01/2005"} << stored << 0 << 1
-            << QStringList{"Qatar", "Peru"};
+            << "m/d/yy" << strings({"11:2:> 01/01/2005"}) << stored << 0 << 1
+            << strings({"Qatar", "Peru"});
         QTest::newRow("date less than, empty date is 0")
-            << "m/d/yy" << QStringList{"11:3:< 01/01/2000"} << stored << 0 << 1
-            << QStringList{"Canada", "Mexico"};
-        QTest::newRow("date range") << "m/d/yy" << QStringList{"11:4:> 01/01/2000 AND < 01/01/2015"}
-                                    << stored << 0 << 2 << QStringList{"Argentina", "Qatar"};
+            << "m/d/yy" << strings({"11:3:< 01/01/2000"}) << stored << 0 << 1
+            << strings({"Canada", "Mexico"});
+        QTest::newRow("date range") << "m/d/yy" << strings({"11:4:> 01/01/2000 AND < 01/01/2015"})
+                                    << stored << 0 << 2 << strings({"Argentina", "Qatar"});
         QTest::newRow("date in day.month.year order")
-            << "dd.mm.yyyy" << QStringList{"11:1:= 03.02.2001"} << stored << 0 << 1
-            << QStringList{"Argentina"};
+            << "dd.mm.yyyy" << strings({"11:1:= 03.02.2001"}) << stored << 0 << 1
+            << strings({"Argentina"});
         QTest::newRow("date needs four-digit year")
-            << "m/d/yy" << QStringList{"11:1:= 02/03/01"} << invalid << 11 << 0 << QStringList{};
+            << "m/d/yy" << strings({"11:1:= 02/03/01"}) << invalid << 11 << 0 << QStringList{};
         QTest::newRow("month 13 drops the level, keeps earlier levels")
-            << "m/d/yy" << QStringList{"1:1:canada", "3:1:1967|11:1:= 13/01/2001"} << invalid << 11
-            << 1 << QStringList{"Canada"};
+            << "m/d/yy" << strings({"1:1:canada", "3:1:1967|11:1:= 13/01/2001"}) << invalid << 11
+            << 1 << strings({"Canada"});
         QTest::newRow("empty date mask with /")
-            << "m/d/yy" << QStringList{"11:1:=   /  /    "} << none << 0 << 0 << QStringList{};
+            << "m/d/yy" << strings({"11:1:=   /  /    "}) << none << 0 << 0 << QStringList{};
         QTest::newRow("empty date mask with -")
-            << "m-d-yy" << QStringList{"11:2:>   -  -    "} << none << 0 << 0 << QStringList{};
+            << "m-d-yy" << strings({"11:2:>   -  -    "}) << none << 0 << 0 << QStringList{};
         QTest::newRow("empty date mask with .")
-            << "d.m.yy" << QStringList{"11:3:<   .  .    "} << none << 0 << 0 << QStringList{};
+            << "d.m.yy" << strings({"11:3:<   .  .    "}) << none << 0 << 0 << QStringList{};
         QTest::newRow("empty date range mask")
-            << "m/d/yy" << QStringList{"11:4:>   /  /     AND <   /  /    "} << none << 0 << 0
+            << "m/d/yy" << strings({"11:4:>   /  /     AND <   /  /    "}) << none << 0 << 0
             << QStringList{};
         QTest::newRow("operator changed, value left blank")
-            << "m/d/yy" << QStringList{"6:2:>          |7:3:<"} << none << 0 << 0 << QStringList{};
+            << "m/d/yy" << strings({"6:2:>          |7:3:<"}) << none << 0 << 0 << QStringList{};
         QTest::newRow("blank text rows")
-            << "m/d/yy" << QStringList{"1:1:   |3:1:"} << none << 0 << 0 << QStringList{};
+            << "m/d/yy" << strings({"1:1:   |3:1:"}) << none << 0 << 0 << QStringList{};
     }
     void levels()
     {
@@ -254,7 +253,7 @@ private slots:
         criteria.readLevel(cells, ops, dbase::DateStyle());
         coins.table.setFilter([&](const dbase::Table &t) { return criteria.passes(t); });
         coins.table.refilter();
-        QCOMPARE(coins.countries(), QStringList{"Österreich"});
+        QCOMPARE(coins.countries(), strings({"Österreich"}));
     }
 };
 
@@ -353,11 +352,11 @@ private slots:
         dbase::Table &t = coins.table;
         t.setSyncEachPost(false);
         for (int i = 1; i <= 3000; ++i) {
-            Values v{{coin::Country, QStringLiteral("%1").arg(3001 - i, 4, 10, QLatin1Char('0'))}};
+            Values v{{coin::Country,
+                      QStringLiteral("%1").arg(3001 - i, 4, 10, QLatin1Char('0')).toUtf8()}};
             // Matches far apart in index order, so that a locate tests many records.
-            if (i % 7 == 0 && (i < 300 || i == 1505 || i == 2100))
-                v[coin::Year] = QStringLiteral("x");
-            if (i % 14 == 0) v[coin::MintMark] = QStringLiteral("h");
+            if (i % 7 == 0 && (i < 300 || i == 1505 || i == 2100)) v[coin::Year] = "x";
+            if (i % 14 == 0) v[coin::MintMark] = "h";
             addCoin(t, v);
         }
         t.sync();
@@ -489,7 +488,7 @@ private slots:
         QStringList conditions;
         for (const auto &r : records)
             conditions << r.toObject()[QStringLiteral("values")].toArray().at(3).toString();
-        QCOMPARE(conditions, (QStringList{"Very Fine", "Very Fine", "Very Fine", "Very Fine"}));
+        QCOMPARE(conditions, (strings({"Very Fine", "Very Fine", "Very Fine", "Very Fine"})));
     }
 
     void emptySearchFillsEmptyFields()
@@ -509,7 +508,7 @@ private slots:
         QStringList topics;
         for (const auto &r : records)
             topics << r.toObject()[QStringLiteral("values")].toArray().at(8).toString();
-        QCOMPARE(topics, (QStringList{"Animals", "Ships", "Animals"}));
+        QCOMPARE(topics, (strings({"Animals", "Ships", "Animals"})));
     }
 
     void noToEveryQuestion()
@@ -532,7 +531,7 @@ private slots:
                 return false;
             },
             {}, counters);
-        QCOMPARE(asked, (QStringList{"Peru", "Cuba"}));
+        QCOMPARE(asked, (strings({"Peru", "Cuba"})));
         QCOMPARE(counters.processed, 3);
         QCOMPARE(counters.found, 2);
         QCOMPARE(counters.changed, 0);

@@ -1,15 +1,15 @@
 // Search, locate and search and replace through the real main window, on a coin table
 // written by python3-dbf: the grid, the count and "SEARCH ON", the questions asked, and
 // the files read back by python3-dbf and index_dump.
+#include "find/locate_dialog.h"
+#include "find/search_replace.h"
+#include "find/search_window.h"
 #include "find_fixture.h"
-#include "help_window.h"
-#include "locate_dialog.h"
-#include "main_window.h"
-#include "modal.h"
-#include "paths.h"
-#include "prompts.h"
-#include "search_replace.h"
-#include "search_window.h"
+#include "main/main_window.h"
+#include "platform/help_window.h"
+#include "platform/modal.h"
+#include "platform/paths.h"
+#include "platform/prompts.h"
 #include "test_files.h"
 #include "test_registry.h"
 
@@ -72,17 +72,18 @@ struct Fixture {
     bool searchShown() const { return !find<QLabel>("SearchOnLabel")->isHidden(); }
     QString country()
     {
-        return QString::fromStdString(w->MyTable.asString(w->MyTable.fieldByName("COUNTRY")));
+        return QString::fromStdString(
+            w->database().table().asString(w->database().table().fieldByName("COUNTRY")));
     }
     QStringList countries()
     {
         QStringList out;
-        const int keep = w->MyTable.currentRow();
-        for (int r = 0; r < w->MyTable.recordCount(); ++r) {
-            w->MyTable.moveToRow(r);
+        const int keep = w->database().table().currentRow();
+        for (int r = 0; r < w->database().table().recordCount(); ++r) {
+            w->database().table().moveToRow(r);
             out << country();
         }
-        w->MyTable.moveToRow(keep);
+        w->database().table().moveToRow(keep);
         return out;
     }
     // Runs the search form with the levels given as lists of (row, text), then `last`.
@@ -116,14 +117,14 @@ private slots:
         Fixture f;
         QCOMPARE(f.count(), QStringLiteral("5"));
         f.search({{{1, QStringLiteral("ar")}}});
-        QVERIFY(f.w->SearchOn);
+        QVERIFY(f.w->database().searchOn());
         QVERIFY(f.searchShown());
         QVERIFY(f.w->action(QStringLiteral("MenuEndSearch"))->isEnabled());
         QCOMPARE(f.count(), QStringLiteral("2"));
         QCOMPARE(f.gridRows(), 2);
-        QCOMPARE(f.countries(), (QStringList{"Argentina", "Qatar"}));
+        QCOMPARE(f.countries(), (strings({"Argentina", "Qatar"})));
         f.w->action(QStringLiteral("MenuEndSearch"))->trigger();
-        QVERIFY(!f.w->SearchOn);
+        QVERIFY(!f.w->database().searchOn());
         QVERIFY(!f.searchShown());
         QCOMPARE(f.count(), QStringLiteral("5"));
         QCOMPARE(f.gridRows(), 5);
@@ -151,7 +152,7 @@ private slots:
             QCOMPARE(s->SearchGrid->currentRow(), 6);
             QCOMPARE(s->SearchGrid->currentColumn(), 2);
         });
-        QCOMPARE(f.countries(), QStringList{"Canada"});
+        QCOMPARE(f.countries(), strings({"Canada"}));
         QCOMPARE(f.count(), QStringLiteral("1"));
     }
 
@@ -159,11 +160,11 @@ private slots:
     {
         Fixture f;
         f.search({{{1, QStringLiteral("canada")}}, {{3, QStringLiteral("1967")}}});
-        QCOMPARE(f.countries(), (QStringList{"Canada", "Qatar", "canada"}));
+        QCOMPARE(f.countries(), (strings({"Canada", "Qatar", "canada"})));
         QCOMPARE(f.count(), QStringLiteral("3"));
         // The new search replaces the applied one rather than narrowing it further.
         f.search({{{4, QStringLiteral("good")}}});
-        QCOMPARE(f.countries(), (QStringList{"Chile"}));
+        QCOMPARE(f.countries(), (strings({"Chile"})));
         QCOMPARE(f.count(), QStringLiteral("1"));
     }
 
@@ -187,7 +188,7 @@ private slots:
         QCOMPARE(items, 0);
         QCOMPARE(title, QStringLiteral(" SEARCH CRITERIA    (Level 1)"));
         QCOMPARE(s->criteriaText(1), QString());
-        QVERIFY(!f.w->SearchOn);
+        QVERIFY(!f.w->database().searchOn());
         QVERIFY(!f.searchShown());
         QCOMPARE(f.count(), QStringLiteral("5"));
     }
@@ -199,10 +200,10 @@ private slots:
         Fixture f;
         f.search({{{1, QStringLiteral("ar")}}});
         f.search({{{1, QStringLiteral("chile")}}}, "ExitButton");
-        QVERIFY(f.w->SearchOn);
+        QVERIFY(f.w->database().searchOn());
         QCOMPARE(f.count(), QStringLiteral("2"));
-        f.w->MyTable.refilter();
-        QCOMPARE(f.countries(), (QStringList{"Argentina", "Qatar"}));
+        f.w->database().table().refilter();
+        QCOMPARE(f.countries(), (strings({"Argentina", "Qatar"})));
     }
 
     void messagesOfBadLevels()
@@ -218,11 +219,11 @@ private slots:
             QCOMPARE(s->ItemCount(), 0);
         });
         QCOMPARE(f.prompts.askedTexts(),
-                 (QStringList{"No search criteria entered.",
-                              "Invalid search criteria entered.  Please correct."}));
+                 (strings({"No search criteria entered.",
+                           "Invalid search criteria entered.  Please correct."})));
         QCOMPARE(f.prompts.asked().at(0).caption, QStringLiteral("Error"));
         QCOMPARE(f.prompts.asked().at(1).caption, QStringLiteral("Error"));
-        QVERIFY(!f.w->SearchOn);
+        QVERIFY(!f.w->database().searchOn());
     }
 
     void tenthLevelDisablesFindMore()
@@ -278,7 +279,7 @@ private slots:
                 QStringList entries;
                 for (int i = 0; i < o->ListBox1->count(); ++i)
                     entries << o->ListBox1->item(i)->text();
-                QCOMPARE(entries, (QStringList{" = ", " > ", " < ", " > X < "}));
+                QCOMPARE(entries, (strings({" = ", " > ", " < ", " > X < "})));
                 QCOMPARE(o->ListBox1->currentRow(), 0);
                 o->ListBox1->setCurrentRow(3);
                 o->OkButton->click();
@@ -307,7 +308,7 @@ private slots:
             s->setCriteriaText(7, QStringLiteral(">  10      AND < 15      "));
         });
         // The range 10 < market value < 15: 12.5 and 12.25.
-        QCOMPARE(f.countries(), (QStringList{"Canada", "Chile"}));
+        QCOMPARE(f.countries(), (strings({"Canada", "Chile"})));
     }
 
     void helpOpensAtTheSearchWindow()
@@ -344,7 +345,7 @@ private slots:
             s->SearchGridMouseUp(1, 1);
             QCOMPARE(s->criteriaText(1), QStringLiteral("Chile"));
         });
-        QCOMPARE(f.countries(), QStringList{"Chile"});
+        QCOMPARE(f.countries(), strings({"Chile"}));
     }
 };
 
@@ -371,7 +372,7 @@ private slots:
     void locateFirstAndNext()
     {
         Fixture f;
-        f.w->MyTable.moveToRow(2);
+        f.w->database().table().moveToRow(2);
         modal::enqueue([](QDialog *d) {
             auto *l = static_cast<TMyLocateDlg *>(d);
             QCOMPARE(l->windowTitle(), QStringLiteral("Locate Field Value"));
@@ -383,17 +384,17 @@ private slots:
             l->CancelButton->click();
         });
         f.w->action(QStringLiteral("MenuFind"))->trigger();
-        QCOMPARE(f.w->MyTable.currentRow(), 2);
+        QCOMPARE(f.w->database().table().currentRow(), 2);
 
         locate(f, QStringLiteral("Country"), QStringLiteral("can"), "FirstButton");
-        QCOMPARE(f.w->MyTable.currentRow(), 0);
+        QCOMPARE(f.w->database().table().currentRow(), 0);
         QCOMPARE(f.find<QTableView>("ViewerGrid")->currentIndex().row(), 0);
         // Locate Next repeats it from the current record without the form.
         f.w->action(QStringLiteral("MenuFindNext"))->trigger();
-        QCOMPARE(f.w->MyTable.currentRow(), 4);
+        QCOMPARE(f.w->database().table().currentRow(), 4);
         QCOMPARE(f.find<QTableView>("ViewerGrid")->currentIndex().row(), 4);
         f.w->action(QStringLiteral("MenuFindNext"))->trigger();
-        QCOMPARE(f.w->MyTable.currentRow(), 4);
+        QCOMPARE(f.w->database().table().currentRow(), 4);
         QCOMPARE(f.prompts.askedTexts(), QStringList{QStringLiteral("No more matches found")});
         QCOMPARE(f.prompts.asked().last().icon, Prompts::Icon::Information);
     }
@@ -401,14 +402,14 @@ private slots:
     void caseSensitiveAndNotFound()
     {
         Fixture f;
-        f.w->MyTable.moveToRow(1);
+        f.w->database().table().moveToRow(1);
         locate(f, QStringLiteral("Country"), QStringLiteral("can"), "FirstButton", true);
-        QCOMPARE(f.w->MyTable.currentRow(), 4);
+        QCOMPARE(f.w->database().table().currentRow(), 4);
         QCOMPARE(f.country(), QStringLiteral("canada"));
-        f.w->MyTable.moveToRow(1);
+        f.w->database().table().moveToRow(1);
         locate(f, QStringLiteral("Country"), QStringLiteral("Peru"), "FirstButton");
         QCOMPARE(f.prompts.askedTexts(), QStringList{QStringLiteral("No matches found")});
-        QCOMPARE(f.w->MyTable.currentRow(), 1);
+        QCOMPARE(f.w->database().table().currentRow(), 1);
     }
 
     void exactNumberFindsTrailingZeros()
@@ -426,8 +427,8 @@ private slots:
     {
         Fixture f;
         f.search({{{3, QStringLiteral("1967")}}});
-        QCOMPARE(f.countries(), (QStringList{"Canada", "Qatar"}));
-        f.w->MyTable.moveToRow(1);
+        QCOMPARE(f.countries(), (strings({"Canada", "Qatar"})));
+        f.w->database().table().moveToRow(1);
         locate(f, QStringLiteral("Country"), QStringLiteral("canada"), "NextButton", false,
                "ExactMatchBtn");
         QCOMPARE(f.prompts.askedTexts(), QStringList{QStringLiteral("No more matches found")});
@@ -457,9 +458,9 @@ private slots:
     void fieldSelectionListsTheShownFields()
     {
         Fixture f;
-        f.w->settings.displayFields.fill(false);
-        f.w->settings.displayFields[coin::Country - 1] = true;
-        f.w->settings.displayFields[coin::Year - 1] = true;
+        f.w->database().settings().displayFields.fill(false);
+        f.w->database().settings().displayFields[coin::Country - 1] = true;
+        f.w->database().settings().displayFields[coin::Year - 1] = true;
         // The component is made at the first use.
         modal::enqueue([](QDialog *d) { static_cast<TMyLocateDlg *>(d)->CancelButton->click(); });
         f.w->action(QStringLiteral("MenuFind"))->trigger();
@@ -475,7 +476,7 @@ private slots:
             l->CancelButton->click();
         });
         f.w->action(QStringLiteral("MenuFind"))->trigger();
-        QCOMPARE(listed, (QStringList{"Country", "Year"}));
+        QCOMPARE(listed, (strings({"Country", "Year"})));
     }
 
     // While the field list has the focus, Enter does not start a search.
@@ -498,12 +499,12 @@ private slots:
     void messagesWithoutAnOpenTable()
     {
         Fixture f;
-        f.w->MyTable.close();
+        f.w->database().table().close();
         f.w->action(QStringLiteral("MenuFind"))->trigger();
         f.w->action(QStringLiteral("MenuFindNext"))->trigger();
         QCOMPARE(f.prompts.askedTexts(),
-                 (QStringList{"DataSource does not reference an active DataSet",
-                              "DataSource does not refer to an active table!"}));
+                 (strings({"DataSource does not reference an active DataSet",
+                           "DataSource does not refer to an active table!"})));
         QCOMPARE(f.prompts.asked().at(0).caption, QStringLiteral("Error"));
         QCOMPARE(f.prompts.asked().at(1).caption, QStringLiteral("Warning"));
         QCOMPARE(modal::pending(), 0);
@@ -525,13 +526,13 @@ private slots:
         f.w->action(QStringLiteral("MenuButtons"))->trigger();
         modal::enqueue(record);
         f.find<QPushButton>("SearchButton")->click();
-        QCOMPARE(shown, (QStringList{"TMySearch", "TMyLocateDlg", "TMyLocateDlg", "TMySearch"}));
+        QCOMPARE(shown, (strings({"TMySearch", "TMyLocateDlg", "TMyLocateDlg", "TMySearch"})));
     }
 
     void labelsWithTildeShowBlanks()
     {
         Fixture f;
-        f.w->settings.fieldNames[0] = QStringLiteral("Land~of~Issue");
+        f.w->database().settings().fieldNames[0] = QStringLiteral("Land~of~Issue");
         locate(f, QStringLiteral("Land of Issue"), QStringLiteral("chi"), "FirstButton");
         QCOMPARE(f.country(), QStringLiteral("Chile"));
     }
@@ -582,28 +583,29 @@ private slots:
     {
         Fixture f;
         // Sorted by condition, so the walk of the rebuilt index shows the new values' order.
-        f.w->settings.sortLevels[0] = coin::Condition;
-        f.w->BuildSortString();
+        f.w->database().settings().sortLevels[0] = coin::Condition;
+        f.w->database().buildSortString();
         f.w->reopenShared();
         replace(f, coin::Condition, QStringLiteral("fine"), QStringLiteral("Very Fine"));
         QCOMPARE(f.prompts.askedTexts(),
                  QStringList{QStringLiteral("Global Search and Replace Complete.")});
         QCOMPARE(f.prompts.asked().first().caption, QStringLiteral("Finished"));
-        QVERIFY(f.w->MyTable.isOpen());
-        QVERIFY(!f.w->MyTable.exclusive());
-        QCOMPARE(QString::fromStdString(f.w->MyTable.indexName()), QStringLiteral("NewIndex"));
-        QCOMPARE(column(f.w->CurrentDatabasePath, coin::Condition),
-                 (QStringList{"Very Fine", "Very Fine", "Very Fine", "Good", "Very Fine"}));
+        QVERIFY(f.w->database().table().isOpen());
+        QVERIFY(!f.w->database().table().exclusive());
+        QCOMPARE(QString::fromStdString(f.w->database().table().indexName()),
+                 QStringLiteral("NewIndex"));
+        QCOMPARE(column(f.w->database().currentPath(), coin::Condition),
+                 (strings({"Very Fine", "Very Fine", "Very Fine", "Good", "Very Fine"})));
         // Good sorts before Very Fine; equal keys in record order.
-        QCOMPARE(indexWalk(f.w->IndexFilePath), (QStringList{"4", "1", "2", "3", "5"}));
-        QCOMPARE(f.countries(), (QStringList{"Chile", "Canada", "Argentina", "Qatar", "canada"}));
+        QCOMPARE(indexWalk(f.w->database().indexFilePath()), (strings({"4", "1", "2", "3", "5"})));
+        QCOMPARE(f.countries(), (strings({"Chile", "Canada", "Argentina", "Qatar", "canada"})));
     }
 
     void noToEveryQuestionChangesNothing()
     {
         Fixture f;
-        f.w->MyTable.close();
-        const QByteArray before = readBytes(f.w->CurrentDatabasePath);
+        f.w->database().table().close();
+        const QByteArray before = readBytes(f.w->database().currentPath());
         f.w->reopenShared();
         for (int i = 0; i < 3; ++i)
             f.prompts.answer(int(QMessageBox::No));
@@ -627,16 +629,16 @@ private slots:
         QCOMPARE(f.prompts.asked().at(0).caption, QStringLiteral("Confirm"));
         QCOMPARE(f.prompts.asked().at(1).text,
                  QStringLiteral("Item = \"Argentina\".  Change this record?"));
-        f.w->MyTable.close();
-        QCOMPARE(readBytes(f.w->CurrentDatabasePath), before);
+        f.w->database().table().close();
+        QCOMPARE(readBytes(f.w->database().currentPath()), before);
     }
 
     void numberMatchesExactly()
     {
         Fixture f;
         replace(f, coin::MarketValu, QStringLiteral("12.5"), QStringLiteral("13"));
-        QCOMPARE(column(f.w->CurrentDatabasePath, coin::MarketValu),
-                 (QStringList{"13", "20", "5", "12.25", "7"}));
+        QCOMPARE(column(f.w->database().currentPath(), coin::MarketValu),
+                 (strings({"13", "20", "5", "12.25", "7"})));
     }
 
     void runWhileASearchIsOn()
@@ -655,24 +657,24 @@ private slots:
         });
         f.w->action(QStringLiteral("MenuSearchReplace"))->trigger();
         QCOMPARE(processed, 5);
-        QCOMPARE(column(f.w->CurrentDatabasePath, coin::Year),
-                 (QStringList{"1968", "1980", "1968", "1950", "2001"}));
-        QVERIFY(f.w->SearchOn);
+        QCOMPARE(column(f.w->database().currentPath(), coin::Year),
+                 (strings({"1968", "1980", "1968", "1950", "2001"})));
+        QVERIFY(f.w->database().searchOn());
         QVERIFY(f.searchShown());
         QCOMPARE(f.count(), QStringLiteral("2"));
-        QCOMPARE(f.countries(), (QStringList{"Canada", "canada"}));
+        QCOMPARE(f.countries(), (strings({"Canada", "canada"})));
     }
 
     void refusedWhileAnotherProgramHoldsTheTable()
     {
         Fixture f;
-        f.w->MyTable.close();
-        const QByteArray before = readBytes(f.w->CurrentDatabasePath);
+        f.w->database().table().close();
+        const QByteArray before = readBytes(f.w->database().currentPath());
         f.w->reopenShared();
         QProcess holder;
         holder.start(
             QStringLiteral("/usr/bin/python3"),
-            {QStringLiteral(NUMAROK_TEST_SCRIPTS "/hold_open.py"), f.w->CurrentDatabasePath});
+            {QStringLiteral(NUMAROK_TEST_SCRIPTS "/hold_open.py"), f.w->database().currentPath()});
         QVERIFY(holder.waitForReadyRead(10000));
         QCOMPARE(holder.readLine().trimmed(), QByteArray("ready"));
         bool stillOpen = false;
@@ -696,11 +698,11 @@ private slots:
                                        "File is not in use by another program  or that no other "
                                        "users are running the software "
                                        "or that no other copies of the software are in use.")});
-        QVERIFY(f.w->MyTable.isOpen());
-        QVERIFY(!f.w->MyTable.exclusive());
+        QVERIFY(f.w->database().table().isOpen());
+        QVERIFY(!f.w->database().table().exclusive());
         QCOMPARE(f.count(), QStringLiteral("5"));
-        f.w->MyTable.close();
-        QCOMPARE(readBytes(f.w->CurrentDatabasePath), before);
+        f.w->database().table().close();
+        QCOMPARE(readBytes(f.w->database().currentPath()), before);
     }
 
     void inputChecksAndFocus()
@@ -725,9 +727,9 @@ private slots:
         });
         f.w->action(QStringLiteral("MenuSearchReplace"))->trigger();
         QCOMPARE(f.prompts.askedTexts(),
-                 (QStringList{"No field has been selected.",
-                              "Invalid search date entered.  Please correct.",
-                              "Invalid replacement value entered.  Please correct."}));
+                 (strings({"No field has been selected.",
+                           "Invalid search date entered.  Please correct.",
+                           "Invalid replacement value entered.  Please correct."})));
     }
 
     // A value the field cannot hold ends the walk: the abort message, the table shared
@@ -735,20 +737,21 @@ private slots:
     void failedPostAborts()
     {
         Fixture f;
-        f.w->MyTable.close();
-        const QByteArray before = readBytes(f.w->CurrentDatabasePath);
+        f.w->database().table().close();
+        const QByteArray before = readBytes(f.w->database().currentPath());
         f.w->reopenShared();
         replace(f, coin::MarketValu, QStringLiteral("20"), QStringLiteral("1e30"));
         QCOMPARE(f.prompts.askedTexts(),
                  QStringList{QStringLiteral(
                      "Error in running search and replace.  Search and replace will be aborted.")});
-        QVERIFY(f.w->MyTable.isOpen());
-        QVERIFY(!f.w->MyTable.exclusive());
-        QCOMPARE(QString::fromStdString(f.w->MyTable.indexName()), QStringLiteral("NewIndex"));
-        QCOMPARE(indexWalk(f.w->IndexFilePath).size(), 5);
+        QVERIFY(f.w->database().table().isOpen());
+        QVERIFY(!f.w->database().table().exclusive());
+        QCOMPARE(QString::fromStdString(f.w->database().table().indexName()),
+                 QStringLiteral("NewIndex"));
+        QCOMPARE(indexWalk(f.w->database().indexFilePath()).size(), 5);
         QCOMPARE(f.count(), QStringLiteral("5"));
-        f.w->MyTable.close();
-        QCOMPARE(readBytes(f.w->CurrentDatabasePath), before);
+        f.w->database().table().close();
+        QCOMPARE(readBytes(f.w->database().currentPath()), before);
     }
 
     void counterText()

@@ -1,7 +1,7 @@
 // Feedback on long work: the wait cursor at once, the progress dialog only past its delay,
 // saying what the engine reports, and a cancel that reaches the engine.
-#include "error.h"
-#include "long_work.h"
+#include "dbase/error.h"
+#include "platform/long_work.h"
 #include "test_registry.h"
 
 #include <QApplication>
