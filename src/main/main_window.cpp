@@ -12,6 +12,7 @@
 #include "editor/record_editor.h"
 #include "exchange/export_window.h"
 #include "exchange/import_window.h"
+#include "find/find_commands.h"
 #include "main/sort_order.h"
 #include "main/tips.h"
 #include "main/viewer_model.h"
@@ -954,10 +955,19 @@ void TMain::DoExport()
 // The dialogs of these commands come with their own parts of the program.
 void TMain::DoSearch()
 {
+    finder().DoSearch();
     DisplayCount();
 }
-void TMain::DoFind() {}
-void TMain::DoFindNext() {}
+void TMain::DoFind()
+{
+    finder().DoFind();
+    syncGridToTable();
+}
+void TMain::DoFindNext()
+{
+    finder().DoFindNext();
+    syncGridToTable();
+}
 void TMain::DoReports() {}
 void TMain::DoViewer()
 {
@@ -1054,7 +1064,11 @@ void TMain::DoRestore()
     DisplayCount();
 }
 void TMain::DoColor(colors::Target) {}
-void TMain::DoSearchReplace() {}
+void TMain::DoSearchReplace()
+{
+    finder().DoSearchReplace();
+    DisplayCount();
+}
 void TMain::DoListMaintenance(int code)
 {
     struct ListDef {
