@@ -98,11 +98,14 @@ TMyExport::TMyExport(const ExchangeContext &context, QWidget *parent)
     connect(DBaseFile, &QRadioButton::clicked, this, &TMyExport::DBaseFileClick);
     auto *what = new QFrame(this);
     auto *whatLayout = new QVBoxLayout(what);
+    // The frames add no margins of their own, so that the form fits a 640 x 480 screen.
+    whatLayout->setContentsMargins(0, 0, 0, 0);
     whatLayout->addWidget(label("WhatLabel", QStringLiteral("What to Export")));
     whatLayout->addWidget(ExportEntire);
     whatLayout->addWidget(ExportSearch);
     auto *how = new QFrame(this);
     auto *howLayout = new QVBoxLayout(how);
+    howLayout->setContentsMargins(0, 0, 0, 0);
     howLayout->addWidget(label("HowLabel", QStringLiteral("How To Export")));
     howLayout->addWidget(AsciiFile);
     howLayout->addWidget(DBaseFile);
