@@ -14,6 +14,7 @@
 #include "paths.h"
 #include "prompts.h"
 #include "record_editor.h"
+#include "report_windows.h"
 #include "sort_order.h"
 #include "tips.h"
 #include "viewer_config.h"
@@ -743,7 +744,22 @@ void TMain::DoExport() {}
 void TMain::DoSearch() { DisplayCount(); }
 void TMain::DoFind() {}
 void TMain::DoFindNext() {}
-void TMain::DoReports() {}
+void TMain::DoReports()
+{
+    auto *window = findChild<reports::TMyReport *>();
+    if (!window)
+        window = new reports::TMyReport({MyTable, settings, regional, [this] { return SearchOn; },
+                                         [this] { DoEndSearch(); },
+                                         [this] {
+                                             EnableEndSearch();
+                                             MyTable.refilter();
+                                             DisplayCount();
+                                         },
+                                         [this](QWidget *d) { placeDialog(d); }},
+                                        this);
+    window->FormShow();
+    modal::show(window);
+}
 void TMain::DoViewer()
 {
     TViewConfig dialog(settings, m_scaleFactor, this);
