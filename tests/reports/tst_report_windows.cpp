@@ -23,6 +23,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
@@ -290,11 +291,15 @@ private slots:
         TMyReport w(f.context());
         w.FormShow();
         w.ReportBox->setCurrentRow(3);
-        QString finalStatus;
-        modal::enqueue([&finalStatus](QDialog *d) {
+        QString finalStatus, runningStatus;
+        modal::enqueue([&finalStatus, &runningStatus](QDialog *d) {
             auto *form = qobject_cast<TReportForm *>(d);
             // The click arrives while the run lets input through.
-            QTimer::singleShot(0, form, [form] { form->BitBtn1Click(); });
+            QTimer::singleShot(0, form, [form, &runningStatus] {
+                runningStatus = form->StatusLabel->text();
+                QCOMPARE(form->BitBtn1->text(), QStringLiteral("&Cancel"));
+                form->BitBtn1Click();
+            });
             form->FormActivate();
             QVERIFY(form->Cancelled());
             finalStatus = form->StatusLabel->text();
@@ -305,6 +310,7 @@ private slots:
         w.DoView();
         QVERIFY(!previewShown);
         modal::clear();
+        QCOMPARE(runningStatus, QStringLiteral("Printing Page 1\n\n"));
         QCOMPARE(finalStatus, QStringLiteral("\nReport Canceled!"));
         QVERIFY(!f.table.controlsDisabled());
     }
@@ -344,6 +350,27 @@ private slots:
         QCOMPARE(label, QStringLiteral("Page 1 of %1").arg(pages));
         QCOMPARE(f.settings.reportWidth, 700);
         QCOMPARE(f.settings.reportLeft, 40);
+    }
+
+    // Until the designer is there, Modify and New show the definition read-only.
+    void modifyAndNewShowTheDefinition()
+    {
+        Fixture f;
+        TMyReport w(f.context());
+        w.FormShow();
+        w.ReportBox->setCurrentRow(2);
+        QString shown;
+        auto look = [&shown](QDialog *d) {
+            shown = d->findChild<QPlainTextEdit *>()->toPlainText();
+        };
+        modal::enqueue(look);
+        w.DoModify();
+        QVERIFY(shown.startsWith(QStringLiteral("Name: Three Line Report\n")));
+        QVERIFY(shown.contains(QStringLiteral("Lines per record: 4")));
+        modal::enqueue(look);
+        w.DoNew();
+        QVERIFY(shown.contains(QStringLiteral("Width: 90 characters")));
+        QCOMPARE(ReportDefinition::shared().numberOfLines(), 1);
     }
 
     void printerSelection()
@@ -533,16 +560,25 @@ private slots:
         }
     }
 
+    // A print request while an earlier one is still going is refused with the message;
+    // a range dialog cancelled prints nothing.
     void busyPrinterRefuses()
     {
-        engine::setInstalledPrintersForTesting(engine::PrinterList{});
         ScriptedPrompts prompts;
+        QTemporaryDir dir(QStringLiteral("/tmp/wt17-busy-XXXXXX"));
         TMyPreview p(m_stream, m_settings, -1, QStringLiteral("R"));
-        // A range cancelled prints nothing and asks nothing more.
         modal::enqueue([](QDialog *d) { qobject_cast<TPrintRange *>(d)->CancelButton->click(); });
         p.MenuPrintRangeClick();
         QVERIFY(prompts.asked().isEmpty());
-        engine::setInstalledPrintersForTesting(std::nullopt);
+        const QString pdf = dir.filePath(QStringLiteral("busy.pdf"));
+        prompts.answer(pdf);
+        // The click arrives while the PDF is being written, between two pages.
+        QTimer::singleShot(0, &p, [&p] { p.SBPrintClick(); });
+        p.MenuSavePdfClick();
+        QCOMPARE(prompts.askedTexts().last(),
+                 QStringLiteral("Previous print job has not yet finished.  Try again later."));
+        QCOMPARE(prompts.asked().last().caption, QStringLiteral("Error"));
+        QCOMPARE(pdfPages(pdf), 4);
     }
 };
 
@@ -564,6 +600,13 @@ private slots:
             QFAIL("The PDF print queue NumarokPDF is missing; scripts/test sets it up.");
     }
     void init() { modal::clear(); }
+
+    void choiceListsTheQueues()
+    {
+        Settings settings;
+        TPrintSelect dialog(settings);
+        QVERIFY(dialog.PrinterList->findText(QStringLiteral("NumarokPDF")) >= 0);
+    }
 
     void viewPrintAndSave()
     {
