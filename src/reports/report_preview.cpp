@@ -1,5 +1,6 @@
 #include "report_preview.h"
 
+#include "color_scheme.h"
 #include "file_preview.h"
 #include "modal.h"
 #include "prompts.h"
@@ -7,6 +8,7 @@
 
 #include <QAction>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,6 +17,7 @@
 #include <QPdfWriter>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QScreen>
 #include <QShortcut>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -200,8 +203,16 @@ TMyPreview::TMyPreview(const engine::PageStream &stream, Settings &settings, int
               [this] { close(); });
     tools->addStretch(1);
 
-    setGeometry(m_settings.reportLeft, m_settings.reportTop, std::max(200, m_settings.reportWidth),
-                std::max(150, m_settings.reportHeight));
+    // The remembered place, kept on the screen (a smaller screen, a lost second monitor).
+    QRect rect(m_settings.reportLeft, m_settings.reportTop, std::max(200, m_settings.reportWidth),
+               std::max(150, m_settings.reportHeight));
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QRect avail = screen->availableGeometry();
+        rect.setSize(rect.size().boundedTo(avail.size()));
+        rect.moveLeft(std::clamp(rect.left(), avail.left(), avail.right() - rect.width() + 1));
+        rect.moveTop(std::clamp(rect.top(), avail.top(), avail.bottom() - rect.height() + 1));
+    }
+    setGeometry(rect);
     zoomChanged();
 }
 
@@ -330,6 +341,10 @@ void TMyPreview::MenuPrintRangeClick()
     if (!printerReady()) return;
     TPrintRange range(pageCount(), this);
     if (place) place(&range);
+    const colors::Painter paint(m_settings.schemes[colors::Report]);
+    paint.window(&range);
+    paint.edit(range.StartPage);
+    paint.edit(range.EndPage);
     if (modal::show(&range) != QDialog::Accepted) return;
     if (!printerReady()) return;
     MyFilePrinter.PrintPages(range.first(), range.last(), 1);

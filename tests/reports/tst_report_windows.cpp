@@ -20,6 +20,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -28,6 +29,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -489,6 +491,21 @@ private slots:
         QVERIFY(p.MyFilePreview->Monochrome());
         QCOMPARE(p.currentPage(), 4);
         p.close();
+    }
+
+    // A place remembered on a screen that is gone comes back onto this one.
+    void keptOnTheScreen()
+    {
+        Settings settings;
+        settings.reportLeft = 5000;
+        settings.reportTop = -300;
+        settings.reportWidth = 640;
+        settings.reportHeight = 480;
+        TMyPreview p(m_stream, settings, -1, QStringLiteral("R"));
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY2(screen.contains(p.geometry()),
+                 qPrintable(QStringLiteral("%1,%2").arg(p.x()).arg(p.y())));
+        QCOMPARE(p.geometry().size(), QSize(640, 480).boundedTo(screen.size()));
     }
 
     void shortcuts()
