@@ -194,6 +194,123 @@ private slots:
         QVERIFY(at(QStringLiteral("France")) < at(QStringLiteral("GRAND TOTALS")));
     }
 
+    // Rules of record cells: all four, left and right, top and bottom, or none; never with
+    // more than one line a record, whatever the options say.
+    void rules_data()
+    {
+        QTest::addColumn<int>("report");
+        QTest::addColumn<bool>("vertical");
+        QTest::addColumn<bool>("horizontal");
+        QTest::addColumn<int>("verticalRules");   // line commands drawn up and down
+        QTest::addColumn<int>("horizontalRules"); // and across
+        // Simple List: 7 columns, a header line and 4 coin lines.
+        QTest::newRow("both") << 0 << true << true << 70 << 70;
+        QTest::newRow("vertical") << 0 << true << false << 70 << 0;
+        QTest::newRow("horizontal") << 0 << false << true << 0 << 70;
+        QTest::newRow("none") << 0 << false << false << 0 << 0;
+        QTest::newRow("three lines, both on") << 2 << true << true << 0 << 0;
+    }
+    void rules()
+    {
+        QFETCH(int, report);
+        QFETCH(bool, vertical);
+        QFETCH(bool, horizontal);
+        QFETCH(int, verticalRules);
+        QFETCH(int, horizontalRules);
+        QTemporaryDir dir(QStringLiteral("/tmp/wt17-gen-XXXXXX"));
+        dbase::Table table;
+        QVERIFY(makeCoins(dir.path(), QStringLiteral("small"), table));
+        ReportDefinition def = readyMadeReport(report);
+        def.setGroupLevel1(false); // no heading boxes
+        def.setUseTotals(false);   // no title rules
+        def.setVerticalLines(vertical);
+        def.setHorizontalLines(horizontal);
+        def.setColumnHeaders(true);
+        ReportGenerator gen(def, contextFor(table, {}), RunMode::View);
+        LetterFiler filer;
+        PageStream stream;
+        filer.setStream(&stream);
+        gen.attach(filer);
+        QVERIFY(filer.Execute());
+        int up = 0, across = 0;
+        for (const Command &c : stream.pages[0].commands) {
+            if (c.kind != Command::Line) continue;
+            if (c.x == c.w) ++up;
+            if (c.y == c.h) ++across;
+        }
+        QCOMPARE(up, verticalRules);
+        QCOMPARE(across, horizontalRules);
+        // Without a single line a record there is no column-header line either.
+        const auto &texts = stream.pages[0].texts;
+        QCOMPARE(std::count(texts.begin(), texts.end(), QStringLiteral("Country")),
+                 report == 0 ? 1 : 0);
+    }
+
+    // Numbers right in their columns, other values left, column headers centred.
+    void alignments()
+    {
+        QTemporaryDir dir(QStringLiteral("/tmp/wt17-gen-XXXXXX"));
+        dbase::Table table;
+        QVERIFY(makeCoins(dir.path(), QStringLiteral("small"), table));
+        ReportDefinition def = readyMadeReport(1); // with the money columns
+        ReportGenerator gen(def, contextFor(table, {}), RunMode::View);
+        LetterFiler filer;
+        PageStream stream;
+        filer.setStream(&stream);
+        gen.attach(filer);
+        QVERIFY(filer.Execute());
+        const StoredPage &page = stream.pages[0];
+        auto alignOf = [&page](const QString &text) {
+            for (const Command &c : page.commands)
+                if (c.kind == Command::Text && page.texts[static_cast<size_t>(c.index)] == text)
+                    return static_cast<int>(c.align);
+            return -1;
+        };
+        QCOMPARE(alignOf(QStringLiteral("10.00")), int(Align::Right));
+        QCOMPARE(alignOf(QStringLiteral("12.50")), int(Align::Right));
+        QCOMPARE(alignOf(QStringLiteral("Mexico")), int(Align::Left));
+        QCOMPARE(alignOf(QStringLiteral("Face Value")), int(Align::Centre));
+        // In the totals row labels go right, amounts left.
+        QCOMPARE(alignOf(QStringLiteral("Market Value:")), int(Align::Right));
+        QCOMPARE(alignOf(QStringLiteral("59.50")), int(Align::Left));
+    }
+
+    // A heading wider than the printable width loses characters until it fits.
+    void longHeadingIsCut()
+    {
+        QTemporaryDir dir(QStringLiteral("/tmp/wt17-gen-XXXXXX"));
+        dbase::Table table;
+        QVERIFY(makeCoins(dir.path(), QStringLiteral("small"), table));
+        ReportDefinition def = readyMadeReport(0);
+        def.setGroupLevel2(true);
+        def.setLeftMargin(3.9);
+        def.setRightMargin(3.9); // 0.7 inches printable
+        ReportGenerator gen(def, contextFor(table, {coin::Country, coin::Year, 0, 0}),
+                            RunMode::View);
+        LetterFiler filer;
+        PageStream stream;
+        filer.setStream(&stream);
+        gen.attach(filer);
+        QVERIFY(filer.Execute());
+        // The heading: the longest centred text that begins the full heading.
+        const QString full = QStringLiteral("Canada, 1967");
+        QString heading;
+        const StoredPage &page = stream.pages[0];
+        for (const Command &c : page.commands) {
+            if (c.kind != Command::Text || c.align != Align::Centre) continue;
+            const QString &t = page.texts[static_cast<size_t>(c.index)];
+            if (full.startsWith(t) && t.size() > heading.size()) heading = t;
+        }
+        QVERIFY2(!heading.isEmpty(), "no heading");
+        QVERIFY(heading.size() < full.size());
+        QVERIFY(full.startsWith(heading));
+        // The engine's measure of what is left fits 0.7 - 0.2 inches; one more character would not.
+        LetterFiler measure;
+        measure.SetFont(QStringLiteral("Arial"), 10);
+        QVERIFY(measure.MeasureText(heading) <= 0.5);
+        QVERIFY(measure.MeasureText(full.left(heading.size() + 1)) > 0.5);
+    }
+
     // Text cut to a column: a long country in a narrow column loses characters until it fits.
     void cutsToTheColumn()
     {
