@@ -111,7 +111,8 @@ void TReportForm::FormActivate()
     m_started = true;
     QApplication::setOverrideCursor(Qt::BusyCursor);
     try {
-        m_engine.Execute();
+        // False also when the job could not start (no printer): the engine said why.
+        if (!m_engine.Execute()) m_failed = true;
     } catch (const std::exception &e) {
         m_failed = true;
         QApplication::restoreOverrideCursor();

@@ -354,6 +354,51 @@ private slots:
         QCOMPARE(f.settings.reportLeft, 40);
     }
 
+    // Printing on a machine without printers says so and counts as not completed.
+    void printWithoutPrinters()
+    {
+        Fixture f;
+        engine::setInstalledPrintersForTesting(engine::PrinterList{});
+        TMyReport w(f.context());
+        w.FormShow();
+        w.ReportBox->setCurrentRow(0);
+        QString status;
+        modal::enqueue([&status](QDialog *d) {
+            auto *form = qobject_cast<TReportForm *>(d);
+            form->FormActivate();
+            status = form->StatusLabel->text();
+            form->BitBtn1Click();
+        });
+        w.DoPrint();
+        engine::setInstalledPrintersForTesting(std::nullopt);
+        QCOMPARE(f.prompts.askedTexts(),
+                 QStringList{"No printers are defined, aborting print job."});
+        QCOMPARE(status, QStringLiteral("\nReport Canceled!"));
+        QVERIFY(!f.table.controlsDisabled());
+    }
+
+    // A text file that cannot be written: the user is told, the run counts as not completed.
+    void unwritableTextFile()
+    {
+        Fixture f;
+        TMyReport w(f.context());
+        w.FormShow();
+        w.ReportBox->setCurrentRow(0);
+        f.prompts.answer(f.dir.filePath(QStringLiteral("missing/dir/report.txt")));
+        QString status;
+        modal::enqueue([&status](QDialog *d) {
+            auto *form = qobject_cast<TReportForm *>(d);
+            form->FormActivate();
+            status = form->StatusLabel->text();
+            form->BitBtn1Click();
+        });
+        w.DoPrintToFile();
+        QCOMPARE(f.prompts.asked().last().caption, QStringLiteral("Error"));
+        QVERIFY(f.prompts.askedTexts().last().contains(QStringLiteral("could not be written")));
+        QCOMPARE(status, QStringLiteral("\nReport Canceled!"));
+        QVERIFY(!f.table.controlsDisabled());
+    }
+
     // Until the designer is there, Modify and New show the definition read-only.
     void modifyAndNewShowTheDefinition()
     {
