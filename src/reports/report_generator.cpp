@@ -110,7 +110,7 @@ void ReportGenerator::MyBeforePrintReport(TBaseReport &r)
 
     if (m_mode == RunMode::File) {
         m_file.setFileName(m_outputPath);
-        if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        if (!m_file.open(QIODevice::WriteOnly))
             throw engine::ReportError(QStringLiteral("The report file \"%1\" could not be "
                                                      "written: %2")
                                           .arg(m_outputPath, m_file.errorString()));
@@ -231,15 +231,23 @@ void ReportGenerator::MyPrintFooterReport(TBaseReport &r)
     if (m_def.dateOnPages()) r.PrintInBand(m_ctx.todayText(), Align::Right);
 }
 
-void ReportGenerator::MyAfterPrintReport(TBaseReport &)
+void ReportGenerator::MyAfterPrintReport(TBaseReport &r)
 {
-    if (m_fileOpen) {
-        m_file.close();
-        m_fileOpen = false;
-    }
     if (m_controlsSuspended) {
         m_ctx.table.enableControls();
         m_controlsSuspended = false;
+    }
+    if (m_fileOpen) {
+        m_fileOpen = false;
+        // A run that did not complete leaves an earlier file of that name as it was.
+        if (r.Cancelled()) {
+            m_file.cancelWriting();
+            m_file.commit();
+        } else if (!m_file.commit()) {
+            throw engine::ReportError(
+                QStringLiteral("The report file \"%1\" could not be written: %2")
+                    .arg(m_outputPath, m_file.errorString()));
+        }
     }
 }
 

@@ -6,7 +6,7 @@
 
 #include "report_definition.h"
 
-#include <QFile>
+#include <QSaveFile>
 #include <QString>
 #include <array>
 #include <functional>
@@ -98,7 +98,7 @@ private:
     GenerationContext m_ctx;
     RunMode m_mode;
     QString m_outputPath;
-    QFile m_file;
+    QSaveFile m_file; // written beside the old file, renamed over it when complete
     bool m_fileOpen = false;
     bool m_controlsSuspended = false;
 

@@ -12,6 +12,7 @@
 #include "test_files.h"
 #include "test_registry.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -356,8 +357,11 @@ private slots:
         QVERIFY(makeCoins(dir.path(), QStringLiteral("small"), table));
         ReportDefinition def = readyMadeReport(3); // eight lines a coin
         def.setBottomMargin(8.5);
+        // An earlier file of the name stays as it was.
+        const QString out = dir.filePath(QStringLiteral("o.txt"));
+        writeBytes(out, "earlier\r\n");
         ReportGenerator gen(def, contextFor(table, {coin::Country, 0, 0, 0}),
-                            static_cast<RunMode>(mode), dir.filePath(QStringLiteral("o.txt")));
+                            static_cast<RunMode>(mode), out);
         LetterFiler filer;
         PageStream stream;
         filer.setStream(&stream);
@@ -367,6 +371,8 @@ private slots:
         QCOMPARE(gen.failure(), ReportGenerator::noRoomMessage());
         QVERIFY(stream.pageCount() <= 1);
         QVERIFY(!table.controlsDisabled());
+        QCOMPARE(readBytes(out), QByteArray("earlier\r\n"));
+        QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("o.txt*")}, QDir::Files).size(), 1);
     }
 
     void fileThatCannotBeWritten()
