@@ -3,6 +3,7 @@
 // zoom, pages and range dialog, and printing through the NumarokPDF CUPS queue.
 #include "coin_schema.h"
 #include "file_preview.h"
+#include "help_window.h"
 #include "modal.h"
 #include "printers.h"
 #include "prompts.h"
@@ -32,6 +33,7 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QToolButton>
 
@@ -418,6 +420,31 @@ private slots:
         w.DoNew();
         QVERIFY(shown.contains(QStringLiteral("Width: 90 characters")));
         QCOMPARE(ReportDefinition::shared().numberOfLines(), 1);
+    }
+
+    void helpOpensTheReportWindowTopic()
+    {
+        Fixture f;
+        TMyReport w(f.context());
+        w.FormShow();
+        w.findChild<QAction *>(QStringLiteral("MenuHelp"))->trigger();
+        QVERIFY(help::browser());
+        QCOMPARE(help::browser()->property("anchor").toString(), QStringLiteral("Report_Window"));
+    }
+
+    void shortcuts()
+    {
+        Fixture f;
+        TMyReport w(f.context());
+        const QList<QPair<QString, QString>> keys{
+            {"MenuView", "Ctrl+V"},   {"MenuPrint", "Ctrl+P"}, {"MenuPrintToFile", "Ctrl+F"},
+            {"MenuModify", "Ctrl+M"}, {"MenuNew", "Ctrl+N"},   {"MenuExit", "Ctrl+X"}};
+        for (const auto &[name, key] : keys) {
+            QAction *a = w.findChild<QAction *>(name);
+            QVERIFY2(a, qPrintable(name));
+            QCOMPARE(a->shortcut(), QKeySequence(key));
+        }
+        QCOMPARE(w.PrinterSetup->text(), QStringLiteral("Printer &Setup"));
     }
 
     void printerSelection()
