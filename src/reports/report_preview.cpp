@@ -16,14 +16,30 @@
 #include <QMenuBar>
 #include <QPdfWriter>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QScreen>
 #include <QShortcut>
+#include <QStandardPaths>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 namespace reports
 {
+
+namespace
+{
+// The report's name as a file name in the user's documents ("Statistic/Summary Report"
+// becomes "Statistic-Summary Report.pdf").
+QString suggestedPdfName(QString name)
+{
+    name.replace(QRegularExpression(QStringLiteral("[/\\\\:*?\"<>|]")), QStringLiteral("-"));
+    name = name.trimmed();
+    if (name.isEmpty()) name = QStringLiteral("Report");
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QLatin1Char('/') +
+           name + QStringLiteral(".pdf");
+}
+} // namespace
 
 // ---- the range dialog -------------------------------------------------------------------
 
@@ -363,9 +379,9 @@ void TMyPreview::MenuColorClick()
 void TMyPreview::MenuSavePdfClick()
 {
     if (!printerReady()) return;
-    const QString path =
-        Prompts::instance().saveFile(this, QStringLiteral("Save Report As PDF"), QString(),
-                                     QStringLiteral("PDF Files (*.pdf)"), QStringLiteral("pdf"));
+    const QString path = Prompts::instance().saveFile(
+        this, QStringLiteral("Save Report As PDF"), suggestedPdfName(windowTitle()),
+        QStringLiteral("PDF Files (*.pdf)"), QStringLiteral("pdf"));
     if (path.isEmpty()) return;
     // Written beside the old file and renamed over it, so a failed save leaves it whole.
     QSaveFile file(path);
