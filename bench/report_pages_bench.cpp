@@ -5,9 +5,9 @@
 //     numarok-report-bench [--pages N] [--pdf FILE] [--png FILE]
 //
 // --pdf keeps the PDF file, --png saves the preview's drawing of page 1.
-#include "file_preview.h"
-#include "file_printer.h"
-#include "producers.h"
+#include "reports/engine/file_preview.h"
+#include "reports/engine/file_printer.h"
+#include "reports/engine/producers.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

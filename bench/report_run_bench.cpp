@@ -7,13 +7,13 @@
 //     numarok-report-run-bench [--records N ...]    (default: 10000 and 100000)
 //
 // The view and its memory are measured for the first size only; the text file for each.
-#include "coin_schema.h"
-#include "database_files.h"
-#include "formats.h"
-#include "producers.h"
-#include "ready_made.h"
-#include "report_generator.h"
-#include "table.h"
+#include "db/coin_schema.h"
+#include "db/database_files.h"
+#include "dbase/table.h"
+#include "reports/engine/producers.h"
+#include "reports/ready_made.h"
+#include "reports/report_generator.h"
+#include "ui/formats.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -13,6 +13,7 @@ NUMAROK_PACKAGES=(
     cups printer-driver-cups-pdf poppler-utils
     breeze-icon-theme libqt6svg6
     clang libclang-rt-dev # scripts/fuzz: clang++ and its libFuzzer runtime (libclang-rt-14-dev)
+    clang-format          # scripts/test: the code must be formatted (.clang-format)
 )
 
 install_missing_packages() {
@@ -62,7 +63,28 @@ ensure_print_queue() {
     fi
 }
 
+# The C++ sources that .clang-format governs.
+numarok_sources() {
+    find "$NUMAROK_ROOT/src" "$NUMAROK_ROOT/tests" "$NUMAROK_ROOT/bench" \( -name '*.cpp' -o -name '*.h' \) | sort
+}
+
+# Fails, naming the files, when any source is not formatted; `cmake --build build --target
+# format` formats them.
+check_format() {
+    local files
+    mapfile -t files < <(numarok_sources)
+    if ! clang-format --dry-run --Werror "${files[@]}"; then
+        echo "Unformatted code (above): run  cmake --build build --target format" >&2
+        return 1
+    fi
+}
+
+# Warnings are errors in CI (CI=true).
+numarok_werror() {
+    if [ "${CI:-}" = true ]; then echo ON; else echo OFF; fi
+}
+
 configure_and_build() {
-    cmake -S "$NUMAROK_ROOT" -B "$NUMAROK_BUILD" -G Ninja
+    cmake -S "$NUMAROK_ROOT" -B "$NUMAROK_BUILD" -G Ninja -DNUMAROK_WERROR="$(numarok_werror)"
     cmake --build "$NUMAROK_BUILD" -j "$(nproc)"
 }

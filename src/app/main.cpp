@@ -1,5 +1,5 @@
 // Numarok: a coin collection catalogue.
-#include "main_window.h"
+#include "main/main_window.h"
 
 #include <QApplication>
 #include <QSocketNotifier>

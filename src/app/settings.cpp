@@ -1,8 +1,8 @@
-#include "settings.h"
+#include "app/settings.h"
 
-#include "coin_schema.h"
-#include "ini_file.h"
-#include "paths.h"
+#include "db/coin_schema.h"
+#include "platform/ini_file.h"
+#include "platform/paths.h"
 
 #include <QFile>
 #include <climits>
@@ -20,6 +20,13 @@ constexpr int kFontText = 149;
 constexpr int kPath = 249;
 constexpr int kRecordDefault = 109;
 
+// The order of the text defaults in section Defaults.
+constexpr int kDefaultsOrder[] = {
+    coin::Country,    coin::FaceValue,  coin::Year,      coin::MintMark,   coin::Condition,
+    coin::Topic,      coin::Descriptio, coin::Comment,   coin::Miscellane, coin::PurchDate,
+    coin::UserDef1,   coin::UserDef2,   coin::UserDef3,  coin::UserDef4,   coin::Quantity,
+    coin::PurchasePr, coin::MarketValu, coin::PremiumVal};
+
 const char *const kColorKeys[ColorScheme::RoleCount] = {
     "Main Background", "Major Title",      "Minor Title", "Edit Background",
     "Edit Text",       "Combo Background", "Combo Text",  "List Box Background",
@@ -35,8 +42,7 @@ int leadingNumber(const QString &text)
 {
     int i = 0;
     const bool negative = i < text.size() && text[i] == QLatin1Char('-');
-    if (negative || (i < text.size() && text[i] == QLatin1Char('+')))
-        ++i;
+    if (negative || (i < text.size() && text[i] == QLatin1Char('+'))) ++i;
     long long v = 0;
     for (; i < text.size() && text[i].isDigit() && v < 1000000000000LL; ++i)
         v = v * 10 + text[i].digitValue();
@@ -146,25 +152,13 @@ template <class S, class V> void visitProgram(V &v, S &st)
     auto &df = st.defaults;
     v.flag(d, s("Load Defaults With Add"), df.loadWithAdd, false);
     v.flag(d, s("Load Defaults With Clear"), df.loadWithClear, false);
-    v.text(d, s("Country"), df.country, QString(), kRecordDefault, 20);
-    v.text(d, s("Face Value"), df.faceValue, QString(), kRecordDefault, 20);
-    v.text(d, s("Year"), df.year, QString(), kRecordDefault, 7);
-    v.text(d, s("Mint Mark"), df.mintMark, QString(), kRecordDefault, 3);
-    v.text(d, s("Condition"), df.condition, QString(), kRecordDefault, 30);
-    v.text(d, s("Topic"), df.topic, QString(), kRecordDefault, 20);
-    v.text(d, s("Description"), df.description, QString(), kRecordDefault, 40);
-    v.text(d, s("Comments"), df.comments, QString(), kRecordDefault, 80);
-    v.text(d, s("Miscellaneous"), df.miscellaneous, QString(), kRecordDefault, 110);
-    v.text(d, s("Purchase Date"), df.purchaseDate, QString(), kRecordDefault, 10);
-    for (int i = 0; i < 4; ++i)
-        v.text(d, QStringLiteral("User Defined %1").arg(i + 1), df.userDefined[i], QString(),
-               kRecordDefault, 40);
-    v.text(d, s("Quantity"), df.quantity, QString(), kRecordDefault, 10);
-    v.text(d, s("Purchase Price"), df.purchasePrice, QString(), kRecordDefault, 20);
-    v.text(d, s("Market Value"), df.marketValue, QString(), kRecordDefault, 20);
-    v.text(d, s("Premium Value"), df.premiumValue, QString(), kRecordDefault, 20);
-    v.flag(d, s("Approximate Year"), df.approximateYear, false);
-    v.flag(d, s("Wanted"), df.wanted, false);
+    for (int field : kDefaultsOrder) {
+        const coin::EditorField &e = coin::editorField(field);
+        v.text(d, s(e.defaultKey), *savedDefaultText(df, field), QString(), kRecordDefault,
+               e.defaultWidth);
+    }
+    v.flag(d, s(coin::editorField(coin::YearApprox).defaultKey), df.approximateYear, false);
+    v.flag(d, s(coin::editorField(coin::Wanted).defaultKey), df.wanted, false);
 }
 
 template <class S, class V> void visitDatabase(V &v, S &st)
@@ -215,6 +209,52 @@ template <class S, class V> void visitDatabase(V &v, S &st)
 }
 
 } // namespace
+
+QString *savedDefaultText(SavedDefaults &d, int field)
+{
+    switch (field) {
+    case coin::Country:
+        return &d.country;
+    case coin::FaceValue:
+        return &d.faceValue;
+    case coin::Year:
+        return &d.year;
+    case coin::Condition:
+        return &d.condition;
+    case coin::MintMark:
+        return &d.mintMark;
+    case coin::PurchasePr:
+        return &d.purchasePrice;
+    case coin::MarketValu:
+        return &d.marketValue;
+    case coin::PremiumVal:
+        return &d.premiumValue;
+    case coin::Topic:
+        return &d.topic;
+    case coin::Descriptio:
+        return &d.description;
+    case coin::PurchDate:
+        return &d.purchaseDate;
+    case coin::Miscellane:
+        return &d.miscellaneous;
+    case coin::Quantity:
+        return &d.quantity;
+    case coin::Comment:
+        return &d.comments;
+    case coin::UserDef1:
+    case coin::UserDef2:
+    case coin::UserDef3:
+    case coin::UserDef4:
+        return &d.userDefined[field - coin::UserDef1];
+    default:
+        return nullptr;
+    }
+}
+
+const QString *savedDefaultText(const SavedDefaults &d, int field)
+{
+    return savedDefaultText(const_cast<SavedDefaults &>(d), field);
+}
 
 Settings::Settings()
 {

@@ -3,6 +3,8 @@
 // and read and written by LoadSettings and SaveSettings.
 #pragma once
 
+#include "config/color_scheme.h"
+
 #include <QString>
 #include <array>
 
@@ -18,28 +20,6 @@ struct FontSetting {
     bool strikeout = false;
 };
 
-// Colours by role, as platform colour values (0x00BBGGRR).
-struct ColorScheme {
-    enum Role {
-        MainBackground,
-        MajorTitle,
-        MinorTitle,
-        EditBackground,
-        EditText,
-        ComboBackground,
-        ComboText,
-        ListBoxBackground,
-        ListBoxText,
-        RadioBackground,
-        RadioText,
-        CheckBackground,
-        CheckText,
-        RoleCount
-    };
-    std::array<int, RoleCount> colors{12632256, 0, 0,        16777215, 0,        16777215, 0,
-                                      16777215, 0, 12632256, 0,        12632256, 0};
-};
-
 // The record defaults of the editor (section Defaults).
 struct SavedDefaults {
     bool loadWithAdd = false;
@@ -50,6 +30,10 @@ struct SavedDefaults {
     bool approximateYear = false;
     bool wanted = false;
 };
+
+// The saved default of a text field (field numbers 1..20); null for the two flags.
+QString *savedDefaultText(SavedDefaults &defaults, int field);
+const QString *savedDefaultText(const SavedDefaults &defaults, int field);
 
 struct Settings {
     // Program scope, section Misc.
@@ -94,6 +78,14 @@ struct Settings {
     int printerIndex = 0;
     int reportLeft = 0, reportTop = 0, reportWidth = 640, reportHeight = 480;
     std::array<ColorScheme, 5> schemes; // main, edit, search, report, configure
+    ColorScheme &scheme(colors::Target target)
+    {
+        return schemes.at(static_cast<std::size_t>(target));
+    }
+    const ColorScheme &scheme(colors::Target target) const
+    {
+        return schemes.at(static_cast<std::size_t>(target));
+    }
 
     Settings();
 };

@@ -1,4 +1,4 @@
-#include "color_scheme.h"
+#include "config/color_scheme.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>

@@ -3,16 +3,39 @@
 // radio buttons, check boxes) that every window's SetColors calls.
 #pragma once
 
-#include "settings.h"
-
 #include <QColor>
+#include <array>
 
 class QWidget;
+
+// Colours by role, as platform colour values (0x00BBGGRR).
+struct ColorScheme {
+    enum Role {
+        MainBackground,
+        MajorTitle,
+        MinorTitle,
+        EditBackground,
+        EditText,
+        ComboBackground,
+        ComboText,
+        ListBoxBackground,
+        ListBoxText,
+        RadioBackground,
+        RadioText,
+        CheckBackground,
+        CheckText,
+        RoleCount
+    };
+    std::array<int, RoleCount> colors{12632256, 0, 0,        16777215, 0,        16777215, 0,
+                                      16777215, 0, 12632256, 0,        12632256, 0};
+};
 
 namespace colors
 {
 
-enum Scheme { Main = 0, Edit, Search, Report, Configure };
+// The window groups that each keep a colour scheme, in the order of the settings' five
+// schemes; AllWindows is the colour dialog's choice of all of them, not a scheme itself.
+enum class Target { Main = 0, Edit, Search, Report, Configure, AllWindows };
 
 // A platform colour value (red + 256 x green + 65536 x blue) and back.
 QColor toColor(int value);

@@ -1,12 +1,12 @@
-#include "font_setting.h"
+#include "config/font_setting.h"
 
-namespace fonts {
+namespace fonts
+{
 
 QFont toFont(const FontSetting &s)
 {
     QFont f(s.name);
-    if (s.size > 0)
-        f.setPointSize(s.size);
+    if (s.size > 0) f.setPointSize(s.size);
     f.setBold(s.bold);
     f.setItalic(s.italic);
     f.setUnderline(s.underline);
@@ -21,8 +21,7 @@ void store(FontSetting &s, const QFont &f, bool full)
     s.italic = f.italic();
     s.underline = f.underline();
     s.strikeout = f.strikeOut();
-    if (full && f.pointSize() > 0)
-        s.size = f.pointSize();
+    if (full && f.pointSize() > 0) s.size = f.pointSize();
 }
 
 } // namespace fonts

@@ -1,11 +1,12 @@
 // A stored font setting as a QFont and back.
 #pragma once
 
-#include "settings.h"
+#include "app/settings.h"
 
 #include <QFont>
 
-namespace fonts {
+namespace fonts
+{
 
 QFont toFont(const FontSetting &setting);
 // full: the size is taken too (the two grid fonts); the other fonts store face and style.

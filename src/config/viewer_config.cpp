@@ -1,10 +1,10 @@
-#include "viewer_config.h"
+#include "config/viewer_config.h"
 
-#include "coin_schema.h"
-#include "color_scheme.h"
-#include "font_setting.h"
-#include "help_window.h"
-#include "prompts.h"
+#include "config/color_scheme.h"
+#include "config/font_setting.h"
+#include "db/coin_schema.h"
+#include "platform/help_window.h"
+#include "platform/prompts.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -20,7 +20,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-namespace viewerrules {
+namespace viewerrules
+{
 
 int widthFromCell(const QString &cell, bool *replaced)
 {
@@ -30,8 +31,7 @@ int widthFromCell(const QString &cell, bool *replaced)
     for (; i < t.size() && t[i].isDigit() && v < 100000; ++i)
         v = v * 10 + t[i].digitValue();
     const bool ok = i > 0 && v >= 1 && v <= 255;
-    if (replaced)
-        *replaced = !ok;
+    if (replaced) *replaced = !ok;
     return ok ? static_cast<int>(v) : 10;
 }
 
@@ -39,14 +39,14 @@ QString duplicateName(const QStringList &names)
 {
     for (int i = 0; i + 1 < names.size(); ++i)
         for (int j = i + 1; j < names.size(); ++j)
-            if (names[i] == names[j])
-                return names[i];
+            if (names[i] == names[j]) return names[i];
     return QString();
 }
 
 } // namespace viewerrules
 
-namespace {
+namespace
+{
 
 // A display name holds up to 20 characters; the name cells stop typing there, so that the
 // duplicate check sees the names as they are stored.
@@ -84,6 +84,219 @@ QLabel *heading(const char *name, const char *text, QWidget *parent)
     return l;
 }
 
+QTableWidget *makeGrid(double factor, const char *name, int rows, const QStringList &titles,
+                       const QList<int> &widths, bool editable)
+{
+    auto *grid = new QTableWidget(rows, static_cast<int>(widths.size()));
+    grid->setObjectName(QLatin1String(name));
+    if (titles.isEmpty())
+        grid->horizontalHeader()->setVisible(false);
+    else
+        grid->setHorizontalHeaderLabels(titles);
+    grid->verticalHeader()->setVisible(false);
+    grid->setTabKeyNavigation(true);
+    grid->setEditTriggers(editable ? QAbstractItemView::AllEditTriggers
+                                   : QAbstractItemView::NoEditTriggers);
+    grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    int total = 20;
+    for (int c = 0; c < widths.size(); ++c) {
+        grid->setColumnWidth(c, int(widths[c] * factor));
+        total += int(widths[c] * factor);
+    }
+    grid->setMinimumWidth(total);
+    grid->verticalHeader()->setDefaultSectionSize(int(22 * factor));
+    return grid;
+}
+
+// The Title page: column titles shown, their font, background and alignment.
+class TitlePage : public QWidget
+{
+public:
+    TitlePage()
+    {
+        auto *tg = new QGridLayout(this);
+        ShowGridTitle = new QCheckBox(QStringLiteral("Show Column Titles"), this);
+        ShowGridTitle->setObjectName(QStringLiteral("ShowGridTitle"));
+        tg->addWidget(ShowGridTitle, 0, 0, 1, 2);
+        QLabel *titleFontLabel = heading("TitleFontLabel", "Title Font", this);
+        tg->addWidget(titleFontLabel, 1, 0, 1, 2);
+        TitleFont = new QLineEdit(this);
+        TitleFont->setAccessibleName(titleFontLabel->text());
+        TitleFont->setObjectName(QStringLiteral("TitleFont"));
+        TitleFont->setReadOnly(true);
+        titleFontButton = new QPushButton(QStringLiteral("New &Font"), this);
+        titleFontButton->setObjectName(QStringLiteral("TitleFontButton"));
+        titleFontLabel->setBuddy(TitleFont);
+        tg->addWidget(TitleFont, 2, 0);
+        tg->addWidget(titleFontButton, 2, 1);
+        tg->addWidget(heading("BackgroundLabel", "Background", this), 3, 0, 1, 2);
+        TitleShape = new QFrame(this);
+        TitleShape->setObjectName(QStringLiteral("TitleShape"));
+        TitleShape->setFrameShape(QFrame::Box);
+        TitleShape->setMinimumSize(60, 24);
+        TitleShape->setAccessibleName(QStringLiteral("Background"));
+        titleColorButton = new QPushButton(QStringLiteral("New &Color"), this);
+        titleColorButton->setObjectName(QStringLiteral("Button1"));
+        tg->addWidget(TitleShape, 4, 0);
+        tg->addWidget(titleColorButton, 4, 1);
+        tg->addWidget(heading("AlignmentLabel", "Alignment", this), 5, 0, 1, 2);
+        TitleLeft = new QRadioButton(QStringLiteral("Left Justify"), this);
+        TitleLeft->setObjectName(QStringLiteral("TitleLeft"));
+        TitleCenter = new QRadioButton(QStringLiteral("Center"), this);
+        TitleCenter->setObjectName(QStringLiteral("TitleCenter"));
+        TitleRight = new QRadioButton(QStringLiteral("Right Justify"), this);
+        TitleRight->setObjectName(QStringLiteral("TitleRight"));
+        tg->addWidget(TitleLeft, 6, 0);
+        tg->addWidget(TitleCenter, 7, 0);
+        tg->addWidget(TitleRight, 8, 0);
+        tg->setRowStretch(9, 1);
+    }
+    QCheckBox *ShowGridTitle;
+    QLineEdit *TitleFont;
+    QPushButton *titleFontButton;
+    QFrame *TitleShape;
+    QPushButton *titleColorButton;
+    QRadioButton *TitleLeft, *TitleCenter, *TitleRight;
+};
+
+// The Look and Feel page: grid lines, row indicator, field editing, cell colour and font.
+class LookPage : public QWidget
+{
+public:
+    LookPage()
+    {
+        auto *lg = new QGridLayout(this);
+        lg->addWidget(heading("GridOptionLabel", "Grid Options", this), 0, 0, 1, 2);
+        ColumnLines = new QCheckBox(QStringLiteral("Show lines between columns"), this);
+        ColumnLines->setObjectName(QStringLiteral("ColumnLines"));
+        RowLines = new QCheckBox(QStringLiteral("Show lines between rows"), this);
+        RowLines->setObjectName(QStringLiteral("RowLines"));
+        RowIndicator = new QCheckBox(QStringLiteral("Show current row indicator"), this);
+        RowIndicator->setObjectName(QStringLiteral("RowIndicator"));
+        FieldEditing = new QCheckBox(QStringLiteral("Allow field editing"), this);
+        FieldEditing->setObjectName(QStringLiteral("FieldEditing"));
+        lg->addWidget(ColumnLines, 1, 0, 1, 2);
+        lg->addWidget(RowLines, 2, 0, 1, 2);
+        lg->addWidget(RowIndicator, 3, 0, 1, 2);
+        lg->addWidget(FieldEditing, 4, 0, 1, 2);
+        lg->addWidget(heading("CellColorLabel", "Cell Color", this), 5, 0, 1, 2);
+        CellColorShape = new QFrame(this);
+        CellColorShape->setObjectName(QStringLiteral("CellColorShape"));
+        CellColorShape->setFrameShape(QFrame::Box);
+        CellColorShape->setMinimumSize(60, 24);
+        CellColorShape->setAccessibleName(QStringLiteral("Cell Color"));
+        cellColorButton = new QPushButton(QStringLiteral("New &Color"), this);
+        cellColorButton->setObjectName(QStringLiteral("NewColorBUtton"));
+        lg->addWidget(CellColorShape, 6, 0);
+        lg->addWidget(cellColorButton, 6, 1);
+        lg->addWidget(heading("CellFontLabel", "Cell Font", this), 7, 0, 1, 2);
+        GridFont = new QLineEdit(this);
+        GridFont->setObjectName(QStringLiteral("GridFont"));
+        GridFont->setReadOnly(true);
+        GridFont->setAccessibleName(QStringLiteral("Cell Font"));
+        cellFontButton = new QPushButton(QStringLiteral("New &Font"), this);
+        cellFontButton->setObjectName(QStringLiteral("NewFontButton"));
+        lg->addWidget(GridFont, 8, 0);
+        lg->addWidget(cellFontButton, 8, 1);
+        lg->setRowStretch(9, 1);
+    }
+    QCheckBox *ColumnLines, *RowLines, *RowIndicator, *FieldEditing;
+    QFrame *CellColorShape;
+    QPushButton *cellColorButton;
+    QLineEdit *GridFont;
+    QPushButton *cellFontButton;
+};
+
+// The Fields to Show page: Yes or No for each field.
+class ShowPage : public QWidget
+{
+public:
+    explicit ShowPage(double factor)
+    {
+        auto *sl = new QVBoxLayout(this);
+        auto *instructions =
+            new QLabel(QStringLiteral("For each field that you would like displayed in the Viewer, "
+                                      "select 'Yes'.  If you do not wish "
+                                      "a field to appear in the Viewer, then select 'No' for that "
+                                      "field.  Double Click on the field "
+                                      "to change between 'Yes' and 'No'."),
+                       this);
+        instructions->setObjectName(QStringLiteral("Label4"));
+        instructions->setWordWrap(true);
+        FieldsToDisplay =
+            makeGrid(factor, "FieldsToDisplay", 20,
+                     {QStringLiteral("FIELD"), QStringLiteral("DISPLAY IT")}, {200, 100}, false);
+        FieldsToDisplay->setAccessibleName(QStringLiteral("Fields to Show"));
+        sl->addWidget(instructions);
+        sl->addWidget(FieldsToDisplay);
+    }
+    QTableWidget *FieldsToDisplay;
+};
+
+// The Field Widths page.
+class WidthsPage : public QWidget
+{
+public:
+    explicit WidthsPage(double factor)
+    {
+        auto *wl = new QVBoxLayout(this);
+        FieldWidthGrid =
+            makeGrid(factor, "FieldWidthGrid", 20,
+                     {QStringLiteral("FIELD"), QStringLiteral("WIDTH")}, {200, 100}, true);
+        FieldWidthGrid->setAccessibleName(QStringLiteral("Field Widths"));
+        wl->addWidget(FieldWidthGrid);
+    }
+    QTableWidget *FieldWidthGrid;
+};
+
+// The Field Order page: the fields in column order, moved up and down.
+class OrderPage : public QWidget
+{
+public:
+    explicit OrderPage(double factor)
+    {
+        auto *og = new QGridLayout(this);
+        auto *o1 = new QLabel(QStringLiteral("Field"), this);
+        o1->setObjectName(QStringLiteral("FieldOrder1Label"));
+        auto *o2 = new QLabel(QStringLiteral("Ordering"), this);
+        o2->setObjectName(QStringLiteral("FieldOrder2Label"));
+        FieldOrderGrid = makeGrid(factor, "FieldOrderGrid", 20, {}, {200}, false);
+        FieldOrderGrid->setAccessibleName(QStringLiteral("Field Order"));
+        up = new QPushButton(QStringLiteral("&Up"), this);
+        up->setObjectName(QStringLiteral("OrderUp"));
+        down = new QPushButton(QStringLiteral("&Down"), this);
+        down->setObjectName(QStringLiteral("OrderDown"));
+        defaults = new QPushButton(QStringLiteral("D&efaults"), this);
+        defaults->setObjectName(QStringLiteral("OrderDefaults"));
+        og->addWidget(FieldOrderGrid, 0, 0, 6, 1);
+        og->addWidget(o1, 0, 1);
+        og->addWidget(o2, 1, 1);
+        og->addWidget(up, 2, 1);
+        og->addWidget(down, 3, 1);
+        og->addWidget(defaults, 4, 1);
+        og->setRowStretch(5, 1);
+    }
+    QTableWidget *FieldOrderGrid;
+    QPushButton *up, *down, *defaults;
+};
+
+// The Field Names page: the name each field shows under.
+class NamesPage : public QWidget
+{
+public:
+    explicit NamesPage(double factor)
+    {
+        auto *nl = new QVBoxLayout(this);
+        FieldNameGrid =
+            makeGrid(factor, "FieldNameGrid", 20,
+                     {QStringLiteral("FIELD"), QStringLiteral("NAME TO USE")}, {200, 200}, true);
+        FieldNameGrid->setItemDelegateForColumn(1, new NameDelegate(FieldNameGrid));
+        FieldNameGrid->setAccessibleName(QStringLiteral("Field Names"));
+        nl->addWidget(FieldNameGrid);
+    }
+    QTableWidget *FieldNameGrid;
+};
+
 } // namespace
 
 TViewConfig::TViewConfig(Settings &settings, double scale, QWidget *parent)
@@ -97,29 +310,6 @@ TViewConfig::TViewConfig(Settings &settings, double scale, QWidget *parent)
     resize(620, 470); // room for all six page tabs
 }
 
-QTableWidget *TViewConfig::makeGrid(const char *name, int rows, const QStringList &titles, const QList<int> &widths,
-                                    bool editable)
-{
-    auto *grid = new QTableWidget(rows, static_cast<int>(widths.size()));
-    grid->setObjectName(QLatin1String(name));
-    if (titles.isEmpty())
-        grid->horizontalHeader()->setVisible(false);
-    else
-        grid->setHorizontalHeaderLabels(titles);
-    grid->verticalHeader()->setVisible(false);
-    grid->setTabKeyNavigation(true);
-    grid->setEditTriggers(editable ? QAbstractItemView::AllEditTriggers : QAbstractItemView::NoEditTriggers);
-    grid->setSelectionMode(QAbstractItemView::SingleSelection);
-    int total = 20;
-    for (int c = 0; c < widths.size(); ++c) {
-        grid->setColumnWidth(c, int(widths[c] * factor));
-        total += int(widths[c] * factor);
-    }
-    grid->setMinimumWidth(total);
-    grid->verticalHeader()->setDefaultSectionSize(int(22 * factor));
-    return grid;
-}
-
 void TViewConfig::buildPages()
 {
     auto *layout = new QVBoxLayout(this);
@@ -127,142 +317,34 @@ void TViewConfig::buildPages()
     MyTabbedPage->setObjectName(QStringLiteral("MyTabbedPage"));
     layout->addWidget(MyTabbedPage);
 
-    // Title.
-    auto *title = new QWidget;
-    auto *tg = new QGridLayout(title);
-    ShowGridTitle = new QCheckBox(QStringLiteral("Show Column Titles"), title);
-    ShowGridTitle->setObjectName(QStringLiteral("ShowGridTitle"));
-    tg->addWidget(ShowGridTitle, 0, 0, 1, 2);
-    QLabel *titleFontLabel = heading("TitleFontLabel", "Title Font", title);
-    tg->addWidget(titleFontLabel, 1, 0, 1, 2);
-    TitleFont = new QLineEdit(title);
-    TitleFont->setAccessibleName(titleFontLabel->text());
-    TitleFont->setObjectName(QStringLiteral("TitleFont"));
-    TitleFont->setReadOnly(true);
-    auto *titleFontButton = new QPushButton(QStringLiteral("New &Font"), title);
-    titleFontButton->setObjectName(QStringLiteral("TitleFontButton"));
-    titleFontLabel->setBuddy(TitleFont);
-    tg->addWidget(TitleFont, 2, 0);
-    tg->addWidget(titleFontButton, 2, 1);
-    tg->addWidget(heading("BackgroundLabel", "Background", title), 3, 0, 1, 2);
-    TitleShape = new QFrame(title);
-    TitleShape->setObjectName(QStringLiteral("TitleShape"));
-    TitleShape->setFrameShape(QFrame::Box);
-    TitleShape->setMinimumSize(60, 24);
-    TitleShape->setAccessibleName(QStringLiteral("Background"));
-    auto *titleColorButton = new QPushButton(QStringLiteral("New &Color"), title);
-    titleColorButton->setObjectName(QStringLiteral("Button1"));
-    tg->addWidget(TitleShape, 4, 0);
-    tg->addWidget(titleColorButton, 4, 1);
-    tg->addWidget(heading("AlignmentLabel", "Alignment", title), 5, 0, 1, 2);
-    TitleLeft = new QRadioButton(QStringLiteral("Left Justify"), title);
-    TitleLeft->setObjectName(QStringLiteral("TitleLeft"));
-    TitleCenter = new QRadioButton(QStringLiteral("Center"), title);
-    TitleCenter->setObjectName(QStringLiteral("TitleCenter"));
-    TitleRight = new QRadioButton(QStringLiteral("Right Justify"), title);
-    TitleRight->setObjectName(QStringLiteral("TitleRight"));
-    tg->addWidget(TitleLeft, 6, 0);
-    tg->addWidget(TitleCenter, 7, 0);
-    tg->addWidget(TitleRight, 8, 0);
-    tg->setRowStretch(9, 1);
-    MyTabbedPage->addTab(title, QStringLiteral("&Title"));
-
-    // Look and feel.
-    auto *look = new QWidget;
-    auto *lg = new QGridLayout(look);
-    lg->addWidget(heading("GridOptionLabel", "Grid Options", look), 0, 0, 1, 2);
-    ColumnLines = new QCheckBox(QStringLiteral("Show lines between columns"), look);
-    ColumnLines->setObjectName(QStringLiteral("ColumnLines"));
-    RowLines = new QCheckBox(QStringLiteral("Show lines between rows"), look);
-    RowLines->setObjectName(QStringLiteral("RowLines"));
-    RowIndicator = new QCheckBox(QStringLiteral("Show current row indicator"), look);
-    RowIndicator->setObjectName(QStringLiteral("RowIndicator"));
-    FieldEditing = new QCheckBox(QStringLiteral("Allow field editing"), look);
-    FieldEditing->setObjectName(QStringLiteral("FieldEditing"));
-    lg->addWidget(ColumnLines, 1, 0, 1, 2);
-    lg->addWidget(RowLines, 2, 0, 1, 2);
-    lg->addWidget(RowIndicator, 3, 0, 1, 2);
-    lg->addWidget(FieldEditing, 4, 0, 1, 2);
-    lg->addWidget(heading("CellColorLabel", "Cell Color", look), 5, 0, 1, 2);
-    CellColorShape = new QFrame(look);
-    CellColorShape->setObjectName(QStringLiteral("CellColorShape"));
-    CellColorShape->setFrameShape(QFrame::Box);
-    CellColorShape->setMinimumSize(60, 24);
-    CellColorShape->setAccessibleName(QStringLiteral("Cell Color"));
-    auto *cellColorButton = new QPushButton(QStringLiteral("New &Color"), look);
-    cellColorButton->setObjectName(QStringLiteral("NewColorBUtton"));
-    lg->addWidget(CellColorShape, 6, 0);
-    lg->addWidget(cellColorButton, 6, 1);
-    lg->addWidget(heading("CellFontLabel", "Cell Font", look), 7, 0, 1, 2);
-    GridFont = new QLineEdit(look);
-    GridFont->setObjectName(QStringLiteral("GridFont"));
-    GridFont->setReadOnly(true);
-    GridFont->setAccessibleName(QStringLiteral("Cell Font"));
-    auto *cellFontButton = new QPushButton(QStringLiteral("New &Font"), look);
-    cellFontButton->setObjectName(QStringLiteral("NewFontButton"));
-    lg->addWidget(GridFont, 8, 0);
-    lg->addWidget(cellFontButton, 8, 1);
-    lg->setRowStretch(9, 1);
-    MyTabbedPage->addTab(look, QStringLiteral("&Look and Feel"));
-
-    // Fields to show.
-    auto *show = new QWidget;
-    auto *sl = new QVBoxLayout(show);
-    auto *instructions = new QLabel(
-        QStringLiteral("For each field that you would like displayed in the Viewer, select 'Yes'.  If you do not wish "
-                       "a field to appear in the Viewer, then select 'No' for that field.  Double Click on the field "
-                       "to change between 'Yes' and 'No'."),
-        show);
-    instructions->setObjectName(QStringLiteral("Label4"));
-    instructions->setWordWrap(true);
-    FieldsToDisplay = makeGrid("FieldsToDisplay", 20, {QStringLiteral("FIELD"), QStringLiteral("DISPLAY IT")},
-                               {200, 100}, false);
-    FieldsToDisplay->setAccessibleName(QStringLiteral("Fields to Show"));
-    sl->addWidget(instructions);
-    sl->addWidget(FieldsToDisplay);
-    MyTabbedPage->addTab(show, QStringLiteral("Fields to &Show"));
-
-    // Widths.
-    auto *widths = new QWidget;
-    auto *wl = new QVBoxLayout(widths);
-    FieldWidthGrid = makeGrid("FieldWidthGrid", 20, {QStringLiteral("FIELD"), QStringLiteral("WIDTH")}, {200, 100}, true);
-    FieldWidthGrid->setAccessibleName(QStringLiteral("Field Widths"));
-    wl->addWidget(FieldWidthGrid);
-    MyTabbedPage->addTab(widths, QStringLiteral("Field &Widths"));
-
-    // Order.
-    auto *order = new QWidget;
-    auto *og = new QGridLayout(order);
-    auto *o1 = new QLabel(QStringLiteral("Field"), order);
-    o1->setObjectName(QStringLiteral("FieldOrder1Label"));
-    auto *o2 = new QLabel(QStringLiteral("Ordering"), order);
-    o2->setObjectName(QStringLiteral("FieldOrder2Label"));
-    FieldOrderGrid = makeGrid("FieldOrderGrid", 20, {}, {200}, false);
-    FieldOrderGrid->setAccessibleName(QStringLiteral("Field Order"));
-    auto *up = new QPushButton(QStringLiteral("&Up"), order);
-    up->setObjectName(QStringLiteral("OrderUp"));
-    auto *down = new QPushButton(QStringLiteral("&Down"), order);
-    down->setObjectName(QStringLiteral("OrderDown"));
-    auto *defaults = new QPushButton(QStringLiteral("D&efaults"), order);
-    defaults->setObjectName(QStringLiteral("OrderDefaults"));
-    og->addWidget(FieldOrderGrid, 0, 0, 6, 1);
-    og->addWidget(o1, 0, 1);
-    og->addWidget(o2, 1, 1);
-    og->addWidget(up, 2, 1);
-    og->addWidget(down, 3, 1);
-    og->addWidget(defaults, 4, 1);
-    og->setRowStretch(5, 1);
-    MyTabbedPage->addTab(order, QStringLiteral("Field &Order"));
-
-    // Names.
-    auto *names = new QWidget;
-    auto *nl = new QVBoxLayout(names);
-    FieldNameGrid = makeGrid("FieldNameGrid", 20, {QStringLiteral("FIELD"), QStringLiteral("NAME TO USE")}, {200, 200},
-                             true);
-    FieldNameGrid->setItemDelegateForColumn(1, new NameDelegate(FieldNameGrid));
-    FieldNameGrid->setAccessibleName(QStringLiteral("Field Names"));
-    nl->addWidget(FieldNameGrid);
-    MyTabbedPage->addTab(names, QStringLiteral("Field &Names"));
+    auto *titlePage = new TitlePage;
+    MyTabbedPage->addTab(titlePage, QStringLiteral("&Title"));
+    auto *lookPage = new LookPage;
+    MyTabbedPage->addTab(lookPage, QStringLiteral("&Look and Feel"));
+    auto *showPage = new ShowPage(factor);
+    MyTabbedPage->addTab(showPage, QStringLiteral("Fields to &Show"));
+    auto *widthsPage = new WidthsPage(factor);
+    MyTabbedPage->addTab(widthsPage, QStringLiteral("Field &Widths"));
+    auto *orderPage = new OrderPage(factor);
+    MyTabbedPage->addTab(orderPage, QStringLiteral("Field &Order"));
+    auto *namesPage = new NamesPage(factor);
+    MyTabbedPage->addTab(namesPage, QStringLiteral("Field &Names"));
+    ShowGridTitle = titlePage->ShowGridTitle;
+    TitleFont = titlePage->TitleFont;
+    TitleShape = titlePage->TitleShape;
+    TitleLeft = titlePage->TitleLeft;
+    TitleCenter = titlePage->TitleCenter;
+    TitleRight = titlePage->TitleRight;
+    ColumnLines = lookPage->ColumnLines;
+    RowLines = lookPage->RowLines;
+    RowIndicator = lookPage->RowIndicator;
+    FieldEditing = lookPage->FieldEditing;
+    CellColorShape = lookPage->CellColorShape;
+    GridFont = lookPage->GridFont;
+    FieldsToDisplay = showPage->FieldsToDisplay;
+    FieldWidthGrid = widthsPage->FieldWidthGrid;
+    FieldOrderGrid = orderPage->FieldOrderGrid;
+    FieldNameGrid = namesPage->FieldNameGrid;
 
     auto *buttons = new QHBoxLayout;
     auto *exit = new QPushButton(QStringLiteral("E&xit"), this);
@@ -275,14 +357,24 @@ void TViewConfig::buildPages()
     layout->addLayout(buttons);
 
     // Immediate changes.
-    connect(ShowGridTitle, &QCheckBox::toggled, this, [this](bool on) { m_settings.showTitles = on; });
-    connect(ColumnLines, &QCheckBox::toggled, this, [this](bool on) { m_settings.columnLines = on; });
+    connect(ShowGridTitle, &QCheckBox::toggled, this,
+            [this](bool on) { m_settings.showTitles = on; });
+    connect(ColumnLines, &QCheckBox::toggled, this,
+            [this](bool on) { m_settings.columnLines = on; });
     connect(RowLines, &QCheckBox::toggled, this, [this](bool on) { m_settings.rowLines = on; });
-    connect(RowIndicator, &QCheckBox::toggled, this, [this](bool on) { m_settings.rowIndicator = on; });
-    connect(FieldEditing, &QCheckBox::toggled, this, [this](bool on) { m_settings.fieldEditing = on; });
-    connect(TitleLeft, &QRadioButton::toggled, this, [this](bool on) { if (on) m_settings.titleAlignment = 1; });
-    connect(TitleCenter, &QRadioButton::toggled, this, [this](bool on) { if (on) m_settings.titleAlignment = 2; });
-    connect(TitleRight, &QRadioButton::toggled, this, [this](bool on) { if (on) m_settings.titleAlignment = 3; });
+    connect(RowIndicator, &QCheckBox::toggled, this,
+            [this](bool on) { m_settings.rowIndicator = on; });
+    connect(FieldEditing, &QCheckBox::toggled, this,
+            [this](bool on) { m_settings.fieldEditing = on; });
+    connect(TitleLeft, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) m_settings.titleAlignment = 1;
+    });
+    connect(TitleCenter, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) m_settings.titleAlignment = 2;
+    });
+    connect(TitleRight, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) m_settings.titleAlignment = 3;
+    });
     auto chooseFont = [this](FontSetting &setting) {
         // The grid fonts have a colour of their own: the dialog offers it.
         QColor color = colors::toColor(setting.color);
@@ -292,25 +384,29 @@ void TViewConfig::buildPages()
             showFontTexts();
         }
     };
-    connect(titleFontButton, &QPushButton::clicked, this, [this, chooseFont] { chooseFont(m_settings.gridTitleFont); });
-    connect(cellFontButton, &QPushButton::clicked, this, [this, chooseFont] { chooseFont(m_settings.gridFont); });
+    connect(titlePage->titleFontButton, &QPushButton::clicked, this,
+            [this, chooseFont] { chooseFont(m_settings.gridTitleFont); });
+    connect(lookPage->cellFontButton, &QPushButton::clicked, this,
+            [this, chooseFont] { chooseFont(m_settings.gridFont); });
     auto chooseColor = [this](int &setting) {
         if (const auto c = Prompts::instance().chooseColor(this, colors::toColor(setting))) {
             setting = colors::fromColor(*c);
             paintSamples();
         }
     };
-    connect(titleColorButton, &QPushButton::clicked, this, [this, chooseColor] { chooseColor(m_settings.titleBackground); });
-    connect(cellColorButton, &QPushButton::clicked, this, [this, chooseColor] { chooseColor(m_settings.cellColor); });
+    connect(titlePage->titleColorButton, &QPushButton::clicked, this,
+            [this, chooseColor] { chooseColor(m_settings.titleBackground); });
+    connect(lookPage->cellColorButton, &QPushButton::clicked, this,
+            [this, chooseColor] { chooseColor(m_settings.cellColor); });
     connect(FieldsToDisplay, &QTableWidget::cellDoubleClicked, this, [this](int row, int column) {
-        if (column != 1)
-            return;
+        if (column != 1) return;
         QTableWidgetItem *item = FieldsToDisplay->item(row, 1);
-        item->setText(item->text() == QLatin1String("Yes") ? QStringLiteral("No") : QStringLiteral("Yes"));
+        item->setText(item->text() == QLatin1String("Yes") ? QStringLiteral("No")
+                                                           : QStringLiteral("Yes"));
     });
-    connect(up, &QPushButton::clicked, this, &TViewConfig::OrderUpClick);
-    connect(down, &QPushButton::clicked, this, &TViewConfig::OrderDownClick);
-    connect(defaults, &QPushButton::clicked, this, &TViewConfig::OrderDefaultsClick);
+    connect(orderPage->up, &QPushButton::clicked, this, &TViewConfig::OrderUpClick);
+    connect(orderPage->down, &QPushButton::clicked, this, &TViewConfig::OrderDownClick);
+    connect(orderPage->defaults, &QPushButton::clicked, this, &TViewConfig::OrderDefaultsClick);
     connect(exit, &QPushButton::clicked, this, &TViewConfig::ExitButtonClick);
     connect(help, &QPushButton::clicked, this, &TViewConfig::HelpButtonClick);
 }
@@ -322,18 +418,19 @@ void TViewConfig::FormShow()
     RowLines->setChecked(m_settings.rowLines);
     RowIndicator->setChecked(m_settings.rowIndicator);
     FieldEditing->setChecked(m_settings.fieldEditing);
-    if (place)
-        place(this);
-    if (y() > 10)
-        move(x(), y() - 10);
+    if (place) place(this);
+    if (y() > 10) move(x(), y() - 10);
     showFontTexts();
     paintSamples();
-    (m_settings.titleAlignment == 1 ? TitleLeft : m_settings.titleAlignment == 3 ? TitleRight : TitleCenter)
+    (m_settings.titleAlignment == 1   ? TitleLeft
+     : m_settings.titleAlignment == 3 ? TitleRight
+                                      : TitleCenter)
         ->setChecked(true);
     for (int i = 0; i < coin::kFieldCount; ++i) {
         auto cell = [](const QString &text) { return new QTableWidgetItem(text); };
         FieldsToDisplay->setItem(i, 0, cell(m_settings.fieldNames[i]));
-        FieldsToDisplay->setItem(i, 1, cell(m_settings.displayFields[i] ? QStringLiteral("Yes") : QStringLiteral("No")));
+        FieldsToDisplay->setItem(
+            i, 1, cell(m_settings.displayFields[i] ? QStringLiteral("Yes") : QStringLiteral("No")));
         FieldWidthGrid->setItem(i, 0, cell(m_settings.fieldNames[i]));
         FieldWidthGrid->setItem(i, 1, cell(QString::number(m_settings.fieldWidth[i])));
         QTableWidgetItem *key = cell(QString::fromLatin1(coin::kFields[i].name));
@@ -362,7 +459,8 @@ void TViewConfig::showFontTexts()
 
 void TViewConfig::paintSamples()
 {
-    for (auto [shape, value] : {std::pair{TitleShape, m_settings.titleBackground}, std::pair{CellColorShape, m_settings.cellColor}}) {
+    for (auto [shape, value] : {std::pair{TitleShape, m_settings.titleBackground},
+                                std::pair{CellColorShape, m_settings.cellColor}}) {
         QPalette p = shape->palette();
         p.setColor(QPalette::Window, colors::toColor(value));
         shape->setAutoFillBackground(true);
@@ -372,10 +470,10 @@ void TViewConfig::paintSamples()
 
 void TViewConfig::SetColors()
 {
-    const colors::Painter paint(m_settings.schemes[colors::Configure]);
+    const colors::Painter paint(m_settings.scheme(colors::Target::Configure));
     paint.window(this);
-    for (const char *name : {"TitleFontLabel", "BackgroundLabel", "AlignmentLabel", "GridOptionLabel", "CellColorLabel",
-                             "CellFontLabel"})
+    for (const char *name : {"TitleFontLabel", "BackgroundLabel", "AlignmentLabel",
+                             "GridOptionLabel", "CellColorLabel", "CellFontLabel"})
         paint.majorTitle(findChild<QWidget *>(QLatin1String(name)));
     for (const char *name : {"FieldOrder1Label", "FieldOrder2Label"})
         paint.minorTitle(findChild<QWidget *>(QLatin1String(name)));
@@ -392,8 +490,7 @@ void TViewConfig::SetColors()
 void TViewConfig::OrderUpClick()
 {
     const int row = FieldOrderGrid->currentRow();
-    if (row <= 0)
-        return;
+    if (row <= 0) return;
     const QString above = FieldOrderGrid->item(row - 1, 0)->text();
     FieldOrderGrid->item(row - 1, 0)->setText(FieldOrderGrid->item(row, 0)->text());
     FieldOrderGrid->item(row, 0)->setText(above);
@@ -403,8 +500,7 @@ void TViewConfig::OrderUpClick()
 void TViewConfig::OrderDownClick()
 {
     const int row = FieldOrderGrid->currentRow();
-    if (row < 0 || row >= coin::kFieldCount - 1)
-        return;
+    if (row < 0 || row >= coin::kFieldCount - 1) return;
     const QString below = FieldOrderGrid->item(row + 1, 0)->text();
     FieldOrderGrid->item(row + 1, 0)->setText(FieldOrderGrid->item(row, 0)->text());
     FieldOrderGrid->item(row, 0)->setText(below);
@@ -413,9 +509,11 @@ void TViewConfig::OrderDownClick()
 
 void TViewConfig::OrderDefaultsClick()
 {
-    if (Prompts::instance().message(this, QStringLiteral("This will set the order of fields to the program defaults.  Continue?"),
-                                    QStringLiteral("Re-Order"), Prompts::Icon::None, QMessageBox::Yes | QMessageBox::No,
-                                    QMessageBox::Yes, false) != QMessageBox::Yes)
+    if (Prompts::instance().message(
+            this,
+            QStringLiteral("This will set the order of fields to the program defaults.  Continue?"),
+            QStringLiteral("Re-Order"), Prompts::Icon::None, QMessageBox::Yes | QMessageBox::No,
+            QMessageBox::Yes, false) != QMessageBox::Yes)
         return;
     for (int i = 0; i < coin::kFieldCount; ++i)
         FieldOrderGrid->item(i, 0)->setText(m_namesAtOpen[i]);
@@ -435,8 +533,7 @@ bool TViewConfig::FormCloseQuery()
     for (int i = 0; i < coin::kFieldCount; ++i)
         names << FieldNameGrid->item(i, 1)->text().left(kNameLength); // as they will be stored
     const QString dup = viewerrules::duplicateName(names);
-    if (dup.isNull())
-        return true;
+    if (dup.isNull()) return true;
     Prompts::error(this, QStringLiteral("Two field names have the same name \"") + dup +
                              QStringLiteral("\".  Please change one."));
     MyTabbedPage->setCurrentIndex(5);
@@ -448,9 +545,9 @@ void TViewConfig::FormClose()
 {
     for (int i = 0; i < coin::kFieldCount; ++i) {
         bool replaced = false;
-        m_settings.fieldWidth[i] = viewerrules::widthFromCell(FieldWidthGrid->item(i, 1)->text(), &replaced);
-        if (replaced)
-            FieldWidthGrid->item(i, 1)->setText(QStringLiteral("10"));
+        m_settings.fieldWidth[i] =
+            viewerrules::widthFromCell(FieldWidthGrid->item(i, 1)->text(), &replaced);
+        if (replaced) FieldWidthGrid->item(i, 1)->setText(QStringLiteral("10"));
         m_settings.displayFields[i] = FieldsToDisplay->item(i, 1)->text() == QLatin1String("Yes");
     }
     // Positions by the names as they were on opening, then the new names.

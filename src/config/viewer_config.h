@@ -1,9 +1,9 @@
-// TViewConfig: the viewer configuration dialog. Six pages (titles, look and feel, fields
-// to show, widths, order, names) that change the grid settings; closing checks the names
-// for duplicates and then takes the widths, display flags, positions and names.
+// TViewConfig: the viewer configuration dialog. Six pages (each a small widget class) (titles, look
+// and feel, fields to show, widths, order, names) that change the grid settings; closing checks the
+// names for duplicates and then takes the widths, display flags, positions and names.
 #pragma once
 
-#include "settings.h"
+#include "app/settings.h"
 
 #include <QDialog>
 #include <functional>
@@ -15,14 +15,16 @@ class QRadioButton;
 class QTabWidget;
 class QTableWidget;
 
-namespace viewerrules {
+namespace viewerrules
+{
 // A width cell: leading digits of the trimmed text; outside 1..255 gives 10.
 int widthFromCell(const QString &cell, bool *replaced = nullptr);
 // The first name that two rows share (exact, case-sensitive), or a null string.
 QString duplicateName(const QStringList &names);
 } // namespace viewerrules
 
-class TViewConfig : public QDialog {
+class TViewConfig : public QDialog
+{
     Q_OBJECT
 public:
     TViewConfig(Settings &settings, double factor, QWidget *parent = nullptr);
@@ -49,15 +51,13 @@ private:
     void buildPages();
     void showFontTexts();
     void paintSamples();
-    QTableWidget *makeGrid(const char *name, int rows, const QStringList &titles, const QList<int> &widths,
-                           bool editable);
 
     Settings &m_settings;
     QStringList m_namesAtOpen;
     bool m_closing = false;
     QTabWidget *MyTabbedPage = nullptr;
-    QCheckBox *ShowGridTitle = nullptr, *ColumnLines = nullptr, *RowLines = nullptr, *RowIndicator = nullptr,
-              *FieldEditing = nullptr;
+    QCheckBox *ShowGridTitle = nullptr, *ColumnLines = nullptr, *RowLines = nullptr,
+              *RowIndicator = nullptr, *FieldEditing = nullptr;
     QLineEdit *TitleFont = nullptr, *GridFont = nullptr;
     QFrame *TitleShape = nullptr, *CellColorShape = nullptr;
     QRadioButton *TitleLeft = nullptr, *TitleCenter = nullptr, *TitleRight = nullptr;

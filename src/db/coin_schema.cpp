@@ -1,4 +1,4 @@
-#include "coin_schema.h"
+#include "db/coin_schema.h"
 
 namespace coin
 {
@@ -24,6 +24,29 @@ const std::array<Field, kFieldCount> kFields = {{
     {18, "UserDef2", "USERDEF2", Kind::Text, 40, 40, "User Defined 2"},
     {19, "UserDef3", "USERDEF3", Kind::Text, 40, 40, "User Defined 3"},
     {20, "UserDef4", "USERDEF4", Kind::Text, 40, 40, "User Defined 4"},
+}};
+
+const std::array<EditorField, kFieldCount> kEditorFields = {{
+    {1, "Country", "Country", 20},
+    {2, "FaceValue", "Face Value", 20},
+    {3, "Year", "Year", 7},
+    {4, "Condition", "Condition", 30},
+    {5, "MintMark", "Mint Mark", 3},
+    {6, "PurchasePrice", "Purchase Price", 20},
+    {7, "MarketValue", "Market Value", 20},
+    {8, "PremiumValue", "Premium Value", 20},
+    {9, "Topic", "Topic", 20},
+    {10, "Description", "Description", 40},
+    {11, "PurchDate", "Purchase Date", 10},
+    {12, "Misc", "Miscellaneous", 110},
+    {13, "Quantity", "Quantity", 10},
+    {14, "Comments", "Comments", 80},
+    {15, "Approx", "Approximate Year", 0},
+    {16, "Wanted", "Wanted", 0},
+    {17, "UserDef1", "User Defined 1", 40},
+    {18, "UserDef2", "User Defined 2", 40},
+    {19, "UserDef3", "User Defined 3", 40},
+    {20, "UserDef4", "User Defined 4", 40},
 }};
 
 std::vector<dbase::FieldDef> tableDefinition()

@@ -3,7 +3,7 @@
 // program takes field facts from here.
 #pragma once
 
-#include "field.h"
+#include "dbase/field.h"
 
 #include <array>
 #include <vector>
@@ -55,6 +55,24 @@ extern const std::array<Field, kFieldCount> kFields;
 inline const Field &field(int number)
 {
     return kFields.at(number - 1);
+}
+
+// The record editor's facts by field: the object name of its control (its label is the
+// same name with "Label"), the key of the field's saved default in section Defaults of
+// NUMAROK.INI, and how many characters of the default are kept (0 for the two flags).
+struct EditorField {
+    int number;
+    const char *controlName;
+    const char *defaultKey;
+    int defaultWidth;
+};
+
+extern const std::array<EditorField, kFieldCount> kEditorFields;
+
+// By field number 1..20.
+inline const EditorField &editorField(int number)
+{
+    return kEditorFields.at(number - 1);
 }
 
 // The definitions the table is created with: text as C of its width, integer N 11,0,

@@ -1,7 +1,7 @@
-#include "database_files.h"
+#include "db/database_files.h"
 
-#include "coin_schema.h"
-#include "mdx.h"
+#include "db/coin_schema.h"
+#include "dbase/mdx.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,8 +3,8 @@
 // expression and its index, and the recent-files list.
 #pragma once
 
-#include "error.h"
-#include "table.h"
+#include "dbase/error.h"
+#include "dbase/table.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "codepage.h"
+#include "dbase/codepage.h"
 
 #include <array>
 #include <cstdint>

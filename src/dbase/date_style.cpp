@@ -1,4 +1,4 @@
-#include "date_style.h"
+#include "dbase/date_style.h"
 
 #include <cctype>
 #include <ctime>

@@ -1,7 +1,7 @@
-#include "expression.h"
+#include "dbase/expression.h"
 
-#include "codepage.h"
-#include "error.h"
+#include "dbase/codepage.h"
+#include "dbase/error.h"
 
 #include <algorithm>
 #include <cctype>

@@ -3,7 +3,7 @@
 // table's fields and then evaluated on raw record bytes.
 #pragma once
 
-#include "field.h"
+#include "dbase/field.h"
 
 #include <memory>
 #include <string>

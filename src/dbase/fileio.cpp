@@ -1,6 +1,6 @@
-#include "fileio.h"
+#include "dbase/fileio.h"
 
-#include "error.h"
+#include "dbase/error.h"
 
 #include <cerrno>
 #include <ctime>

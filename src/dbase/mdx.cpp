@@ -1,7 +1,7 @@
-#include "mdx.h"
+#include "dbase/mdx.h"
 
-#include "error.h"
-#include "fileio.h"
+#include "dbase/error.h"
+#include "dbase/fileio.h"
 
 #include <algorithm>
 #include <cctype>
@@ -94,6 +94,16 @@ void MdxFile::create(const std::string &path, const std::string &tableName,
     };
     auto at = [&file](uint32_t page) { return file.data() + static_cast<std::size_t>(page) * 512; };
 
+    // The whole file is built in memory: room for it at once, not by repeated growth.
+    std::size_t blocks = 0;
+    for (const TagSource &src : tags) {
+        const std::size_t perLeaf =
+            std::max(1, ((kBlockSize - 12) / itemLengthFor(src.keyLength)) * 7 / 8);
+        const std::size_t leaves = src.order ? src.order->size() / perLeaf + 1 : 1;
+        blocks += 2 + leaves + leaves / 8 + 8;
+    }
+    file.reserve(file.size() + blocks * kBlockSize);
+
     std::vector<std::string> names;
     for (std::size_t t = 0; t < tags.size(); ++t) {
         const TagSource &src = tags[t];
@@ -107,7 +117,9 @@ void MdxFile::create(const std::string &path, const std::string &tableName,
         const int maxKeys = (kBlockSize - 12) / itemLen;
         const uint32_t headerPage = block();
 
-        // Leaves, filled in key order.
+        // Leaves, filled in key order. Each keeps room for a few more keys, so that records
+        // added later with keys all over the order do not split a leaf at every insert.
+        const std::size_t leafFill = static_cast<std::size_t>(maxKeys - std::max(1, maxKeys / 8));
         struct Built {
             uint32_t page;
             uint32_t lastRecno;
@@ -118,7 +130,7 @@ void MdxFile::create(const std::string &path, const std::string &tableName,
         do {
             const uint32_t page = block();
             char *b = at(page);
-            const std::size_t n = std::min<std::size_t>(maxKeys, order.size() - i);
+            const std::size_t n = std::min<std::size_t>(leafFill, order.size() - i);
             putLe32(b, static_cast<uint32_t>(n));
             for (std::size_t k = 0; k < n; ++k) {
                 char *item = b + 8 + k * itemLen;
@@ -348,7 +360,14 @@ void MdxFile::readBlock(uint32_t page, char *buf) const
 {
     if (!blockInFile(page, m_pagesInFile))
         damaged("block " + std::to_string(page) + " lies outside the file");
-    if (!readAt(m_fd, buf, kBlockSize, static_cast<uint64_t>(page) * 512))
+    const uint64_t at = static_cast<uint64_t>(page) * 512;
+    if (m_useImage) {
+        if (at + kBlockSize > m_image.size())
+            damaged("block " + std::to_string(page) + " cannot be read");
+        std::memcpy(buf, m_image.data() + at, kBlockSize);
+        return;
+    }
+    if (!readAt(m_fd, buf, kBlockSize, at))
         damaged("block " + std::to_string(page) + " cannot be read");
 }
 
@@ -450,17 +469,52 @@ uint32_t MdxFile::lastRecno(const Tag &tag, uint32_t page) const
 void MdxFile::walk(int t, const std::function<void(const char *, uint32_t)> &visit) const
 {
     const Tag &tag = m_tags.at(t);
+    // The blocks are read from memory: the file comes in with large sequential reads
+    // rather than one small read per block.
+    struct Image {
+        const MdxFile &f;
+        ~Image()
+        {
+            f.m_useImage = false;
+            f.m_image = {};
+        }
+    } image{*this};
+    const uint64_t bytes =
+        std::min<uint64_t>(static_cast<uint64_t>(m_pagesInFile) * 512, fileSize(m_fd, m_path));
+    m_image.resize(static_cast<std::size_t>(bytes));
+    std::size_t have = 0;
+    constexpr std::size_t kRead = 1 << 20;
+    while (have < m_image.size()) {
+        const std::size_t n = std::min(kRead, m_image.size() - have);
+        if (!readAt(m_fd, m_image.data() + have, n, have)) {
+            // A short file: what can be read is used, the rest reports as unreadable.
+            while (have < m_image.size() && readAt(m_fd, m_image.data() + have, 512, have))
+                have += 512;
+            break;
+        }
+        have += n;
+    }
+    m_image.resize(have);
+    m_useImage = true;
     // A sound tree visits each block once: more visits than blocks means a damaged file.
     uint32_t visits = 0;
     std::function<void(uint32_t, int)> rec = [&](uint32_t page, int depth) {
         if (depth > kMaxDepth || ++visits > m_pagesInFile / 2)
             damaged("the tree of tag " + tag.name + " loops or is too deep");
-        const Node n = readNode(tag, page);
-        if (n.leaf) {
-            for (int i = 0; i < n.count(); ++i)
-                visit(n.keys.data() + static_cast<std::size_t>(i) * tag.keyLength, n.ptrs[i]);
+        // Leaves are visited straight from the block, without a node of their own.
+        char b[kBlockSize];
+        readBlock(page, b);
+        const uint32_t count = getLe32(b);
+        if (count > static_cast<uint32_t>(tag.maxKeys))
+            damaged("block " + std::to_string(page) + " holds too many keys");
+        if (getLe32(b + 8 + count * tag.itemLength) == 0) {
+            for (uint32_t i = 0; i < count; ++i) {
+                const char *item = b + 8 + i * tag.itemLength;
+                visit(item + 4, getLe32(item));
+            }
             return;
         }
+        const Node n = readNode(tag, page);
         for (int i = 0; i < n.count(); ++i)
             rec(n.ptrs[i], depth + 1);
         rec(n.right, depth + 1);

@@ -113,6 +113,9 @@ private:
     bool m_writable = false;
     uint32_t m_pagesInFile = 0;
     std::vector<Tag> m_tags;
+    // The whole file read in large sequential reads while a walk runs.
+    mutable std::vector<char> m_image;
+    mutable bool m_useImage = false;
 };
 
 } // namespace dbase

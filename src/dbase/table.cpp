@@ -1,8 +1,8 @@
-#include "table.h"
+#include "dbase/table.h"
 
-#include "codepage.h"
-#include "error.h"
-#include "fileio.h"
+#include "dbase/codepage.h"
+#include "dbase/error.h"
+#include "dbase/fileio.h"
 
 #include <algorithm>
 #include <cctype>
@@ -167,6 +167,53 @@ bool fileExists(const std::string &path)
     struct stat st {
     };
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// Record numbers 1..count sorted by (key, record number). The key sits beside its record
+// number as big-endian words (up to W of them), so the comparisons touch only that array;
+// the rest of a longer key is compared where the words are equal.
+template <int W> std::vector<uint32_t> sortedByKeyWords(const char *keys, int kl, uint32_t count)
+{
+    struct Item {
+        uint64_t w[W];
+        uint32_t recno;
+    };
+    std::vector<Item> items(count);
+    const int head = std::min(kl, 8 * W);
+    for (uint32_t r = 1; r <= count; ++r) {
+        const auto *k =
+            reinterpret_cast<const unsigned char *>(keys) + static_cast<std::size_t>(r - 1) * kl;
+        Item &it = items[r - 1];
+        for (int i = 0; i < W; ++i)
+            it.w[i] = 0;
+        for (int i = 0; i < head; ++i)
+            it.w[i / 8] |= static_cast<uint64_t>(k[i]) << (56 - 8 * (i % 8));
+        it.recno = r;
+    }
+    const std::size_t rest = static_cast<std::size_t>(kl - head);
+    std::sort(items.begin(), items.end(), [keys, kl, head, rest](const Item &a, const Item &b) {
+        for (int i = 0; i < W; ++i)
+            if (a.w[i] != b.w[i]) return a.w[i] < b.w[i];
+        if (rest) {
+            const int c =
+                std::memcmp(keys + static_cast<std::size_t>(a.recno - 1) * kl + head,
+                            keys + static_cast<std::size_t>(b.recno - 1) * kl + head, rest);
+            if (c != 0) return c < 0;
+        }
+        return a.recno < b.recno;
+    });
+    std::vector<uint32_t> order(count);
+    for (uint32_t i = 0; i < count; ++i)
+        order[i] = items[i].recno;
+    return order;
+}
+
+std::vector<uint32_t> sortedByKey(const char *keys, int kl, uint32_t count)
+{
+    if (kl <= 16) return sortedByKeyWords<2>(keys, kl, count);
+    if (kl <= 32) return sortedByKeyWords<4>(keys, kl, count);
+    if (kl <= 48) return sortedByKeyWords<6>(keys, kl, count);
+    return sortedByKeyWords<10>(keys, kl, count);
 }
 
 } // namespace
@@ -411,11 +458,11 @@ void Table::closeFile()
     m_fd = -1;
     m_cache.reset();
     m_fields.clear();
-    m_order.clear();
-    m_keys.clear();
+    m_cursor.setNatural();
+    m_builtTag.clear();
+    m_builtKeys = {};
+    m_builtOrder = {};
     m_indexTag = -1;
-    m_rows.clear();
-    m_rowsValid = false;
     m_lockedRecord = false;
     m_session = false;
     m_changeMarked = false;
@@ -636,8 +683,9 @@ void Table::ensureIndexCurrent()
     rewriteIndexFile(currentTagDefs());
     m_indexName = selected; // open() selects it and reads its order
     m_indexTag = -1;
-    m_order.clear();
-    m_keys.clear();
+    m_builtTag.clear();
+    m_cursor.setNatural();
+    m_cursor.invalidateRows();
     syncFile(m_fd, m_path);
 }
 
@@ -770,9 +818,8 @@ void Table::open()
         closeFile();
         throw;
     }
-    m_currentRecno = 0;
-    m_row = -1;
-    first();
+    startAtFirst();
+    notify(Event::Moved);
     notify(Event::Opened);
 }
 
@@ -1112,12 +1159,15 @@ bool Table::accepts(const char *record)
 }
 
 // Visits every record in file order, reading large blocks past the cache.
-template <class Fn> void Table::scanRecords(Fn &&fn) const
+template <class Fn> void Table::scanRecords(Fn &&fn, const char *what) const
 {
     const uint32_t perBlock = std::max<uint32_t>(1, (1u << 20) / m_recordLength);
     std::vector<char> block(static_cast<std::size_t>(perBlock) * m_recordLength);
     for (uint32_t first = 1; first <= m_recordCount; first += perBlock) {
         const uint32_t n = std::min(perBlock, m_recordCount - first + 1);
+        if (what && !report(what, first - 1, m_recordCount))
+            throw Error(std::string(what) + " was cancelled.  " + fileLabel(m_path) +
+                        " is unchanged.");
         readAtOrThrow(m_fd, block.data(), static_cast<std::size_t>(n) * m_recordLength,
                       m_headerLength + static_cast<uint64_t>(first - 1) * m_recordLength, m_path);
         for (uint32_t i = 0; i < n; ++i)
@@ -1127,108 +1177,103 @@ template <class Fn> void Table::scanRecords(Fn &&fn) const
 
 void Table::invalidateRows()
 {
-    m_rowsValid = false;
+    m_cursor.invalidateRows();
 }
 
 void Table::buildRows()
 {
-    m_rows.clear();
-    if (m_indexTag >= 0) {
-        // Decide in file order (sequential reads), then deliver in key order.
-        std::vector<bool> ok(m_recordCount + 1, false);
-        scanRecords([&](uint32_t r, const char *rec) { ok[r] = accepts(rec); });
-        m_rows.reserve(m_order.size());
-        for (uint32_t r : m_order)
-            if (ok[r]) m_rows.push_back(r);
-    } else {
-        m_rows.reserve(m_recordCount);
-        scanRecords([&](uint32_t r, const char *rec) {
-            if (accepts(rec)) m_rows.push_back(r);
-        });
+    // Decide in file order (sequential reads), then deliver in the cursor's order.
+    std::vector<bool> ok(static_cast<std::size_t>(m_recordCount) + 1, false);
+    // Not to be cancelled: the progress says what is going on, its answer is not asked.
+    const Progress &progress = m_progress;
+    uint32_t reported = 0;
+    scanRecords([&](uint32_t r, const char *rec) {
+        ok[r] = accepts(rec);
+        if (progress && r - reported >= 1024) {
+            progress("Reading the records", r, m_recordCount);
+            reported = r;
+        }
+    });
+    m_cursor.buildRows(m_recordCount, ok);
+}
+
+bool Table::report(const std::string &what, uint64_t done, uint64_t total) const
+{
+    return !m_progress || m_progress(what, done, total);
+}
+
+// The cursor on its current record when it is still delivered, else on the row at its
+// place.
+void Table::placeCursor()
+{
+    const int rows = m_cursor.rowCount();
+    int row = m_currentRecno ? m_cursor.rowOf(m_currentRecno) : -1;
+    if (row < 0) row = std::min<int>(std::max(m_row, 0), rows - 1);
+    m_row = row;
+    m_currentRecno = row >= 0 ? m_cursor.recnoAt(row) : 0;
+    m_eof = m_bof = rows == 0;
+}
+
+// The cursor on the first delivered record. While the rows are not built only the first
+// few candidates are looked at, so that opening a table does not read all of it: the
+// rows are built when a count, a position or a move needs them.
+void Table::startAtFirst()
+{
+    m_row = -1;
+    m_currentRecno = 0;
+    if (!m_cursor.rowsValid()) {
+        const std::size_t candidates = m_cursor.keyed() ? m_cursor.orderSize() : m_recordCount;
+        const std::size_t tries = std::min<std::size_t>(candidates, 256);
+        for (std::size_t i = 0; i < tries; ++i) {
+            const uint32_t r =
+                m_cursor.keyed() ? m_cursor.orderAt(i) : static_cast<uint32_t>(i + 1);
+            if (r < 1 || r > m_recordCount || !accepts(recordBytes(r))) continue;
+            m_row = 0;
+            m_currentRecno = r;
+            m_bof = true;
+            m_eof = false;
+            return;
+        }
+        if (tries == candidates) {
+            m_eof = m_bof = true; // nothing is delivered
+            return;
+        }
     }
-    m_rowsValid = true;
+    positionAt(0);
+    m_bof = true;
+    m_eof = m_cursor.rowCount() == 0;
 }
 
 void Table::ensureRows()
 {
-    if (m_rowsValid || !isOpen()) return;
+    if (m_cursor.rowsValid() || !isOpen()) return;
     buildRows();
     // Keep the current record when it is still delivered, else the row at its place.
-    int row = m_currentRecno ? rowOf(m_currentRecno) : -1;
-    if (row < 0) row = std::min<int>(std::max(m_row, 0), static_cast<int>(m_rows.size()) - 1);
-    m_row = row;
-    m_currentRecno = row >= 0 ? m_rows[row] : 0;
-    if (m_rows.empty()) m_eof = m_bof = true;
-}
-
-int Table::orderPosition(const char *key, uint32_t recno) const
-{
-    // Position of (key, recno) in m_order.
-    const int kl = m_keyLength;
-    const auto it =
-        std::lower_bound(m_order.begin(), m_order.end(), recno, [&](uint32_t a, uint32_t) {
-            const int c =
-                std::memcmp(m_keys.data() + static_cast<std::size_t>(a - 1) * kl, key, kl);
-            return c < 0 || (c == 0 && a < recno);
-        });
-    return static_cast<int>(it - m_order.begin());
+    const bool eof = m_eof, bof = m_bof;
+    placeCursor();
+    if (m_cursor.rowCount() > 0) {
+        m_eof = eof;
+        m_bof = bof;
+    }
 }
 
 int Table::rowOf(uint32_t recno)
 {
-    if (!m_rowsValid) ensureRows();
-    if (m_indexTag < 0) {
-        const auto it = std::lower_bound(m_rows.begin(), m_rows.end(), recno);
-        return it != m_rows.end() && *it == recno ? static_cast<int>(it - m_rows.begin()) : -1;
-    }
-    if (recno < 1 || static_cast<std::size_t>(recno) * m_keyLength > m_keys.size()) return -1;
-    const int kl = m_keyLength;
-    const char *key = m_keys.data() + static_cast<std::size_t>(recno - 1) * kl;
-    const auto it =
-        std::lower_bound(m_rows.begin(), m_rows.end(), recno, [&](uint32_t a, uint32_t) {
-            const int c =
-                std::memcmp(m_keys.data() + static_cast<std::size_t>(a - 1) * kl, key, kl);
-            return c < 0 || (c == 0 && a < recno);
-        });
-    return it != m_rows.end() && *it == recno ? static_cast<int>(it - m_rows.begin()) : -1;
-}
-
-void Table::insertRow(uint32_t recno)
-{
-    if (!m_rowsValid) return;
-    if (m_indexTag < 0) {
-        m_rows.insert(std::lower_bound(m_rows.begin(), m_rows.end(), recno), recno);
-        return;
-    }
-    const int kl = m_keyLength;
-    const char *key = m_keys.data() + static_cast<std::size_t>(recno - 1) * kl;
-    const auto it =
-        std::lower_bound(m_rows.begin(), m_rows.end(), recno, [&](uint32_t a, uint32_t) {
-            const int c =
-                std::memcmp(m_keys.data() + static_cast<std::size_t>(a - 1) * kl, key, kl);
-            return c < 0 || (c == 0 && a < recno);
-        });
-    m_rows.insert(it, recno);
-}
-
-void Table::removeRow(uint32_t recno)
-{
-    if (!m_rowsValid) return;
-    const int row = rowOf(recno);
-    if (row >= 0) m_rows.erase(m_rows.begin() + row);
+    ensureRows();
+    return m_cursor.rowOf(recno);
 }
 
 void Table::positionAt(int row)
 {
     ensureRows();
-    if (m_rows.empty()) {
+    if (m_cursor.rowCount() == 0) {
         m_row = -1;
         m_currentRecno = 0;
         m_eof = m_bof = true;
         return;
     }
-    m_row = std::clamp(row, 0, static_cast<int>(m_rows.size()) - 1);
-    m_currentRecno = m_rows[m_row];
+    m_row = std::clamp(row, 0, m_cursor.rowCount() - 1);
+    m_currentRecno = m_cursor.recnoAt(m_row);
 }
 
 void Table::first()
@@ -1237,7 +1282,7 @@ void Table::first()
     if (m_state != State::Browse) post();
     positionAt(0);
     m_bof = true;
-    m_eof = m_rows.empty();
+    m_eof = m_cursor.rowCount() == 0;
     notify(Event::Moved);
 }
 
@@ -1246,9 +1291,9 @@ void Table::last()
     requireOpen("move to the last record");
     if (m_state != State::Browse) post();
     ensureRows();
-    positionAt(static_cast<int>(m_rows.size()) - 1);
+    positionAt(m_cursor.rowCount() - 1);
     m_eof = true;
-    m_bof = m_rows.empty();
+    m_bof = m_cursor.rowCount() == 0;
     notify(Event::Moved);
 }
 
@@ -1257,7 +1302,7 @@ void Table::next()
     requireOpen("move to the next record");
     if (m_state != State::Browse) post();
     ensureRows();
-    if (m_row + 1 < static_cast<int>(m_rows.size())) {
+    if (m_row + 1 < m_cursor.rowCount()) {
         positionAt(m_row + 1);
         m_bof = false;
         m_eof = false;
@@ -1291,7 +1336,7 @@ int Table::recordCount()
 {
     if (!isOpen()) return 0;
     ensureRows();
-    return static_cast<int>(m_rows.size());
+    return m_cursor.rowCount();
 }
 
 void Table::moveToRow(int row)
@@ -1299,7 +1344,7 @@ void Table::moveToRow(int row)
     requireOpen("move to a record");
     if (m_state != State::Browse) post();
     positionAt(row);
-    m_eof = m_bof = m_rows.empty();
+    m_eof = m_bof = m_cursor.rowCount() == 0;
     notify(Event::Moved);
 }
 
@@ -1329,7 +1374,7 @@ void Table::refilter()
     if (!isOpen()) return;
     invalidateRows();
     ensureRows();
-    m_eof = m_bof = m_rows.empty();
+    m_eof = m_bof = m_cursor.rowCount() == 0;
     notify(Event::Reset);
 }
 
@@ -1356,8 +1401,7 @@ void Table::refresh()
             m_indexTag = m_mdx.findTag(m_indexName);
             if (m_indexTag < 0) {
                 m_indexName.clear();
-                m_order.clear();
-                m_keys.clear();
+                m_cursor.setNatural();
             } else {
                 loadOrder();
             }
@@ -1365,7 +1409,7 @@ void Table::refresh()
     }
     invalidateRows();
     ensureRows();
-    m_eof = m_bof = m_rows.empty();
+    m_eof = m_bof = m_cursor.rowCount() == 0;
     notify(Event::Reset);
 }
 
@@ -1388,33 +1432,38 @@ void Table::loadOrder()
     m_mdx.reload();
     const MdxFile::Tag &tag = m_mdx.tags().at(m_indexTag);
     const int kl = tag.keyLength;
-    m_keyLength = kl;
-    m_order.clear();
-    m_order.reserve(m_recordCount);
-    m_keys.assign(static_cast<std::size_t>(m_recordCount) * kl, ' ');
-    std::vector<bool> seen(m_recordCount + 1, false);
+    std::vector<uint32_t> order;
+    order.reserve(m_recordCount);
+    std::vector<char> keys(static_cast<std::size_t>(m_recordCount) * kl, ' ');
+    std::vector<bool> seen(static_cast<std::size_t>(m_recordCount) + 1, false);
     bool sorted = true;
+    std::vector<char> lastKey(static_cast<std::size_t>(kl));
+    uint64_t visited = 0;
     m_mdx.walk(m_indexTag, [&](const char *key, uint32_t recno) {
+        if (m_progress && (++visited & 0xFFFF) == 0)
+            m_progress("Reading the index", visited, m_recordCount);
         if (recno < 1 || recno > m_recordCount || seen[recno])
             return; // entries of records this handle cannot see yet
         seen[recno] = true;
-        std::memcpy(m_keys.data() + static_cast<std::size_t>(recno - 1) * kl, key, kl);
-        if (!m_order.empty()) {
-            const uint32_t prev = m_order.back();
-            const int c =
-                std::memcmp(m_keys.data() + static_cast<std::size_t>(prev - 1) * kl, key, kl);
+        std::memcpy(keys.data() + static_cast<std::size_t>(recno - 1) * kl, key, kl);
+        if (!order.empty()) {
+            // Against a copy of the previous key: the key array is in record number order.
+            const uint32_t prev = order.back();
+            const int c = std::memcmp(lastKey.data(), key, kl);
             if (c > 0 || (c == 0 && prev > recno)) sorted = false;
         }
-        m_order.push_back(recno);
+        std::memcpy(lastKey.data(), key, kl);
+        order.push_back(recno);
     });
     if (!sorted) {
         // Written by a program that orders keys otherwise: keep our own order in memory.
-        std::sort(m_order.begin(), m_order.end(), [&](uint32_t a, uint32_t b) {
-            const int c = std::memcmp(m_keys.data() + static_cast<std::size_t>(a - 1) * kl,
-                                      m_keys.data() + static_cast<std::size_t>(b - 1) * kl, kl);
+        std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
+            const int c = std::memcmp(keys.data() + static_cast<std::size_t>(a - 1) * kl,
+                                      keys.data() + static_cast<std::size_t>(b - 1) * kl, kl);
             return c < 0 || (c == 0 && a < b);
         });
     }
+    m_cursor.setKeyed(kl, std::move(keys), order);
 }
 
 void Table::setIndexName(const std::string &tag)
@@ -1424,22 +1473,34 @@ void Table::setIndexName(const std::string &tag)
         return;
     }
     requireBrowse("change the index");
+    // The records delivered stay the same: only their order changes.
+    const bool hadRows = m_cursor.rowsValid();
+    const std::vector<bool> delivered =
+        hadRows ? m_cursor.deliveredFlags(m_recordCount) : std::vector<bool>();
     if (tag.empty()) {
         m_indexName.clear();
         m_indexTag = -1;
-        m_order.clear();
-        m_keys.clear();
+        m_cursor.setNatural();
     } else {
         const int t = m_mdx.isOpen() ? m_mdx.findTag(tag) : -1;
         if (t < 0 || !m_tagStates[t].expression)
             throw Error("Index tag '" + tag + "' not found for " + fileLabel(m_path));
         m_indexName = tag;
         m_indexTag = t;
-        loadOrder();
+        if (!m_builtTag.empty() && upper(m_builtTag) == upper(tag)) {
+            m_cursor.setKeyed(m_mdx.tags()[t].keyLength, std::move(m_builtKeys), m_builtOrder);
+            m_builtTag.clear();
+            m_builtOrder = {};
+        } else {
+            loadOrder();
+        }
     }
-    invalidateRows();
-    ensureRows();
-    m_eof = m_bof = m_rows.empty();
+    if (hadRows) {
+        m_cursor.buildRows(m_recordCount, delivered);
+        placeCursor();
+    } else {
+        startAtFirst();
+    }
     notify(Event::Reset);
 }
 
@@ -1560,8 +1621,7 @@ void Table::writeHeaderCount(uint32_t count)
 void Table::updateIndexes(uint32_t recno, const char *before, const char *after)
 {
     if (!m_mdx.isOpen()) return;
-    if (m_indexTag >= 0 && m_keys.size() < static_cast<std::size_t>(recno) * m_keyLength)
-        m_keys.resize(static_cast<std::size_t>(recno) * m_keyLength, ' ');
+    m_builtTag.clear();
     std::vector<std::pair<std::string, std::string>> changes(m_tagStates.size());
     for (std::size_t t = 0; t < m_tagStates.size(); ++t) {
         const auto &e = m_tagStates[t].expression;
@@ -1569,16 +1629,7 @@ void Table::updateIndexes(uint32_t recno, const char *before, const char *after)
         std::string oldKey = before ? e->evaluate(before) : std::string();
         std::string newKey = e->evaluate(after);
         if (before && oldKey == newKey) continue;
-        if (static_cast<int>(t) == m_indexTag) {
-            if (before) {
-                const int pos = orderPosition(oldKey.data(), recno);
-                if (pos < static_cast<int>(m_order.size()) && m_order[pos] == recno)
-                    m_order.erase(m_order.begin() + pos);
-            }
-            std::memcpy(m_keys.data() + static_cast<std::size_t>(recno - 1) * m_keyLength,
-                        newKey.data(), m_keyLength);
-            m_order.insert(m_order.begin() + orderPosition(newKey.data(), recno), recno);
-        }
+        if (static_cast<int>(t) == m_indexTag) m_cursor.setKey(recno, newKey.data());
         changes[t] = {std::move(oldKey), std::move(newKey)};
     }
     m_mdx.reload(); // another user may have changed the file since this handle read it
@@ -1603,7 +1654,7 @@ void Table::reposition(uint32_t recno)
     } else {
         positionAt(m_row);
     }
-    m_eof = m_bof = m_rows.empty();
+    m_eof = m_bof = m_cursor.rowCount() == 0;
 }
 
 void Table::post()
@@ -1629,7 +1680,7 @@ void Table::postEdit()
     if (m_lockedRecord) unlockByte(kHeaderLock - recno);
     m_lockedRecord = false;
     m_state = State::Browse;
-    removeRow(recno); // before its key changes
+    m_cursor.removeRow(recno); // before its key changes
     std::string indexError;
     try {
         char d[3];
@@ -1648,7 +1699,7 @@ void Table::postEdit()
 // After a post: the record joins the cursor, and an index that could not follow is said.
 void Table::finishPost(uint32_t recno, const std::string &indexError)
 {
-    if (m_rowsValid && accepts(recordBytes(recno))) insertRow(recno);
+    if (m_cursor.rowsValid() && accepts(recordBytes(recno))) m_cursor.insertRow(recno);
     reposition(recno);
     notify(Event::RecordChanged);
     if (!indexError.empty()) throw Error(savedButNotIndexed(m_path, indexError));
@@ -1743,10 +1794,10 @@ void Table::deleteRecord()
     rec[0] = '*';
     m_cache->update(recno, rec.data());
     const int row = rowOf(recno);
-    removeRow(recno);
+    m_cursor.removeRow(recno);
     m_currentRecno = 0;
     positionAt(row >= 0 ? row : m_row);
-    m_eof = m_bof = m_rows.empty();
+    m_eof = m_bof = m_cursor.rowCount() == 0;
     notify(Event::RecordChanged);
     if (!flushError.empty()) throw Error(flushError);
 }
@@ -1771,9 +1822,11 @@ template <class Fn> void Table::withMaintenance(const char *what, Fn &&fn)
         throw Error(std::string("Cannot ") + what + ": it needs exclusive use of " +
                     fileLabel(m_path));
     fn();
-    invalidateRows();
-    ensureRows();
-    m_eof = m_bof = m_rows.empty();
+    // The work keeps the rows current when it can (it reads the table once at most).
+    if (m_cursor.rowsValid())
+        placeCursor();
+    else
+        startAtFirst();
     notify(Event::Reset);
 }
 
@@ -1786,22 +1839,38 @@ std::vector<std::pair<std::string, std::string>> Table::currentTagDefs() const
     return defs;
 }
 
-void Table::buildSortedOrder(const Expression &expr, std::vector<char> &keys,
-                             std::vector<uint32_t> &order, uint32_t count) const
+// The keys of every tag from one pass over the table (unless they are built already),
+// with the records the cursor delivers when asked for, then each tag's sorted order.
+void Table::buildSortedOrders(const std::vector<Expression> &exprs,
+                              std::vector<std::vector<char>> &keys,
+                              std::vector<std::vector<uint32_t>> &orders, uint32_t count,
+                              std::vector<bool> *delivered, bool keysBuilt)
 {
-    const int kl = expr.keyLength();
-    keys.resize(static_cast<std::size_t>(count) * kl);
-    order.resize(count);
-    // Deleted records stay in the index until a pack.
-    scanRecords([&](uint32_t r, const char *rec) {
-        if (r <= count) expr.evaluate(rec, keys.data() + static_cast<std::size_t>(r - 1) * kl);
-    });
-    std::iota(order.begin(), order.end(), 1u);
-    const char *k = keys.data();
-    std::stable_sort(order.begin(), order.end(), [k, kl](uint32_t a, uint32_t b) {
-        return std::memcmp(k + static_cast<std::size_t>(a - 1) * kl,
-                           k + static_cast<std::size_t>(b - 1) * kl, kl) < 0;
-    });
+    keys.resize(exprs.size());
+    orders.resize(exprs.size());
+    if (delivered) delivered->assign(static_cast<std::size_t>(count) + 1, false);
+    if (!keysBuilt) {
+        for (std::size_t t = 0; t < exprs.size(); ++t)
+            keys[t].resize(static_cast<std::size_t>(count) * exprs[t].keyLength());
+        // Deleted records stay in the index until a pack.
+        scanRecords(
+            [&](uint32_t r, const char *rec) {
+                if (r > count) return;
+                for (std::size_t t = 0; t < exprs.size(); ++t) {
+                    const int kl = exprs[t].keyLength();
+                    exprs[t].evaluate(rec, keys[t].data() + static_cast<std::size_t>(r - 1) * kl);
+                }
+                if (delivered) (*delivered)[r] = accepts(rec);
+            },
+            "Building the index");
+    }
+    for (std::size_t t = 0; t < exprs.size(); ++t) {
+        const int kl = exprs[t].keyLength();
+        orders[t] = sortedByKey(keys[t].data(), kl, count);
+        if (!report("Building the index", count, count))
+            throw Error(std::string("Building the index was cancelled.  ") + fileLabel(m_path) +
+                        " is unchanged.");
+    }
 }
 
 void Table::setMdxFlag(bool on, const std::vector<int> &taggedFields)
@@ -1819,42 +1888,51 @@ void Table::setMdxFlag(bool on, const std::vector<int> &taggedFields)
     m_mdxFlag = on;
 }
 
-void Table::rewriteIndexFile(const std::vector<std::pair<std::string, std::string>> &defs)
+void Table::rewriteIndexFile(const std::vector<std::pair<std::string, std::string>> &defs,
+                             std::vector<std::vector<char>> *builtKeys)
 {
+    // The records stay the same: the rows are kept, in the new order, or built in the
+    // same pass as the keys.
+    m_builtTag.clear();
+    const bool hadRows = m_cursor.rowsValid();
+    std::vector<bool> delivered =
+        hadRows ? m_cursor.deliveredFlags(m_recordCount) : std::vector<bool>();
     if (m_readOnly || !m_writableFile)
         throw Error("Cannot change the indexes: " + fileLabel(m_path) + " is read-only");
-    const std::string mdxPath = indexFilePath();
     if (defs.empty()) {
         setMdxFlag(false, {});
         m_mdx.close();
         m_tagStates.clear();
         writePoint();
-        ::unlink(mdxPath.c_str());
+        ::unlink(indexFilePath().c_str());
         m_indexTag = -1;
         m_indexName.clear();
-        m_order.clear();
-        m_keys.clear();
+        m_cursor.setNatural();
+        if (hadRows) m_cursor.buildRows(m_recordCount, delivered);
         clearChangeMark();
         return;
     }
-    BuiltIndex built = buildIndexFile(defs);
-    installIndexFile(built);
+    BuiltIndex built = buildIndexFile(defs, builtKeys, hadRows || !isOpen() ? nullptr : &delivered);
+    installIndexFile(built, defs);
+    if (isOpen() && (hadRows || !builtKeys)) m_cursor.buildRows(m_recordCount, delivered);
 }
 
 // Writes the new index file beside the old one (newFilePath of the .MDX), from the
-// records of the table file this handle reads now.
+// records of the table file this handle reads now, or from keys built already; decides
+// the delivered records in the same pass when asked for.
 Table::BuiltIndex
-Table::buildIndexFile(const std::vector<std::pair<std::string, std::string>> &defs)
+Table::buildIndexFile(const std::vector<std::pair<std::string, std::string>> &defs,
+                      std::vector<std::vector<char>> *builtKeys, std::vector<bool> *delivered)
 {
     BuiltIndex built;
     for (const auto &d : defs)
         built.expressions.emplace_back(d.second, m_fields);
-    built.keys.resize(defs.size());
-    built.orders.resize(defs.size());
+    if (builtKeys) built.keys = std::move(*builtKeys);
+    buildSortedOrders(built.expressions, built.keys, built.orders, m_recordCount, delivered,
+                      builtKeys != nullptr);
     std::vector<MdxFile::TagSource> sources;
     for (std::size_t i = 0; i < defs.size(); ++i) {
         const Expression &e = built.expressions[i];
-        buildSortedOrder(e, built.keys[i], built.orders[i], m_recordCount);
         const int kl = e.keyLength();
         const char *k = built.keys[i].data();
         sources.push_back(
@@ -1878,7 +1956,8 @@ Table::buildIndexFile(const std::vector<std::pair<std::string, std::string>> &de
 
 // Renames the new index file over the old one and opens it; the index matches the table
 // again, so the change mark is cleared.
-void Table::installIndexFile(BuiltIndex &built)
+void Table::installIndexFile(BuiltIndex &built,
+                             const std::vector<std::pair<std::string, std::string>> &defs)
 {
     const std::string mdxPath = indexFilePath();
     installNewFile(mdxPath);
@@ -1892,12 +1971,16 @@ void Table::installIndexFile(BuiltIndex &built)
     m_indexTag = m_indexName.empty() ? -1 : m_mdx.findTag(m_indexName);
     if (m_indexTag < 0) {
         m_indexName.clear();
-        m_order.clear();
-        m_keys.clear();
+        m_cursor.setNatural();
+        // Kept for selecting the tag that was just added.
+        if (isOpen()) {
+            m_builtTag = defs.back().first;
+            m_builtKeys = std::move(built.keys.back());
+            m_builtOrder = std::move(built.orders.back());
+        }
     } else {
-        m_keyLength = m_mdx.tags()[m_indexTag].keyLength;
-        m_order = std::move(built.orders[m_indexTag]);
-        m_keys = std::move(built.keys[m_indexTag]);
+        m_cursor.setKeyed(m_mdx.tags()[m_indexTag].keyLength, std::move(built.keys[m_indexTag]),
+                          built.orders[m_indexTag]);
     }
     clearChangeMark();
 }
@@ -1948,7 +2031,21 @@ void Table::pack()
         // the change mark until its index is in place, so an open between the two renames
         // rebuilds the index.
         header[kChangeMark] = m_mdxFlag ? 1 : 0;
-        const auto defs = currentTagDefs();
+        // One pass: the live records are copied, their keys built under their new numbers
+        // and the cursor's rows decided, so the index and the rows need no pass of their own.
+        const auto defs = m_mdxFlag ? currentTagDefs() : decltype(currentTagDefs())();
+        std::vector<Expression> exprs;
+        try {
+            for (const auto &d : defs)
+                exprs.emplace_back(d.second, m_fields);
+        } catch (const Error &) {
+            exprs.clear(); // the rebuild below says what is wrong
+        }
+        std::vector<std::vector<char>> keys(exprs.size());
+        for (std::size_t t = 0; t < exprs.size(); ++t)
+            keys[t].reserve(static_cast<std::size_t>(m_recordCount) * exprs[t].keyLength());
+        std::vector<bool> delivered(1, false);
+        delivered.reserve(static_cast<std::size_t>(m_recordCount) + 1);
         BuiltIndex built;
         bool indexBuilt = false;
         uint32_t live = 0;
@@ -1961,16 +2058,25 @@ void Table::pack()
                     std::vector<char> out;
                     out.reserve(1 << 20);
                     uint64_t at = header.size();
-                    scanRecords([&](uint32_t, const char *rec) {
-                        if (rec[0] == '*') return;
-                        out.insert(out.end(), rec, rec + m_recordLength);
-                        ++live;
-                        if (out.size() >= (1u << 20)) {
-                            writeAtOrThrow(fd, out.data(), out.size(), at, tmp);
-                            at += out.size();
-                            out.clear();
-                        }
-                    });
+                    scanRecords(
+                        [&](uint32_t, const char *rec) {
+                            if (rec[0] == '*') return;
+                            out.insert(out.end(), rec, rec + m_recordLength);
+                            ++live;
+                            for (std::size_t t = 0; t < exprs.size(); ++t) {
+                                const std::size_t kl =
+                                    static_cast<std::size_t>(exprs[t].keyLength());
+                                keys[t].resize(keys[t].size() + kl);
+                                exprs[t].evaluate(rec, keys[t].data() + keys[t].size() - kl);
+                            }
+                            delivered.push_back(accepts(rec));
+                            if (out.size() >= (1u << 20)) {
+                                writeAtOrThrow(fd, out.data(), out.size(), at, tmp);
+                                at += out.size();
+                                out.clear();
+                            }
+                        },
+                        "Packing the table");
                     out.push_back(0x1A);
                     writeAtOrThrow(fd, out.data(), out.size(), at, tmp);
                     char h[7];
@@ -1984,8 +2090,9 @@ void Table::pack()
                     if (!ofdLock(fd, F_WRLCK, kOpenLock, 1, false) ||
                         !ofdLock(fd, F_WRLCK, kExclusiveStart, kExclusiveLength, false))
                         throw Error("Cannot lock the packed copy of " + fileLabel(m_path));
-                    if (!m_mdxFlag || defs.empty()) return;
-                    // The new index, from the packed records.
+                    if (defs.empty()) return;
+                    // The new index, from the packed records (their keys, when they could
+                    // all be built during the copy).
                     struct Swap {
                         Table *t;
                         int fd;
@@ -1998,7 +2105,8 @@ void Table::pack()
                     } restore{this, m_fd, m_recordCount};
                     m_fd = fd;
                     m_recordCount = live;
-                    built = buildIndexFile(defs);
+                    built = buildIndexFile(defs, exprs.size() == defs.size() ? &keys : nullptr,
+                                           nullptr);
                     indexBuilt = true;
                 },
                 true);
@@ -2014,21 +2122,25 @@ void Table::pack()
         m_row = 0;
         m_changeMarked = m_mdxFlag;
         m_session = false; // its lock went with the old file
+        m_builtTag.clear();
+        m_cursor.setNatural();
+        m_cursor.buildRows(live, delivered);
         if (!m_mdxFlag) return;
         try {
             faultPoint("pack:before-index-rename");
-            if (indexBuilt)
-                installIndexFile(built);
-            else
+            if (indexBuilt) {
+                installIndexFile(built, defs);
+                m_cursor.buildRows(live, delivered); // in the new order
+            } else {
                 rewriteIndexFile(defs);
+            }
         } catch (const Error &e) {
             // The old index points at the old record numbers: drop it rather than keep it.
             m_mdx.close();
             m_tagStates.clear();
             m_indexTag = -1;
             m_indexName.clear();
-            m_order.clear();
-            m_keys.clear();
+            m_cursor.setNatural();
             ::unlink(indexFilePath().c_str());
             ::unlink(newFilePath(indexFilePath()).c_str());
             try {

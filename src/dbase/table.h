@@ -4,10 +4,11 @@
 // record locks, the production index kept current, and the maintenance operations.
 #pragma once
 
-#include "date_style.h"
-#include "expression.h"
-#include "field.h"
-#include "mdx.h"
+#include "dbase/cursor.h"
+#include "dbase/date_style.h"
+#include "dbase/expression.h"
+#include "dbase/field.h"
+#include "dbase/mdx.h"
 
 #include <cstdint>
 #include <functional>
@@ -28,6 +29,10 @@ public:
     enum class Event { Opened, Closed, Reset, RecordChanged, Moved };
     using Listener = std::function<void(Event)>;
     using Filter = std::function<bool(const Table &)>;
+    // Told now and then during long work (index builds, pack, the first reading of the
+    // rows) what is being done and how far it is; returning false asks to cancel, which
+    // the index builds and the pack honour (they throw and leave the files as they were).
+    using Progress = std::function<bool(const std::string &what, uint64_t done, uint64_t total)>;
 
     Table();
     ~Table();
@@ -128,6 +133,8 @@ public:
     void regenerateIndexes();
     void pack();
 
+    void setProgress(Progress progress) { m_progress = std::move(progress); }
+
     // Attached views.
     int addListener(Listener listener);
     void removeListener(int id);
@@ -171,13 +178,13 @@ private:
     void ensureRows();
     void buildRows();
     bool accepts(const char *record);
-    template <class Fn> void scanRecords(Fn &&fn) const;
+    template <class Fn> void scanRecords(Fn &&fn, const char *what = nullptr) const;
+    bool report(const std::string &what, uint64_t done, uint64_t total) const;
+    void startAtFirst();
+    void placeCursor();
     void loadOrder();
     void positionAt(int row);
     int rowOf(uint32_t recno);
-    void insertRow(uint32_t recno);
-    void removeRow(uint32_t recno);
-    int orderPosition(const char *key, uint32_t recno) const;
     void notify(Event event);
     void writeHeaderCount(uint32_t count);
     uint64_t recordOffset(uint32_t recno) const;
@@ -187,11 +194,17 @@ private:
     void postAppend();
     void finishPost(uint32_t recno, const std::string &indexError);
     void setMdxFlag(bool on, const std::vector<int> &taggedFields);
-    void buildSortedOrder(const Expression &expr, std::vector<char> &keys,
-                          std::vector<uint32_t> &order, uint32_t count) const;
-    void rewriteIndexFile(const std::vector<std::pair<std::string, std::string>> &tags);
-    BuiltIndex buildIndexFile(const std::vector<std::pair<std::string, std::string>> &tags);
-    void installIndexFile(BuiltIndex &built);
+    void buildSortedOrders(const std::vector<Expression> &exprs,
+                           std::vector<std::vector<char>> &keys,
+                           std::vector<std::vector<uint32_t>> &orders, uint32_t count,
+                           std::vector<bool> *delivered, bool keysBuilt);
+    void rewriteIndexFile(const std::vector<std::pair<std::string, std::string>> &tags,
+                          std::vector<std::vector<char>> *builtKeys = nullptr);
+    BuiltIndex buildIndexFile(const std::vector<std::pair<std::string, std::string>> &tags,
+                              std::vector<std::vector<char>> *builtKeys,
+                              std::vector<bool> *delivered);
+    void installIndexFile(BuiltIndex &built,
+                          const std::vector<std::pair<std::string, std::string>> &tags);
     std::vector<std::pair<std::string, std::string>> currentTagDefs() const;
     template <class Fn> void withMaintenance(const char *what, Fn &&fn);
     void unlockByte(uint64_t offset);
@@ -234,14 +247,16 @@ private:
     std::vector<TagState> m_tagStates;
     std::string m_indexName;
     int m_indexTag = -1;
-    std::vector<uint32_t> m_order; // selected tag: record numbers in key order
-    std::vector<char> m_keys;      // selected tag: key of record r at (r - 1) * key length
-    int m_keyLength = 0;
 
-    // Cursor.
+    // Cursor: the selected tag's order and the delivered rows.
+    Cursor m_cursor;
     Filter m_filter;
-    std::vector<uint32_t> m_rows;
-    bool m_rowsValid = false;
+    Progress m_progress;
+    // The order of a tag just built but not selected, until the records change: selecting
+    // it right after the build does not read the index back.
+    std::string m_builtTag;
+    std::vector<char> m_builtKeys;
+    std::vector<uint32_t> m_builtOrder;
     int m_row = -1;
     uint32_t m_currentRecno = 0;
     bool m_eof = true;
@@ -252,6 +267,60 @@ private:
     int m_nextListener = 1;
     int m_disableCount = 0;
     bool m_suppressed = false;
+};
+
+// Holds the table's controls disabled while it lives: moves reach no listener, and a change
+// reaches them as one reset when it goes. An exception cannot leave the views frozen.
+class ControlsDisabled
+{
+public:
+    explicit ControlsDisabled(Table &table) : m_table(table) { m_table.disableControls(); }
+    ~ControlsDisabled()
+    {
+        try {
+            m_table.enableControls();
+        } catch (...) {
+            // The views are told in the listeners; a failure there has nowhere to go.
+        }
+    }
+    ControlsDisabled(const ControlsDisabled &) = delete;
+    ControlsDisabled &operator=(const ControlsDisabled &) = delete;
+
+private:
+    Table &m_table;
+};
+
+// A change of the current record (edit) or a new one (append) in progress: post() writes
+// it, and leaving the scope without a post (an exception) cancels it, so no record stays
+// locked or half-changed.
+class PendingChange
+{
+public:
+    enum class Kind { Edit, Append };
+    PendingChange(Table &table, Kind kind) : m_table(table)
+    {
+        if (kind == Kind::Append)
+            m_table.append();
+        else
+            m_table.edit();
+    }
+    ~PendingChange()
+    {
+        if (!m_posted &&
+            (m_table.state() == Table::State::Edit || m_table.state() == Table::State::Insert))
+            m_table.cancel();
+    }
+    void post()
+    {
+        m_table.post();
+        m_posted = true;
+    }
+    PendingChange(const PendingChange &) = delete;
+    PendingChange &operator=(const PendingChange &) = delete;
+
+private:
+    Table &m_table;
+    bool m_posted = false;
 };
 
 } // namespace dbase

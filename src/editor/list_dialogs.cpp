@@ -1,8 +1,8 @@
-#include "list_dialogs.h"
+#include "editor/list_dialogs.h"
 
-#include "color_scheme.h"
-#include "pick_lists.h"
-#include "prompts.h"
+#include "config/color_scheme.h"
+#include "editor/pick_lists.h"
+#include "platform/prompts.h"
 
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -11,7 +11,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-namespace {
+namespace
+{
 
 QPushButton *button(const char *name, const char *caption, QWidget *parent)
 {
@@ -23,7 +24,8 @@ QPushButton *button(const char *name, const char *caption, QWidget *parent)
 
 } // namespace
 
-TMyEditBox::TMyEditBox(int kind, const QString &titleName, int limit, const QStringList &entries, QWidget *parent)
+TMyEditBox::TMyEditBox(int kind, const QString &titleName, int limit, const QStringList &entries,
+                       QWidget *parent)
     : QDialog(parent), m_kind(kind)
 {
     setObjectName(QStringLiteral("TMyEditBox"));
@@ -70,8 +72,7 @@ void TMyEditBox::showEvent(QShowEvent *event)
 
 void TMyEditBox::FormShow()
 {
-    if (place)
-        place(this);
+    if (place) place(this);
     if (scheme) {
         const colors::Painter paint(*scheme);
         paint.window(this);
@@ -93,8 +94,7 @@ QStringList TMyEditBox::entries() const
 void TMyEditBox::AddButtonClick()
 {
     const QString t = AddInfo->text().trimmed();
-    if (!t.isEmpty())
-        TheList->addItem(t); // a duplicate is accepted here
+    if (!t.isEmpty()) TheList->addItem(t); // a duplicate is accepted here
     AddInfo->clear();
     AddInfo->setFocus();
 }
@@ -102,8 +102,7 @@ void TMyEditBox::AddButtonClick()
 void TMyEditBox::DeleteButtonClick()
 {
     const int row = TheList->currentRow();
-    if (row < 0 || !TheList->currentItem() || !TheList->currentItem()->isSelected())
-        return;
+    if (row < 0 || !TheList->currentItem() || !TheList->currentItem()->isSelected()) return;
     delete TheList->takeItem(row);
     if (TheList->count() == 0) {
         TheList->setCurrentRow(-1);
@@ -114,30 +113,31 @@ void TMyEditBox::DeleteButtonClick()
 
 void TMyEditBox::SortButtonClick()
 {
-    if (Prompts::instance().message(this,
-                                    QStringLiteral("Are you sure you want to sort the data?  Sorting cannot be undone."),
-                                    QStringLiteral("Confirm"), Prompts::Icon::None, QMessageBox::Yes | QMessageBox::No,
-                                    QMessageBox::Yes, false) != QMessageBox::Yes)
+    if (Prompts::instance().message(
+            this,
+            QStringLiteral("Are you sure you want to sort the data?  Sorting cannot be undone."),
+            QStringLiteral("Confirm"), Prompts::Icon::None, QMessageBox::Yes | QMessageBox::No,
+            QMessageBox::Yes, false) != QMessageBox::Yes)
         return;
     QStringList all = entries();
-    std::stable_sort(all.begin(), all.end(),
-                     [](const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+    std::stable_sort(all.begin(), all.end(), [](const QString &a, const QString &b) {
+        return a.compare(b, Qt::CaseInsensitive) < 0;
+    });
     TheList->clear();
     TheList->addItems(all);
 }
 
 void TMyEditBox::OkButtonClick()
 {
-    if (m_kind == 4)
-        picklists::writeListFile(picklists::miscFile(), entries());
-    if (onOk)
-        onOk(entries());
+    if (m_kind == 4) picklists::writeListFile(picklists::miscFile(), entries());
+    if (onOk) onOk(entries());
     accept();
 }
 
 // ---- Miscellaneous choice ------------------------------------------------------------------
 
-TMyMiscellaneous::TMyMiscellaneous(const QStringList &entries, const QString &current, QWidget *parent)
+TMyMiscellaneous::TMyMiscellaneous(const QStringList &entries, const QString &current,
+                                   QWidget *parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("TMyMiscellaneous"));
@@ -154,11 +154,9 @@ TMyMiscellaneous::TMyMiscellaneous(const QStringList &entries, const QString &cu
         if (at < 0) {
             addSorted(token);
             for (int i = 0; i < MiscList->count() && at < 0; ++i)
-                if (MiscList->item(i)->text().compare(token, Qt::CaseInsensitive) == 0)
-                    at = i;
+                if (MiscList->item(i)->text().compare(token, Qt::CaseInsensitive) == 0) at = i;
         }
-        if (at >= 0)
-            MiscList->item(at)->setSelected(true);
+        if (at >= 0) MiscList->item(at)->setSelected(true);
     }
     auto *ok = button("OkButton", "&Ok", this);
     auto *cancel = button("CancelButton", "&Cancel", this);
@@ -176,15 +174,13 @@ TMyMiscellaneous::TMyMiscellaneous(const QStringList &entries, const QString &cu
 void TMyMiscellaneous::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
-    if (place)
-        place(this);
+    if (place) place(this);
 }
 
 int TMyMiscellaneous::FindMisc(const QString &entry) const
 {
     for (int i = 0; i < MiscList->count(); ++i)
-        if (MiscList->item(i)->text() == entry)
-            return i;
+        if (MiscList->item(i)->text() == entry) return i;
     return -1;
 }
 
@@ -193,7 +189,8 @@ int TMyMiscellaneous::FindMisc(const QString &entry) const
 void TMyMiscellaneous::addSorted(const QString &entry)
 {
     int at = 0;
-    while (at < MiscList->count() && MiscList->item(at)->text().compare(entry, Qt::CaseInsensitive) <= 0)
+    while (at < MiscList->count() &&
+           MiscList->item(at)->text().compare(entry, Qt::CaseInsensitive) <= 0)
         ++at;
     MiscList->insertItem(at, entry);
 }
@@ -202,8 +199,7 @@ QStringList TMyMiscellaneous::chosen() const
 {
     QStringList out;
     for (int i = 0; i < MiscList->count(); ++i)
-        if (MiscList->item(i)->isSelected())
-            out << MiscList->item(i)->text();
+        if (MiscList->item(i)->isSelected()) out << MiscList->item(i)->text();
     return out;
 }
 

@@ -3,7 +3,7 @@
 // MISC.LST chosen and joined into one text).
 #pragma once
 
-#include "settings.h"
+#include "app/settings.h"
 
 #include <QDialog>
 #include <functional>
@@ -11,11 +11,13 @@
 class QLineEdit;
 class QListWidget;
 
-class TMyEditBox : public QDialog {
+class TMyEditBox : public QDialog
+{
     Q_OBJECT
 public:
     // kind: 1 Country, 2 Topic, 3 Condition, 4 Miscellaneous.
-    TMyEditBox(int kind, const QString &titleName, int limit, const QStringList &entries, QWidget *parent = nullptr);
+    TMyEditBox(int kind, const QString &titleName, int limit, const QStringList &entries,
+               QWidget *parent = nullptr);
 
     // Fonts, scaling and centring, and the colours of the configure windows.
     std::function<void(QWidget *)> place;
@@ -39,7 +41,8 @@ private:
     QLineEdit *AddInfo = nullptr;
 };
 
-class TMyMiscellaneous : public QDialog {
+class TMyMiscellaneous : public QDialog
+{
     Q_OBJECT
 public:
     // The entries of MISC.LST and the current text of the Miscellaneous box.

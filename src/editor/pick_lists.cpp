@@ -1,8 +1,8 @@
-#include "pick_lists.h"
+#include "editor/pick_lists.h"
 
-#include "codepage.h"
-#include "fileio.h"
-#include "paths.h"
+#include "dbase/codepage.h"
+#include "dbase/fileio.h"
+#include "platform/paths.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -14,9 +14,11 @@ static void initListResources()
     Q_INIT_RESOURCE(numarok);
 }
 
-namespace picklists {
+namespace picklists
+{
 
-namespace {
+namespace
+{
 const char *const kDefaultNames[3] = {"COUNTRY.LST", "TOPIC.LST", "CONDTION.LST"};
 }
 
@@ -24,8 +26,7 @@ QStringList readListFile(const QString &path)
 {
     QStringList entries;
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return entries;
+    if (!f.open(QIODevice::ReadOnly)) return entries;
     const QByteArray bytes = f.readAll();
     // Any line end; each line up to 255 characters, the rest of a longer one skipped.
     qsizetype start = 0;
@@ -37,10 +38,8 @@ QStringList readListFile(const QString &path)
         if (!line.trimmed().isEmpty())
             entries << QString::fromStdString(dbase::cp1252ToUtf8(line.toStdString()));
         start = end;
-        if (start < bytes.size() && bytes[start] == '\r')
-            ++start;
-        if (start < bytes.size() && bytes[start] == '\n')
-            ++start;
+        if (start < bytes.size() && bytes[start] == '\r') ++start;
+        if (start < bytes.size() && bytes[start] == '\n') ++start;
     }
     return entries;
 }
@@ -60,8 +59,7 @@ bool writeListFile(const QString &path, const QStringList &entries)
 bool addEntry(QStringList &entries, const QString &text)
 {
     const QString t = text.trimmed();
-    if (t.isEmpty() || entries.contains(t, Qt::CaseSensitive))
-        return false;
+    if (t.isEmpty() || entries.contains(t, Qt::CaseSensitive)) return false;
     entries << t;
     return true;
 }
@@ -84,8 +82,8 @@ QString miscFile()
 void installDefaults()
 {
     initListResources();
-    const QStringList names{QStringLiteral("COUNTRY.LST"), QStringLiteral("TOPIC.LST"), QStringLiteral("CONDTION.LST"),
-                            QStringLiteral("MISC.LST")};
+    const QStringList names{QStringLiteral("COUNTRY.LST"), QStringLiteral("TOPIC.LST"),
+                            QStringLiteral("CONDTION.LST"), QStringLiteral("MISC.LST")};
     for (const QString &n : names) {
         if (QFile::exists(paths::programFile(n)))
             return; // the directory has its lists already: nothing is written over them
@@ -93,7 +91,8 @@ void installDefaults()
     for (const QString &n : names) {
         const QString to = paths::programFile(n);
         if (QFile::copy(QStringLiteral(":/lists/") + n, to))
-            QFile::setPermissions(to, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+            QFile::setPermissions(to, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                          QFile::ReadOther);
     }
 }
 
@@ -119,8 +118,7 @@ QString joinMiscellaneous(const QStringList &chosen)
     for (const QString &c : chosen)
         out += c + QStringLiteral(", ");
     out.truncate(255);
-    if (out.endsWith(QLatin1String(", ")))
-        out.chop(2);
+    if (out.endsWith(QLatin1String(", "))) out.chop(2);
     return out;
 }
 
@@ -136,7 +134,8 @@ void PickLists::setEditorCombos(QComboBox *country, QComboBox *topic, QComboBox 
     bind(m_editor, country, topic, condition);
 }
 
-void PickLists::bind(QComboBox *(&boxes)[3], QComboBox *country, QComboBox *topic, QComboBox *condition)
+void PickLists::bind(QComboBox *(&boxes)[3], QComboBox *country, QComboBox *topic,
+                     QComboBox *condition)
 {
     boxes[picklists::Country] = country;
     boxes[picklists::Topic] = topic;
@@ -148,13 +147,11 @@ void PickLists::bind(QComboBox *(&boxes)[3], QComboBox *country, QComboBox *topi
 void PickLists::sync(picklists::Kind kind)
 {
     for (QComboBox *c : {m_grid[kind], m_editor[kind]}) {
-        if (!c)
-            continue;
+        if (!c) continue;
         const QString typed = c->currentText();
         c->clear();
         c->addItems(m_lists[kind]);
-        if (c->isEditable())
-            c->setEditText(typed);
+        if (c->isEditable()) c->setEditText(typed);
     }
 }
 

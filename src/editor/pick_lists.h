@@ -9,7 +9,8 @@
 
 class QComboBox;
 
-namespace picklists {
+namespace picklists
+{
 
 enum Kind { Country = 0, Topic = 1, Condition = 2 };
 
@@ -22,8 +23,8 @@ bool writeListFile(const QString &path, const QStringList &entries);
 bool addEntry(QStringList &entries, const QString &text);
 
 QString perDatabaseFile(const QString &basePath, Kind kind); // base + ".001" .. ".003"
-QString defaultFile(Kind kind);                             // COUNTRY.LST ... in the program directory
-QString miscFile();                                         // MISC.LST in the program directory
+QString defaultFile(Kind kind); // COUNTRY.LST ... in the program directory
+QString miscFile();             // MISC.LST in the program directory
 
 // Writes the shipped default lists into the program directory when it has none.
 void installDefaults();
@@ -37,7 +38,8 @@ QString joinMiscellaneous(const QStringList &chosen);
 } // namespace picklists
 
 // The three lists of the open database.
-class PickLists {
+class PickLists
+{
 public:
     // The grid's drop-down boxes get every change of the editor's lists.
     void setGridCombos(QComboBox *country, QComboBox *topic, QComboBox *condition);

@@ -1,17 +1,18 @@
-#include "record_editor.h"
+#include "editor/record_editor.h"
 
-#include "coin_schema.h"
-#include "error.h"
-#include "color_scheme.h"
-#include "formats.h"
-#include "help_window.h"
-#include "list_dialogs.h"
-#include "modal.h"
-#include "pick_lists.h"
-#include "prompts.h"
-#include "record_print.h"
-#include "settings.h"
-#include "table.h"
+#include "app/settings.h"
+#include "config/color_scheme.h"
+#include "db/coin_database.h"
+#include "db/coin_schema.h"
+#include "dbase/error.h"
+#include "dbase/table.h"
+#include "editor/list_dialogs.h"
+#include "editor/pick_lists.h"
+#include "editor/record_print.h"
+#include "platform/help_window.h"
+#include "platform/modal.h"
+#include "platform/prompts.h"
+#include "ui/formats.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -32,56 +33,25 @@
 #include <QShowEvent>
 #include <QVBoxLayout>
 
-namespace {
+namespace
+{
 
 constexpr int kApprox = coin::YearApprox;
 constexpr int kWanted = coin::Wanted;
 constexpr int kMoneyFields[3] = {coin::PurchasePr, coin::MarketValu, coin::PremiumVal};
 // Stored as text, trimmed.
-constexpr int kTextFields[] = {coin::Country,    coin::FaceValue, coin::Year,     coin::Condition,
-                               coin::MintMark,   coin::Topic,     coin::Descriptio, coin::Miscellane,
-                               coin::Comment,    coin::UserDef1,  coin::UserDef2, coin::UserDef3,
+constexpr int kTextFields[] = {coin::Country,  coin::FaceValue, coin::Year,       coin::Condition,
+                               coin::MintMark, coin::Topic,     coin::Descriptio, coin::Miscellane,
+                               coin::Comment,  coin::UserDef1,  coin::UserDef2,   coin::UserDef3,
                                coin::UserDef4};
 // The order of the printed lines.
-constexpr int kPrintOrder[20] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 17, 18, 19, 20, 15, 16};
-
-const char *const kControlNames[21] = {"",          "Country",     "FaceValue",    "Year",      "Condition",
-                                       "MintMark",  "PurchasePrice", "MarketValue", "PremiumValue", "Topic",
-                                       "Description", "PurchDate",  "Misc",         "Quantity",  "Comments",
-                                       "Approx",    "Wanted",      "UserDef1",     "UserDef2",  "UserDef3",
-                                       "UserDef4"};
-
-// Widths of the saved defaults, by field number (the flags have none).
-constexpr int kDefaultWidth[21] = {0, 20, 20, 7, 30, 3, 20, 20, 20, 20, 40, 10, 110, 10, 80, 0, 0, 40, 40, 40, 40};
-
-QString *defaultText(SavedDefaults &d, int field)
-{
-    switch (field) {
-    case coin::Country: return &d.country;
-    case coin::FaceValue: return &d.faceValue;
-    case coin::Year: return &d.year;
-    case coin::Condition: return &d.condition;
-    case coin::MintMark: return &d.mintMark;
-    case coin::PurchasePr: return &d.purchasePrice;
-    case coin::MarketValu: return &d.marketValue;
-    case coin::PremiumVal: return &d.premiumValue;
-    case coin::Topic: return &d.topic;
-    case coin::Descriptio: return &d.description;
-    case coin::PurchDate: return &d.purchaseDate;
-    case coin::Miscellane: return &d.miscellaneous;
-    case coin::Quantity: return &d.quantity;
-    case coin::Comment: return &d.comments;
-    case coin::UserDef1:
-    case coin::UserDef2:
-    case coin::UserDef3:
-    case coin::UserDef4: return &d.userDefined[field - coin::UserDef1];
-    default: return nullptr;
-    }
-}
+constexpr int kPrintOrder[20] = {1,  2,  3,  4,  5,  6,  7,  8,  9,  10,
+                                 11, 12, 13, 14, 17, 18, 19, 20, 15, 16};
 
 bool isBlankDate(const QString &trimmed)
 {
-    return trimmed == QLatin1String("/  /") || trimmed == QLatin1String("-  -") || trimmed == QLatin1String(".  .");
+    return trimmed == QLatin1String("/  /") || trimmed == QLatin1String("-  -") ||
+           trimmed == QLatin1String(".  .");
 }
 
 int fieldOf(const dbase::Table &t, int number)
@@ -104,17 +74,46 @@ TMyEdit::TMyEdit(const EditorContext &context, QWidget *parent) : QDialog(parent
 
 // ---- building -------------------------------------------------------------------------
 
+QPushButton *TMyEdit::makeButton(const char *name, const char *caption)
+{
+    auto *b = new QPushButton(QString::fromUtf8(caption), this);
+    b->setObjectName(QLatin1String(name));
+    b->setAutoDefault(false);
+    return b;
+}
+
 void TMyEdit::buildWindow()
+{
+    makeFieldControls();
+    auto *blank = makeButton("BlankDate", "Blank Date");
+    auto *select = makeButton("MiscSelect", "Select");
+    makeTotals();
+    QGridLayout *fields = layoutFields(blank, select);
+    const CommandButtons b = makeCommandButtons();
+    auto *buttons = new QHBoxLayout;
+    for (QPushButton *button : {b.prev, b.next, b.clear, b.update, b.updateExit, b.cancel})
+        buttons->addWidget(button);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(fields);
+    layout->addStretch();
+    layout->addLayout(buttons);
+    connectButtons(blank, select, b);
+    setKeyOrder(blank, select, b);
+    resize(600, 430);
+}
+
+// One control per field, by field number.
+void TMyEdit::makeFieldControls()
 {
     auto edit = [this](int field) {
         auto *e = new QLineEdit(this);
-        e->setObjectName(QLatin1String(kControlNames[field]));
+        e->setObjectName(QLatin1String(coin::editorField(field).controlName));
         m_controls[field] = e;
         return e;
     };
     auto combo = [this](int field) {
         auto *c = new QComboBox(this);
-        c->setObjectName(QLatin1String(kControlNames[field]));
+        c->setObjectName(QLatin1String(coin::editorField(field).controlName));
         c->setEditable(true);
         c->setInsertPolicy(QComboBox::NoInsert); // new values reach the list at Update
         // Completion matches the letter case too, so that leaving the box never swaps
@@ -151,22 +150,10 @@ void TMyEdit::buildWindow()
     m_controls[kWanted] = Wanted;
     for (QLineEdit *money : {PurchasePrice, MarketValue, PremiumValue, Quantity})
         money->setAlignment(Qt::AlignRight);
+}
 
-    auto label = [this](int field) {
-        auto *l = new QLabel(this);
-        l->setObjectName(QLatin1String(kControlNames[field]) + QStringLiteral("Label"));
-        l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        l->setBuddy(m_controls[field]);
-        return l;
-    };
-    auto button = [this](const char *name, const char *caption) {
-        auto *b = new QPushButton(QString::fromUtf8(caption), this);
-        b->setObjectName(QLatin1String(name));
-        b->setAutoDefault(false);
-        return b;
-    };
-    auto *blank = button("BlankDate", "Blank Date");
-    auto *select = button("MiscSelect", "Select");
+void TMyEdit::makeTotals()
+{
     TotalsLabel = new QLabel(QStringLiteral("Totals"), this);
     TotalsLabel->setObjectName(QStringLiteral("TotalsLabel"));
     TotalsLabel->setAlignment(Qt::AlignCenter);
@@ -180,7 +167,29 @@ void TMyEdit::buildWindow()
     TotalPPriceLabel = total("TotalPPriceLabel");
     TotalMValueLabel = total("TotalMValueLabel");
     TotalPValueLabel = total("TotalPValueLabel");
+}
 
+TMyEdit::CommandButtons TMyEdit::makeCommandButtons()
+{
+    auto *prev = makeButton("PrevButton", "&Previous");
+    auto *next = makeButton("NextButton", "&Next");
+    auto *clear = makeButton("ClearButton", "C&lear");
+    auto *update = makeButton("UpdateButton", "Upd&ate");
+    auto *updateExit = makeButton("UpdateExitButton", "&Update && Exit");
+    auto *cancel = makeButton("CancelButton", "E&xit");
+    return {prev, next, clear, update, updateExit, cancel};
+}
+
+QGridLayout *TMyEdit::layoutFields(QPushButton *blank, QPushButton *select)
+{
+    auto label = [this](int field) {
+        auto *l = new QLabel(this);
+        l->setObjectName(QLatin1String(coin::editorField(field).controlName) +
+                         QStringLiteral("Label"));
+        l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        l->setBuddy(m_controls[field]);
+        return l;
+    };
     // Two columns of label and box; the wide boxes span both.
     auto *grid = new QGridLayout;
     int row = 0;
@@ -229,8 +238,9 @@ void TMyEdit::buildWindow()
     pair(coin::Quantity, 0);
     grid->addWidget(TotalsLabel, row, 2);
     ++row;
-    const std::pair<int, QLabel *> totals[3] = {
-        {coin::PurchasePr, TotalPPriceLabel}, {coin::MarketValu, TotalMValueLabel}, {coin::PremiumVal, TotalPValueLabel}};
+    const std::pair<int, QLabel *> totals[3] = {{coin::PurchasePr, TotalPPriceLabel},
+                                                {coin::MarketValu, TotalMValueLabel},
+                                                {coin::PremiumVal, TotalPValueLabel}};
     for (const auto &[field, value] : totals) {
         pair(field, 0);
         grid->addWidget(value, row, 2);
@@ -239,50 +249,43 @@ void TMyEdit::buildWindow()
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
 
-    auto *prev = button("PrevButton", "&Previous");
-    auto *next = button("NextButton", "&Next");
-    auto *clear = button("ClearButton", "C&lear");
-    auto *update = button("UpdateButton", "Upd&ate");
-    auto *updateExit = button("UpdateExitButton", "&Update && Exit");
-    auto *cancel = button("CancelButton", "E&xit");
-    auto *buttons = new QHBoxLayout;
-    for (QPushButton *b : {prev, next, clear, update, updateExit, cancel})
-        buttons->addWidget(b);
+    return grid;
+}
 
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(grid);
-    layout->addStretch();
-    layout->addLayout(buttons);
-
+void TMyEdit::connectButtons(QPushButton *blank, QPushButton *select, const CommandButtons &b)
+{
     // An engine error ends a button's command with its message, as it does a menu item's.
-    auto onClick = [this](QAbstractButton *b, void (TMyEdit::*handler)()) {
-        connect(b, &QAbstractButton::clicked, this, [this, handler] { guarded(handler); });
+    auto onClick = [this](QAbstractButton *button, void (TMyEdit::*handler)()) {
+        connect(button, &QAbstractButton::clicked, this, [this, handler] { guarded(handler); });
     };
     onClick(blank, &TMyEdit::BlankDateClick);
     onClick(select, &TMyEdit::MiscSelectClick);
     onClick(Wanted, &TMyEdit::WantedClick);
-    onClick(prev, &TMyEdit::PrevButtonClick);
-    onClick(next, &TMyEdit::NextButtonClick);
-    onClick(clear, &TMyEdit::ClearButtonClick);
-    onClick(update, &TMyEdit::UpdateButtonClick);
-    onClick(updateExit, &TMyEdit::UpdateExitButtonClick);
-    onClick(cancel, &TMyEdit::CancelButtonClick);
+    onClick(b.prev, &TMyEdit::PrevButtonClick);
+    onClick(b.next, &TMyEdit::NextButtonClick);
+    onClick(b.clear, &TMyEdit::ClearButtonClick);
+    onClick(b.update, &TMyEdit::UpdateButtonClick);
+    onClick(b.updateExit, &TMyEdit::UpdateExitButtonClick);
+    onClick(b.cancel, &TMyEdit::CancelButtonClick);
+}
 
+void TMyEdit::setKeyOrder(QPushButton *blank, QPushButton *select, const CommandButtons &b)
+{
     // Tab goes through the boxes row by row as they are laid out, then the buttons.
     const QList<QWidget *> tabChain = {
         Country,      FaceValue,  Year,       Approx,     MintMark, Condition,     Topic,
         Description,  Comments,   PurchDate,  blank,      Wanted,   Misc,          select,
         UserDef[0],   UserDef[1], UserDef[2], UserDef[3], Quantity, PurchasePrice, MarketValue,
-        PremiumValue, prev,       next,       clear,      update,   updateExit,    cancel};
+        PremiumValue, b.prev,     b.next,     b.clear,    b.update, b.updateExit,  b.cancel};
     for (int i = 0; i + 1 < tabChain.size(); ++i)
         setTabOrder(tabChain[i], tabChain[i + 1]);
-    m_ring = {Country,     FaceValue,    Year,      Approx,     MintMark,    Condition,  Topic,
-              Description, Comments,     PurchDate, Wanted,     Misc,        UserDef[0], UserDef[1],
-              UserDef[2],  UserDef[3],   Quantity,  PurchasePrice, MarketValue, PremiumValue};
+    m_ring = {Country,    FaceValue, Year,          Approx,      MintMark,
+              Condition,  Topic,     Description,   Comments,    PurchDate,
+              Wanted,     Misc,      UserDef[0],    UserDef[1],  UserDef[2],
+              UserDef[3], Quantity,  PurchasePrice, MarketValue, PremiumValue};
     // The form sees keys (and leaving a number box) before its controls do.
     for (QWidget *w : findChildren<QWidget *>())
         w->installEventFilter(this);
-    resize(600, 430);
 }
 
 void TMyEdit::buildMenus()
@@ -294,8 +297,7 @@ void TMyEdit::buildMenus()
                        void (TMyEdit::*handler)(), bool checkable = false) {
         auto *a = menu->addAction(QString::fromUtf8(caption));
         a->setObjectName(QLatin1String(name));
-        if (keys)
-            a->setShortcut(QKeySequence(QLatin1String(keys)));
+        if (keys) a->setShortcut(QKeySequence(QLatin1String(keys)));
         a->setCheckable(checkable);
         connect(a, &QAction::triggered, this, [this, handler] { guarded(handler); });
         return a;
@@ -322,13 +324,15 @@ void TMyEdit::buildMenus()
     item(editMenu, "MenuDelete", "&Delete", "Ctrl+D", &TMyEdit::MenuDeleteClick);
     QMenu *defaults = bar->addMenu(QStringLiteral("&Defaults"));
     defaults->setObjectName(QStringLiteral("MenuDefaults"));
-    item(defaults, "MenuLoadDefaults", "&Load In Saved Defaults", "Ctrl+Q", &TMyEdit::MenuLoadDefaultsClick);
+    item(defaults, "MenuLoadDefaults", "&Load In Saved Defaults", "Ctrl+Q",
+         &TMyEdit::MenuLoadDefaultsClick);
     item(defaults, "MenuSaveDefaults", "&Save Current Values As Defaults", "Ctrl+S",
          &TMyEdit::MenuSaveDefaultsClick);
     defaults->addSeparator();
-    item(defaults, "MenuDefaultsClear", "Load Defaults With &Clear", "Ctrl+W", &TMyEdit::MenuDefaultsClearClick,
-         true);
-    item(defaults, "MenuDefaultsAdd", "Load Defaults With &Add", "Ctrl+A", &TMyEdit::MenuDefaultsAddClick, true);
+    item(defaults, "MenuDefaultsClear", "Load Defaults With &Clear", "Ctrl+W",
+         &TMyEdit::MenuDefaultsClearClick, true);
+    item(defaults, "MenuDefaultsAdd", "Load Defaults With &Add", "Ctrl+A",
+         &TMyEdit::MenuDefaultsAddClick, true);
     QMenu *helpMenu = bar->addMenu(QStringLiteral("&Help"));
     helpMenu->setObjectName(QStringLiteral("MenuHelp"));
     item(helpMenu, "MenuHelpItem", "&Help", "Ctrl+H", &TMyEdit::MenuHelpClick);
@@ -359,30 +363,30 @@ void TMyEdit::FormCreate()
     // user may shorten it but not make it longer.
     for (int n = 1; n <= 20; ++n) {
         QLineEdit *e = lineEditOf(n);
-        if (!e || e == PurchDate)
-            continue;
+        if (!e || e == PurchDate) continue;
         const int limit = coin::field(n).entrySize;
         e->setProperty("typingLimit", limit);
         e->setMaxLength(limit);
         connect(e, &QLineEdit::textEdited, e,
                 [e, limit] { e->setMaxLength(std::max(limit, int(e->text().size()))); });
     }
-    if (m_ctx.browseMode) {
-        for (const char *name : {"MenuNew", "MenuClear", "MenuUpdate", "MenuUpdateExit", "MenuCut", "MenuCopy",
-                                 "MenuPaste", "MenuDelete"})
+    if (m_ctx.database.browseMode()) {
+        for (const char *name : {"MenuNew", "MenuClear", "MenuUpdate", "MenuUpdateExit", "MenuCut",
+                                 "MenuCopy", "MenuPaste", "MenuDelete"})
             action(QLatin1String(name))->setEnabled(false);
         findChild<QMenu *>(QStringLiteral("MenuDefaults"))->menuAction()->setEnabled(false);
         for (const char *name : {"UpdateExitButton", "UpdateButton", "ClearButton"})
             findChild<QPushButton *>(QLatin1String(name))->setEnabled(false);
     }
-    action(QStringLiteral("MenuDefaultsClear"))->setChecked(m_ctx.settings.defaults.loadWithClear);
-    action(QStringLiteral("MenuDefaultsAdd"))->setChecked(m_ctx.settings.defaults.loadWithAdd);
+    action(QStringLiteral("MenuDefaultsClear"))
+        ->setChecked(m_ctx.database.settings().defaults.loadWithClear);
+    action(QStringLiteral("MenuDefaultsAdd"))
+        ->setChecked(m_ctx.database.settings().defaults.loadWithAdd);
 }
 
 void TMyEdit::showEvent(QShowEvent *event)
 {
-    if (!event->spontaneous())
-        FormShow();
+    if (!event->spontaneous()) FormShow();
     QDialog::showEvent(event);
 }
 
@@ -390,15 +394,14 @@ void TMyEdit::FormShow()
 {
     m_leaving = false;
     m_geometry.restore(this);
-    if (m_ctx.place)
-        m_ctx.place(this);
-    if (y() > 10)
-        move(x(), y() - 10);
+    if (m_ctx.place) m_ctx.place(this);
+    if (y() > 10) move(x(), y() - 10);
     for (int n = 1; n <= 20; ++n) {
-        const QString name = m_ctx.settings.fieldNames[n - 1];
+        const QString name = m_ctx.database.settings().fieldNames[n - 1];
         if (auto *check = qobject_cast<QCheckBox *>(m_controls[n]))
             check->setText(name);
-        else if (auto *l = findChild<QLabel *>(QLatin1String(kControlNames[n]) + QStringLiteral("Label")))
+        else if (auto *l = findChild<QLabel *>(QLatin1String(coin::editorField(n).controlName) +
+                                               QStringLiteral("Label")))
             l->setText(name);
         m_controls[n]->setAccessibleName(name); // what a screen reader says for the box
     }
@@ -414,31 +417,34 @@ void TMyEdit::FormShow()
     }
     applyDateMask();
     // The caption says what an Update will do.
-    const int mode = m_ctx.editorMode;
-    setWindowTitle(mode == 1   ? QStringLiteral("Edit (New Record)")
-                   : mode == 3 ? QStringLiteral("Edit (New Copied Record)")
-                               : QStringLiteral("Edit"));
-    if (mode == 2 || mode == 3)
+    setWindowTitle(m_mode == EditorMode::New    ? QStringLiteral("Edit (New Record)")
+                   : m_mode == EditorMode::Copy ? QStringLiteral("Edit (New Copied Record)")
+                                                : QStringLiteral("Edit"));
+    if (m_mode == EditorMode::Edit || m_mode == EditorMode::Copy)
         LoadInData();
     else
-        DoClear(1);
+        DoClear(ClearKind::NewRecord);
     takeLoadedValues();
     Country->setFocus();
 }
 
+void TMyEdit::showModal(EditorMode mode)
+{
+    m_mode = mode;
+    modal::show(this);
+}
+
 void TMyEdit::SetColors()
 {
-    const colors::Painter paint(m_ctx.settings.schemes[colors::Edit]);
+    const colors::Painter paint(m_ctx.database.settings().scheme(colors::Target::Edit));
     paint.window(this);
     paint.majorTitle(TotalsLabel);
     for (QLabel *l : findChildren<QLabel *>())
-        if (l != TotalsLabel)
-            paint.minorTitle(l);
+        if (l != TotalsLabel) paint.minorTitle(l);
     for (QComboBox *c : {Country, Condition, Topic})
         paint.combo(c);
     for (int n = 1; n <= 20; ++n)
-        if (auto *e = qobject_cast<QLineEdit *>(m_controls[n]))
-            paint.edit(e);
+        if (auto *e = qobject_cast<QLineEdit *>(m_controls[n])) paint.edit(e);
     paint.check(Approx);
     paint.check(Wanted);
 }
@@ -448,12 +454,12 @@ void TMyEdit::done(int result)
     // Every way out (Exit, Update & Exit, Escape, the close box) passes here. Only Update
     // & Exit leaves without asking: the close box asks too, so that typed values are not
     // lost to a stray click.
-    if (!m_leaving && !m_ctx.browseMode && valuesChanged()) {
+    if (!m_leaving && !m_ctx.database.browseMode() && valuesChanged()) {
         const auto answer = Prompts::instance().message(
-            this, QStringLiteral("Data has changed.  Do you want to exit without updating?"), QStringLiteral("Warning"),
-            Prompts::Icon::Question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No, true);
-        if (answer != QMessageBox::Yes)
-            return;
+            this, QStringLiteral("Data has changed.  Do you want to exit without updating?"),
+            QStringLiteral("Warning"), Prompts::Icon::Question, QMessageBox::Yes | QMessageBox::No,
+            QMessageBox::No, true);
+        if (answer != QMessageBox::Yes) return;
     }
     m_leaving = true;
     FormClose();
@@ -462,7 +468,7 @@ void TMyEdit::done(int result)
 
 void TMyEdit::FormClose()
 {
-    m_ctx.lists.SaveAllLists(m_ctx.basePath);
+    m_ctx.lists.SaveAllLists(m_ctx.database.basePath());
 }
 
 // ---- values ---------------------------------------------------------------------------
@@ -470,20 +476,17 @@ void TMyEdit::FormClose()
 QString TMyEdit::controlText(int field) const
 {
     QWidget *w = m_controls.at(field);
-    if (auto *c = qobject_cast<QComboBox *>(w))
-        return c->currentText();
+    if (auto *c = qobject_cast<QComboBox *>(w)) return c->currentText();
     if (auto *check = qobject_cast<QCheckBox *>(w))
         return check->isChecked() ? QStringLiteral("Yes") : QStringLiteral("No");
-    if (w == PurchDate)
-        return PurchDate->displayText().replace(QLatin1Char('_'), QLatin1Char(' '));
+    if (w == PurchDate) return PurchDate->displayText().replace(QLatin1Char('_'), QLatin1Char(' '));
     return static_cast<QLineEdit *>(w)->text();
 }
 
 QLineEdit *TMyEdit::lineEditOf(int field) const
 {
     QWidget *w = m_controls.at(field);
-    if (auto *c = qobject_cast<QComboBox *>(w))
-        return c->lineEdit();
+    if (auto *c = qobject_cast<QComboBox *>(w)) return c->lineEdit();
     return qobject_cast<QLineEdit *>(w);
 }
 
@@ -511,8 +514,7 @@ void TMyEdit::takeLoadedValues()
 bool TMyEdit::valuesChanged() const
 {
     for (int n = 1; n <= 20; ++n)
-        if (controlText(n) != LoadedValues[n])
-            return true;
+        if (controlText(n) != LoadedValues[n]) return true;
     return false;
 }
 
@@ -521,7 +523,8 @@ void TMyEdit::applyDateMask()
     // Day, month and year places in the order and with the separator of the date style;
     // the year always has four.
     const QChar sep = QLatin1Char(dbase::DateStyle::current().separator());
-    const QString mask = QStringLiteral("99") + sep + QStringLiteral("99") + sep + QStringLiteral("9999;_");
+    const QString mask =
+        QStringLiteral("99") + sep + QStringLiteral("99") + sep + QStringLiteral("9999;_");
     if (PurchDate->inputMask() != mask) {
         const QString shown = controlText(coin::PurchDate);
         PurchDate->setInputMask(mask);
@@ -537,8 +540,7 @@ QString TMyEdit::dateBoxText(int year, int month, int day) const
     QStringList parts;
     char last = 0;
     for (char c : pattern) {
-        if (c == last || (c != 'd' && c != 'm' && c != 'y'))
-            continue;
+        if (c == last || (c != 'd' && c != 'm' && c != 'y')) continue;
         last = c;
         if (c == 'd')
             parts << QStringLiteral("%1").arg(day, 2, 10, QLatin1Char('0'));
@@ -562,20 +564,21 @@ void TMyEdit::applyWantedState()
 
 void TMyEdit::LoadInData()
 {
-    dbase::Table &t = m_ctx.table;
+    dbase::Table &t = m_ctx.database.table();
     const bool hasRecord = t.isOpen() && t.recNo() != 0;
     for (int n = 1; n <= 20; ++n) {
-        if (n == kApprox || n == kWanted)
-            continue;
+        if (n == kApprox || n == kWanted) continue;
         const int f = hasRecord ? t.fieldIndex(coin::field(n).name) : -1;
         QString text;
         if (f >= 0 && !t.isNull(f)) {
             switch (coin::field(n).kind) {
             case coin::Kind::Float:
-                text = formats::MoneyText(1, t.asFloat(f), m_ctx.settings.currencyFormat, m_ctx.regional);
+                text = formats::MoneyText(1, t.asFloat(f), m_ctx.database.settings().currencyFormat,
+                                          m_ctx.regional);
                 break;
             case coin::Kind::Integer:
-                text = formats::NumberText(1, 0, t.asFloat(f), m_ctx.settings.numericFormat, m_ctx.regional);
+                text = formats::NumberText(1, 0, t.asFloat(f),
+                                           m_ctx.database.settings().numericFormat, m_ctx.regional);
                 break;
             case coin::Kind::Date: {
                 const dbase::Date d = t.asDate(f);
@@ -599,16 +602,17 @@ void TMyEdit::LoadInData()
     CalcTotals();
 }
 
-void TMyEdit::DoClear(int kind)
+void TMyEdit::DoClear(ClearKind kind)
 {
-    SavedDefaults &d = m_ctx.settings.defaults;
-    const bool useDefaults = kind == 3 || (kind == 1 && d.loadWithAdd) || (kind == 2 && d.loadWithClear);
+    SavedDefaults &d = m_ctx.database.settings().defaults;
+    const bool useDefaults = kind == ClearKind::LoadDefaults ||
+                             (kind == ClearKind::NewRecord && d.loadWithAdd) ||
+                             (kind == ClearKind::Clear && d.loadWithClear);
     for (int n = 1; n <= 20; ++n) {
-        if (n == kApprox || n == kWanted)
-            continue;
+        if (n == kApprox || n == kWanted) continue;
         QString text;
         if (useDefaults)
-            text = *defaultText(d, n);
+            text = *savedDefaultText(d, n);
         else if (n == coin::Quantity)
             text = QStringLiteral("1");
         else if (coin::field(n).kind == coin::Kind::Float)
@@ -625,12 +629,15 @@ void TMyEdit::DoClear(int kind)
 void TMyEdit::CalcTotals()
 {
     const auto &r = m_ctx.regional;
-    const int currency = m_ctx.settings.currencyFormat;
-    const double quantity = formats::leadingNumber(Quantity->text(), m_ctx.settings.numericFormat, r, true);
+    const int currency = m_ctx.database.settings().currencyFormat;
+    const double quantity =
+        formats::leadingNumber(Quantity->text(), m_ctx.database.settings().numericFormat, r, true);
     QLabel *labels[3] = {TotalPPriceLabel, TotalMValueLabel, TotalPValueLabel};
     for (int i = 0; i < 3; ++i) {
-        const double amount = formats::leadingNumber(controlText(kMoneyFields[i]), currency, r, false);
-        labels[i]->setText(formats::MoneyText(1, amount * quantity, currency, r) + QLatin1Char(' '));
+        const double amount =
+            formats::leadingNumber(controlText(kMoneyFields[i]), currency, r, false);
+        labels[i]->setText(formats::MoneyText(1, amount * quantity, currency, r) +
+                           QLatin1Char(' '));
     }
 }
 
@@ -639,8 +646,10 @@ void TMyEdit::moneyExit(int field)
     auto *e = static_cast<QLineEdit *>(m_controls[field]);
     double v = 0;
     if (!e->text().trimmed().isEmpty() &&
-        formats::readNumberText(e->text(), m_ctx.settings.currencyFormat, m_ctx.regional, v))
-        setControlText(field, formats::MoneyText(1, v, m_ctx.settings.currencyFormat, m_ctx.regional));
+        formats::readNumberText(e->text(), m_ctx.database.settings().currencyFormat, m_ctx.regional,
+                                v))
+        setControlText(field, formats::MoneyText(1, v, m_ctx.database.settings().currencyFormat,
+                                                 m_ctx.regional));
     CalcTotals();
 }
 
@@ -650,8 +659,11 @@ void TMyEdit::QuantityExit()
     // The quantity is shown and read in the numeric format, so that what is shown reads
     // back the same.
     if (!Quantity->text().trimmed().isEmpty() &&
-        formats::readWholeNumber(Quantity->text(), m_ctx.settings.numericFormat, m_ctx.regional, v)) {
-        setControlText(coin::Quantity, formats::NumberText(1, 0, v, m_ctx.settings.numericFormat, m_ctx.regional));
+        formats::readWholeNumber(Quantity->text(), m_ctx.database.settings().numericFormat,
+                                 m_ctx.regional, v)) {
+        setControlText(
+            coin::Quantity,
+            formats::NumberText(1, 0, v, m_ctx.database.settings().numericFormat, m_ctx.regional));
         KeptQuantity = Quantity->text().left(10);
     }
     CalcTotals();
@@ -681,7 +693,8 @@ bool TMyEdit::DoUpdate()
     const bool blankDate = isBlankDate(date) || date.isEmpty();
     dbase::Date parsed;
     if (!blankDate && !dbase::DateStyle::current().parse(date.toStdString(), parsed))
-        return refuse(PurchDate, QStringLiteral("Invalid acquired date specified.  Please correct."));
+        return refuse(PurchDate,
+                      QStringLiteral("Invalid acquired date specified.  Please correct."));
     double money[3] = {0, 0, 0};
     const char *moneyErrors[3] = {"Invalid purchase price specified.  Please correct.",
                                   "Invalid market value specified.  Please correct.",
@@ -689,36 +702,41 @@ bool TMyEdit::DoUpdate()
     for (int i = 0; i < 3; ++i) {
         auto *box = static_cast<QLineEdit *>(m_controls[kMoneyFields[i]]);
         if (!box->text().trimmed().isEmpty() &&
-            !formats::readNumberText(box->text(), m_ctx.settings.currencyFormat, r, money[i]))
+            !formats::readNumberText(box->text(), m_ctx.database.settings().currencyFormat, r,
+                                     money[i]))
             return refuse(box, QString::fromUtf8(moneyErrors[i]));
     }
     double quantity = 0;
     if (!Quantity->text().trimmed().isEmpty() &&
-        !formats::readWholeNumber(Quantity->text(), m_ctx.settings.numericFormat, r, quantity))
+        !formats::readWholeNumber(Quantity->text(), m_ctx.database.settings().numericFormat, r,
+                                  quantity))
         return refuse(Quantity, QStringLiteral("Invalid quantity specified.  Please correct."));
     // A text longer than its field (a joined Miscellaneous list, a long list entry) would
     // be cut when stored; the user shortens it instead.
     for (int n : kTextFields) {
         const int width = coin::field(n).width;
         if (controlText(n).trimmed().size() > width)
-            return refuse(m_controls[n], QStringLiteral("%1 is longer than the %2 characters the database can hold.  "
-                                                        "Please shorten it.")
-                                             .arg(display(n))
-                                             .arg(width));
+            return refuse(
+                m_controls[n],
+                QStringLiteral("%1 is longer than the %2 characters the database can hold.  "
+                               "Please shorten it.")
+                    .arg(display(n))
+                    .arg(width));
     }
 
     m_ctx.lists.addToList(picklists::Country, Country->currentText());
     m_ctx.lists.addToList(picklists::Topic, Topic->currentText());
     m_ctx.lists.addToList(picklists::Condition, Condition->currentText());
 
-    dbase::Table &t = m_ctx.table;
+    dbase::Table &t = m_ctx.database.table();
     // Editing with no current record (an empty table) appends instead.
-    const bool append = m_ctx.editorMode != 2 || t.recNo() == 0;
-    try {
-        if (append)
-            t.append();
-        else
-            t.edit();
+    const bool append = m_mode != EditorMode::Edit || t.recNo() == 0;
+    {
+        // Nothing half-written stays behind when a value cannot be written; the mode is
+        // kept, so the next Update does the same thing again (appending does not turn into
+        // overwriting).
+        dbase::PendingChange change(t, append ? dbase::PendingChange::Kind::Append
+                                              : dbase::PendingChange::Kind::Edit);
         for (int n : kTextFields)
             t.setAsString(fieldOf(t, n), controlText(n).trimmed().toStdString());
         t.setAsString(fieldOf(t, coin::PurchDate), blankDate ? std::string() : date.toStdString());
@@ -727,15 +745,9 @@ bool TMyEdit::DoUpdate()
         t.setAsFloat(fieldOf(t, coin::Quantity), quantity);
         for (int n : {kWanted, kApprox})
             t.setAsString(fieldOf(t, n), controlText(n).toStdString()); // "Yes" or "No"
-        t.post();
-    } catch (const dbase::Error &) {
-        // Nothing half-written stays behind; the mode is kept, so the next Update does
-        // the same thing again (appending does not turn into overwriting).
-        if (t.state() == dbase::Table::State::Edit || t.state() == dbase::Table::State::Insert)
-            t.cancel();
-        throw;
+        change.post();
     }
-    m_ctx.editorMode = 2;
+    m_mode = EditorMode::Edit;
     return true;
 }
 
@@ -749,8 +761,7 @@ void TMyEdit::DoAnUpdate()
 
 void TMyEdit::DoUpdateAndExit()
 {
-    if (!DoUpdate())
-        return;
+    if (!DoUpdate()) return;
     m_leaving = true;
     close();
 }
@@ -762,32 +773,34 @@ void TMyEdit::DoExit()
 
 bool TMyEdit::askUpdate(const QString &question)
 {
-    const auto answer = Prompts::instance().message(this, question, QStringLiteral("Warning"), Prompts::Icon::Question,
-                                                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
-                                                    QMessageBox::No, true);
-    if (answer == QMessageBox::Cancel)
-        return false;
-    if (answer == QMessageBox::Yes)
-        return DoUpdate();
+    const auto answer = Prompts::instance().message(
+        this, question, QStringLiteral("Warning"), Prompts::Icon::Question,
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::No, true);
+    if (answer == QMessageBox::Cancel) return false;
+    if (answer == QMessageBox::Yes) return DoUpdate();
     return true;
 }
 
 void TMyEdit::moveRecord(bool forward)
 {
-    if (!m_ctx.browseMode) {
+    if (!m_ctx.database.browseMode()) {
         const QString where = forward ? QStringLiteral("next") : QStringLiteral("previous");
-        if (m_ctx.editorMode == 1 || m_ctx.editorMode == 3) {
-            if (!askUpdate(QStringLiteral("This record has not been updated yet.  Update this record before moving "
-                                          "to the %1 record?")
-                               .arg(where)))
+        if (m_mode == EditorMode::New || m_mode == EditorMode::Copy) {
+            if (!askUpdate(
+                    QStringLiteral(
+                        "This record has not been updated yet.  Update this record before moving "
+                        "to the %1 record?")
+                        .arg(where)))
                 return;
         } else if (valuesChanged()) {
             if (!askUpdate(
-                    QStringLiteral("Data has changed.  Update this record before moving to the %1 record?").arg(where)))
+                    QStringLiteral(
+                        "Data has changed.  Update this record before moving to the %1 record?")
+                        .arg(where)))
                 return;
         }
     }
-    dbase::Table &t = m_ctx.table;
+    dbase::Table &t = m_ctx.database.table();
     if (t.isOpen()) {
         if (forward)
             t.next();
@@ -796,7 +809,7 @@ void TMyEdit::moveRecord(bool forward)
     }
     LoadInData();
     takeLoadedValues();
-    m_ctx.editorMode = 2;
+    m_mode = EditorMode::Edit;
     setWindowTitle(QStringLiteral("Edit"));
 }
 
@@ -812,20 +825,21 @@ void TMyEdit::DoNextRecord()
 
 void TMyEdit::MenuNewClick()
 {
-    if (valuesChanged() && !askUpdate(QStringLiteral("Data has changed.  Update this record before creating new one?")))
+    if (valuesChanged() && !askUpdate(QStringLiteral(
+                               "Data has changed.  Update this record before creating new one?")))
         return;
-    DoClear(1);
-    m_ctx.editorMode = 1;
+    DoClear(ClearKind::NewRecord);
+    m_mode = EditorMode::New;
     takeLoadedValues();
     setWindowTitle(QStringLiteral("Edit (New Record)"));
 }
 
 void TMyEdit::MenuCopyRecordClick()
 {
-    if (valuesChanged() &&
-        !askUpdate(QStringLiteral("Data has changed.  Update this record before creating new one with the current data?")))
+    if (valuesChanged() && !askUpdate(QStringLiteral("Data has changed.  Update this record before "
+                                                     "creating new one with the current data?")))
         return;
-    m_ctx.editorMode = 1;
+    m_mode = EditorMode::New;
     takeLoadedValues();
     setWindowTitle(QStringLiteral("Edit (New Copied Record)"));
 }
@@ -834,26 +848,26 @@ void TMyEdit::MenuCopyRecordClick()
 
 void TMyEdit::MenuSaveDefaultsClick()
 {
-    SavedDefaults &d = m_ctx.settings.defaults;
+    SavedDefaults &d = m_ctx.database.settings().defaults;
     for (int n = 1; n <= 20; ++n)
-        if (QString *text = defaultText(d, n))
-            *text = controlText(n).left(kDefaultWidth[n]);
+        if (QString *text = savedDefaultText(d, n))
+            *text = controlText(n).left(coin::editorField(n).defaultWidth);
     d.approximateYear = Approx->isChecked();
     d.wanted = Wanted->isChecked();
-    if (!SaveSettings(m_ctx.settings, SettingsScope::Program))
+    if (!SaveSettings(m_ctx.database.settings(), SettingsScope::Program))
         Prompts::error(this, QStringLiteral("The defaults could not be written to NUMAROK.INI."));
 }
 
 void TMyEdit::MenuDefaultsClearClick()
 {
-    bool &flag = m_ctx.settings.defaults.loadWithClear;
+    bool &flag = m_ctx.database.settings().defaults.loadWithClear;
     flag = !flag;
     action(QStringLiteral("MenuDefaultsClear"))->setChecked(flag);
 }
 
 void TMyEdit::MenuDefaultsAddClick()
 {
-    bool &flag = m_ctx.settings.defaults.loadWithAdd;
+    bool &flag = m_ctx.database.settings().defaults.loadWithAdd;
     flag = !flag;
     action(QStringLiteral("MenuDefaultsAdd"))->setChecked(flag);
 }
@@ -863,32 +877,26 @@ void TMyEdit::MenuDefaultsAddClick()
 QLineEdit *TMyEdit::focusedEdit() const
 {
     QWidget *w = QApplication::focusWidget();
-    if (auto *c = qobject_cast<QComboBox *>(w))
-        return c->lineEdit();
+    if (auto *c = qobject_cast<QComboBox *>(w)) return c->lineEdit();
     auto *e = qobject_cast<QLineEdit *>(w);
-    if (!e || e == PurchDate || !isAncestorOf(e))
-        return nullptr;
-    if (auto *c = qobject_cast<QComboBox *>(e->parentWidget()))
-        return c->lineEdit();
+    if (!e || e == PurchDate || !isAncestorOf(e)) return nullptr;
+    if (auto *c = qobject_cast<QComboBox *>(e->parentWidget())) return c->lineEdit();
     return e;
 }
 
 void TMyEdit::MenuCutClick()
 {
-    if (QLineEdit *e = focusedEdit())
-        e->cut();
+    if (QLineEdit *e = focusedEdit()) e->cut();
 }
 
 void TMyEdit::MenuCopyClick()
 {
-    if (QLineEdit *e = focusedEdit())
-        e->copy();
+    if (QLineEdit *e = focusedEdit()) e->copy();
 }
 
 void TMyEdit::MenuPasteClick()
 {
-    if (QLineEdit *e = focusedEdit())
-        e->paste();
+    if (QLineEdit *e = focusedEdit()) e->paste();
 }
 
 void TMyEdit::MenuDeleteClick()
@@ -917,7 +925,7 @@ void TMyEdit::MiscSelectClick()
 
 QString TMyEdit::display(int field) const
 {
-    return m_ctx.settings.fieldNames[field - 1];
+    return m_ctx.database.settings().fieldNames[field - 1];
 }
 
 QStringList TMyEdit::printLines() const
@@ -941,8 +949,7 @@ bool TMyEdit::eventFilter(QObject *watched, QEvent *event)
         auto *key = static_cast<QKeyEvent *>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
             QWidget *w = QApplication::focusWidget();
-            if (w && qobject_cast<QComboBox *>(w->parentWidget()))
-                w = w->parentWidget();
+            if (w && qobject_cast<QComboBox *>(w->parentWidget())) w = w->parentWidget();
             const int at = static_cast<int>(m_ring.indexOf(w));
             // The next box along the ring that can take the focus: a disabled one (the
             // quantity of a wanted coin) is passed over.
@@ -959,8 +966,9 @@ bool TMyEdit::eventFilter(QObject *watched, QEvent *event)
         // The window's Ctrl shortcuts win over the edit boxes' own (Ctrl+A, Ctrl+U ...),
         // except the clipboard keys, which do the same in either.
         auto *key = static_cast<QKeyEvent *>(event);
-        if (key->modifiers() == Qt::ControlModifier && key->key() >= Qt::Key_A && key->key() <= Qt::Key_Z &&
-            key->key() != Qt::Key_X && key->key() != Qt::Key_C && key->key() != Qt::Key_V)
+        if (key->modifiers() == Qt::ControlModifier && key->key() >= Qt::Key_A &&
+            key->key() <= Qt::Key_Z && key->key() != Qt::Key_X && key->key() != Qt::Key_C &&
+            key->key() != Qt::Key_V)
             return true;
     } else if (event->type() == QEvent::FocusOut) {
         if (watched == Quantity)

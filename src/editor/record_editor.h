@@ -5,51 +5,59 @@
 // copy.
 #pragma once
 
-#include "window_options.h"
+#include "ui/window_options.h"
 
 #include <QDialog>
 #include <QString>
 #include <array>
 #include <functional>
 
-namespace dbase {
-class Table;
-}
+class CoinDatabase;
 class PickLists;
 struct RegionalSettings;
-struct Settings;
 class QAction;
 class QCheckBox;
 class QComboBox;
+class QGridLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 
-// What the editor works on; everything belongs to the main window.
+// What an Update does: append a new record, change the current one, or append a copy of it.
+enum class EditorMode { New = 1, Edit = 2, Copy = 3 };
+
+// What DoClear fills the controls with: a new record (the saved defaults when Load
+// Defaults With Add is on), the Clear command (with Load Defaults With Clear), or the
+// saved defaults.
+enum class ClearKind { NewRecord = 1, Clear = 2, LoadDefaults = 3 };
+
+// What the editor works on: the open database (table, settings, browse mode, list files),
+// the locale values, the pick lists, and how the program's dialogs are placed.
 struct EditorContext {
-    dbase::Table &table;
-    Settings &settings;
+    CoinDatabase &database;
     const RegionalSettings &regional;
     PickLists &lists;
-    const QString &basePath; // the open database's list files
-    int &editorMode;         // 1 new, 2 edit the current record, 3 new copy of it
-    bool browseMode = false;
     std::function<void(QWidget *)> place; // fonts, scaling and centring
 };
 
-class TMyEdit : public QDialog {
+class TMyEdit : public QDialog
+{
     Q_OBJECT
 public:
     explicit TMyEdit(const EditorContext &context, QWidget *parent = nullptr);
 
     void FormCreate();
     void FormShow();
+    // Shows the editor modally for a new record, the current one or a copy of it.
+    void showModal(EditorMode mode);
+    // The mode an Update works in now (New turns into Edit once a record is written).
+    EditorMode mode() const { return m_mode; }
 
     // File menu and buttons.
     void MenuNewClick();
     void MenuCopyRecordClick();
-    void MenuClearClick() { DoClear(2); }
-    void ClearButtonClick() { DoClear(2); }
+    void MenuClearClick() { DoClear(ClearKind::Clear); }
+    void ClearButtonClick() { DoClear(ClearKind::Clear); }
     void MenuUpdateClick() { DoAnUpdate(); }
     void UpdateButtonClick() { DoAnUpdate(); }
     void MenuUpdateExitClick() { DoUpdateAndExit(); }
@@ -67,7 +75,7 @@ public:
     void MenuPasteClick();
     void MenuDeleteClick();
     // Defaults menu.
-    void MenuLoadDefaultsClick() { DoClear(3); }
+    void MenuLoadDefaultsClick() { DoClear(ClearKind::LoadDefaults); }
     void MenuSaveDefaultsClick();
     void MenuDefaultsClearClick();
     void MenuDefaultsAddClick();
@@ -81,8 +89,7 @@ public:
     void PremiumValueExit() { moneyExit(8); }
 
     void LoadInData();
-    // 1 new record, 2 the Clear command, 3 load the saved defaults.
-    void DoClear(int kind);
+    void DoClear(ClearKind kind);
     void CalcTotals();
     bool DoUpdate();
     void DoAnUpdate();
@@ -107,7 +114,17 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    struct CommandButtons {
+        QPushButton *prev, *next, *clear, *update, *updateExit, *cancel;
+    };
     void buildWindow();
+    QPushButton *makeButton(const char *name, const char *caption);
+    void makeFieldControls();
+    void makeTotals();
+    CommandButtons makeCommandButtons();
+    QGridLayout *layoutFields(QPushButton *blank, QPushButton *select);
+    void connectButtons(QPushButton *blank, QPushButton *select, const CommandButtons &b);
+    void setKeyOrder(QPushButton *blank, QPushButton *select, const CommandButtons &b);
     void buildMenus();
     void SetColors();
     void takeLoadedValues();
@@ -120,24 +137,26 @@ private:
     bool askUpdate(const QString &question);
     void moveRecord(bool forward);
     QString display(int field) const;
-    QLineEdit *lineEditOf(int field) const; // the edit box, or the combo box's; null for a check box
+    QLineEdit *
+    lineEditOf(int field) const; // the edit box, or the combo box's; null for a check box
     QLineEdit *focusedEdit() const;
     // Runs a command; an engine error ends it with the engine's message.
     void guarded(void (TMyEdit::*handler)());
     void FormClose();
 
     EditorContext m_ctx;
+    EditorMode m_mode = EditorMode::New;
     windowopts::FormGeometry m_geometry;
     std::array<QWidget *, 21> m_controls{}; // by field number
     QComboBox *Country = nullptr, *Condition = nullptr, *Topic = nullptr;
     QLineEdit *FaceValue = nullptr, *Year = nullptr, *MintMark = nullptr, *PurchasePrice = nullptr,
-              *MarketValue = nullptr, *PremiumValue = nullptr, *Description = nullptr, *PurchDate = nullptr,
-              *Misc = nullptr, *Quantity = nullptr, *Comments = nullptr;
+              *MarketValue = nullptr, *PremiumValue = nullptr, *Description = nullptr,
+              *PurchDate = nullptr, *Misc = nullptr, *Quantity = nullptr, *Comments = nullptr;
     std::array<QLineEdit *, 4> UserDef{};
     QCheckBox *Approx = nullptr, *Wanted = nullptr;
     QLabel *TotalsLabel = nullptr, *TotalPPriceLabel = nullptr, *TotalMValueLabel = nullptr,
            *TotalPValueLabel = nullptr;
-    QList<QWidget *> m_ring; // where Enter moves the focus
+    QList<QWidget *> m_ring;              // where Enter moves the focus
     std::array<QString, 21> LoadedValues; // controlText by field number
-    bool m_leaving = false; // the window closes without the changed-data question
+    bool m_leaving = false;               // the window closes without the changed-data question
 };

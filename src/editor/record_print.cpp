@@ -1,6 +1,6 @@
-#include "record_print.h"
+#include "editor/record_print.h"
 
-#include "prompts.h"
+#include "platform/prompts.h"
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -9,7 +9,8 @@
 #include <QPrinterInfo>
 #include <cmath>
 
-namespace recordprint {
+namespace recordprint
+{
 
 QString line(const QString &displayName, const QString &value)
 {
@@ -27,8 +28,7 @@ void drawCopies(QPainter &painter, QPrinter &printer, const QStringList &lines, 
     for (int copy = 1; copy <= copies; ++copy) {
         for (int k = 0; k < lines.size(); ++k)
             painter.drawText(x, top + k * lineHeight + metrics.ascent(), lines[k]);
-        if (copy < copies)
-            printer.newPage();
+        if (copy < copies) printer.newPage();
     }
 }
 
@@ -43,11 +43,9 @@ bool print(QWidget *owner, const QStringList &lines)
         Prompts::error(owner, QStringLiteral("No printers are defined, aborting print job."));
         return false;
     }
-    if (printer.printerName().isEmpty())
-        printer.setPrinterName(QPrinterInfo::defaultPrinterName());
+    if (printer.printerName().isEmpty()) printer.setPrinterName(QPrinterInfo::defaultPrinterName());
     printer.setCopyCount(1);
-    if (!Prompts::instance().choosePrinter(owner, &printer))
-        return false;
+    if (!Prompts::instance().choosePrinter(owner, &printer)) return false;
     // The copies are drawn here, one page each; the print system is asked for one.
     const int copies = std::max(1, printer.copyCount());
     printer.setCopyCount(1);
@@ -61,7 +59,9 @@ bool print(QWidget *owner, const QStringList &lines)
     }
     QApplication::restoreOverrideCursor();
     if (!started)
-        Prompts::error(owner, QStringLiteral("The printer \"%1\" could not be started.").arg(printer.printerName()));
+        Prompts::error(
+            owner,
+            QStringLiteral("The printer \"%1\" could not be started.").arg(printer.printerName()));
     return started;
 }
 

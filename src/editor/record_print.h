@@ -9,7 +9,8 @@ class QPainter;
 class QPrinter;
 class QWidget;
 
-namespace recordprint {
+namespace recordprint
+{
 
 // The display name and ": " cut to 22 characters, then the value as shown.
 QString line(const QString &displayName, const QString &value);

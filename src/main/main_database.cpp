@@ -1,12 +1,14 @@
 // TMain's start-up, shutdown and database files: opening, creating and switching
 // databases, the recent-files list and the settings around them.
-#include "main_window.h"
+#include "main/main_window.h"
 
-#include "formats.h"
-#include "paths.h"
-#include "prompts.h"
-#include "ready_made.h"
-#include "record_editor.h"
+#include "dbase/error.h"
+#include "editor/record_editor.h"
+#include "platform/long_work.h"
+#include "platform/paths.h"
+#include "platform/prompts.h"
+#include "reports/ready_made.h"
+#include "ui/formats.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -16,7 +18,8 @@
 #include <QLabel>
 #include <QScreen>
 
-namespace {
+namespace
+{
 const QString kDatabaseFilter = QStringLiteral("Database Files (*.DBF *.dbf)");
 }
 
@@ -34,24 +37,26 @@ bool TMain::FormCreate(const QStringList &arguments)
     reports::prepareReportFiles();
     picklists::installDefaults();
 
-    LoadSettings(settings, SettingsScope::Program);
-    move(settings.mainLeft, settings.mainTop);
-    resize(settings.mainWidth, settings.mainHeight);
+    LoadSettings(m_db.settings(), SettingsScope::Program);
+    move(m_db.settings().mainLeft, m_db.settings().mainTop);
+    resize(m_db.settings().mainWidth, m_db.settings().mainHeight);
     applyDateStyle();
-    action(settings.currencyFormat == 2 ? QStringLiteral("MenuCurrencyWin") : QStringLiteral("MenuCurrencyUS"))
+    action(m_db.settings().currencyFormat == 2 ? QStringLiteral("MenuCurrencyWin")
+                                               : QStringLiteral("MenuCurrencyUS"))
         ->setChecked(true);
-    action(settings.numericFormat == 2 ? QStringLiteral("MenuNumericWin") : QStringLiteral("MenuNumericUS"))
+    action(m_db.settings().numericFormat == 2 ? QStringLiteral("MenuNumericWin")
+                                              : QStringLiteral("MenuNumericUS"))
         ->setChecked(true);
 
     // The start database: the last one, else MASTER.DBF in the program directory, made
     // when it is missing.
-    QString start = settings.lastDatabase;
+    QString start = m_db.settings().lastDatabase;
     if (start.isEmpty() || !QFileInfo(start).isFile()) {
         start = paths::programFile(QStringLiteral("MASTER.DBF"));
         if (!QFileInfo(start).isFile()) {
             bool made = false;
             try {
-                made = MakeNewDB(start);
+                made = m_db.makeNew(start);
             } catch (const dbase::Error &e) {
                 Prompts::error(this, QString::fromStdString(e.what()));
             }
@@ -59,57 +64,16 @@ bool TMain::FormCreate(const QStringList &arguments)
         }
     }
 
-    bool valid = false;
-    try {
-        valid = CheckDBaseFormat(this, start);
-    } catch (const dbase::Error &e) {
-        Prompts::error(this, QString::fromStdString(e.what()));
-    }
-    if (valid) {
-        CurrentDatabasePath = start;
-        setDatabasePaths(start);
-        loadDatabaseSettings(DatabaseSettingsPath);
-        BuildSortString();
-        if (!SortString.isEmpty()) {
-            try {
-                // The tag is used as it stands when it holds the stored sort order; one
-                // built from other levels (a restored or copied settings file) is rebuilt.
-                if (QFile::exists(IndexFilePath) &&
-                    dbfiles::hasIndexTag(MyTable, dbfiles::kIndexTag) &&
-                    dbfiles::indexMatchesSortString(IndexFilePath, SortString))
-                    MyTable.setIndexName(dbfiles::kIndexTag.toStdString());
-                else if (dbfiles::applySortIndex(MyTable, SortString, QFile::exists(IndexFilePath)))
-                    noticeIndexRebuilt();
-            } catch (const dbase::IndexError &) {
-                // The index file cannot be read: the open below builds it afresh.
-                MyTable.setIndexName(dbfiles::kIndexTag.toStdString());
-            } catch (const dbase::Error &e) {
-                // Another user holds the table: show it unsorted rather than not at all.
-                MyTable.setIndexName("");
-                Prompts::error(this, QString::fromStdString(e.what()));
-            }
-        } else {
-            MyTable.setIndexName("");
-        }
-        MyTable.setExclusive(false);
-        try {
-            openMyTable();
-        } catch (const dbase::Error &e) {
-            Prompts::error(this, QString::fromStdString(e.what()));
-            valid = false;
-        }
-    }
-    if (valid) {
-        m_databaseOpen = true;
-    } else {
-        CurrentDatabasePath = start;
+    m_db.setPromptOwner(this);
+    const bool valid = m_db.openAtStart(start);
+    if (!valid) {
         Prompts::error(
             this,
             QStringLiteral("The last database used as recorded in the INI file is not a valid "
                            "Numarok file.  You will need to choose a new file."));
         // Until a valid database is open. Cancelling the choice ends the program: without
         // a database there is nothing it can do.
-        while (!m_databaseOpen) {
+        while (!m_db.isOpen()) {
             const QString chosen =
                 Prompts::instance().openFile(this, QStringLiteral("Open Database File"),
                                              paths::programDirectory(), kDatabaseFilter);
@@ -118,29 +82,26 @@ bool TMain::FormCreate(const QStringList &arguments)
         }
     }
 
-    lists.LoadAllList(BasePath); // the lists of the database opened at start-up
+    lists.LoadAllList(m_db.basePath()); // the lists of the database opened at start-up
     SetButtonBar();
     // The dialog size applies when the screen holds it; the stored choice stays either way.
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         screenSize = screen->geometry().size();
-    const bool holds = formats::screenHolds(settings.windowSize, screenSize);
-    m_scaleFactor = holds ? formats::scaleFactor(settings.windowSize) : 1.0;
-    checkWindowSize(holds ? settings.windowSize : 640);
+    const bool holds = formats::screenHolds(m_db.settings().windowSize, screenSize);
+    m_scaleFactor = holds ? formats::scaleFactor(m_db.settings().windowSize) : 1.0;
+    checkWindowSize(holds ? m_db.settings().windowSize : 640);
     regional = RegionalSettings::system();
     SetMenuLastFiles();
 
     if (!arguments.isEmpty()) {
         const QString first = arguments.first().toUpper();
         if (first == QLatin1String("/BROWSE") || first == QLatin1String("--BROWSE")) {
-            BrowseMode = true;
-            m_savedFieldEditing = settings.fieldEditing;
-            settings.fieldEditing = false;
+            m_db.enterBrowseMode();
             applyBrowseMode();
         }
     }
 
-    EditorContext editor{MyTable, settings, regional, lists, BasePath, EditorMode, BrowseMode,
-                         [this](QWidget *d) { placeDialog(d); }};
+    EditorContext editor{m_db, regional, lists, [this](QWidget *d) { placeDialog(d); }};
     MyEdit = new TMyEdit(editor, this);
     MyEdit->FormCreate();
     return true;
@@ -173,77 +134,22 @@ void TMain::FormClose()
 {
     DisableEndSearch();
     // Saved as it is restored: the frame's position (move) and the window's size (resize).
-    settings.mainLeft = pos().x();
-    settings.mainTop = pos().y();
-    settings.mainWidth = width();
-    settings.mainHeight = height();
-    settings.lastDatabase = CurrentDatabasePath;
-    SaveSettings(settings, SettingsScope::Program);
-    if (m_databaseOpen) saveDatabaseSettings(DatabaseSettingsPath);
-    MyTable.close();
+    m_db.settings().mainLeft = pos().x();
+    m_db.settings().mainTop = pos().y();
+    m_db.settings().mainWidth = width();
+    m_db.settings().mainHeight = height();
+    m_db.settings().lastDatabase = m_db.currentPath();
+    SaveSettings(m_db.settings(), SettingsScope::Program);
+    m_db.close();
 }
 
 // ---- database files ------------------------------------------------------------------
 
-bool TMain::CheckDBaseFormat(QWidget *owner, const QString &path)
-{
-    if (dbfiles::hasCoinFields(MyCheckTable, path)) return true;
-    Prompts::instance().message(
-        owner,
-        QStringLiteral("This DBase file was not created with Numarok.  It cannot be "
-                       "opened.  You may, however, import data from this file using "
-                       "the import function."),
-        QStringLiteral("Error"), Prompts::Icon::Error, QMessageBox::Ok, QMessageBox::Ok, false);
-    return false;
-}
-
-bool TMain::DBaseInUse(const QString &path)
-{
-    return dbfiles::inUse(MyCheckTable, path);
-}
-
-void TMain::RemoveMDXByte(const QString &path)
-{
-    dbfiles::RemoveMDXByte(path);
-}
-
-bool TMain::MyTableFilter(const dbase::Table &table) const
-{
-    return !SearchOn || !SearchTest || SearchTest(table);
-}
-
-bool TMain::MakeNewDB(const QString &path)
-{
-    if (QFile::exists(path) && DBaseInUse(path)) {
-        Prompts::error(this, QStringLiteral("The table \"") + path +
-                                 QStringLiteral("\" is currently in use by another program.") +
-                                 QStringLiteral("  New table creation will be aborted."));
-        return false;
-    }
-    return dbfiles::createCoinTable(MyCreateTable, path);
-}
-
-void TMain::setDatabasePaths(const QString &path)
-{
-    const dbfiles::DatabasePaths p = dbfiles::databasePaths(path);
-    dbfiles::locate(MyTable, path);
-    TableName = p.tableName;
-    setWindowTitle(QStringLiteral("Numarok (") + TableName + QLatin1Char(')'));
-    IndexFilePath = p.indexFile;
-    DatabaseSettingsPath = p.settingsFile;
-    BasePath = p.basePath;
-}
-
-void TMain::BuildSortString()
-{
-    SortString = dbfiles::buildSortString(settings.sortLevels);
-}
-
 void TMain::DoOpen()
 {
-    const QString chosen = Prompts::instance().openFile(
-        this, QStringLiteral("Open Database File"), QFileInfo(CurrentDatabasePath).absolutePath(),
-        kDatabaseFilter);
+    const QString chosen =
+        Prompts::instance().openFile(this, QStringLiteral("Open Database File"),
+                                     QFileInfo(m_db.currentPath()).absolutePath(), kDatabaseFilter);
     if (!chosen.isEmpty()) openFromPath(chosen, true);
     DisplayCount();
 }
@@ -259,169 +165,72 @@ void TMain::openFromPath(const QString &path, bool fromDialog)
         Prompts::error(this, QStringLiteral("Invalid file type selected."));
         return;
     }
-    if (!CheckDBaseFormat(this, path)) return;
-    if (SearchOn) DoEndSearch();
-    const bool hadDatabase = m_databaseOpen;
-    switchDatabase(path, false);
-    applyIndexOnOpen(true);
-    openTable();
-    if (hadDatabase) DoLastFiles(PreviousDatabasePath, CurrentDatabasePath);
-}
-
-// Moves from the open database to `path`: the old one's settings and pick lists are
-// saved, the new one's read (a new database starts from the program-wide values and the
-// default lists), and the sort expression rebuilt. The table is left closed.
-void TMain::switchDatabase(const QString &path, bool newDatabase)
-{
-    PreviousDatabasePath = CurrentDatabasePath;
-    CurrentDatabasePath = path;
-    const QString oldSettings = DatabaseSettingsPath;
-    const QString oldBase = BasePath;
-    MyTable.close();
-    setDatabasePaths(path);
-    if (m_databaseOpen) {
-        saveDatabaseSettings(oldSettings);
-        if (SaveAllLists) SaveAllLists(oldBase);
+    if (!m_db.checkFormat(this, path)) return;
+    if (m_db.searchOn()) DoEndSearch();
+    const bool hadDatabase = m_db.isOpen();
+    {
+        // The index is rebuilt on open: a large table takes a while.
+        LongWork work(this, windowTitle());
+        work.attach(m_db.table());
+        m_db.switchTo(path, false);
+        m_db.applyIndexOnOpen(true);
+        openTable();
     }
-    if (newDatabase) {
-        if (LoadDefaultList) LoadDefaultList();
-    } else if (LoadAllList) {
-        LoadAllList(BasePath);
-    }
-    loadDatabaseSettings(newDatabase ? QString() : DatabaseSettingsPath);
-    BuildSortString();
-}
-
-// Browse mode keeps grid editing off for the run without changing the stored option.
-void TMain::loadDatabaseSettings(const QString &path)
-{
-    LoadSettings(settings, SettingsScope::Database, path);
-    if (BrowseMode) {
-        m_savedFieldEditing = settings.fieldEditing;
-        settings.fieldEditing = false;
-    }
+    if (hadDatabase) DoLastFiles(m_db.previousPath(), m_db.currentPath());
 }
 
 void TMain::reopenShared()
 {
-    MyTable.close();
-    MyTable.setExclusive(false);
-    openMyTable();
-    SetViewerOptions();
-}
-
-void TMain::openMyTable()
-{
-    QString why;
-    switch (dbfiles::openWithIndexFallback(MyTable, SortString, &why)) {
-    case dbfiles::IndexOutcome::Used:
-        break;
-    case dbfiles::IndexOutcome::Rebuilt:
-        noticeIndexRebuilt();
-        break;
-    case dbfiles::IndexOutcome::Ignored:
-        Prompts::notice(
-            this, QStringLiteral("The index file ") + QFileInfo(IndexFilePath).fileName() +
-                      QStringLiteral(" could not be read, and it cannot be rebuilt now: ") + why +
-                      QStringLiteral("  The records are shown in file order until it is "
-                                     "rebuilt."));
-        break;
-    }
-}
-
-void TMain::noticeIndexRebuilt()
-{
-    Prompts::notice(this, QStringLiteral("The index file ") + QFileInfo(IndexFilePath).fileName() +
-                              QStringLiteral(" could not be read.  It has been rebuilt from the "
-                                             "sort order; the records are unchanged."));
-}
-
-bool TMain::saveDatabaseSettings(const QString &path)
-{
-    if (BrowseMode)
-        settings.fieldEditing = m_savedFieldEditing;
-    const bool saved = SaveSettings(settings, SettingsScope::Database, path);
-    if (BrowseMode)
-        settings.fieldEditing = false;
-    return saved;
-}
-
-// The sort index "NewIndex" rebuilt from the sort expression, when no one else has the
-// table open. A failure leaves the records unsorted rather than the database unopened.
-void TMain::applyIndexOnOpen(bool checkInUse)
-{
-    try {
-        // On a read-only medium the index cannot be rebuilt: it is used as it stands.
-        const bool readOnly = !QFileInfo(CurrentDatabasePath).isWritable();
-        if ((checkInUse && DBaseInUse(CurrentDatabasePath)) || readOnly) {
-            // In use elsewhere: the index stays; only a tag the file lacks is let go.
-            const QString wanted = readOnly && !SortString.isEmpty()
-                                       ? dbfiles::kIndexTag
-                                       : QString::fromStdString(MyTable.indexName());
-            MyTable.setIndexName(dbfiles::hasIndexTag(MyTable, wanted) ? wanted.toStdString() : std::string());
-            return;
-        }
-        if (dbfiles::applySortIndex(MyTable, SortString, QFile::exists(IndexFilePath)))
-            noticeIndexRebuilt();
-    } catch (const dbase::IndexError &) {
-        // Opening the table deals with the unreadable index file and tells the user.
-        MyTable.setIndexName(SortString.isEmpty() ? std::string()
-                                                  : dbfiles::kIndexTag.toStdString());
-    } catch (const dbase::Error &e) {
-        MyTable.setIndexName("");
-        Prompts::error(this, QString::fromStdString(e.what()));
-    }
+    m_db.reopenShared(); // the grid follows through reopened()
 }
 
 void TMain::openTable()
 {
-    MyTable.setExclusive(false);
-    openMyTable();
-    m_databaseOpen = true;
+    m_db.openShared();
     DoFileSpecific();
 }
 
 void TMain::DoNew()
 {
     const QString chosen = Prompts::instance().saveFile(
-        this, QStringLiteral("New Database File"), QFileInfo(CurrentDatabasePath).absolutePath(),
+        this, QStringLiteral("New Database File"), QFileInfo(m_db.currentPath()).absolutePath(),
         kDatabaseFilter, QStringLiteral("DBF"));
     if (chosen.isEmpty()) {
         DisplayCount();
         return;
     }
-    if (SearchOn) DoEndSearch();
+    if (m_db.searchOn()) DoEndSearch();
     if (!chosen.right(4).toUpper().endsWith(QLatin1String(".DBF"))) {
         Prompts::error(this, QStringLiteral("Invalid file type selected."));
         DisplayCount();
         return;
     }
-    if (!MakeNewDB(chosen)) {
+    if (!m_db.makeNew(chosen)) {
         DisplayCount();
         return;
     }
-    switchDatabase(chosen, true);
-    applyIndexOnOpen(false);
+    m_db.switchTo(chosen, true);
+    m_db.applyIndexOnOpen(false);
     openTable();
-    DoLastFiles(PreviousDatabasePath, CurrentDatabasePath);
+    DoLastFiles(m_db.previousPath(), m_db.currentPath());
     DisplayCount();
 }
 
 void TMain::DoLastFiles(const QString &previous, const QString &current)
 {
-    dbfiles::updateRecentFiles(settings.lastFiles, previous, current);
+    dbfiles::updateRecentFiles(m_db.settings().lastFiles, previous, current);
     SetMenuLastFiles();
 }
 
 void TMain::SetMenuLastFiles()
 {
     bool any = false;
-    for (const QString &f : settings.lastFiles)
+    for (const QString &f : m_db.settings().lastFiles)
         any = any || !f.isEmpty();
     MenuExitSep->setVisible(any);
     for (int n = 1; n <= 5; ++n) {
         QAction *item = lastFileAction(n);
-        const QString &path = settings.lastFiles[n - 1];
+        const QString &path = m_db.settings().lastFiles[n - 1];
         item->setText(QStringLiteral("&%1   ").arg(n) + path);
         item->setVisible(any && !path.isEmpty());
     }
@@ -429,12 +238,14 @@ void TMain::SetMenuLastFiles()
 
 void TMain::MenuUpdateDatabaseClick()
 {
-    const bool searching = SearchOn;
+    LongWork work(this, windowTitle());
+    work.attach(m_db.table());
+    const bool searching = m_db.searchOn();
     if (searching) DoEndSearch();
-    saveDatabaseSettings(DatabaseSettingsPath);
-    MyTable.close();
+    m_db.saveSettings(m_db.settingsFilePath());
+    m_db.table().close();
     if (searching) EnableEndSearch();
-    openMyTable();
+    m_db.openTable();
     SetViewerOptions();
 }
 
@@ -446,4 +257,3 @@ void TMain::DoFileSpecific()
     SetColors();
     DisplayCount();
 }
-

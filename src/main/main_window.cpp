@@ -1,25 +1,26 @@
 // TMain's window: the command table behind the menus, speed buttons and lettered buttons,
 // the three screen-access layouts, the viewer grid, the search state, browse mode, the
 // display format and font choices, and the main window colours.
-#include "main_window.h"
+#include "main/main_window.h"
 
-#include "coin_schema.h"
-#include "color_scheme.h"
-#include "error.h"
-#include "font_setting.h"
-#include "formats.h"
-#include "help_window.h"
-#include "list_dialogs.h"
-#include "modal.h"
-#include "paths.h"
-#include "prompts.h"
-#include "record_editor.h"
-#include "report_windows.h"
-#include "sort_order.h"
-#include "tips.h"
-#include "viewer_config.h"
-#include "viewer_model.h"
-#include "window_options.h"
+#include "config/color_scheme.h"
+#include "config/font_setting.h"
+#include "config/viewer_config.h"
+#include "db/coin_schema.h"
+#include "dbase/error.h"
+#include "editor/list_dialogs.h"
+#include "editor/record_editor.h"
+#include "main/sort_order.h"
+#include "main/tips.h"
+#include "main/viewer_model.h"
+#include "platform/help_window.h"
+#include "platform/long_work.h"
+#include "platform/modal.h"
+#include "platform/paths.h"
+#include "platform/prompts.h"
+#include "reports/report_windows.h"
+#include "ui/formats.h"
+#include "ui/window_options.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -42,7 +43,10 @@
 #include <QTimer>
 #include <QToolButton>
 
-namespace {
+#include <optional>
+
+namespace
+{
 
 // A drawn picture for a speed or navigator button, for a machine without any icon theme.
 QIcon drawnIcon(const QString &glyph, const QColor &color)
@@ -92,59 +96,189 @@ void useIconThemes()
         QIcon::setFallbackThemeName(QStringLiteral("breeze"));
 }
 
-struct SpeedDef {
-    const char *name;
-    const char *hint;
-    const char *action; // the menu item whose routine it runs
-    const char *theme;
-    const char *glyph;
+// What decides whether a command is enabled; updateActions() reads it.
+enum Rule : unsigned {
+    Always = 0,
+    ChangesData = 1, // off in browse mode
+    NeedsSearch = 2, // on while a search is on
 };
 
-// Left to right as on the bar.
-const SpeedDef kSpeedButtons[17] = {
-    {"NewSpeed", "New Database", "MenuNew", "document-new", "N"},
-    {"OpenSpeed", "Open Database", "MenuOpen", "document-open", "O"},
-    {"AddSpeed", "Add Record", "MenuAdd", "list-add", "+"},
-    {"EditSpeed", "Edit Record", "MenuEdit", "document-edit|document-properties", "E"},
-    {"CopySpeed", "Copy Record", "MenuCopy", "edit-copy", "C"},
-    {"DeleteSpeed", "Delete Record", "MenuDelete", "edit-delete", "X"},
-    {"ImportSpeed", "Import Records", "MenuImport", "document-import|document-open", "Im"},
-    {"ExportSpeed", "Export Records", "MenuExport", "document-export|document-save-as", "Ex"},
-    {"SearchSpeed", "Search Records", "MenuSearch", "system-search", "S"},
-    {"EndSearchSpeed", "End Search", "MenuEndSearch", "edit-clear", "ES"},
-    {"LocateSpeed", "Locate Record", "MenuFind", "edit-find", "L"},
-    {"LocateNextSpeed", "Locate Next Record", "MenuFindNext",
-     "go-down-search|edit-find-next|go-next", "LN"},
-    {"ReportSpeed", "Reports", "MenuReports", "document-print", "R"},
-    {"ViewerSpeed", "Viewer Configuration", "MenuViewer", "view-list-details|preferences-system",
-     "V"},
-    {"ColorSpeed", "Color Setup", "MenuAllColor", "preferences-desktop-color|format-fill-color",
-     "Co"},
-    {"SpeedSetOrder", "Set Sorting Order", "MenuSortOrder", "view-sort-ascending", "SO"},
-    {"HelpSpeed", "Help", "MenuContents", "help-contents", "?"},
+// A command of the main window: made once as a QAction that the menu item, the speed
+// button and the lettered button all show. The hint, picture and glyph belong to commands
+// with a speed button.
+struct CommandDef {
+    const char *name; // the action's object name
+    const char *caption;
+    const char *shortcut;
+    const char *hint;
+    const char *theme; // icon theme names, the first found is used
+    const char *glyph; // the drawn picture where no theme has one
+    unsigned rule;
+    void (*run)(TMain &);
+};
+
+// Every command, in menu order.
+const CommandDef kCommands[] = {
+    {"MenuNew", "&New Database", "Ctrl+W", "New Database", "document-new", "N", Always,
+     [](TMain &w) { w.DoNew(); }},
+    {"MenuOpen", "&Open Database", "Ctrl+O", "Open Database", "document-open", "O", Always,
+     [](TMain &w) { w.DoOpen(); }},
+    {"MenuUpdateDatabase", "&Update Database", "Ctrl+Z", nullptr, nullptr, nullptr, Always,
+     [](TMain &w) { w.MenuUpdateDatabaseClick(); }},
+    {"MenuBackup", "&Back Up Data", "Ctrl+B", nullptr, nullptr, nullptr, ChangesData,
+     [](TMain &w) { w.DoBackup(); }},
+    {"MenuRestore", "&Restore Data", "Ctrl+Y", nullptr, nullptr, nullptr, ChangesData,
+     [](TMain &w) { w.DoRestore(); }},
+    {"MenuPrint", "&Print", "Ctrl+P", nullptr, nullptr, nullptr, Always,
+     [](TMain &w) { w.DoReports(); }},
+    {"MenuExit", "E&xit", "Ctrl+X", nullptr, nullptr, nullptr, Always,
+     [](TMain &w) { w.DoExit(); }},
+
+    {"MenuAdd", "&Add", "Ctrl+A", "Add Record", "list-add", "+", ChangesData,
+     [](TMain &w) { w.DoAdd(); }},
+    {"MenuEdit", "&Edit", "Ctrl+E", "Edit Record", "document-edit|document-properties", "E", Always,
+     [](TMain &w) { w.DoEdit(); }},
+    {"MenuCopy", "&Copy", "Ctrl+C", "Copy Record", "edit-copy", "C", ChangesData,
+     [](TMain &w) { w.DoCopy(); }},
+    {"MenuDelete", "&Delete", "Ctrl+D", "Delete Record", "edit-delete", "X", ChangesData,
+     [](TMain &w) { w.DoDelete(); }},
+    {"MenuImport", "&Import", "Ctrl+M", "Import Records", "document-import|document-open", "Im",
+     ChangesData, [](TMain &w) { w.DoImport(); }},
+    {"MenuExport", "E&xport", "Ctrl+T", "Export Records", "document-export|document-save-as", "Ex",
+     Always, [](TMain &w) { w.DoExport(); }},
+
+    {"MenuSearch", "&Search (Query)", "Ctrl+S", "Search Records", "system-search", "S", Always,
+     [](TMain &w) { w.DoSearch(); }},
+    {"MenuEndSearch", "&End Search", "Ctrl+I", "End Search", "edit-clear", "ES", NeedsSearch,
+     [](TMain &w) { w.DoEndSearch(); }},
+    {"MenuFind", "&Locate", "Ctrl+L", "Locate Record", "edit-find", "L", Always,
+     [](TMain &w) { w.DoFind(); }},
+    {"MenuFindNext", "Locate &Next", "Ctrl+N", "Locate Next Record",
+     "go-down-search|edit-find-next|go-next", "LN", Always, [](TMain &w) { w.DoFindNext(); }},
+
+    {"MenuViewer", "&Viewer", "Ctrl+V", "Viewer Configuration",
+     "view-list-details|preferences-system", "V", ChangesData, [](TMain &w) { w.DoViewer(); }},
+    {"MenuSortOrder", "Sort &Order", "Ctrl+Q", "Set Sorting Order", "view-sort-ascending", "SO",
+     Always, [](TMain &w) { w.DoSortOrder(); }},
+    {"MenuMainColor", "&Main Window Color", "Ctrl+F4", nullptr, nullptr, nullptr, Always,
+     [](TMain &w) { w.DoColor(colors::Target::Main); }},
+    {"MenuEditColor", "&Edit Window Color", "Ctrl+F5", nullptr, nullptr, nullptr, Always,
+     [](TMain &w) { w.DoColor(colors::Target::Edit); }},
+    {"MenuSearchColor", "&Search Window Color", "Ctrl+F6", nullptr, nullptr, nullptr, Always,
+     [](TMain &w) { w.DoColor(colors::Target::Search); }},
+    {"MenuReportColor", "&Report Window Color", "Ctrl+F7", nullptr, nullptr, nullptr, Always,
+     [](TMain &w) { w.DoColor(colors::Target::Report); }},
+    {"MenuConfigureColor", "&Configure Window Color", "Ctrl+F8", nullptr, nullptr, nullptr, Always,
+     [](TMain &w) { w.DoColor(colors::Target::Configure); }},
+    {"MenuAllColor", "&ALL Windows Color", "Ctrl+F9", "Color Setup",
+     "preferences-desktop-color|format-fill-color", "Co", Always,
+     [](TMain &w) { w.DoColor(colors::Target::AllWindows); }},
+    {"MenuLabelFont", "&Label Font", "Shift+F8", nullptr, nullptr, nullptr, Always,
+     [](TMain &w) { w.MenuLabelFontClick(); }},
+    {"MenuEditFont", "&Edit Font", "Shift+F9", nullptr, nullptr, nullptr, Always,
+     [](TMain &w) { w.MenuEditFontClick(); }},
+    {"MenuButtonFont", "&Button Font", "Shift+F10", nullptr, nullptr, nullptr, Always,
+     [](TMain &w) { w.MenuButtonFontClick(); }},
+
+    {"MenuReports", "&Reports", "Ctrl+R", "Reports", "document-print", "R", Always,
+     [](TMain &w) { w.DoReports(); }},
+    {"MenuSaveDefaults", "&Save As Defaults", "", nullptr, nullptr, nullptr, Always,
+     [](TMain &w) { w.MenuSaveDefaultsClick(); }},
+    {"MenuLoadDefaults", "Load In &Defaults", "", nullptr, nullptr, nullptr, Always,
+     [](TMain &w) { w.MenuLoadDefaultsClick(); }},
+    {"MenuListCountry", "&Country", "", nullptr, nullptr, nullptr, Always,
+     [](TMain &w) { w.MenuMaintainCountryClick(); }},
+    {"MenuListTopic", "&Topic", "", nullptr, nullptr, nullptr, Always,
+     [](TMain &w) { w.MenuMaintainTopicClick(); }},
+    {"MenuListCondition", "C&ondition", "", nullptr, nullptr, nullptr, Always,
+     [](TMain &w) { w.MenuMaintainConditionClick(); }},
+    {"MenuListMisc", "&Miscellaneous", "", nullptr, nullptr, nullptr, Always,
+     [](TMain &w) { w.MenuMaintainMiscClick(); }},
+    {"MenuSearchReplace", "&Search and Replace", "Ctrl+F", nullptr, nullptr, nullptr, ChangesData,
+     [](TMain &w) { w.DoSearchReplace(); }},
+    {"MenuRebuild", "&Rebuild Indexes", "", nullptr, nullptr, nullptr, Always,
+     [](TMain &w) { w.MenuRebuildClick(); }},
+    {"MenuPack", "&Pack Database", "", nullptr, nullptr, nullptr, Always,
+     [](TMain &w) { w.MenuPackClick(); }},
+
+    {"MenuContents", "&Contents", "Ctrl+H", "Help", "help-contents", "?", Always,
+     [](TMain &w) { w.DoHelp(); }},
+    {"MenuTips", "&Review \"Tips of the Day\"", "", nullptr, nullptr, nullptr, Always,
+     [](TMain &w) { w.MenuTipsClick(); }},
+    {"MenuAbout", "&About", "", nullptr, nullptr, nullptr, Always,
+     [](TMain &w) { w.MenuAboutClick(); }},
+};
+
+const CommandDef &command(const char *name)
+{
+    for (const CommandDef &c : kCommands)
+        if (qstrcmp(c.name, name) == 0) return c;
+    Q_UNREACHABLE();
+}
+
+// The speed bar, left to right: button name and command.
+const char *const kSpeedButtons[][2] = {
+    {"NewSpeed", "MenuNew"},        {"OpenSpeed", "MenuOpen"},
+    {"AddSpeed", "MenuAdd"},        {"EditSpeed", "MenuEdit"},
+    {"CopySpeed", "MenuCopy"},      {"DeleteSpeed", "MenuDelete"},
+    {"ImportSpeed", "MenuImport"},  {"ExportSpeed", "MenuExport"},
+    {"SearchSpeed", "MenuSearch"},  {"EndSearchSpeed", "MenuEndSearch"},
+    {"LocateSpeed", "MenuFind"},    {"LocateNextSpeed", "MenuFindNext"},
+    {"ReportSpeed", "MenuReports"}, {"ViewerSpeed", "MenuViewer"},
+    {"ColorSpeed", "MenuAllColor"}, {"SpeedSetOrder", "MenuSortOrder"},
+    {"HelpSpeed", "MenuContents"},
 };
 
 struct ButtonDef {
     const char *name;
     const char *caption;
-    const char *action;
+    const char *command;
     int bevel;
     int x, y;
 };
 
 // Ten lettered buttons in four framed groups.
 const ButtonDef kLetteredButtons[10] = {
-    {"AddButton", "&Add", "MenuAdd", 0, 5, 8},          {"EditButton", "&Edit", "MenuEdit", 0, 77, 8},
-    {"CopyButton", "&Copy", "MenuCopy", 0, 5, 44},      {"DeleteButton", "&Delete", "MenuDelete", 0, 77, 44},
-    {"SearchButton", "&Search", "MenuSearch", 1, 5, 8}, {"EndSearchButton", "E&nd Srch", "MenuEndSearch", 1, 5, 44},
-    {"ReportButton", "&Reports", "MenuReports", 2, 5, 8}, {"ViewerButton", "&Viewer", "MenuViewer", 2, 5, 44},
-    {"HelpButton", "He&lp", "MenuContents", 3, 5, 8},   {"ButtonExit", "E&xit", "MenuExit", 3, 5, 44},
+    {"AddButton", "&Add", "MenuAdd", 0, 5, 8},
+    {"EditButton", "&Edit", "MenuEdit", 0, 77, 8},
+    {"CopyButton", "&Copy", "MenuCopy", 0, 5, 44},
+    {"DeleteButton", "&Delete", "MenuDelete", 0, 77, 44},
+    {"SearchButton", "&Search", "MenuSearch", 1, 5, 8},
+    {"EndSearchButton", "E&nd Srch", "MenuEndSearch", 1, 5, 44},
+    {"ReportButton", "&Reports", "MenuReports", 2, 5, 8},
+    {"ViewerButton", "&Viewer", "MenuViewer", 2, 5, 44},
+    {"HelpButton", "He&lp", "MenuContents", 3, 5, 8},
+    {"ButtonExit", "E&xit", "MenuExit", 3, 5, 44},
 };
 const QRect kBevels[4] = {{4, 4, 150, 78}, {156, 4, 78, 78}, {236, 4, 78, 78}, {316, 4, 78, 78}};
 
-const char *const kNavigatorHints[10] = {"First record", "Prior record", "Next record", "Last record",
-                                         "Insert record", "Delete record", "Edit record", "Post edit",
-                                         "Cancel edit", "Refresh data"};
+// A lettered button: it runs its command and is enabled when the command is and the
+// lettered buttons are the chosen screen access.
+class CommandButton : public QPushButton
+{
+public:
+    CommandButton(QAction *command, const QString &caption, QWidget *parent)
+        : QPushButton(caption, parent), m_command(command)
+    {
+        connect(this, &QPushButton::clicked, command, &QAction::trigger);
+        connect(command, &QAction::changed, this, [this] { follow(); });
+        follow();
+    }
+    void setBarShown(bool shown)
+    {
+        m_barShown = shown;
+        follow();
+    }
+
+private:
+    void follow() { setEnabled(m_barShown && m_command->isEnabled()); }
+    QAction *m_command;
+    bool m_barShown = false;
+};
+
+const char *const kNavigatorHints[10] = {
+    "First record",  "Prior record", "Next record", "Last record", "Insert record",
+    "Delete record", "Edit record",  "Post edit",   "Cancel edit", "Refresh data"};
 const char *const kNavigatorGlyphs[10] = {"|<", "<", ">", ">|", "+", "-", "^", "v", "x", "@"};
 const char *const kNavigatorIcons[10] = {"go-first",
                                          "go-previous",
@@ -157,19 +291,17 @@ const char *const kNavigatorIcons[10] = {"go-first",
                                          "edit-undo|dialog-cancel",
                                          "view-refresh"};
 
-// Menu items that change data: off in browse mode.
-const char *const kBrowseDisabled[] = {"MenuAdd",    "MenuCopy",   "MenuDelete", "MenuBackup",
-                                       "MenuRestore", "MenuViewer", "MenuImport", "MenuSearchReplace"};
-
 // The grid's in-cell editors for Country, Topic and Condition: the main window's three
 // drop-down boxes lend their items.
-class ComboDelegate : public QStyledItemDelegate {
+class ComboDelegate : public QStyledItemDelegate
+{
 public:
     ComboDelegate(ViewerModel *model, QHash<int, QComboBox *> combos, QObject *parent)
         : QStyledItemDelegate(parent), m_model(model), m_combos(std::move(combos))
     {
     }
-    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option,
+                          const QModelIndex &index) const override
     {
         const int field = m_model->columns().value(index.column()).field;
         QComboBox *source = m_combos.value(field);
@@ -195,12 +327,12 @@ public:
         else
             QStyledItemDelegate::setEditorData(editor, index);
     }
-    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override
     {
         QStyledItemDelegate::paint(painter, option, index);
         const QWidget *view = option.widget;
-        if (!view)
-            return;
+        if (!view) return;
         painter->save();
         painter->setPen(QColor(128, 128, 128));
         if (view->property("rowLines").toBool())
@@ -209,7 +341,8 @@ public:
             painter->drawLine(option.rect.topRight(), option.rect.bottomRight());
         painter->restore();
     }
-    void setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const override
+    void setModelData(QWidget *editor, QAbstractItemModel *model,
+                      const QModelIndex &index) const override
     {
         if (auto *combo = qobject_cast<QComboBox *>(editor))
             model->setData(index, combo->currentText(), Qt::EditRole);
@@ -238,19 +371,23 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent)
     useIconThemes();
     buildMenus();
     buildWindow();
-    // The table asks for every record while a search is on.
-    MyTable.setFilter([this](const dbase::Table &t) { return MyTableFilter(t); });
     lists.setGridCombos(MyComboCountry, MyComboTopic, MyComboCondition);
-    SaveAllLists = [this](const QString &base) { lists.SaveAllLists(base); };
-    LoadAllList = [this](const QString &base) { lists.LoadAllList(base); };
-    LoadDefaultList = [this] { lists.LoadDefaultList(); };
+    m_db.saveLists = [this](const QString &base) { lists.SaveAllLists(base); };
+    m_db.loadLists = [this](const QString &base) { lists.LoadAllList(base); };
+    m_db.loadDefaultLists = [this] { lists.LoadDefaultList(); };
     SaveDefaultLists = [this] { lists.SaveDefaultLists(); };
+    connect(&m_db, &CoinDatabase::reopened, this, &TMain::SetViewerOptions);
+    connect(&m_db, &CoinDatabase::searchStateChanged, this, &TMain::updateActions);
+    connect(&m_db, &CoinDatabase::recordCountChanged, this, &TMain::updateActions);
+    connect(&m_db, &CoinDatabase::switched, this, [this](const QString &tableName) {
+        setWindowTitle(QStringLiteral("Numarok (") + tableName + QLatin1Char(')'));
+    });
     resize(640, 480);
 }
 
 TMain::~TMain()
 {
-    // The model and the editor use MyTable, which goes before the window's children do.
+    // The model and the editor use m_db.table(), which goes before the window's children do.
     delete MyEdit;
     delete m_model;
 }
@@ -280,164 +417,170 @@ void TMain::runCommand(const std::function<void()> &command)
     DisplayCount();
 }
 
-// ---- building the window ---------------------------------------------------------------
+// ---- commands and menus ------------------------------------------------------------------
+
+QAction *TMain::makeAction(const char *name, const QString &caption, const QString &shortcut,
+                           const std::function<void()> &routine)
+{
+    auto *a = new QAction(caption, this);
+    a->setObjectName(QLatin1String(name));
+    if (!shortcut.isEmpty()) a->setShortcut(QKeySequence(shortcut));
+    m_actions.insert(QLatin1String(name), a);
+    connect(a, &QAction::triggered, this, [this, routine] { runCommand(routine); });
+    return a;
+}
+
+void TMain::makeCommands()
+{
+    for (const CommandDef &c : kCommands) {
+        const auto run = c.run;
+        QAction *a = makeAction(c.name, QString::fromUtf8(c.caption), QLatin1String(c.shortcut),
+                                [this, run] { run(*this); });
+        if (c.hint) {
+            a->setToolTip(QLatin1String(c.hint));
+            a->setIcon(themeIcon(c.theme, drawnIcon(QLatin1String(c.glyph), QColor(40, 90, 160))));
+            a->setIconVisibleInMenu(false); // the menus show captions only
+        }
+        m_rules.insert(a, c.rule);
+    }
+}
+
+QMenu *TMain::addMenu(QWidget *parentMenu, const char *name, const char *caption)
+{
+    QMenu *m = new QMenu(QString::fromUtf8(caption), parentMenu);
+    m->setObjectName(QLatin1String(name));
+    m_menus.insert(QLatin1String(name), m);
+    if (auto *menuBar = qobject_cast<QMenuBar *>(parentMenu))
+        menuBar->addMenu(m);
+    else
+        qobject_cast<QMenu *>(parentMenu)->addMenu(m);
+    return m;
+}
+
+// Adds the named commands to a menu; an empty name is a separator.
+void TMain::addCommands(QMenu *menu, std::initializer_list<const char *> names)
+{
+    for (const char *name : names) {
+        if (!*name)
+            menu->addSeparator();
+        else
+            menu->addAction(action(QLatin1String(command(name).name)));
+    }
+}
 
 void TMain::buildMenus()
 {
+    makeCommands();
+    buildFileMenu();
     QMenuBar *bar = menuBar();
-    auto addMenu = [this](QWidget *parentMenu, const char *name, const char *caption) {
-        QMenu *m = new QMenu(QString::fromUtf8(caption), parentMenu);
-        m->setObjectName(QLatin1String(name));
-        m_menus.insert(QLatin1String(name), m);
-        if (auto *bar = qobject_cast<QMenuBar *>(parentMenu))
-            bar->addMenu(m);
-        else
-            qobject_cast<QMenu *>(parentMenu)->addMenu(m);
-        return m;
-    };
-    auto item = [this](QMenu *m, const char *name, const char *caption, const char *shortcut,
-                       std::function<void()> routine) {
-        QAction *a = m->addAction(QString::fromUtf8(caption));
-        a->setObjectName(QLatin1String(name));
-        if (shortcut && *shortcut)
-            a->setShortcut(QKeySequence(QLatin1String(shortcut)));
-        m_actions.insert(QLatin1String(name), a);
-        connect(a, &QAction::triggered, this, [this, routine] { runCommand(routine); });
-        return a;
-    };
+    addCommands(addMenu(bar, "MenuRecords", "&Records"),
+                {"MenuAdd", "MenuEdit", "MenuCopy", "MenuDelete", "", "MenuImport", "MenuExport"});
+    addCommands(addMenu(bar, "MenuNavigate", "Navi&gate"),
+                {"MenuSearch", "MenuEndSearch", "", "MenuFind", "MenuFindNext"});
+    buildOptionsMenu();
+    QMenu *tools = addMenu(bar, "MenuTools", "&Tools");
+    addCommands(tools, {"MenuReports"});
+    addCommands(addMenu(tools, "MenuListMaintenance", "List &Maintenance"),
+                {"MenuSaveDefaults", "MenuLoadDefaults", "", "MenuListCountry", "MenuListTopic",
+                 "MenuListCondition", "MenuListMisc"});
+    addCommands(tools, {"MenuSearchReplace", "", "MenuRebuild", "MenuPack"});
+    addCommands(addMenu(bar, "MenuHelp", "&Help"), {"MenuContents", "MenuTips", "", "MenuAbout"});
+}
 
-    QMenu *file = addMenu(bar, "MenuFile", "&File");
-    item(file, "MenuNew", "&New Database", "Ctrl+W", [this] { DoNew(); });
-    item(file, "MenuOpen", "&Open Database", "Ctrl+O", [this] { DoOpen(); });
-    item(file, "MenuUpdateDatabase", "&Update Database", "Ctrl+Z", [this] { MenuUpdateDatabaseClick(); });
-    file->addSeparator();
-    item(file, "MenuBackup", "&Back Up Data", "Ctrl+B", [this] { DoBackup(); });
-    item(file, "MenuRestore", "&Restore Data", "Ctrl+Y", [this] { DoRestore(); });
-    file->addSeparator();
-    item(file, "MenuPrint", "&Print", "Ctrl+P", [this] { DoReports(); });
-    file->addSeparator();
-    item(file, "MenuExit", "E&xit", "Ctrl+X", [this] { DoExit(); });
+void TMain::buildFileMenu()
+{
+    QMenu *file = addMenu(menuBar(), "MenuFile", "&File");
+    addCommands(file, {"MenuNew", "MenuOpen", "MenuUpdateDatabase", "", "MenuBackup", "MenuRestore",
+                       "", "MenuPrint", "", "MenuExit"});
     MenuExitSep = file->addSeparator();
     MenuExitSep->setObjectName(QStringLiteral("MenuExitSep"));
     m_actions.insert(QStringLiteral("MenuExitSep"), MenuExitSep);
     for (int n = 1; n <= 5; ++n) {
         const QByteArray name = "MenuLastFile" + QByteArray::number(n);
-        QAction *a = item(file, name.constData(), "", "", [this, n] { OpenSaveFile(settings.lastFiles[n - 1]); });
+        QAction *a = makeAction(name.constData(), QString(), QString(),
+                                [this, n] { OpenSaveFile(m_db.settings().lastFiles[n - 1]); });
+        file->addAction(a);
         a->setVisible(false);
     }
     MenuExitSep->setVisible(false);
+}
 
-    QMenu *records = addMenu(bar, "MenuRecords", "&Records");
-    item(records, "MenuAdd", "&Add", "Ctrl+A", [this] { DoAdd(); });
-    item(records, "MenuEdit", "&Edit", "Ctrl+E", [this] { DoEdit(); });
-    item(records, "MenuCopy", "&Copy", "Ctrl+C", [this] { DoCopy(); });
-    item(records, "MenuDelete", "&Delete", "Ctrl+D", [this] { DoDelete(); });
-    records->addSeparator();
-    item(records, "MenuImport", "&Import", "Ctrl+M", [this] { DoImport(); });
-    item(records, "MenuExport", "E&xport", "Ctrl+T", [this] { DoExport(); });
-
-    QMenu *nav = addMenu(bar, "MenuNavigate", "Navi&gate");
-    item(nav, "MenuSearch", "&Search (Query)", "Ctrl+S", [this] { DoSearch(); });
-    item(nav, "MenuEndSearch", "&End Search", "Ctrl+I", [this] { DoEndSearch(); });
-    nav->addSeparator();
-    item(nav, "MenuFind", "&Locate", "Ctrl+L", [this] { DoFind(); });
-    item(nav, "MenuFindNext", "Locate &Next", "Ctrl+N", [this] { DoFindNext(); });
-
-    QMenu *options = addMenu(bar, "MenuOptions", "&Options");
-    item(options, "MenuViewer", "&Viewer", "Ctrl+V", [this] { DoViewer(); });
-    item(options, "MenuSortOrder", "Sort &Order", "Ctrl+Q", [this] { DoSortOrder(); });
-    options->addSeparator();
+void TMain::buildOptionsMenu()
+{
+    QMenu *options = addMenu(menuBar(), "MenuOptions", "&Options");
+    addCommands(options, {"MenuViewer", "MenuSortOrder", ""});
     QMenu *size = addMenu(options, "MenuScreenSize", "Screen Si&ze");
     const int sizes[4] = {640, 800, 1024, 1280};
     for (int i = 0; i < 4; ++i) {
         const QSize s = formats::sizeOfChoice(sizes[i]);
-        const QByteArray name = "N" + QByteArray::number(s.width()) + "x" + QByteArray::number(s.height());
-        const QByteArray caption = QByteArray::number(s.width()) + " x " + QByteArray::number(s.height());
-        const QByteArray key = "Shift+F" + QByteArray::number(i + 1);
-        void (TMain::*const handlers[4])() = {&TMain::N640x480Click, &TMain::N800x600Click, &TMain::N1024x768Click,
-                                              &TMain::N1280x1024Click};
-        const auto handler = handlers[i];
-        item(size, name.constData(), caption.constData(), key.constData(), [this, handler] { (this->*handler)(); })
-            ->setCheckable(true);
+        const QByteArray name =
+            "N" + QByteArray::number(s.width()) + "x" + QByteArray::number(s.height());
+        const int choice = sizes[i];
+        QAction *a = makeAction(
+            name.constData(), QStringLiteral("%1 x %2").arg(s.width()).arg(s.height()),
+            QStringLiteral("Shift+F%1").arg(i + 1), [this, choice] { chooseWindowSize(choice); });
+        a->setCheckable(true);
+        size->addAction(a);
     }
     QMenu *access = addMenu(options, "MenuScreenAccess", "&Screen Access");
     const char *accessNames[3] = {"MenuSpeed", "MenuButtons", "MenuNoButtons"};
     const char *accessCaptions[3] = {"&Speed Buttons", "&Lettered Buttons", "&None"};
-    const char *accessKeys[3] = {"Ctrl+F1", "Ctrl+F2", "Ctrl+F3"};
     for (int i = 0; i < 3; ++i) {
         const int mode = i + 1;
-        item(access, accessNames[i], accessCaptions[i], accessKeys[i], [this, mode] {
-            settings.buttonBar = mode;
-            SetButtonBar();
-        })->setCheckable(true);
+        QAction *a = makeAction(accessNames[i], QString::fromUtf8(accessCaptions[i]),
+                                QStringLiteral("Ctrl+F%1").arg(i + 1), [this, mode] {
+                                    m_db.settings().buttonBar = mode;
+                                    SetButtonBar();
+                                });
+        a->setCheckable(true);
+        access->addAction(a);
     }
-    QMenu *color = addMenu(options, "MenuColor", "&Color");
-    const char *colorNames[6] = {"MenuMainColor", "MenuEditColor", "MenuSearchColor",
-                                 "MenuReportColor", "MenuConfigureColor", "MenuAllColor"};
-    const char *colorCaptions[6] = {"&Main Window Color",   "&Edit Window Color",      "&Search Window Color",
-                                    "&Report Window Color", "&Configure Window Color", "&ALL Windows Color"};
-    for (int i = 0; i < 6; ++i) {
-        const int scheme = i + 1;
-        const QByteArray key = "Ctrl+F" + QByteArray::number(i + 4);
-        item(color, colorNames[i], colorCaptions[i], key.constData(), [this, scheme] { DoColor(scheme); });
-    }
+    addCommands(addMenu(options, "MenuColor", "&Color"),
+                {"MenuMainColor", "MenuEditColor", "MenuSearchColor", "MenuReportColor",
+                 "MenuConfigureColor", "MenuAllColor"});
     options->addSeparator();
     QMenu *currency = addMenu(options, "MenuCurrencyFormat", "C&urrency Format");
-    item(currency, "MenuCurrencyUS", "&U.S. Dollars", "", [this] { MenuCurrencyUSClick(); })->setCheckable(true);
-    item(currency, "MenuCurrencyWin", "&Windows Setting", "", [this] { MenuCurrencyWinClick(); })->setCheckable(true);
+    currency->addAction(makeAction("MenuCurrencyUS", QStringLiteral("&U.S. Dollars"), QString(),
+                                   [this] { MenuCurrencyUSClick(); }));
+    currency->addAction(makeAction("MenuCurrencyWin", QStringLiteral("&Windows Setting"), QString(),
+                                   [this] { MenuCurrencyWinClick(); }));
     QMenu *numeric = addMenu(options, "MenuNumericFormat", "&Numeric Format");
-    item(numeric, "MenuNumericUS", "&U.S. Format", "", [this] { MenuNumericUSClick(); })->setCheckable(true);
-    item(numeric, "MenuNumericWin", "&Windows Setting", "", [this] { MenuNumericWinClick(); })->setCheckable(true);
+    numeric->addAction(makeAction("MenuNumericUS", QStringLiteral("&U.S. Format"), QString(),
+                                  [this] { MenuNumericUSClick(); }));
+    numeric->addAction(makeAction("MenuNumericWin", QStringLiteral("&Windows Setting"), QString(),
+                                  [this] { MenuNumericWinClick(); }));
+    for (QAction *a : currency->actions() + numeric->actions())
+        a->setCheckable(true);
     QMenu *date = addMenu(options, "MenuDateFormat", "&Date Format");
     m_dateGroup = new QActionGroup(this);
     m_dateGroup->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
     for (const auto &style : formats::kDateStyles) {
         const int code = style.code;
-        void (TMain::*const handlers[12])() = {
-            &TMain::MenuDateMDYSlashClick,   &TMain::MenuDateMDYDashClick,   &TMain::MenuDateMDYDotClick,
-            &TMain::MenuDateDMYSlashClick,   &TMain::MenuDateDMYDashClick,   &TMain::MenuDateDMYDotClick,
-            &TMain::MenuDateMDYSlashYrClick, &TMain::MenuDateMDYDashYrClick, &TMain::MenuDateMDYDotYrClick,
-            &TMain::MenuDateDMYSlashYrClick, &TMain::MenuDateDMYDashYrClick, &TMain::MenuDateDMYDotYrClick};
-        const auto handler = handlers[code - 1];
-        QAction *a = item(date, style.menuName, style.caption, "", [this, handler] { (this->*handler)(); });
+        QAction *a = makeAction(style.menuName, QString::fromUtf8(style.caption), QString(),
+                                [this, code] { chooseDateStyle(code); });
         a->setCheckable(true);
         m_dateGroup->addAction(a);
+        date->addAction(a);
     }
     date->addSeparator();
-    item(date, "MenuDateLeadingZeros", "&Leading Zeros", "", [this] { MenuDateLeadingZerosClick(); })
-        ->setCheckable(true);
+    QAction *zeros = makeAction("MenuDateLeadingZeros", QStringLiteral("&Leading Zeros"), QString(),
+                                [this] { MenuDateLeadingZerosClick(); });
+    zeros->setCheckable(true);
+    date->addAction(zeros);
     options->addSeparator();
-    item(options, "MenuLabelFont", "&Label Font", "Shift+F8", [this] { MenuLabelFontClick(); });
-    item(options, "MenuEditFont", "&Edit Font", "Shift+F9", [this] { MenuEditFontClick(); });
-    item(options, "MenuButtonFont", "&Button Font", "Shift+F10", [this] { MenuButtonFontClick(); });
-
-    QMenu *tools = addMenu(bar, "MenuTools", "&Tools");
-    item(tools, "MenuReports", "&Reports", "Ctrl+R", [this] { DoReports(); });
-    QMenu *listMenu = addMenu(tools, "MenuListMaintenance", "List &Maintenance");
-    item(listMenu, "MenuSaveDefaults", "&Save As Defaults", "", [this] { MenuSaveDefaultsClick(); });
-    item(listMenu, "MenuLoadDefaults", "Load In &Defaults", "", [this] { MenuLoadDefaultsClick(); });
-    listMenu->addSeparator();
-    item(listMenu, "MenuListCountry", "&Country", "", [this] { MenuMaintainCountryClick(); });
-    item(listMenu, "MenuListTopic", "&Topic", "", [this] { MenuMaintainTopicClick(); });
-    item(listMenu, "MenuListCondition", "C&ondition", "", [this] { MenuMaintainConditionClick(); });
-    item(listMenu, "MenuListMisc", "&Miscellaneous", "", [this] { MenuMaintainMiscClick(); });
-    item(tools, "MenuSearchReplace", "&Search and Replace", "Ctrl+F", [this] { DoSearchReplace(); });
-    tools->addSeparator();
-    item(tools, "MenuRebuild", "&Rebuild Indexes", "", [this] { MenuRebuildClick(); });
-    item(tools, "MenuPack", "&Pack Database", "", [this] { MenuPackClick(); });
-
-    QMenu *help = addMenu(bar, "MenuHelp", "&Help");
-    item(help, "MenuContents", "&Contents", "Ctrl+H", [this] { DoHelp(); });
-    item(help, "MenuTips", "&Review \"Tips of the Day\"", "", [this] { MenuTipsClick(); });
-    help->addSeparator();
-    item(help, "MenuAbout", "&About", "", [this] {
-        Prompts::instance().message(this,
-                                    QStringLiteral("Numarok %1\n\nA catalogue for a coin collection.")
-                                        .arg(QApplication::applicationVersion()),
-                                    QStringLiteral("About Numarok"), Prompts::Icon::Information, QMessageBox::Ok,
-                                    QMessageBox::Ok, false);
-    });
+    addCommands(options, {"MenuLabelFont", "MenuEditFont", "MenuButtonFont"});
 }
+
+void TMain::MenuAboutClick()
+{
+    Prompts::instance().message(this,
+                                QStringLiteral("Numarok %1\n\nA catalogue for a coin collection.")
+                                    .arg(QApplication::applicationVersion()),
+                                QStringLiteral("About Numarok"), Prompts::Icon::Information,
+                                QMessageBox::Ok, QMessageBox::Ok, false);
+}
+
+// ---- building the window ---------------------------------------------------------------
 
 void TMain::buildWindow()
 {
@@ -446,28 +589,39 @@ void TMain::buildWindow()
     setCentralWidget(m_client);
     m_client->installEventFilter(this);
     m_client->setFont(pixelFont(17));
+    buildSpeedBar();
+    buildLetteredButtons();
+    buildNavigator();
+    buildViewer();
+    DisableEndSearch();
+    SetButtonBar();
+}
 
+// The speed buttons, left to right: each shows its command's action.
+void TMain::buildSpeedBar()
+{
     SpeedPanel = new QFrame(m_client);
     SpeedPanel->setObjectName(QStringLiteral("SpeedPanel"));
     SpeedPanel->setFrameShape(QFrame::StyledPanel);
     int x = 4;
-    for (const SpeedDef &d : kSpeedButtons) {
+    for (const auto &d : kSpeedButtons) {
         auto *b = new QToolButton(SpeedPanel);
-        b->setObjectName(QLatin1String(d.name));
+        b->setObjectName(QLatin1String(d[0]));
         b->setGeometry(x, 3, 25, 25);
         // A button draws its own face, never the scheme's colour, so its picture shows on
         // a dark window background too.
         b->setAutoRaise(false);
-        b->setToolTip(QLatin1String(d.hint));
-        b->setIcon(themeIcon(d.theme, drawnIcon(QLatin1String(d.glyph), QColor(40, 90, 160))));
-        b->setAccessibleName(QLatin1String(d.hint));
+        QAction *a = action(QLatin1String(command(d[1]).name));
+        b->setDefaultAction(a); // its picture, hint, enabled state and routine
+        b->setAccessibleName(a->toolTip());
         b->setIconSize(QSize(20, 20));
-        const QString target = QLatin1String(d.action);
-        connect(b, &QToolButton::clicked, this, [this, target] { action(target)->trigger(); });
-        m_speed.insert(QLatin1String(d.name), b);
         x += 25;
     }
+}
 
+// Ten lettered buttons in four framed groups.
+void TMain::buildLetteredButtons()
+{
     for (int i = 0; i < 4; ++i) {
         Bevel[i] = new QFrame(m_client);
         Bevel[i]->setObjectName(QStringLiteral("Bevel%1").arg(i + 1));
@@ -476,15 +630,17 @@ void TMain::buildWindow()
         Bevel[i]->setGeometry(kBevels[i]);
     }
     for (const ButtonDef &d : kLetteredButtons) {
-        auto *b = new QPushButton(QString::fromUtf8(d.caption), Bevel[d.bevel]);
+        auto *b = new CommandButton(action(QLatin1String(command(d.command).name)),
+                                    QString::fromUtf8(d.caption), Bevel[d.bevel]);
         b->setObjectName(QLatin1String(d.name));
         b->setGeometry(d.x, d.y, 68, 28);
         b->setFont(pixelFont(13));
-        const QString target = QLatin1String(d.action);
-        connect(b, &QPushButton::clicked, this, [this, target] { action(target)->trigger(); });
-        m_buttons.insert(QLatin1String(d.name), b);
+        m_buttons << b;
     }
+}
 
+void TMain::buildNavigator()
+{
     NavigatorLabel = new QLabel(QStringLiteral("Navigation Controls"), m_client);
     NavigatorLabel->setObjectName(QStringLiteral("NavigatorLabel"));
     NavigatorLabel->setFont(pixelFont(13));
@@ -499,10 +655,16 @@ void TMain::buildWindow()
         b->setIcon(themeIcon(kNavigatorIcons[i],
                              drawnIcon(QLatin1String(kNavigatorGlyphs[i]), QColor(90, 90, 90))));
         b->setIconSize(QSize(16, 16));
-        connect(b, &QToolButton::clicked, this, [this, i] { runCommand([this, i] { navigate(i); }); });
+        const auto button = static_cast<NavigatorButton>(i);
+        connect(b, &QToolButton::clicked, this,
+                [this, button] { runCommand([this, button] { navigate(button); }); });
         m_navButtons << b;
     }
+}
 
+// The title, the record count, the search mark, the grid and its drop-down editors.
+void TMain::buildViewer()
+{
     ViewerBevel = new QFrame(m_client);
     ViewerBevel->setObjectName(QStringLiteral("ViewerBevel"));
     ViewerBevel->setFrameShape(QFrame::Box);
@@ -533,13 +695,13 @@ void TMain::buildWindow()
         combos[i]->setProperty("boundToField", true);
         combos[i]->setAccessibleName(
             QLatin1String(comboNames[i]).mid(7)); // Country, Topic, Condition
-        combos[i]->setVisible(false); // the grid's in-cell editors take their items
+        combos[i]->setVisible(false);             // the grid's in-cell editors take their items
     }
 
     ViewerGrid = new QTableView(m_client);
     ViewerGrid->setObjectName(QStringLiteral("ViewerGrid"));
     ViewerGrid->setAccessibleName(QStringLiteral("Coin Viewer"));
-    m_model = new ViewerModel(MyTable, this);
+    m_model = new ViewerModel(m_db.table(), this);
     m_model->onError = [this](const QString &message) { Prompts::error(this, message); };
     ViewerGrid->setModel(m_model);
     ViewerGrid->setTabKeyNavigation(true);
@@ -549,26 +711,24 @@ void TMain::buildWindow()
                                                    {coin::Condition - 1, MyComboCondition}},
                                                   ViewerGrid));
     ViewerGrid->verticalHeader()->setDefaultSectionSize(22);
-    connect(ViewerGrid, &QTableView::doubleClicked, this, [this] { runCommand([this] { DoEdit(); }); });
+    connect(ViewerGrid, &QTableView::doubleClicked, this,
+            [this] { runCommand([this] { DoEdit(); }); });
     connect(ViewerGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) {
-                if (current.isValid() && MyTable.isOpen() && MyTable.state() == dbase::Table::State::Browse)
-                    MyTable.moveToRow(current.row());
+                if (current.isValid() && m_db.table().isOpen() &&
+                    m_db.table().state() == dbase::Table::State::Browse)
+                    m_db.table().moveToRow(current.row());
             });
     connect(m_model, &QAbstractItemModel::modelReset, this, &TMain::syncGridToTable);
     ViewerGrid->installEventFilter(this);
-
-    DisableEndSearch();
-    SetButtonBar();
 }
 
 bool TMain::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_client && event->type() == QEvent::Resize)
-        FormResize();
+    if (watched == m_client && event->type() == QEvent::Resize) FormResize();
     // Delete in the grid asks first, as the Delete command does.
     if (watched == ViewerGrid && event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Delete && !BrowseMode) {
+        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Delete && !m_db.browseMode()) {
         runCommand([this] { DoDelete(); });
         return true;
     }
@@ -577,9 +737,9 @@ bool TMain::eventFilter(QObject *watched, QEvent *event)
 
 void TMain::syncGridToTable()
 {
-    if (!MyTable.isOpen() || MyTable.currentRow() < 0 || m_model->columnCount() == 0)
+    if (!m_db.table().isOpen() || m_db.table().currentRow() < 0 || m_model->columnCount() == 0)
         return;
-    const QModelIndex at = m_model->index(MyTable.currentRow(), 0);
+    const QModelIndex at = m_model->index(m_db.table().currentRow(), 0);
     ViewerGrid->selectionModel()->setCurrentIndex(at, QItemSelectionModel::NoUpdate);
 }
 
@@ -587,7 +747,9 @@ void TMain::syncGridToTable()
 
 void TMain::SetButtonBar()
 {
-    const int mode = settings.buttonBar >= 1 && settings.buttonBar <= 3 ? settings.buttonBar : 1;
+    const int mode = m_db.settings().buttonBar >= 1 && m_db.settings().buttonBar <= 3
+                         ? m_db.settings().buttonBar
+                         : 1;
     action(QStringLiteral("MenuSpeed"))->setChecked(mode == 1);
     action(QStringLiteral("MenuButtons"))->setChecked(mode == 2);
     action(QStringLiteral("MenuNoButtons"))->setChecked(mode == 3);
@@ -596,19 +758,20 @@ void TMain::SetButtonBar()
     for (QFrame *b : Bevel)
         b->setVisible(mode == 2);
     NavigatorLabel->setVisible(mode == 2);
-    updateButtonStates();
+    updateActions();
     FormResize();
 }
 
 void TMain::FormResize()
 {
-    if (!m_client)
-        return;
+    if (!m_client) return;
     const int W = m_client->width(), H = m_client->height();
-    const int mode = settings.buttonBar >= 1 && settings.buttonBar <= 3 ? settings.buttonBar : 1;
+    const int mode = m_db.settings().buttonBar >= 1 && m_db.settings().buttonBar <= 3
+                         ? m_db.settings().buttonBar
+                         : 1;
     struct Geometry {
-        int navLeft, navTop, navWidth, searchTop, countTop, count2Top, bevelTop, bevelLess, titleTop, gridTop,
-            gridLess;
+        int navLeft, navTop, navWidth, searchTop, countTop, count2Top, bevelTop, bevelLess,
+            titleTop, gridTop, gridLess;
     };
     const Geometry modes[3] = {{424, 3, 241, 44, 38, 52, 34, 37, 38, 70, 77},
                                {400, 47, 221, 96, 90, 105, 86, 89, 90, 122, 129},
@@ -626,8 +789,7 @@ void TMain::FormResize()
     const int bw = g.navWidth / 10; // browse mode shows the first four at the same size
     for (int i = 0; i < m_navButtons.size(); ++i)
         m_navButtons[i]->setGeometry(i * bw, 0, bw, 25);
-    if (mode == 1)
-        MyNavigator->raise();
+    if (mode == 1) MyNavigator->raise();
     ViewerBevel->setGeometry(3, g.bevelTop, W - 6, H - g.bevelLess);
     ViewerLabel->adjustSize();
     ViewerLabel->move((W - ViewerLabel->width()) / 2, g.titleTop);
@@ -639,21 +801,19 @@ void TMain::FormResize()
 
 // ---- enabling rules -----------------------------------------------------------------------
 
-void TMain::updateButtonStates()
+void TMain::updateActions()
 {
-    const bool lettered = settings.buttonBar == 2;
-    for (auto it = m_buttons.begin(); it != m_buttons.end(); ++it) {
-        const QString &name = it.key();
-        bool on = lettered;
-        if (name == QLatin1String("AddButton") || name == QLatin1String("CopyButton") ||
-            name == QLatin1String("DeleteButton") || name == QLatin1String("ViewerButton"))
-            on = on && !BrowseMode;
-        if (name == QLatin1String("EndSearchButton"))
-            on = on && SearchOn;
-        it.value()->setEnabled(on);
+    const bool browse = m_db.browseMode(), searching = m_db.searchOn();
+    for (auto it = m_rules.cbegin(); it != m_rules.cend(); ++it) {
+        bool on = true;
+        if (it.value() & ChangesData) on = on && !browse;
+        if (it.value() & NeedsSearch) on = on && searching;
+        it.key()->setEnabled(on);
     }
-    action(QStringLiteral("MenuEndSearch"))->setEnabled(SearchOn);
-    m_speed.value(QStringLiteral("EndSearchSpeed"))->setEnabled(SearchOn);
+    menu(QStringLiteral("MenuListMaintenance"))->menuAction()->setEnabled(!browse);
+    const bool lettered = m_db.settings().buttonBar == 2;
+    for (QPushButton *b : m_buttons)
+        static_cast<CommandButton *>(b)->setBarShown(lettered);
     updateNavigator();
 }
 
@@ -661,8 +821,9 @@ void TMain::updateNavigator()
 {
     // Browse mode keeps first, prior, next and last only.
     for (int i = 0; i < m_navButtons.size(); ++i)
-        m_navButtons[i]->setVisible(!BrowseMode || i < 4);
-    const bool editing = MyTable.isOpen() && MyTable.state() != dbase::Table::State::Browse;
+        m_navButtons[i]->setVisible(!m_db.browseMode() || i < 4);
+    const bool editing =
+        m_db.table().isOpen() && m_db.table().state() != dbase::Table::State::Browse;
     if (m_navButtons.size() == 10) {
         m_navButtons[7]->setEnabled(editing);
         m_navButtons[8]->setEnabled(editing);
@@ -671,29 +832,44 @@ void TMain::updateNavigator()
 
 void TMain::applyBrowseMode()
 {
-    for (const char *name : kBrowseDisabled)
-        action(QLatin1String(name))->setEnabled(false);
-    menu(QStringLiteral("MenuListMaintenance"))->menuAction()->setEnabled(false);
-    for (const char *name : {"AddSpeed", "CopySpeed", "ImportSpeed", "DeleteSpeed", "ViewerSpeed"})
-        m_speed.value(QLatin1String(name))->setEnabled(false);
-    updateButtonStates();
+    updateActions();
     FormResize();
     SetViewerOptions();
 }
 
-void TMain::navigate(int button)
+void TMain::navigate(NavigatorButton button)
 {
     switch (button) {
-    case 0: MyTable.first(); break;
-    case 1: MyTable.prior(); break;
-    case 2: MyTable.next(); break;
-    case 3: MyTable.last(); break;
-    case 4: DoAdd(); break;
-    case 5: DoDelete(); break;
-    case 6: DoEdit(); break;
-    case 7: MyTable.post(); break;
-    case 8: MyTable.cancel(); break;
-    case 9: MyTable.refresh(); break;
+    case NavigatorButton::First:
+        m_db.table().first();
+        break;
+    case NavigatorButton::Prior:
+        m_db.table().prior();
+        break;
+    case NavigatorButton::Next:
+        m_db.table().next();
+        break;
+    case NavigatorButton::Last:
+        m_db.table().last();
+        break;
+    case NavigatorButton::Insert:
+        DoAdd();
+        break;
+    case NavigatorButton::Delete:
+        DoDelete();
+        break;
+    case NavigatorButton::Edit:
+        DoEdit();
+        break;
+    case NavigatorButton::Post:
+        m_db.table().post();
+        break;
+    case NavigatorButton::Cancel:
+        m_db.table().cancel();
+        break;
+    case NavigatorButton::Refresh:
+        m_db.table().refresh();
+        break;
     }
     syncGridToTable();
     updateNavigator();
@@ -701,11 +877,10 @@ void TMain::navigate(int button)
 
 // ---- commands -----------------------------------------------------------------------------
 
-void TMain::showEditor(int mode)
+void TMain::showEditor(EditorMode mode)
 {
-    EditorMode = mode;
     if (MyEdit) {
-        modal::show(MyEdit);
+        MyEdit->showModal(mode);
         syncGridToTable();
     }
     DisplayCount();
@@ -713,46 +888,49 @@ void TMain::showEditor(int mode)
 
 void TMain::DoAdd()
 {
-    showEditor(1);
+    showEditor(EditorMode::New);
 }
 
 void TMain::DoEdit()
 {
-    showEditor(2);
+    showEditor(EditorMode::Edit);
 }
 
 void TMain::DoCopy()
 {
-    showEditor(3);
+    showEditor(EditorMode::Copy);
 }
 
 void TMain::DoDelete()
 {
-    if (BrowseMode)
-        return;
-    const auto answer = Prompts::instance().message(this, QStringLiteral("Delete this record?"),
-                                                    QStringLiteral("Confirm"), Prompts::Icon::None,
-                                                    QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes, false);
-    if (answer == QMessageBox::Yes)
-        MyTable.deleteRecord();
+    if (m_db.browseMode()) return;
+    const auto answer = Prompts::instance().message(
+        this, QStringLiteral("Delete this record?"), QStringLiteral("Confirm"), Prompts::Icon::None,
+        QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes, false);
+    if (answer == QMessageBox::Yes) m_db.table().deleteRecord();
     DisplayCount();
 }
 
 // The dialogs of these commands come with their own parts of the program.
-void TMain::DoImport() { DisplayCount(); }
+void TMain::DoImport()
+{
+    DisplayCount();
+}
 void TMain::DoExport() {}
-void TMain::DoSearch() { DisplayCount(); }
+void TMain::DoSearch()
+{
+    DisplayCount();
+}
 void TMain::DoFind() {}
 void TMain::DoFindNext() {}
 void TMain::DoReports()
 {
     auto *window = findChild<reports::TMyReport *>();
     if (!window)
-        window = new reports::TMyReport({MyTable, settings, regional, [this] { return SearchOn; },
-                                         [this] { DoEndSearch(); },
+        window = new reports::TMyReport({m_db, regional, [this] { DoEndSearch(); },
                                          [this] {
                                              EnableEndSearch();
-                                             MyTable.refilter();
+                                             m_db.table().refilter();
                                              DisplayCount();
                                          },
                                          [this](QWidget *d) { placeDialog(d); }},
@@ -762,7 +940,7 @@ void TMain::DoReports()
 }
 void TMain::DoViewer()
 {
-    TViewConfig dialog(settings, m_scaleFactor, this);
+    TViewConfig dialog(m_db.settings(), m_scaleFactor, this);
     dialog.place = [this](QWidget *d) { placeDialog(d); };
     dialog.FormShow();
     modal::show(&dialog);
@@ -771,23 +949,30 @@ void TMain::DoViewer()
 
 void TMain::DoSortOrder()
 {
-    TMySortOrder dialog(*this, this);
+    TMySortOrder dialog(
+        m_db, [this](QWidget *d) { placeDialog(d); }, this);
     modal::show(&dialog);
 }
 
 // Pack and rebuild need the table to themselves; without it they say so and the table
 // opens shared again. An engine error during the work still leaves it open shared.
-namespace {
-bool exclusiveWork(TMain &w, const QString &refusal, const std::function<void()> &work)
+namespace
 {
-    dbase::Table &t = w.MyTable;
+bool exclusiveWork(TMain &w, const QString &refusal, const std::function<void()> &work,
+                   bool cancellable)
+{
+    dbase::Table &t = w.database().table();
+    std::optional<LongWork> feedback(std::in_place, &w, w.windowTitle(), cancellable);
+    feedback->attach(t);
     t.close();
     t.setExclusive(true);
     try {
         // A damaged index file is no reason to refuse: it is built afresh first.
-        if (dbfiles::openRepairingIndex(t, w.SortString)) w.noticeIndexRebuilt();
+        if (dbfiles::openRepairingIndex(t, w.database().sortString()))
+            w.database().noticeIndexRebuilt();
     } catch (const dbase::Error &) {
         w.reopenShared();
+        feedback.reset();
         Prompts::error(&w, refusal);
         return false;
     }
@@ -811,31 +996,43 @@ bool confirmed(TMain &w, const QString &question)
 
 void TMain::MenuPackClick()
 {
-    if (!confirmed(*this, QStringLiteral("Deleted items are not permanently removed from the database until packing "
-                                         "occurs.  Packing simply removes them to free up space.  Continue?")))
+    if (!confirmed(*this,
+                   QStringLiteral(
+                       "Deleted items are not permanently removed from the database until packing "
+                       "occurs.  Packing simply removes them to free up space.  Continue?")))
         return;
-    exclusiveWork(*this,
-                  QStringLiteral("Unable to pack table.  Packing requires exclusive use of the DBase File.  Make sure "
-                                 "that the DBase File is not in use by another program  or that no other users are "
-                                 "running the software or that no other copies of the software are in use."),
-                  [this] { MyTable.pack(); });
+    exclusiveWork(
+        *this,
+        QStringLiteral(
+            "Unable to pack table.  Packing requires exclusive use of the DBase File.  Make sure "
+            "that the DBase File is not in use by another program  or that no other users are "
+            "running the software or that no other copies of the software are in use."),
+        [this] { m_db.table().pack(); }, true);
 }
 
 void TMain::MenuRebuildClick()
 {
-    if (!confirmed(*this, QStringLiteral("It is possible for your index files to become corrupted.  As a result, some "
-                                         "items may not show up in the viewer or in reports.  This will rebuild your "
-                                         "index files correctly.  Continue?")))
+    if (!confirmed(
+            *this,
+            QStringLiteral(
+                "It is possible for your index files to become corrupted.  As a result, some "
+                "items may not show up in the viewer or in reports.  This will rebuild your "
+                "index files correctly.  Continue?")))
         return;
-    exclusiveWork(*this,
-                  QStringLiteral("Unable to reindex table.  Reindexing requires exclusive use of the DBase File.  Make "
-                                 "sure that the DBase File is not in use by another program  or that no other users "
-                                 "are running the software or that no other copies of the software are in use."),
-                  [this] { MyTable.regenerateIndexes(); });
+    exclusiveWork(
+        *this,
+        QStringLiteral(
+            "Unable to reindex table.  Reindexing requires exclusive use of the DBase File.  Make "
+            "sure that the DBase File is not in use by another program  or that no other users "
+            "are running the software or that no other copies of the software are in use."),
+        [this] { m_db.table().regenerateIndexes(); }, false);
 }
 void TMain::DoBackup() {}
-void TMain::DoRestore() { DisplayCount(); }
-void TMain::DoColor(int) {}
+void TMain::DoRestore()
+{
+    DisplayCount();
+}
+void TMain::DoColor(colors::Target) {}
 void TMain::DoSearchReplace() {}
 void TMain::DoListMaintenance(int code)
 {
@@ -843,17 +1040,17 @@ void TMain::DoListMaintenance(int code)
         const char *title;
         int limit;
     };
-    const ListDef defs[4] = {{"Country", 20}, {"Topic", 20}, {"Condition", 30}, {"Miscellaneous", 25}};
+    const ListDef defs[4] = {
+        {"Country", 20}, {"Topic", 20}, {"Condition", 30}, {"Miscellaneous", 25}};
     const ListDef &d = defs[code - 1];
     const QStringList entries = code == 4 ? picklists::readListFile(picklists::miscFile())
                                           : lists.list(picklists::Kind(code - 1));
     TMyEditBox dialog(code, QLatin1String(d.title), d.limit, entries, this);
     dialog.place = [this](QWidget *w) { placeDialog(w); };
-    dialog.scheme = &settings.schemes[colors::Configure];
+    dialog.scheme = &m_db.settings().scheme(colors::Target::Configure);
     dialog.onOk = [this, code](const QStringList &result) {
-        if (code <= 3)
-            lists.setList(picklists::Kind(code - 1), result);
-        SaveAllLists(BasePath);
+        if (code <= 3) lists.setList(picklists::Kind(code - 1), result);
+        m_db.saveLists(m_db.basePath());
     };
     modal::show(&dialog);
 }
@@ -875,19 +1072,19 @@ void TMain::changeEvent(QEvent *event)
 
 void TMain::FormActivate()
 {
-    if (settings.showTips) MenuTipsClick();
+    if (m_db.settings().showTips) MenuTipsClick();
 }
 
 void TMain::MenuTipsClick()
 {
-    TMyTips dialog(settings.showTips,
+    TMyTips dialog(m_db.settings().showTips,
                    QRandomGenerator::global()->bounded(int(TMyTips::tips().size())), this);
     placeDialog(&dialog);
-    const colors::Painter paint(settings.schemes[colors::Main]);
+    const colors::Painter paint(m_db.settings().scheme(colors::Target::Main));
     paint.window(&dialog);
     paint.check(dialog.findChild<QWidget *>(QStringLiteral("ShowTipsBox")));
     modal::show(&dialog);
-    settings.showTips = dialog.showAtStartup();
+    m_db.settings().showTips = dialog.showAtStartup();
 }
 
 void TMain::DoExit()
@@ -899,87 +1096,59 @@ void TMain::MenuSaveDefaultsClick()
 {
     const auto answer = Prompts::instance().message(
         this,
-        QStringLiteral("Your current Data Lists will become your default list values.  These values will be used "
-                       "when new databases are created.  Previous default values will be lost.  Do you want to "
+        QStringLiteral("Your current Data Lists will become your default list values.  These "
+                       "values will be used "
+                       "when new databases are created.  Previous default values will be lost.  Do "
+                       "you want to "
                        "proceed?"),
-        QStringLiteral("Warning"), Prompts::Icon::Question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No, true);
-    if (answer == QMessageBox::Yes && SaveDefaultLists)
-        SaveDefaultLists();
+        QStringLiteral("Warning"), Prompts::Icon::Question, QMessageBox::Yes | QMessageBox::No,
+        QMessageBox::No, true);
+    if (answer == QMessageBox::Yes && SaveDefaultLists) SaveDefaultLists();
 }
 
 void TMain::MenuLoadDefaultsClick()
 {
     const auto answer = Prompts::instance().message(
         this,
-        QStringLiteral("Your current Data Lists will be overridden with your default list values. Previous  values "
+        QStringLiteral("Your current Data Lists will be overridden with your default list values. "
+                       "Previous  values "
                        "will be lost.  Do you want to proceed?"),
-        QStringLiteral("Warning"), Prompts::Icon::Question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No, true);
-    if (answer == QMessageBox::Yes && LoadDefaultList)
-        LoadDefaultList();
+        QStringLiteral("Warning"), Prompts::Icon::Question, QMessageBox::Yes | QMessageBox::No,
+        QMessageBox::No, true);
+    if (answer == QMessageBox::Yes && m_db.loadDefaultLists) m_db.loadDefaultLists();
 }
 
 // ---- search state ---------------------------------------------------------------------------
 
 void TMain::EnableEndSearch()
 {
-    SearchOn = true;
+    m_db.setSearchOn(true);
     SearchOnLabel->setVisible(true);
-    updateButtonStates();
+    updateActions();
 }
 
 void TMain::DisableEndSearch()
 {
-    SearchOn = false;
+    m_db.setSearchOn(false);
     SearchOnLabel->setVisible(false);
-    updateButtonStates();
+    updateActions();
 }
 
 void TMain::DoEndSearch()
 {
     DisableEndSearch();
-    MyTable.close();
-    openMyTable();
+    m_db.table().close();
+    m_db.openTable();
     SetViewerOptions();
     DisplayCount();
 }
 
 // ---- the grid ---------------------------------------------------------------------------------
 
-void TMain::SetViewerOptions()
+// Columns by Field Order: position j takes the lowest field whose order is j (field 1 when
+// none is), placed as the next visible column unless its display flag is off.
+QVector<ViewerModel::Column> TMain::visibleColumns() const
 {
-    gridFont = fonts::toFont(settings.gridFont);
-    gridTitleFont = fonts::toFont(settings.gridTitleFont);
-    const bool editing = settings.fieldEditing && !BrowseMode;
-    ViewerGrid->verticalHeader()->setVisible(settings.rowIndicator);
-    ViewerGrid->setShowGrid(false); // the delegate draws row and column lines separately
-    ViewerGrid->setProperty("rowLines", settings.rowLines);
-    ViewerGrid->setProperty("columnLines", settings.columnLines);
-    ViewerGrid->horizontalHeader()->setVisible(settings.showTitles);
-    ViewerGrid->setSelectionBehavior(editing ? QAbstractItemView::SelectItems : QAbstractItemView::SelectRows);
-    ViewerGrid->setSelectionMode(QAbstractItemView::SingleSelection);
-    ViewerGrid->setEditTriggers(editing ? QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
-                                              QAbstractItemView::AnyKeyPressed
-                                        : QAbstractItemView::NoEditTriggers);
-    m_model->setEditable(editing);
-    ViewerGrid->setFont(gridFont);
-    for (QComboBox *c : {MyComboCountry, MyComboTopic, MyComboCondition})
-        c->setFont(gridFont);
-    QPalette p = ViewerGrid->palette();
-    p.setColor(QPalette::Base, colors::toColor(settings.cellColor));
-    p.setColor(QPalette::Text, colors::toColor(settings.gridFont.color));
-    ViewerGrid->setPalette(p);
-    const Qt::Alignment align = settings.titleAlignment == 1   ? Qt::AlignLeft
-                                : settings.titleAlignment == 3 ? Qt::AlignRight
-                                                               : Qt::AlignHCenter;
-    m_model->setTitleAlignment(align);
-    ViewerGrid->horizontalHeader()->setFont(gridTitleFont);
-    ViewerGrid->horizontalHeader()->setStyleSheet(
-        QStringLiteral("QHeaderView::section { background-color: %1; color: %2; }")
-            .arg(colors::toColor(settings.titleBackground).name(), colors::toColor(settings.gridTitleFont.color).name()));
-
-    // Columns by Field Order: position j takes the lowest field whose order is j (field 1
-    // when none is), placed as the next visible column unless its display flag is off.
-    MyTable.disableControls();
     std::vector<int> order(coin::kFieldCount);
     for (int i = 0; i < coin::kFieldCount; ++i)
         order[i] = i;
@@ -988,11 +1157,11 @@ void TMain::SetViewerOptions()
     for (int j = 1; j <= coin::kFieldCount; ++j) {
         int k = 0;
         for (int f = 0; f < coin::kFieldCount; ++f)
-            if (settings.fieldOrder[f] == j) {
+            if (m_db.settings().fieldOrder[f] == j) {
                 k = f;
                 break;
             }
-        if (!settings.displayFields[k]) {
+        if (!m_db.settings().displayFields[k]) {
             shown[k] = false;
             continue;
         }
@@ -1000,8 +1169,7 @@ void TMain::SetViewerOptions()
         order.erase(std::find(order.begin(), order.end(), k));
         int at = 0, seen = 0;
         while (at < static_cast<int>(order.size()) && seen < next) {
-            if (shown[order[at]])
-                ++seen;
+            if (shown[order[at]]) ++seen;
             ++at;
         }
         order.insert(order.begin() + at, k);
@@ -1010,9 +1178,51 @@ void TMain::SetViewerOptions()
     QVector<ViewerModel::Column> columns;
     for (int k : order)
         if (shown[k])
-            columns << ViewerModel::Column{k, settings.fieldNames[k], settings.fieldWidth[k]};
-    m_model->setColumns(columns);
-    MyTable.enableControls();
+            columns << ViewerModel::Column{k, m_db.settings().fieldNames[k],
+                                           m_db.settings().fieldWidth[k]};
+    return columns;
+}
+
+void TMain::SetViewerOptions()
+{
+    gridFont = fonts::toFont(m_db.settings().gridFont);
+    gridTitleFont = fonts::toFont(m_db.settings().gridTitleFont);
+    const bool editing = m_db.settings().fieldEditing && !m_db.browseMode();
+    ViewerGrid->verticalHeader()->setVisible(m_db.settings().rowIndicator);
+    ViewerGrid->setShowGrid(false); // the delegate draws row and column lines separately
+    ViewerGrid->setProperty("rowLines", m_db.settings().rowLines);
+    ViewerGrid->setProperty("columnLines", m_db.settings().columnLines);
+    ViewerGrid->horizontalHeader()->setVisible(m_db.settings().showTitles);
+    ViewerGrid->setSelectionBehavior(editing ? QAbstractItemView::SelectItems
+                                             : QAbstractItemView::SelectRows);
+    ViewerGrid->setSelectionMode(QAbstractItemView::SingleSelection);
+    ViewerGrid->setEditTriggers(editing ? QAbstractItemView::DoubleClicked |
+                                              QAbstractItemView::EditKeyPressed |
+                                              QAbstractItemView::AnyKeyPressed
+                                        : QAbstractItemView::NoEditTriggers);
+    m_model->setEditable(editing);
+    ViewerGrid->setFont(gridFont);
+    for (QComboBox *c : {MyComboCountry, MyComboTopic, MyComboCondition})
+        c->setFont(gridFont);
+    QPalette p = ViewerGrid->palette();
+    p.setColor(QPalette::Base, colors::toColor(m_db.settings().cellColor));
+    p.setColor(QPalette::Text, colors::toColor(m_db.settings().gridFont.color));
+    ViewerGrid->setPalette(p);
+    const Qt::Alignment align = m_db.settings().titleAlignment == 1   ? Qt::AlignLeft
+                                : m_db.settings().titleAlignment == 3 ? Qt::AlignRight
+                                                                      : Qt::AlignHCenter;
+    m_model->setTitleAlignment(align);
+    ViewerGrid->horizontalHeader()->setFont(gridTitleFont);
+    ViewerGrid->horizontalHeader()->setStyleSheet(
+        QStringLiteral("QHeaderView::section { background-color: %1; color: %2; }")
+            .arg(colors::toColor(m_db.settings().titleBackground).name(),
+                 colors::toColor(m_db.settings().gridTitleFont.color).name()));
+
+    const QVector<ViewerModel::Column> columns = visibleColumns();
+    {
+        const dbase::ControlsDisabled quiet(m_db.table());
+        m_model->setColumns(columns);
+    }
     const int charWidth = QFontMetrics(gridFont).averageCharWidth();
     for (int c = 0; c < columns.size(); ++c)
         ViewerGrid->setColumnWidth(c, std::max(1, columns[c].widthChars) * charWidth + 8);
@@ -1023,97 +1233,171 @@ void TMain::SetViewerOptions()
 
 void TMain::DisplayCount()
 {
-    CountLabel->setText(QString::number(MyTable.isOpen() ? MyTable.recordCount() : 0));
+    CountLabel->setText(QString::number(m_db.table().isOpen() ? m_db.table().recordCount() : 0));
+    m_db.checkRecordCount();
 }
 
 void TMain::SetColors()
 {
-    const colors::Painter paint(settings.schemes[colors::Main]);
+    const colors::Painter paint(m_db.settings().scheme(colors::Target::Main));
     paint.window(this);
     paint.window(m_client);
     paint.majorTitle(ViewerLabel);
     paint.minorTitle(NavigatorLabel);
 }
 
-// ---- display formats and fonts --------------------------------------------------------------------
+// ---- display formats and fonts
+// --------------------------------------------------------------------
 
 void TMain::applyDateStyle()
 {
-    dbase::DateStyle::setCurrent(formats::dateStyle(settings.dateFormat, settings.dateLeadingZeros));
+    dbase::DateStyle::setCurrent(
+        formats::dateStyle(m_db.settings().dateFormat, m_db.settings().dateLeadingZeros));
     for (QAction *a : m_dateGroup->actions())
         a->setChecked(false);
-    if (settings.dateFormat >= 1 && settings.dateFormat <= 12)
-        action(QLatin1String(formats::kDateStyles[settings.dateFormat - 1].menuName))->setChecked(true);
-    action(QStringLiteral("MenuDateLeadingZeros"))->setChecked(settings.dateLeadingZeros);
+    if (m_db.settings().dateFormat >= 1 && m_db.settings().dateFormat <= 12)
+        action(QLatin1String(formats::kDateStyles[m_db.settings().dateFormat - 1].menuName))
+            ->setChecked(true);
+    action(QStringLiteral("MenuDateLeadingZeros"))->setChecked(m_db.settings().dateLeadingZeros);
 }
 
 void TMain::chooseDateStyle(int code)
 {
-    if (code == settings.dateFormat) {
+    if (code == m_db.settings().dateFormat) {
         action(QLatin1String(formats::kDateStyles[code - 1].menuName))->setChecked(true);
         return;
     }
-    settings.dateFormat = code;
+    m_db.settings().dateFormat = code;
     applyDateStyle();
-    if (MyTable.isOpen())
-        MyTable.refresh();
+    if (m_db.table().isOpen()) m_db.table().refresh();
 }
 
 void TMain::MenuDateLeadingZerosClick()
 {
-    settings.dateLeadingZeros = !settings.dateLeadingZeros;
+    m_db.settings().dateLeadingZeros = !m_db.settings().dateLeadingZeros;
     applyDateStyle();
-    if (MyTable.isOpen())
-        MyTable.refresh();
+    if (m_db.table().isOpen()) m_db.table().refresh();
 }
 
-void TMain::MenuDateMDYSlashClick() { chooseDateStyle(1); }
-void TMain::MenuDateMDYDashClick() { chooseDateStyle(2); }
-void TMain::MenuDateMDYDotClick() { chooseDateStyle(3); }
-void TMain::MenuDateDMYSlashClick() { chooseDateStyle(4); }
-void TMain::MenuDateDMYDashClick() { chooseDateStyle(5); }
-void TMain::MenuDateDMYDotClick() { chooseDateStyle(6); }
-void TMain::MenuDateMDYSlashYrClick() { chooseDateStyle(7); }
-void TMain::MenuDateMDYDashYrClick() { chooseDateStyle(8); }
-void TMain::MenuDateMDYDotYrClick() { chooseDateStyle(9); }
-void TMain::MenuDateDMYSlashYrClick() { chooseDateStyle(10); }
-void TMain::MenuDateDMYDashYrClick() { chooseDateStyle(11); }
-void TMain::MenuDateDMYDotYrClick() { chooseDateStyle(12); }
-void TMain::MenuCurrencyUSClick() { chooseCurrencyFormat(1); }
-void TMain::MenuCurrencyWinClick() { chooseCurrencyFormat(2); }
-void TMain::MenuNumericUSClick() { chooseNumericFormat(1); }
-void TMain::MenuNumericWinClick() { chooseNumericFormat(2); }
-void TMain::N640x480Click() { chooseWindowSize(640); }
-void TMain::N800x600Click() { chooseWindowSize(800); }
-void TMain::N1024x768Click() { chooseWindowSize(1024); }
-void TMain::N1280x1024Click() { chooseWindowSize(1280); }
-void TMain::MenuMaintainCountryClick() { DoListMaintenance(1); }
-void TMain::MenuMaintainTopicClick() { DoListMaintenance(2); }
-void TMain::MenuMaintainConditionClick() { DoListMaintenance(3); }
-void TMain::MenuMaintainMiscClick() { DoListMaintenance(4); }
+void TMain::MenuDateMDYSlashClick()
+{
+    chooseDateStyle(1);
+}
+void TMain::MenuDateMDYDashClick()
+{
+    chooseDateStyle(2);
+}
+void TMain::MenuDateMDYDotClick()
+{
+    chooseDateStyle(3);
+}
+void TMain::MenuDateDMYSlashClick()
+{
+    chooseDateStyle(4);
+}
+void TMain::MenuDateDMYDashClick()
+{
+    chooseDateStyle(5);
+}
+void TMain::MenuDateDMYDotClick()
+{
+    chooseDateStyle(6);
+}
+void TMain::MenuDateMDYSlashYrClick()
+{
+    chooseDateStyle(7);
+}
+void TMain::MenuDateMDYDashYrClick()
+{
+    chooseDateStyle(8);
+}
+void TMain::MenuDateMDYDotYrClick()
+{
+    chooseDateStyle(9);
+}
+void TMain::MenuDateDMYSlashYrClick()
+{
+    chooseDateStyle(10);
+}
+void TMain::MenuDateDMYDashYrClick()
+{
+    chooseDateStyle(11);
+}
+void TMain::MenuDateDMYDotYrClick()
+{
+    chooseDateStyle(12);
+}
+void TMain::MenuCurrencyUSClick()
+{
+    chooseCurrencyFormat(1);
+}
+void TMain::MenuCurrencyWinClick()
+{
+    chooseCurrencyFormat(2);
+}
+void TMain::MenuNumericUSClick()
+{
+    chooseNumericFormat(1);
+}
+void TMain::MenuNumericWinClick()
+{
+    chooseNumericFormat(2);
+}
+void TMain::N640x480Click()
+{
+    chooseWindowSize(640);
+}
+void TMain::N800x600Click()
+{
+    chooseWindowSize(800);
+}
+void TMain::N1024x768Click()
+{
+    chooseWindowSize(1024);
+}
+void TMain::N1280x1024Click()
+{
+    chooseWindowSize(1280);
+}
+void TMain::MenuMaintainCountryClick()
+{
+    DoListMaintenance(1);
+}
+void TMain::MenuMaintainTopicClick()
+{
+    DoListMaintenance(2);
+}
+void TMain::MenuMaintainConditionClick()
+{
+    DoListMaintenance(3);
+}
+void TMain::MenuMaintainMiscClick()
+{
+    DoListMaintenance(4);
+}
 
 void TMain::chooseCurrencyFormat(int format)
 {
-    settings.currencyFormat = format;
+    m_db.settings().currencyFormat = format;
     action(QStringLiteral("MenuCurrencyUS"))->setChecked(format == 1);
     action(QStringLiteral("MenuCurrencyWin"))->setChecked(format == 2);
 }
 
 void TMain::chooseNumericFormat(int format)
 {
-    settings.numericFormat = format;
+    m_db.settings().numericFormat = format;
     action(QStringLiteral("MenuNumericUS"))->setChecked(format == 1);
     action(QStringLiteral("MenuNumericWin"))->setChecked(format == 2);
 }
 
 QString TMain::moneyText(int minWidth, double value) const
 {
-    return formats::MoneyText(minWidth, value, settings.currencyFormat, regional);
+    return formats::MoneyText(minWidth, value, m_db.settings().currencyFormat, regional);
 }
 
 QString TMain::numberText(int minWidth, int decimals, double value) const
 {
-    return formats::NumberText(minWidth, decimals, value, settings.numericFormat, regional);
+    return formats::NumberText(minWidth, decimals, value, m_db.settings().numericFormat, regional);
 }
 
 void TMain::checkWindowSize(int shown)
@@ -1127,30 +1411,31 @@ void TMain::checkWindowSize(int shown)
 
 void TMain::chooseWindowSize(int size)
 {
-    if (size == settings.windowSize) {
+    if (size == m_db.settings().windowSize) {
         checkWindowSize(m_checkedSize); // nothing happens
         return;
     }
     if (!formats::screenHolds(size, screenSize)) {
         const QSize q = formats::sizeOfChoice(size);
-        Prompts::error(this, QStringLiteral("Your current screen resolution does not support %1 x %2 pixels.")
-                                 .arg(q.width())
-                                 .arg(q.height()));
+        Prompts::error(
+            this, QStringLiteral("Your current screen resolution does not support %1 x %2 pixels.")
+                      .arg(q.width())
+                      .arg(q.height()));
         checkWindowSize(m_checkedSize);
         return;
     }
-    settings.windowSize = size;
+    m_db.settings().windowSize = size;
     m_scaleFactor = formats::scaleFactor(size);
     checkWindowSize(size);
 }
 
 void TMain::readFonts()
 {
-    labelFont = fonts::toFont(settings.labelFont);
-    editFont = fonts::toFont(settings.editFont);
-    buttonFont = fonts::toFont(settings.buttonFont);
-    gridFont = fonts::toFont(settings.gridFont);
-    gridTitleFont = fonts::toFont(settings.gridTitleFont);
+    labelFont = fonts::toFont(m_db.settings().labelFont);
+    editFont = fonts::toFont(m_db.settings().editFont);
+    buttonFont = fonts::toFont(m_db.settings().buttonFont);
+    gridFont = fonts::toFont(m_db.settings().gridFont);
+    gridTitleFont = fonts::toFont(m_db.settings().gridTitleFont);
 }
 
 void TMain::applyMainFonts()
@@ -1170,7 +1455,7 @@ void TMain::MenuLabelFontClick()
 {
     if (const auto f = Prompts::instance().chooseFont(this, labelFont)) {
         labelFont = *f;
-        fonts::store(settings.labelFont, *f, false);
+        fonts::store(m_db.settings().labelFont, *f, false);
         applyMainFonts();
     }
 }
@@ -1179,7 +1464,7 @@ void TMain::MenuEditFontClick()
 {
     if (const auto f = Prompts::instance().chooseFont(this, editFont)) {
         editFont = *f;
-        fonts::store(settings.editFont, *f, false);
+        fonts::store(m_db.settings().editFont, *f, false);
         applyMainFonts();
     }
 }
@@ -1188,7 +1473,7 @@ void TMain::MenuButtonFontClick()
 {
     if (const auto f = Prompts::instance().chooseFont(this, buttonFont)) {
         buttonFont = *f;
-        fonts::store(settings.buttonFont, *f, false);
+        fonts::store(m_db.settings().buttonFont, *f, false);
         applyMainFonts();
     }
 }

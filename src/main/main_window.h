@@ -1,14 +1,17 @@
-// TMain: the main window. It owns the open coin table and the settings record, shows the
-// table in the viewer grid, offers every command through its menus, speed buttons and
+// TMain: the main window. It owns the open database (CoinDatabase: the coin table, its
+// paths, sort order, search and browse state and the settings), shows the table in the
+// viewer grid, offers every command through its menus, speed buttons and
 // lettered buttons, opens and creates databases, keeps the recent-files list, and saves
 // the settings on closing.
 #pragma once
 
-#include "database_files.h"
-#include "pick_lists.h"
-#include "regional.h"
-#include "settings.h"
-#include "table.h"
+#include "app/settings.h"
+#include "db/coin_database.h"
+#include "dbase/table.h"
+#include "editor/pick_lists.h"
+#include "editor/record_editor.h"
+#include "main/viewer_model.h"
+#include "platform/regional.h"
 
 #include <QFont>
 #include <QHash>
@@ -26,10 +29,23 @@ class QPushButton;
 class QTableView;
 class QToolButton;
 class QWidget;
-class ViewerModel;
-class TMyEdit;
 
-class TMain : public QMainWindow {
+// The navigator's buttons, left to right.
+enum class NavigatorButton {
+    First,
+    Prior,
+    Next,
+    Last,
+    Insert,
+    Delete,
+    Edit,
+    Post,
+    Cancel,
+    Refresh
+};
+
+class TMain : public QMainWindow
+{
     Q_OBJECT
 public:
     explicit TMain(QWidget *parent = nullptr);
@@ -41,11 +57,11 @@ public:
     bool FormCreate(const QStringList &arguments);
     void FormShow();
 
+    // The open database.
+    CoinDatabase &database() { return m_db; }
+    const CoinDatabase &database() const { return m_db; }
+
     // Database files.
-    bool CheckDBaseFormat(QWidget *owner, const QString &path);
-    bool DBaseInUse(const QString &path);
-    void RemoveMDXByte(const QString &path);
-    bool MakeNewDB(const QString &path);
     void DoOpen();
     void DoNew();
     void OpenSaveFile(const QString &path);
@@ -53,16 +69,13 @@ public:
     void SetMenuLastFiles();
     void MenuUpdateDatabaseClick();
     void DoFileSpecific();
-    void BuildSortString();
-    // The table's filter: every record, or the search form's matches while a search is on.
-    bool MyTableFilter(const dbase::Table &table) const;
 
     // Commands. Those whose dialogs arrive later run here and open nothing yet.
     void DoAdd();
     void DoEdit();
     void DoCopy();
-    // Shows the editor in EditorMode 1 (new), 2 (edit the current coin) or 3 (copy it).
-    void showEditor(int mode);
+    // Shows the editor for a new coin, the current one or a copy of it.
+    void showEditor(EditorMode mode);
     void DoDelete();
     void DoImport();
     void DoExport();
@@ -74,10 +87,11 @@ public:
     void DoSortOrder();
     void DoBackup();
     void DoRestore();
-    void DoColor(int scheme); // 1..5, 6 = all windows
+    void DoColor(colors::Target target);
     void DoSearchReplace();
     void DoListMaintenance(int code);
     void DoHelp();
+    void MenuAboutClick();
     // The tip of the day: at the first activation when Show Tips is on, and on request.
     void FormActivate();
     void MenuTipsClick();
@@ -85,14 +99,8 @@ public:
     void MenuSaveDefaultsClick();
     void MenuPackClick();
     void MenuRebuildClick();
-    // Writes the database's settings; browse mode writes the stored Field Editing back.
-    bool saveDatabaseSettings(const QString &path);
     // After work that needed the table alone: open it shared again and show it.
     void reopenShared();
-    // Opens MyTable as it is set up; an index file that cannot be used is rebuilt from the
-    // sort expression and the user told so.
-    void openMyTable();
-    void noticeIndexRebuilt();
     void MenuLoadDefaultsClick();
 
     // Search state.
@@ -151,36 +159,16 @@ public:
     // Runs a command; a database error ends it with the engine's message.
     void runCommand(const std::function<void()> &command);
 
-    // Hooks filled by the windows of later parts.
-    std::function<void(const QString &basePath)> SaveAllLists;
-    std::function<void(const QString &basePath)> LoadAllList;
-    std::function<void()> LoadDefaultList;
+    // Saves the current pick lists as the defaults of new databases.
     std::function<void()> SaveDefaultLists;
-    std::function<bool(const dbase::Table &)> SearchTest;
 
     // The Country, Topic and Condition lists (the editor's copy and the grid's boxes).
     PickLists lists;
     // The record editor, made at start-up once the database is open.
     TMyEdit *MyEdit = nullptr;
-    dbase::Table MyTable;
-    dbase::Table MyCheckTable;
-    dbase::Table MyCreateTable;
-    Settings settings;
     RegionalSettings regional;
     QSize screenSize;
-    bool SearchOn = false;
-    bool BrowseMode = false;
-    int EditorMode = 0;
     QFont labelFont, editFont, buttonFont, gridFont, gridTitleFont;
-
-    // Open-database state.
-    QString CurrentDatabasePath;
-    QString PreviousDatabasePath;
-    QString IndexFilePath;
-    QString DatabaseSettingsPath;
-    QString BasePath;
-    QString SortString;
-    QString TableName;
 
     QAction *action(const QString &objectName) const;
 
@@ -192,43 +180,51 @@ protected:
 
 private:
     void buildWindow();
+    void buildSpeedBar();
+    void buildLetteredButtons();
+    void buildNavigator();
+    void buildViewer();
+    QAction *makeAction(const char *name, const QString &caption, const QString &shortcut,
+                        const std::function<void()> &routine);
+    void makeCommands();
+    QMenu *addMenu(QWidget *parentMenu, const char *name, const char *caption);
+    void addCommands(QMenu *menu, std::initializer_list<const char *> names);
     void buildMenus();
+    void buildFileMenu();
+    void buildOptionsMenu();
     void FormClose();
-    void setDatabasePaths(const QString &path);
     void openFromPath(const QString &path, bool fromDialog);
-    void switchDatabase(const QString &path, bool newDatabase);
-    void loadDatabaseSettings(const QString &path);
     void openTable();
-    void applyIndexOnOpen(bool checkInUse);
     void applyBrowseMode();
-    void updateButtonStates();
+    // Every command's enabled state, from the database's state (browse mode, search on).
+    void updateActions();
     void updateNavigator();
     void applyMainFonts();
     void readFonts();
     void syncGridToTable();
-    void navigate(int button);
+    QVector<ViewerModel::Column> visibleColumns() const;
+    void navigate(NavigatorButton button);
     QAction *lastFileAction(int n) const;
     QMenu *menu(const QString &objectName) const;
 
+    CoinDatabase m_db;
     QWidget *m_client = nullptr;
     QTableView *ViewerGrid = nullptr;
     ViewerModel *m_model = nullptr;
-    QLabel *ViewerLabel = nullptr, *CountLabel = nullptr, *Count2Label = nullptr, *SearchOnLabel = nullptr,
-           *NavigatorLabel = nullptr;
+    QLabel *ViewerLabel = nullptr, *CountLabel = nullptr, *Count2Label = nullptr,
+           *SearchOnLabel = nullptr, *NavigatorLabel = nullptr;
     QFrame *ViewerBevel = nullptr, *SpeedPanel = nullptr, *MyNavigator = nullptr;
     QFrame *Bevel[4] = {};
     QComboBox *MyComboCountry = nullptr, *MyComboTopic = nullptr, *MyComboCondition = nullptr;
     QHash<QString, QAction *> m_actions;
     QHash<QString, QMenu *> m_menus;
-    QHash<QString, QToolButton *> m_speed;
-    QHash<QString, QPushButton *> m_buttons;
+    QHash<QAction *, unsigned> m_rules; // each command's enabling rule
+    QVector<QPushButton *> m_buttons;   // the lettered buttons
     QVector<QToolButton *> m_navButtons;
     QAction *MenuExitSep = nullptr;
     QActionGroup *m_dateGroup = nullptr;
     double m_scaleFactor = 1.0;
     int m_checkedSize = 640;
-    bool m_databaseOpen = false;
-    bool m_savedFieldEditing = false;
     bool m_shown = false;
     bool m_activated = false;
     bool m_closed = false;

@@ -3,20 +3,25 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
 
+class CoinDatabase;
 class QComboBox;
-class TMain;
 
-class TMySortOrder : public QDialog {
+class TMySortOrder : public QDialog
+{
     Q_OBJECT
 public:
-    explicit TMySortOrder(TMain &main, QWidget *parent = nullptr);
+    // `place` applies the fonts, scaling and centring of the program's dialogs.
+    TMySortOrder(CoinDatabase &database, std::function<void(QWidget *)> place,
+                 QWidget *parent = nullptr);
 
     void FormShow();
     void OkButtonClick();
     void SetColors();
 
 private:
-    TMain &m_main;
+    CoinDatabase &m_db;
+    std::function<void(QWidget *)> m_place;
     QComboBox *m_combos[4] = {};
 };

@@ -1,4 +1,4 @@
-#include "tips.h"
+#include "main/tips.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>

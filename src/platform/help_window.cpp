@@ -1,6 +1,6 @@
-#include "help_window.h"
+#include "platform/help_window.h"
 
-#include "paths.h"
+#include "platform/paths.h"
 
 #include <QDialog>
 #include <QFile>
@@ -14,9 +14,11 @@ static void initHelpResources()
     Q_INIT_RESOURCE(numarok);
 }
 
-namespace help {
+namespace help
+{
 
-namespace {
+namespace
+{
 QPointer<QDialog> &window()
 {
     static QPointer<QDialog> w;
@@ -35,7 +37,8 @@ QString ensureHelpFile()
     if (!QFile::exists(path)) {
         initHelpResources();
         QFile::copy(QStringLiteral(":/help/NUMAROK.HLP"), path);
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                        QFile::ReadOther);
     }
     return path;
 }
@@ -73,13 +76,13 @@ void show(QWidget *parent, const QString &keyword)
     }
     // The document is HTML whatever its extension says.
     QFile f(path);
-    if (f.open(QIODevice::ReadOnly))
-        view()->setHtml(QString::fromUtf8(f.readAll()));
+    if (f.open(QIODevice::ReadOnly)) view()->setHtml(QString::fromUtf8(f.readAll()));
     if (keyword.isEmpty())
         view()->scrollToAnchor(QStringLiteral("Contents"));
     else
         view()->scrollToAnchor(anchorFor(keyword));
-    view()->setProperty("anchor", keyword.isEmpty() ? QStringLiteral("Contents") : anchorFor(keyword));
+    view()->setProperty("anchor",
+                        keyword.isEmpty() ? QStringLiteral("Contents") : anchorFor(keyword));
     window()->show();
     window()->raise();
 }

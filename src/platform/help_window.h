@@ -8,7 +8,8 @@
 class QWidget;
 class QTextBrowser;
 
-namespace help {
+namespace help
+{
 
 // The help file's path, written there first when it is missing.
 QString ensureHelpFile();

@@ -1,7 +1,7 @@
-#include "ini_file.h"
+#include "platform/ini_file.h"
 
-#include "codepage.h"
-#include "fileio.h"
+#include "dbase/codepage.h"
+#include "dbase/fileio.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -86,8 +86,7 @@ QString IniFile::value(const QString &section, const QString &key, const QString
     if (k >= 0) {
         const QString &l = m_lines[k];
         v = l.mid(l.indexOf(QLatin1Char('=')) + 1).trimmed();
-        if (v.isNull())
-            v = QLatin1String(""); // present but empty is not missing
+        if (v.isNull()) v = QLatin1String(""); // present but empty is not missing
         // A value in matching quotes loses them.
         if (v.size() >= 2 && (v.front() == QLatin1Char('"') || v.front() == QLatin1Char('\'')) &&
             v.back() == v.front())

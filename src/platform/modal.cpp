@@ -1,4 +1,4 @@
-#include "modal.h"
+#include "platform/modal.h"
 
 #include <QList>
 #include <QTimer>
@@ -25,8 +25,7 @@ int show(QDialog *dialog)
             // refuses to close (a question answered No).
             if (dialog->isVisible() && !dialog->property("modalKeepOpen").toBool()) {
                 dialog->reject();
-                if (dialog->isVisible())
-                    dialog->hide();
+                if (dialog->isVisible()) dialog->hide();
             }
         });
     }

@@ -1,4 +1,4 @@
-#include "prompts.h"
+#include "platform/prompts.h"
 
 #include <QApplication>
 #include <QColorDialog>
@@ -211,8 +211,7 @@ std::optional<QColor> ScriptedPrompts::chooseColor(QWidget *, const QColor &)
 bool ScriptedPrompts::choosePrinter(QWidget *, QPrinter *printer)
 {
     const bool ok = take(QStringLiteral("print"), QString(), QString()).toBool();
-    if (ok && printerChoice)
-        printerChoice(printer);
+    if (ok && printerChoice) printerChoice(printer);
     return ok;
 }
 

@@ -1,8 +1,8 @@
-#include "earlier_reports.h"
+#include "reports/earlier_reports.h"
 
-#include "coin_schema.h"
-#include "ready_made.h"
-#include "report_file.h"
+#include "db/coin_schema.h"
+#include "reports/ready_made.h"
+#include "reports/report_file.h"
 
 #include <QFile>
 #include <QFileInfo>

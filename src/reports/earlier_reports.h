@@ -2,7 +2,7 @@
 // that are not ready-made ones are appended to NUMAROK.URP, then the earlier file is deleted.
 #pragma once
 
-#include "report_definition.h"
+#include "reports/report_definition.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,9 +1,9 @@
-#include "ready_made.h"
+#include "reports/ready_made.h"
 
-#include "coin_schema.h"
-#include "earlier_reports.h"
-#include "paths.h"
-#include "report_file.h"
+#include "db/coin_schema.h"
+#include "platform/paths.h"
+#include "reports/earlier_reports.h"
+#include "reports/report_file.h"
 
 #include <QFileInfo>
 #include <QSaveFile>

@@ -2,7 +2,7 @@
 // writes them when NUMAROK.URP is missing and then takes over the earlier report file.
 #pragma once
 
-#include "report_definition.h"
+#include "reports/report_definition.h"
 
 #include <QString>
 #include <QStringList>

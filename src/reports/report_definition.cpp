@@ -1,6 +1,6 @@
-#include "report_definition.h"
+#include "reports/report_definition.h"
 
-#include "codepage.h"
+#include "dbase/codepage.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
-#include "report_file.h"
+#include "reports/report_file.h"
 
-#include "paths.h"
+#include "platform/paths.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -2,7 +2,7 @@
 // the k-th report in the list. Whole records only; a trailing partial record is not listed.
 #pragma once
 
-#include "report_definition.h"
+#include "reports/report_definition.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,9 +1,9 @@
-#include "report_generator.h"
+#include "reports/report_generator.h"
 
-#include "base_report.h"
-#include "codepage.h"
-#include "coin_schema.h"
-#include "table.h"
+#include "db/coin_schema.h"
+#include "dbase/codepage.h"
+#include "dbase/table.h"
+#include "reports/engine/base_report.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

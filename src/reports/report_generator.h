@@ -4,7 +4,7 @@
 // page's footer). No widgets: the status window runs it, tests drive it directly.
 #pragma once
 
-#include "report_definition.h"
+#include "reports/report_definition.h"
 
 #include <QSaveFile>
 #include <QString>

@@ -1,10 +1,10 @@
-#include "report_preview.h"
+#include "reports/report_preview.h"
 
-#include "color_scheme.h"
-#include "file_preview.h"
-#include "modal.h"
-#include "prompts.h"
-#include "settings.h"
+#include "app/settings.h"
+#include "config/color_scheme.h"
+#include "platform/modal.h"
+#include "platform/prompts.h"
+#include "reports/engine/file_preview.h"
 
 #include <QAction>
 #include <QFileInfo>
@@ -357,7 +357,7 @@ void TMyPreview::MenuPrintRangeClick()
     if (!printerReady()) return;
     TPrintRange range(pageCount(), this);
     if (place) place(&range);
-    const colors::Painter paint(m_settings.schemes[colors::Report]);
+    const colors::Painter paint(m_settings.scheme(colors::Target::Report));
     paint.window(&range);
     paint.edit(range.StartPage);
     paint.edit(range.EndPage);

@@ -2,8 +2,8 @@
 // of the current page, the whole report or a page range (TPrintRange), and saving as PDF.
 #pragma once
 
-#include "file_printer.h"
-#include "page_stream.h"
+#include "reports/engine/file_printer.h"
+#include "reports/engine/page_stream.h"
 
 #include <QDialog>
 #include <functional>

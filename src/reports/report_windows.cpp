@@ -1,18 +1,19 @@
-#include "report_windows.h"
+#include "reports/report_windows.h"
 
-#include "base_report.h"
-#include "coin_schema.h"
-#include "color_scheme.h"
-#include "formats.h"
-#include "help_window.h"
-#include "modal.h"
-#include "printers.h"
-#include "producers.h"
-#include "prompts.h"
-#include "report_file.h"
-#include "report_preview.h"
-#include "settings.h"
-#include "table.h"
+#include "app/settings.h"
+#include "config/color_scheme.h"
+#include "db/coin_database.h"
+#include "db/coin_schema.h"
+#include "dbase/table.h"
+#include "platform/help_window.h"
+#include "platform/modal.h"
+#include "platform/prompts.h"
+#include "reports/engine/base_report.h"
+#include "reports/engine/printers.h"
+#include "reports/engine/producers.h"
+#include "reports/report_file.h"
+#include "reports/report_preview.h"
+#include "ui/formats.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -55,11 +56,11 @@ template <class Fn> AtExit(Fn) -> AtExit<Fn>;
 
 GenerationContext generationContext(const ReportContext &c)
 {
-    GenerationContext g{c.table, {}, {}, {}, {}, {}};
+    const Settings *settings = &c.database.settings();
+    GenerationContext g{c.database.table(), {}, {}, {}, {}, {}};
     for (int k = 0; k < 4; ++k)
-        g.sortLevels[static_cast<size_t>(k)] = c.settings.sortLevels[k];
-    g.fieldNames = c.settings.fieldNames;
-    const Settings *settings = &c.settings;
+        g.sortLevels[static_cast<size_t>(k)] = settings->sortLevels[k];
+    g.fieldNames = settings->fieldNames;
     const RegionalSettings *regional = &c.regional;
     g.moneyText = [settings, regional](double v) {
         return formats::MoneyText(1, v, settings->currencyFormat, *regional);
@@ -191,7 +192,7 @@ void TPrintSelect::FormShow()
     PrinterList->addItems(engine::installedPrinters().names);
     if (m_settings.printerIndex >= 0 && m_settings.printerIndex < PrinterList->count())
         PrinterList->setCurrentIndex(m_settings.printerIndex);
-    const colors::Painter paint(m_settings.schemes[colors::Report]);
+    const colors::Painter paint(m_settings.scheme(colors::Target::Report));
     paint.window(this);
     paint.radio(DefaultPrinter);
     paint.radio(OtherPrinter);
@@ -331,22 +332,22 @@ void TMyReport::FormShow()
     if (m_ctx.place) m_ctx.place(this);
     SetColors();
     if (y() > 10) move(x(), y() - 10);
-    if (m_ctx.searchOn && m_ctx.searchOn()) {
+    if (m_ctx.database.searchOn()) {
         ExportSearch->setEnabled(true);
         ExportSearch->setChecked(true);
     } else {
         ExportEntire->setChecked(true);
         ExportSearch->setEnabled(false);
     }
-    const int last = m_ctx.settings.lastReport;
+    const int last = m_ctx.database.settings().lastReport;
     if (last >= 0 && last < ReportBox->count()) ReportBox->setCurrentRow(last);
     ReportBox->setFocus();
-    SortOrderLabel->setText(sortOrderText(m_ctx.settings));
+    SortOrderLabel->setText(sortOrderText(m_ctx.database.settings()));
 }
 
 void TMyReport::SetColors()
 {
-    const colors::Painter paint(m_ctx.settings.schemes[colors::Report]);
+    const colors::Painter paint(m_ctx.database.settings().scheme(colors::Target::Report));
     paint.window(this);
     for (QLabel *l : findChildren<QLabel *>())
         paint.minorTitle(l);
@@ -357,7 +358,7 @@ void TMyReport::SetColors()
 
 void TMyReport::done(int result)
 {
-    m_ctx.settings.lastReport = std::max(0, ReportBox->currentRow());
+    m_ctx.database.settings().lastReport = std::max(0, ReportBox->currentRow());
     QDialog::done(result);
 }
 
@@ -376,13 +377,14 @@ void TMyReport::DoIt(RunMode mode, const QString &outputFile)
         ReportBox->setFocus();
         return;
     }
-    const bool suspend = !onlySearch && m_ctx.searchOn && m_ctx.searchOn();
+    const bool suspend = !onlySearch && m_ctx.database.searchOn();
     if (suspend && m_ctx.suspendSearch) m_ctx.suspendSearch();
     AtExit resume{[&] {
         if (suspend && m_ctx.resumeSearch) m_ctx.resumeSearch();
     }};
 
-    const int printer = m_ctx.settings.defaultPrinter ? -1 : m_ctx.settings.printerIndex;
+    Settings &settings = m_ctx.database.settings();
+    const int printer = settings.defaultPrinter ? -1 : settings.printerIndex;
     ReportGenerator generator(definition, generationContext(m_ctx), mode, outputFile);
     engine::PageStream stream;
     std::unique_ptr<engine::TBaseReport> producer;
@@ -405,7 +407,7 @@ void TMyReport::DoIt(RunMode mode, const QString &outputFile)
         cancelled = status.Cancelled() || !status.Finished();
     }
     if (mode == RunMode::View && !cancelled) {
-        TMyPreview preview(stream, m_ctx.settings, printer, definition.name(), this);
+        TMyPreview preview(stream, settings, printer, definition.name(), this);
         preview.place = m_ctx.place;
         modal::show(&preview);
     }
@@ -440,7 +442,7 @@ void TMyReport::DoNew()
 
 void TMyReport::PrinterSetupClick()
 {
-    TPrintSelect dialog(m_ctx.settings, this);
+    TPrintSelect dialog(m_ctx.database.settings(), this);
     if (m_ctx.place) m_ctx.place(&dialog);
     modal::show(&dialog);
 }

@@ -3,16 +3,13 @@
 // TPrintSelect, the printer choice. They reach the main window only through ReportContext.
 #pragma once
 
-#include "report_generator.h"
+#include "reports/report_generator.h"
 
 #include <QDialog>
 #include <functional>
 #include <memory>
 
-namespace dbase
-{
-class Table;
-}
+class CoinDatabase;
 namespace engine
 {
 class TBaseReport;
@@ -28,12 +25,12 @@ class QRadioButton;
 namespace reports
 {
 
-// What the report windows use of the main window; everything belongs to it.
+// What the report windows use besides the open database; everything belongs to the main
+// window. The database gives the table, the search state and the settings (sort order,
+// field names, formats, colours, the Reports section).
 struct ReportContext {
-    dbase::Table &table;
-    Settings &settings; // sort order, field names, formats, colours, the Reports section
+    CoinDatabase &database;
     const RegionalSettings &regional;
-    std::function<bool()> searchOn;
     // Ends the search as "End Search" does, and switches it back on (the table refreshed).
     std::function<void()> suspendSearch;
     std::function<void()> resumeSearch;

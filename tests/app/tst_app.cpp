@@ -1,9 +1,9 @@
 // The settings record against real INI files, and the real program started offscreen in
 // an empty program directory.
-#include "coin_schema.h"
-#include "ini_file.h"
-#include "paths.h"
-#include "settings.h"
+#include "app/settings.h"
+#include "db/coin_schema.h"
+#include "platform/ini_file.h"
+#include "platform/paths.h"
 #include "test_files.h"
 #include "test_registry.h"
 
@@ -175,7 +175,7 @@ private slots:
     {
         QDir().mkpath(file("conf"));
         writeBytes(paths::programSettingsFile(),
-                 "[Sort Order]\r\nPrimary Sort=3\r\n[Grid Options]\r\nField Editing=yes\r\n");
+                   "[Sort Order]\r\nPrimary Sort=3\r\n[Grid Options]\r\nField Editing=yes\r\n");
         Settings s;
         LoadSettings(s, SettingsScope::Database, file("missing.ini"));
         QCOMPARE(s.sortLevels[0], 3);
@@ -197,7 +197,8 @@ private slots:
         QTest::newRow("flag yes") << QByteArray("[Misc]\r\nShow Tips=yES") << "tips=1";
         QTest::newRow("flag other text") << QByteArray("[Misc]\r\nShow Tips=Y") << "tips=0";
         QTest::newRow("number not a number") << QByteArray("[Misc]\r\nButton Bar=two") << "bar=0";
-        QTest::newRow("number from its leading digits") << QByteArray("[Misc]\r\nButton Bar=3rd") << "bar=3";
+        QTest::newRow("number from its leading digits")
+            << QByteArray("[Misc]\r\nButton Bar=3rd") << "bar=3";
         QTest::newRow("number missing") << QByteArray("[Misc]\r\nOther=1") << "bar=1";
         QTest::newRow("number") << QByteArray("[Misc]\r\nButton Bar=2") << "bar=2";
         QTest::newRow("default cut to its length")
@@ -283,8 +284,8 @@ private slots:
         dump2.start(QStringLiteral("index_dump"), {home() + QStringLiteral("/MASTER.MDX")});
         QVERIFY(dump2.waitForFinished(30000));
         QCOMPARE(dump2.readAllStandardOutput(), QByteArray("NewIndex\n"));
-        QVERIFY(
-            readBytes(home() + QStringLiteral("/MASTER.MDX")).contains("Upper(Left(Miscellane,80))"));
+        QVERIFY(readBytes(home() + QStringLiteral("/MASTER.MDX"))
+                    .contains("Upper(Left(Miscellane,80))"));
 
         const QString program = conf() + QStringLiteral("/NUMAROK.INI");
         QCOMPARE(IniFile::readString(program, QStringLiteral("Misc"),

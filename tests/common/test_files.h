@@ -14,8 +14,7 @@ inline QByteArray readBytes(const QString &path)
 inline void writeBytes(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);
-    if (f.open(QIODevice::WriteOnly))
-        f.write(bytes);
+    if (f.open(QIODevice::WriteOnly)) f.write(bytes);
 }
 
 // The program directory and the settings directory below `root`.

@@ -2,10 +2,10 @@
 // directories, with scripted prompts. For tests that link the main window.
 #pragma once
 
-#include "database_files.h"
-#include "main_window.h"
-#include "paths.h"
-#include "prompts.h"
+#include "db/database_files.h"
+#include "main/main_window.h"
+#include "platform/paths.h"
+#include "platform/prompts.h"
 #include "test_files.h"
 
 #include <QTemporaryDir>
@@ -18,7 +18,8 @@ struct WindowFixture {
     std::unique_ptr<TMain> w;
 
     // `fill` adds the records of MASTER.DBF (none: the program creates it on start).
-    explicit WindowFixture(const std::function<void(dbase::Table &)> &fill = {}, const QStringList &args = {})
+    explicit WindowFixture(const std::function<void(dbase::Table &)> &fill = {},
+                           const QStringList &args = {})
     {
         useDirectories(dir.path());
         if (fill) {
@@ -32,5 +33,8 @@ struct WindowFixture {
         w->FormCreate(args);
         w->FormShow();
     }
-    template <class T> T *find(const char *name) const { return w->findChild<T *>(QLatin1String(name)); }
+    template <class T> T *find(const char *name) const
+    {
+        return w->findChild<T *>(QLatin1String(name));
+    }
 };

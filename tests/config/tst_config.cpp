@@ -1,20 +1,20 @@
 // The viewer configuration dialog driven through the main window: its closing rules,
 // the order page, and what reaches the grid.
-#include "coin_schema.h"
-#include "database_files.h"
-#include "ini_file.h"
-#include "main_window.h"
-#include "modal.h"
-#include "paths.h"
-#include "prompts.h"
+#include "config/viewer_config.h"
+#include "db/coin_schema.h"
+#include "db/database_files.h"
+#include "main/main_window.h"
+#include "main/viewer_model.h"
+#include "platform/ini_file.h"
+#include "platform/modal.h"
+#include "platform/paths.h"
+#include "platform/prompts.h"
 #include "test_files.h"
 #include "test_registry.h"
 #include "window_fixture.h"
-#include "viewer_config.h"
-#include "viewer_model.h"
 
-#include <QLineEdit>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyleOptionViewItem>
@@ -24,20 +24,21 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace {
+namespace
+{
 
 struct Fixture : WindowFixture {
     ViewerModel *model() const
     {
-        return qobject_cast<ViewerModel *>(w->findChild<QTableView *>(QStringLiteral("ViewerGrid"))->model());
+        return qobject_cast<ViewerModel *>(
+            w->findChild<QTableView *>(QStringLiteral("ViewerGrid"))->model());
     }
     // Runs the dialog; `act` works on it and may close it.
     void visit(const std::function<void(QDialog *)> &act)
     {
         modal::enqueue([act](QDialog *d) {
             act(d);
-            if (d->isVisible())
-                d->close();
+            if (d->isVisible()) d->close();
         });
         w->action(QStringLiteral("MenuViewer"))->trigger();
         QCOMPARE(modal::pending(), 0);
@@ -58,17 +59,22 @@ QString iniOf(const Settings &s, const QString &path)
 
 } // namespace
 
-class ViewerConfigTests : public QObject {
+class ViewerConfigTests : public QObject
+{
     Q_OBJECT
 private slots:
     void opensOnNamesAndChangesNothing()
     {
         Fixture f;
-        const QString before = iniOf(f.w->settings, f.dir.path() + QStringLiteral("/before.ini"));
+        const QString before =
+            iniOf(f.w->database().settings(), f.dir.path() + QStringLiteral("/before.ini"));
         int page = -1;
-        f.visit([&page](QDialog *d) { page = d->findChild<QTabWidget *>(QStringLiteral("MyTabbedPage"))->currentIndex(); });
+        f.visit([&page](QDialog *d) {
+            page = d->findChild<QTabWidget *>(QStringLiteral("MyTabbedPage"))->currentIndex();
+        });
         QCOMPARE(page, 5);
-        QCOMPARE(iniOf(f.w->settings, f.dir.path() + QStringLiteral("/after.ini")), before);
+        QCOMPARE(iniOf(f.w->database().settings(), f.dir.path() + QStringLiteral("/after.ini")),
+                 before);
         QCOMPARE(f.model()->columnCount(), 20);
     }
 
@@ -87,8 +93,8 @@ private slots:
         f.prompts.answer(QColor(0, 0, 200));
         f.visit([&](QDialog *d) { d->findChild<QPushButton *>(button)->click(); });
         const FontSetting &font = button == QLatin1String("TitleFontButton")
-                                      ? f.w->settings.gridTitleFont
-                                      : f.w->settings.gridFont;
+                                      ? f.w->database().settings().gridTitleFont
+                                      : f.w->database().settings().gridFont;
         QCOMPARE(font.color, 200 * 65536);
         QCOMPARE(font.name, QStringLiteral("Liberation Serif"));
         QCOMPARE(font.size, 13);
@@ -125,9 +131,8 @@ private slots:
             d->close();
             shown = grid(d, "FieldWidthGrid")->item(3, 1)->text();
         });
-        QCOMPARE(f.w->settings.fieldWidth[3], width);
-        if (width == 10)
-            QCOMPARE(shown, QStringLiteral("10"));
+        QCOMPARE(f.w->database().settings().fieldWidth[3], width);
+        if (width == 10) QCOMPARE(shown, QStringLiteral("10"));
     }
 
     void duplicateNamesBlockClosing_data()
@@ -149,19 +154,25 @@ private slots:
             d->close();
             stayed = d->isVisible();
             if (stayed) {
-                QCOMPARE(d->findChild<QTabWidget *>(QStringLiteral("MyTabbedPage"))->currentIndex(), 5);
-                grid(d, "FieldNameGrid")->item(coin::Topic - 1, 1)->setText(QStringLiteral("Theme"));
+                QCOMPARE(d->findChild<QTabWidget *>(QStringLiteral("MyTabbedPage"))->currentIndex(),
+                         5);
+                grid(d, "FieldNameGrid")
+                    ->item(coin::Topic - 1, 1)
+                    ->setText(QStringLiteral("Theme"));
                 d->close();
             }
         });
         QCOMPARE(stayed, blocked);
         if (blocked) {
             QCOMPARE(f.prompts.askedTexts(),
-                     QStringList{QStringLiteral("Two field names have the same name \"Country\".  Please change one.")});
-            QCOMPARE(f.w->settings.fieldNames[coin::Topic - 1], QStringLiteral("Theme"));
+                     QStringList{QStringLiteral(
+                         "Two field names have the same name \"Country\".  Please change one.")});
+            QCOMPARE(f.w->database().settings().fieldNames[coin::Topic - 1],
+                     QStringLiteral("Theme"));
         } else {
             QVERIFY(f.prompts.asked().isEmpty());
-            QCOMPARE(f.w->settings.fieldNames[coin::Topic - 1], QStringLiteral("country"));
+            QCOMPARE(f.w->database().settings().fieldNames[coin::Topic - 1],
+                     QStringLiteral("country"));
         }
     }
 
@@ -204,11 +215,12 @@ private slots:
                  QStringList{QStringLiteral(
                      "Two field names have the same name \"Provenance notes: Au\".  Please change "
                      "one.")});
-        QCOMPARE(f.w->settings.fieldNames[coin::UserDef1 - 1],
+        QCOMPARE(f.w->database().settings().fieldNames[coin::UserDef1 - 1],
                  QStringLiteral("Provenance notes: Au"));
-        QCOMPARE(f.w->settings.fieldNames[coin::UserDef2 - 1], QStringLiteral("Second provenance"));
+        QCOMPARE(f.w->database().settings().fieldNames[coin::UserDef2 - 1],
+                 QStringLiteral("Second provenance"));
         for (int i = 0; i < 20; ++i)
-            QCOMPARE(f.w->settings.fieldOrder[i], i + 1);
+            QCOMPARE(f.w->database().settings().fieldOrder[i], i + 1);
     }
 
     // Duplicates are found wherever they are, in neighbouring rows at either end too.
@@ -244,7 +256,9 @@ private slots:
     {
         Fixture f;
         f.visit([](QDialog *d) {
-            grid(d, "FieldNameGrid")->item(0, 1)->setText(QStringLiteral("Land of issue, a very long name"));
+            grid(d, "FieldNameGrid")
+                ->item(0, 1)
+                ->setText(QStringLiteral("Land of issue, a very long name"));
             QTableWidget *order = grid(d, "FieldOrderGrid");
             order->setCurrentCell(0, 0);
             d->findChild<QPushButton *>(QStringLiteral("OrderDown"))->click();
@@ -255,24 +269,30 @@ private slots:
             d->findChild<QPushButton *>(QStringLiteral("OrderDown"))->click(); // last row: nothing
             QCOMPARE(order->item(19, 0)->text(), QStringLiteral("User Defined 4"));
         });
-        QCOMPARE(f.w->settings.fieldNames[0], QStringLiteral("Land of issue, a ver")); // cut to 20
-        QCOMPARE(f.w->settings.fieldOrder[0], 2);
-        QCOMPARE(f.w->settings.fieldOrder[1], 1);
+        QCOMPARE(f.w->database().settings().fieldNames[0],
+                 QStringLiteral("Land of issue, a ver")); // cut to 20
+        QCOMPARE(f.w->database().settings().fieldOrder[0], 2);
+        QCOMPARE(f.w->database().settings().fieldOrder[1], 1);
         QCOMPARE(f.model()->columns()[0].field, 1);
-        QCOMPARE(f.model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Land of issue, a ver"));
+        QCOMPARE(f.model()->headerData(1, Qt::Horizontal).toString(),
+                 QStringLiteral("Land of issue, a ver"));
     }
 
     void defaultsRestoreFieldOrder()
     {
         Fixture f;
-        std::swap(f.w->settings.fieldOrder[0], f.w->settings.fieldOrder[5]);
+        std::swap(f.w->database().settings().fieldOrder[0],
+                  f.w->database().settings().fieldOrder[5]);
         f.prompts.answer(int(QMessageBox::Yes));
-        f.visit([](QDialog *d) { d->findChild<QPushButton *>(QStringLiteral("OrderDefaults"))->click(); });
+        f.visit([](QDialog *d) {
+            d->findChild<QPushButton *>(QStringLiteral("OrderDefaults"))->click();
+        });
         QCOMPARE(f.prompts.asked()[0].caption, QStringLiteral("Re-Order"));
         QCOMPARE(f.prompts.asked()[0].text,
-                 QStringLiteral("This will set the order of fields to the program defaults.  Continue?"));
+                 QStringLiteral(
+                     "This will set the order of fields to the program defaults.  Continue?"));
         for (int i = 0; i < 20; ++i)
-            QCOMPARE(f.w->settings.fieldOrder[i], i + 1);
+            QCOMPARE(f.w->database().settings().fieldOrder[i], i + 1);
         QCOMPARE(f.model()->columns()[0].field, 0);
     }
 
@@ -287,10 +307,11 @@ private slots:
             d->findChild<QRadioButton *>(QStringLiteral("TitleRight"))->click();
         });
         QCOMPARE(f.model()->columnCount(), 0);
-        QCOMPARE(f.w->settings.titleAlignment, 3);
+        QCOMPARE(f.w->database().settings().titleAlignment, 3);
         f.visit([](QDialog *d) { emit grid(d, "FieldsToDisplay")->cellDoubleClicked(4, 1); });
         QCOMPARE(f.model()->columnCount(), 1);
-        QCOMPARE(f.model()->headerData(0, Qt::Horizontal, Qt::TextAlignmentRole).toInt() & Qt::AlignRight,
+        QCOMPARE(f.model()->headerData(0, Qt::Horizontal, Qt::TextAlignmentRole).toInt() &
+                     Qt::AlignRight,
                  int(Qt::AlignRight));
     }
 };

@@ -1,6 +1,6 @@
 // The colour painter on each kind of control, read back from rendered pixels, and the
 // readability of disabled text on every predefined colour set.
-#include "color_scheme.h"
+#include "config/color_scheme.h"
 #include "test_registry.h"
 
 #include <QApplication>

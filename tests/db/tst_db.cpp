@@ -1,8 +1,8 @@
 // The coin database's files: sort expressions, the recent-files list, the validity and
 // in-use tests, header byte 28 and companion file names.
-#include "coin_schema.h"
-#include "database_files.h"
-#include "error.h"
+#include "db/coin_schema.h"
+#include "db/database_files.h"
+#include "dbase/error.h"
 #include "test_files.h"
 #include "test_registry.h"
 
@@ -53,20 +53,35 @@ private slots:
         QTest::addColumn<QString>("current");
         QTest::addColumn<QStringList>("after");
         QTest::newRow("open B while A is open")
-            << QStringList{"/d/B.DBF", "/d/C.DBF", "", "", ""} << "/d/A.DBF"
-            << "/d/B.DBF" << QStringList{"/d/A.DBF", "/d/C.DBF", "", "", ""};
+            << QStringList{QStringLiteral("/d/B.DBF"), QStringLiteral("/d/C.DBF"),
+                           QStringLiteral(""), QStringLiteral(""), QStringLiteral("")}
+            << QStringLiteral("/d/A.DBF") << QStringLiteral("/d/B.DBF")
+            << QStringList{QStringLiteral("/d/A.DBF"), QStringLiteral("/d/C.DBF"),
+                           QStringLiteral(""), QStringLiteral(""), QStringLiteral("")};
         QTest::newRow("open the current one again")
-            << QStringList{"/d/C.DBF", "", "", "", ""} << "/d/A.DBF"
-            << "/d/A.DBF" << QStringList{"/d/A.DBF", "/d/C.DBF", "", "", ""};
+            << QStringList{QStringLiteral("/d/C.DBF"), QStringLiteral(""), QStringLiteral(""),
+                           QStringLiteral(""), QStringLiteral("")}
+            << QStringLiteral("/d/A.DBF") << QStringLiteral("/d/A.DBF")
+            << QStringList{QStringLiteral("/d/A.DBF"), QStringLiteral("/d/C.DBF"),
+                           QStringLiteral(""), QStringLiteral(""), QStringLiteral("")};
         QTest::newRow("full list drops the oldest")
-            << QStringList{"/1", "/2", "/3", "/4", "/5"} << "/6"
-            << "/7" << QStringList{"/6", "/1", "/2", "/3", "/4"};
+            << QStringList{QStringLiteral("/1"), QStringLiteral("/2"), QStringLiteral("/3"),
+                           QStringLiteral("/4"), QStringLiteral("/5")}
+            << QStringLiteral("/6") << QStringLiteral("/7")
+            << QStringList{QStringLiteral("/6"), QStringLiteral("/1"), QStringLiteral("/2"),
+                           QStringLiteral("/3"), QStringLiteral("/4")};
         QTest::newRow("comparison is case-sensitive")
-            << QStringList{"/d/b.dbf", "", "", "", ""} << "/d/A.DBF"
-            << "/d/B.DBF" << QStringList{"/d/A.DBF", "/d/b.dbf", "", "", ""};
+            << QStringList{QStringLiteral("/d/b.dbf"), QStringLiteral(""), QStringLiteral(""),
+                           QStringLiteral(""), QStringLiteral("")}
+            << QStringLiteral("/d/A.DBF") << QStringLiteral("/d/B.DBF")
+            << QStringList{QStringLiteral("/d/A.DBF"), QStringLiteral("/d/b.dbf"),
+                           QStringLiteral(""), QStringLiteral(""), QStringLiteral("")};
         QTest::newRow("current from the end of the list")
-            << QStringList{"/1", "/2", "/3", "/4", "/5"} << "/6"
-            << "/5" << QStringList{"/6", "/1", "/2", "/3", "/4"};
+            << QStringList{QStringLiteral("/1"), QStringLiteral("/2"), QStringLiteral("/3"),
+                           QStringLiteral("/4"), QStringLiteral("/5")}
+            << QStringLiteral("/6") << QStringLiteral("/5")
+            << QStringList{QStringLiteral("/6"), QStringLiteral("/1"), QStringLiteral("/2"),
+                           QStringLiteral("/3"), QStringLiteral("/4")};
     }
     void update()
     {
@@ -91,7 +106,9 @@ private slots:
             current = next;
         }
         QCOMPARE(QStringList(std::begin(files), std::end(files)),
-                 (QStringList{"/db5.DBF", "/db4.DBF", "/db3.DBF", "/db2.DBF", "/db1.DBF"}));
+                 (QStringList{QStringLiteral("/db5.DBF"), QStringLiteral("/db4.DBF"),
+                              QStringLiteral("/db3.DBF"), QStringLiteral("/db2.DBF"),
+                              QStringLiteral("/db1.DBF")}));
     }
 };
 

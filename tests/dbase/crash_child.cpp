@@ -3,8 +3,8 @@
 // Nth write to a table or index file when N is given; at the end it prints the number of
 // writes made.
 #include "crash_script.h"
-#include "error.h"
-#include "fileio.h"
+#include "dbase/error.h"
+#include "dbase/fileio.h"
 
 #include <csignal>
 #include <cstdio>

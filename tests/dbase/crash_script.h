@@ -3,7 +3,7 @@
 // index open, then a pack and an append after it.
 #pragma once
 
-#include "table.h"
+#include "dbase/table.h"
 
 #include <string>
 #include <vector>

@@ -1,6 +1,6 @@
 #include "helpers.h"
 
-#include "coin_schema.h"
+#include "db/coin_schema.h"
 
 #include <QFile>
 #include <QProcess>

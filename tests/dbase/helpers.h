@@ -2,7 +2,7 @@
 // (python3-dbf and index_dump) and a coin-shaped table.
 #pragma once
 
-#include "table.h"
+#include "dbase/table.h"
 
 #include <QObject>
 #include <QString>

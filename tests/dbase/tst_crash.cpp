@@ -2,8 +2,8 @@
 // appended, and leftovers of an interrupted pack; the change mark and the flushes of a
 // post.
 #include "crash_script.h"
-#include "error.h"
-#include "fileio.h"
+#include "dbase/error.h"
+#include "dbase/fileio.h"
 #include "helpers.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 // The cursor: natural and index order, deleted records, the filter, field values, and
 // the notifications attached views get.
-#include "error.h"
+#include "dbase/error.h"
 #include "helpers.h"
 
 #include <QTemporaryDir>

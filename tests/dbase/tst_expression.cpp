@@ -1,6 +1,6 @@
 // Index expressions evaluated on raw records, their error messages, and the date style.
-#include "error.h"
-#include "expression.h"
+#include "dbase/error.h"
+#include "dbase/expression.h"
 #include "helpers.h"
 
 #include <QTest>

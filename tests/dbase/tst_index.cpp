@@ -1,7 +1,7 @@
 // The production index: index_dump must list the tag and walk it in the order the engine
 // delivers (and in the order the keys really sort), through appends, edits that move
 // keys, deletes, packs and rebuilds; header byte 28 follows the index file.
-#include "error.h"
+#include "dbase/error.h"
 #include "helpers.h"
 
 #include <QFile>

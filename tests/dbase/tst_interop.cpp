@@ -1,6 +1,6 @@
 // Tables the engine writes, read back by python3-dbf, and tables python3-dbf writes,
 // read by the engine.
-#include "error.h"
+#include "dbase/error.h"
 #include "helpers.h"
 
 #include <QJsonArray>

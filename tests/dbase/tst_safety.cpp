@@ -1,7 +1,8 @@
 // Bad input is refused with a database error, and failed writes leave the table as it
 // was: broken files, an interrupted pack, a device that refuses to grow, bad definitions.
-#include "error.h"
-#include "fileio.h"
+#include "db/database_files.h"
+#include "dbase/error.h"
+#include "dbase/fileio.h"
 #include "helpers.h"
 
 #include <QDir>
@@ -131,6 +132,8 @@ private slots:
                                          << "NewIndex" << 2;
         QTest::newRow("block with more keys than fit") << "overfull_coins.dbf"
                                                        << "NewIndex" << 5;
+        QTest::newRow("key layout that overflows") << "overflow_mdx.dbf"
+                                                   << "NewIndex" << 2;
     }
     void unusableIndexFile()
     {
@@ -161,6 +164,27 @@ private slots:
         t.close();
         QCOMPARE(readFile(path), before);
         QCOMPARE(readFile(m_dir.path() + QLatin1Char('/') + mdx), indexBefore);
+
+        // Built afresh, the index serves the table again.
+        const bool coins = file.contains(QStringLiteral("coins"));
+        dbfiles::rebuildIndexFile(t, coins ? QStringLiteral("Upper(Country)")
+                                           : QStringLiteral("Upper(NAME)"));
+        t.setIgnoreIndexFile(false);
+        t.setIndexName("NewIndex");
+        t.open();
+        QCOMPARE(t.recordCount(), records);
+        std::string previous;
+        const int field = t.fieldByName(coins ? "COUNTRY" : "NAME");
+        for (t.first(); !t.eof(); t.next()) {
+            const std::string key =
+                QString::fromStdString(t.asString(field)).toUpper().toStdString();
+            QVERIFY(previous <= key);
+            previous = key;
+        }
+        t.close();
+        const int headerLength =
+            static_cast<unsigned char>(before[8]) | static_cast<unsigned char>(before[9]) << 8;
+        QCOMPARE(readFile(path).mid(headerLength), before.mid(headerLength)); // records untouched
     }
 
     void goodSampleOpens()

@@ -1,6 +1,6 @@
 // Two handles on one table, in this process and from another process: exclusive use,
 // record locks and refresh.
-#include "error.h"
+#include "dbase/error.h"
 #include "helpers.h"
 
 #include <QProcess>

@@ -1,11 +1,11 @@
 // Pick lists: the list file format, the database's and the default lists, and the two
 // list dialogs.
-#include "list_dialogs.h"
-#include "main_window.h"
-#include "modal.h"
-#include "paths.h"
-#include "pick_lists.h"
-#include "prompts.h"
+#include "editor/list_dialogs.h"
+#include "editor/pick_lists.h"
+#include "main/main_window.h"
+#include "platform/modal.h"
+#include "platform/paths.h"
+#include "platform/prompts.h"
 #include "test_files.h"
 #include "test_registry.h"
 
@@ -18,21 +18,33 @@
 
 using namespace picklists;
 
-class ListFileTests : public QObject {
+class ListFileTests : public QObject
+{
     Q_OBJECT
     QTemporaryDir m_dir;
-    QString file(const char *name) const { return m_dir.path() + QLatin1Char('/') + QLatin1String(name); }
+    QString file(const char *name) const
+    {
+        return m_dir.path() + QLatin1Char('/') + QLatin1String(name);
+    }
 
 private slots:
     void reading_data()
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QStringList>("entries");
-        QTest::newRow("spaces around a name are kept") << QByteArray("  Peru  \r\nChile\r\n") << QStringList{"  Peru  ", "Chile"};
-        QTest::newRow("empty and blank lines go") << QByteArray("\r\n   \r\nA\r\n\r\n") << QStringList{"A"};
-        QTest::newRow("any line end, no final one") << QByteArray("A\nB\rC") << QStringList{"A", "B", "C"};
-        QTest::newRow("Windows-1252") << QByteArray("\xD6sterreich\r\n") << QStringList{"Österreich"};
-        QTest::newRow("long line cut at 255") << QByteArray(300, 'x') + "\r\nB\r\n" << QStringList{QString(255, QLatin1Char('x')), "B"};
+        QTest::newRow("spaces around a name are kept")
+            << QByteArray("  Peru  \r\nChile\r\n")
+            << QStringList{QStringLiteral("  Peru  "), QStringLiteral("Chile")};
+        QTest::newRow("empty and blank lines go")
+            << QByteArray("\r\n   \r\nA\r\n\r\n") << QStringList{QStringLiteral("A")};
+        QTest::newRow("any line end, no final one")
+            << QByteArray("A\nB\rC")
+            << QStringList{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")};
+        QTest::newRow("Windows-1252")
+            << QByteArray("\xD6sterreich\r\n") << QStringList{QStringLiteral("Österreich")};
+        QTest::newRow("long line cut at 255")
+            << QByteArray(300, 'x') + "\r\nB\r\n"
+            << QStringList{QString(255, QLatin1Char('x')), QStringLiteral("B")};
         QTest::newRow("missing file") << QByteArray() << QStringList{};
     }
     void reading()
@@ -40,8 +52,7 @@ private slots:
         QFETCH(QByteArray, bytes);
         QFETCH(QStringList, entries);
         const QString path = file(QTest::currentDataTag());
-        if (!bytes.isEmpty())
-            writeBytes(path, bytes);
+        if (!bytes.isEmpty()) writeBytes(path, bytes);
         QCOMPARE(readListFile(path), entries);
     }
 
@@ -59,15 +70,18 @@ private slots:
         QVERIFY(!addEntry(list, QStringLiteral("Peru")));
         QVERIFY(addEntry(list, QStringLiteral("peru"))); // another letter case is another entry
         QVERIFY(!addEntry(list, QStringLiteral("   ")));
-        QCOMPARE(list, (QStringList{"France", "Peru", "peru"}));
+        QCOMPARE(list, (QStringList{QStringLiteral("France"), QStringLiteral("Peru"),
+                                    QStringLiteral("peru")}));
     }
 
     void miscellaneousText()
     {
         QCOMPARE(splitMiscellaneous(QStringLiteral("Proof, Toned ,  Key Date ")),
-                 (QStringList{"Proof", "Toned ", "Key Date"}));
+                 (QStringList{QStringLiteral("Proof"), QStringLiteral("Toned "),
+                              QStringLiteral("Key Date")}));
         QCOMPARE(splitMiscellaneous(QString()), QStringList{});
-        QCOMPARE(joinMiscellaneous({QStringLiteral("A"), QStringLiteral("B")}), QStringLiteral("A, B"));
+        QCOMPARE(joinMiscellaneous({QStringLiteral("A"), QStringLiteral("B")}),
+                 QStringLiteral("A, B"));
         QCOMPARE(joinMiscellaneous({}), QString());
     }
 
@@ -78,35 +92,45 @@ private slots:
         QVERIFY(readListFile(defaultFile(Condition)).contains(QStringLiteral("Very Fine")));
         writeBytes(defaultFile(Country), "Peru\r\n");
         installDefaults(); // and never again over what is there
-        QCOMPARE(readListFile(defaultFile(Country)), QStringList{"Peru"});
+        QCOMPARE(readListFile(defaultFile(Country)), QStringList{QStringLiteral("Peru")});
 
         QComboBox gridCountry, gridTopic, gridCondition;
         PickLists lists;
         lists.setGridCombos(&gridCountry, &gridTopic, &gridCondition);
         const QString base = file("COINS");
         lists.LoadAllList(base); // no .001: the defaults
-        QCOMPARE(lists.list(Country), QStringList{"Peru"});
+        QCOMPARE(lists.list(Country), QStringList{QStringLiteral("Peru")});
         QCOMPARE(gridCountry.count(), 1);
         lists.addToList(Country, QStringLiteral(" Chile "));
         lists.addToList(Country, QStringLiteral("Chile"));
-        QCOMPARE(lists.list(Country), (QStringList{"Peru", "Chile"}));
+        QCOMPARE(lists.list(Country),
+                 (QStringList{QStringLiteral("Peru"), QStringLiteral("Chile")}));
         QCOMPARE(gridCountry.itemText(1), QStringLiteral("Chile"));
         QCOMPARE(gridCountry.count(), 2);
         lists.SaveAllLists(base);
         QCOMPARE(readBytes(base + QStringLiteral(".001")), QByteArray("Peru\r\nChile\r\n"));
-        QVERIFY(QFile::exists(base + QStringLiteral(".002")) && QFile::exists(base + QStringLiteral(".003")));
+        QVERIFY(QFile::exists(base + QStringLiteral(".002")) &&
+                QFile::exists(base + QStringLiteral(".003")));
         // With a .001, a missing .002 gives an empty Topic list.
         QFile::remove(base + QStringLiteral(".002"));
         lists.LoadAllList(base);
         QVERIFY(lists.list(Topic).isEmpty());
-        QCOMPARE(lists.list(Country), (QStringList{"Peru", "Chile"}));
+        QCOMPARE(lists.list(Country),
+                 (QStringList{QStringLiteral("Peru"), QStringLiteral("Chile")}));
     }
 };
 
-class ListDialogTests : public QObject {
+class ListDialogTests : public QObject
+{
     Q_OBJECT
-    static QListWidget *list(QDialog *d, const char *name) { return d->findChild<QListWidget *>(QLatin1String(name)); }
-    static void click(QDialog *d, const char *name) { d->findChild<QPushButton *>(QLatin1String(name))->click(); }
+    static QListWidget *list(QDialog *d, const char *name)
+    {
+        return d->findChild<QListWidget *>(QLatin1String(name));
+    }
+    static void click(QDialog *d, const char *name)
+    {
+        d->findChild<QPushButton *>(QLatin1String(name))->click();
+    }
     static QStringList texts(QListWidget *l)
     {
         QStringList out;
@@ -119,7 +143,9 @@ private slots:
     void maintenanceRules()
     {
         ScriptedPrompts prompts;
-        TMyEditBox box(1, QStringLiteral("Country"), 20, {QStringLiteral("peru"), QStringLiteral("Chile"), QStringLiteral("Argentina")});
+        TMyEditBox box(
+            1, QStringLiteral("Country"), 20,
+            {QStringLiteral("peru"), QStringLiteral("Chile"), QStringLiteral("Argentina")});
         QCOMPARE(box.windowTitle(), QStringLiteral("Edit \"Country\" List"));
         box.FormShow();
         QListWidget *the = list(&box, "TheList");
@@ -130,13 +156,19 @@ private slots:
         click(&box, "AddButton");
         add->setText(QStringLiteral("Chile")); // already there: accepted all the same
         click(&box, "AddButton");
-        QCOMPARE(texts(the), (QStringList{"peru", "Chile", "Argentina", "Peru", "Chile"}));
+        QCOMPARE(texts(the), (QStringList{QStringLiteral("peru"), QStringLiteral("Chile"),
+                                          QStringLiteral("Argentina"), QStringLiteral("Peru"),
+                                          QStringLiteral("Chile")}));
         QVERIFY(add->text().isEmpty());
         prompts.answer(int(QMessageBox::Yes));
         click(&box, "SortButton");
-        QCOMPARE(prompts.asked()[0].text, QStringLiteral("Are you sure you want to sort the data?  Sorting cannot be undone."));
+        QCOMPARE(
+            prompts.asked()[0].text,
+            QStringLiteral("Are you sure you want to sort the data?  Sorting cannot be undone."));
         QCOMPARE(prompts.asked()[0].caption, QStringLiteral("Confirm"));
-        QCOMPARE(texts(the), (QStringList{"Argentina", "Chile", "Chile", "peru", "Peru"}));
+        QCOMPARE(texts(the), (QStringList{QStringLiteral("Argentina"), QStringLiteral("Chile"),
+                                          QStringLiteral("Chile"), QStringLiteral("peru"),
+                                          QStringLiteral("Peru")}));
         // Deleting the last entry selects the new last one.
         the->setCurrentRow(4);
         click(&box, "DeleteButton");
@@ -161,18 +193,20 @@ private slots:
         QVERIFY(!before.isEmpty()); // the shipped defaults
         // Cancel changes no list and no file.
         modal::enqueue([](QDialog *d) {
-            d->findChild<QLineEdit *>(QStringLiteral("AddInfo"))->setText(QStringLiteral("Atlantis"));
+            d->findChild<QLineEdit *>(QStringLiteral("AddInfo"))
+                ->setText(QStringLiteral("Atlantis"));
             click(d, "AddButton");
             click(d, "CancelButton");
         });
         w.action(QStringLiteral("MenuListCountry"))->trigger();
         QCOMPARE(w.lists.list(Country), before);
-        QVERIFY(!QFile::exists(w.BasePath + QStringLiteral(".001")));
+        QVERIFY(!QFile::exists(w.database().basePath() + QStringLiteral(".001")));
         // Ok replaces both copies and writes the database's files.
         QString caption;
         modal::enqueue([&caption](QDialog *d) {
             caption = d->windowTitle();
-            d->findChild<QLineEdit *>(QStringLiteral("AddInfo"))->setText(QStringLiteral("Atlantis"));
+            d->findChild<QLineEdit *>(QStringLiteral("AddInfo"))
+                ->setText(QStringLiteral("Atlantis"));
             click(d, "AddButton");
             click(d, "OkButton");
         });
@@ -181,11 +215,13 @@ private slots:
         QCOMPARE(w.lists.list(Country).last(), QStringLiteral("Atlantis"));
         auto *grid = w.findChild<QComboBox *>(QStringLiteral("MyComboCountry"));
         QCOMPARE(grid->itemText(grid->count() - 1), QStringLiteral("Atlantis"));
-        QVERIFY(readListFile(w.BasePath + QStringLiteral(".001")).contains(QStringLiteral("Atlantis")));
+        QVERIFY(readListFile(w.database().basePath() + QStringLiteral(".001"))
+                    .contains(QStringLiteral("Atlantis")));
         // Miscellaneous edits MISC.LST itself.
         modal::enqueue([](QDialog *d) {
             QCOMPARE(d->findChild<QLineEdit *>(QStringLiteral("AddInfo"))->maxLength(), 25);
-            d->findChild<QLineEdit *>(QStringLiteral("AddInfo"))->setText(QStringLiteral("Ex Jewelry"));
+            d->findChild<QLineEdit *>(QStringLiteral("AddInfo"))
+                ->setText(QStringLiteral("Ex Jewelry"));
             click(d, "AddButton");
             click(d, "OkButton");
         });
@@ -199,14 +235,18 @@ private slots:
 
     void miscellaneousChoice()
     {
-        const QStringList entries{QStringLiteral("Toned"), QStringLiteral("proof"), QStringLiteral("Holed")};
+        const QStringList entries{QStringLiteral("Toned"), QStringLiteral("proof"),
+                                  QStringLiteral("Holed")};
         TMyMiscellaneous d(entries, QStringLiteral("Holed, Cleaned ,toned"));
         QCOMPARE(d.windowTitle(), QStringLiteral("Miscellaneous"));
         QListWidget *misc = list(&d, "MiscList");
         // Sorted without regard to case. "Cleaned " and "toned" are not there exactly, so
         // they are added; what gets selected is the first entry equal ignoring case.
-        QCOMPARE(texts(misc), (QStringList{"Cleaned ", "Holed", "proof", "Toned", "toned"}));
-        QCOMPARE(d.chosen(), (QStringList{"Cleaned ", "Holed", "Toned"}));
+        QCOMPARE(texts(misc), (QStringList{QStringLiteral("Cleaned "), QStringLiteral("Holed"),
+                                           QStringLiteral("proof"), QStringLiteral("Toned"),
+                                           QStringLiteral("toned")}));
+        QCOMPARE(d.chosen(), (QStringList{QStringLiteral("Cleaned "), QStringLiteral("Holed"),
+                                          QStringLiteral("Toned")}));
         click(&d, "OkButton");
         QCOMPARE(d.result(), QStringLiteral("Cleaned , Holed, Toned"));
 

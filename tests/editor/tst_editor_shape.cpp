@@ -1,10 +1,10 @@
 // The record editor's shape and keys: long list entries, Enter past disabled boxes, the
 // Tab chain, the disabled quantity and the caption after an Update.
-#include "coin_schema.h"
-#include "color_scheme.h"
-#include "modal.h"
-#include "pick_lists.h"
-#include "record_editor.h"
+#include "config/color_scheme.h"
+#include "db/coin_schema.h"
+#include "editor/pick_lists.h"
+#include "editor/record_editor.h"
+#include "platform/modal.h"
 #include "test_registry.h"
 #include "window_fixture.h"
 
@@ -127,16 +127,34 @@ private slots:
                 seen << focusName();
             }
         });
-        QCOMPARE(seen, (QStringList{"Country",      "FaceValue",     "Year",
-                                    "Approx",       "MintMark",      "Condition",
-                                    "Topic",        "Description",   "Comments",
-                                    "PurchDate",    "BlankDate",     "Wanted",
-                                    "Misc",         "MiscSelect",    "UserDef1",
-                                    "UserDef2",     "UserDef3",      "UserDef4",
-                                    "Quantity",     "PurchasePrice", "MarketValue",
-                                    "PremiumValue", "PrevButton",    "NextButton",
-                                    "ClearButton",  "UpdateButton",  "UpdateExitButton",
-                                    "CancelButton"}));
+        QCOMPARE(seen, (QStringList{QStringLiteral("Country"),
+                                    QStringLiteral("FaceValue"),
+                                    QStringLiteral("Year"),
+                                    QStringLiteral("Approx"),
+                                    QStringLiteral("MintMark"),
+                                    QStringLiteral("Condition"),
+                                    QStringLiteral("Topic"),
+                                    QStringLiteral("Description"),
+                                    QStringLiteral("Comments"),
+                                    QStringLiteral("PurchDate"),
+                                    QStringLiteral("BlankDate"),
+                                    QStringLiteral("Wanted"),
+                                    QStringLiteral("Misc"),
+                                    QStringLiteral("MiscSelect"),
+                                    QStringLiteral("UserDef1"),
+                                    QStringLiteral("UserDef2"),
+                                    QStringLiteral("UserDef3"),
+                                    QStringLiteral("UserDef4"),
+                                    QStringLiteral("Quantity"),
+                                    QStringLiteral("PurchasePrice"),
+                                    QStringLiteral("MarketValue"),
+                                    QStringLiteral("PremiumValue"),
+                                    QStringLiteral("PrevButton"),
+                                    QStringLiteral("NextButton"),
+                                    QStringLiteral("ClearButton"),
+                                    QStringLiteral("UpdateButton"),
+                                    QStringLiteral("UpdateExitButton"),
+                                    QStringLiteral("CancelButton")}));
     }
 
     void disabledQuantityLooksDisabled()
@@ -178,8 +196,9 @@ private slots:
             captions << e.windowTitle();
         });
         QCOMPARE(captions,
-                 (QStringList{"Edit (New Record)", "Edit", "Edit (New Copied Record)", "Edit"}));
-        QCOMPARE(f.w->MyTable.recordCount(), 2);
+                 (QStringList{QStringLiteral("Edit (New Record)"), QStringLiteral("Edit"),
+                              QStringLiteral("Edit (New Copied Record)"), QStringLiteral("Edit")}));
+        QCOMPARE(f.w->database().table().recordCount(), 2);
     }
 };
 

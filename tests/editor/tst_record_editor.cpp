@@ -1,25 +1,22 @@
 // The record editor in the real main window: the update checks, the Wanted rule, the pick
 // lists it feeds, its questions and moves, the saved defaults, a round trip read back by
 // python3-dbf, and Print Record through a real CUPS queue.
-#include "coin_schema.h"
-#include "error.h"
-#include "fileio.h"
-#include "help_window.h"
-#include "list_dialogs.h"
-#include "ini_file.h"
-#include "modal.h"
-#include "pick_lists.h"
-#include "record_editor.h"
-#include "record_print.h"
+#include "db/coin_schema.h"
+#include "dbase/error.h"
+#include "dbase/fileio.h"
+#include "editor/list_dialogs.h"
+#include "editor/pick_lists.h"
+#include "editor/record_editor.h"
+#include "editor/record_print.h"
+#include "platform/help_window.h"
+#include "platform/ini_file.h"
+#include "platform/modal.h"
 #include "test_registry.h"
 #include "window_fixture.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
-#include <QListWidget>
-#include <QPushButton>
-#include <QTextBrowser>
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
@@ -28,16 +25,20 @@
 #include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPainter>
 #include <QPrinter>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTableView>
 #include <QTest>
+#include <QTextBrowser>
 #include <pwd.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 using Values = QHash<int, QString>; // field number -> text
 
@@ -52,9 +53,11 @@ void addRecord(dbase::Table &t, const Values &values)
 // Three coins in natural order.
 void threeCoins(dbase::Table &t)
 {
-    addRecord(t, {{coin::Country, "Austria"}, {coin::Quantity, "1"}});
-    addRecord(t, {{coin::Country, "Belgium"}, {coin::Quantity, "2"}});
-    addRecord(t, {{coin::Country, "Chile"}, {coin::Quantity, "3"}});
+    addRecord(t,
+              {{coin::Country, QStringLiteral("Austria")}, {coin::Quantity, QStringLiteral("1")}});
+    addRecord(t,
+              {{coin::Country, QStringLiteral("Belgium")}, {coin::Quantity, QStringLiteral("2")}});
+    addRecord(t, {{coin::Country, QStringLiteral("Chile")}, {coin::Quantity, QStringLiteral("3")}});
 }
 
 struct EditorFixture : WindowFixture {
@@ -68,15 +71,15 @@ struct EditorFixture : WindowFixture {
     }
     QString stored(int field)
     {
-        return QString::fromStdString(w->MyTable.asString(w->MyTable.fieldByName(coin::field(field).name)));
+        return QString::fromStdString(w->database().table().asString(
+            w->database().table().fieldByName(coin::field(field).name)));
     }
 };
 
 template <class T> T *child(TMyEdit &e, const char *name)
 {
     T *w = e.findChild<T *>(QLatin1String(name));
-    if (!w)
-        qFatal("no control %s", name);
+    if (!w) qFatal("no control %s", name);
     return w;
 }
 
@@ -87,7 +90,8 @@ void trigger(TMyEdit &e, const char *action)
 
 } // namespace
 
-class EditorUpdateTests : public QObject {
+class EditorUpdateTests : public QObject
+{
     Q_OBJECT
 private slots:
     void blankDateStoresEmpty_data()
@@ -110,8 +114,8 @@ private slots:
         });
         const QChar sep = QLatin1Char(dbase::DateStyle::current().separator());
         QCOMPARE(shown, QStringLiteral("  %1  %1    ").arg(sep));
-        QCOMPARE(f.w->MyTable.recordCount(), 1);
-        QVERIFY(f.w->MyTable.isNull(f.w->MyTable.fieldByName("PurchDate")));
+        QCOMPARE(f.w->database().table().recordCount(), 1);
+        QVERIFY(f.w->database().table().isNull(f.w->database().table().fieldByName("PurchDate")));
         QVERIFY(f.prompts.asked().isEmpty());
     }
 
@@ -125,18 +129,24 @@ private slots:
         QTest::newRow("half a date") << int(coin::PurchDate) << "12/__/____" << date;
         QTest::newRow("31 February") << int(coin::PurchDate) << "02/31/2020" << date;
         QTest::newRow("price with letters")
-            << int(coin::PurchasePr) << "12x" << QStringLiteral("Invalid purchase price specified.  Please correct.");
+            << int(coin::PurchasePr) << "12x"
+            << QStringLiteral("Invalid purchase price specified.  Please correct.");
         QTest::newRow("market value with two points")
-            << int(coin::MarketValu) << "1.2.3" << QStringLiteral("Invalid market value specified.  Please correct.");
+            << int(coin::MarketValu) << "1.2.3"
+            << QStringLiteral("Invalid market value specified.  Please correct.");
         QTest::newRow("premium value a word")
-            << int(coin::PremiumVal) << "abc" << QStringLiteral("Invalid premium value specified.  Please correct.");
+            << int(coin::PremiumVal) << "abc"
+            << QStringLiteral("Invalid premium value specified.  Please correct.");
         QTest::newRow("quantity with decimals")
-            << int(coin::Quantity) << "2.5" << QStringLiteral("Invalid quantity specified.  Please correct.");
-        QTest::newRow("quantity a word") << int(coin::Quantity) << "one"
-                                         << QStringLiteral("Invalid quantity specified.  Please correct.");
+            << int(coin::Quantity) << "2.5"
+            << QStringLiteral("Invalid quantity specified.  Please correct.");
+        QTest::newRow("quantity a word")
+            << int(coin::Quantity) << "one"
+            << QStringLiteral("Invalid quantity specified.  Please correct.");
         QTest::newRow("a joined list longer than its field")
             << int(coin::Miscellane) << QString(111, QLatin1Char('m'))
-            << QStringLiteral("Miscellaneous is longer than the 110 characters the database can hold.  Please shorten it.");
+            << QStringLiteral("Miscellaneous is longer than the 110 characters the database can "
+                              "hold.  Please shorten it.");
     }
     void refusals()
     {
@@ -144,7 +154,7 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QString, message);
         EditorFixture f;
-        const QByteArray before = readBytes(f.w->CurrentDatabasePath);
+        const QByteArray before = readBytes(f.w->database().currentPath());
         bool stillOpen = false;
         QWidget *focused = nullptr;
         QWidget *box = nullptr;
@@ -169,10 +179,11 @@ private slots:
         QCOMPARE(focused, box);
         QCOMPARE(f.prompts.askedTexts().first(), message);
         QCOMPARE(f.prompts.asked().first().caption, QStringLiteral("Error"));
-        QCOMPARE(f.w->MyTable.recordCount(), 0);
-        QCOMPARE(readBytes(f.w->CurrentDatabasePath), before);
-        QCOMPARE(f.w->EditorMode, 1);
-        QVERIFY(!f.w->lists.list(picklists::Country).contains(QStringLiteral("Atlantis"))); // no list changed either
+        QCOMPARE(f.w->database().table().recordCount(), 0);
+        QCOMPARE(readBytes(f.w->database().currentPath()), before);
+        QCOMPARE(f.w->MyEdit->mode(), EditorMode::New);
+        QVERIFY(!f.w->lists.list(picklists::Country)
+                     .contains(QStringLiteral("Atlantis"))); // no list changed either
     }
 
     void emptyNumbersStoreZero()
@@ -180,7 +191,8 @@ private slots:
         EditorFixture f;
         QStringList totals;
         f.inEditor(&TMain::DoAdd, [&](TMyEdit &e) {
-            for (int n : {int(coin::PurchasePr), int(coin::MarketValu), int(coin::PremiumVal), int(coin::Quantity)})
+            for (int n : {int(coin::PurchasePr), int(coin::MarketValu), int(coin::PremiumVal),
+                          int(coin::Quantity)})
                 e.setControlText(n, QString());
             e.CalcTotals();
             for (const char *name : {"TotalPPriceLabel", "TotalMValueLabel", "TotalPValueLabel"})
@@ -188,10 +200,14 @@ private slots:
             trigger(e, "MenuUpdateExit");
         });
         QCOMPARE(totals, QStringList(3, QStringLiteral("0.00 ")));
-        QCOMPARE(f.w->MyTable.recordCount(), 1);
-        for (int n : {int(coin::PurchasePr), int(coin::MarketValu), int(coin::PremiumVal), int(coin::Quantity)}) {
-            QVERIFY(!f.w->MyTable.isNull(f.w->MyTable.fieldByName(coin::field(n).name)));
-            QCOMPARE(f.w->MyTable.asFloat(f.w->MyTable.fieldByName(coin::field(n).name)), 0.0);
+        QCOMPARE(f.w->database().table().recordCount(), 1);
+        for (int n : {int(coin::PurchasePr), int(coin::MarketValu), int(coin::PremiumVal),
+                      int(coin::Quantity)}) {
+            QVERIFY(!f.w->database().table().isNull(
+                f.w->database().table().fieldByName(coin::field(n).name)));
+            QCOMPARE(f.w->database().table().asFloat(
+                         f.w->database().table().fieldByName(coin::field(n).name)),
+                     0.0);
         }
     }
 
@@ -202,12 +218,14 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("shown");
         QTest::addColumn<double>("stored");
-        QTest::newRow("price of ten digits") << "PurchasePrice" << int(coin::PurchasePr) << "1234567890"
-                                             << "1,234,567,890.00" << 1234567890.0;
-        QTest::newRow("typing stops at 12") << "MarketValue" << int(coin::MarketValu) << "1234567890123"
-                                            << "123,456,789,012.00" << 123456789012.0;
-        QTest::newRow("quantity of five digits") << "Quantity" << int(coin::Quantity) << "12345" << "12,345"
-                                                 << 12345.0;
+        QTest::newRow("price of ten digits")
+            << "PurchasePrice" << int(coin::PurchasePr) << "1234567890"
+            << "1,234,567,890.00" << 1234567890.0;
+        QTest::newRow("typing stops at 12")
+            << "MarketValue" << int(coin::MarketValu) << "1234567890123"
+            << "123,456,789,012.00" << 123456789012.0;
+        QTest::newRow("quantity of five digits") << "Quantity" << int(coin::Quantity) << "12345"
+                                                 << "12,345" << 12345.0;
     }
     void shownAmountsAreNotCutByTheTypingLimit()
     {
@@ -231,8 +249,10 @@ private slots:
             trigger(e, "MenuUpdateExit");
         });
         QCOMPARE(after, shown);
-        QCOMPARE(f.w->MyTable.recordCount(), 1);
-        QCOMPARE(f.w->MyTable.asFloat(f.w->MyTable.fieldByName(coin::field(field).name)), stored);
+        QCOMPARE(f.w->database().table().recordCount(), 1);
+        QCOMPARE(f.w->database().table().asFloat(
+                     f.w->database().table().fieldByName(coin::field(field).name)),
+                 stored);
     }
 
     void fieldExitsReformatAndTotal()
@@ -246,16 +266,21 @@ private slots:
             e.PurchasePriceExit();
             e.setControlText(coin::MarketValu, QStringLiteral("2x")); // left alone, counts as 2
             e.MarketValueExit();
-            shown << e.controlText(coin::Quantity) << e.KeptQuantity << e.controlText(coin::PurchasePr)
-                  << e.controlText(coin::MarketValu) << child<QLabel>(e, "TotalPPriceLabel")->text()
+            shown << e.controlText(coin::Quantity) << e.KeptQuantity
+                  << e.controlText(coin::PurchasePr) << e.controlText(coin::MarketValu)
+                  << child<QLabel>(e, "TotalPPriceLabel")->text()
                   << child<QLabel>(e, "TotalMValueLabel")->text();
             f.prompts.answer(int(QMessageBox::Yes));
         });
-        QCOMPARE(shown, (QStringList{"1,200", "1,200", "1,234.50", "2x", "1,481,400.00 ", "2,400.00 "}));
+        QCOMPARE(shown,
+                 (QStringList{QStringLiteral("1,200"), QStringLiteral("1,200"),
+                              QStringLiteral("1,234.50"), QStringLiteral("2x"),
+                              QStringLiteral("1,481,400.00 "), QStringLiteral("2,400.00 ")}));
     }
 };
 
-class EditorWantedTests : public QObject {
+class EditorWantedTests : public QObject
+{
     Q_OBJECT
 private slots:
     void checkingAndUnchecking()
@@ -270,20 +295,28 @@ private slots:
             e.CalcTotals();
             seen << child<QLabel>(e, "TotalPPriceLabel")->text();
             wanted->click();
-            seen << quantity->text() << (quantity->isEnabled() ? "on" : "off")
+            seen << quantity->text()
+                 << (quantity->isEnabled() ? QStringLiteral("on") : QStringLiteral("off"))
                  << child<QLabel>(e, "TotalPPriceLabel")->text();
             wanted->click();
-            seen << quantity->text() << (quantity->isEnabled() ? "on" : "off")
+            seen << quantity->text()
+                 << (quantity->isEnabled() ? QStringLiteral("on") : QStringLiteral("off"))
                  << child<QLabel>(e, "TotalPPriceLabel")->text();
             f.prompts.answer(int(QMessageBox::Yes));
         });
-        QCOMPARE(seen, (QStringList{"7.50 ", "0", "off", "0.00 ", "3", "on", "7.50 "}));
+        QCOMPARE(seen,
+                 (QStringList{QStringLiteral("7.50 "), QStringLiteral("0"), QStringLiteral("off"),
+                              QStringLiteral("0.00 "), QStringLiteral("3"), QStringLiteral("on"),
+                              QStringLiteral("7.50 ")}));
     }
 
     void loadedWantedStoresZero()
     {
         EditorFixture f([](dbase::Table &t) {
-            addRecord(t, {{coin::Country, "Peru"}, {coin::Quantity, "5"}, {coin::Wanted, "Yes"}, {coin::YearApprox, "yes"}});
+            addRecord(t, {{coin::Country, QStringLiteral("Peru")},
+                          {coin::Quantity, QStringLiteral("5")},
+                          {coin::Wanted, QStringLiteral("Yes")},
+                          {coin::YearApprox, QStringLiteral("yes")}});
         });
         QString quantity;
         bool enabled = true, approx = true;
@@ -296,20 +329,23 @@ private slots:
         QCOMPARE(quantity, QStringLiteral("0"));
         QVERIFY(!enabled);
         QVERIFY(!approx);
-        QCOMPARE(f.w->MyTable.recordCount(), 1);
+        QCOMPARE(f.w->database().table().recordCount(), 1);
         QCOMPARE(f.stored(coin::Quantity), QStringLiteral("0"));
         QCOMPARE(f.stored(coin::Wanted), QStringLiteral("Yes"));
         QCOMPARE(f.stored(coin::YearApprox), QStringLiteral("No"));
     }
 };
 
-class EditorListTests : public QObject {
+class EditorListTests : public QObject
+{
     Q_OBJECT
 private slots:
     void typedValuesReachBothListsAndTheFile()
     {
         EditorFixture f;
-        auto countIn = [](const QStringList &l, const char *s) { return l.count(QLatin1String(s)); };
+        auto countIn = [](const QStringList &l, const char *s) {
+            return l.count(QLatin1String(s));
+        };
         QStringList editorItems;
         f.inEditor(&TMain::DoAdd, [&](TMyEdit &e) {
             auto *country = child<QComboBox>(e, "Country");
@@ -327,14 +363,17 @@ private slots:
         const QStringList list = f.w->lists.list(picklists::Country);
         QCOMPARE(countIn(list, "Atlantis"), 1);
         QCOMPARE(countIn(list, "atlantis"), 1);
-        QCOMPARE(list.mid(list.size() - 2), (QStringList{"Atlantis", "atlantis"}));
+        QCOMPARE(list.mid(list.size() - 2),
+                 (QStringList{QStringLiteral("Atlantis"), QStringLiteral("atlantis")}));
         QCOMPARE(editorItems, list);
         auto *grid = f.w->findChild<QComboBox *>(QStringLiteral("MyComboCountry"));
-        QVERIFY(grid->findText(QStringLiteral("Atlantis"), Qt::MatchExactly | Qt::MatchCaseSensitive) >= 0);
+        QVERIFY(grid->findText(QStringLiteral("Atlantis"),
+                               Qt::MatchExactly | Qt::MatchCaseSensitive) >= 0);
         QVERIFY(f.w->lists.list(picklists::Topic).contains(QStringLiteral("Ships")));
-        const QStringList file = picklists::readListFile(picklists::perDatabaseFile(f.w->BasePath, picklists::Country));
+        const QStringList file = picklists::readListFile(
+            picklists::perDatabaseFile(f.w->database().basePath(), picklists::Country));
         QCOMPARE(countIn(file, "Atlantis"), 1);
-        QCOMPARE(f.w->MyTable.recordCount(), 1); // the second and third Update edited it
+        QCOMPARE(f.w->database().table().recordCount(), 1); // the second and third Update edited it
         QCOMPARE(f.stored(coin::Country), QStringLiteral("atlantis"));
     }
     // The Country, Topic and Condition boxes keep the letter case as typed or stored:
@@ -374,10 +413,12 @@ private slots:
     {
         QFETCH(int, field);
         QFETCH(int, kind);
-        EditorFixture f([field](dbase::Table &t) { addRecord(t, {{field, "nowhere"}}); });
+        EditorFixture f([field](dbase::Table &t) {
+            addRecord(t, {{field, QStringLiteral("nowhere")}});
+        });
         f.w->lists.setList(picklists::Kind(kind),
                            {QStringLiteral("Canada"), QStringLiteral("Nowhere")});
-        const QByteArray before = readBytes(f.w->CurrentDatabasePath);
+        const QByteArray before = readBytes(f.w->database().currentPath());
         QString shown;
         f.inEditor(&TMain::DoEdit, [&](TMyEdit &e) {
             for (const char *name : {"Country", "Condition", "Topic"}) {
@@ -391,42 +432,44 @@ private slots:
         QCOMPARE(shown, QStringLiteral("nowhere"));
         QVERIFY2(f.prompts.asked().isEmpty(),
                  qPrintable(f.prompts.askedTexts().join(QLatin1Char('|'))));
-        QCOMPARE(readBytes(f.w->CurrentDatabasePath), before);
+        QCOMPARE(readBytes(f.w->database().currentPath()), before);
     }
 };
 
-class EditorNavigationTests : public QObject {
+class EditorNavigationTests : public QObject
+{
     Q_OBJECT
 private slots:
     void newModeAsksEvenUntouched()
     {
         EditorFixture f(threeCoins);
-        f.w->MyTable.first();
+        f.w->database().table().first();
         QString country;
-        int mode = 0;
+        EditorMode mode = EditorMode::New;
         f.inEditor(&TMain::DoAdd, [&](TMyEdit &e) {
             f.prompts.answer(int(QMessageBox::No));
             trigger(e, "MenuNext");
             country = e.controlText(coin::Country);
-            mode = f.w->EditorMode;
+            mode = f.w->MyEdit->mode();
             trigger(e, "MenuExit");
         });
         QCOMPARE(f.prompts.askedTexts().first(),
-                 QStringLiteral("This record has not been updated yet.  Update this record before moving to the next "
+                 QStringLiteral("This record has not been updated yet.  Update this record before "
+                                "moving to the next "
                                 "record?"));
         const auto &q = f.prompts.asked().first();
         QCOMPARE(q.caption, QStringLiteral("Warning"));
         QCOMPARE(q.buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         QCOMPARE(q.defaultButton, QMessageBox::No);
         QCOMPARE(country, QStringLiteral("Belgium"));
-        QCOMPARE(mode, 2);
-        QCOMPARE(f.w->MyTable.recordCount(), 3);
+        QCOMPARE(mode, EditorMode::Edit);
+        QCOMPARE(f.w->database().table().recordCount(), 3);
     }
 
     void movesStopAtTheEnds()
     {
         EditorFixture f(threeCoins);
-        f.w->MyTable.last();
+        f.w->database().table().last();
         QStringList seen;
         f.inEditor(&TMain::DoEdit, [&](TMyEdit &e) {
             trigger(e, "MenuNext");
@@ -437,9 +480,10 @@ private slots:
             seen << e.controlText(coin::Country) << e.windowTitle();
             trigger(e, "MenuExit");
         });
-        QCOMPARE(seen, (QStringList{"Chile", "Austria", "Edit"}));
+        QCOMPARE(seen, (QStringList{QStringLiteral("Chile"), QStringLiteral("Austria"),
+                                    QStringLiteral("Edit")}));
         QVERIFY(f.prompts.asked().isEmpty()); // nothing changed, nothing asked
-        QCOMPARE(f.w->MyTable.recordCount(), 3);
+        QCOMPARE(f.w->database().table().recordCount(), 3);
     }
 
     void changedDataQuestion_data()
@@ -447,9 +491,12 @@ private slots:
         QTest::addColumn<int>("answer");
         QTest::addColumn<QString>("shownAfter");
         QTest::addColumn<QString>("storedFirst");
-        QTest::newRow("cancel stays") << int(QMessageBox::Cancel) << "Zaire" << "Austria";
-        QTest::newRow("no moves on") << int(QMessageBox::No) << "Belgium" << "Austria";
-        QTest::newRow("yes updates and moves") << int(QMessageBox::Yes) << "Belgium" << "Zaire";
+        QTest::newRow("cancel stays") << int(QMessageBox::Cancel) << "Zaire"
+                                      << "Austria";
+        QTest::newRow("no moves on") << int(QMessageBox::No) << "Belgium"
+                                     << "Austria";
+        QTest::newRow("yes updates and moves") << int(QMessageBox::Yes) << "Belgium"
+                                               << "Zaire";
     }
     void changedDataQuestion()
     {
@@ -457,7 +504,7 @@ private slots:
         QFETCH(QString, shownAfter);
         QFETCH(QString, storedFirst);
         EditorFixture f(threeCoins);
-        f.w->MyTable.first();
+        f.w->database().table().first();
         QString shown;
         f.inEditor(&TMain::DoEdit, [&](TMyEdit &e) {
             e.setControlText(coin::Country, QStringLiteral("Zaire"));
@@ -468,11 +515,12 @@ private slots:
             trigger(e, "MenuExit");
         });
         QCOMPARE(f.prompts.askedTexts().first(),
-                 QStringLiteral("Data has changed.  Update this record before moving to the next record?"));
+                 QStringLiteral(
+                     "Data has changed.  Update this record before moving to the next record?"));
         QCOMPARE(shown, shownAfter);
-        f.w->MyTable.first();
+        f.w->database().table().first();
         QCOMPARE(f.stored(coin::Country), storedFirst);
-        QCOMPARE(f.w->MyTable.recordCount(), 3);
+        QCOMPARE(f.w->database().table().recordCount(), 3);
     }
 
     void exitAsksOnlyAfterChanges_data()
@@ -489,13 +537,13 @@ private slots:
         QFETCH(bool, browse);
         QFETCH(bool, change);
         QFETCH(int, questions);
-        EditorFixture f(threeCoins, browse ? QStringList{QStringLiteral("/BROWSE")} : QStringList{});
+        EditorFixture f(threeCoins,
+                        browse ? QStringList{QStringLiteral("/BROWSE")} : QStringList{});
         bool openAfterNo = false, closed = false;
         bool updateOn = true;
         f.inEditor(&TMain::DoEdit, [&](TMyEdit &e) {
             updateOn = e.action(QStringLiteral("MenuUpdate"))->isEnabled();
-            if (change)
-                e.setControlText(coin::Year, QStringLiteral("1901"));
+            if (change) e.setControlText(coin::Year, QStringLiteral("1901"));
             f.prompts.answer(int(QMessageBox::No));
             trigger(e, "MenuExit");
             openAfterNo = e.isVisible();
@@ -512,14 +560,14 @@ private slots:
         QCOMPARE(openAfterNo, questions > 0);
         QVERIFY(closed);
         QCOMPARE(updateOn, !browse);
-        f.w->MyTable.first();
+        f.w->database().table().first();
         QCOMPARE(f.stored(coin::Year), QString()); // leaving never writes
     }
 
     void newAndCopyCaptions()
     {
         EditorFixture f(threeCoins);
-        f.w->MyTable.first();
+        f.w->database().table().first();
         QStringList seen;
         f.inEditor(&TMain::DoEdit, [&](TMyEdit &e) {
             seen << e.windowTitle();
@@ -527,7 +575,8 @@ private slots:
             seen << e.windowTitle() << e.controlText(coin::Country);
             trigger(e, "MenuUpdate"); // appends the copy
             trigger(e, "MenuNew");
-            seen << e.windowTitle() << e.controlText(coin::Country) << e.controlText(coin::Quantity);
+            seen << e.windowTitle() << e.controlText(coin::Country)
+                 << e.controlText(coin::Quantity);
             e.setControlText(coin::Country, QStringLiteral("Denmark"));
             f.prompts.answer(int(QMessageBox::Cancel));
             trigger(e, "MenuNew"); // changed data: asked, cancelled
@@ -535,11 +584,13 @@ private slots:
             f.prompts.answer(int(QMessageBox::Yes));
             trigger(e, "MenuExit");
         });
-        QCOMPARE(seen, (QStringList{"Edit", "Edit (New Copied Record)", "Austria", "Edit (New Record)", "", "1",
-                                    "Denmark"}));
+        QCOMPARE(seen,
+                 (QStringList{QStringLiteral("Edit"), QStringLiteral("Edit (New Copied Record)"),
+                              QStringLiteral("Austria"), QStringLiteral("Edit (New Record)"),
+                              QStringLiteral(""), QStringLiteral("1"), QStringLiteral("Denmark")}));
         QCOMPARE(f.prompts.askedTexts().first(),
                  QStringLiteral("Data has changed.  Update this record before creating new one?"));
-        QCOMPARE(f.w->MyTable.recordCount(), 4);
+        QCOMPARE(f.w->database().table().recordCount(), 4);
     }
 
     void enterMovesAlongTheRing()
@@ -553,12 +604,14 @@ private slots:
                 QWidget *w = child<QWidget>(e, start);
                 w->setFocus();
                 QTest::keyClick(w, Qt::Key_Return);
-                seen << (QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString());
+                seen << (QApplication::focusWidget() ? QApplication::focusWidget()->objectName()
+                                                     : QString());
             }
             trigger(e, "MenuExit");
         });
-        QCOMPARE(seen, (QStringList{"Country", "FaceValue", "Misc", "Wanted"}));
-        QCOMPARE(f.w->MyTable.recordCount(), 0); // Enter never pressed a button
+        QCOMPARE(seen, (QStringList{QStringLiteral("Country"), QStringLiteral("FaceValue"),
+                                    QStringLiteral("Misc"), QStringLiteral("Wanted")}));
+        QCOMPARE(f.w->database().table().recordCount(), 0); // Enter never pressed a button
     }
 
     void windowShortcutsWinOverTheBoxes()
@@ -575,37 +628,39 @@ private slots:
             trigger(e, "MenuExit");
         });
         QVERIFY(checked);
-        QVERIFY(f.w->settings.defaults.loadWithAdd);
+        QVERIFY(f.w->database().settings().defaults.loadWithAdd);
     }
 };
 
-class EditorCommandTests : public QObject {
+class EditorCommandTests : public QObject
+{
     Q_OBJECT
 private slots:
     void failedAppendKeepsTheNewRecord()
     {
         EditorFixture f(threeCoins);
-        f.w->MyTable.first();
-        int modeAfterFailure = 0;
+        f.w->database().table().first();
+        EditorMode modeAfterFailure = EditorMode::Edit;
         f.inEditor(&TMain::DoAdd, [&](TMyEdit &e) {
             e.setControlText(coin::Country, QStringLiteral("Denmark"));
             dbase::setFaultHook([](std::string_view point) {
-                if (point == "append:before-count")
-                    throw dbase::Error("simulated full disk");
+                if (point == "append:before-count") throw dbase::Error("simulated full disk");
             });
             trigger(e, "MenuUpdate");
             dbase::setFaultHook({});
-            modeAfterFailure = f.w->EditorMode;
+            modeAfterFailure = f.w->MyEdit->mode();
             trigger(e, "MenuUpdateExit"); // tried again: appended, nothing overwritten
         });
         QCOMPARE(f.prompts.askedTexts(), QStringList{QStringLiteral("simulated full disk")});
-        QCOMPARE(modeAfterFailure, 1);
-        QCOMPARE(f.w->MyTable.recordCount(), 4);
+        QCOMPARE(modeAfterFailure, EditorMode::New);
+        QCOMPARE(f.w->database().table().recordCount(), 4);
         QStringList countries;
-        for (f.w->MyTable.first(); !f.w->MyTable.eof(); f.w->MyTable.next())
+        for (f.w->database().table().first(); !f.w->database().table().eof();
+             f.w->database().table().next())
             countries << f.stored(coin::Country);
         countries.sort();
-        QCOMPARE(countries, (QStringList{"Austria", "Belgium", "Chile", "Denmark"}));
+        QCOMPARE(countries, (QStringList{QStringLiteral("Austria"), QStringLiteral("Belgium"),
+                                         QStringLiteral("Chile"), QStringLiteral("Denmark")}));
     }
 
     void selectJoinsTheChosenEntries()
@@ -619,14 +674,17 @@ private slots:
                 auto *dialog = static_cast<TMyMiscellaneous *>(d);
                 preselected = dialog->chosen();
                 auto *list = d->findChild<QListWidget *>(QStringLiteral("MiscList"));
-                list->findItems(QStringLiteral("Gold"), Qt::MatchExactly).first()->setSelected(true);
+                list->findItems(QStringLiteral("Gold"), Qt::MatchExactly)
+                    .first()
+                    ->setSelected(true);
                 dialog->OkButtonClick();
             });
             child<QPushButton>(e, "MiscSelect")->click();
             misc = e.controlText(coin::Miscellane);
             f.prompts.answer(int(QMessageBox::Yes));
         });
-        QCOMPARE(preselected, (QStringList{"Proof", "Toned"})); // the list's own spelling
+        QCOMPARE(preselected, (QStringList{QStringLiteral("Proof"),
+                                           QStringLiteral("Toned")})); // the list's own spelling
         QCOMPARE(misc, QStringLiteral("Gold, Proof, Toned"));
     }
 
@@ -657,7 +715,9 @@ private slots:
             seen << e.controlText(coin::PurchDate);
             f.prompts.answer(int(QMessageBox::Yes));
         });
-        QCOMPARE(seen, (QStringList{"", "1901", "19", "1901", "  /  /    "}));
+        QCOMPARE(seen,
+                 (QStringList{QStringLiteral(""), QStringLiteral("1901"), QStringLiteral("19"),
+                              QStringLiteral("1901"), QStringLiteral("  /  /    ")}));
     }
 
     void gridDoubleClickEdits()
@@ -675,12 +735,12 @@ private slots:
         });
         grid->setCurrentIndex(second);
         emit grid->doubleClicked(second);
-        QCOMPARE(f.w->EditorMode, 2);
+        QCOMPARE(f.w->MyEdit->mode(), EditorMode::Edit);
         QCOMPARE(caption, QStringLiteral("Edit"));
         QCOMPARE(country, QStringLiteral("Belgium")); // the row clicked
         QCOMPARE(f.stored(coin::Country), QStringLiteral("Belgium"));
         QCOMPARE(f.stored(coin::Year), QStringLiteral("1950"));
-        QCOMPARE(f.w->MyTable.recordCount(), 3);
+        QCOMPARE(f.w->database().table().recordCount(), 3);
     }
 
     void helpOpensAtInputWindow()
@@ -692,7 +752,8 @@ private slots:
     }
 };
 
-class EditorDefaultsTests : public QObject {
+class EditorDefaultsTests : public QObject
+{
     Q_OBJECT
 private slots:
     void savedDefaultsFillNewRecords()
@@ -706,21 +767,27 @@ private slots:
             child<QCheckBox>(e, "Wanted")->click();
             trigger(e, "MenuSaveDefaults");
             trigger(e, "MenuClear"); // the Clear flag is off: an empty record
-            seen << e.controlText(coin::Country) << e.controlText(coin::Quantity) << e.controlText(coin::PurchasePr);
+            seen << e.controlText(coin::Country) << e.controlText(coin::Quantity)
+                 << e.controlText(coin::PurchasePr);
             trigger(e, "MenuLoadDefaults");
-            seen << e.controlText(coin::Country) << e.controlText(coin::Quantity) << e.controlText(coin::PurchDate)
-                 << e.KeptQuantity;
+            seen << e.controlText(coin::Country) << e.controlText(coin::Quantity)
+                 << e.controlText(coin::PurchDate) << e.KeptQuantity;
             trigger(e, "MenuDefaultsAdd");
             f.prompts.answer(int(QMessageBox::Yes));
             trigger(e, "MenuExit");
         });
         // Wanted was on when the defaults were saved, so their quantity is the "0" shown.
-        QCOMPARE(seen, (QStringList{"", "1", "0", "Peru", "0", "01/02/2003", "0"}));
+        QCOMPARE(seen, (QStringList{QStringLiteral(""), QStringLiteral("1"), QStringLiteral("0"),
+                                    QStringLiteral("Peru"), QStringLiteral("0"),
+                                    QStringLiteral("01/02/2003"), QStringLiteral("0")}));
         // Written to NUMAROK.INI at once.
         IniFile ini(paths::programSettingsFile());
-        QCOMPARE(ini.value(QStringLiteral("Defaults"), QStringLiteral("Country"), QString()), QStringLiteral("Peru"));
-        QCOMPARE(ini.value(QStringLiteral("Defaults"), QStringLiteral("Quantity"), QString()), QStringLiteral("0"));
-        QCOMPARE(ini.value(QStringLiteral("Defaults"), QStringLiteral("Wanted"), QString()), QStringLiteral("Yes"));
+        QCOMPARE(ini.value(QStringLiteral("Defaults"), QStringLiteral("Country"), QString()),
+                 QStringLiteral("Peru"));
+        QCOMPARE(ini.value(QStringLiteral("Defaults"), QStringLiteral("Quantity"), QString()),
+                 QStringLiteral("0"));
+        QCOMPARE(ini.value(QStringLiteral("Defaults"), QStringLiteral("Wanted"), QString()),
+                 QStringLiteral("Yes"));
         // With "Load Defaults With Add" a new record starts from them.
         QString country;
         f.inEditor(&TMain::DoAdd, [&](TMyEdit &e) {
@@ -732,14 +799,15 @@ private slots:
     }
 };
 
-class EditorRoundTripTests : public QObject {
+class EditorRoundTripTests : public QObject
+{
     Q_OBJECT
 private slots:
     void throughTheWindowAndBack()
     {
         EditorFixture f;
         f.w->chooseDateStyle(7); // mm/dd/yyyy
-        const QString database = f.w->CurrentDatabasePath;
+        const QString database = f.w->database().currentPath();
         auto type = [](TMyEdit &e, const char *name, const QString &text) {
             QWidget *w = child<QWidget>(e, name);
             w->setFocus();
@@ -756,8 +824,7 @@ private slots:
                 type(e, "PurchasePrice", QLatin1String(price));
                 child<QLineEdit>(e, "PurchDate")->setCursorPosition(0);
                 type(e, "PurchDate", QLatin1String(date));
-                if (wanted)
-                    child<QCheckBox>(e, "Wanted")->click();
+                if (wanted) child<QCheckBox>(e, "Wanted")->click();
                 child<QCheckBox>(e, "Approx")->click();
                 trigger(e, "MenuUpdateExit");
             });
@@ -765,14 +832,15 @@ private slots:
         addCoin("Peru", "12.5", "03152024", false);
         addCoin("Chile", "1,000", "12312001", true);
         addCoin("Bolivia", "0.25", "", false);
-        QCOMPARE(f.w->MyTable.recordCount(), 3);
+        QCOMPARE(f.w->database().table().recordCount(), 3);
         // The grid's current row is the new coin, and the count is right.
-        QCOMPARE(f.w->findChild<QLabel *>(QStringLiteral("CountLabel"))->text(), QStringLiteral("3"));
+        QCOMPARE(f.w->findChild<QLabel *>(QStringLiteral("CountLabel"))->text(),
+                 QStringLiteral("3"));
         QCOMPARE(f.w->findChild<QTableView *>(QStringLiteral("ViewerGrid"))->currentIndex().row(),
-                 f.w->MyTable.currentRow());
+                 f.w->database().table().currentRow());
         QCOMPARE(f.stored(coin::Country), QStringLiteral("Bolivia"));
         // Edit Peru, then copy it.
-        QVERIFY(f.w->MyTable.moveToRecNo(1));
+        QVERIFY(f.w->database().table().moveToRecNo(1));
         f.inEditor(&TMain::DoEdit, [&](TMyEdit &e) {
             type(e, "Comments", QStringLiteral("Edge knock"));
             type(e, "Quantity", QStringLiteral("2"));
@@ -782,21 +850,23 @@ private slots:
             type(e, "Year", QStringLiteral("1999"));
             trigger(e, "MenuUpdateExit");
         });
-        QCOMPARE(f.w->MyTable.recordCount(), 4);
+        QCOMPARE(f.w->database().table().recordCount(), 4);
         f.w->close();
         f.w.reset();
 
         // The program started again sees the same four coins.
         f.w = std::make_unique<TMain>();
         QVERIFY(f.w->FormCreate({}));
-        QCOMPARE(f.w->CurrentDatabasePath, database);
-        QCOMPARE(f.w->MyTable.recordCount(), 4);
-        QVERIFY(picklists::readListFile(picklists::perDatabaseFile(f.w->BasePath, picklists::Country))
+        QCOMPARE(f.w->database().currentPath(), database);
+        QCOMPARE(f.w->database().table().recordCount(), 4);
+        QVERIFY(picklists::readListFile(
+                    picklists::perDatabaseFile(f.w->database().basePath(), picklists::Country))
                     .contains(QStringLiteral("Bolivia")));
         f.w.reset();
 
         QProcess py;
-        py.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(NUMAROK_TEST_SCRIPTS "/dump_dbf.py"), database});
+        py.start(QStringLiteral("/usr/bin/python3"),
+                 {QStringLiteral(NUMAROK_TEST_SCRIPTS "/dump_dbf.py"), database});
         QVERIFY(py.waitForFinished(30000));
         QCOMPARE(py.exitCode(), 0);
         const QJsonObject dump = QJsonDocument::fromJson(py.readAllStandardOutput()).object();
@@ -804,15 +874,16 @@ private slots:
         for (const QJsonValue &r : dump[QStringLiteral("records")].toArray()) {
             const QJsonArray v = r.toObject()[QStringLiteral("values")].toArray();
             rows << QStringLiteral("%1|%2|%3|%4|%5|%6|%7|%8|%9")
-                        .arg(v[0].toString(), v[1].toString(), v[2].toString(), QString::number(v[5].toDouble()),
-                             v[10].toString(), QString::number(v[12].toDouble()), v[13].toString(), v[14].toString(),
+                        .arg(v[0].toString(), v[1].toString(), v[2].toString(),
+                             QString::number(v[5].toDouble()), v[10].toString(),
+                             QString::number(v[12].toDouble()), v[13].toString(), v[14].toString(),
                              v[15].toString());
         }
         QCOMPARE(rows, (QStringList{
-                           "Peru|1 Sol||12.5|2024-03-15|2|Edge knock|Yes|No",
-                           "Chile|1 Sol||1000|2001-12-31|0||Yes|Yes",
-                           "Bolivia|1 Sol||0.25||1||Yes|No",
-                           "Peru|1 Sol|1999|12.5|2024-03-15|2|Edge knock|Yes|No",
+                           QStringLiteral("Peru|1 Sol||12.5|2024-03-15|2|Edge knock|Yes|No"),
+                           QStringLiteral("Chile|1 Sol||1000|2001-12-31|0||Yes|Yes"),
+                           QStringLiteral("Bolivia|1 Sol||0.25||1||Yes|No"),
+                           QStringLiteral("Peru|1 Sol|1999|12.5|2024-03-15|2|Edge knock|Yes|No"),
                        }));
     }
 
@@ -846,8 +917,8 @@ private slots:
         });
         QCOMPARE(shown, QStringLiteral("02/29/2000"));
         QVERIFY(f.prompts.asked().isEmpty());
-        const QString database = f.w->CurrentDatabasePath;
-        f.w->MyTable.close();
+        const QString database = f.w->database().currentPath();
+        f.w->database().table().close();
         QProcess py;
         py.start(QStringLiteral("/usr/bin/python3"),
                  {QStringLiteral(NUMAROK_TEST_SCRIPTS "/dump_dbf.py"), database});
@@ -863,7 +934,8 @@ private slots:
     }
 };
 
-class PrintTests : public QObject {
+class PrintTests : public QObject
+{
     Q_OBJECT
 
     static QString pdfDirectory()
@@ -883,7 +955,8 @@ class PrintTests : public QObject {
 private slots:
     void linesCutTheNameAt22()
     {
-        QCOMPARE(recordprint::line(QStringLiteral("Country"), QStringLiteral("Peru")), QStringLiteral("Country: Peru"));
+        QCOMPARE(recordprint::line(QStringLiteral("Country"), QStringLiteral("Peru")),
+                 QStringLiteral("Country: Peru"));
         QCOMPARE(recordprint::line(QStringLiteral("A very long field label"), QStringLiteral("x")),
                  QStringLiteral("A very long field labex"));
         QCOMPARE(recordprint::line(QStringLiteral("Twenty characters!!!"), QStringLiteral("x")),
@@ -903,7 +976,8 @@ private slots:
         });
         other.end();
         printer.setOutputFileName(QString());
-        QCOMPARE(f.prompts.askedTexts(), QStringList{QStringLiteral("Other print job currently in progress.")});
+        QCOMPARE(f.prompts.askedTexts(),
+                 QStringList{QStringLiteral("Other print job currently in progress.")});
     }
 
     void twoCopiesThroughCups()
@@ -912,11 +986,15 @@ private slots:
         if (!run(QStringLiteral("lpstat"), {QStringLiteral("-v"), queue}).contains(queue))
             QFAIL("The PDF print queue NumarokPDF is missing; scripts/test sets it up.");
         EditorFixture f([](dbase::Table &t) {
-            addRecord(t, {{coin::Country, "Peru"}, {coin::PurchasePr, "12.5"}, {coin::Wanted, "Yes"}});
+            addRecord(t, {{coin::Country, QStringLiteral("Peru")},
+                          {coin::PurchasePr, QStringLiteral("12.5")},
+                          {coin::Wanted, QStringLiteral("Yes")}});
         });
-        f.w->settings.fieldNames[coin::Descriptio - 1] = QStringLiteral("A very long description label");
+        f.w->database().settings().fieldNames[coin::Descriptio - 1] =
+            QStringLiteral("A very long description label");
         const QString dir = pdfDirectory();
-        const QStringList before = QDir(dir).entryList({QStringLiteral("Numarok*.pdf")}, QDir::Files);
+        const QStringList before =
+            QDir(dir).entryList({QStringLiteral("Numarok*.pdf")}, QDir::Files);
         f.prompts.printerChoice = [&](QPrinter *p) {
             p->setPrinterName(queue);
             p->setCopyCount(2);
@@ -931,22 +1009,23 @@ private slots:
         QElapsedTimer waited;
         waited.start();
         while (pdf.isEmpty() && waited.elapsed() < 90000) {
-            for (const QString &name : QDir(dir).entryList({QStringLiteral("Numarok*.pdf")}, QDir::Files))
-                if (!before.contains(name))
-                    pdf = dir + QLatin1Char('/') + name;
+            for (const QString &name :
+                 QDir(dir).entryList({QStringLiteral("Numarok*.pdf")}, QDir::Files))
+                if (!before.contains(name)) pdf = dir + QLatin1Char('/') + name;
             QTest::qWait(250);
         }
         QVERIFY2(!pdf.isEmpty(), "no PDF came out of the queue");
         QTest::qWait(500); // the file is complete once the backend has closed it
-        QVERIFY(run(QStringLiteral("pdfinfo"), {pdf}).contains(QRegularExpression(QStringLiteral("Pages:\\s+2\\b"))));
+        QVERIFY(run(QStringLiteral("pdfinfo"), {pdf})
+                    .contains(QRegularExpression(QStringLiteral("Pages:\\s+2\\b"))));
         for (int page : {1, 2}) {
             const QString text =
-                run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), QStringLiteral("-f"), QString::number(page),
-                                                  QStringLiteral("-l"), QString::number(page), pdf, QStringLiteral("-")});
+                run(QStringLiteral("pdftotext"),
+                    {QStringLiteral("-layout"), QStringLiteral("-f"), QString::number(page),
+                     QStringLiteral("-l"), QString::number(page), pdf, QStringLiteral("-")});
             QStringList lines;
             for (const QString &l : text.split(QLatin1Char('\n')))
-                if (!l.trimmed().isEmpty())
-                    lines << l.simplified();
+                if (!l.trimmed().isEmpty()) lines << l.simplified();
             QCOMPARE(lines.size(), 20);
             QCOMPARE(lines[0], QStringLiteral("Country: Peru"));
             QCOMPARE(lines[5], QStringLiteral("Purchase Price: 12.50"));
@@ -960,7 +1039,8 @@ private slots:
 
 // A CUPS client that finds no server: no printers at all. The client library reads its
 // server once per process, so the check runs in a process of its own, whatever ran before.
-class NoPrinterTests : public QObject {
+class NoPrinterTests : public QObject
+{
     Q_OBJECT
 private slots:
     void saysSoInsteadOfPrinting()

@@ -1,10 +1,10 @@
 // Fuzz target: the input is a .MDX file. The index reader opens it, walks every tag,
 // inserts and removes keys; then the table beside it (a fixed sample with the fields
 // NAME C 10 and QTY N 5) is opened with it, in index order, and a record is appended.
-#include "error.h"
+#include "dbase/error.h"
+#include "dbase/mdx.h"
+#include "dbase/table.h"
 #include "fuzz_common.h"
-#include "mdx.h"
-#include "table.h"
 
 #include <fstream>
 #include <iterator>

@@ -1,8 +1,8 @@
 // Fuzz target: the input is a .DBF file. Opens it (read-only, as a table) and reads every
 // field of every record as text, number and date, forwards and backwards.
-#include "error.h"
+#include "dbase/error.h"
+#include "dbase/table.h"
 #include "fuzz_common.h"
-#include "table.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size)
 {

@@ -1,14 +1,14 @@
 // The main window's database commands through the prompt seams: start-up choices,
 // opening, creating, the recent-files menu, and the settings written on closing.
-#include "coin_schema.h"
-#include "database_files.h"
-#include "ini_file.h"
-#include "main_window.h"
-#include "paths.h"
-#include "pick_lists.h"
-#include "prompts.h"
-#include "ready_made.h"
-#include "report_file.h"
+#include "db/coin_schema.h"
+#include "db/database_files.h"
+#include "editor/pick_lists.h"
+#include "main/main_window.h"
+#include "platform/ini_file.h"
+#include "platform/paths.h"
+#include "platform/prompts.h"
+#include "reports/ready_made.h"
+#include "reports/report_file.h"
 #include "test_files.h"
 #include "test_registry.h"
 
@@ -123,11 +123,12 @@ private slots:
         QVERIFY(w.FormCreate({}));
         QVERIFY(prompts.asked().isEmpty());
         QCOMPARE(w.windowTitle(), QStringLiteral("Numarok (MASTER)"));
-        QCOMPARE(w.CurrentDatabasePath, env.master());
-        QCOMPARE(w.SortString, QStringLiteral("Upper(Left(Miscellane,80))"));
-        QCOMPARE(QString::fromStdString(w.MyTable.indexName()), QStringLiteral("NewIndex"));
+        QCOMPARE(w.database().currentPath(), env.master());
+        QCOMPARE(w.database().sortString(), QStringLiteral("Upper(Left(Miscellane,80))"));
+        QCOMPARE(QString::fromStdString(w.database().table().indexName()),
+                 QStringLiteral("NewIndex"));
         QVERIFY(QFile::exists(paths::programFile(QStringLiteral("MASTER.MDX"))));
-        QVERIFY(w.MyTable.isOpen());
+        QVERIFY(w.database().table().isOpen());
         QVERIFY(!w.findChild<QAction *>(QStringLiteral("MenuExitSep"))->isVisible());
     }
 
@@ -149,7 +150,7 @@ private slots:
         TMain w;
         QVERIFY(w.FormCreate({}));
         QVERIFY(prompts.asked().isEmpty());
-        QCOMPARE(w.CurrentDatabasePath, env.master());
+        QCOMPARE(w.database().currentPath(), env.master());
     }
 
     void invalidLastDatabaseAsksForAnother_data()
@@ -181,9 +182,10 @@ private slots:
             if (t.startsWith(QLatin1String("Database Files"))) t = QStringLiteral("*.DBF *.dbf");
         QCOMPARE(asked, expected);
         if (!cancel) {
-            QCOMPARE(w.CurrentDatabasePath, good);
-            QCOMPARE(w.MyTable.recordCount(), 3);
-            QVERIFY(w.settings.lastFiles[0].isEmpty()); // no previous database at start-up
+            QCOMPARE(w.database().currentPath(), good);
+            QCOMPARE(w.database().table().recordCount(), 3);
+            QVERIFY(
+                w.database().settings().lastFiles[0].isEmpty()); // no previous database at start-up
         }
     }
 
@@ -223,7 +225,7 @@ private slots:
             copyBrokenIndexTable(source, db);
             w.OpenSaveFile(db);
             prompts.clear();
-            w.MyTable.close();
+            w.database().table().close();
             QFile::remove(mdx);
             QFile::copy(QStringLiteral(NUMAROK_TEST_DATA "/") + source + QStringLiteral(".mdx"),
                         mdx);
@@ -236,8 +238,8 @@ private slots:
                 w.MenuRebuildClick();
             }
         }
-        QCOMPARE(w.CurrentDatabasePath, db);
-        QVERIFY(w.MyTable.isOpen());
+        QCOMPARE(w.database().currentPath(), db);
+        QVERIFY(w.database().table().isOpen());
         QStringList notices;
         for (const auto &q : prompts.asked())
             if (q.kind == QLatin1String("message") && q.caption != QLatin1String("Confirm"))
@@ -252,12 +254,15 @@ private slots:
                                   "It has been rebuilt from the sort order; the "
                                   "records are unchanged.")});
         QCOMPARE(readBytes(db), before);
-        QCOMPARE(QString::fromStdString(w.MyTable.indexName()), QStringLiteral("NewIndex"));
+        QCOMPARE(QString::fromStdString(w.database().table().indexName()),
+                 QStringLiteral("NewIndex"));
         // Buffalo nickel, Indian head, Mercury dime, Walking liberty, Zinc cent.
-        QCOMPARE(indexWalk(mdx), (QStringList{"2", "5", "3", "4", "1"}));
+        QCOMPARE(indexWalk(mdx),
+                 (QStringList{QStringLiteral("2"), QStringLiteral("5"), QStringLiteral("3"),
+                              QStringLiteral("4"), QStringLiteral("1")}));
         std::vector<uint32_t> order;
-        for (w.MyTable.first(); !w.MyTable.eof(); w.MyTable.next())
-            order.push_back(w.MyTable.recNo());
+        for (w.database().table().first(); !w.database().table().eof(); w.database().table().next())
+            order.push_back(w.database().table().recNo());
         QCOMPARE(order, (std::vector<uint32_t>{2, 5, 3, 4, 1}));
         QVERIFY(!QFile::exists(mdx + QStringLiteral(".new~")));
     }
@@ -279,18 +284,18 @@ private slots:
         ScriptedPrompts prompts;
         TMain w;
         QVERIFY(w.FormCreate({}));
-        QVERIFY(w.MyTable.isOpen());
-        QCOMPARE(w.CurrentDatabasePath, db);
+        QVERIFY(w.database().table().isOpen());
+        QCOMPARE(w.database().currentPath(), db);
         QCOMPARE(prompts.asked().size(), 1);
         QCOMPARE(prompts.asked()[0].caption, QStringLiteral("Notice"));
         QVERIFY2(prompts.asked()[0].text.startsWith(
                      QStringLiteral("The index file COINS.MDX could not be read, and it cannot be "
                                     "rebuilt now: Table COINS.DBF")),
                  qPrintable(prompts.asked()[0].text));
-        QCOMPARE(w.MyTable.recordCount(), 5);
+        QCOMPARE(w.database().table().recordCount(), 5);
         std::vector<uint32_t> order;
-        for (w.MyTable.first(); !w.MyTable.eof(); w.MyTable.next())
-            order.push_back(w.MyTable.recNo());
+        for (w.database().table().first(); !w.database().table().eof(); w.database().table().next())
+            order.push_back(w.database().table().recNo());
         QCOMPARE(order, (std::vector<uint32_t>{1, 2, 3, 4, 5}));
         QCOMPARE(readBytes(db), before);
         QCOMPARE(readBytes(mdx), indexBefore);
@@ -300,8 +305,8 @@ private slots:
         w.OpenSaveFile(db);
         QCOMPARE(prompts.asked().size(), 1);
         QVERIFY(prompts.asked()[0].text.contains(QStringLiteral("cannot be rebuilt now")));
-        QVERIFY(w.MyTable.isOpen());
-        QCOMPARE(w.MyTable.recordCount(), 5);
+        QVERIFY(w.database().table().isOpen());
+        QCOMPARE(w.database().table().recordCount(), 5);
         other.close();
         prompts.clear();
         w.MenuUpdateDatabaseClick();
@@ -309,8 +314,11 @@ private slots:
                  QStringList{QStringLiteral(
                      "The index file COINS.MDX could not be read.  It has been rebuilt from the "
                      "sort order; the records are unchanged.")});
-        QCOMPARE(indexWalk(mdx), (QStringList{"2", "5", "3", "4", "1"}));
-        QCOMPARE(QString::fromStdString(w.MyTable.indexName()), QStringLiteral("NewIndex"));
+        QCOMPARE(indexWalk(mdx),
+                 (QStringList{QStringLiteral("2"), QStringLiteral("5"), QStringLiteral("3"),
+                              QStringLiteral("4"), QStringLiteral("1")}));
+        QCOMPARE(QString::fromStdString(w.database().table().indexName()),
+                 QStringLiteral("NewIndex"));
         QCOMPARE(readBytes(db), before);
     }
 
@@ -342,13 +350,14 @@ private slots:
         TMain w;
         QVERIFY(w.FormCreate({}));
         QVERIFY(prompts.asked().isEmpty());
-        QCOMPARE(w.SortString, QStringLiteral("Upper(Left(Country,80))"));
+        QCOMPARE(w.database().sortString(), QStringLiteral("Upper(Left(Country,80))"));
         const QString mdx = env.data(QStringLiteral("COINS.MDX"));
         QVERIFY(readBytes(mdx).contains("Upper(Left(Country,80))"));
-        QCOMPARE(indexWalk(mdx), (QStringList{"2", "3", "1"})); // Chile, Denmark, Peru
+        QCOMPARE(indexWalk(mdx), (QStringList{QStringLiteral("2"), QStringLiteral("3"),
+                                              QStringLiteral("1")})); // Chile, Denmark, Peru
         std::vector<uint32_t> order;
-        for (w.MyTable.first(); !w.MyTable.eof(); w.MyTable.next())
-            order.push_back(w.MyTable.recNo());
+        for (w.database().table().first(); !w.database().table().eof(); w.database().table().next())
+            order.push_back(w.database().table().recNo());
         QCOMPARE(order, (std::vector<uint32_t>{2, 3, 1}));
         // An index that matches is used as it stands: not written again.
         w.close();
@@ -371,7 +380,7 @@ private slots:
         {
             TMain w;
             QVERIFY(w.FormCreate({}));
-            QCOMPARE(w.SortString, QStringLiteral("Upper(Left(Country,80))"));
+            QCOMPARE(w.database().sortString(), QStringLiteral("Upper(Left(Country,80))"));
             w.close();
         }
         QCOMPARE(IniFile::readString(env.data(QStringLiteral("COINS.INI")),
@@ -387,9 +396,9 @@ private slots:
         {
             TMain w;
             QVERIFY(w.FormCreate({QStringLiteral("/Browse")}));
-            QVERIFY(w.BrowseMode);
-            w.settings.buttonBar = 2;
-            QVERIFY(!w.settings.fieldEditing);
+            QVERIFY(w.database().browseMode());
+            w.database().settings().buttonBar = 2;
+            QVERIFY(!w.database().settings().fieldEditing);
             w.close();
         }
         const QString dbIni = paths::programFile(QStringLiteral("MASTER.INI"));
@@ -401,7 +410,7 @@ private slots:
         {
             TMain w;
             QVERIFY(w.FormCreate({QStringLiteral("/BROWSE")}));
-            QVERIFY(!w.settings.fieldEditing); // off for the run
+            QVERIFY(!w.database().settings().fieldEditing); // off for the run
             w.close();
         }
         QCOMPARE(IniFile::readString(dbIni, QStringLiteral("Grid Options"),
@@ -410,8 +419,8 @@ private slots:
         {
             TMain w;
             QVERIFY(w.FormCreate({}));
-            QVERIFY(!w.BrowseMode);
-            QVERIFY(w.settings.fieldEditing);
+            QVERIFY(!w.database().browseMode());
+            QVERIFY(w.database().settings().fieldEditing);
         }
     }
 };
@@ -463,18 +472,19 @@ private slots:
         w.findChild<QAction *>(QStringLiteral("MenuOpen"))->trigger();
         if (message.isEmpty()) {
             QCOMPARE(prompts.asked().size(), 1); // the open dialog only
-            QCOMPARE(w.CurrentDatabasePath, path);
-            QVERIFY(w.MyTable.isOpen());
-            QCOMPARE(w.settings.lastFiles[0], env.master());
-            QCOMPARE(w.IndexFilePath, dbfiles::companion(path, QStringLiteral("MDX")));
-            QVERIFY(QFile::exists(w.IndexFilePath)); // the sort index is built on opening
+            QCOMPARE(w.database().currentPath(), path);
+            QVERIFY(w.database().table().isOpen());
+            QCOMPARE(w.database().settings().lastFiles[0], env.master());
+            QCOMPARE(w.database().indexFilePath(), dbfiles::companion(path, QStringLiteral("MDX")));
+            QVERIFY(
+                QFile::exists(w.database().indexFilePath())); // the sort index is built on opening
         } else {
             QCOMPARE(prompts.asked().size(), 2);
             QVERIFY2(prompts.asked()[1].text.contains(message),
                      qPrintable(prompts.asked()[1].text));
             QCOMPARE(prompts.asked()[1].caption, QStringLiteral("Error"));
-            QCOMPARE(w.CurrentDatabasePath, env.master()); // the open database stays
-            QVERIFY(w.MyTable.isOpen());
+            QCOMPARE(w.database().currentPath(), env.master()); // the open database stays
+            QVERIFY(w.database().table().isOpen());
             QCOMPARE(w.windowTitle(), QStringLiteral("Numarok (MASTER)"));
         }
     }
@@ -489,8 +499,8 @@ private slots:
         QVERIFY(w.FormCreate({}));
         w.OpenSaveFile(a);
         w.OpenSaveFile(b);
-        QCOMPARE(w.settings.lastFiles[0], a);
-        QCOMPARE(w.settings.lastFiles[1], env.master());
+        QCOMPARE(w.database().settings().lastFiles[0], a);
+        QCOMPARE(w.database().settings().lastFiles[1], env.master());
         auto *item1 = w.findChild<QAction *>(QStringLiteral("MenuLastFile1"));
         QCOMPARE(item1->text(), QStringLiteral("&1   ") + a);
         QVERIFY(item1->isVisible());
@@ -498,11 +508,11 @@ private slots:
         QVERIFY(!w.findChild<QAction *>(QStringLiteral("MenuLastFile3"))->isVisible());
         QVERIFY(w.findChild<QAction *>(QStringLiteral("MenuExitSep"))->isVisible());
         item1->trigger(); // back to A: B goes to the top, A leaves the list
-        QCOMPARE(w.CurrentDatabasePath, a);
+        QCOMPARE(w.database().currentPath(), a);
         QCOMPARE(countText(w), QStringLiteral("1"));
-        QCOMPARE(w.settings.lastFiles[0], b);
-        QCOMPARE(w.settings.lastFiles[1], env.master());
-        QVERIFY(w.settings.lastFiles[2].isEmpty());
+        QCOMPARE(w.database().settings().lastFiles[0], b);
+        QCOMPARE(w.database().settings().lastFiles[1], env.master());
+        QVERIFY(w.database().settings().lastFiles[2].isEmpty());
         QVERIFY(prompts.asked().isEmpty());
     }
 
@@ -513,21 +523,21 @@ private slots:
         ScriptedPrompts prompts;
         TMain w;
         QVERIFY(w.FormCreate({}));
-        w.settings.sortLevels[0] = 1;
+        w.database().settings().sortLevels[0] = 1;
         w.OpenSaveFile(
             a); // MASTER's settings are written, A's are read (from NUMAROK.INI: defaults)
         QCOMPARE(IniFile::readString(paths::programFile(QStringLiteral("MASTER.INI")),
                                      QStringLiteral("Sort Order"), QStringLiteral("Primary Sort"),
                                      QString()),
                  QStringLiteral("1"));
-        QCOMPARE(w.settings.sortLevels[0], 12);
-        w.settings.fieldWidth[0] = 33;
+        QCOMPARE(w.database().settings().sortLevels[0], 12);
+        w.database().settings().fieldWidth[0] = 33;
         w.MenuUpdateDatabaseClick();
         QCOMPARE(IniFile::readString(env.data(QStringLiteral("A.INI")),
                                      QStringLiteral("Field Width"), QStringLiteral("Country"),
                                      QString()),
                  QStringLiteral("33"));
-        QVERIFY(w.MyTable.isOpen());
+        QVERIFY(w.database().table().isOpen());
     }
 
     // Load In Defaults changes the open database's lists; switching database then writes
@@ -585,11 +595,12 @@ private slots:
         w.OpenSaveFile(a);
         QVERIFY(prompts.asked().isEmpty());
         QVERIFY(QFile::exists(env.data(QStringLiteral("IDX.MDX"))));
-        QCOMPARE(QString::fromStdString(w.MyTable.indexName()), QStringLiteral("NewIndex"));
+        QCOMPARE(QString::fromStdString(w.database().table().indexName()),
+                 QStringLiteral("NewIndex"));
         // The records come in sort order: "misc 1", "misc 2", "misc 3" are records 3, 2, 1.
         std::vector<uint32_t> order;
-        for (w.MyTable.first(); !w.MyTable.eof(); w.MyTable.next())
-            order.push_back(w.MyTable.recNo());
+        for (w.database().table().first(); !w.database().table().eof(); w.database().table().next())
+            order.push_back(w.database().table().recNo());
         QCOMPARE(order, (std::vector<uint32_t>{3, 2, 1}));
     }
 
@@ -611,7 +622,7 @@ private slots:
         other.open();
         w.OpenSaveFile(a);
         QVERIFY(prompts.asked().isEmpty());
-        QVERIFY(w.MyTable.isOpen());
+        QVERIFY(w.database().table().isOpen());
         QCOMPARE(countText(w), QStringLiteral("2"));
         QFile f(env.data(QStringLiteral("BUSY.MDX")));
         QVERIFY(f.open(QIODevice::ReadOnly));
@@ -635,16 +646,17 @@ private slots:
         const QString made = env.data(QStringLiteral("FRESH.DBF"));
         prompts.answer(made);
         w.findChild<QAction *>(QStringLiteral("MenuNew"))->trigger();
-        QCOMPARE(w.CurrentDatabasePath, made);
+        QCOMPARE(w.database().currentPath(), made);
         QCOMPARE(w.windowTitle(), QStringLiteral("Numarok (FRESH)"));
-        QCOMPARE(w.SortString, QStringLiteral("STR(Quantity,12,0)")); // from NUMAROK.INI
+        QCOMPARE(w.database().sortString(),
+                 QStringLiteral("STR(Quantity,12,0)")); // from NUMAROK.INI
         QCOMPARE(countText(w), QStringLiteral("0"));
-        QCOMPARE(w.settings.lastFiles[0], env.master());
+        QCOMPARE(w.database().settings().lastFiles[0], env.master());
         QVERIFY(!QFile::exists(env.data(QStringLiteral("FRESH.INI")))); // written at the next save
         prompts.answer(env.data(QStringLiteral("FRESH.TXT")));
         w.DoNew();
         QCOMPARE(prompts.askedTexts().last(), QStringLiteral("Invalid file type selected."));
-        QCOMPARE(w.CurrentDatabasePath, made);
+        QCOMPARE(w.database().currentPath(), made);
     }
 };
 

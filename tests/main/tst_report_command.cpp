@@ -1,8 +1,8 @@
 // The main window's four report commands open the report selection window, and a report
 // of the entire database printed while a search is on leaves the search on.
-#include "coin_schema.h"
-#include "modal.h"
-#include "report_windows.h"
+#include "db/coin_schema.h"
+#include "platform/modal.h"
+#include "reports/report_windows.h"
 #include "test_registry.h"
 #include "window_fixture.h"
 
@@ -81,12 +81,12 @@ private slots:
     void entireDatabaseDuringASearch()
     {
         WindowFixture f(threeCoins);
-        f.w->SearchTest = [](const dbase::Table &t) {
+        f.w->database().searchTest = [](const dbase::Table &t) {
             return t.asString(coin::Country - 1) == "Chile";
         };
         f.w->EnableEndSearch();
-        f.w->MyTable.refilter();
-        QCOMPARE(f.w->MyTable.recordCount(), 1);
+        f.w->database().table().refilter();
+        QCOMPARE(f.w->database().table().recordCount(), 1);
         const QString out = f.dir.filePath(QStringLiteral("all.txt"));
         modal::enqueue([&](QDialog *d) {
             auto *w = qobject_cast<reports::TMyReport *>(d);
@@ -106,9 +106,9 @@ private slots:
         const QByteArray text = readBytes(out);
         QCOMPARE(text.count("\r\nPeru "), 2);
         QCOMPARE(text.count("\r\nChile "), 1);
-        QVERIFY(f.w->SearchOn);
+        QVERIFY(f.w->database().searchOn());
         QVERIFY(!f.find<QLabel>("SearchOnLabel")->isHidden());
-        QCOMPARE(f.w->MyTable.recordCount(), 1);
+        QCOMPARE(f.w->database().table().recordCount(), 1);
         QCOMPARE(f.find<QLabel>("CountLabel")->text(), QStringLiteral("1"));
     }
 };

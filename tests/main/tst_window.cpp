@@ -1,17 +1,17 @@
 // The main window's controls: enabling rules, browse mode, the grid's columns and
 // model, Delete, the search state, colours and help.
-#include "coin_schema.h"
-#include "color_scheme.h"
-#include "database_files.h"
-#include "help_window.h"
-#include "ini_file.h"
-#include "main_window.h"
-#include "paths.h"
-#include "pick_lists.h"
-#include "prompts.h"
+#include "config/color_scheme.h"
+#include "db/coin_schema.h"
+#include "db/database_files.h"
+#include "editor/pick_lists.h"
+#include "main/main_window.h"
+#include "main/viewer_model.h"
+#include "platform/help_window.h"
+#include "platform/ini_file.h"
+#include "platform/paths.h"
+#include "platform/prompts.h"
 #include "test_files.h"
 #include "test_registry.h"
-#include "viewer_model.h"
 #include "window_fixture.h"
 
 #include <QAbstractItemModelTester>
@@ -32,7 +32,8 @@
 #include <QTextBrowser>
 #include <QToolButton>
 
-namespace {
+namespace
+{
 
 struct Fixture : WindowFixture {
     explicit Fixture(int records, const QStringList &args = {})
@@ -49,13 +50,19 @@ struct Fixture : WindowFixture {
               args)
     {
         w->resize(640, 480);
+        // Every test of the grid runs its model under Qt's model checks.
+        tester = std::make_unique<QAbstractItemModelTester>(
+            find<QTableView>("ViewerGrid")->model(),
+            QAbstractItemModelTester::FailureReportingMode::QtTest);
     }
+    std::unique_ptr<QAbstractItemModelTester> tester;
     bool enabled(const char *button) const { return find<QPushButton>(button)->isEnabled(); }
 };
 
 } // namespace
 
-class WindowTests : public QObject {
+class WindowTests : public QObject
+{
     Q_OBJECT
 private slots:
     void letteredButtonsAndSearchState_data()
@@ -69,10 +76,11 @@ private slots:
         QFETCH(bool, browse);
         Fixture f(3, browse ? QStringList{QStringLiteral("/browse")} : QStringList{});
         f.w->action(QStringLiteral("MenuButtons"))->trigger();
-        QCOMPARE(f.w->settings.buttonBar, 2);
+        QCOMPARE(f.w->database().settings().buttonBar, 2);
         for (const char *b : {"AddButton", "CopyButton", "DeleteButton", "ViewerButton"})
             QCOMPARE(f.enabled(b), !browse);
-        for (const char *b : {"EditButton", "SearchButton", "ReportButton", "HelpButton", "ButtonExit"})
+        for (const char *b :
+             {"EditButton", "SearchButton", "ReportButton", "HelpButton", "ButtonExit"})
             QVERIFY(f.enabled(b));
         QVERIFY(!f.enabled("EndSearchButton"));
         QVERIFY(!f.w->action(QStringLiteral("MenuEndSearch"))->isEnabled());
@@ -82,7 +90,7 @@ private slots:
         QVERIFY(f.find<QToolButton>("EndSearchSpeed")->isEnabledTo(f.find<QFrame>("SpeedPanel")));
         QVERIFY(!f.find<QLabel>("SearchOnLabel")->isHidden());
         f.w->action(QStringLiteral("MenuEndSearch"))->trigger();
-        QVERIFY(!f.w->SearchOn);
+        QVERIFY(!f.w->database().searchOn());
         QVERIFY(f.find<QLabel>("SearchOnLabel")->isHidden());
         QVERIFY(!f.enabled("EndSearchButton"));
         QCOMPARE(f.find<QLabel>("CountLabel")->text(), QStringLiteral("3"));
@@ -96,8 +104,8 @@ private slots:
     void browseModeReductions()
     {
         Fixture f(2, {QStringLiteral("/BROWSE")});
-        for (const char *a : {"MenuAdd", "MenuCopy", "MenuDelete", "MenuBackup", "MenuRestore", "MenuViewer",
-                              "MenuImport", "MenuSearchReplace"})
+        for (const char *a : {"MenuAdd", "MenuCopy", "MenuDelete", "MenuBackup", "MenuRestore",
+                              "MenuViewer", "MenuImport", "MenuSearchReplace"})
             QVERIFY2(!f.w->action(QLatin1String(a))->isEnabled(), a);
         QVERIFY(f.w->action(QStringLiteral("MenuEdit"))->isEnabled());
         QVERIFY(!f.find<QMenu>("MenuListMaintenance")->menuAction()->isEnabled());
@@ -106,7 +114,9 @@ private slots:
         QVERIFY(f.find<QToolButton>("EditSpeed")->isEnabled());
         int navigatorShown = 0;
         for (int i = 0; i < 10; ++i)
-            navigatorShown += f.w->findChild<QToolButton *>(QStringLiteral("NavButton%1").arg(i))->isHidden() ? 0 : 1;
+            navigatorShown +=
+                f.w->findChild<QToolButton *>(QStringLiteral("NavButton%1").arg(i))->isHidden() ? 0
+                                                                                                : 1;
         QCOMPARE(navigatorShown, 4);
         auto *grid = f.find<QTableView>("ViewerGrid");
         QCOMPARE(grid->editTriggers(), QAbstractItemView::NoEditTriggers);
@@ -114,8 +124,8 @@ private slots:
 
     void gridColumns_data()
     {
-        QTest::addColumn<QList<int>>("order");  // Field Order by field, 1-based values
-        QTest::addColumn<QList<int>>("hidden"); // field numbers with Display Fields off
+        QTest::addColumn<QList<int>>("order");   // Field Order by field, 1-based values
+        QTest::addColumn<QList<int>>("hidden");  // field numbers with Display Fields off
         QTest::addColumn<QList<int>>("columns"); // field numbers in column order
         QList<int> natural;
         for (int i = 1; i <= 20; ++i)
@@ -131,12 +141,12 @@ private slots:
         // is never placed and stays where the moves leave it.
         QList<int> dup = natural;
         dup[4] = 2;
-        QList<int> dupColumns{2, 3, 4, 5, 1, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20};
+        QList<int> dupColumns{2,  3,  4,  5,  1,  6,  7,  8,  9,  10,
+                              11, 12, 13, 14, 15, 16, 17, 18, 19, 20};
         QTest::newRow("two fields on one position") << dup << QList<int>{} << dupColumns;
         QList<int> partial;
         for (int i = 1; i <= 20; ++i)
-            if (i != 4 && i != 12)
-                partial << i;
+            if (i != 4 && i != 12) partial << i;
         QTest::newRow("two hidden") << natural << QList<int>{4, 12} << partial;
         QTest::newRow("every field hidden") << natural << natural << QList<int>{};
     }
@@ -147,10 +157,10 @@ private slots:
         QFETCH(QList<int>, columns);
         Fixture f(4);
         for (int i = 0; i < 20; ++i) {
-            f.w->settings.fieldOrder[i] = order[i];
-            f.w->settings.displayFields[i] = !hidden.contains(i + 1);
+            f.w->database().settings().fieldOrder[i] = order[i];
+            f.w->database().settings().displayFields[i] = !hidden.contains(i + 1);
         }
-        f.w->settings.fieldNames[1] = QStringLiteral("Denomination");
+        f.w->database().settings().fieldNames[1] = QStringLiteral("Denomination");
         f.w->SetViewerOptions();
         auto *model = qobject_cast<ViewerModel *>(f.find<QTableView>("ViewerGrid")->model());
         QList<int> got;
@@ -161,18 +171,19 @@ private slots:
         QCOMPARE(model->rowCount(), 4);
         const int denomination = int(columns.indexOf(2));
         if (denomination >= 0)
-            QCOMPARE(model->headerData(denomination, Qt::Horizontal).toString(), QStringLiteral("Denomination"));
+            QCOMPARE(model->headerData(denomination, Qt::Horizontal).toString(),
+                     QStringLiteral("Denomination"));
     }
 
     void modelAndFlags()
     {
         Fixture f(6);
         auto *model = qobject_cast<ViewerModel *>(f.find<QTableView>("ViewerGrid")->model());
-        QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester tester(model,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
         const int wanted = int([&] {
             for (int c = 0; c < model->columnCount(); ++c)
-                if (model->columns()[c].field == coin::Wanted - 1)
-                    return c;
+                if (model->columns()[c].field == coin::Wanted - 1) return c;
             return -1;
         }());
         QVERIFY(wanted >= 0);
@@ -180,17 +191,20 @@ private slots:
         QCOMPARE(model->index(1, 0).data().toString(), QStringLiteral("Country 1"));
         QCOMPARE(model->index(1, wanted).data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
         QCOMPARE(model->index(2, wanted).data(Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
-        QVERIFY(!model->setData(model->index(2, wanted), Qt::Checked, Qt::CheckStateRole)); // editing off
-        f.w->settings.fieldEditing = true;
+        QVERIFY(!model->setData(model->index(2, wanted), Qt::Checked,
+                                Qt::CheckStateRole)); // editing off
+        f.w->database().settings().fieldEditing = true;
         f.w->SetViewerOptions();
         QVERIFY(model->setData(model->index(2, wanted), Qt::Checked, Qt::CheckStateRole));
         QVERIFY(model->setData(model->index(0, 0), QStringLiteral("Peru"), Qt::EditRole));
-        f.w->MyTable.close();
-        f.w->MyTable.open();
-        QVERIFY(f.w->MyTable.moveToRecNo(3));
-        QCOMPARE(QString::fromStdString(f.w->MyTable.asString(coin::Wanted - 1)), QStringLiteral("Yes"));
-        QVERIFY(f.w->MyTable.moveToRecNo(1));
-        QCOMPARE(QString::fromStdString(f.w->MyTable.asString(0)), QStringLiteral("Peru"));
+        f.w->database().table().close();
+        f.w->database().table().open();
+        QVERIFY(f.w->database().table().moveToRecNo(3));
+        QCOMPARE(QString::fromStdString(f.w->database().table().asString(coin::Wanted - 1)),
+                 QStringLiteral("Yes"));
+        QVERIFY(f.w->database().table().moveToRecNo(1));
+        QCOMPARE(QString::fromStdString(f.w->database().table().asString(0)),
+                 QStringLiteral("Peru"));
     }
 
     // Every cell editor of the grid stops typing where the field ends, and a longer text
@@ -198,7 +212,7 @@ private slots:
     void gridEditorsStopAtTheFieldWidth()
     {
         Fixture f(2);
-        f.w->settings.fieldEditing = true;
+        f.w->database().settings().fieldEditing = true;
         f.w->SetViewerOptions();
         auto *grid = f.find<QTableView>("ViewerGrid");
         auto *model = qobject_cast<ViewerModel *>(grid->model());
@@ -235,10 +249,11 @@ private slots:
                  QStringList{QStringLiteral(
                      "Face Value is longer than the 20 characters the database can hold.  "
                      "Please shorten it.")});
-        f.w->MyTable.close();
+        f.w->database().table().close();
         QProcess py;
-        py.start(QStringLiteral("/usr/bin/python3"),
-                 {QStringLiteral(NUMAROK_TEST_SCRIPTS "/dump_dbf.py"), f.w->CurrentDatabasePath});
+        py.start(
+            QStringLiteral("/usr/bin/python3"),
+            {QStringLiteral(NUMAROK_TEST_SCRIPTS "/dump_dbf.py"), f.w->database().currentPath()});
         QVERIFY(py.waitForFinished(30000));
         QCOMPARE(py.exitCode(), 0);
         const QJsonArray records = QJsonDocument::fromJson(py.readAllStandardOutput())
@@ -256,7 +271,7 @@ private slots:
     {
         Fixture f(1);
         f.w->lists.setList(picklists::Country, {QStringLiteral("Canada")});
-        f.w->settings.fieldEditing = true;
+        f.w->database().settings().fieldEditing = true;
         f.w->SetViewerOptions();
         auto *grid = f.find<QTableView>("ViewerGrid");
         auto *model = qobject_cast<ViewerModel *>(grid->model());
@@ -271,8 +286,8 @@ private slots:
         emit combo->lineEdit()->editingFinished();
         grid->itemDelegate()->setModelData(editor, model, cell);
         delete editor;
-        QVERIFY(f.w->MyTable.moveToRecNo(1));
-        QCOMPARE(QString::fromStdString(f.w->MyTable.asString(coin::Country - 1)),
+        QVERIFY(f.w->database().table().moveToRecNo(1));
+        QCOMPARE(QString::fromStdString(f.w->database().table().asString(coin::Country - 1)),
                  QStringLiteral("canada"));
     }
 
@@ -286,8 +301,8 @@ private slots:
     {
         QFETCH(int, answer);
         Fixture f(3);
-        const QString path = f.w->CurrentDatabasePath;
-        f.w->MyTable.first();
+        const QString path = f.w->database().currentPath();
+        f.w->database().table().first();
         f.prompts.answer(answer);
         f.w->action(QStringLiteral("MenuDelete"))->trigger();
         QCOMPARE(f.prompts.asked().size(), 1);
@@ -305,16 +320,23 @@ private slots:
     void colourSchemeReachesPaletteAndFile()
     {
         Fixture f(1);
-        f.w->settings.schemes[colors::Main].colors[ColorScheme::MainBackground] = 255; // red
-        f.w->settings.schemes[colors::Main].colors[ColorScheme::MajorTitle] = 65280;   // green
+        f.w->database()
+            .settings()
+            .scheme(colors::Target::Main)
+            .colors[ColorScheme::MainBackground] = 255; // red
+        f.w->database().settings().scheme(colors::Target::Main).colors[ColorScheme::MajorTitle] =
+            65280; // green
         f.w->SetColors();
         QCOMPARE(f.w->palette().color(QPalette::Window), QColor(255, 0, 0));
-        QCOMPARE(f.find<QLabel>("ViewerLabel")->palette().color(QPalette::WindowText), QColor(0, 255, 0));
+        QCOMPARE(f.find<QLabel>("ViewerLabel")->palette().color(QPalette::WindowText),
+                 QColor(0, 255, 0));
         f.w->MenuUpdateDatabaseClick();
-        QCOMPARE(IniFile::readString(f.w->DatabaseSettingsPath, QStringLiteral("Main Window Color"),
+        QCOMPARE(IniFile::readString(f.w->database().settingsFilePath(),
+                                     QStringLiteral("Main Window Color"),
                                      QStringLiteral("Main Background"), QString()),
                  QStringLiteral("255"));
-        QCOMPARE(IniFile::readString(f.w->DatabaseSettingsPath, QStringLiteral("Main Window Color"),
+        QCOMPARE(IniFile::readString(f.w->database().settingsFilePath(),
+                                     QStringLiteral("Main Window Color"),
                                      QStringLiteral("Major Title"), QString()),
                  QStringLiteral("65280"));
     }
@@ -322,9 +344,9 @@ private slots:
     void gridFollowsItsSettings()
     {
         Fixture f(2);
-        f.w->settings.gridFont.size = 20;
-        f.w->settings.gridFont.color = 255;
-        f.w->settings.rowLines = false;
+        f.w->database().settings().gridFont.size = 20;
+        f.w->database().settings().gridFont.color = 255;
+        f.w->database().settings().rowLines = false;
         f.w->SetViewerOptions();
         auto *grid = f.find<QTableView>("ViewerGrid");
         QCOMPARE(grid->font().pointSize(), 20);
@@ -332,9 +354,13 @@ private slots:
         QCOMPARE(grid->property("rowLines").toBool(), false);
         QCOMPARE(grid->property("columnLines").toBool(), true);
         // The window's background does not colour its buttons.
-        f.w->settings.schemes[colors::Main].colors[ColorScheme::MainBackground] = 255;
+        f.w->database()
+            .settings()
+            .scheme(colors::Target::Main)
+            .colors[ColorScheme::MainBackground] = 255;
         f.w->SetColors();
-        QVERIFY(f.find<QPushButton>("AddButton")->palette().color(QPalette::Button) != QColor(255, 0, 0));
+        QVERIFY(f.find<QPushButton>("AddButton")->palette().color(QPalette::Button) !=
+                QColor(255, 0, 0));
     }
 
     void helpOpensAtContents()
@@ -349,11 +375,13 @@ private slots:
         QFile doc(paths::programFile(QStringLiteral("NUMAROK.HLP")));
         QVERIFY(doc.open(QIODevice::ReadOnly));
         const QByteArray html = doc.readAll();
-        for (const char *k : {"Input Window", "Search Window", "Import Window", "Export Window", "Backup and Restore",
-                              "User Defined Reports", "Report Window", "Viewer Configuration Title",
-                              "Viewer Configuration Look", "Viewer Configuration Show", "Viewer Configuration Widths",
+        for (const char *k : {"Input Window", "Search Window", "Import Window", "Export Window",
+                              "Backup and Restore", "User Defined Reports", "Report Window",
+                              "Viewer Configuration Title", "Viewer Configuration Look",
+                              "Viewer Configuration Show", "Viewer Configuration Widths",
                               "Viewer Configuration Order", "Viewer Configuration Names"})
-            QVERIFY2(html.contains("name=\"" + help::anchorFor(QLatin1String(k)).toUtf8() + "\""), k);
+            QVERIFY2(html.contains("name=\"" + help::anchorFor(QLatin1String(k)).toUtf8() + "\""),
+                     k);
         help::browser()->window()->close();
     }
 
@@ -372,7 +400,8 @@ private slots:
         QCOMPARE(q.caption, QStringLiteral("Warning"));
         QVERIFY(q.beep);
         QCOMPARE(q.defaultButton, QMessageBox::No);
-        QVERIFY(q.text.startsWith(QStringLiteral("Your current Data Lists will become your default list values.  ")));
+        QVERIFY(q.text.startsWith(
+            QStringLiteral("Your current Data Lists will become your default list values.  ")));
     }
 };
 

@@ -1,11 +1,11 @@
 // The windows as the user sees them: placement and scaling of nested dialogs at every
 // dialog size.
-#include "formats.h"
-#include "main_window.h"
-#include "modal.h"
-#include "record_editor.h"
+#include "config/viewer_config.h"
+#include "editor/record_editor.h"
+#include "main/main_window.h"
+#include "platform/modal.h"
 #include "test_registry.h"
-#include "viewer_config.h"
+#include "ui/formats.h"
 #include "window_fixture.h"
 
 #include <QAbstractItemView>
@@ -107,7 +107,7 @@ private slots:
         QCOMPARE(f.w->scaleFactor(), k);
         QList<qreal> designed;
         {
-            TViewConfig unplaced(f.w->settings, k);
+            TViewConfig unplaced(f.w->database().settings(), k);
             designed = designedSizes(&unplaced);
         }
         QList<Shown> showings;
@@ -318,7 +318,8 @@ private slots:
         for (auto it = unnamed.begin(); it != unnamed.end(); ++it)
             QVERIFY2(it.value().isEmpty(), qPrintable(it.key() + QStringLiteral(": ") +
                                                       it.value().join(QLatin1Char(' '))));
-        QCOMPARE(countryName.value(QStringLiteral("Country")), f.w->settings.fieldNames[0]);
+        QCOMPARE(countryName.value(QStringLiteral("Country")),
+                 f.w->database().settings().fieldNames[0]);
     }
 };
 
@@ -329,7 +330,7 @@ private slots:
     void firstActivationShowsATipOnce()
     {
         WindowFixture f;
-        QVERIFY(f.w->settings.showTips); // the default
+        QVERIFY(f.w->database().settings().showTips); // the default
         int shown = 0;
         bool boxChecked = false;
         modal::enqueue([&](QDialog *d) {
@@ -346,7 +347,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(f.w.get()));
         QTRY_COMPARE(shown, 1);
         QVERIFY(boxChecked);
-        QVERIFY(!f.w->settings.showTips); // the box writes Show Tips
+        QVERIFY(!f.w->database().settings().showTips); // the box writes Show Tips
         // Activated again: no second tip.
         modal::enqueue([&](QDialog *d) {
             ++shown;
@@ -371,7 +372,7 @@ private slots:
     void noTipWhenShowTipsIsOff()
     {
         WindowFixture f;
-        f.w->settings.showTips = false;
+        f.w->database().settings().showTips = false;
         bool shown = false;
         modal::enqueue([&](QDialog *d) {
             shown = true;
@@ -388,7 +389,7 @@ private slots:
     void reviewCommandAndNextTip()
     {
         WindowFixture f;
-        f.w->settings.showTips = false;
+        f.w->database().settings().showTips = false;
         QStringList seen;
         modal::enqueue([&](QDialog *d) {
             auto *text = d->findChild<QLabel *>(QStringLiteral("TipText"));
@@ -409,7 +410,7 @@ private slots:
         QCOMPARE(distinct.size(), 24);
         for (const QString &tip : distinct)
             QVERIFY(tip.size() > 20);
-        QVERIFY(f.w->settings.showTips);
+        QVERIFY(f.w->database().settings().showTips);
     }
 };
 

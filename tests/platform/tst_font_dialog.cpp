@@ -1,6 +1,6 @@
 // The program's font dialog: preset with the current font, a face that is not installed
 // kept by name when the user does not change it, and the colour it offers for grid fonts.
-#include "prompts.h"
+#include "platform/prompts.h"
 #include "test_registry.h"
 
 #include <QFontDatabase>

@@ -1,8 +1,8 @@
 // The INI layer's profile semantics and the prompt seams.
-#include "ini_file.h"
-#include "modal.h"
-#include "paths.h"
-#include "prompts.h"
+#include "platform/ini_file.h"
+#include "platform/modal.h"
+#include "platform/paths.h"
+#include "platform/prompts.h"
 #include "test_files.h"
 #include "test_registry.h"
 
@@ -10,7 +10,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-
 
 class IniTests : public QObject
 {
@@ -88,8 +87,8 @@ private slots:
         QFETCH(QString, value);
         const QString path = file("read.ini");
         writeBytes(path, "[Misc]\r\nPadded =   a b  \r\nQuoted=\" x "
-                       "\"\r\nLong=abcdefgh\r\nCountry=\xD6sterreich\r\n"
-                       "Empty=\r\n[Grid Font]\r\nFont Name=Courier New\r\n");
+                         "\"\r\nLong=abcdefgh\r\nCountry=\xD6sterreich\r\n"
+                         "Empty=\r\n[Grid Font]\r\nFont Name=Courier New\r\n");
         QCOMPARE(IniFile::readString(path, section, key, QStringLiteral("dflt"), maxLength), value);
     }
 

@@ -1,12 +1,12 @@
 // The page-output engine: the line-and-column model, page events and cancelling, status
 // formats, stored pages replayed into PDF files read back by pdftotext and pdfinfo, the
 // printer producer, and the preview's zoom and navigation.
-#include "base_report.h"
-#include "file_preview.h"
-#include "file_printer.h"
-#include "printers.h"
-#include "producers.h"
-#include "prompts.h"
+#include "platform/prompts.h"
+#include "reports/engine/base_report.h"
+#include "reports/engine/file_preview.h"
+#include "reports/engine/file_printer.h"
+#include "reports/engine/printers.h"
+#include "reports/engine/producers.h"
 #include "test_registry.h"
 
 #include <QDir>
@@ -254,13 +254,17 @@ private slots:
         QVERIFY(filer.Cancelled());
         QVERIFY(!filer.Printing());
         QVERIFY(!drewAfterCancel);
-        QCOMPARE(events, (QStringList{"before", "header 1", "page 1", "footer 1", "header 2",
-                                      "page 2", "footer 2", "header 3", "page 3", "after"}));
+        QCOMPARE(events, (QStringList{QStringLiteral("before"), QStringLiteral("header 1"),
+                                      QStringLiteral("page 1"), QStringLiteral("footer 1"),
+                                      QStringLiteral("header 2"), QStringLiteral("page 2"),
+                                      QStringLiteral("footer 2"), QStringLiteral("header 3"),
+                                      QStringLiteral("page 3"), QStringLiteral("after")}));
         // A new run starts afresh.
         filer.OnPrintPage = [](TBaseReport &) { return false; };
         events.clear();
         QVERIFY(filer.Execute());
-        QCOMPARE(events, (QStringList{"before", "header 1", "footer 1", "after"}));
+        QCOMPARE(events, (QStringList{QStringLiteral("before"), QStringLiteral("header 1"),
+                                      QStringLiteral("footer 1"), QStringLiteral("after")}));
         QCOMPARE(stream.pageCount(), 1);
     }
 
@@ -340,7 +344,7 @@ private slots:
         TReportFiler filer;
         QLabel label;
         filer.StatusLabel = &label;
-        filer.StatusText = QStringList{"zero", "one"};
+        filer.StatusText = QStringList{QStringLiteral("zero"), QStringLiteral("one")};
         filer.FirstPage = 2;
         filer.LastPage = 9;
         filer.StatusFormat = format;
@@ -371,7 +375,8 @@ private slots:
         printer.OnAfterPrint = [&](TBaseReport &) { anyEvent = true; };
         QVERIFY(!printer.Execute());
         QVERIFY(!anyEvent);
-        QCOMPARE(prompts.askedTexts(), QStringList{"No printers are defined, aborting print job."});
+        QCOMPARE(prompts.askedTexts(),
+                 QStringList{QStringLiteral("No printers are defined, aborting print job.")});
         QCOMPARE(prompts.asked().at(0).caption, QStringLiteral("Error"));
 
         PageStream stream;
@@ -380,7 +385,8 @@ private slots:
         stored.setStream(&stream);
         prompts.clear();
         QVERIFY(!stored.PrintPages(0, 0));
-        QCOMPARE(prompts.askedTexts(), QStringList{"No printers are defined, aborting print job."});
+        QCOMPARE(prompts.askedTexts(),
+                 QStringList{QStringLiteral("No printers are defined, aborting print job.")});
         QVERIFY(!stored.Busy());
     }
 
@@ -398,7 +404,7 @@ private slots:
         QVERIFY(!paged);
         other.end();
         QCOMPARE(prompts.askedTexts(),
-                 QStringList{"Invalid method call.  Device already printing."});
+                 QStringList{QStringLiteral("Invalid method call.  Device already printing.")});
     }
 
     void pageRange_data()
@@ -454,8 +460,11 @@ private slots:
             QVERIFY(!printer.Busy());
         }
         QCOMPARE(pdfPages(all), 5);
-        QCOMPARE(pdfWords(all, 2), (QStringList{"Heading2", "Name2x1", "Value2x1", "Name2x2",
-                                                "Value2x2", "Name2x3", "Value2x3", "Footer2"}));
+        QCOMPARE(pdfWords(all, 2),
+                 (QStringList{QStringLiteral("Heading2"), QStringLiteral("Name2x1"),
+                              QStringLiteral("Value2x1"), QStringLiteral("Name2x2"),
+                              QStringLiteral("Value2x2"), QStringLiteral("Name2x3"),
+                              QStringLiteral("Value2x3"), QStringLiteral("Footer2")}));
         QCOMPARE(pdfWords(all, 5).first(), QStringLiteral("Heading5"));
 
         const QString range = dir.filePath(QStringLiteral("range.pdf"));
@@ -586,13 +595,15 @@ private slots:
         QVERIFY(!target.fullPage());
         printer.SetOrientation(QPageLayout::Landscape);
         QVERIFY(printer.Execute());
-        QCOMPARE(footers, (QStringList{"1", "2", "3"}));
+        QCOMPARE(footers,
+                 (QStringList{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")}));
         // The shared printer is as the job found it.
         QVERIFY(!target.fullPage());
         QCOMPARE(target.pageLayout().orientation(), before.orientation());
         QCOMPARE(pdfPages(pdf), 3);
-        QCOMPARE(pdfWords(pdf),
-                 (QStringList{"Centred1", "Foot1", "Centred2", "Foot2", "Centred3", "Foot3"}));
+        QCOMPARE(pdfWords(pdf), (QStringList{QStringLiteral("Centred1"), QStringLiteral("Foot1"),
+                                             QStringLiteral("Centred2"), QStringLiteral("Foot2"),
+                                             QStringLiteral("Centred3"), QStringLiteral("Foot3")}));
     }
 };
 
@@ -661,7 +672,8 @@ private slots:
         const QString pdf = awaitPdf(before);
         QVERIFY2(!pdf.isEmpty(), "no PDF came out of the queue");
         QCOMPARE(pdfPages(pdf), 2);
-        QCOMPARE(pdfWords(pdf), (QStringList{"Stored3", "Stored4"}));
+        QCOMPARE(pdfWords(pdf),
+                 (QStringList{QStringLiteral("Stored3"), QStringLiteral("Stored4")}));
         QFile::remove(pdf);
     }
 };

@@ -1,16 +1,16 @@
 // Report generation over coin tables written by python3-dbf: the print-to-file text of the
 // ready-made reports compared line by line with expected files, the stored pages of the
 // same runs, and a page too small for one record.
-#include "base_report.h"
-#include "coin_schema.h"
-#include "formats.h"
-#include "printers.h"
-#include "producers.h"
-#include "ready_made.h"
-#include "report_generator.h"
-#include "table.h"
+#include "db/coin_schema.h"
+#include "dbase/table.h"
+#include "reports/engine/base_report.h"
+#include "reports/engine/printers.h"
+#include "reports/engine/producers.h"
+#include "reports/ready_made.h"
+#include "reports/report_generator.h"
 #include "test_files.h"
 #include "test_registry.h"
+#include "ui/formats.h"
 
 #include <QDir>
 #include <QProcess>

@@ -1,9 +1,9 @@
 // The report definition record on raw bytes, the report file's operations, the ready-made
 // reports against their published tables, and the conversion of the earlier report file.
-#include "earlier_reports.h"
-#include "ready_made.h"
-#include "report_definition.h"
-#include "report_file.h"
+#include "reports/earlier_reports.h"
+#include "reports/ready_made.h"
+#include "reports/report_definition.h"
+#include "reports/report_file.h"
 #include "test_files.h"
 #include "test_registry.h"
 
@@ -329,14 +329,15 @@ private slots:
         QCOMPARE(file.save(named(QStringLiteral("B"))), 1);
         QCOMPARE(file.save(named(QStringLiteral("C"))), 2);
         QCOMPARE(file.save(named(QStringLiteral("B2")), 1), 1);
-        QCOMPARE(file.names(), (QStringList{"A", "B2", "C"}));
+        QCOMPARE(file.names(),
+                 (QStringList{QStringLiteral("A"), QStringLiteral("B2"), QStringLiteral("C")}));
         QCOMPARE(QFileInfo(path()).size(), 3 * 20622);
         QVERIFY(file.remove(0));
-        QCOMPARE(file.names(), (QStringList{"B2", "C"}));
+        QCOMPARE(file.names(), (QStringList{QStringLiteral("B2"), QStringLiteral("C")}));
         QCOMPARE(QFileInfo(path()).size(), 2 * 20622);
         QVERIFY(!file.remove(2));
         QVERIFY(file.remove(1));
-        QCOMPARE(file.names(), QStringList{"B2"});
+        QCOMPARE(file.names(), QStringList{QStringLiteral("B2")});
     }
 
     void linesBeyondCountAreKept()
@@ -377,7 +378,7 @@ private slots:
         a.setWidth(120);
         file.save(a);
         file.save(named(QStringLiteral("Same")));
-        QCOMPARE(file.names(), (QStringList{"Same", "Same"}));
+        QCOMPARE(file.names(), (QStringList{QStringLiteral("Same"), QStringLiteral("Same")}));
         ReportDefinition back;
         QVERIFY(file.read(1, back));
         QCOMPARE(back.width(), 90);
@@ -391,14 +392,14 @@ private slots:
         QFile::copy(QStringLiteral(NUMAROK_TEST_DATA "/partial_reports.urp"), path());
         QFile::setPermissions(path(), QFile::ReadOwner | QFile::WriteOwner);
         ReportFile file(path());
-        QCOMPARE(file.names(), QStringList{"Whole"});
+        QCOMPARE(file.names(), QStringList{QStringLiteral("Whole")});
         QCOMPARE(file.count(), 1);
         ReportDefinition d;
         QVERIFY(!file.read(1, d));
         // An append replaces the partial record with a whole one.
         QCOMPARE(file.save(named(QStringLiteral("Next"))), 1);
         QCOMPARE(QFileInfo(path()).size(), 2 * 20622);
-        QCOMPARE(file.names(), (QStringList{"Whole", "Next"}));
+        QCOMPARE(file.names(), (QStringList{QStringLiteral("Whole"), QStringLiteral("Next")}));
     }
 
     void deleteWritesBesideAndRenames()
@@ -416,8 +417,9 @@ private slots:
         QCOMPARE(QFile::permissions(path()) & 0x7077,
                  mode); // the new file keeps the old one's mode
         QCOMPARE(before.readAll().size(), 2 * 20622);
-        QCOMPARE(file.names(), QStringList{"B"});
-        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), QStringList{"NUMAROK.URP"});
+        QCOMPARE(file.names(), QStringList{QStringLiteral("B")});
+        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files),
+                 QStringList{QStringLiteral("NUMAROK.URP")});
     }
 
     void failedAppendIsReported()
@@ -473,11 +475,12 @@ private slots:
             QCOMPARE(int(b[20123]), 0);
             QCOMPARE(b.mid(20124), QByteArray(498, '\0'));
             for (int n = lines[r] + 1; n <= 12; ++n)
-                QCOMPARE(rawItems(b, n), (QStringList{"S:150", "S:0"}));
+                QCOMPARE(rawItems(b, n),
+                         (QStringList{QStringLiteral("S:150"), QStringLiteral("S:0")}));
         }
         auto split = [](const char *s) { return QString::fromLatin1(s).split(QLatin1Char(' ')); };
         const QByteArray r0 = all.mid(0, 20622);
-        QCOMPARE(rawItems(r0, 0).join(' '),
+        QCOMPARE(rawItems(r0, 0).join(QLatin1Char(' ')),
                  QStringLiteral(
                      "LQuantity::10 S:1 T4=Quantity:6 LPurch Price::15 S:1 T2=Purchase Price:8 "
                      "LMarket Val::14 S:1 T1=Market Value:8 LPremium Val::15 S:1 "
@@ -489,7 +492,7 @@ private slots:
                            "T2=Purchase Price:12 LMarket Value::16 S:1 T1=Market Value:12 "
                            "LPremium Value::17 S:1 T3=Premium Value:12 S:0");
         for (int r = 1; r < 5; ++r)
-            QCOMPARE(rawItems(all.mid(r * 20622, 20622), 0).join(' '), wideTotals);
+            QCOMPARE(rawItems(all.mid(r * 20622, 20622), 0).join(QLatin1Char(' ')), wideTotals);
         const QByteArray r1 = all.mid(20622, 20622);
         QCOMPARE(rawItems(r1, 1), split("F1=Country:20 F3=Year:7 F5=MintMark:3 F15=YearApprox:7 "
                                         "F2=FaceValue:22 F4=Condition:30 F6=PurchasePr:14 "
@@ -498,38 +501,40 @@ private slots:
         const QString price = QStringLiteral(
             "LPurchase Price::15 S:1 F6=PurchasePr:12 LMarket Value::15 S:1 F7=MarketValu:12 "
             "LTopic::8 S:1 F9=Topic:20 S:0");
-        QCOMPARE(rawItems(r2, 1).join(' '),
+        QCOMPARE(rawItems(r2, 1).join(QLatin1Char(' ')),
                  QStringLiteral(
                      "LCountry::8 S:1 F1=Country:20 LYear::7 S:1 F3=Year:7 F5=MintMark:4 S:1 "
                      "LApprox Year::12 F15=YearApprox:5 LQuantity::11 S:1 F13=Quantity:7 S:0"));
-        QCOMPARE(rawItems(r2, 2).join(' '), price);
-        QCOMPARE(rawItems(r2, 3).join(' '),
+        QCOMPARE(rawItems(r2, 2).join(QLatin1Char(' ')), price);
+        QCOMPARE(rawItems(r2, 3).join(QLatin1Char(' ')),
                  QStringLiteral("LPurchase Date::14 S:1 F11=PurchDate:11 LDescription::14 S:1 "
                                 "F10=Descriptio:40 LCondition::12 S:1 F4=Condition:30 S:0"));
-        QCOMPARE(rawItems(r2, 4), (QStringList{"S:150", "S:0"}));
+        QCOMPARE(rawItems(r2, 4), (QStringList{QStringLiteral("S:150"), QStringLiteral("S:0")}));
         const QByteArray r3 = all.mid(3 * 20622, 20622);
         QCOMPARE(
-            rawItems(r3, 1).join(' '),
+            rawItems(r3, 1).join(QLatin1Char(' ')),
             QStringLiteral("LCountry::8 S:1 F1=Country:20 LYear::7 S:1 F3=Year:4 F5=MintMark:4 S:1 "
                            "F15=YearApprox:5 LCondition::12 S:1 F4=Condition:30 LQuantity::11 S:1 "
                            "F13=Quantity:7 S:0"));
-        QCOMPARE(rawItems(r3, 2).join(' '), price);
-        QCOMPARE(rawItems(r3, 3).join(' '),
+        QCOMPARE(rawItems(r3, 2).join(QLatin1Char(' ')), price);
+        QCOMPARE(rawItems(r3, 3).join(QLatin1Char(' ')),
                  QStringLiteral("LPurchase Date::14 S:1 F11=PurchDate:11 LDescription::14 S:1 "
                                 "F10=Descriptio:40 LWanted::7 S:1 F16=Wanted:4 S:0"));
-        QCOMPARE(rawItems(r3, 4).join(' '), QStringLiteral("LComment::8 S:1 F14=Comment:80 S:0"));
-        QCOMPARE(rawItems(r3, 5).join(' '), QStringLiteral("LMisc::5 S:1 F12=Miscellane:110 S:0"));
+        QCOMPARE(rawItems(r3, 4).join(QLatin1Char(' ')),
+                 QStringLiteral("LComment::8 S:1 F14=Comment:80 S:0"));
+        QCOMPARE(rawItems(r3, 5).join(QLatin1Char(' ')),
+                 QStringLiteral("LMisc::5 S:1 F12=Miscellane:110 S:0"));
         QCOMPARE(
-            rawItems(r3, 6).join(' '),
+            rawItems(r3, 6).join(QLatin1Char(' ')),
             QStringLiteral(
                 "LUser Def #1::12 S:1 F17=UserDef1:40 LUser Def #2::12 S:1 F18=UserDef2:40 S:0"));
         QCOMPARE(
-            rawItems(r3, 7).join(' '),
+            rawItems(r3, 7).join(QLatin1Char(' ')),
             QStringLiteral(
                 "LUser Def #3::12 S:1 F19=UserDef3:40 LUser Def #4::12 S:1 F20=UserDef4:40 S:0"));
-        QCOMPARE(rawItems(r3, 8), (QStringList{"S:150", "S:0"}));
+        QCOMPARE(rawItems(r3, 8), (QStringList{QStringLiteral("S:150"), QStringLiteral("S:0")}));
         const QByteArray r4 = all.mid(4 * 20622, 20622);
-        QCOMPARE(rawItems(r4, 1), (QStringList{"S:150", "S:0"}));
+        QCOMPARE(rawItems(r4, 1), (QStringList{QStringLiteral("S:150"), QStringLiteral("S:0")}));
     }
 
     void unwritableDirectoryWritesNothing()
@@ -603,7 +608,8 @@ private slots:
         QCOMPARE(r.appended, 2);
         QVERIFY(!QFile::exists(earlier()));
         ReportFile file(current());
-        QCOMPARE(file.names().mid(5), (QStringList{"Narrow", "Simple List Report "}));
+        QCOMPARE(file.names().mid(5),
+                 (QStringList{QStringLiteral("Narrow"), QStringLiteral("Simple List Report ")}));
         ReportDefinition d;
         QVERIFY(file.read(5, d));
         QCOMPARE(d.width(), 90);
@@ -637,7 +643,8 @@ private slots:
     {
         writeBytes(earlier(), earlierRecord("Twice", 120) + earlierRecord("Twice", 120));
         QCOMPARE(convertEarlierReports(earlier(), current()).appended, 2);
-        QCOMPARE(ReportFile(current()).names().mid(5), (QStringList{"Twice", "Twice"}));
+        QCOMPARE(ReportFile(current()).names().mid(5),
+                 (QStringList{QStringLiteral("Twice"), QStringLiteral("Twice")}));
     }
 
     void lockedEarlierFileStays()
@@ -696,7 +703,7 @@ private slots:
         writeBytes(dir.path() + QStringLiteral("/home/QUILM.URP"),
                    earlierRecord("Mine", 90) + earlierRecord("Complete Report", 120));
         prepareReportFiles();
-        QCOMPARE(ReportFile().names(), readyMadeNames() + QStringList{"Mine"});
+        QCOMPARE(ReportFile().names(), readyMadeNames() + QStringList{QStringLiteral("Mine")});
         QVERIFY(!QFile::exists(dir.path() + QStringLiteral("/home/QUILM.URP")));
     }
 };

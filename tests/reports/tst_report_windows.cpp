@@ -1,19 +1,20 @@
 // The report windows over coin tables written by python3-dbf: the selection window's
 // messages, sort order label and search choice, the status window's cancel, the preview's
 // zoom, pages and range dialog, and printing through the NumarokPDF CUPS queue.
-#include "coin_schema.h"
-#include "file_preview.h"
-#include "help_window.h"
-#include "modal.h"
-#include "printers.h"
-#include "prompts.h"
-#include "ready_made.h"
-#include "regional.h"
-#include "report_file.h"
-#include "report_preview.h"
-#include "report_windows.h"
-#include "settings.h"
-#include "table.h"
+#include "app/settings.h"
+#include "db/coin_database.h"
+#include "db/coin_schema.h"
+#include "dbase/table.h"
+#include "platform/help_window.h"
+#include "platform/modal.h"
+#include "platform/prompts.h"
+#include "platform/regional.h"
+#include "reports/engine/file_preview.h"
+#include "reports/engine/printers.h"
+#include "reports/ready_made.h"
+#include "reports/report_file.h"
+#include "reports/report_preview.h"
+#include "reports/report_windows.h"
 #include "test_files.h"
 #include "test_registry.h"
 
@@ -97,12 +98,11 @@ QString awaitPdf(const QStringList &before)
 struct Fixture {
     QTemporaryDir dir{QStringLiteral("/tmp/wt17-win-XXXXXX")};
     ScriptedPrompts prompts;
-    dbase::Table table;
-    Settings settings;
+    CoinDatabase db;
+    dbase::Table &table = db.table();
+    Settings &settings = db.settings();
     RegionalSettings regional;
-    bool searchOn = false;
     int suspended = 0, resumed = 0;
-    std::string searchCountry = "Canada";
 
     explicit Fixture(const QString &set = QStringLiteral("small"))
     {
@@ -121,8 +121,8 @@ struct Fixture {
         py.waitForFinished(30000);
         table.setDatabaseName(dir.path().toStdString());
         table.setTableName("COINS");
-        table.setFilter(
-            [this](const dbase::Table &t) { return !searchOn || t.asString(0) == searchCountry; });
+        // The search: the coins of Canada.
+        db.searchTest = [](const dbase::Table &t) { return t.asString(0) == "Canada"; };
         table.open();
         for (int n = 1; n <= coin::kFieldCount; ++n)
             settings.fieldNames[static_cast<size_t>(n - 1)] =
@@ -131,21 +131,23 @@ struct Fixture {
         settings.sortLevels[1] = 0;
     }
 
+    void setSearch(bool on)
+    {
+        db.setSearchOn(on);
+        table.refilter();
+    }
+
     ReportContext context()
     {
-        return ReportContext{table,
-                             settings,
+        return ReportContext{db,
                              regional,
-                             [this] { return searchOn; },
                              [this] {
                                  ++suspended;
-                                 searchOn = false;
-                                 table.refilter();
+                                 setSearch(false);
                              },
                              [this] {
                                  ++resumed;
-                                 searchOn = true;
-                                 table.refilter();
+                                 setSearch(true);
                              },
                              {}};
     }
@@ -204,7 +206,7 @@ private slots:
         QVERIFY(w.ExportEntire->isChecked());
         QVERIFY(!w.ExportSearch->isEnabled());
         QCOMPARE(w.ReportBox->currentRow(), 2);
-        f.searchOn = true;
+        f.setSearch(true);
         w.FormShow();
         QVERIFY(w.ExportSearch->isEnabled());
         QVERIFY(w.ExportSearch->isChecked());
@@ -221,7 +223,7 @@ private slots:
         w.ReportBox->setCurrentRow(-1);
         w.DoView();
         QCOMPARE(f.prompts.askedTexts(),
-                 QStringList{"No Report has been selected.  Please choose one."});
+                 QStringList{QStringLiteral("No Report has been selected.  Please choose one.")});
         QCOMPARE(f.prompts.asked().last().caption, QStringLiteral("Error"));
         w.DoModify();
         QCOMPARE(f.prompts.askedTexts().size(), 2);
@@ -264,8 +266,7 @@ private slots:
         QFETCH(bool, entire);
         QFETCH(int, coins);
         Fixture f;
-        f.searchOn = true;
-        f.table.refilter();
+        f.setSearch(true);
         QCOMPARE(f.table.recordCount(), 2);
         TMyReport w(f.context());
         w.FormShow();
@@ -282,7 +283,7 @@ private slots:
             lines += text.count(QRegularExpression(QStringLiteral("^") + QLatin1String(country),
                                                    QRegularExpression::MultilineOption));
         QCOMPARE(lines, coins);
-        QVERIFY(f.searchOn);
+        QVERIFY(f.db.searchOn());
         QCOMPARE(f.suspended, entire ? 1 : 0);
         QCOMPARE(f.resumed, entire ? 1 : 0);
         QCOMPARE(f.table.recordCount(), 2);
@@ -374,7 +375,7 @@ private slots:
         w.DoPrint();
         engine::setInstalledPrintersForTesting(std::nullopt);
         QCOMPARE(f.prompts.askedTexts(),
-                 QStringList{"No printers are defined, aborting print job."});
+                 QStringList{QStringLiteral("No printers are defined, aborting print job.")});
         QCOMPARE(status, QStringLiteral("\nReport Canceled!"));
         QVERIFY(!f.table.controlsDisabled());
     }
@@ -436,13 +437,13 @@ private slots:
     {
         Fixture f;
         TMyReport w(f.context());
-        const QList<QPair<QString, QString>> keys{
+        const QList<QPair<const char *, const char *>> keys{
             {"MenuView", "Ctrl+V"},   {"MenuPrint", "Ctrl+P"}, {"MenuPrintToFile", "Ctrl+F"},
             {"MenuModify", "Ctrl+M"}, {"MenuNew", "Ctrl+N"},   {"MenuExit", "Ctrl+X"}};
         for (const auto &[name, key] : keys) {
-            QAction *a = w.findChild<QAction *>(name);
-            QVERIFY2(a, qPrintable(name));
-            QCOMPARE(a->shortcut(), QKeySequence(key));
+            QAction *a = w.findChild<QAction *>(QLatin1String(name));
+            QVERIFY2(a, name);
+            QCOMPARE(a->shortcut(), QKeySequence(QLatin1String(key)));
         }
         QCOMPARE(w.PrinterSetup->text(), QStringLiteral("Printer &Setup"));
     }
@@ -583,7 +584,7 @@ private slots:
     void shortcuts()
     {
         TMyPreview p(m_stream, m_settings, -1, QStringLiteral("R"));
-        const QList<QPair<QString, QString>> keys{
+        const QList<QPair<const char *, const char *>> keys{
             {"MenuPrintPage", "Ctrl+P"},  {"MenuPrintReport", "Ctrl+R"},
             {"MenuPrintRange", "Ctrl+G"}, {"MenuSavePdf", "Ctrl+S"},
             {"MenuExit", "Ctrl+X"},       {"ZoomPageWidth", "Ctrl+Z"},
@@ -591,9 +592,9 @@ private slots:
             {"MenuFirstPage", "Ctrl+F"},  {"MenuPrevPage", "Ctrl+E"},
             {"MenuNextPage", "Ctrl+N"},   {"MenuLastPage", "Ctrl+L"}};
         for (const auto &[name, key] : keys) {
-            QAction *a = p.findChild<QAction *>(name);
-            QVERIFY2(a, qPrintable(name));
-            QCOMPARE(a->shortcut(), QKeySequence(key));
+            QAction *a = p.findChild<QAction *>(QLatin1String(name));
+            QVERIFY2(a, name);
+            QCOMPARE(a->shortcut(), QKeySequence(QLatin1String(key)));
         }
     }
 

@@ -1,4 +1,4 @@
-#include "base_report.h"
+#include "reports/engine/base_report.h"
 
 #include <QCoreApplication>
 #include <QLabel>

@@ -4,7 +4,7 @@
 // (the printer, or the page stream).
 #pragma once
 
-#include "page_stream.h"
+#include "reports/engine/page_stream.h"
 
 #include <QFont>
 #include <QFontMetricsF>

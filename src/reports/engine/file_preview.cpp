@@ -1,4 +1,4 @@
-#include "file_preview.h"
+#include "reports/engine/file_preview.h"
 
 #include <QPainter>
 #include <QScrollArea>

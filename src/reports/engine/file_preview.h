@@ -2,7 +2,7 @@
 // page navigation and a black-and-white mode.
 #pragma once
 
-#include "page_stream.h"
+#include "reports/engine/page_stream.h"
 
 #include <QImage>
 #include <QWidget>

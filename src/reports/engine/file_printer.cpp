@@ -1,7 +1,7 @@
-#include "file_printer.h"
+#include "reports/engine/file_printer.h"
 
-#include "printers.h"
-#include "prompts.h"
+#include "platform/prompts.h"
+#include "reports/engine/printers.h"
 
 #include <QCoreApplication>
 #include <QPageSize>

@@ -2,7 +2,7 @@
 // writer), for any page range.
 #pragma once
 
-#include "page_stream.h"
+#include "reports/engine/page_stream.h"
 
 #include <utility>
 

@@ -1,4 +1,4 @@
-#include "page_stream.h"
+#include "reports/engine/page_stream.h"
 
 #include <QFont>
 #include <QFontMetricsF>

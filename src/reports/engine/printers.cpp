@@ -1,4 +1,4 @@
-#include "printers.h"
+#include "reports/engine/printers.h"
 
 #include <QPrinterInfo>
 

@@ -1,7 +1,7 @@
-#include "producers.h"
+#include "reports/engine/producers.h"
 
-#include "printers.h"
-#include "prompts.h"
+#include "platform/prompts.h"
+#include "reports/engine/printers.h"
 
 #include <QDateTime>
 #include <QGuiApplication>

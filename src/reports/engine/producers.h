@@ -2,7 +2,7 @@
 // records the pages into a page stream for the preview and the stored-page printer.
 #pragma once
 
-#include "base_report.h"
+#include "reports/engine/base_report.h"
 
 #include <QImage>
 #include <QPainter>

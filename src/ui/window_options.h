@@ -3,7 +3,7 @@
 // design geometry of forms that are shown many times.
 #pragma once
 
-#include "settings.h"
+#include "app/settings.h"
 
 #include <QFont>
 #include <QPointer>

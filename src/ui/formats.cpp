@@ -1,9 +1,10 @@
-#include "formats.h"
+#include "ui/formats.h"
 
 #include <QLocale>
 #include <cmath>
 
-namespace formats {
+namespace formats
+{
 
 const DateStyleEntry kDateStyles[12] = {
     {1, "MenuDateMDYSlash", "mm/dd/yy", '/', "mm/dd/yy", "m/d/yy"},
@@ -32,21 +33,18 @@ QString localeDatePattern()
             out += l;
         else if (sep.isNull() && !out.isEmpty() && !c.isSpace())
             sep = c;
-        if (!sep.isNull() && c == sep && !out.endsWith(sep))
-            out += sep;
+        if (!sep.isNull() && c == sep && !out.endsWith(sep)) out += sep;
     }
     return out;
 }
 
 dbase::DateStyle dateStyle(int code, bool leadingZeros)
 {
-    if (code < 1 || code > 12)
-        return dbase::DateStyle(localeDatePattern().toStdString());
+    if (code < 1 || code > 12) return dbase::DateStyle(localeDatePattern().toStdString());
     const DateStyleEntry &e = kDateStyles[code - 1];
     std::string pattern = leadingZeros ? e.withZeros : e.withoutZeros;
     for (char &c : pattern)
-        if (c == '/')
-            c = e.separator;
+        if (c == '/') c = e.separator;
     return dbase::DateStyle(pattern);
 }
 
@@ -73,18 +71,21 @@ QString groupedText(double value, int decimals, QChar decimalPoint, QChar thousa
 QString MoneyText(int minWidth, double value, int currencyFormat, const RegionalSettings &regional)
 {
     if (currencyFormat == 2)
-        return groupedText(value, regional.currencyDigits, regional.decimal, regional.thousand, minWidth);
+        return groupedText(value, regional.currencyDigits, regional.decimal, regional.thousand,
+                           minWidth);
     return groupedText(value, 2, QLatin1Char('.'), QLatin1Char(','), minWidth);
 }
 
-QString NumberText(int minWidth, int decimals, double value, int numericFormat, const RegionalSettings &regional)
+QString NumberText(int minWidth, int decimals, double value, int numericFormat,
+                   const RegionalSettings &regional)
 {
     if (numericFormat == 2)
         return groupedText(value, decimals, regional.decimal, regional.thousand, minWidth);
     return groupedText(value, decimals, QLatin1Char('.'), QLatin1Char(','), minWidth);
 }
 
-namespace {
+namespace
+{
 QString separatorRule(const QString &text, int format, const RegionalSettings &regional)
 {
     QString t = text.trimmed();
@@ -93,21 +94,22 @@ QString separatorRule(const QString &text, int format, const RegionalSettings &r
     } else {
         t.remove(regional.thousand);
         const int at = t.indexOf(regional.decimal);
-        if (at >= 0)
-            t[at] = QLatin1Char('.');
+        if (at >= 0) t[at] = QLatin1Char('.');
     }
     return t;
 }
 } // namespace
 
-bool readNumberText(const QString &text, int format, const RegionalSettings &regional, double &value)
+bool readNumberText(const QString &text, int format, const RegionalSettings &regional,
+                    double &value)
 {
     bool ok = false;
     value = QLocale::c().toDouble(separatorRule(text, format, regional), &ok);
     return ok && std::isfinite(value);
 }
 
-bool readWholeNumber(const QString &text, int format, const RegionalSettings &regional, double &value)
+bool readWholeNumber(const QString &text, int format, const RegionalSettings &regional,
+                     double &value)
 {
     bool ok = false;
     const qlonglong n = QLocale::c().toLongLong(separatorRule(text, format, regional), &ok);
@@ -120,8 +122,7 @@ double leadingNumber(const QString &text, int format, const RegionalSettings &re
     const QString t = separatorRule(text, format, regional);
     // Sign, digits and (unless whole) one decimal point with more digits.
     int end = 0;
-    if (end < t.size() && (t[end] == QLatin1Char('-') || t[end] == QLatin1Char('+')))
-        ++end;
+    if (end < t.size() && (t[end] == QLatin1Char('-') || t[end] == QLatin1Char('+'))) ++end;
     while (end < t.size() && t[end].isDigit())
         ++end;
     if (!whole && end < t.size() && t[end] == QLatin1Char('.')) {
@@ -137,20 +138,28 @@ double leadingNumber(const QString &text, int format, const RegionalSettings &re
 double scaleFactor(int windowSize)
 {
     switch (windowSize) {
-    case 800: return 1.25;
-    case 1024: return 1.6;
-    case 1280: return 2.0;
-    default: return 1.0;
+    case 800:
+        return 1.25;
+    case 1024:
+        return 1.6;
+    case 1280:
+        return 2.0;
+    default:
+        return 1.0;
     }
 }
 
 QSize sizeOfChoice(int windowSize)
 {
     switch (windowSize) {
-    case 800: return {800, 600};
-    case 1024: return {1024, 768};
-    case 1280: return {1280, 1024};
-    default: return {640, 480};
+    case 800:
+        return {800, 600};
+    case 1024:
+        return {1024, 768};
+    case 1280:
+        return {1280, 1024};
+    default:
+        return {640, 480};
     }
 }
 

@@ -2,13 +2,14 @@
 // form and reading typed numbers back, and the dialog size choice with its scale factor.
 #pragma once
 
-#include "date_style.h"
-#include "regional.h"
+#include "dbase/date_style.h"
+#include "platform/regional.h"
 
 #include <QSize>
 #include <QString>
 
-namespace formats {
+namespace formats
+{
 
 struct DateStyleEntry {
     int code;
@@ -31,12 +32,15 @@ QString groupedText(double value, int decimals, QChar decimalPoint, QChar thousa
 // Currency format 1: two decimals, "." and ","; 2: the regional separators and decimals.
 QString MoneyText(int minWidth, double value, int currencyFormat, const RegionalSettings &regional);
 // Numeric format 1: "." and ","; 2: the regional separators.
-QString NumberText(int minWidth, int decimals, double value, int numericFormat, const RegionalSettings &regional);
+QString NumberText(int minWidth, int decimals, double value, int numericFormat,
+                   const RegionalSettings &regional);
 // Reading typed numbers back: trimmed; format 1 drops every ",", format 2 drops the
 // regional thousands separator and turns the first regional decimal separator into ".".
-bool readNumberText(const QString &text, int format, const RegionalSettings &regional, double &value);
+bool readNumberText(const QString &text, int format, const RegionalSettings &regional,
+                    double &value);
 // The same rule for a whole number: false unless the text is one (sign and digits).
-bool readWholeNumber(const QString &text, int format, const RegionalSettings &regional, double &value);
+bool readWholeNumber(const QString &text, int format, const RegionalSettings &regional,
+                     double &value);
 // For running totals, which never fail: the leading numeric part of the text after the
 // separator rule, 0 when there is none.
 double leadingNumber(const QString &text, int format, const RegionalSettings &regional, bool whole);

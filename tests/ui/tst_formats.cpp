@@ -1,12 +1,11 @@
 // Display formats: date styles, money and number text, reading numbers back, and the
 // dialog size choice with its refusals.
-#include "formats.h"
-#include "main_window.h"
-#include "paths.h"
-#include "prompts.h"
+#include "platform/paths.h"
+#include "platform/prompts.h"
 #include "test_files.h"
 #include "test_registry.h"
-#include "window_options.h"
+#include "ui/formats.h"
+#include "ui/window_options.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -23,7 +22,8 @@
 using formats::MoneyText;
 using formats::NumberText;
 
-class FormatTests : public QObject {
+class FormatTests : public QObject
+{
     Q_OBJECT
 private slots:
     void dateStyles_data()
@@ -70,7 +70,8 @@ private slots:
         QTest::newRow("millions") << 1234567.5 << 0 << 1 << "1,234,567.50";
         QTest::newRow("negative") << -123.4 << 0 << 1 << "-123.40";
         QTest::newRow("negative thousands") << -1234.0 << 0 << 1 << "-1,234.00";
-        QTest::newRow("negative, no separator after the sign") << -123456.0 << 0 << 1 << "-123,456.00";
+        QTest::newRow("negative, no separator after the sign")
+            << -123456.0 << 0 << 1 << "-123,456.00";
         QTest::newRow("padded") << 5.0 << 10 << 1 << "      5.00";
         QTest::newRow("regional") << 1234.5 << 0 << 2 << "1.234,50";
         QTest::newRow("regional negative") << -1234567.0 << 0 << 2 << "-1.234.567,00";
@@ -107,71 +108,10 @@ private slots:
         QVERIFY(!formats::readNumberText(QStringLiteral("12a"), 1, regional, v));
         QVERIFY(!formats::readNumberText(QStringLiteral(""), 1, regional, v));
     }
-
-    void windowSizes()
-    {
-        QTemporaryDir dir;
-        useDirectories(dir.path());
-        ScriptedPrompts prompts;
-        {
-            // A stored 1024 on an 800 x 600 screen: factor 1.0 and "640 x 480" checked.
-            Settings stored;
-            stored.windowSize = 1024;
-            SaveSettings(stored, SettingsScope::Program);
-        }
-        TMain w;
-        QVERIFY(w.FormCreate({}));
-        w.screenSize = QSize(800, 600);
-        w.settings.windowSize = 1024;
-        w.checkWindowSize(formats::screenHolds(1024, w.screenSize) ? 1024 : 640);
-        w.action(QStringLiteral("N1024x768"))->trigger(); // equals the stored size: nothing
-        QVERIFY(prompts.asked().isEmpty());
-        QVERIFY(w.action(QStringLiteral("N640x480"))->isChecked());
-        QVERIFY(!w.action(QStringLiteral("N1024x768"))->isChecked());
-        w.action(QStringLiteral("N1280x1024"))->trigger();
-        QCOMPARE(prompts.askedTexts(),
-                 QStringList{QStringLiteral("Your current screen resolution does not support 1280 x 1024 pixels.")});
-        QCOMPARE(prompts.asked()[0].caption, QStringLiteral("Error"));
-        QCOMPARE(w.settings.windowSize, 1024);
-        QVERIFY(!w.action(QStringLiteral("N1280x1024"))->isChecked());
-        w.action(QStringLiteral("N640x480"))->trigger();
-        QCOMPARE(w.settings.windowSize, 640);
-        w.action(QStringLiteral("N800x600"))->trigger();
-        QCOMPARE(w.settings.windowSize, 800);
-        QCOMPARE(w.scaleFactor(), 1.25);
-        QVERIFY(w.action(QStringLiteral("N800x600"))->isChecked());
-        QVERIFY(!w.action(QStringLiteral("N640x480"))->isChecked());
-    }
-
-    void dateMenuAndLeadingZeros()
-    {
-        QTemporaryDir dir;
-        useDirectories(dir.path());
-        ScriptedPrompts prompts;
-        TMain w;
-        QVERIFY(w.FormCreate({}));
-        QVERIFY(w.action(QStringLiteral("MenuDateMDYSlash"))->isChecked());
-        QCOMPARE(QString::fromStdString(dbase::DateStyle::current().pattern()), QStringLiteral("m/d/yy"));
-        w.action(QStringLiteral("MenuDateDMYDash"))->trigger();
-        QCOMPARE(w.settings.dateFormat, 5);
-        QVERIFY(w.action(QStringLiteral("MenuDateDMYDash"))->isChecked());
-        QVERIFY(!w.action(QStringLiteral("MenuDateMDYSlash"))->isChecked());
-        QCOMPARE(QString::fromStdString(dbase::DateStyle::current().pattern()), QStringLiteral("d-m-yy"));
-        w.action(QStringLiteral("MenuDateDMYDash"))->trigger(); // already checked: stays
-        QVERIFY(w.action(QStringLiteral("MenuDateDMYDash"))->isChecked());
-        w.action(QStringLiteral("MenuDateLeadingZeros"))->trigger();
-        QCOMPARE(QString::fromStdString(dbase::DateStyle::current().pattern()), QStringLiteral("dd-mm-yy"));
-        w.action(QStringLiteral("MenuDateLeadingZeros"))->trigger();
-        QCOMPARE(QString::fromStdString(dbase::DateStyle::current().pattern()), QStringLiteral("d-m-yy"));
-        QVERIFY(!w.settings.dateLeadingZeros);
-        w.action(QStringLiteral("MenuCurrencyWin"))->trigger();
-        QCOMPARE(w.settings.currencyFormat, 2);
-        QVERIFY(!w.action(QStringLiteral("MenuCurrencyUS"))->isChecked());
-        dbase::DateStyle::setCurrent(dbase::DateStyle());
-    }
 };
 
-class WindowOptionTests : public QObject {
+class WindowOptionTests : public QObject
+{
     Q_OBJECT
 private slots:
     void fontsByControlKind()
@@ -190,12 +130,13 @@ private slots:
         bound->setProperty("boundToField", true);
         auto *grid = new QTableView(&form);
         const QFont gridBefore = grid->font(), boundBefore = bound->font();
-        QFont l(QStringLiteral("Liberation Serif")), e(QStringLiteral("Liberation Mono")), b(QStringLiteral("Liberation Sans"));
+        QFont l(QStringLiteral("Liberation Serif")), e(QStringLiteral("Liberation Mono")),
+            b(QStringLiteral("Liberation Sans"));
         e.setItalic(true);
         b.setBold(true);
         windowopts::applyFonts(&form, l, e, b);
         QCOMPARE(label->font().family(), l.family());
-        QVERIFY(!label->font().bold()); // the label font's style wins over the design
+        QVERIFY(!label->font().bold());          // the label font's style wins over the design
         QCOMPARE(label->font().pointSize(), 15); // size is never applied
         QCOMPARE(check->font().family(), l.family());
         QCOMPARE(edit->font().family(), e.family());
@@ -217,7 +158,8 @@ private slots:
         QCOMPARE(button->geometry(), QRect(12, 25, 62, 37));
         QCOMPARE(form.size(), QSize(250, 125));
         windowopts::centre(&form, QSize(801, 600));
-        QCOMPARE(form.pos(), QPoint((801 - form.frameGeometry().width()) / 2, (600 - form.frameGeometry().height()) / 2));
+        QCOMPARE(form.pos(), QPoint((801 - form.frameGeometry().width()) / 2,
+                                    (600 - form.frameGeometry().height()) / 2));
     }
 
     void nestedAndFixedDialogsScale()
@@ -278,7 +220,8 @@ private slots:
         windowopts::FormGeometry many;
         QVERIFY(!many.save(&crowded));
         QCOMPARE(many.count(), 101);
-        QCOMPARE(prompts.askedTexts(), QStringList{QStringLiteral("Too many compenents to save dimensions.")});
+        QCOMPARE(prompts.askedTexts(),
+                 QStringList{QStringLiteral("Too many compenents to save dimensions.")});
     }
 };
 

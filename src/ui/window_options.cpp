@@ -1,6 +1,6 @@
-#include "window_options.h"
+#include "ui/window_options.h"
 
-#include "prompts.h"
+#include "platform/prompts.h"
 
 #include <QAbstractButton>
 #include <QAbstractScrollArea>
