@@ -116,8 +116,7 @@ void ReportGenerator::MyBeforePrintReport(TBaseReport &r)
                                           .arg(m_outputPath, m_file.errorString()));
         m_fileOpen = true;
     }
-    m_ctx.table.disableControls();
-    m_controlsSuspended = true;
+    m_controls = std::make_unique<dbase::ControlsDisabled>(m_ctx.table);
     m_ctx.table.first();
 }
 
@@ -233,10 +232,7 @@ void ReportGenerator::MyPrintFooterReport(TBaseReport &r)
 
 void ReportGenerator::MyAfterPrintReport(TBaseReport &r)
 {
-    if (m_controlsSuspended) {
-        m_ctx.table.enableControls();
-        m_controlsSuspended = false;
-    }
+    m_controls.reset();
     if (m_fileOpen) {
         m_fileOpen = false;
         // A run that did not complete leaves an earlier file of that name as it was.

@@ -10,11 +10,13 @@
 #include <QString>
 #include <array>
 #include <functional>
+#include <memory>
 
 namespace dbase
 {
 class Table;
-}
+class ControlsDisabled;
+} // namespace dbase
 namespace engine
 {
 class TBaseReport;
@@ -100,7 +102,8 @@ private:
     QString m_outputPath;
     QSaveFile m_file; // written beside the old file, renamed over it when complete
     bool m_fileOpen = false;
-    bool m_controlsSuspended = false;
+    // The table's views stay suspended from the first page event to the last.
+    std::unique_ptr<dbase::ControlsDisabled> m_controls;
 
     int m_lines = 1;        // N
     int m_width = 90;       // W
