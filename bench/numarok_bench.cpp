@@ -8,6 +8,9 @@
 #include "db/database_files.h"
 #include "dbase/error.h"
 #include "dbase/table.h"
+#include "find/locate_match.h"
+#include "find/replace_match.h"
+#include "find/search_criteria.h"
 
 #include <algorithm>
 #include <charconv>
@@ -163,6 +166,95 @@ double baseline(const std::string &path, const std::string &outPath)
     const double ms = msSince(t0);
     std::filesystem::remove(outPath);
     return ms;
+}
+
+// Search, locate and search and replace on a fresh table of `records` coins with the sort
+// tag selected, as the main window has it: a two-level search of four items counted, a
+// locate of the value only the last record in index order holds, and a search and replace
+// that changes one record in ten with the tag dropped during the walk and built again.
+void findBench(const std::string &dir, int records, const char *expr)
+{
+    dbase::Table t;
+    t.setDatabaseName(dir);
+    t.setTableName("FINDS");
+    t.createTable(coin::tableDefinition());
+    t.setExclusive(true);
+    t.open();
+    Rng rng;
+    t.setSyncEachPost(false);
+    const int userDef1 = t.fieldByName("USERDEF1");
+    for (int i = 0; i < records; ++i) {
+        t.append();
+        fillRecord(t, rng, i);
+        t.setAsString(userDef1, i % 10 ? "Kept" : "Batch");
+        t.post();
+    }
+    t.sync();
+    t.close();
+    t.addIndex("NewIndex", expr);
+    t.setExclusive(false);
+    t.setIndexName("NewIndex");
+    t.open();
+    t.recordCount();
+
+    // Level 1: country contains "an" and 100 < purchase price < 500; level 2: bought
+    // after 1 January 2015.
+    finding::SearchCriteria criteria;
+    std::array<QString, finding::kSearchRows> cells;
+    std::array<int, finding::kSearchRows> ops;
+    ops.fill(finding::OpEqual);
+    cells[0] = QStringLiteral("an");
+    cells[5] = QStringLiteral("> 100 AND < 500");
+    ops[5] = finding::OpRange;
+    const dbase::DateStyle style("m/d/yy");
+    criteria.readLevel(cells, ops, style);
+    criteria.nextLevel();
+    cells.fill(QString());
+    ops.fill(finding::OpEqual);
+    cells[10] = QStringLiteral("> 01/01/2015");
+    ops[10] = finding::OpGreater;
+    criteria.readLevel(cells, ops, style);
+    auto t0 = Clock::now();
+    double c0 = cpuMs();
+    t.setFilter([&criteria](const dbase::Table &tab) { return criteria.passes(tab); });
+    t.refilter();
+    const int matches = t.recordCount();
+    std::cout << "search_4_items_apply_count: " << msSince(t0) << cpuSince(c0) << " "
+              << criteria.itemCount() << " items " << matches << " matches\n";
+    t.clearFilter();
+
+    t.last();
+    const QString lastValue = QString::fromStdString(t.asString(t.fieldByName("DESCRIPTIO")));
+    t.first();
+    t0 = Clock::now();
+    c0 = cpuMs();
+    const auto found =
+        finding::findMatch(false, t, QStringLiteral("DESCRIPTIO"), false, mtExactMatch, lastValue);
+    std::cout << "locate_last_in_index_order: " << msSince(t0) << cpuSince(c0) << " "
+              << (found == finding::FindResult::Found && t.currentRow() == t.recordCount() - 1
+                      ? "found"
+                      : "NOT FOUND")
+              << "\n";
+    t.close();
+
+    // The engine steps of Search and Replace: exclusive open, natural order, the tag
+    // dropped, the walk, the tag built again and selected.
+    t0 = Clock::now();
+    c0 = cpuMs();
+    t.setExclusive(true);
+    t.open();
+    t.setIndexName("");
+    t.deleteIndex("NewIndex");
+    finding::ReplaceRequest request;
+    finding::checkReplaceInput(coin::UserDef1, QStringLiteral("batch"), QStringLiteral("Done"),
+                               style, request);
+    finding::ReplaceCounters counters;
+    finding::replaceWalk(t, request, {}, {}, counters);
+    t.addIndex("NewIndex", expr);
+    t.setIndexName("NewIndex");
+    t.close();
+    std::cout << "search_replace_10_percent: " << msSince(t0) << cpuSince(c0) << " "
+              << counters.changed << " of " << counters.processed << " changed\n";
 }
 
 } // namespace
@@ -334,6 +426,8 @@ int main(int argc, char **argv)
         t.sync();
         std::cout << "append_100000_at_N: " << msSince(t0) << cpuSince(c0) << "\n";
         t.close();
+
+        findBench(dir, records, expr);
     } catch (const dbase::Error &e) {
         std::cerr << "numarok-bench: " << e.what() << "\n";
         return 1;

@@ -10,6 +10,7 @@
 #include "dbase/error.h"
 #include "editor/list_dialogs.h"
 #include "editor/record_editor.h"
+#include "find/find_commands.h"
 #include "main/sort_order.h"
 #include "main/tips.h"
 #include "main/viewer_model.h"
@@ -919,10 +920,19 @@ void TMain::DoImport()
 void TMain::DoExport() {}
 void TMain::DoSearch()
 {
+    finder().DoSearch();
     DisplayCount();
 }
-void TMain::DoFind() {}
-void TMain::DoFindNext() {}
+void TMain::DoFind()
+{
+    finder().DoFind();
+    syncGridToTable();
+}
+void TMain::DoFindNext()
+{
+    finder().DoFindNext();
+    syncGridToTable();
+}
 void TMain::DoReports()
 {
     auto *window = findChild<reports::TMyReport *>();
@@ -1033,7 +1043,11 @@ void TMain::DoRestore()
     DisplayCount();
 }
 void TMain::DoColor(colors::Target) {}
-void TMain::DoSearchReplace() {}
+void TMain::DoSearchReplace()
+{
+    finder().DoSearchReplace();
+    DisplayCount();
+}
 void TMain::DoListMaintenance(int code)
 {
     struct ListDef {

@@ -29,6 +29,7 @@ class QPushButton;
 class QTableView;
 class QToolButton;
 class QWidget;
+class FindCommands;
 
 // The navigator's buttons, left to right.
 enum class NavigatorButton {
@@ -204,6 +205,7 @@ private:
     void syncGridToTable();
     QVector<ViewerModel::Column> visibleColumns() const;
     void navigate(NavigatorButton button);
+    FindCommands &finder(); // the search form and the locate component, made at first use
     QAction *lastFileAction(int n) const;
     QMenu *menu(const QString &objectName) const;
 
@@ -228,4 +230,5 @@ private:
     bool m_shown = false;
     bool m_activated = false;
     bool m_closed = false;
+    std::unique_ptr<FindCommands> m_find;
 };
