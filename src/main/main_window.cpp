@@ -21,6 +21,7 @@
 #include "platform/modal.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
+#include "reports/report_windows.h"
 #include "ui/formats.h"
 #include "ui/window_options.h"
 
@@ -968,7 +969,21 @@ void TMain::DoFindNext()
     finder().DoFindNext();
     syncGridToTable();
 }
-void TMain::DoReports() {}
+void TMain::DoReports()
+{
+    auto *window = findChild<reports::TMyReport *>();
+    if (!window)
+        window = new reports::TMyReport({m_db, regional, [this] { DoEndSearch(); },
+                                         [this] {
+                                             EnableEndSearch();
+                                             m_db.table().refilter();
+                                             DisplayCount();
+                                         },
+                                         [this](QWidget *d) { placeDialog(d); }},
+                                        this);
+    window->FormShow();
+    modal::show(window);
+}
 void TMain::DoViewer()
 {
     TViewConfig dialog(m_db.settings(), m_scaleFactor, this);
