@@ -144,6 +144,7 @@ TMyExport::TMyExport(const ExchangeContext &context, QWidget *parent)
     right->addStretch();
 
     auto *all = new QHBoxLayout(this);
+    all->setContentsMargins(6, 6, 6, 6);
     all->addWidget(ExportGrid);
     all->addLayout(side);
     all->addLayout(right);

@@ -2,6 +2,7 @@
 // matching grid and its edge cases, refused and unreadable sources, the export grid kept
 // in the settings, the search choices and the file choices.
 #include "app/settings.h"
+#include "config/font_setting.h"
 #include "db/coin_schema.h"
 #include "dbase/date_style.h"
 #include "dbase/table.h"
@@ -13,6 +14,7 @@
 #include "platform/prompts.h"
 #include "test_files.h"
 #include "test_registry.h"
+#include "ui/window_options.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -538,6 +540,25 @@ private slots:
         QCOMPARE(f.ended, ended);
         QCOMPARE(f.resumed, ended);
         QCOMPARE(f.table.recordCount(), 2); // the search applies again
+    }
+
+    // The form at its designed size fits the smallest screen size, 640 x 480.
+    void fitsTheSmallestScreen()
+    {
+        Fixture f;
+        ExchangeContext c = f.context();
+        const Settings defaults; // the fonts a new user has
+        c.place = [&defaults](QWidget *d) {
+            windowopts::applyFonts(d, fonts::toFont(defaults.labelFont),
+                                   fonts::toFont(defaults.editFont),
+                                   fonts::toFont(defaults.buttonFont));
+            windowopts::scale(d, 1.0);
+        };
+        TMyExport form(c);
+        form.FormShow();
+        const QSize hint = form.minimumSizeHint();
+        QVERIFY2(hint.width() <= 640 && hint.height() <= 480,
+                 qPrintable(QStringLiteral("%1 x %2").arg(hint.width()).arg(hint.height())));
     }
 
     void searchNotOffered()
