@@ -9,6 +9,7 @@
 #include "platform/help_window.h"
 #include "platform/long_work.h"
 #include "platform/prompts.h"
+#include "ui/grid_rows.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -196,27 +197,14 @@ void TMyExport::ExportGridDblClick(int row, int column)
     item->setText(item->text() == kYes ? kNo : kYes);
 }
 
-void TMyExport::swapRows(int from, int to)
-{
-    for (int c = 0; c <= 1; ++c) {
-        QTableWidgetItem *a = ExportGrid->takeItem(from, c);
-        QTableWidgetItem *b = ExportGrid->takeItem(to, c);
-        ExportGrid->setItem(from, c, b);
-        ExportGrid->setItem(to, c, a);
-    }
-    ExportGrid->setCurrentCell(to, std::max(0, ExportGrid->currentColumn()));
-}
-
 void TMyExport::UpButtonClick()
 {
-    const int row = ExportGrid->currentRow();
-    if (row > 0) swapRows(row, row - 1);
+    gridrows::moveCurrentRow(ExportGrid, -1, 0, 1);
 }
 
 void TMyExport::DownButtonClick()
 {
-    const int row = ExportGrid->currentRow();
-    if (row >= 0 && row < 19) swapRows(row, row + 1);
+    gridrows::moveCurrentRow(ExportGrid, 1, 0, 1);
 }
 
 void TMyExport::DefaultsButtonClick()

@@ -36,7 +36,6 @@ public:
     bool SearchOnly = false;
 
 private:
-    void swapRows(int from, int to);
     template <class Fn> bool run(Fn &&write);
 
     ExchangeContext m_ctx;

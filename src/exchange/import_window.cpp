@@ -10,6 +10,7 @@
 #include "platform/long_work.h"
 #include "platform/modal.h"
 #include "platform/prompts.h"
+#include "ui/grid_rows.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -174,27 +175,14 @@ void TMyImport::FormShow()
     SetColors();
 }
 
-void TMyImport::swapRows(int from, int to)
-{
-    for (int c = 1; c <= 2; ++c) {
-        QTableWidgetItem *a = ImportGrid->takeItem(from, c);
-        QTableWidgetItem *b = ImportGrid->takeItem(to, c);
-        ImportGrid->setItem(from, c, b);
-        ImportGrid->setItem(to, c, a);
-    }
-    ImportGrid->setCurrentCell(to, std::max(1, ImportGrid->currentColumn()));
-}
-
 void TMyImport::UpButtonClick()
 {
-    const int row = ImportGrid->currentRow();
-    if (row > 0) swapRows(row, row - 1);
+    gridrows::moveCurrentRow(ImportGrid, -1, 1, 2);
 }
 
 void TMyImport::DownButtonClick()
 {
-    const int row = ImportGrid->currentRow();
-    if (row >= 0 && row < ImportGrid->rowCount() - 1) swapRows(row, row + 1);
+    gridrows::moveCurrentRow(ImportGrid, 1, 1, 2);
 }
 
 void TMyImport::ImportGridDblClick(int row, int column)

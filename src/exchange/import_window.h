@@ -36,7 +36,6 @@ public:
     std::vector<int> ImportMap; // per import field: the coin field number, or -1
 
 private:
-    void swapRows(int from, int to);
     QString countText(int count) const;
 
     ExchangeContext m_ctx;
