@@ -3,6 +3,7 @@
 // display format and font choices, and the main window colours.
 #include "main/main_window.h"
 
+#include "config/color_config.h"
 #include "config/color_scheme.h"
 #include "config/font_setting.h"
 #include "config/viewer_config.h"
@@ -1078,7 +1079,15 @@ void TMain::DoRestore()
 {
     DisplayCount();
 }
-void TMain::DoColor(colors::Target) {}
+void TMain::DoColor(colors::Target target)
+{
+    ColorConfigContext context = colorConfigContext(m_db);
+    context.place = [this](QWidget *d) { placeDialog(d); };
+    context.repaintMain = [this] { SetColors(); };
+    TColorConfig dialog(std::move(context), target, this);
+    dialog.FormShow();
+    modal::show(&dialog);
+}
 void TMain::DoSearchReplace()
 {
     finder().DoSearchReplace();

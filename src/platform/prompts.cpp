@@ -202,9 +202,10 @@ std::optional<QFont> ScriptedPrompts::chooseFont(QWidget *, const QFont &, QColo
     return a.value<QFont>();
 }
 
-std::optional<QColor> ScriptedPrompts::chooseColor(QWidget *, const QColor &)
+std::optional<QColor> ScriptedPrompts::chooseColor(QWidget *, const QColor &initial)
 {
-    const QVariant a = take(QStringLiteral("color"), QString(), QString());
+    // The text is the colour the chooser starts from.
+    const QVariant a = take(QStringLiteral("color"), QString(), initial.name());
     return a.isValid() ? std::optional<QColor>(a.value<QColor>()) : std::nullopt;
 }
 
