@@ -32,6 +32,8 @@ grep -qx 'Categories=Office;Database;' "$desktop" || fail "desktop entry categor
 grep -qx 'Exec=numarok' "$desktop" || fail "desktop entry command"
 grep -qx 'Icon=numarok' "$desktop" || fail "desktop entry icon"
 grep -qx 'Actions=Browse;' "$desktop" || fail "desktop entry actions"
+# Qt names the windows' class after the application name.
+grep -qx 'StartupWMClass=Numarok' "$desktop" || fail "desktop entry window class"
 grep -A3 -x '\[Desktop Action Browse\]' "$desktop" | grep -qx 'Name=Browse Collection' ||
     fail "desktop action name"
 grep -A3 -x '\[Desktop Action Browse\]' "$desktop" | grep -qx 'Exec=numarok /BROWSE' ||
