@@ -12,8 +12,14 @@ install(FILES ${PROJECT_SOURCE_DIR}/data/desktop/numarok.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES ${PROJECT_SOURCE_DIR}/data/desktop/org.numarok.Numarok.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
-install(FILES ${PROJECT_SOURCE_DIR}/data/man/numarok.1
-        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# The man page is installed compressed, as Debian's policy asks.
+find_program(GZIP gzip REQUIRED)
+add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/numarok.1.gz
+                   COMMAND ${GZIP} -9nc ${PROJECT_SOURCE_DIR}/data/man/numarok.1 > ${PROJECT_BINARY_DIR}/numarok.1.gz
+                   DEPENDS ${PROJECT_SOURCE_DIR}/data/man/numarok.1
+                   COMMENT "Compressing the man page")
+add_custom_target(manpage ALL DEPENDS ${PROJECT_BINARY_DIR}/numarok.1.gz)
+install(FILES ${PROJECT_BINARY_DIR}/numarok.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 # cpack -G DEB (run in the build folder): a Debian package installing under /usr. The
 # libraries' packages come from dpkg-shlibdeps; the rest is what the program relies on at

@@ -21,7 +21,7 @@ program="$root/usr/bin/numarok"
 desktop="$root/usr/share/applications/numarok.desktop"
 icon="$root/usr/share/icons/hicolor/scalable/apps/numarok.svg"
 metainfo="$root/usr/share/metainfo/org.numarok.Numarok.metainfo.xml"
-manpage="$root/usr/share/man/man1/numarok.1"
+manpage="$root/usr/share/man/man1/numarok.1.gz"
 for f in "$program" "$desktop" "$icon" "$metainfo" "$manpage"; do
     [ -f "$f" ] || fail "not installed: ${f#"$root"}"
 done
@@ -48,9 +48,9 @@ grep -q '<screenshot' "$metainfo" || fail "metadata has no screenshot"
 /usr/bin/python3 -c 'import sys, xml.etree.ElementTree as E; r = E.parse(sys.argv[1]).getroot(); sys.exit(r.tag != "{http://www.w3.org/2000/svg}svg")' "$icon" ||
     fail "the icon is not an SVG document"
 
-warnings="$(groff -man -ww -z "$manpage" 2>&1)"
+warnings="$(gzip -dc "$manpage" | groff -man -ww -z 2>&1)"
 [ -z "$warnings" ] || fail "man page: $warnings"
-grep -q '/BROWSE' "$manpage" || fail "man page does not document /BROWSE"
+gzip -dc "$manpage" | grep -q '/BROWSE' || fail "man page does not document /BROWSE"
 
 # The installed program on its own, started from an unrelated directory.
 # --help and --version answer in a terminal without a display.

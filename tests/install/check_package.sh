@@ -28,7 +28,7 @@ done
 contents="$(dpkg-deb -c "$deb" | awk '{print $6}')"
 for f in ./usr/bin/numarok ./usr/share/applications/numarok.desktop \
     ./usr/share/icons/hicolor/scalable/apps/numarok.svg \
-    ./usr/share/metainfo/org.numarok.Numarok.metainfo.xml ./usr/share/man/man1/numarok.1; do
+    ./usr/share/metainfo/org.numarok.Numarok.metainfo.xml ./usr/share/man/man1/numarok.1.gz; do
     grep -qx "$f" <<<"$contents" || fail "package lacks $f"
 done
 echo "package is fine"
