@@ -14,6 +14,7 @@ NUMAROK_PACKAGES=(
     breeze-icon-theme libqt6svg6
     clang libclang-rt-dev # scripts/fuzz: clang++ and its libFuzzer runtime (libclang-rt-14-dev)
     clang-format          # scripts/test: the code must be formatted (.clang-format)
+    desktop-file-utils appstream groff-base # the install test checks the desktop files
 )
 
 install_missing_packages() {

@@ -2,10 +2,12 @@
 #include "main/main_window.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QSocketNotifier>
 #include <clocale>
 #include <csignal>
 #include <cstdio>
+#include <string_view>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -47,16 +49,11 @@ void closeOnTerminate(QMainWindow &window)
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
-    // No display name: Qt would append it to every caption ("Error — Numarok").
-    QApplication::setApplicationName(QStringLiteral("Numarok"));
-    QApplication::setApplicationVersion(QStringLiteral(NUMAROK_VERSION));
-    std::setlocale(LC_NUMERIC, "C"); // numbers in files are written with "."
-
-    const QStringList arguments = app.arguments().mid(1);
-    if (!arguments.isEmpty()) {
-        const QString first = arguments.first();
-        if (first == QLatin1String("--help") || first == QLatin1String("-h")) {
+    // --help and --version answer before Qt starts, so they work in a terminal without a
+    // display.
+    if (argc > 1) {
+        const std::string_view first = argv[1];
+        if (first == "--help" || first == "-h") {
             std::printf("Usage: numarok [/BROWSE | --browse]\n\n"
                         "A coin collection catalogue.\n\n"
                         "  /BROWSE, --browse  open the database for viewing only\n"
@@ -67,11 +64,24 @@ int main(int argc, char *argv[])
                         "holds NUMAROK.INI.\n");
             return 0;
         }
-        if (first == QLatin1String("--version")) {
+        if (first == "--version") {
             std::printf("numarok %s\n", NUMAROK_VERSION);
             return 0;
         }
     }
+
+    QApplication app(argc, argv);
+    // No display name: Qt would append it to every caption ("Error — Numarok").
+    QApplication::setApplicationName(QStringLiteral("Numarok"));
+    QApplication::setApplicationVersion(QStringLiteral(NUMAROK_VERSION));
+    // The desktop ties the windows to numarok.desktop; the icon comes from the icon theme
+    // when the program is installed, else from the program itself.
+    QApplication::setDesktopFileName(QStringLiteral("numarok"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("numarok"),
+                                                 QIcon(QStringLiteral(":/desktop/numarok.svg"))));
+    std::setlocale(LC_NUMERIC, "C"); // numbers in files are written with "."
+
+    const QStringList arguments = app.arguments().mid(1);
 
     TMain window;
     closeOnTerminate(window);
