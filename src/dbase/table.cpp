@@ -216,6 +216,51 @@ std::vector<uint32_t> sortedByKey(const char *keys, int kl, uint32_t count)
     return sortedByKeyWords<10>(keys, kl, count);
 }
 
+// A waiting lock on one lock byte, released when it goes out of scope. Not taken on a
+// table opened for exclusive use: that handle holds the whole range already, and an
+// unlock would open a hole in it. A write lock unless told otherwise.
+class ByteLock
+{
+public:
+    ByteLock(int fd, uint64_t offset, bool take, const std::string &path)
+        : ByteLock(fd, offset, take, F_WRLCK, [&path] {
+              return "Table " + fileLabel(path) + " is busy: it cannot be locked (" + errnoText() +
+                     ")";
+          })
+    {
+    }
+    template <class Busy>
+    ByteLock(int fd, uint64_t offset, bool take, short type, Busy &&busy)
+        : m_fd(fd), m_offset(offset)
+    {
+        if (!take) return;
+        if (!ofdLock(fd, type, offset, 1, true)) throw Error(busy());
+        m_held = true;
+    }
+    ~ByteLock() { release(); }
+    ByteLock(const ByteLock &) = delete;
+    ByteLock &operator=(const ByteLock &) = delete;
+    void release()
+    {
+        if (m_held) ofdLock(m_fd, F_UNLCK, m_offset, 1, false);
+        m_held = false;
+    }
+
+private:
+    int m_fd;
+    uint64_t m_offset;
+    bool m_held = false;
+};
+
+// The header byte read-locked while the index is read, so that no other handle is
+// half-way through a change of it.
+ByteLock indexReadLock(int fd, bool take, const std::string &path)
+{
+    return ByteLock(fd, kHeaderLock, take, F_RDLCK, [&path] {
+        return "Table " + fileLabel(path) + " is busy: its index cannot be read";
+    });
+}
+
 } // namespace
 
 // A small cache of record blocks read from the table file.
@@ -601,17 +646,7 @@ void Table::removeLeftovers()
 // half-way through a change.
 std::string Table::staleIndexReason()
 {
-    const bool lock = !m_openedExclusive;
-    if (lock && !ofdLock(m_fd, F_RDLCK, kHeaderLock, 1, true))
-        throw Error("Table " + fileLabel(m_path) + " is busy: its index cannot be read");
-    struct Unlock {
-        int fd;
-        bool on;
-        ~Unlock()
-        {
-            if (on) ofdLock(fd, F_UNLCK, kHeaderLock, 1, false);
-        }
-    } unlock{m_fd, lock};
+    const ByteLock lock = indexReadLock(m_fd, !m_openedExclusive, m_path);
     char h[32];
     readAtOrThrow(m_fd, h, sizeof h, 0, m_path);
     const uint32_t count = getLe32(h + 4);
@@ -1418,17 +1453,7 @@ void Table::refresh()
 void Table::loadOrder()
 {
     // Read the tree while no other handle is changing it (writers hold the header byte).
-    const bool lock = !m_openedExclusive;
-    if (lock && !ofdLock(m_fd, F_RDLCK, kHeaderLock, 1, true))
-        throw Error("Table " + fileLabel(m_path) + " is busy: its index cannot be read");
-    struct Unlock {
-        int fd;
-        bool on;
-        ~Unlock()
-        {
-            if (on) ofdLock(fd, F_UNLCK, kHeaderLock, 1, false);
-        }
-    } unlock{m_fd, lock};
+    const ByteLock lock = indexReadLock(m_fd, !m_openedExclusive, m_path);
     m_mdx.reload();
     const MdxFile::Tag &tag = m_mdx.tags().at(m_indexTag);
     const int kl = tag.keyLength;
@@ -1523,36 +1548,6 @@ std::vector<std::string> Table::indexTagNames()
 
 namespace
 {
-
-// A waiting write lock on one lock byte, released when it goes out of scope. Not taken on
-// a table opened for exclusive use: that handle holds the whole range already, and an
-// unlock would open a hole in it.
-class ByteLock
-{
-public:
-    ByteLock(int fd, uint64_t offset, bool take, const std::string &path)
-        : m_fd(fd), m_offset(offset)
-    {
-        if (!take) return;
-        if (!ofdLock(fd, F_WRLCK, offset, 1, true))
-            throw Error("Table " + fileLabel(path) + " is busy: it cannot be locked (" +
-                        errnoText() + ")");
-        m_held = true;
-    }
-    ~ByteLock() { release(); }
-    ByteLock(const ByteLock &) = delete;
-    ByteLock &operator=(const ByteLock &) = delete;
-    void release()
-    {
-        if (m_held) ofdLock(m_fd, F_UNLCK, m_offset, 1, false);
-        m_held = false;
-    }
-
-private:
-    int m_fd;
-    uint64_t m_offset;
-    bool m_held = false;
-};
 
 std::string savedButNotIndexed(const std::string &path, const std::string &why)
 {
