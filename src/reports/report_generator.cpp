@@ -341,6 +341,12 @@ QString ReportGenerator::fieldValue(int number) const
 
 void ReportGenerator::printRecordLine(TBaseReport &r, int line)
 {
+    printItems(r, line, [this](const Item &item) { return fieldValue(item.field); });
+}
+
+void ReportGenerator::printItems(TBaseReport &r, int line,
+                                 const std::function<QString(const Item &)> &fieldText)
+{
     const int used = m_def.usedItems(line);
     if (m_mode == RunMode::File) {
         QString text;
@@ -354,7 +360,7 @@ void ReportGenerator::printRecordLine(TBaseReport &r, int line)
                 text += item.label.left(item.width).rightJustified(item.width);
                 break;
             case ItemKind::Field:
-                text += fieldValue(item.field).left(item.width).leftJustified(item.width);
+                text += fieldText(item).left(item.width).leftJustified(item.width);
                 break;
             }
         }
@@ -367,7 +373,7 @@ void ReportGenerator::printRecordLine(TBaseReport &r, int line)
         if (item.kindOf() == ItemKind::Label)
             value = item.label;
         else if (item.kindOf() == ItemKind::Field)
-            value = fieldValue(item.field);
+            value = fieldText(item);
         r.PrintColumns(QLatin1Char('\t') + cut(r, value, r.ColumnTextWidth(i)));
     }
     endLine(r);
@@ -508,37 +514,11 @@ void ReportGenerator::printTitleLine(TBaseReport &r, const QString &text)
 
 void ReportGenerator::printTotalsRow(TBaseReport &r, const Totals &totals)
 {
-    const int used = m_def.usedItems(kTotalsLine);
-    auto value = [&](const Item &item) {
-        if (item.kindOf() == ItemKind::Label) return item.label;
-        if (item.kindOf() == ItemKind::Filler) return QString();
+    printItems(r, kTotalsLine, [&](const Item &item) {
         if (item.field == 4) return m_ctx.wholeText(totals.quantity);
         if (item.field >= 1 && item.field <= 3) return m_ctx.moneyText(totals.value(item.field));
         return QString();
-    };
-    if (m_mode == RunMode::File) {
-        QString text;
-        for (int i = 1; i <= used; ++i) {
-            const Item item = m_def.item(kTotalsLine, i);
-            switch (item.kindOf()) {
-            case ItemKind::Filler:
-                text += spaces(item.width);
-                break;
-            case ItemKind::Label:
-                text += item.label.left(item.width).rightJustified(item.width);
-                break;
-            case ItemKind::Field:
-                text += value(item).left(item.width).leftJustified(item.width);
-                break;
-            }
-        }
-        LineToFile(r, text);
-        return;
-    }
-    for (int i = 1; i <= used; ++i)
-        r.PrintColumns(QLatin1Char('\t') +
-                       cut(r, value(m_def.item(kTotalsLine, i)), r.ColumnTextWidth(i)));
-    endLine(r);
+    });
 }
 
 void ReportGenerator::printFinalTotals(TBaseReport &r)

@@ -80,6 +80,10 @@ private:
     void endLine(engine::TBaseReport &r);
     void layoutColumns(engine::TBaseReport &r, int line, Layout layout);
     void printRecordLine(engine::TBaseReport &r, int line);
+    // One line of items: labels as they stand, fields as `fieldText` gives them, fillers
+    // blank; laid out in columns, or as fixed-width text when printing to a file.
+    void printItems(engine::TBaseReport &r, int line,
+                    const std::function<QString(const Item &)> &fieldText);
     void printColumnHeaderLine(engine::TBaseReport &r);
     QString fieldValue(int number) const;
     QString fieldText(int number) const;
