@@ -83,6 +83,33 @@ QStringList unnamedControls(QWidget *form)
     return unnamed;
 }
 
+// Four showings of a form: every control's font is its designed size times the factor,
+// the form lies on the screen, and each showing looks like the first.
+void checkShowings(const QList<Shown> &showings, const QList<qreal> &designed, double k,
+                   const QSize &screenSize)
+{
+    QCOMPARE(showings.size(), 4);
+    const Shown &first = showings.first();
+    QCOMPARE(first.fontSizes.size(), designed.size());
+    for (int i = 0; i < designed.size(); ++i)
+        QVERIFY2(qAbs(first.fontSizes[i] - designed[i] * k) < 0.01,
+                 qPrintable(QStringLiteral("control %1: %2 pt, designed %3 pt")
+                                .arg(i)
+                                .arg(first.fontSizes[i])
+                                .arg(designed[i])));
+    const QRect screen(QPoint(0, 0), screenSize);
+    QVERIFY2(screen.contains(first.geometry), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                                             .arg(first.geometry.x())
+                                                             .arg(first.geometry.y())
+                                                             .arg(first.geometry.width())
+                                                             .arg(first.geometry.height())));
+    for (int i = 1; i < 4; ++i) {
+        QCOMPARE(showings[i].fontSizes, first.fontSizes);
+        QCOMPARE(showings[i].controls, first.controls);
+        QCOMPARE(showings[i].geometry, first.geometry);
+    }
+}
+
 } // namespace
 
 class PlacementTests : public QObject
@@ -124,26 +151,7 @@ private slots:
         // Check marks grow with their text.
         QCOMPARE(mark, int(std::lround(
                            QApplication::style()->pixelMetric(QStyle::PM_IndicatorWidth) * k)));
-        QCOMPARE(showings.size(), 4);
-        const Shown &first = showings.first();
-        QCOMPARE(first.fontSizes.size(), designed.size());
-        for (int i = 0; i < designed.size(); ++i)
-            QVERIFY2(qAbs(first.fontSizes[i] - designed[i] * k) < 0.01,
-                     qPrintable(QStringLiteral("control %1: %2 pt, designed %3 pt")
-                                    .arg(i)
-                                    .arg(first.fontSizes[i])
-                                    .arg(designed[i])));
-        const QRect screen(QPoint(0, 0), f.w->screenSize);
-        QVERIFY2(screen.contains(first.geometry), qPrintable(QStringLiteral("%1,%2 %3x%4")
-                                                                 .arg(first.geometry.x())
-                                                                 .arg(first.geometry.y())
-                                                                 .arg(first.geometry.width())
-                                                                 .arg(first.geometry.height())));
-        for (int i = 1; i < 4; ++i) {
-            QCOMPARE(showings[i].fontSizes, first.fontSizes);
-            QCOMPARE(showings[i].controls, first.controls);
-            QCOMPARE(showings[i].geometry, first.geometry);
-        }
+        checkShowings(showings, designed, k, f.w->screenSize);
     }
 
     void editorScalesOnce_data() { factors_data(); }
@@ -161,26 +169,7 @@ private slots:
             });
             f.w->DoAdd();
         }
-        QCOMPARE(showings.size(), 4);
-        const Shown &first = showings.first();
-        QCOMPARE(first.fontSizes.size(), designed.size());
-        for (int i = 0; i < designed.size(); ++i)
-            QVERIFY2(qAbs(first.fontSizes[i] - designed[i] * k) < 0.01,
-                     qPrintable(QStringLiteral("control %1: %2 pt, designed %3 pt")
-                                    .arg(i)
-                                    .arg(first.fontSizes[i])
-                                    .arg(designed[i])));
-        const QRect screen(QPoint(0, 0), f.w->screenSize);
-        QVERIFY2(screen.contains(first.geometry), qPrintable(QStringLiteral("%1,%2 %3x%4")
-                                                                 .arg(first.geometry.x())
-                                                                 .arg(first.geometry.y())
-                                                                 .arg(first.geometry.width())
-                                                                 .arg(first.geometry.height())));
-        for (int i = 1; i < 4; ++i) {
-            QCOMPARE(showings[i].fontSizes, first.fontSizes);
-            QCOMPARE(showings[i].controls, first.controls);
-            QCOMPARE(showings[i].geometry, first.geometry);
-        }
+        checkShowings(showings, designed, k, f.w->screenSize);
     }
 
     void editorMenuBarKeepsItsHeight()
