@@ -4,10 +4,25 @@
 
 #include <QDialog>
 #include <QFile>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QKeySequence>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QPointer>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QScreen>
+#include <QShortcut>
+#include <QSplitter>
+#include <QTabWidget>
 #include <QTextBrowser>
+#include <QTextDocumentFragment>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 
 static void initHelpResources()
 {
@@ -19,26 +34,332 @@ namespace help
 
 namespace
 {
-QPointer<QDialog> &window()
+
+const QString kResource = QStringLiteral(":/help/NUMAROK.HLP");
+
+// The document's edition, from <meta name="numarok-help" content="N">; 0 when it has none.
+int editionOf(const QByteArray &html)
 {
-    static QPointer<QDialog> w;
+    static const QRegularExpression mark(
+        QStringLiteral("<meta\\s+name=\"numarok-help\"\\s+content=\"(\\d+)\""),
+        QRegularExpression::CaseInsensitiveOption);
+    const auto m = mark.match(QString::fromUtf8(html.left(4096)));
+    return m.hasMatch() ? m.captured(1).toInt() : 0;
+}
+
+QByteArray builtInDocument()
+{
+    initHelpResources();
+    QFile f(kResource);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QString plainText(const QString &html)
+{
+    return QTextDocumentFragment::fromHtml(html).toPlainText().simplified();
+}
+
+class HelpWindow : public QDialog
+{
+public:
+    explicit HelpWindow(QWidget *parent);
+    void load(const QString &path);
+    void showAnchor(const QString &anchor);
+    QTextBrowser *browser() const { return m_browser; }
+
+private:
+    void showPage(int page, const QString &anchor = QString(), bool remember = true);
+    void followLink(const QUrl &url);
+    void runSearch(const QString &words);
+    void markWords(const QString &words);
+    void step(int by);
+    int pageOf(const QString &anchor) const;
+
+    std::vector<Page> m_pages;
+    QString m_loaded;
+    QString m_style;
+    QTabWidget *m_tabs;
+    QListWidget *m_contents;
+    QLineEdit *m_searchBox;
+    QLabel *m_found;
+    QListWidget *m_results;
+    QTextBrowser *m_browser;
+    QPushButton *m_back;
+    QPushButton *m_forward;
+    std::vector<int> m_history;
+    int m_at = -1;
+    int m_current = -1;
+};
+
+HelpWindow::HelpWindow(QWidget *parent) : QDialog(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("HelpWindow"));
+    setWindowTitle(QStringLiteral("Numarok Help"));
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    m_contents = new QListWidget;
+    m_contents->setObjectName(QStringLiteral("HelpContents"));
+    m_contents->setAccessibleName(QStringLiteral("Contents"));
+    m_searchBox = new QLineEdit;
+    m_searchBox->setObjectName(QStringLiteral("HelpSearchBox"));
+    m_searchBox->setPlaceholderText(QStringLiteral("Words to find"));
+    m_searchBox->setAccessibleName(QStringLiteral("Words to find"));
+    m_searchBox->setClearButtonEnabled(true);
+    m_found = new QLabel;
+    m_found->setObjectName(QStringLiteral("HelpSearchCount"));
+    m_found->setWordWrap(true);
+    m_results = new QListWidget;
+    m_results->setObjectName(QStringLiteral("HelpResults"));
+    m_results->setAccessibleName(QStringLiteral("Pages found"));
+    auto *searchPage = new QWidget;
+    auto *searchLayout = new QVBoxLayout(searchPage);
+    searchLayout->addWidget(m_searchBox);
+    searchLayout->addWidget(m_found);
+    searchLayout->addWidget(m_results, 1);
+    m_tabs = new QTabWidget;
+    m_tabs->setObjectName(QStringLiteral("HelpTabs"));
+    m_tabs->addTab(m_contents, QStringLiteral("&Contents"));
+    m_tabs->addTab(searchPage, QStringLiteral("&Search"));
+
+    m_browser = new QTextBrowser;
+    m_browser->setObjectName(QStringLiteral("HelpBrowser"));
+    m_browser->setOpenLinks(false); // links between pages are followed here
+    m_back =
+        new QPushButton(QIcon::fromTheme(QStringLiteral("go-previous")), QStringLiteral("&Back"));
+    m_back->setObjectName(QStringLiteral("HelpBack"));
+    m_back->setToolTip(QStringLiteral("The page shown before (Alt+Left)"));
+    m_forward =
+        new QPushButton(QIcon::fromTheme(QStringLiteral("go-next")), QStringLiteral("&Forward"));
+    m_forward->setObjectName(QStringLiteral("HelpForward"));
+    m_forward->setToolTip(QStringLiteral("The page shown after (Alt+Right)"));
+    auto *closeButton = new QPushButton(QStringLiteral("C&lose"));
+    closeButton->setObjectName(QStringLiteral("HelpClose"));
+    closeButton->setAutoDefault(false);
+    for (QPushButton *b : {m_back, m_forward})
+        b->setAutoDefault(false);
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(m_back);
+    buttons->addWidget(m_forward);
+    buttons->addStretch();
+    buttons->addWidget(closeButton);
+    auto *right = new QWidget;
+    auto *rightLayout = new QVBoxLayout(right);
+    rightLayout->setContentsMargins(0, 0, 0, 0);
+    rightLayout->addLayout(buttons);
+    rightLayout->addWidget(m_browser, 1);
+
+    auto *splitter = new QSplitter;
+    splitter->setObjectName(QStringLiteral("HelpSplitter"));
+    splitter->addWidget(m_tabs);
+    splitter->addWidget(right);
+    splitter->setStretchFactor(1, 1);
+    splitter->setChildrenCollapsible(false);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addWidget(splitter);
+
+    connect(m_contents, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (row >= 0) showPage(row);
+    });
+    connect(m_searchBox, &QLineEdit::textChanged, this, &HelpWindow::runSearch);
+    connect(m_searchBox, &QLineEdit::returnPressed, this, [this] {
+        if (m_results->count() > 0) {
+            m_results->setCurrentRow(0);
+            m_results->setFocus();
+        }
+    });
+    connect(m_results, &QListWidget::currentItemChanged, this, [this](QListWidgetItem *item) {
+        if (!item) return;
+        showPage(item->data(Qt::UserRole).toInt());
+        markWords(m_searchBox->text());
+    });
+    connect(m_browser, &QTextBrowser::anchorClicked, this, &HelpWindow::followLink);
+    connect(m_back, &QPushButton::clicked, this, [this] { step(-1); });
+    connect(m_forward, &QPushButton::clicked, this, [this] { step(1); });
+    connect(closeButton, &QPushButton::clicked, this, &QDialog::close);
+    auto *backKey = new QShortcut(QKeySequence(QKeySequence::Back), this);
+    connect(backKey, &QShortcut::activated, this, [this] { step(-1); });
+    auto *forwardKey = new QShortcut(QKeySequence(QKeySequence::Forward), this);
+    connect(forwardKey, &QShortcut::activated, this, [this] { step(1); });
+    auto *findKey = new QShortcut(QKeySequence(QKeySequence::Find), this);
+    connect(findKey, &QShortcut::activated, this, [this] {
+        m_tabs->setCurrentIndex(1);
+        m_searchBox->setFocus();
+        m_searchBox->selectAll();
+    });
+
+    // Room for the pages on a small screen, not more than a comfortable reading width on a
+    // large one.
+    QSize size(820, 600);
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QRect room = screen->availableGeometry();
+        size = size.boundedTo(QSize(room.width() * 95 / 100, room.height() * 90 / 100));
+        resize(size);
+        move(room.center() - rect().center());
+    } else {
+        resize(size);
+    }
+    splitter->setSizes({size.width() * 3 / 10, size.width() * 7 / 10});
+}
+
+void HelpWindow::load(const QString &path)
+{
+    QFile f(path);
+    QString html;
+    if (f.open(QIODevice::ReadOnly)) html = QString::fromUtf8(f.readAll());
+    if (!m_pages.empty() && html == m_loaded) return; // the pages and their history stay
+    m_loaded = html;
+    static const QRegularExpression style(QStringLiteral("<style[^>]*>.*?</style>"),
+                                          QRegularExpression::CaseInsensitiveOption |
+                                              QRegularExpression::DotMatchesEverythingOption);
+    m_style = style.match(html).captured(0);
+    m_pages = pagesOf(html);
+    m_contents->blockSignals(true);
+    m_contents->clear();
+    for (const Page &p : m_pages)
+        m_contents->addItem(p.title);
+    m_contents->blockSignals(false);
+    m_history.clear();
+    m_at = -1;
+    m_current = -1;
+    runSearch(m_searchBox->text());
+}
+
+int HelpWindow::pageOf(const QString &anchor) const
+{
+    for (size_t i = 0; i < m_pages.size(); ++i)
+        if (m_pages[i].anchors.contains(anchor)) return static_cast<int>(i);
+    return -1;
+}
+
+void HelpWindow::showAnchor(const QString &anchor)
+{
+    const int page = pageOf(anchor);
+    showPage(page < 0 ? 0 : page, page < 0 ? QString() : anchor);
+}
+
+void HelpWindow::showPage(int page, const QString &anchor, bool remember)
+{
+    if (page < 0 || page >= static_cast<int>(m_pages.size())) return;
+    const Page &p = m_pages[static_cast<size_t>(page)];
+    if (page != m_current) {
+        m_browser->setHtml(QStringLiteral("<html><head><meta charset=\"utf-8\">") + m_style +
+                           QStringLiteral("</head><body>") + p.html +
+                           QStringLiteral("</body></html>"));
+        m_current = page;
+    }
+    if (!anchor.isEmpty() && anchor != p.anchors.value(0))
+        m_browser->scrollToAnchor(anchor);
+    else
+        m_browser->moveCursor(QTextCursor::Start);
+    m_browser->setProperty("anchor", anchor.isEmpty() ? p.anchors.value(0) : anchor);
+    m_browser->setProperty("page", p.title);
+    m_contents->blockSignals(true);
+    m_contents->setCurrentRow(page);
+    m_contents->blockSignals(false);
+    if (remember && (m_at < 0 || m_history[static_cast<size_t>(m_at)] != page)) {
+        m_history.resize(static_cast<size_t>(m_at + 1));
+        m_history.push_back(page);
+        m_at = static_cast<int>(m_history.size()) - 1;
+    }
+    m_back->setEnabled(m_at > 0);
+    m_forward->setEnabled(m_at + 1 < static_cast<int>(m_history.size()));
+}
+
+void HelpWindow::step(int by)
+{
+    const int to = m_at + by;
+    if (to < 0 || to >= static_cast<int>(m_history.size())) return;
+    m_at = to;
+    showPage(m_history[static_cast<size_t>(to)], QString(), false);
+}
+
+void HelpWindow::followLink(const QUrl &url)
+{
+    if (!url.fragment().isEmpty() && (url.path().isEmpty() || url.isRelative())) {
+        const int page = pageOf(url.fragment());
+        if (page >= 0) showPage(page, url.fragment());
+    }
+}
+
+void HelpWindow::runSearch(const QString &words)
+{
+    m_results->blockSignals(true);
+    m_results->clear();
+    m_results->blockSignals(false);
+    if (words.trimmed().isEmpty()) {
+        m_found->setText(QStringLiteral("Type one or more words: the pages holding all of them "
+                                        "are listed."));
+        return;
+    }
+    const std::vector<int> found = searchPages(m_pages, words);
+    for (int page : found) {
+        auto *item = new QListWidgetItem(m_pages[static_cast<size_t>(page)].title);
+        item->setData(Qt::UserRole, page);
+        m_results->blockSignals(true);
+        m_results->addItem(item);
+        m_results->blockSignals(false);
+    }
+    if (found.empty())
+        m_found->setText(QStringLiteral("No page holds \"%1\".").arg(words.simplified()));
+    else if (found.size() == 1)
+        m_found->setText(QStringLiteral("1 page found."));
+    else
+        m_found->setText(QStringLiteral("%1 pages found.").arg(found.size()));
+}
+
+// Marks every place of the searched words on the page shown and moves to the first one.
+void HelpWindow::markWords(const QString &words)
+{
+    QList<QTextEdit::ExtraSelection> marks;
+    QTextCursor first;
+    for (const QString &word : words.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        QTextCursor at(m_browser->document());
+        while (!(at = m_browser->document()->find(word, at)).isNull()) {
+            QTextEdit::ExtraSelection mark;
+            mark.cursor = at;
+            mark.format.setBackground(QColor(255, 230, 120));
+            marks << mark;
+            if (first.isNull() || at.position() < first.position()) first = at;
+        }
+    }
+    m_browser->setExtraSelections(marks);
+    if (!first.isNull()) {
+        QTextCursor caret = first;
+        caret.clearSelection();
+        m_browser->setTextCursor(caret);
+        m_browser->ensureCursorVisible();
+    }
+}
+
+QPointer<HelpWindow> &window()
+{
+    static QPointer<HelpWindow> w;
     return w;
 }
-QPointer<QTextBrowser> &view()
-{
-    static QPointer<QTextBrowser> b;
-    return b;
-}
+
 } // namespace
 
 QString ensureHelpFile()
 {
     const QString path = paths::programFile(QStringLiteral("NUMAROK.HLP"));
-    if (!QFile::exists(path)) {
-        initHelpResources();
-        QFile::copy(QStringLiteral(":/help/NUMAROK.HLP"), path);
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
-                                        QFile::ReadOther);
+    QFile existing(path);
+    const bool present = existing.exists();
+    QByteArray old;
+    if (present && existing.open(QIODevice::ReadOnly)) old = existing.readAll();
+    existing.close();
+    const QByteArray own = builtInDocument();
+    // A document the program wrote for an earlier edition is replaced (kept beside as
+    // NUMAROK.HLP.old); one of the same or a later edition stays as it is.
+    if (present && editionOf(old) >= editionOf(own)) return path;
+    if (present) {
+        QFile::remove(path + QStringLiteral(".old"));
+        QFile::copy(path, path + QStringLiteral(".old"));
+    }
+    QSaveFile out(path);
+    if (out.open(QIODevice::WriteOnly)) {
+        out.write(own);
+        out.commit();
     }
     return path;
 }
@@ -51,45 +372,89 @@ QString anchorFor(const QString &keyword)
     return out;
 }
 
+std::vector<Page> pagesOf(const QString &html)
+{
+    static const QRegularExpression bodyStart(QStringLiteral("<body[^>]*>"),
+                                              QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression bodyEnd(QStringLiteral("</body>"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression heading(QStringLiteral("<h2[\\s>]"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression headingText(QStringLiteral("<h([12])[^>]*>(.*?)</h\\1>"),
+                                                QRegularExpression::CaseInsensitiveOption |
+                                                    QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression anchor(QStringLiteral("\\b(?:name|id)=\"([^\"]+)\""),
+                                           QRegularExpression::CaseInsensitiveOption);
+    QString body = html;
+    const auto start = bodyStart.match(body);
+    if (start.hasMatch()) body = body.mid(start.capturedEnd());
+    const qsizetype end = body.indexOf(bodyEnd);
+    if (end >= 0) body.truncate(end);
+
+    std::vector<Page> pages;
+    auto add = [&pages](const QString &part) {
+        if (part.trimmed().isEmpty()) return;
+        Page p;
+        p.html = part;
+        p.text = plainText(part);
+        p.title = plainText(headingText.match(part).captured(2));
+        for (auto it = anchor.globalMatch(part); it.hasNext();)
+            p.anchors << it.next().captured(1);
+        if (pages.empty() && !p.anchors.contains(QStringLiteral("Contents")))
+            p.anchors.prepend(QStringLiteral("Contents"));
+        if (p.title.isEmpty()) p.title = QStringLiteral("Contents");
+        pages.push_back(p);
+    };
+    // The introduction, then one page from each second-level heading to the next.
+    qsizetype from = 0;
+    for (auto it = heading.globalMatch(body); it.hasNext();) {
+        const qsizetype at = it.next().capturedStart();
+        add(body.mid(from, at - from));
+        from = at;
+    }
+    add(body.mid(from));
+    return pages;
+}
+
+std::vector<int> searchPages(const std::vector<Page> &pages, const QString &words)
+{
+    const QStringList wanted = words.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    std::vector<int> found;
+    if (wanted.isEmpty()) return found;
+    for (size_t i = 0; i < pages.size(); ++i) {
+        const QString &text = pages[i].text;
+        if (std::all_of(wanted.begin(), wanted.end(), [&text](const QString &w) {
+                return text.contains(w, Qt::CaseInsensitive);
+            }))
+            found.push_back(static_cast<int>(i));
+    }
+    return found;
+}
+
 void show(QWidget *parent, const QString &keyword)
 {
     const QString path = ensureHelpFile();
     if (!window()) {
-        auto *w = new QDialog(parent ? parent->window() : nullptr, Qt::Window);
-        w->setObjectName(QStringLiteral("HelpWindow"));
-        w->setWindowTitle(QStringLiteral("Numarok Help"));
-        w->setAttribute(Qt::WA_DeleteOnClose);
-        auto *b = new QTextBrowser(w);
-        b->setObjectName(QStringLiteral("HelpBrowser"));
-        b->setOpenExternalLinks(false);
-        auto *layout = new QVBoxLayout(w);
-        layout->setContentsMargins(0, 0, 0, 0);
-        layout->addWidget(b);
-        w->resize(560, 480);
-        window() = w;
-        view() = b;
+        window() = new HelpWindow(parent ? parent->window() : nullptr);
     } else if (parent && window()->parentWidget() != parent->window()) {
         // Owned by the asking window, so a modal dialog's help is not blocked by it.
         const QRect at = window()->geometry();
         window()->setParent(parent->window(), Qt::Window);
         window()->setGeometry(at);
     }
-    // The document is HTML whatever its extension says.
-    QFile f(path);
-    if (f.open(QIODevice::ReadOnly)) view()->setHtml(QString::fromUtf8(f.readAll()));
-    if (keyword.isEmpty())
-        view()->scrollToAnchor(QStringLiteral("Contents"));
-    else
-        view()->scrollToAnchor(anchorFor(keyword));
-    view()->setProperty("anchor",
-                        keyword.isEmpty() ? QStringLiteral("Contents") : anchorFor(keyword));
+    // The document is read again each time, so an edited one shows at once.
+    window()->load(path);
+    window()->showAnchor(keyword.isEmpty() ? QStringLiteral("Contents") : anchorFor(keyword));
+    window()->browser()->setProperty("anchor", keyword.isEmpty() ? QStringLiteral("Contents")
+                                                                 : anchorFor(keyword));
     window()->show();
     window()->raise();
+    window()->activateWindow();
 }
 
 QTextBrowser *browser()
 {
-    return view();
+    return window() ? window()->browser() : nullptr;
 }
 
 } // namespace help

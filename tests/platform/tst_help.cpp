@@ -1,0 +1,227 @@
+// The help window through its real controls: the contents list shows the page chosen,
+// the search box lists the pages that hold the words typed, links between pages and a
+// window's keyword open their page, and the document in the program directory is brought
+// up to the program's edition without losing a later one.
+#include "platform/help_window.h"
+#include "platform/paths.h"
+#include "test_registry.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBrowser>
+#include <QWidget>
+
+namespace
+{
+
+// A document of three pages and an introduction, of an edition no program has yet.
+const char kSmallDocument[] = R"(<html><head><meta charset="utf-8">
+<meta name="numarok-help" content="999999"><title>Small</title></head><body>
+<h1><a name="Contents"></a>Small Help</h1><p>Welcome. See <a href="#Beta">Beta</a>.</p>
+<h2><a name="Alpha"></a>Alpha page</h2><p>A Spanish doubloon of gold.</p>
+<h2><a name="Beta"></a>Beta page</h2><p>Two DOUBLOONS and a thaler.</p>
+<h3><a name="Beta_More"></a>More</h3><p>Silver.</p>
+<h2><a name="Gamma"></a>Gamma page</h2><p>A penny of copper.</p>
+</body></html>
+)";
+
+QStringList itemTexts(const QListWidget *list)
+{
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i)
+        out << list->item(i)->text();
+    return out;
+}
+
+} // namespace
+
+class HelpWindowTests : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir m_home;
+
+    QString helpPath() const { return paths::programFile(QStringLiteral("NUMAROK.HLP")); }
+    void writeHelp(const QByteArray &html)
+    {
+        QFile f(helpPath());
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(html);
+    }
+    template <class T> T *find(const char *name)
+    {
+        QWidget *w = help::browser() ? help::browser()->window() : nullptr;
+        return w ? w->findChild<T *>(QLatin1String(name)) : nullptr;
+    }
+    QString shown() const { return help::browser()->toPlainText(); }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_home.isValid());
+        qputenv("NUMAROK_HOME", m_home.path().toUtf8());
+    }
+
+    void cleanup()
+    {
+        if (help::browser()) delete help::browser()->window();
+        QFile::remove(helpPath());
+        QFile::remove(helpPath() + QStringLiteral(".old"));
+    }
+
+    // The program's own document: one contents entry per page, and choosing an entry shows
+    // that page alone.
+    void contentsEntryShowsItsPage()
+    {
+        help::show(nullptr, QString());
+        auto *contents = find<QListWidget>("HelpContents");
+        QVERIFY(contents);
+        QFile doc(helpPath());
+        QVERIFY(doc.open(QIODevice::ReadOnly));
+        const QString html = QString::fromUtf8(doc.readAll());
+        // The introduction and every second-level heading.
+        QCOMPARE(contents->count(), static_cast<int>(html.count(QStringLiteral("<h2"))) + 1);
+        QCOMPARE(contents->currentRow(), 0);
+        QVERIFY(shown().contains(QStringLiteral("Numarok Help")));
+
+        const QStringList titles = itemTexts(contents);
+        const auto backup = titles.indexOf(QStringLiteral("Backing up and restoring"));
+        QVERIFY2(backup > 0, qPrintable(titles.join(QLatin1String(" | "))));
+        contents->setCurrentRow(static_cast<int>(backup));
+        QCOMPARE(help::browser()->property("anchor").toString(),
+                 QStringLiteral("Backup_and_Restore"));
+        QVERIFY(shown().startsWith(QStringLiteral("Backing up and restoring")));
+        QVERIFY(shown().contains(QStringLiteral("Start Back Up")));
+        // Only that page: not the import page's text, nor the introduction.
+        QVERIFY(!shown().contains(QStringLiteral("Start Import")));
+        QVERIFY(!shown().contains(QStringLiteral("Numarok Help")));
+
+        // Back returns to the introduction, Forward to the page.
+        auto *back = find<QPushButton>("HelpBack");
+        QVERIFY(back && back->isEnabled());
+        back->click();
+        QCOMPARE(contents->currentRow(), 0);
+        QVERIFY(shown().contains(QStringLiteral("Numarok Help")));
+        find<QPushButton>("HelpForward")->click();
+        QCOMPARE(contents->currentRow(), static_cast<int>(backup));
+    }
+
+    // A window's keyword opens its page, with its own text and no other page's.
+    void keywordOpensItsPage_data()
+    {
+        QTest::addColumn<QString>("keyword");
+        QTest::addColumn<QString>("holds");
+        QTest::newRow("import") << "Import Window"
+                                << "Start Import";
+        QTest::newRow("export") << "Export Window"
+                                << "Start Export";
+        QTest::newRow("editor") << "Input Window"
+                                << "Update & Exit";
+        QTest::newRow("names") << "Viewer Configuration Names"
+                               << "NAME TO USE";
+        QTest::newRow("designer") << "User Defined Reports"
+                                  << "Specify Report Content";
+    }
+    void keywordOpensItsPage()
+    {
+        QFETCH(QString, keyword);
+        QFETCH(QString, holds);
+        help::show(nullptr, keyword);
+        QCOMPARE(help::browser()->property("anchor").toString(), help::anchorFor(keyword));
+        QVERIFY2(shown().contains(holds), qPrintable(shown().left(200)));
+        QVERIFY(!shown().contains(QStringLiteral("Numarok Help")));
+        auto *contents = find<QListWidget>("HelpContents");
+        QVERIFY(contents->currentRow() > 0);
+        QCOMPARE(contents->currentItem()->text(), shown().section(QLatin1Char('\n'), 0, 0));
+    }
+
+    // The search box lists the pages holding every word typed, in any letter case, and
+    // choosing one shows it with the word marked.
+    void searchFindsPagesWithTheWords()
+    {
+        writeHelp(kSmallDocument);
+        help::show(nullptr, QString());
+        auto *contents = find<QListWidget>("HelpContents");
+        QCOMPARE(itemTexts(contents),
+                 QStringList({QStringLiteral("Small Help"), QStringLiteral("Alpha page"),
+                              QStringLiteral("Beta page"), QStringLiteral("Gamma page")}));
+        auto *box = find<QLineEdit>("HelpSearchBox");
+        auto *results = find<QListWidget>("HelpResults");
+        auto *count = find<QLabel>("HelpSearchCount");
+        QVERIFY(box && results && count);
+
+        QTest::keyClicks(box, QStringLiteral("Doubloon"));
+        QCOMPARE(itemTexts(results),
+                 QStringList({QStringLiteral("Alpha page"), QStringLiteral("Beta page")}));
+        QCOMPARE(count->text(), QStringLiteral("2 pages found."));
+
+        box->clear();
+        QTest::keyClicks(box, QStringLiteral("doubloon thaler"));
+        QCOMPARE(itemTexts(results), QStringList({QStringLiteral("Beta page")}));
+        results->setCurrentRow(0);
+        QVERIFY(shown().startsWith(QStringLiteral("Beta page")));
+        QVERIFY(!help::browser()->extraSelections().isEmpty());
+        QCOMPARE(help::browser()->extraSelections().first().cursor.selectedText().toLower(),
+                 QStringLiteral("doubloon"));
+        QCOMPARE(contents->currentRow(), 2);
+
+        box->clear();
+        QTest::keyClicks(box, QStringLiteral("platinum"));
+        QCOMPARE(results->count(), 0);
+        QCOMPARE(count->text(), QStringLiteral("No page holds \"platinum\"."));
+
+        // Ctrl+F brings the search box forward.
+        find<QTabWidget>("HelpTabs")->setCurrentIndex(0);
+        QVERIFY(QTest::qWaitForWindowActive(help::browser()->window()));
+        QTest::keySequence(help::browser()->window(), QKeySequence::Find);
+        QCOMPARE(find<QTabWidget>("HelpTabs")->currentIndex(), 1);
+    }
+
+    // A link to another page's anchor shows that page; a subsection's anchor opens the
+    // page it belongs to.
+    void linksOpenTheirPage()
+    {
+        writeHelp(kSmallDocument);
+        help::show(nullptr, QString());
+        emit help::browser()->anchorClicked(QUrl(QStringLiteral("#Beta")));
+        QVERIFY(shown().startsWith(QStringLiteral("Beta page")));
+        QCOMPARE(help::browser()->property("anchor").toString(), QStringLiteral("Beta"));
+        help::show(nullptr, QStringLiteral("Beta More"));
+        QVERIFY(shown().startsWith(QStringLiteral("Beta page")));
+        QVERIFY(shown().contains(QStringLiteral("Silver")));
+        // A keyword without a page shows the introduction.
+        help::show(nullptr, QStringLiteral("Nowhere"));
+        QVERIFY(shown().startsWith(QStringLiteral("Small Help")));
+    }
+
+    // A document of an earlier edition (or without one) is replaced by the program's and
+    // kept beside; one of a later edition stays.
+    void earlierDocumentReplaced()
+    {
+        const QByteArray earlier = "<html><body><h1><a name=\"Contents\"></a>Old</h1>"
+                                   "<h2><a name=\"Input_Window\"></a>Editing</h2><p>Short."
+                                   "</p></body></html>";
+        writeHelp(earlier);
+        help::ensureHelpFile();
+        QFile doc(helpPath());
+        QVERIFY(doc.open(QIODevice::ReadOnly));
+        QVERIFY(doc.readAll().contains("name=\"numarok-help\""));
+        QFile old(helpPath() + QStringLiteral(".old"));
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll(), earlier);
+
+        writeHelp(kSmallDocument);
+        help::ensureHelpFile();
+        QFile later(helpPath());
+        QVERIFY(later.open(QIODevice::ReadOnly));
+        QCOMPARE(later.readAll(), QByteArray(kSmallDocument));
+    }
+};
+
+REGISTER_TEST(HelpWindowTests)
+#include "tst_help.moc"
