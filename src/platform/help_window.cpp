@@ -2,6 +2,7 @@
 
 #include "platform/paths.h"
 
+#include <QCryptographicHash>
 #include <QDialog>
 #include <QFile>
 #include <QGuiApplication>
@@ -15,6 +16,7 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QScreen>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QSplitter>
 #include <QTabWidget>
@@ -37,14 +39,32 @@ namespace
 
 const QString kResource = QStringLiteral(":/help/NUMAROK.HLP");
 
-// The document's edition, from <meta name="numarok-help" content="N">; 0 when it has none.
-int editionOf(const QByteArray &html)
+// The program writes its document with a first line naming the checksum of what follows,
+// "<!-- numarok-help SHA1 -->". A document whose line matches its text is the program's
+// own, untouched; one whose line does not was changed by hand; one without the line was
+// written by an earlier edition of the program (or by someone else).
+const QByteArray kMark = "<!-- numarok-help ";
+
+QByteArray checksum(const QByteArray &bytes)
 {
-    static const QRegularExpression mark(
-        QStringLiteral("<meta\\s+name=\"numarok-help\"\\s+content=\"(\\d+)\""),
-        QRegularExpression::CaseInsensitiveOption);
-    const auto m = mark.match(QString::fromUtf8(html.left(4096)));
-    return m.hasMatch() ? m.captured(1).toInt() : 0;
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex();
+}
+
+QByteArray marked(const QByteArray &document)
+{
+    return kMark + checksum(document) + " -->\n" + document;
+}
+
+enum class Origin { Earlier, Untouched, ChangedByHand };
+
+Origin originOf(const QByteArray &file, QByteArray *sum)
+{
+    if (!file.startsWith(kMark)) return Origin::Earlier;
+    const qsizetype lineEnd = file.indexOf('\n');
+    const qsizetype close = file.indexOf(" -->");
+    if (lineEnd < 0 || close < 0 || close > lineEnd) return Origin::ChangedByHand;
+    *sum = file.mid(kMark.size(), close - kMark.size());
+    return checksum(file.mid(lineEnd + 1)) == *sum ? Origin::Untouched : Origin::ChangedByHand;
 }
 
 QByteArray builtInDocument()
@@ -78,6 +98,7 @@ private:
     std::vector<Page> m_pages;
     QString m_loaded;
     QString m_style;
+    QSplitter *m_splitter;
     QTabWidget *m_tabs;
     QListWidget *m_contents;
     QLineEdit *m_searchBox;
@@ -148,15 +169,15 @@ HelpWindow::HelpWindow(QWidget *parent) : QDialog(parent, Qt::Window)
     rightLayout->addLayout(buttons);
     rightLayout->addWidget(m_browser, 1);
 
-    auto *splitter = new QSplitter;
-    splitter->setObjectName(QStringLiteral("HelpSplitter"));
-    splitter->addWidget(m_tabs);
-    splitter->addWidget(right);
-    splitter->setStretchFactor(1, 1);
-    splitter->setChildrenCollapsible(false);
+    m_splitter = new QSplitter;
+    m_splitter->setObjectName(QStringLiteral("HelpSplitter"));
+    m_splitter->addWidget(m_tabs);
+    m_splitter->addWidget(right);
+    m_splitter->setStretchFactor(1, 1);
+    m_splitter->setChildrenCollapsible(false);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
-    layout->addWidget(splitter);
+    layout->addWidget(m_splitter);
 
     connect(m_contents, &QListWidget::currentRowChanged, this, [this](int row) {
         if (row >= 0) showPage(row);
@@ -199,7 +220,6 @@ HelpWindow::HelpWindow(QWidget *parent) : QDialog(parent, Qt::Window)
     } else {
         resize(size);
     }
-    splitter->setSizes({size.width() * 3 / 10, size.width() * 7 / 10});
 }
 
 void HelpWindow::load(const QString &path)
@@ -216,9 +236,17 @@ void HelpWindow::load(const QString &path)
     m_pages = pagesOf(html);
     m_contents->blockSignals(true);
     m_contents->clear();
-    for (const Page &p : m_pages)
+    for (const Page &p : m_pages) {
         m_contents->addItem(p.title);
+        m_contents->item(m_contents->count() - 1)->setToolTip(p.title);
+    }
     m_contents->blockSignals(false);
+    // The contents list as wide as its longest title, within a third or so of the window.
+    const int wanted = m_contents->sizeHintForColumn(0) + 2 * m_contents->frameWidth() +
+                       m_contents->verticalScrollBar()->sizeHint().width() + 24;
+    const int total = width() - 8; // the splitter, inside the window's margins
+    const int left = std::clamp(wanted, total * 25 / 100, total * 40 / 100);
+    m_splitter->setSizes({left, total - left});
     m_history.clear();
     m_at = -1;
     m_current = -1;
@@ -349,16 +377,24 @@ QString ensureHelpFile()
     if (present && existing.open(QIODevice::ReadOnly)) old = existing.readAll();
     existing.close();
     const QByteArray own = builtInDocument();
-    // A document the program wrote for an earlier edition is replaced (kept beside as
-    // NUMAROK.HLP.old); one of the same or a later edition stays as it is.
-    if (present && editionOf(old) >= editionOf(own)) return path;
     if (present) {
-        QFile::remove(path + QStringLiteral(".old"));
-        QFile::copy(path, path + QStringLiteral(".old"));
+        QByteArray sum;
+        switch (originOf(old, &sum)) {
+        case Origin::ChangedByHand:
+            return path; // the user's own words stay
+        case Origin::Untouched:
+            if (sum == checksum(own)) return path;
+            break; // the program's document of another edition: replaced
+        case Origin::Earlier:
+            // Kept beside, in case it was someone's own.
+            QFile::remove(path + QStringLiteral(".old"));
+            QFile::copy(path, path + QStringLiteral(".old"));
+            break;
+        }
     }
     QSaveFile out(path);
     if (out.open(QIODevice::WriteOnly)) {
-        out.write(own);
+        out.write(marked(own));
         out.commit();
     }
     return path;

@@ -1,7 +1,7 @@
 // The help window: NUMAROK.HLP in the program directory, an HTML document with one
 // anchor per window keyword, shown one page at a time beside a contents list and a word
-// search. The document is written from the program's resources when it is missing or
-// older than the one the program carries.
+// search. The document is written from the program's resources when it is missing, and
+// brought up to the program's edition unless it was changed by hand.
 #pragma once
 
 #include <QString>
@@ -23,8 +23,8 @@ struct Page {
     QString text;        // its plain text, searched
 };
 
-// The help file's path, written there first when it is missing or older than the
-// program's own.
+// The help file's path, written there first when it is missing or is an untouched copy of
+// another edition; a document changed by hand stays.
 QString ensureHelpFile();
 // The anchor of a keyword: letters and digits kept, the rest as "_" ("Input Window" ->
 // "Input_Window"); the empty keyword is the contents.

@@ -6,6 +6,7 @@
 #include "platform/paths.h"
 #include "test_registry.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,9 +21,10 @@
 namespace
 {
 
-// A document of three pages and an introduction, of an edition no program has yet.
-const char kSmallDocument[] = R"(<html><head><meta charset="utf-8">
-<meta name="numarok-help" content="999999"><title>Small</title></head><body>
+// A document of three pages and an introduction, changed by hand (its first line does not
+// match its text), so the program leaves it alone.
+const char kSmallDocument[] = R"(<!-- numarok-help 0123 -->
+<html><head><meta charset="utf-8"><title>Small</title></head><body>
 <h1><a name="Contents"></a>Small Help</h1><p>Welcome. See <a href="#Beta">Beta</a>.</p>
 <h2><a name="Alpha"></a>Alpha page</h2><p>A Spanish doubloon of gold.</p>
 <h2><a name="Beta"></a>Beta page</h2><p>Two DOUBLOONS and a thaler.</p>
@@ -199,27 +201,54 @@ private slots:
         QVERIFY(shown().startsWith(QStringLiteral("Small Help")));
     }
 
-    // A document of an earlier edition (or without one) is replaced by the program's and
-    // kept beside; one of a later edition stays.
-    void earlierDocumentReplaced()
+    // The document in the program directory follows the program's edition: one written by
+    // an earlier program (no checksum line) is replaced and kept beside, an untouched copy of
+    // another edition is replaced, one changed by hand stays.
+    void documentFollowsTheProgram()
     {
+        QFile builtIn(QStringLiteral(":/help/NUMAROK.HLP"));
+        QVERIFY(builtIn.open(QIODevice::ReadOnly));
+        const QByteArray own = builtIn.readAll();
+        auto onDisk = [this] {
+            QFile f(helpPath());
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        };
+        auto isOwn = [&own](const QByteArray &file) {
+            const QByteArray sum = QCryptographicHash::hash(own, QCryptographicHash::Sha1).toHex();
+            return file == "<!-- numarok-help " + sum + " -->\n" + own;
+        };
+
+        help::ensureHelpFile(); // missing: written
+        QVERIFY(isOwn(onDisk()));
+
         const QByteArray earlier = "<html><body><h1><a name=\"Contents\"></a>Old</h1>"
                                    "<h2><a name=\"Input_Window\"></a>Editing</h2><p>Short."
                                    "</p></body></html>";
         writeHelp(earlier);
         help::ensureHelpFile();
-        QFile doc(helpPath());
-        QVERIFY(doc.open(QIODevice::ReadOnly));
-        QVERIFY(doc.readAll().contains("name=\"numarok-help\""));
+        QVERIFY(isOwn(onDisk()));
         QFile old(helpPath() + QStringLiteral(".old"));
         QVERIFY(old.open(QIODevice::ReadOnly));
         QCOMPARE(old.readAll(), earlier);
+        QFile::remove(helpPath() + QStringLiteral(".old"));
 
-        writeHelp(kSmallDocument);
+        // The program's own document of another edition.
+        const QByteArray other = "<html><body><h1>Other edition</h1></body></html>";
+        writeHelp("<!-- numarok-help " +
+                  QCryptographicHash::hash(other, QCryptographicHash::Sha1).toHex() + " -->\n" +
+                  other);
         help::ensureHelpFile();
-        QFile later(helpPath());
-        QVERIFY(later.open(QIODevice::ReadOnly));
-        QCOMPARE(later.readAll(), QByteArray(kSmallDocument));
+        QVERIFY(isOwn(onDisk()));
+        QVERIFY(!QFile::exists(helpPath() + QStringLiteral(".old")));
+
+        // Changed by hand after the program wrote it: kept.
+        QByteArray edited = onDisk();
+        edited.replace("Numarok Help</h1>", "Numarok Help</h1><p>My own notes.</p>");
+        writeHelp(edited);
+        help::ensureHelpFile();
+        QCOMPARE(onDisk(), edited);
+        help::show(nullptr, QString());
+        QVERIFY(shown().contains(QStringLiteral("My own notes.")));
     }
 };
 
