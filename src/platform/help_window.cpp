@@ -245,7 +245,7 @@ void HelpWindow::load(const QString &path)
     const int wanted = m_contents->sizeHintForColumn(0) + 2 * m_contents->frameWidth() +
                        m_contents->verticalScrollBar()->sizeHint().width() + 24;
     const int total = width() - 8; // the splitter, inside the window's margins
-    const int left = std::clamp(wanted, total * 25 / 100, total * 40 / 100);
+    const int left = std::clamp(wanted, total * 25 / 100, total * 36 / 100);
     m_splitter->setSizes({left, total - left});
     m_history.clear();
     m_at = -1;
