@@ -12,6 +12,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QSet>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -111,6 +113,32 @@ private slots:
         QVERIFY(shown().contains(QStringLiteral("Numarok Help")));
         find<QPushButton>("HelpForward")->click();
         QCOMPARE(contents->currentRow(), static_cast<int>(backup));
+    }
+
+    // Every link of the program's document leads to a page, and every page has a title and
+    // an anchor of its own, so nothing in the contents or a link is a dead end.
+    void everyLinkLeadsToAPage()
+    {
+        QFile doc(QStringLiteral(":/help/NUMAROK.HLP"));
+        QVERIFY(doc.open(QIODevice::ReadOnly));
+        const QString html = QString::fromUtf8(doc.readAll());
+        const std::vector<help::Page> pages = help::pagesOf(html);
+        QVERIFY(pages.size() > 20);
+        QSet<QString> anchors;
+        for (const help::Page &p : pages) {
+            QVERIFY2(!p.title.isEmpty() && !p.anchors.isEmpty(), qPrintable(p.html.left(80)));
+            for (const QString &a : p.anchors) {
+                QVERIFY2(!anchors.contains(a), qPrintable(a)); // one anchor, one place
+                anchors.insert(a);
+            }
+        }
+        const QRegularExpression link(QStringLiteral("href=\"#([^\"]+)\""));
+        int links = 0;
+        for (auto it = link.globalMatch(html); it.hasNext(); ++links) {
+            const QString target = it.next().captured(1);
+            QVERIFY2(anchors.contains(target), qPrintable(target));
+        }
+        QVERIFY(links > 20);
     }
 
     // A window's keyword opens its page, with its own text and no other page's.
