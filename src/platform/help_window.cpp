@@ -2,11 +2,14 @@
 
 #include "platform/paths.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QCryptographicHash>
 #include <QDialog>
 #include <QFile>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
@@ -492,5 +495,76 @@ QTextBrowser *browser()
 {
     return window() ? window()->browser() : nullptr;
 }
+
+namespace
+{
+
+// The help pages of the windows without a Help button of their own, by the window's object
+// name; F1 in one of them opens its page.
+const char *const kWindowHelpKeywords[][2] = {
+    {"TMyEdit", "Input Window"},
+    {"TMyEditBox", "List Maintenance"},
+    {"TMyMiscellaneous", "List Maintenance"},
+    {"ColorConfig", "Color Configuration"},
+    {"TMySortOrder", "Sort Order"},
+    {"TMyLocateDlg", "Locate"},
+    {"TSearchAndReplace", "Search and Replace"},
+    {"TSearchOptions", "Search Window"},
+    {"TImportFormat", "Import Window"},
+    {"TPrintSelect", "Report Window"},
+    {"TReportForm", "Report Window"},
+    {"TMyPreview", "Report Preview"},
+    {"TPrintRange", "Report Preview"},
+    {"TReportFonts", "User Defined Reports"},
+    {"TRepLayout", "User Defined Reports"},
+    {"TReportPart", "User Defined Reports"},
+    {"TMyTips", "Main Window"},
+};
+
+// F1 anywhere: the window's own Help button when it shows one (so a window with pages opens
+// the page shown), else the window's page, else the contents.
+void helpFor(QWidget *top)
+{
+    for (QAbstractButton *b : top->findChildren<QAbstractButton *>(QStringLiteral("HelpButton")))
+        if (b->window() == top && b->isVisible() && b->isEnabled()) {
+            b->click();
+            return;
+        }
+    for (const auto &entry : kWindowHelpKeywords)
+        if (top->objectName() == QLatin1String(entry[0])) {
+            show(top, QLatin1String(entry[1]));
+            return;
+        }
+    show(top, QString());
+}
+
+class HelpKey : public QObject
+{
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::KeyPress) return false;
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() != Qt::Key_F1 || key->modifiers() != Qt::NoModifier) return false;
+        auto *widget = qobject_cast<QWidget *>(watched);
+        if (!widget || !widget->isVisible()) return false;
+        QWidget *top = widget->window();
+        if (top->objectName() == QLatin1String("HelpWindow")) return true;
+        helpFor(top);
+        return true;
+    }
+};
+
+// Installed when the application object is made, so every window of the program, modal
+// ones included, answers F1 without code of its own.
+void installHelpKey()
+{
+    if (auto *app = qobject_cast<QApplication *>(QCoreApplication::instance()))
+        app->installEventFilter(new HelpKey(app));
+}
+Q_COREAPP_STARTUP_FUNCTION(installHelpKey)
+
+} // namespace
 
 } // namespace help

@@ -1,9 +1,10 @@
 #!/usr/bin/python3
 """Every keyword a window opens the help window at has its anchor in the help document.
 
-The keywords are collected from the sources: the string given to help::show, or the strings
-of a *HelpKeywords array a window picks from. A help::show call whose keyword is neither
-fails, so a new window cannot open help at a page nobody checks.
+The keywords are collected from the sources: the string given to help::show, the strings
+of a *HelpKeywords array a window picks from, and the keywords of the help window's own
+table of window names and keywords (the F1 key's pages). A help::show call whose keyword is
+none of these fails, so a new window cannot open help at a page nobody checks.
 Usage: check_help_keywords.py <source root>
 """
 import pathlib
@@ -25,9 +26,15 @@ problems = []
 call = re.compile(r"help::show\(\s*[^,]+,\s*(.*?)\);", re.S)
 literal = re.compile(r'^(?:QStringLiteral|QLatin1String|QString::fromLatin1)\(\s*"([^"]*)"\s*\)$')
 array = re.compile(r"(k\w*HelpKeywords)\s*\[[^\]]*\]\s*=\s*\{(.*?)\};", re.S)
+pairs = re.compile(r"k\w*HelpKeywords\s*\[\]\s*\[2\]\s*=\s*\{(.*?)\};", re.S)
+pair = re.compile(r'\{\s*"([^"]*)"\s*,\s*"([^"]*)"\s*\}')
 for path in sorted((root / "src").rglob("*.cpp")):
     text = path.read_text(encoding="utf-8", errors="replace")
     arrays = {m.group(1): re.findall(r'"([^"]*)"', m.group(2)) for m in array.finditer(text)}
+    for m in pairs.finditer(text):
+        line = text.count("\n", 0, m.start()) + 1
+        for window, k in pair.findall(m.group(1)):
+            keywords[k] = f"{path.relative_to(root)}:{line} ({window})"
     for m in call.finditer(text):
         line = text.count("\n", 0, m.start()) + 1
         where = f"{path.relative_to(root)}:{line}"

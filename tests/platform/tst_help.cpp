@@ -7,6 +7,7 @@
 #include "test_registry.h"
 
 #include <QCryptographicHash>
+#include <QDialog>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -227,6 +228,44 @@ private slots:
         // A keyword without a page shows the introduction.
         help::show(nullptr, QStringLiteral("Nowhere"));
         QVERIFY(shown().startsWith(QStringLiteral("Small Help")));
+    }
+
+    // F1 in any window: a window with a Help button of its own gets it pressed; another
+    // opens its page by its name; one the help does not know opens the contents.
+    void f1OpensTheWindowsPage()
+    {
+        QDialog sortOrder;
+        sortOrder.setObjectName(QStringLiteral("TMySortOrder"));
+        auto *box = new QLineEdit(&sortOrder);
+        sortOrder.show();
+        QTest::keyClick(box, Qt::Key_F1);
+        QVERIFY(help::browser());
+        QCOMPARE(help::browser()->property("anchor").toString(), QStringLiteral("Sort_Order"));
+        QVERIFY(shown().startsWith(QStringLiteral("Sort order, pack and rebuild")));
+        // The help window is the sort order dialog's, so a modal dialog does not block it.
+        QCOMPARE(help::browser()->window()->parentWidget(), &sortOrder);
+        delete help::browser()->window();
+
+        QDialog withButton;
+        withButton.setObjectName(QStringLiteral("TMyExport"));
+        auto *helpButton = new QPushButton(QStringLiteral("&Help"), &withButton);
+        helpButton->setObjectName(QStringLiteral("HelpButton"));
+        auto *field = new QLineEdit(&withButton);
+        int pressed = 0;
+        connect(helpButton, &QPushButton::clicked, this, [&pressed] { ++pressed; });
+        withButton.show();
+        QTest::keyClick(field, Qt::Key_F1);
+        QCOMPARE(pressed, 1);
+        QVERIFY(!help::browser());
+        // A Help button the window does not show is passed over.
+        helpButton->hide();
+        QTest::keyClick(field, Qt::Key_F1);
+        QCOMPARE(pressed, 1);
+        QVERIFY(help::browser());
+        QCOMPARE(help::browser()->property("anchor").toString(), QStringLiteral("Contents"));
+        // F1 inside the help window leaves it where it is.
+        QTest::keyClick(help::browser(), Qt::Key_F1);
+        QCOMPARE(help::browser()->property("anchor").toString(), QStringLiteral("Contents"));
     }
 
     // The document in the program directory follows the program's edition: one written by
