@@ -22,6 +22,8 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace
 {
 
@@ -256,6 +258,9 @@ TMyBackup::TMyBackup(const BackupContext &context, QWidget *parent) : BackupDial
                 if (current.isValid()) DirEdit->setText(m_dirs->filePath(current));
             });
     connect(DirEdit, &QLineEdit::editingFinished, this, &TMyBackup::DirEditReturn);
+    connect(m_dirs, &QFileSystemModel::directoryLoaded, this, [this] {
+        DirBox->scrollTo(DirBox->currentIndex(), QAbstractItemView::PositionAtCenter);
+    });
 
     StartButton = button("StartButton", QStringLiteral("&Start Back Up"));
     connect(StartButton, &QPushButton::clicked, this, &TMyBackup::StartButtonClick);
@@ -297,12 +302,16 @@ QString TMyBackup::directory() const
 
 void TMyBackup::setDirectory(const QString &path)
 {
-    const QModelIndex index = m_dirs->index(QDir::cleanPath(path));
-    DirEdit->setText(QDir::cleanPath(path));
+    const QString clean = QDir::cleanPath(path);
+    const QModelIndex index = m_dirs->index(clean);
+    DirEdit->setText(clean);
     if (!index.isValid()) return;
+    // The folders above it opened, so that it shows; the tree fills in as the model reads
+    // the folders, and is scrolled to it again then.
+    for (QModelIndex up = index.parent(); up.isValid(); up = up.parent())
+        DirBox->expand(up);
     DirBox->setCurrentIndex(index);
-    DirBox->expand(index);
-    DirBox->scrollTo(index);
+    DirBox->scrollTo(index, QAbstractItemView::PositionAtCenter);
 }
 
 void TMyBackup::DirEditReturn()
@@ -446,7 +455,7 @@ TMyRestore::TMyRestore(const BackupContext &context, QWidget *parent)
     all->addWidget(Panel1);
     all->addStretch();
     addButtons(all);
-    resize(360, 220);
+    resize(std::max(360, sizeHint().width()), sizeHint().height());
 }
 
 void TMyRestore::FormShow()
