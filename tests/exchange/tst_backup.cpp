@@ -348,6 +348,13 @@ private slots:
             QCOMPARE(b->StartButton->text(), QStringLiteral("&Start Back Up"));
             QVERIFY(b->StartButton->isDefault());
             QCOMPARE(b->CancelButton->text(), QStringLiteral("&Cancel"));
+            // A folder typed into the path box is shown in the tree.
+            QTest::keyClick(b->DirEdit, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(b->DirEdit, f.backupDir);
+            emit b->DirEdit->editingFinished();
+            auto *model = qobject_cast<QFileSystemModel *>(b->DirBox->model());
+            QCOMPARE(model->filePath(b->DirBox->currentIndex()), f.backupDir);
+            QCOMPARE(b->directory(), f.backupDir);
             for (QRadioButton *r : {b->BackDBF, b->BackLST, b->BackURP, b->BackINI})
                 shown << r->text();
             b->CancelButton->click();
