@@ -326,14 +326,19 @@ void TMyBackup::StartButtonClick()
 {
     const QString dir = directory();
     lastDirectory() = dir;
-    if (BackDBF->isChecked())
-        backupTable(dir);
-    else if (BackLST->isChecked())
-        backupLists(dir);
-    else if (BackINI->isChecked())
-        backupSettings(dir);
-    else
-        backupReports(dir);
+    try {
+        if (BackDBF->isChecked())
+            backupTable(dir);
+        else if (BackLST->isChecked())
+            backupLists(dir);
+        else if (BackINI->isChecked())
+            backupSettings(dir);
+        else
+            backupReports(dir);
+    } catch (const dbase::Error &e) {
+        // The table could not be opened again: the engine says why.
+        message(QString::fromStdString(e.what()), kError);
+    }
 }
 
 void TMyBackup::backupTable(const QString &dir)
@@ -496,14 +501,19 @@ void TMyRestore::StartButtonClick()
     if (chosen.isEmpty()) return;
     const QString sourceDir = QFileInfo(chosen).absolutePath();
     lastDirectory() = sourceDir;
-    if (RestoreDBF->isChecked())
-        restoreTable(chosen);
-    else if (RestoreLST->isChecked())
-        restoreLists(sourceDir);
-    else if (RestoreINI->isChecked())
-        restoreSettings(chosen);
-    else
-        restoreReports(sourceDir);
+    try {
+        if (RestoreDBF->isChecked())
+            restoreTable(chosen);
+        else if (RestoreLST->isChecked())
+            restoreLists(sourceDir);
+        else if (RestoreINI->isChecked())
+            restoreSettings(chosen);
+        else
+            restoreReports(sourceDir);
+    } catch (const dbase::Error &e) {
+        // The table could not be opened again: the engine says why.
+        message(QString::fromStdString(e.what()), kError);
+    }
 }
 
 void TMyRestore::restoreTable(const QString &chosen)
@@ -557,6 +567,8 @@ void TMyRestore::restoreTable(const QString &chosen)
     if (QFileInfo::exists(index)) QFile::remove(index);
     dbfiles::RemoveMDXByte(destination);
     if (m_ctx.openDatabase) m_ctx.openDatabase(destination);
+    // Whatever the open sequence said, a table is open when the run ends.
+    if (!db.table().isOpen()) db.reopenShared();
     succeeded(kRestoreDone);
 }
 
