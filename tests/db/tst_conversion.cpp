@@ -491,6 +491,45 @@ private slots:
         QCOMPARE(f.db.recordCount(), 1);
     }
 
+    // The field-list check treats the old table's header byte 28 as the validity check does:
+    // cleared when its index file is missing, kept when there is one. An old index file that
+    // cannot be read does not stop the conversion, which reads the records in file order.
+    void indexFlagOfTheOldTable_data()
+    {
+        QTest::addColumn<bool>("indexFile");
+        QTest::newRow("index file missing") << false;
+        QTest::newRow("unreadable index file") << true;
+    }
+    void indexFlagOfTheOldTable()
+    {
+        QFETCH(bool, indexFile);
+        Fixture f;
+        QVERIFY(f.opened);
+        const QString old = Fixture::old("C2LOG.DBF");
+        QCOMPARE(writeTable(old, kOldV2Fields,
+                            {v2Row(1, QStringLiteral("2"), QString(), QString()),
+                             v2Row(2, QStringLiteral("1"), QString(), QString())}),
+                 QString());
+        QByteArray bytes = readBytes(old);
+        bytes[28] = 1;
+        writeBytes(old, bytes);
+        if (indexFile) writeBytes(Fixture::old("C2LOG.MDX"), QByteArray(600, 'x'));
+
+        dbase::Table check;
+        QVERIFY(conversion::CheckDBaseFormatV2(check, old));
+        QVERIFY(!conversion::CheckDBaseFormatV1(check, old));
+        QCOMPARE(int(readBytes(old).at(28)), indexFile ? 1 : 0);
+
+        f.prompts.answer(int(QMessageBox::Yes));
+        CheckForConversion(f.db, nullptr);
+        QCOMPARE(f.prompts.asked().size(), 1);
+        QVERIFY(!QFile::exists(old));
+        const QList<QJsonArray> records = liveRecords(f.master);
+        QCOMPARE(records.size(), 2);
+        QCOMPARE(records[0][Miscellane].toString(), QStringLiteral("misc 1"));
+        QCOMPARE(records[1][Miscellane].toString(), QStringLiteral("misc 2"));
+    }
+
     // Browse mode changes nothing: the old table waits for an ordinary start.
     void notInBrowseMode()
     {
