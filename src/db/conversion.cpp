@@ -44,8 +44,8 @@ const std::array<const char *, 22> kV1Fields = {
     "PurchMonth", "PurchYear",  "Commemorat", "Controller", "Gold",       "Silver",
     "Quantity",   "Comment",    "YearBC",     "YearApprox"};
 
-// Taken over as text into the coin field of the same name. The 2.X purchase date is a date
-// field on both sides and goes across as a date (see copyPurchaseDate).
+// Taken over as text into the coin field of the same name. The 2.X purchase date is taken
+// over by copyPurchaseDate.
 const std::array<const char *, 13> kV2Copied = {
     "COUNTRY",    "FACEVALUE", "YEAR",       "CONDITION",  "MINTMARK", "PURCHASEPR", "MARKETVALU",
     "PREMIUMVAL", "TOPIC",     "DESCRIPTIO", "MISCELLANE", "QUANTITY", "COMMENT"};
@@ -129,8 +129,9 @@ void copyPurchaseDate(const dbase::Table &old, dbase::Table &target, int record,
     target.setAsDate(to, date);
 }
 
-// The 1.X purchase date from its day, month name and year texts, read with the pattern
-// m/d/y. A record whose three parts do not form a date gets an empty date.
+// The 1.X purchase date from its day, month name and year texts (a month name in any letter
+// case becomes its number), read with the pattern m/d/y. A record whose three parts do not
+// form a date gets an empty date, and one without any of them an empty date silently.
 void joinPurchaseDate(const dbase::Table &old, dbase::Table &target, int record, Outcome &out)
 {
     const QString day = text(old, "PURCHDAY").left(4);
@@ -225,10 +226,14 @@ Outcome convert(Version version, const QString &path, dbase::Table &target, Long
         if (!out.completed) {
             // Taken out again: the kept file is converted whole at the next attempt.
             try {
-                for (const uint32_t recno : appended)
-                    if (target.moveToRecNo(recno)) target.deleteRecord();
+                std::size_t taken = 0;
+                for (const uint32_t recno : appended) {
+                    if (!target.moveToRecNo(recno)) continue; // hidden by a filter
+                    target.deleteRecord();
+                    ++taken;
+                }
                 target.sync();
-                out.rolledBack = true;
+                out.rolledBack = taken == appended.size();
             } catch (const dbase::Error &) {
                 // They stay; the message says so.
             }
