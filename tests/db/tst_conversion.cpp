@@ -307,6 +307,11 @@ private slots:
             << "Controller";
         QTest::newRow("month as a number") << texts({"7", "3", "1994"}) << none << "1994-03-07"
                                            << "";
+        QTest::newRow("month name in capitals")
+            << texts({"7", "MAR", "1994"}) << none << "1994-03-07"
+            << "";
+        QTest::newRow("two-digit year") << texts({"7", "Mar", "94"}) << none << "1994-03-07"
+                                        << "";
         QTest::newRow("29 Feb of a leap year")
             << texts({"29", "Feb", "1996"}) << none << "1996-02-29"
             << "";
