@@ -77,7 +77,8 @@ bool hasIndexFlag(const QString &path)
 }
 } // namespace
 
-bool hasCoinFields(dbase::Table &check, const QString &path)
+bool hasFieldList(dbase::Table &check, const QString &path, const QStringList &names,
+                  int firstCompared)
 {
     const DatabasePaths p = databasePaths(path);
     locate(check, path);
@@ -88,15 +89,23 @@ bool hasCoinFields(dbase::Table &check, const QString &path)
     check.setReadOnly(true);
     check.setExclusive(false);
     check.open(); // a file that is no dBase table is refused here, before anything is written
-    bool valid = check.fieldCount() == coin::kFieldCount;
-    for (int i = 0; valid && i < coin::kFieldCount; ++i)
-        valid = QString::fromStdString(check.field(i).name).toUpper() ==
-                QString::fromLatin1(coin::kFields[i].name).toUpper();
+    bool valid = check.fieldCount() == names.size();
+    for (int i = firstCompared; valid && i < names.size(); ++i)
+        valid = QString::fromStdString(check.field(i).name).toUpper().left(10) ==
+                names[i].toUpper().left(10);
     check.close();
-    // Only a table of ours is changed, so that the engine opens it without the missing
-    // index file.
+    // Only a table of the expected shape is changed, so that the engine opens it without
+    // the missing index file.
     if (valid && !QFile::exists(p.indexFile) && hasIndexFlag(path)) RemoveMDXByte(path);
     return valid;
+}
+
+bool hasCoinFields(dbase::Table &check, const QString &path)
+{
+    QStringList names;
+    for (const coin::Field &f : coin::kFields)
+        names << QString::fromLatin1(f.name);
+    return hasFieldList(check, path, names);
 }
 
 bool inUse(dbase::Table &check, const QString &path)

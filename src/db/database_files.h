@@ -7,6 +7,7 @@
 #include "dbase/table.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace dbfiles
 {
@@ -37,6 +38,11 @@ bool RemoveMDXByte(const QString &path);
 // are not compared). Engine errors (not a dBase table, ...) are thrown, and such a file is
 // not written. On a valid table whose index file is missing, header byte 28 is cleared.
 bool hasCoinFields(dbase::Table &check, const QString &path);
+
+// The same test for any field list: exactly names.size() fields, whose names from position
+// `firstCompared` on match the given ones upper-cased on their first 10 characters.
+bool hasFieldList(dbase::Table &check, const QString &path, const QStringList &names,
+                  int firstCompared = 0);
 
 // True when the table cannot be opened for exclusive use (also when it is missing or
 // damaged).

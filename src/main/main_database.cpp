@@ -2,6 +2,7 @@
 // databases, the recent-files list and the settings around them.
 #include "main/main_window.h"
 
+#include "db/conversion.h"
 #include "dbase/error.h"
 #include "editor/record_editor.h"
 #include "platform/long_work.h"
@@ -100,6 +101,9 @@ bool TMain::FormCreate(const QStringList &arguments)
             applyBrowseMode();
         }
     }
+    // The earlier versions' tables, offered once the start database is open (a browse-mode
+    // run changes nothing, so it leaves them for the next ordinary start).
+    CheckForConversion(m_db, this);
 
     EditorContext editor{m_db, regional, lists, [this](QWidget *d) { placeDialog(d); }};
     MyEdit = new TMyEdit(editor, this);

@@ -11,6 +11,7 @@
 #include "dbase/error.h"
 #include "editor/list_dialogs.h"
 #include "editor/record_editor.h"
+#include "exchange/backup_window.h"
 #include "exchange/export_window.h"
 #include "exchange/import_window.h"
 #include "find/find_commands.h"
@@ -1074,9 +1075,42 @@ void TMain::MenuRebuildClick()
             "are running the software or that no other copies of the software are in use."),
         [this] { m_db.table().regenerateIndexes(); }, false);
 }
-void TMain::DoBackup() {}
+namespace
+{
+// Backup and restore see the database, the search and the report list; a restored table
+// is opened like any other (`open`).
+BackupContext backupContext(TMain &w, std::function<void(const QString &)> open)
+{
+    return {w.database(),
+            [&w](QWidget *d) { w.placeDialog(d); },
+            [&w] { w.DoEndSearch(); },
+            [&w] {
+                w.EnableEndSearch();
+                w.database().table().refilter();
+                w.DisplayCount();
+            },
+            std::move(open),
+            [&w] { w.DoFileSpecific(); },
+            [&w] {
+                if (auto *reportWindow = w.findChild<reports::TMyReport *>())
+                    reportWindow->LoadReportBox();
+            },
+            {}};
+}
+} // namespace
+
+void TMain::DoBackup()
+{
+    TMyBackup dialog(backupContext(*this, {}), this);
+    dialog.FormShow();
+    modal::show(&dialog);
+}
 void TMain::DoRestore()
 {
+    TMyRestore dialog(
+        backupContext(*this, [this](const QString &path) { openFromPath(path, false); }), this);
+    dialog.FormShow();
+    modal::show(&dialog);
     DisplayCount();
 }
 void TMain::DoColor(colors::Target target)
