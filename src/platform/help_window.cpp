@@ -91,6 +91,10 @@ public:
     QTextBrowser *browser() const { return m_browser; }
 
 private:
+    QWidget *buildLists();
+    QWidget *buildPageView();
+    void connectControls();
+    void placeOnScreen();
     void showPage(int page, const QString &anchor = QString(), bool remember = true);
     void followLink(const QUrl &url);
     void runSearch(const QString &words);
@@ -110,6 +114,7 @@ private:
     QTextBrowser *m_browser;
     QPushButton *m_back;
     QPushButton *m_forward;
+    QPushButton *m_close;
     std::vector<int> m_history;
     int m_at = -1;
     int m_current = -1;
@@ -120,7 +125,22 @@ HelpWindow::HelpWindow(QWidget *parent) : QDialog(parent, Qt::Window)
     setObjectName(QStringLiteral("HelpWindow"));
     setWindowTitle(QStringLiteral("Numarok Help"));
     setAttribute(Qt::WA_DeleteOnClose);
+    m_splitter = new QSplitter;
+    m_splitter->setObjectName(QStringLiteral("HelpSplitter"));
+    m_splitter->addWidget(buildLists());
+    m_splitter->addWidget(buildPageView());
+    m_splitter->setStretchFactor(1, 1);
+    m_splitter->setChildrenCollapsible(false);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addWidget(m_splitter);
+    connectControls();
+    placeOnScreen();
+}
 
+// The contents list and the search, as two tabs.
+QWidget *HelpWindow::buildLists()
+{
     m_contents = new QListWidget;
     m_contents->setObjectName(QStringLiteral("HelpContents"));
     m_contents->setAccessibleName(QStringLiteral("Contents"));
@@ -144,44 +164,40 @@ HelpWindow::HelpWindow(QWidget *parent) : QDialog(parent, Qt::Window)
     m_tabs->setObjectName(QStringLiteral("HelpTabs"));
     m_tabs->addTab(m_contents, QStringLiteral("&Contents"));
     m_tabs->addTab(searchPage, QStringLiteral("&Search"));
+    return m_tabs;
+}
 
+// The page shown, under Back, Forward and Close.
+QWidget *HelpWindow::buildPageView()
+{
     m_browser = new QTextBrowser;
     m_browser->setObjectName(QStringLiteral("HelpBrowser"));
     m_browser->setOpenLinks(false); // links between pages are followed here
-    m_back =
-        new QPushButton(QIcon::fromTheme(QStringLiteral("go-previous")), QStringLiteral("&Back"));
-    m_back->setObjectName(QStringLiteral("HelpBack"));
-    m_back->setToolTip(QStringLiteral("The page shown before (Alt+Left)"));
-    m_forward =
-        new QPushButton(QIcon::fromTheme(QStringLiteral("go-next")), QStringLiteral("&Forward"));
-    m_forward->setObjectName(QStringLiteral("HelpForward"));
-    m_forward->setToolTip(QStringLiteral("The page shown after (Alt+Right)"));
-    auto *closeButton = new QPushButton(QStringLiteral("C&lose"));
-    closeButton->setObjectName(QStringLiteral("HelpClose"));
-    closeButton->setAutoDefault(false);
-    for (QPushButton *b : {m_back, m_forward})
+    auto button = [](const char *name, const char *icon, const char *caption, const char *tip) {
+        auto *b = new QPushButton(QIcon::fromTheme(QLatin1String(icon)), QLatin1String(caption));
+        b->setObjectName(QLatin1String(name));
+        b->setToolTip(QLatin1String(tip));
         b->setAutoDefault(false);
+        return b;
+    };
+    m_back = button("HelpBack", "go-previous", "&Back", "The page shown before (Alt+Left)");
+    m_forward = button("HelpForward", "go-next", "&Forward", "The page shown after (Alt+Right)");
+    m_close = button("HelpClose", "window-close", "C&lose", "Closes the help (Esc)");
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(m_back);
     buttons->addWidget(m_forward);
     buttons->addStretch();
-    buttons->addWidget(closeButton);
-    auto *right = new QWidget;
-    auto *rightLayout = new QVBoxLayout(right);
-    rightLayout->setContentsMargins(0, 0, 0, 0);
-    rightLayout->addLayout(buttons);
-    rightLayout->addWidget(m_browser, 1);
+    buttons->addWidget(m_close);
+    auto *view = new QWidget;
+    auto *layout = new QVBoxLayout(view);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addLayout(buttons);
+    layout->addWidget(m_browser, 1);
+    return view;
+}
 
-    m_splitter = new QSplitter;
-    m_splitter->setObjectName(QStringLiteral("HelpSplitter"));
-    m_splitter->addWidget(m_tabs);
-    m_splitter->addWidget(right);
-    m_splitter->setStretchFactor(1, 1);
-    m_splitter->setChildrenCollapsible(false);
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(4, 4, 4, 4);
-    layout->addWidget(m_splitter);
-
+void HelpWindow::connectControls()
+{
     connect(m_contents, &QListWidget::currentRowChanged, this, [this](int row) {
         if (row >= 0) showPage(row);
     });
@@ -200,7 +216,7 @@ HelpWindow::HelpWindow(QWidget *parent) : QDialog(parent, Qt::Window)
     connect(m_browser, &QTextBrowser::anchorClicked, this, &HelpWindow::followLink);
     connect(m_back, &QPushButton::clicked, this, [this] { step(-1); });
     connect(m_forward, &QPushButton::clicked, this, [this] { step(1); });
-    connect(closeButton, &QPushButton::clicked, this, &QDialog::close);
+    connect(m_close, &QPushButton::clicked, this, &QDialog::close);
     auto *backKey = new QShortcut(QKeySequence(QKeySequence::Back), this);
     connect(backKey, &QShortcut::activated, this, [this] { step(-1); });
     auto *forwardKey = new QShortcut(QKeySequence(QKeySequence::Forward), this);
@@ -211,18 +227,21 @@ HelpWindow::HelpWindow(QWidget *parent) : QDialog(parent, Qt::Window)
         m_searchBox->setFocus();
         m_searchBox->selectAll();
     });
+}
 
-    // Room for the pages on a small screen, not more than a comfortable reading width on a
-    // large one.
+// Room for the pages on a small screen, not more than a comfortable reading width on a
+// large one; centred.
+void HelpWindow::placeOnScreen()
+{
     QSize size(820, 600);
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        const QRect room = screen->availableGeometry();
-        size = size.boundedTo(QSize(room.width() * 95 / 100, room.height() * 90 / 100));
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen) {
         resize(size);
-        move(room.center() - rect().center());
-    } else {
-        resize(size);
+        return;
     }
+    const QRect room = screen->availableGeometry();
+    resize(size.boundedTo(QSize(room.width() * 95 / 100, room.height() * 90 / 100)));
+    move(room.center() - rect().center());
 }
 
 void HelpWindow::load(const QString &path)
