@@ -131,7 +131,8 @@ TUserReport::TUserReport(const DesignerContext &context, bool isNew, int index, 
     layout->addLayout(columns);
     auto *left = new QVBoxLayout;
     auto *right = new QVBoxLayout;
-    columns->addLayout(left, 1);
+    // The titles and margins take the room the fonts leave.
+    columns->addLayout(left, 0);
     columns->addLayout(right, 1);
 
     auto *widthBox = new QGroupBox(QStringLiteral("Report Width"), this);
@@ -213,7 +214,18 @@ TUserReport::TUserReport(const DesignerContext &context, bool isNew, int index, 
             NumLinesExit();
         });
     }
+    marginLayout->setColumnStretch(1, 1);
+    marginLayout->setColumnStretch(3, 1);
     right->addWidget(marginBox);
+    auto *linesRow = new QHBoxLayout;
+    auto *linesLabel = new QLabel(QStringLiteral("Number of Lines"), this);
+    linesLabel->setObjectName(QStringLiteral("NumLinesLabel"));
+    NumLines = lineEdit(this, "NumLines", 2);
+    linesLabel->setBuddy(NumLines);
+    linesRow->addWidget(linesLabel);
+    linesRow->addWidget(NumLines, 1);
+    linesRow->addStretch(2);
+    right->addLayout(linesRow);
     right->addStretch(1);
     left->addStretch(1);
 
@@ -238,19 +250,9 @@ TUserReport::TUserReport(const DesignerContext &context, bool isNew, int index, 
     miscLayout->addWidget(DateOnPage, 0, 2);
     miscLayout->addWidget(PageNumbers, 1, 2);
     miscLayout->addWidget(LandOrient, 2, 2);
-    auto *linesRow = new QHBoxLayout;
-    auto *linesLabel = new QLabel(QStringLiteral("Number of Lines"), miscBox);
-    linesLabel->setObjectName(QStringLiteral("NumLinesLabel"));
-    NumLines = lineEdit(miscBox, "NumLines", 2);
-    NumLines->setMaximumWidth(NumLines->fontMetrics().horizontalAdvance(QStringLiteral("0000")) +
-                              12);
-    linesLabel->setBuddy(NumLines);
-    linesRow->addWidget(linesLabel);
-    linesRow->addWidget(NumLines);
-    linesRow->addStretch(1);
-    miscLayout->addLayout(linesRow, 3, 0, 1, 3);
     layout->addWidget(miscBox);
 
+    layout->addStretch(1); // a larger dialog size leaves its room above the buttons
     auto *buttons = new QHBoxLayout;
     SpecifyButton =
         button(this, "SpecifyButton", QStringLiteral("&Specify Report Content"), "document-edit");
@@ -282,6 +284,8 @@ TUserReport::TUserReport(const DesignerContext &context, bool isNew, int index, 
     connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
     connect(DeleteButton, &QPushButton::clicked, this, [this] { DeleteButtonClick(); });
     connect(HelpButton, &QPushButton::clicked, this, [this] { HelpButtonClick(); });
+    // The designed size, which the placement scales; it fits a 640 x 480 screen.
+    resize(520, 380);
     FormShow();
 }
 
@@ -559,8 +563,6 @@ TReportFonts::TReportFonts(const DesignerContext &context, ReportDefinition &def
         (*b.edit)->setFocusPolicy(Qt::NoFocus);
         (*b.edit)->setAccessibleName(QLatin1String(b.caption));
         (*b.edit)->setText(TUserReport::fontText(m_def.font(b.kind)));
-        (*b.edit)->setMinimumWidth((*b.edit)->fontMetrics().horizontalAdvance(QLatin1Char('x')) *
-                                   28);
         auto *newFont =
             button(group, "NewFont", QStringLiteral("New Font"), "preferences-desktop-font");
         newFont->setObjectName(QLatin1String(b.name) + QStringLiteral("Button"));
@@ -575,6 +577,7 @@ TReportFonts::TReportFonts(const DesignerContext &context, ReportDefinition &def
     OkButton->setDefault(true);
     layout->addWidget(OkButton, 0, Qt::AlignHCenter);
     connect(OkButton, &QPushButton::clicked, this, &QDialog::accept);
+    resize(380, 300); // the designed size, which the placement scales
     if (m_ctx.place) m_ctx.place(this);
     const colors::Painter paint(m_ctx.settings.scheme(colors::Target::Report));
     paint.window(this);

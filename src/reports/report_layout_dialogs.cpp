@@ -179,9 +179,7 @@ TReportPart::TReportPart(const DesignerContext &context, ReportDefinition &layou
     FieldWidth->setObjectName(QStringLiteral("FieldWidth"));
     FieldWidth->setMaxLength(3);
     FieldWidth->setAccessibleName(QStringLiteral("Width"));
-    FieldWidth->setMaximumWidth(
-        FieldWidth->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 12);
-    widthLayout->addWidget(FieldWidth);
+    widthLayout->addWidget(FieldWidth, 1);
     widthLayout->addStretch(1);
     left->addWidget(widthBox);
     auto *labelBox = new QGroupBox(QStringLiteral("Label Name"), this);
@@ -216,7 +214,7 @@ TReportPart::TReportPart(const DesignerContext &context, ReportDefinition &layou
     connect(OkButton, &QPushButton::clicked, this, [this] { OkButtonClick(); });
     connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
     connect(FieldList, &QListWidget::itemDoubleClicked, this, [this] { OkButtonClick(); });
-    resize(560, 360);
+    resize(480, 330);
     FormShow();
 }
 
