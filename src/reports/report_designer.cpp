@@ -521,12 +521,19 @@ void TUserReport::DeleteButtonClick()
         this, kDeleteReport, QStringLiteral("Warning"), Prompts::Icon::Question,
         QMessageBox::Yes | QMessageBox::No, QMessageBox::No, true);
     if (answer != QMessageBox::Yes) return;
+    bool removed = false;
     try {
-        ReportFile().remove(m_index);
+        removed = ReportFile().remove(m_index);
     } catch (const ReportFileError &e) {
         Prompts::error(this, QString::fromLocal8Bit(e.what()));
         return;
     }
+    // A record that is gone already (the file changed meanwhile) is said so; the list then
+    // shows what the file holds.
+    if (!removed)
+        Prompts::instance().message(this, QStringLiteral("Report format could not be located."),
+                                    QStringLiteral("Error"), Prompts::Icon::Warning,
+                                    QMessageBox::Ok, QMessageBox::Ok, false);
     if (m_ctx.reloadList) m_ctx.reloadList();
     accept();
 }

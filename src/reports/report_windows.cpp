@@ -430,7 +430,13 @@ void TMyReport::DoModify()
         ReportBox->setFocus();
         return;
     }
-    ReportFile().read(row, ReportDefinition::shared());
+    // The designer never starts from a record it could not read: its Update would write
+    // whatever the buffer held before over the report at that position.
+    if (!ReportFile().read(row, ReportDefinition::shared())) {
+        warn(this, kNoFile);
+        ReportBox->setFocus();
+        return;
+    }
     if (OpenDesigner) OpenDesigner(false, row);
 }
 

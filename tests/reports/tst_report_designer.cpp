@@ -24,6 +24,7 @@
 #include <QDir>
 #include <QImage>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
@@ -502,6 +503,93 @@ private slots:
         QCOMPARE(f.file(), before.left(kRecordSize) + before.mid(2 * kRecordSize));
         QCOMPARE(w.ReportBox->count(), 4);
         QCOMPARE(w.ReportBox->item(1)->text(), ReportFile().names().at(1));
+    }
+
+    // A record that cannot be read is not opened in the designer.
+    void modifyOfAMissingRecord()
+    {
+        Fixture f;
+        TMyReport w(f.context());
+        w.FormShow();
+        w.ReportBox->setCurrentRow(4);
+        writeBytes(ReportFile::defaultPath(), f.file().left(3 * kRecordSize));
+        bool opened = false;
+        modal::enqueue([&opened](QDialog *) { opened = true; });
+        w.DoModify();
+        QVERIFY(!opened);
+        QCOMPARE(f.prompts.askedTexts(),
+                 QStringList{QStringLiteral("Report format could not be located.")});
+        QCOMPARE(f.file().size(), 3 * kRecordSize);
+    }
+
+    // A save that fails says why and keeps the dialog open with everything typed.
+    void saveFailureKeepsTheDialogOpen()
+    {
+        Fixture f;
+        TMyReport w(f.context());
+        w.FormShow();
+        w.ReportBox->setCurrentRow(0);
+        QFile::remove(ReportFile::defaultPath());
+        QVERIFY(QFile::link(QStringLiteral("/dev/full"), ReportFile::defaultPath()));
+        bool open = false;
+        QString name;
+        modal::enqueue([&](QDialog *d) {
+            TUserReport *u = designerOf(d);
+            u->ReportName->setText(QStringLiteral("Never Saved"));
+            u->UpdateButton->click();
+            open = u->isVisible();
+            name = u->ReportName->text();
+        });
+        w.DoNew();
+        QVERIFY(open);
+        QCOMPARE(name, QStringLiteral("Never Saved"));
+        QCOMPARE(f.prompts.asked().size(), 1);
+        QCOMPARE(f.prompts.asked().first().caption, QStringLiteral("Error"));
+        QVERIFY(f.prompts.askedTexts().first().contains(QStringLiteral("NUMAROK.URP")));
+        QCOMPARE(w.ReportBox->count(), 5);
+    }
+
+    // At each dialog size the designer's windows fit the screen of that size (a title bar
+    // of 30 pixels included).
+    void windowsFitTheScreen_data()
+    {
+        QTest::addColumn<double>("factor");
+        QTest::addColumn<QSize>("screen");
+        QTest::newRow("640 x 480") << 1.0 << QSize(640, 480);
+        QTest::newRow("800 x 600") << 1.25 << QSize(800, 600);
+        QTest::newRow("1024 x 768") << 1.6 << QSize(1024, 768);
+        QTest::newRow("1280 x 1024") << 2.0 << QSize(1280, 1024);
+    }
+    void windowsFitTheScreen()
+    {
+        QFETCH(double, factor);
+        QFETCH(QSize, screen);
+        Fixture f;
+        f.factor = factor;
+        DesignerContext context = f.designer();
+        context.place = [factor](QWidget *w) { windowopts::scale(w, factor); };
+        ReportDefinition &d = ReportDefinition::shared();
+        d.setNewDefaults();
+        const QSize room = screen - QSize(0, 30);
+        auto fits = [&room](QDialog *w) {
+            QSize least = w->minimumSize();
+            if (w->layout()) least = least.expandedTo(w->layout()->minimumSize());
+            const QSize shown = w->size().expandedTo(least);
+            if (shown.width() > room.width() || shown.height() > room.height())
+                qWarning() << w->objectName() << shown << "does not fit" << room;
+            return shown.width() <= room.width() && shown.height() <= room.height();
+        };
+        TUserReport u(context, true, -1);
+        QVERIFY(fits(&u));
+        // The larger sizes give the windows more room than the smallest.
+        if (factor > 1.0) QVERIFY(u.width() >= int(520 * factor));
+        TReportFonts fonts(context, d);
+        QVERIFY(fits(&fonts));
+        TRepLayout layout(context, d, QString(), 90, true);
+        QVERIFY(fits(&layout));
+        QCOMPARE(layout.size(), QSize(int(633 * factor), int(428 * factor)));
+        TReportPart part(context, d, 1, 1, 90);
+        QVERIFY(fits(&part));
     }
 
     // Cancel closes without touching the file.
