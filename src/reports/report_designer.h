@@ -120,7 +120,8 @@ private:
 };
 
 // "Specify Report Layout": the picture of the body lines and the totals row of a private
-// copy of the definition; a press and a release on the same cell open TReportPart.
+// copy of the definition; a press and a release on the same cell open TReportPart. From the
+// keyboard, the arrow keys move a marked cell and Enter or Space opens it.
 class TRepLayout : public QDialog
 {
     Q_OBJECT
@@ -136,6 +137,8 @@ public:
 
     const ReportDefinition &copy() const { return m_copy; }
     LayoutPicture picture() const;
+    // The cell the keyboard works on.
+    const LayoutHit &current() const { return m_current; }
 
     QLabel *CaptionPanel = nullptr, *BodyHeading = nullptr, *TotalsHeading = nullptr,
            *Note = nullptr;
@@ -145,14 +148,23 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    // Whether the keys go to the picture (no button has the focus).
+    bool pictureHasFocus() const;
+    // The rows the keyboard visits: the body lines, then the totals row when it is shown.
+    QList<int> rows() const;
+    // Moves the marked cell by rows and items, staying on the picture.
+    void moveCurrent(int rowStep, int itemStep);
+
     DesignerContext m_ctx;
     ReportDefinition &m_def;
     ReportDefinition m_copy;
     int m_width;
     bool m_showTotals;
     LayoutHit m_pressed;
+    LayoutHit m_current;
 };
 
 // "Select Report Part": one item of a line of the layout's copy.

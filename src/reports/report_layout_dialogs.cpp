@@ -8,6 +8,7 @@
 
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -16,6 +17,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace reports
 {
@@ -73,12 +75,17 @@ TRepLayout::TRepLayout(const DesignerContext &context, ReportDefinition &definit
     CancelButton->setGeometry(323, 388, 90, 30);
     connect(OkButton, &QPushButton::clicked, this, [this] { OkButtonClick(); });
     connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    // The picture itself takes the focus first; Tab goes on to the buttons.
+    setFocusPolicy(Qt::StrongFocus);
+    setFocus();
     FormShow();
 }
 
 void TRepLayout::FormShow()
 {
     m_copy = m_def;
+    const QList<int> visited = rows();
+    m_current = visited.isEmpty() ? LayoutHit() : LayoutHit{visited.first(), 1};
     BodyHeading->setVisible(m_copy.numberOfLines() > 0);
     TotalsHeading->setVisible(m_showTotals);
     if (m_ctx.place) m_ctx.place(this);
@@ -98,7 +105,77 @@ void TRepLayout::paintEvent(QPaintEvent *event)
 {
     QDialog::paintEvent(event);
     QPainter p(this);
-    picture().paint(p, m_copy, m_showTotals, m_ctx.settings.fieldNames);
+    const LayoutPicture pic = picture();
+    pic.paint(p, m_copy, m_showTotals, m_ctx.settings.fieldNames);
+    if (!pictureHasFocus() || !m_current.valid()) return;
+    // The marked cell, inside its borders.
+    const bool totals = m_current.line == kTotalsRow;
+    const int top =
+        totals ? pic.totalsTop() : pic.bodyTop() + (m_current.line - 1) * pic.rowHeight();
+    for (const LayoutPicture::Cell &c : pic.cells(m_copy, totals ? kTotalsLine : m_current.line))
+        if (c.item == m_current.item) {
+            p.setPen(QPen(palette().color(QPalette::Highlight), 1, Qt::DashLine));
+            p.setBrush(Qt::NoBrush);
+            p.drawRect(QRect(c.left + 2, top + 2, c.right - c.left - 4, pic.rowHeight() - 4));
+        }
+}
+
+bool TRepLayout::pictureHasFocus() const
+{
+    const QWidget *focused = focusWidget();
+    return !focused || focused == this;
+}
+
+QList<int> TRepLayout::rows() const
+{
+    QList<int> out;
+    for (int line = 1; line <= m_copy.numberOfLines(); ++line)
+        out << line;
+    if (m_showTotals) out << kTotalsRow;
+    return out;
+}
+
+void TRepLayout::moveCurrent(int rowStep, int itemStep)
+{
+    const QList<int> visited = rows();
+    if (visited.isEmpty()) return;
+    qsizetype row = std::max<qsizetype>(0, visited.indexOf(m_current.line));
+    row = std::clamp<qsizetype>(row + rowStep, 0, visited.size() - 1);
+    const int line = visited.at(row);
+    const int items = std::max(1, m_copy.usedItems(line == kTotalsRow ? kTotalsLine : line));
+    m_current = LayoutHit{line, std::clamp(m_current.item + itemStep, 1, items)};
+    update();
+}
+
+void TRepLayout::keyPressEvent(QKeyEvent *event)
+{
+    if (!pictureHasFocus()) {
+        QDialog::keyPressEvent(event);
+        return;
+    }
+    switch (event->key()) {
+    case Qt::Key_Up:
+        moveCurrent(-1, 0);
+        break;
+    case Qt::Key_Down:
+        moveCurrent(1, 0);
+        break;
+    case Qt::Key_Left:
+        moveCurrent(0, -1);
+        break;
+    case Qt::Key_Right:
+        moveCurrent(0, 1);
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        EditPart(m_current);
+        break;
+    default:
+        QDialog::keyPressEvent(event);
+        return;
+    }
+    event->accept();
 }
 
 void TRepLayout::mousePressEvent(QMouseEvent *event)
@@ -127,6 +204,8 @@ void TRepLayout::EditPart(const LayoutHit &hit)
     if (!hit.valid()) return;
     TReportPart part(m_ctx, m_copy, hit.line, hit.item, m_width, this);
     modal::show(&part);
+    m_current = hit;
+    moveCurrent(0, 0); // an edit can end the line before the marked item
     update();
 }
 

@@ -1122,6 +1122,56 @@ private slots:
         QCOMPARE(opened, 2);
     }
 
+    // From the keyboard: the arrows move the marked cell over the shown rows, Enter opens it.
+    void keyboardEditsCells()
+    {
+        Fixture f;
+        ReportDefinition &d = ReportDefinition::shared();
+        d = sample();
+        QStringList selected;
+        QList<LayoutHit> marks;
+        modal::enqueue([&](QDialog *dialog) {
+            auto *layout = qobject_cast<TRepLayout *>(dialog);
+            // The picture has the focus when the dialog opens.
+            QCOMPARE(layout->focusWidget(), layout);
+            auto key = [&](Qt::Key k) {
+                QTest::keyClick(layout, k);
+                marks << layout->current();
+            };
+            auto open = [&](Qt::Key k) {
+                modal::enqueue([&selected](QDialog *part) {
+                    selected << qobject_cast<TReportPart *>(part)->SelPartLabel->text();
+                    part->reject();
+                });
+                QTest::keyClick(layout, k);
+            };
+            marks << layout->current();
+            key(Qt::Key_Right);
+            key(Qt::Key_Right); // line 1 has two items
+            open(Qt::Key_Return);
+            key(Qt::Key_Down); // line 2 has one item
+            key(Qt::Key_Down); // the totals row
+            key(Qt::Key_Right);
+            key(Qt::Key_Down); // nothing below the totals
+            open(Qt::Key_Space);
+            key(Qt::Key_Up);
+            key(Qt::Key_Up);
+            key(Qt::Key_Up);
+            key(Qt::Key_Left);
+            // With a button focused, its keys are the button's.
+            layout->CancelButton->setFocus();
+            key(Qt::Key_Right);
+            layout->CancelButton->click();
+        });
+        TRepLayout layout(f.designer(), d, QString(), 90, true);
+        modal::show(&layout);
+        QCOMPARE(selected, (QStringList{QStringLiteral("Line 1, Item 2"),
+                                        QStringLiteral("Totals Line, Item 2")}));
+        const QList<LayoutHit> expected{{1, 1},   {1, 2}, {1, 2}, {2, 1}, {100, 1}, {100, 2},
+                                        {100, 2}, {2, 1}, {1, 1}, {1, 1}, {1, 1},   {1, 1}};
+        QCOMPARE(marks, expected);
+    }
+
     // The part editor shows the item: kind, enabling, list, width and label.
     void partEditorShowsTheItem_data()
     {
