@@ -15,6 +15,7 @@
 #include "reports/report_designer.h"
 #include "reports/report_file.h"
 #include "reports/report_layout.h"
+#include "reports/report_preview.h"
 #include "reports/report_windows.h"
 #include "test_files.h"
 #include "test_registry.h"
@@ -1471,6 +1472,27 @@ private slots:
                  << QString() << QString(39, QLatin1Char(' ')) + QStringLiteral("GRAND TOTALS")
                  << totalsRow << QString() << QStringLiteral("Page 1     \f");
         QCOMPARE(text.split(QStringLiteral("\r\n")), expected + QStringList{QString()});
+
+        // And viewed: the preview shows its page under the report's name.
+        modal::enqueue([](QDialog *d) {
+            auto *form = qobject_cast<TReportForm *>(d);
+            form->FormActivate();
+            QVERIFY(!form->Cancelled());
+            form->BitBtn1Click();
+        });
+        QString caption;
+        int pages = 0;
+        modal::enqueue([&](QDialog *d) {
+            auto *preview = qobject_cast<TMyPreview *>(d);
+            QVERIFY(preview);
+            caption = preview->windowTitle();
+            pages = preview->pageCount();
+            preview->close();
+        });
+        w.DoView();
+        QCOMPARE(modal::pending(), 0);
+        QCOMPARE(caption, QStringLiteral("Designed"));
+        QCOMPARE(pages, 1);
     }
 };
 
