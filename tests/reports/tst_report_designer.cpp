@@ -11,6 +11,7 @@
 #include "platform/modal.h"
 #include "platform/prompts.h"
 #include "platform/regional.h"
+#include "reports/engine/printers.h"
 #include "reports/ready_made.h"
 #include "reports/report_designer.h"
 #include "reports/report_file.h"
@@ -23,6 +24,7 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QLabel>
 #include <QLayout>
@@ -35,6 +37,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
+
+#include <pwd.h>
+#include <unistd.h>
 
 using namespace reports;
 
@@ -158,6 +163,42 @@ QPoint cellCentre(const TRepLayout *layout, int line, int item)
     const int top =
         line == kTotalsRow ? pic.totalsTop() : pic.bodyTop() + (line - 1) * pic.rowHeight();
     return {(c.left + c.right) / 2, top + pic.rowHeight() / 2};
+}
+
+// What the CUPS PDF queue NumarokPDF writes: the PDFs in the user's ~/PDF.
+QString pdfDirectory()
+{
+    const passwd *pw = getpwuid(getuid());
+    return QString::fromLocal8Bit(pw ? pw->pw_dir : "") + QStringLiteral("/PDF");
+}
+
+QStringList pdfsNow()
+{
+    return QDir(pdfDirectory()).entryList({QStringLiteral("*.pdf")}, QDir::Files);
+}
+
+// The PDF of the next job of the queue, once written.
+QString awaitPdf(const QStringList &before)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 90000) {
+        for (const QString &name : pdfsNow())
+            if (!before.contains(name)) {
+                QTest::qWait(500);
+                return pdfDirectory() + QLatin1Char('/') + name;
+            }
+        QTest::qWait(250);
+    }
+    return {};
+}
+
+QString pdfText(const QString &pdf)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    if (!p.waitForFinished(30000)) return {};
+    return QString::fromUtf8(p.readAllStandardOutput());
 }
 
 } // namespace
@@ -1375,14 +1416,10 @@ class DesignerEndToEndTests : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void designSavePrint()
+    // Designs the report "Designed" through the dialogs opened by New Report: three lines
+    // (a label and a field, a field, a blank line) and a totals item; saves it.
+    static QStringList design(TMyReport &w)
     {
-        Fixture f;
-        f.settings.fieldNames[0] = QStringLiteral("Land");
-        TMyReport w(f.context());
-        w.FormShow();
-        w.ReportBox->setCurrentRow(0);
         QStringList selections;
         modal::enqueue([&](QDialog *d) {
             TUserReport *u = designerOf(d);
@@ -1420,6 +1457,18 @@ private slots:
             u->UpdateButton->click();
         });
         w.DoNew();
+        return selections;
+    }
+
+private slots:
+    void designSavePrint()
+    {
+        Fixture f;
+        f.settings.fieldNames[0] = QStringLiteral("Land");
+        TMyReport w(f.context());
+        w.FormShow();
+        w.ReportBox->setCurrentRow(0);
+        const QStringList selections = design(w);
         QCOMPARE(modal::pending(), 0);
         QCOMPARE(selections,
                  (QStringList{QStringLiteral("Line 1, Item 1"), QStringLiteral("Line 1, Item 2"),
@@ -1493,6 +1542,35 @@ private slots:
         QCOMPARE(modal::pending(), 0);
         QCOMPARE(caption, QStringLiteral("Designed"));
         QCOMPARE(pages, 1);
+    }
+
+    // The designed report printed on the PDF print queue.
+    void designPrint()
+    {
+        const int queue = engine::installedPrinters().names.indexOf(QStringLiteral("NumarokPDF"));
+        if (queue < 0) QFAIL("The PDF print queue NumarokPDF is missing; scripts/test sets it up.");
+        Fixture f;
+        f.settings.defaultPrinter = false;
+        f.settings.printerIndex = queue;
+        TMyReport w(f.context());
+        w.FormShow();
+        design(w);
+        QCOMPARE(w.ReportBox->currentItem()->text(), QStringLiteral("Designed"));
+        const QStringList before = pdfsNow();
+        modal::enqueue([](QDialog *d) {
+            auto *form = qobject_cast<TReportForm *>(d);
+            form->FormActivate();
+            QVERIFY(!form->Cancelled());
+            form->BitBtn1Click();
+        });
+        w.DoPrint();
+        const QString printed = awaitPdf(before);
+        QVERIFY2(!printed.isEmpty(), "no PDF of the printed report");
+        const QString text = pdfText(printed);
+        QFile::remove(printed);
+        for (const char *expected :
+             {"My Coins", "Coin:", "Canada", "Mexico", "1950", "GRAND TOTALS", "Page 1"})
+            QVERIFY2(text.contains(QLatin1String(expected)), expected);
     }
 };
 
