@@ -981,7 +981,8 @@ void TMain::DoReports()
                                              m_db.table().refilter();
                                              DisplayCount();
                                          },
-                                         [this](QWidget *d) { placeDialog(d); }},
+                                         [this](QWidget *d) { placeDialog(d); },
+                                         [this] { return m_scaleFactor; }},
                                         this);
     window->FormShow();
     modal::show(window);

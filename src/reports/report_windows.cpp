@@ -11,6 +11,7 @@
 #include "reports/engine/base_report.h"
 #include "reports/engine/printers.h"
 #include "reports/engine/producers.h"
+#include "reports/report_designer.h"
 #include "reports/report_file.h"
 #include "reports/report_preview.h"
 #include "ui/formats.h"
@@ -22,7 +23,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -302,7 +302,7 @@ TMyReport::TMyReport(const ReportContext &context, QWidget *parent)
     ViewButton->setDefault(true);
     connect(ReportBox, &QListWidget::itemDoubleClicked, this, [this] { DoView(); });
 
-    OpenDesigner = [this](bool, int index) { showDefinition(index); };
+    OpenDesigner = [this](bool isNew, int index) { openDesigner(isNew, index); };
     LoadReportBox();
 }
 
@@ -430,7 +430,13 @@ void TMyReport::DoModify()
         ReportBox->setFocus();
         return;
     }
-    ReportFile().read(row, ReportDefinition::shared());
+    // The designer never starts from a record it could not read: its Update would write
+    // whatever the buffer held before over the report at that position.
+    if (!ReportFile().read(row, ReportDefinition::shared())) {
+        warn(this, kNoFile);
+        ReportBox->setFocus();
+        return;
+    }
     if (OpenDesigner) OpenDesigner(false, row);
 }
 
@@ -452,46 +458,13 @@ void TMyReport::HelpButtonClick()
     help::show(this, QStringLiteral("Report Window"));
 }
 
-// Until the designer is there: the definition in the shared buffer, read-only.
-void TMyReport::showDefinition(int index)
+void TMyReport::openDesigner(bool isNew, int index)
 {
-    const ReportDefinition &d = ReportDefinition::shared();
-    QString text;
-    const QString name = index < 0 ? QStringLiteral("(new report)") : d.name();
-    text += QStringLiteral("Name: %1\nWidth: %2 characters\nLines per record: %3\n")
-                .arg(name)
-                .arg(d.width())
-                .arg(d.numberOfLines());
-    for (int n = 1; n <= 3; ++n)
-        if (!d.title(n).isEmpty()) text += QStringLiteral("Title %1: %2\n").arg(n).arg(d.title(n));
-    auto describe = [&d](int line) {
-        QStringList items;
-        for (int i = 1; i <= d.usedItems(line); ++i) {
-            const Item it = d.item(line, i);
-            const QString what = it.kindOf() == ItemKind::Label
-                                     ? QLatin1Char('"') + it.label + QLatin1Char('"')
-                                 : it.kindOf() == ItemKind::Filler ? QStringLiteral("filler")
-                                                                   : it.kind;
-            items << QStringLiteral("%1 (%2)").arg(what).arg(it.width);
-        }
-        return items.join(QStringLiteral(", "));
-    };
-    for (int line = 1; line <= d.numberOfLines(); ++line)
-        text += QStringLiteral("Line %1: %2\n").arg(line).arg(describe(line));
-    if (d.useTotals()) text += QStringLiteral("Totals: %1\n").arg(describe(kTotalsLine));
-    QDialog dialog(this);
-    dialog.setObjectName(QStringLiteral("ReportDefinitionView"));
-    dialog.setWindowTitle(QStringLiteral("Report Definition"));
-    auto *layout = new QVBoxLayout(&dialog);
-    auto *view = new QPlainTextEdit(text, &dialog);
-    view->setReadOnly(true);
-    view->setMinimumSize(520, 300);
-    layout->addWidget(view);
-    auto *close = new QPushButton(QStringLiteral("&Close"), &dialog);
-    connect(close, &QPushButton::clicked, &dialog, &QDialog::accept);
-    layout->addWidget(close, 0, Qt::AlignRight);
-    if (m_ctx.place) m_ctx.place(&dialog);
-    modal::show(&dialog);
+    const DesignerContext context{m_ctx.database.settings(), m_ctx.place,
+                                  m_ctx.scaleFactor ? m_ctx.scaleFactor() : 1.0, ReportBox,
+                                  [this] { LoadReportBox(); }};
+    TUserReport designer(context, isNew, index, this);
+    modal::show(&designer);
 }
 
 } // namespace reports

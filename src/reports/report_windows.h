@@ -34,7 +34,8 @@ struct ReportContext {
     // Ends the search as "End Search" does, and switches it back on (the table refreshed).
     std::function<void()> suspendSearch;
     std::function<void()> resumeSearch;
-    std::function<void(QWidget *)> place; // fonts, scaling and centring
+    std::function<void(QWidget *)> place;     // fonts, scaling and centring
+    std::function<double()> scaleFactor = {}; // the dialog size factor now; 1 when not given
 };
 
 // The generation context of the open table under the current settings.
@@ -109,7 +110,7 @@ public:
     void DoIt(RunMode mode, const QString &outputFile = QString());
 
     // Opens the report designer for the definition in the shared buffer: a new report, or
-    // the record at the index. Until the designer is there the definition is shown.
+    // the record at the index.
     std::function<void(bool isNew, int index)> OpenDesigner;
 
     QRadioButton *ExportEntire = nullptr, *ExportSearch = nullptr;
@@ -127,7 +128,7 @@ protected:
 
 private:
     void SetColors();
-    void showDefinition(int index);
+    void openDesigner(bool isNew, int index);
 
     ReportContext m_ctx;
 };

@@ -12,6 +12,7 @@
 #include "reports/engine/file_preview.h"
 #include "reports/engine/printers.h"
 #include "reports/ready_made.h"
+#include "reports/report_designer.h"
 #include "reports/report_file.h"
 #include "reports/report_preview.h"
 #include "reports/report_windows.h"
@@ -26,7 +27,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
@@ -402,25 +402,45 @@ private slots:
         QVERIFY(!f.table.controlsDisabled());
     }
 
-    // Until the designer is there, Modify and New show the definition read-only.
-    void modifyAndNewShowTheDefinition()
+    // Modify and New open the designer on the selected record or on a new definition.
+    void modifyAndNewOpenTheDesigner()
     {
         Fixture f;
         TMyReport w(f.context());
         w.FormShow();
         w.ReportBox->setCurrentRow(2);
-        QString shown;
-        auto look = [&shown](QDialog *d) {
-            shown = d->findChild<QPlainTextEdit *>()->toPlainText();
+        QString name, lines, width;
+        bool deletable = false, isNew = true;
+        int index = -1;
+        auto look = [&](QDialog *d) {
+            auto *designer = qobject_cast<TUserReport *>(d);
+            QVERIFY(designer);
+            name = designer->ReportName->text();
+            lines = designer->NumLines->text();
+            width = designer->Chars90->isChecked()    ? QStringLiteral("90")
+                    : designer->Chars120->isChecked() ? QStringLiteral("120")
+                                                      : QStringLiteral("150");
+            deletable = designer->DeleteButton->isEnabled();
+            isNew = designer->isNew();
+            index = designer->recordIndex();
+            designer->CancelButton->click();
         };
         modal::enqueue(look);
         w.DoModify();
-        QVERIFY(shown.startsWith(QStringLiteral("Name: Three Line Report\n")));
-        QVERIFY(shown.contains(QStringLiteral("Lines per record: 4")));
+        QCOMPARE(name, QStringLiteral("Three Line Report"));
+        QCOMPARE(lines, QStringLiteral("4"));
+        QVERIFY(deletable);
+        QVERIFY(!isNew);
+        QCOMPARE(index, 2);
         modal::enqueue(look);
         w.DoNew();
-        QVERIFY(shown.contains(QStringLiteral("Width: 90 characters")));
+        QCOMPARE(name, QString());
+        QCOMPARE(width, QStringLiteral("90"));
+        QCOMPARE(lines, QStringLiteral("1"));
+        QVERIFY(!deletable);
+        QVERIFY(isNew);
         QCOMPARE(ReportDefinition::shared().numberOfLines(), 1);
+        QCOMPARE(modal::pending(), 0);
     }
 
     void helpOpensTheReportWindowTopic()
