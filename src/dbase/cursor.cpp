@@ -14,55 +14,9 @@ void ChunkedList::keepBackKeys(int keyLength, KeyOf keyOf, const void *owner)
     m_keyOf = keyOf;
     m_owner = owner;
     m_backKeys.clear();
-    m_shared.clear();
-    m_slices.clear();
-    if (m_keyLength == 0) return;
-    for (std::size_t c = 0; c < m_backs.size(); ++c) {
+    for (std::size_t c = 0; c < m_backs.size() && m_keyLength > 0; ++c)
         m_backKeys.insert(m_backKeys.end(), m_keyOf(m_owner, m_backs[c]),
                           m_keyOf(m_owner, m_backs[c]) + m_keyLength);
-        m_shared.push_back(0);
-        m_slices.emplace_back();
-        takeSlices(c);
-    }
-}
-
-uint64_t ChunkedList::slice(const char *key, std::size_t from) const
-{
-    uint64_t v = 0;
-    for (std::size_t i = 0; i < 8; ++i) {
-        const std::size_t at = from + i;
-        v = (v << 8) |
-            (at < static_cast<std::size_t>(m_keyLength) ? static_cast<unsigned char>(key[at]) : 0u);
-    }
-    return v;
-}
-
-namespace
-{
-std::size_t sharedLength(const char *a, const char *b, std::size_t n)
-{
-    std::size_t i = 0;
-    while (i < n && a[i] == b[i])
-        ++i;
-    return i;
-}
-} // namespace
-
-void ChunkedList::takeSlices(std::size_t c)
-{
-    const std::vector<uint32_t> &chunk = m_chunks[c];
-    const std::size_t kl = static_cast<std::size_t>(m_keyLength);
-    // The keys are in order: what the first and the last share, all share.
-    m_shared[c] = static_cast<uint32_t>(
-        sharedLength(m_keyOf(m_owner, chunk.front()), m_keyOf(m_owner, chunk.back()), kl));
-    std::vector<uint64_t> &slices = m_slices[c];
-    slices.resize(chunk.size());
-    // The keys lie all over the key store: fetched a few values ahead.
-    constexpr std::size_t kAhead = 8;
-    for (std::size_t i = 0; i < chunk.size(); ++i) {
-        if (i + kAhead < chunk.size()) __builtin_prefetch(m_keyOf(m_owner, chunk[i + kAhead]));
-        slices[i] = slice(m_keyOf(m_owner, chunk[i]), m_shared[c]);
-    }
 }
 
 void ChunkedList::setBack(std::size_t c)
@@ -99,8 +53,6 @@ void ChunkedList::clear()
     m_chunks.clear();
     m_backs.clear();
     m_backKeys.clear();
-    m_shared.clear();
-    m_slices.clear();
     m_starts.clear();
     m_startsValid = true;
     m_size = 0;
@@ -114,14 +66,13 @@ void ChunkedList::assign(const std::vector<uint32_t> &values)
     m_chunks.reserve(values.size() / fill + 1);
     for (std::size_t at = 0; at < values.size(); at += fill) {
         const std::size_t n = std::min(fill, values.size() - at);
-        m_chunks.emplace_back(values.begin() + static_cast<std::ptrdiff_t>(at),
-                              values.begin() + static_cast<std::ptrdiff_t>(at + n));
+        // With some room to grow, so that the first inserts after a load do not each
+        // move a whole chunk to new memory.
+        m_chunks.emplace_back();
+        m_chunks.back().reserve(n + kRoom);
+        m_chunks.back().assign(values.begin() + static_cast<std::ptrdiff_t>(at),
+                               values.begin() + static_cast<std::ptrdiff_t>(at + n));
         insertBack(m_chunks.size() - 1);
-        if (m_keyLength > 0) {
-            m_shared.push_back(0);
-            m_slices.emplace_back();
-            takeSlices(m_chunks.size() - 1);
-        }
     }
     m_size = values.size();
     m_startsValid = false;
@@ -160,11 +111,6 @@ void ChunkedList::insert(std::size_t pos, uint32_t value)
     if (m_chunks.empty()) {
         m_chunks.emplace_back(1, value);
         insertBack(0);
-        if (m_keyLength > 0) {
-            m_shared.assign(1, 0);
-            m_slices.assign(1, std::vector<uint64_t>());
-            takeSlices(0);
-        }
         m_size = 1;
         m_startsValid = false;
         return;
@@ -173,18 +119,6 @@ void ChunkedList::insert(std::size_t pos, uint32_t value)
     locate(pos, c, o);
     auto &chunk = m_chunks[c];
     chunk.insert(chunk.begin() + static_cast<std::ptrdiff_t>(o), value);
-    if (m_keyLength > 0) {
-        // A key outside the prefix the chunk's keys share (one at either end of the
-        // chunk) shortens it, and the slices are taken anew from there.
-        const char *key = m_keyOf(m_owner, value);
-        const std::size_t kl = static_cast<std::size_t>(m_keyLength);
-        if (sharedLength(key, m_backKeys.data() + c * kl, m_shared[c]) < m_shared[c]) {
-            takeSlices(c);
-        } else {
-            auto &slices = m_slices[c];
-            slices.insert(slices.begin() + static_cast<std::ptrdiff_t>(o), slice(key, m_shared[c]));
-        }
-    }
     ++m_size;
     if (chunk.size() > kChunk) {
         std::vector<uint32_t> tail(chunk.begin() + kChunk / 2, chunk.end());
@@ -192,13 +126,6 @@ void ChunkedList::insert(std::size_t pos, uint32_t value)
         m_chunks.insert(m_chunks.begin() + static_cast<std::ptrdiff_t>(c + 1), std::move(tail));
         setBack(c);
         insertBack(c + 1);
-        if (m_keyLength > 0) {
-            // Each half's keys may share a longer prefix than the whole chunk's did.
-            m_shared.insert(m_shared.begin() + static_cast<std::ptrdiff_t>(c + 1), 0);
-            m_slices.emplace(m_slices.begin() + static_cast<std::ptrdiff_t>(c + 1));
-            takeSlices(c);
-            takeSlices(c + 1);
-        }
         m_startsValid = false;
         return;
     }
@@ -213,16 +140,10 @@ void ChunkedList::erase(std::size_t pos)
     locate(pos, c, o);
     auto &chunk = m_chunks[c];
     chunk.erase(chunk.begin() + static_cast<std::ptrdiff_t>(o));
-    // The keys left still share the chunk's prefix: their slices stay.
-    if (m_keyLength > 0) m_slices[c].erase(m_slices[c].begin() + static_cast<std::ptrdiff_t>(o));
     --m_size;
     if (chunk.empty()) {
         m_chunks.erase(m_chunks.begin() + static_cast<std::ptrdiff_t>(c));
         eraseBack(c);
-        if (m_keyLength > 0) {
-            m_shared.erase(m_shared.begin() + static_cast<std::ptrdiff_t>(c));
-            m_slices.erase(m_slices.begin() + static_cast<std::ptrdiff_t>(c));
-        }
         m_startsValid = false;
         return;
     }

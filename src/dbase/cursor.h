@@ -21,12 +21,11 @@ class ChunkedList
 {
 public:
     static constexpr std::size_t kChunk = 2048;
+    static constexpr std::size_t kRoom = 64; // free places a loaded chunk starts with
 
-    // A list ordered by keys (keyLength bytes that keyOf gives for a value) keeps what its
-    // searches compare in memory of its own, so that a search does not read keys spread
-    // over the whole key store: a copy of each chunk's last key, and for each value the
-    // eight bytes of its key that follow the prefix all keys of its chunk share. Only
-    // where those bytes are equal is the whole key compared. keyLength 0: no keys kept.
+    // A list ordered by keys keeps a copy of each chunk's last key (keyLength bytes that
+    // keyOf gives for a value), so that finding the chunk of a key reads one small array
+    // rather than keys spread over the whole key store. keyLength 0: no keys kept.
     using KeyOf = const char *(*)(const void *owner, uint32_t value);
     void keepBackKeys(int keyLength, KeyOf keyOf, const void *owner);
 
@@ -60,27 +59,7 @@ public:
             else
                 hi = mid;
         }
-        if (lo == m_chunks.size()) return m_size;
-        // In the chunk: its shared prefix first, then the eight bytes after it.
-        const std::vector<uint32_t> &chunk = m_chunks[lo];
-        const std::size_t shared = m_shared[lo];
-        const int p = std::memcmp(key, m_backKeys.data() + lo * kl, shared);
-        std::size_t in = p < 0 ? 0 : chunk.size();
-        if (p == 0) {
-            const uint64_t f = slice(key, shared);
-            const uint64_t *slices = m_slices[lo].data();
-            std::size_t a = 0, b = chunk.size();
-            while (a < b) {
-                const std::size_t mid = (a + b) / 2;
-                if (slices[mid] < f || (slices[mid] == f && less(chunk[mid])))
-                    a = mid + 1;
-                else
-                    b = mid;
-            }
-            in = a;
-        }
-        updateStarts();
-        return m_starts[lo] + in;
+        return inChunk(lo, less);
     }
     template <class Fn> void forEach(Fn &&fn) const
     {
@@ -104,20 +83,14 @@ private:
     void setBack(std::size_t c);
     void insertBack(std::size_t c);
     void eraseBack(std::size_t c);
-    // The eight bytes of a key from `from` on, as a number that orders as the bytes do.
-    uint64_t slice(const char *key, std::size_t from) const;
-    // The prefix the keys of chunk c share, and their slices after it, taken anew.
-    void takeSlices(std::size_t c);
 
     std::vector<std::vector<uint32_t>> m_chunks;
     std::vector<uint32_t> m_backs; // the last value of each chunk, for searches
     int m_keyLength = 0;
     KeyOf m_keyOf = nullptr;
     const void *m_owner = nullptr;
-    std::vector<char> m_backKeys;                // the key of each chunk's last value
-    std::vector<uint32_t> m_shared;              // length of the prefix each chunk's keys share
-    std::vector<std::vector<uint64_t>> m_slices; // per chunk: each value's slice after it
-    mutable std::vector<std::size_t> m_starts;   // position of each chunk's first value
+    std::vector<char> m_backKeys;              // the key of each chunk's last value
+    mutable std::vector<std::size_t> m_starts; // position of each chunk's first value
     mutable bool m_startsValid = true;
     std::size_t m_size = 0;
 };
