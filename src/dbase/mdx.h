@@ -3,7 +3,7 @@
 // writes go through a new file renamed over the old; single keys are inserted and
 // removed in place, touching only the blocks on the path.
 //
-// The interior blocks of the trees (and the leaves written last) are kept in memory
+// The interior blocks of the trees (and the leaves used last) are kept in memory
 // between inserts, so that a key inserted into a large tree does not read its whole path
 // from the file. Every change of keys counts up a change count in the reserved part of
 // the file header (a field other dBase programs leave alone, like the session flag); a
