@@ -8,10 +8,51 @@ namespace dbase
 
 // ---- chunked list ---------------------------------------------------------------------
 
+void ChunkedList::keepBackKeys(int keyLength, KeyOf keyOf, const void *owner)
+{
+    m_keyLength = keyOf ? keyLength : 0;
+    m_keyOf = keyOf;
+    m_owner = owner;
+    m_backKeys.clear();
+    for (std::size_t c = 0; c < m_backs.size() && m_keyLength > 0; ++c)
+        m_backKeys.insert(m_backKeys.end(), m_keyOf(m_owner, m_backs[c]),
+                          m_keyOf(m_owner, m_backs[c]) + m_keyLength);
+}
+
+void ChunkedList::setBack(std::size_t c)
+{
+    m_backs[c] = m_chunks[c].back();
+    if (m_keyLength > 0)
+        std::memcpy(m_backKeys.data() + c * static_cast<std::size_t>(m_keyLength),
+                    m_keyOf(m_owner, m_backs[c]), static_cast<std::size_t>(m_keyLength));
+}
+
+void ChunkedList::insertBack(std::size_t c)
+{
+    m_backs.insert(m_backs.begin() + static_cast<std::ptrdiff_t>(c), m_chunks[c].back());
+    if (m_keyLength > 0) {
+        const char *key = m_keyOf(m_owner, m_backs[c]);
+        m_backKeys.insert(m_backKeys.begin() + static_cast<std::ptrdiff_t>(
+                                                   c * static_cast<std::size_t>(m_keyLength)),
+                          key, key + m_keyLength);
+    }
+}
+
+void ChunkedList::eraseBack(std::size_t c)
+{
+    m_backs.erase(m_backs.begin() + static_cast<std::ptrdiff_t>(c));
+    if (m_keyLength > 0) {
+        const auto at = m_backKeys.begin() +
+                        static_cast<std::ptrdiff_t>(c * static_cast<std::size_t>(m_keyLength));
+        m_backKeys.erase(at, at + m_keyLength);
+    }
+}
+
 void ChunkedList::clear()
 {
     m_chunks.clear();
     m_backs.clear();
+    m_backKeys.clear();
     m_starts.clear();
     m_startsValid = true;
     m_size = 0;
@@ -25,9 +66,13 @@ void ChunkedList::assign(const std::vector<uint32_t> &values)
     m_chunks.reserve(values.size() / fill + 1);
     for (std::size_t at = 0; at < values.size(); at += fill) {
         const std::size_t n = std::min(fill, values.size() - at);
-        m_chunks.emplace_back(values.begin() + static_cast<std::ptrdiff_t>(at),
-                              values.begin() + static_cast<std::ptrdiff_t>(at + n));
-        m_backs.push_back(m_chunks.back().back());
+        // With some room to grow, so that the first inserts after a load do not each
+        // move a whole chunk to new memory.
+        m_chunks.emplace_back();
+        m_chunks.back().reserve(n + kRoom);
+        m_chunks.back().assign(values.begin() + static_cast<std::ptrdiff_t>(at),
+                               values.begin() + static_cast<std::ptrdiff_t>(at + n));
+        insertBack(m_chunks.size() - 1);
     }
     m_size = values.size();
     m_startsValid = false;
@@ -65,7 +110,7 @@ void ChunkedList::insert(std::size_t pos, uint32_t value)
 {
     if (m_chunks.empty()) {
         m_chunks.emplace_back(1, value);
-        m_backs.assign(1, value);
+        insertBack(0);
         m_size = 1;
         m_startsValid = false;
         return;
@@ -78,13 +123,13 @@ void ChunkedList::insert(std::size_t pos, uint32_t value)
     if (chunk.size() > kChunk) {
         std::vector<uint32_t> tail(chunk.begin() + kChunk / 2, chunk.end());
         chunk.resize(kChunk / 2);
-        m_backs[c] = chunk.back();
-        m_backs.insert(m_backs.begin() + static_cast<std::ptrdiff_t>(c + 1), tail.back());
         m_chunks.insert(m_chunks.begin() + static_cast<std::ptrdiff_t>(c + 1), std::move(tail));
+        setBack(c);
+        insertBack(c + 1);
         m_startsValid = false;
         return;
     }
-    m_backs[c] = chunk.back();
+    setBack(c);
     for (std::size_t i = c + 1; i < m_starts.size(); ++i)
         ++m_starts[i];
 }
@@ -98,11 +143,11 @@ void ChunkedList::erase(std::size_t pos)
     --m_size;
     if (chunk.empty()) {
         m_chunks.erase(m_chunks.begin() + static_cast<std::ptrdiff_t>(c));
-        m_backs.erase(m_backs.begin() + static_cast<std::ptrdiff_t>(c));
+        eraseBack(c);
         m_startsValid = false;
         return;
     }
-    m_backs[c] = chunk.back();
+    setBack(c);
     for (std::size_t i = c + 1; i < m_starts.size(); ++i)
         --m_starts[i];
 }
@@ -117,6 +162,8 @@ std::vector<uint32_t> ChunkedList::toVector() const
 
 // ---- cursor ---------------------------------------------------------------------------
 
+Cursor::Cursor() = default;
+
 void Cursor::setNatural()
 {
     m_keyLength = 0;
@@ -126,6 +173,8 @@ void Cursor::setNatural()
     m_hasKey = {};
     m_order.clear();
     m_rows.clear();
+    m_order.keepBackKeys(0, nullptr, nullptr);
+    m_rows.keepBackKeys(0, nullptr, nullptr);
     m_rowsValid = false;
     m_orderHintRecno = 0;
 }
@@ -139,8 +188,11 @@ void Cursor::setKeyed(int keyLength, std::vector<char> keys, const std::vector<u
     m_hasKey.assign(m_baseCount + 1, false);
     for (uint32_t r : order)
         m_hasKey[r] = true;
-    m_order.assign(order);
+    m_order.clear();
     m_rows.clear();
+    m_order.keepBackKeys(keyLength, &Cursor::keyAt, this);
+    m_rows.keepBackKeys(keyLength, &Cursor::keyAt, this);
+    m_order.assign(order);
     m_rowsValid = false;
     m_orderHintRecno = 0;
 }
@@ -170,11 +222,11 @@ void Cursor::setKey(uint32_t recno, const char *key)
     reserveSlot(recno);
     char *stored = slot(recno);
     if (m_hasKey[recno]) {
-        const std::size_t pos = m_order.lowerBound(before(recno, stored));
+        const std::size_t pos = m_order.lowerBound(stored, recno, before(recno, stored));
         if (pos < m_order.size() && m_order.at(pos) == recno) m_order.erase(pos);
     }
     std::memcpy(stored, key, static_cast<std::size_t>(m_keyLength));
-    const std::size_t pos = m_order.lowerBound(before(recno, stored));
+    const std::size_t pos = m_order.lowerBound(stored, recno, before(recno, stored));
     m_order.insert(pos, recno);
     m_hasKey[recno] = true;
     m_orderHintRecno = recno;
@@ -220,7 +272,7 @@ int Cursor::rowOf(uint32_t recno) const
         return static_cast<int>(m_hintRow);
     const char *key = nullptr;
     if (keyed() && !(key = keyOf(recno))) return -1;
-    const std::size_t pos = m_rows.lowerBound(before(recno, key));
+    const std::size_t pos = m_rows.lowerBound(key, recno, before(recno, key));
     return pos < m_rows.size() && m_rows.at(pos) == recno ? static_cast<int>(pos) : -1;
 }
 
@@ -234,7 +286,8 @@ void Cursor::insertRow(uint32_t recno)
     const bool rowsAreOrder =
         keyed() && recno == m_orderHintRecno && m_rows.size() + 1 == m_order.size() &&
         m_orderHintPos < m_order.size() && m_order.at(m_orderHintPos) == recno;
-    const std::size_t pos = rowsAreOrder ? m_orderHintPos : m_rows.lowerBound(before(recno, key));
+    const std::size_t pos =
+        rowsAreOrder ? m_orderHintPos : m_rows.lowerBound(key, recno, before(recno, key));
     if (pos < m_rows.size() && m_rows.at(pos) == recno) return;
     m_rows.insert(pos, recno);
     m_hintRecno = recno;

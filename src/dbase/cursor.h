@@ -21,6 +21,13 @@ class ChunkedList
 {
 public:
     static constexpr std::size_t kChunk = 2048;
+    static constexpr std::size_t kRoom = 64; // free places a loaded chunk starts with
+
+    // A list ordered by keys keeps a copy of each chunk's last key (keyLength bytes that
+    // keyOf gives for a value), so that finding the chunk of a key reads one small array
+    // rather than keys spread over the whole key store. keyLength 0: no keys kept.
+    using KeyOf = const char *(*)(const void *owner, uint32_t value);
+    void keepBackKeys(int keyLength, KeyOf keyOf, const void *owner);
 
     void clear();
     void assign(const std::vector<uint32_t> &values);
@@ -35,12 +42,24 @@ public:
     {
         // The first chunk whose last value is not less; every chunk holds at least one.
         const auto back = std::partition_point(m_backs.begin(), m_backs.end(), less);
-        if (back == m_backs.end()) return m_size;
-        const std::size_t c = static_cast<std::size_t>(back - m_backs.begin());
-        const auto &chunk = m_chunks[c];
-        const auto in = std::partition_point(chunk.begin(), chunk.end(), less);
-        updateStarts();
-        return m_starts[c] + static_cast<std::size_t>(in - chunk.begin());
+        return inChunk(static_cast<std::size_t>(back - m_backs.begin()), less);
+    }
+    // The same for a list that keeps back keys, ordered by (key, value): `less` must say
+    // whether a value comes before (key, value).
+    template <class Less> std::size_t lowerBound(const char *key, uint32_t value, Less less) const
+    {
+        if (m_keyLength == 0) return lowerBound(less);
+        const std::size_t kl = static_cast<std::size_t>(m_keyLength);
+        std::size_t lo = 0, hi = m_backs.size();
+        while (lo < hi) {
+            const std::size_t mid = (lo + hi) / 2;
+            const int c = std::memcmp(m_backKeys.data() + mid * kl, key, kl);
+            if (c < 0 || (c == 0 && m_backs[mid] < value))
+                lo = mid + 1;
+            else
+                hi = mid;
+        }
+        return inChunk(lo, less);
     }
     template <class Fn> void forEach(Fn &&fn) const
     {
@@ -51,11 +70,26 @@ public:
     std::vector<uint32_t> toVector() const;
 
 private:
+    template <class Less> std::size_t inChunk(std::size_t c, Less less) const
+    {
+        if (c == m_chunks.size()) return m_size;
+        const auto &chunk = m_chunks[c];
+        const auto in = std::partition_point(chunk.begin(), chunk.end(), less);
+        updateStarts();
+        return m_starts[c] + static_cast<std::size_t>(in - chunk.begin());
+    }
     void locate(std::size_t pos, std::size_t &chunk, std::size_t &offset) const;
     void updateStarts() const;
+    void setBack(std::size_t c);
+    void insertBack(std::size_t c);
+    void eraseBack(std::size_t c);
 
     std::vector<std::vector<uint32_t>> m_chunks;
-    std::vector<uint32_t> m_backs;             // the last value of each chunk, for searches
+    std::vector<uint32_t> m_backs; // the last value of each chunk, for searches
+    int m_keyLength = 0;
+    KeyOf m_keyOf = nullptr;
+    const void *m_owner = nullptr;
+    std::vector<char> m_backKeys;              // the key of each chunk's last value
     mutable std::vector<std::size_t> m_starts; // position of each chunk's first value
     mutable bool m_startsValid = true;
     std::size_t m_size = 0;
@@ -64,6 +98,10 @@ private:
 class Cursor
 {
 public:
+    Cursor();
+    Cursor(const Cursor &) = delete;
+    Cursor &operator=(const Cursor &) = delete;
+
     // Natural order: no keys, rows by record number.
     void setNatural();
     // The selected tag: keys of record r at (r - 1) * keyLength, and every record number
@@ -111,6 +149,10 @@ private:
     };
     Before before(uint32_t recno, const char *key) const { return {this, recno, key}; }
     static constexpr uint32_t kPageKeys = 4096;
+    static const char *keyAt(const void *cursor, uint32_t recno)
+    {
+        return static_cast<const Cursor *>(cursor)->slot(recno);
+    }
     char *slot(uint32_t recno) const
     {
         if (recno <= m_baseCount)

@@ -21,6 +21,7 @@ constexpr int kTagTableOffset = 544;
 constexpr int kTagEntryLength = 32;
 constexpr int kMaxDepth = 24;
 constexpr int kSessionFlagOffset = 48; // in the zeroed part of the file header
+constexpr int kChangeCountOffset = 52; // likewise: 4 bytes, counted up by each change of keys
 
 int itemLengthFor(int keyLength)
 {
@@ -239,6 +240,22 @@ void MdxFile::close()
     if (m_fd >= 0) ::close(m_fd);
     m_fd = -1;
     m_tags.clear();
+    forgetBlocks();
+    m_held.clear();
+}
+
+void MdxFile::forgetBlocks()
+{
+    // Interior blocks keep their memory for the next reading; leaves give theirs back.
+    for (uint32_t page : m_heldLeaves)
+        if (page < m_held.size() && m_held[page].leaf) m_held[page].data.reset();
+    m_heldLeaves.clear();
+    m_nextLeaf = 0;
+    if (++m_generation == 0) {
+        m_held.clear();
+        m_generation = 1;
+    }
+    m_mustReload = true;
 }
 
 void MdxFile::damaged(const std::string &why) const
@@ -249,6 +266,8 @@ void MdxFile::damaged(const std::string &why) const
 
 void MdxFile::reload()
 {
+    forgetBlocks();
+    m_changeCounted = false;
     const uint64_t size = fileSize(m_fd, m_path);
     char head[kHeaderPages * 512];
     if (size < sizeof head || !readAt(m_fd, head, sizeof head, 0))
@@ -296,6 +315,46 @@ void MdxFile::reload()
         if (!blockInFile(tag.root, m_pagesInFile))
             damaged("tag " + tag.name + " has no root block");
         m_tags.push_back(std::move(tag));
+    }
+    m_changeCount = getLe32(head + kChangeCountOffset);
+    m_mustReload = false;
+}
+
+bool MdxFile::reloadIfChanged()
+{
+    m_changeCounted = false;
+    if (!m_mustReload) {
+        char h[kChangeCountOffset + 4];
+        if (readAt(m_fd, h, sizeof h, 0) && getLe32(h + 32) == m_pagesInFile &&
+            getLe32(h + kChangeCountOffset) == m_changeCount)
+            return false;
+    }
+    reload();
+    return true;
+}
+
+// Before the first write of a change of keys: the count tells other handles that the
+// blocks they hold are no longer what the file holds.
+void MdxFile::countChange()
+{
+    if (m_changeCounted) return;
+    char c[4];
+    putLe32(c, m_changeCount + 1);
+    writeAtOrThrow(m_fd, c, sizeof c, kChangeCountOffset, m_path);
+    ++m_changeCount;
+    m_changeCounted = true;
+}
+
+// Runs a change of keys. A change that fails half-way leaves blocks and tags in memory
+// that may not match the file: they are read again before the next change.
+template <class Fn> auto MdxFile::changing(Fn &&fn)
+{
+    try {
+        countChange();
+        return fn();
+    } catch (...) {
+        forgetBlocks();
+        throw;
     }
 }
 
@@ -373,22 +432,70 @@ void MdxFile::readBlock(uint32_t page, char *buf) const
 
 void MdxFile::writeBlock(uint32_t page, const char *buf)
 {
+    if (page < m_held.size()) m_held[page].generation = 0;
     writeAtOrThrow(m_fd, buf, kBlockSize, static_cast<uint64_t>(page) * 512, m_path);
+}
+
+const char *MdxFile::heldBlock(uint32_t page) const
+{
+    if (page >= m_held.size()) return nullptr;
+    const Held &h = m_held[page];
+    return h.generation == m_generation && h.data ? h.data.get() : nullptr;
+}
+
+void MdxFile::remember(uint32_t page, const char *buf, bool leaf) const
+{
+    if (page >= m_held.size()) m_held.resize(std::max<std::size_t>(page + 1, m_pagesInFile));
+    Held &h = m_held[page];
+    const bool heldLeaf = h.generation == m_generation && h.data && h.leaf;
+    if (!h.data) h.data.reset(new char[kBlockSize]);
+    std::memcpy(h.data.get(), buf, kBlockSize);
+    h.generation = m_generation;
+    h.leaf = leaf;
+    if (!leaf || heldLeaf) return;
+    // Of the leaves only the last few stay: the oldest one goes.
+    if (m_heldLeaves.size() < kLeavesKept) {
+        m_heldLeaves.push_back(page);
+        return;
+    }
+    const uint32_t old = m_heldLeaves[m_nextLeaf];
+    if (old != page && old < m_held.size() && m_held[old].leaf) m_held[old].data.reset();
+    m_heldLeaves[m_nextLeaf] = page;
+    m_nextLeaf = (m_nextLeaf + 1) % kLeavesKept;
+}
+
+// The block of a node, from memory when this handle holds it, else read from the file
+// into `buf` (and held from then on); its key count is checked against the tag's layout.
+const char *MdxFile::nodeBlock(const Tag &tag, uint32_t page, char *buf, uint32_t &count,
+                               bool &leaf) const
+{
+    const char *b = heldBlock(page);
+    const bool fresh = !b;
+    if (fresh) {
+        readBlock(page, buf);
+        b = buf;
+    }
+    count = getLe32(b);
+    if (count > static_cast<uint32_t>(tag.maxKeys))
+        damaged("block " + std::to_string(page) + " holds too many keys");
+    // count <= maxKeys and the layout check of reload() keep every item inside the block.
+    if (8 + static_cast<std::size_t>(count) * static_cast<std::size_t>(tag.itemLength) + 4 >
+        kBlockSize)
+        damaged("block " + std::to_string(page) + " overflows its tag's layout");
+    leaf = getLe32(b + 8 + static_cast<std::size_t>(count) * tag.itemLength) == 0;
+    if (fresh) remember(page, buf, leaf);
+    return b;
 }
 
 MdxFile::Node MdxFile::readNode(const Tag &tag, uint32_t page) const
 {
-    char b[kBlockSize];
-    readBlock(page, b);
-    const uint32_t count = getLe32(b);
-    if (count > static_cast<uint32_t>(tag.maxKeys))
-        damaged("block " + std::to_string(page) + " holds too many keys");
+    char buf[kBlockSize];
+    uint32_t count = 0;
+    bool leaf = true;
+    const char *b = nodeBlock(tag, page, buf, count, leaf);
     Node node;
     node.page = page;
-    // count <= maxKeys and the layout check of reload() keep every item inside the block.
     const std::size_t itemLength = static_cast<std::size_t>(tag.itemLength);
-    if (8 + static_cast<std::size_t>(count) * itemLength + 4 > sizeof b)
-        damaged("block " + std::to_string(page) + " overflows its tag's layout");
     node.ptrs.resize(count);
     node.keys.resize(static_cast<std::size_t>(count) * tag.keyLength);
     for (uint32_t i = 0; i < count; ++i) {
@@ -397,7 +504,7 @@ MdxFile::Node MdxFile::readNode(const Tag &tag, uint32_t page) const
         std::memcpy(node.keys.data() + i * tag.keyLength, item + 4, tag.keyLength);
     }
     node.right = getLe32(b + 8 + count * itemLength);
-    node.leaf = node.right == 0;
+    node.leaf = leaf;
     return node;
 }
 
@@ -413,6 +520,7 @@ void MdxFile::writeNode(const Tag &tag, const Node &node)
     }
     if (!node.leaf) putLe32(b + 8 + node.count() * tag.itemLength, node.right);
     writeBlock(node.page, b);
+    remember(node.page, b, node.leaf);
 }
 
 uint32_t MdxFile::allocateBlock(Tag &tag)
@@ -449,9 +557,12 @@ uint32_t MdxFile::edgeLeaf(const Tag &tag, bool rightmost) const
 {
     uint32_t page = tag.root;
     for (int depth = 0; depth < kMaxDepth; ++depth) {
-        const Node n = readNode(tag, page);
-        if (n.leaf) return page;
-        page = (rightmost || n.count() == 0) ? n.right : n.ptrs[0];
+        char buf[kBlockSize];
+        uint32_t count = 0;
+        bool leaf = true;
+        const char *b = nodeBlock(tag, page, buf, count, leaf);
+        if (leaf) return page;
+        page = getLe32(b + 8 + static_cast<std::size_t>(rightmost ? count : 0) * tag.itemLength);
     }
     damaged("the tree of tag " + tag.name + " is too deep");
 }
@@ -459,9 +570,13 @@ uint32_t MdxFile::edgeLeaf(const Tag &tag, bool rightmost) const
 uint32_t MdxFile::lastRecno(const Tag &tag, uint32_t page) const
 {
     for (int depth = 0; depth < kMaxDepth; ++depth) {
-        const Node n = readNode(tag, page);
-        if (n.leaf) return n.count() ? n.ptrs.back() : 0;
-        page = n.right;
+        char buf[kBlockSize];
+        uint32_t count = 0;
+        bool leaf = true;
+        const char *b = nodeBlock(tag, page, buf, count, leaf);
+        const std::size_t itemLength = static_cast<std::size_t>(tag.itemLength);
+        if (leaf) return count ? getLe32(b + 8 + (count - 1) * itemLength) : 0;
+        page = getLe32(b + 8 + count * itemLength);
     }
     damaged("the tree of tag " + tag.name + " is too deep");
 }
@@ -529,26 +644,34 @@ std::vector<MdxFile::Step> MdxFile::descend(const Tag &tag, const char *key, uin
                                             Node &leaf) const
 {
     std::vector<Step> path;
-    Node n = readNode(tag, tag.root);
-    while (!n.leaf) {
+    const std::size_t itemLength = static_cast<std::size_t>(tag.itemLength);
+    const std::size_t kl = static_cast<std::size_t>(tag.keyLength);
+    uint32_t page = tag.root;
+    while (true) {
+        char buf[kBlockSize];
+        uint32_t count = 0;
+        bool isLeaf = true;
+        const char *b = nodeBlock(tag, page, buf, count, isLeaf);
+        if (isLeaf) break;
         if (static_cast<int>(path.size()) >= kMaxDepth)
             damaged("the tree of tag " + tag.name + " is too deep");
-        int lo = 0, hi = n.count();
+        // The separators are compared in the block itself: no copy of the node is made
+        // on the way down.
+        int lo = 0, hi = static_cast<int>(count);
         while (lo < hi) {
             const int mid = (lo + hi) / 2;
-            const int c = std::memcmp(
-                key, n.keys.data() + static_cast<std::size_t>(mid) * tag.keyLength, tag.keyLength);
-            const bool fits = c < 0 || (c == 0 && recno <= lastRecno(tag, n.ptrs[mid]));
+            const char *item = b + 8 + static_cast<std::size_t>(mid) * itemLength;
+            const int c = std::memcmp(key, item + 4, kl);
+            const bool fits = c < 0 || (c == 0 && recno <= lastRecno(tag, getLe32(item)));
             if (fits)
                 hi = mid;
             else
                 lo = mid + 1;
         }
-        const uint32_t child = lo < n.count() ? n.ptrs[lo] : n.right;
-        path.push_back({std::move(n), lo});
-        n = readNode(tag, child);
+        path.push_back({page, lo});
+        page = getLe32(b + 8 + static_cast<std::size_t>(lo) * itemLength);
     }
-    leaf = std::move(n);
+    leaf = readNode(tag, page);
     return path;
 }
 
@@ -572,6 +695,16 @@ int leafPosition(const std::string &keys, const std::vector<uint32_t> &ptrs, int
 } // namespace
 
 void MdxFile::insert(int t, const char *key, uint32_t recno)
+{
+    changing([&] { insertKey(t, key, recno); });
+}
+
+bool MdxFile::remove(int t, const char *key, uint32_t recno)
+{
+    return changing([&] { return removeKey(t, key, recno); });
+}
+
+void MdxFile::insertKey(int t, const char *key, uint32_t recno)
 {
     Tag &tag = m_tags.at(t);
     const std::size_t kl = tag.keyLength;
@@ -616,9 +749,9 @@ void MdxFile::insertIntoParent(Tag &tag, std::vector<Step> &path, uint32_t leftP
         tag.root = root.page;
         return;
     }
-    Step step = std::move(path.back());
+    const Step step = path.back();
     path.pop_back();
-    Node &n = step.node;
+    Node n = readNode(tag, step.page);
     const int ci = step.child;
     n.ptrs.insert(n.ptrs.begin() + ci, leftPage);
     n.keys.insert(ci * kl, leftMax);
@@ -650,10 +783,11 @@ void MdxFile::insertIntoParent(Tag &tag, std::vector<Step> &path, uint32_t leftP
 void MdxFile::updateMax(const Tag &tag, std::vector<Step> &path, const std::string &newMax)
 {
     for (auto it = path.rbegin(); it != path.rend(); ++it) {
-        if (it->child < it->node.count()) {
-            it->node.keys.replace(static_cast<std::size_t>(it->child) * tag.keyLength,
-                                  tag.keyLength, newMax);
-            writeNode(tag, it->node);
+        Node n = readNode(tag, it->page);
+        if (it->child < n.count()) {
+            n.keys.replace(static_cast<std::size_t>(it->child) * tag.keyLength, tag.keyLength,
+                           newMax);
+            writeNode(tag, n);
             return;
         }
     }
@@ -663,9 +797,9 @@ void MdxFile::updateMax(const Tag &tag, std::vector<Step> &path, const std::stri
 void MdxFile::removeChild(Tag &tag, std::vector<Step> &path)
 {
     const std::size_t kl = tag.keyLength;
-    Step step = std::move(path.back());
+    const Step step = path.back();
     path.pop_back();
-    Node &n = step.node;
+    Node n = readNode(tag, step.page);
     const int ci = step.child;
     if (ci < n.count()) {
         n.ptrs.erase(n.ptrs.begin() + ci);
@@ -696,7 +830,7 @@ void MdxFile::removeChild(Tag &tag, std::vector<Step> &path)
     writeNode(tag, n);
 }
 
-bool MdxFile::remove(int t, const char *key, uint32_t recno)
+bool MdxFile::removeKey(int t, const char *key, uint32_t recno)
 {
     Tag &tag = m_tags.at(t);
     const std::size_t kl = tag.keyLength;

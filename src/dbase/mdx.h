@@ -2,10 +2,17 @@
 // 512-byte pages), a tag table after the file header, one B-tree per tag. Whole-file
 // writes go through a new file renamed over the old; single keys are inserted and
 // removed in place, touching only the blocks on the path.
+//
+// The interior blocks of the trees (and the leaves used last) are kept in memory
+// between inserts, so that a key inserted into a large tree does not read its whole path
+// from the file. Every change of keys counts up a change count in the reserved part of
+// the file header (a field other dBase programs leave alone, like the session flag); a
+// handle that finds the count or the page count not as it left them reads the file again.
 #pragma once
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -58,8 +65,19 @@ public:
     bool isOpen() const { return m_fd >= 0; }
     bool writable() const { return m_fd >= 0 && m_writable; }
     const std::string &path() const { return m_path; }
-    // Re-reads the header and tag table (another user may have changed the file).
+    // Re-reads the header and tag table (another user may have changed the file) and
+    // forgets the blocks held in memory.
     void reload();
+    // Re-reads as reload() does, but only when the file changed since this handle last read
+    // or wrote it: another handle changed keys (the change count differs) or added blocks
+    // (the page count differs). Cheap when nothing changed: one small read. Call it under
+    // the lock that writers of the index hold. Returns true when it re-read.
+    bool reloadIfChanged();
+    // The next reloadIfChanged() reads the file again in any case (a program that does
+    // not keep the change count may have changed it).
+    void forgetBlocks();
+    // The change count of the file as this handle last read or wrote it.
+    uint32_t changeCount() const { return m_changeCount; }
     // Flushes the file's data to the disk.
     void sync();
     // A byte of the reserved part of the file header, set while programs that may change
@@ -88,12 +106,18 @@ private:
         int count() const { return static_cast<int>(ptrs.size()); }
     };
     struct Step {
-        Node node;
-        int child; // index of the child taken; count() = the rightmost
+        uint32_t page; // an interior node on the path
+        int child;     // index of the child taken; its key count = the rightmost
     };
 
     [[noreturn]] void damaged(const std::string &why) const;
+    void countChange();
+    template <class Fn> auto changing(Fn &&fn);
     void readBlock(uint32_t page, char *buf) const;
+    const char *heldBlock(uint32_t page) const;
+    void remember(uint32_t page, const char *buf, bool leaf) const;
+    const char *nodeBlock(const Tag &tag, uint32_t page, char *buf, uint32_t &count,
+                          bool &leaf) const;
     void writeBlock(uint32_t page, const char *buf);
     Node readNode(const Tag &tag, uint32_t page) const;
     void writeNode(const Tag &tag, const Node &node);
@@ -107,6 +131,8 @@ private:
     void updateMax(const Tag &tag, std::vector<Step> &path, const std::string &newMax);
     void removeChild(Tag &tag, std::vector<Step> &path);
     uint32_t edgeLeaf(const Tag &tag, bool rightmost) const;
+    void insertKey(int tag, const char *key, uint32_t recno);
+    bool removeKey(int tag, const char *key, uint32_t recno);
 
     std::string m_path;
     int m_fd = -1;
@@ -116,6 +142,23 @@ private:
     // The whole file read in large sequential reads while a walk runs.
     mutable std::vector<char> m_image;
     mutable bool m_useImage = false;
+
+    // Blocks as this handle last read or wrote them, valid while the change count and the
+    // page count of the file are as this handle knows them. Interior blocks are few (about
+    // one in twenty); of the leaves only the ones used last are kept.
+    static constexpr std::size_t kLeavesKept = 64;
+    struct Held {
+        std::unique_ptr<char[]> data;
+        uint32_t generation = 0; // held while it equals m_generation
+        bool leaf = false;
+    };
+    mutable std::vector<Held> m_held; // by page number
+    mutable std::vector<uint32_t> m_heldLeaves;
+    mutable std::size_t m_nextLeaf = 0; // the leaf to let go next once kLeavesKept are held
+    uint32_t m_generation = 1;
+    uint32_t m_changeCount = 0;
+    bool m_changeCounted = false; // counted for the change under way
+    bool m_mustReload = true;     // the blocks or tags in memory may not match the file
 };
 
 } // namespace dbase

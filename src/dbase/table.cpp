@@ -1627,7 +1627,8 @@ void Table::updateIndexes(uint32_t recno, const char *before, const char *after)
         if (static_cast<int>(t) == m_indexTag) m_cursor.setKey(recno, newKey.data());
         changes[t] = {std::move(oldKey), std::move(newKey)};
     }
-    m_mdx.reload(); // another user may have changed the file since this handle read it
+    // Another user may have changed the file since this handle read or wrote it.
+    m_mdx.reloadIfChanged();
     for (std::size_t t = 0; t < changes.size(); ++t) {
         if (changes[t].second.empty()) continue;
         if (before)
@@ -1712,6 +1713,9 @@ void Table::postAppend()
     if (diskCount >= kMaxRecords) throw Error(fileLabel(m_path) + " cannot hold more records");
     const uint32_t recno = diskCount + 1;
     const uint64_t at = recordOffset(recno);
+    // Records appended by another program that may not count its index changes: the index
+    // blocks this handle holds are read again.
+    if (diskCount != m_recordCount && m_mdx.isOpen()) m_mdx.forgetBlocks();
     std::vector<char> bytes(m_buffer);
     bytes.push_back(0x1A);
     markChange();

@@ -207,6 +207,63 @@ private slots:
         }
     }
 
+    // Long keys whose chunks share long prefixes (a few countries, then a date and a
+    // number), so many that chunks split and keys arrive at the ends of chunks whose
+    // prefix they do not share: the searches that compare only the bytes after a chunk's
+    // shared prefix must still find every place.
+    void keyedSearchThroughSplitsAndPrefixes()
+    {
+        std::mt19937 rng(17);
+        const int kl = 30;
+        const char *countries[] = {"ANDORRA", "FRANCE", "FRANCE", "FRANCE", "JAPAN"};
+        auto key = [&](bool first) {
+            char k[64];
+            std::snprintf(k, sizeof k, "%-10s%04u%02u%02u%12u",
+                          first ? "FRANCE" : countries[rng() % 5],
+                          first ? 1991u : 1990 + static_cast<unsigned>(rng() % 3),
+                          1 + static_cast<unsigned>(rng() % 12),
+                          1 + static_cast<unsigned>(rng() % 28), static_cast<unsigned>(rng() % 50));
+            return std::string(k, kl);
+        };
+        Model model{kl, {}};
+        uint32_t count = 3000;
+        std::vector<char> keys(static_cast<std::size_t>(count) * kl);
+        // First keys of one country and year: the chunks share long prefixes, which the
+        // keys that come later (other countries and years) break at the chunks' ends.
+        for (uint32_t r = 1; r <= count; ++r) {
+            const std::string k = key(true);
+            std::memcpy(keys.data() + (r - 1) * kl, k.data(), kl);
+            model.keys[r] = k;
+        }
+        Cursor c;
+        c.setKeyed(kl, keys, model.order());
+        std::vector<bool> all(count + 1, true);
+        c.buildRows(count, all);
+        for (int step = 0; step < 12000; ++step) {
+            if (rng() % 3 != 0) { // append
+                const uint32_t r = ++count;
+                model.keys[r] = key(false);
+                c.setKey(r, model.keys[r].data());
+                c.insertRow(r);
+            } else { // an edit that moves the key
+                const uint32_t r = 1 + rng() % count;
+                c.removeRow(r);
+                model.keys[r] = key(false);
+                c.setKey(r, model.keys[r].data());
+                c.insertRow(r);
+            }
+            if (step % 1000 == 999 || step < 20) {
+                const std::vector<uint32_t> want = model.order();
+                QCOMPARE(c.order(), want);
+                QCOMPARE(rowsOf(c), want);
+                for (int i = 0; i < 100; ++i) {
+                    const std::size_t at = rng() % want.size();
+                    QCOMPARE(c.rowOf(want[at]), static_cast<int>(at));
+                }
+            }
+        }
+    }
+
     // A table with its index open: the engine's rows and the index file (walked by
     // index_dump) against the model after each batch of random work.
     void tableMatchesModelAndIndexDump()

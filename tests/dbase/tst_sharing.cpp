@@ -3,9 +3,15 @@
 #include "dbase/error.h"
 #include "helpers.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <algorithm>
+#include <cctype>
+#include <map>
+#include <random>
 
 using namespace dbase;
 
@@ -32,6 +38,27 @@ class SharingTests : public QObject
             t.setAsString(0, "m" + std::to_string(i));
             t.post();
         }
+    }
+
+    // The order the tag must have: (key, record number) ascending; the test's keys hold
+    // no blanks, so the unpadded text orders as the blank-padded key does.
+    static std::vector<uint32_t> modelOrder(const std::map<uint32_t, std::string> &keys)
+    {
+        std::vector<std::pair<std::string, uint32_t>> v;
+        for (const auto &[r, k] : keys)
+            v.emplace_back(k, r);
+        std::sort(v.begin(), v.end());
+        std::vector<uint32_t> out;
+        for (const auto &p : v)
+            out.push_back(p.second);
+        return out;
+    }
+
+    static std::string upper(std::string s)
+    {
+        for (char &c : s)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        return s;
     }
 
     static QString message(const std::function<void()> &fn)
@@ -138,6 +165,115 @@ private slots:
         b.refresh();
         QCOMPARE(b.recordCount(), 303);
         QCOMPARE(deliveredOrder(b), deliveredOrder(a));
+    }
+
+    // Two handles append and edit in turns. Each keeps index blocks in memory between its
+    // own changes, and must take in the other's (keys in its leaves, split blocks, a new
+    // root, keys that moved) before it writes: one lost update and index_dump, the other
+    // handle or a fresh read of the order disagree.
+    void writersTakingTurnsKeepOneIndex()
+    {
+        create("TURNS", 1);
+        Table a, b;
+        locate(a, "TURNS");
+        locate(b, "TURNS");
+        a.setIndexName("NewIndex");
+        b.setIndexName("NewIndex");
+        a.open();
+        b.open();
+        std::mt19937 rng(3);
+        std::map<uint32_t, std::string> keys{{1, "M0"}};
+        std::map<Table *, std::vector<uint32_t>> own{{&a, {1}}, {&b, {1}}};
+        auto append = [&](Table &t, int n) {
+            for (int i = 0; i < n; ++i) {
+                const std::string country = "c" + std::to_string(rng() % 100000);
+                t.append();
+                t.setAsString(0, country);
+                t.post();
+                keys[t.recNo()] = upper(country);
+                own[&t].push_back(t.recNo());
+            }
+        };
+        // An edit that moves the key of a record this handle knows (the records others
+        // appended since its last refresh it does not see yet).
+        auto edit = [&](Table &t) {
+            const std::vector<uint32_t> &mine = own[&t];
+            const uint32_t r = mine[rng() % mine.size()];
+            QVERIFY(t.moveToRecNo(r));
+            const std::string country = "e" + std::to_string(rng() % 100000);
+            t.edit();
+            t.setAsString(0, country);
+            t.post();
+            keys[r] = upper(country);
+        };
+        for (int turn = 0; turn < 12; ++turn) {
+            append(a, 1 + static_cast<int>(rng() % 40));
+            edit(b);
+            append(b, 1 + static_cast<int>(rng() % 40));
+            edit(a);
+        }
+        const std::vector<uint32_t> want = modelOrder(keys);
+        QVERIFY(want.size() > 100); // enough keys for splits and a taller tree
+        QString error;
+        QCOMPARE(indexDumpOrder(m_dir.path() + QStringLiteral("/TURNS.MDX"),
+                                QStringLiteral("NewIndex"), &error),
+                 want);
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+        a.refresh();
+        b.refresh();
+        QCOMPARE(deliveredOrder(a), want);
+        QCOMPARE(deliveredOrder(b), want);
+        // More turns after the refreshes, then a fresh handle reads the same order.
+        append(b, 25);
+        append(a, 25);
+        a.close();
+        b.close();
+        Table c;
+        locate(c, "TURNS");
+        c.setIndexName("NewIndex");
+        c.open();
+        QCOMPARE(deliveredOrder(c), modelOrder(keys));
+    }
+
+    // Another program may change the index without counting its change in the header
+    // (only this program keeps that count). Records it appended change the record count
+    // in the table header, which tells this handle to read the index blocks again.
+    void indexChangeOfAnotherProgramIsNoticed()
+    {
+        create("FOREIGN", 5);
+        Table a;
+        locate(a, "FOREIGN");
+        a.setIndexName("NewIndex");
+        a.open();
+        std::map<uint32_t, std::string> keys;
+        for (uint32_t r = 1; r <= 5; ++r)
+            keys[r] = "M" + std::to_string(r - 1);
+        auto appendTo = [&keys](Table &t, const std::string &country) {
+            t.append();
+            t.setAsString(0, country);
+            t.post();
+            keys[t.recNo()] = upper(country);
+        };
+        appendTo(a, "k1"); // a holds the blocks of the tree now
+        const QString mdx = m_dir.path() + QStringLiteral("/FOREIGN.MDX");
+        const QByteArray header = readFile(mdx).left(56);
+        {
+            // The other program: one record and its key (in the one leaf: no new block),
+            // and the change count in the header as it was.
+            Table other;
+            locate(other, "FOREIGN");
+            other.open();
+            appendTo(other, "k2");
+            other.close();
+            QFile f(mdx);
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            QVERIFY(f.seek(52));
+            QCOMPARE(f.write(header.mid(52, 4)), qint64(4));
+        }
+        appendTo(a, "k3");
+        QString error;
+        QCOMPARE(indexDumpOrder(mdx, QStringLiteral("NewIndex"), &error), modelOrder(keys));
+        QVERIFY2(error.isEmpty(), qPrintable(error));
     }
 
     void refreshShowsOtherAppends()
