@@ -364,6 +364,12 @@ void TReportPart::FormShow()
     FieldWidth->setFocus();
 }
 
+int TReportPart::chosenField() const
+{
+    const QList<QListWidgetItem *> selected = FieldList->selectedItems();
+    return selected.isEmpty() ? -1 : FieldList->row(selected.first());
+}
+
 void TReportPart::RadioClick()
 {
     LabelName->setEnabled(RadioLabel->isChecked());
@@ -380,8 +386,10 @@ void TReportPart::OkButtonClick()
         FieldWidth->selectAll();
         return;
     }
-    // An item of the field kind must name a field.
-    if (RadioField->isChecked() && FieldList->currentRow() < 0) {
+    // An item of the field kind must name a field the user chose: a row the list made
+    // current on taking the focus, without selecting it, is no choice.
+    const int chosen = chosenField();
+    if (RadioField->isChecked() && chosen < 0) {
         refuse(this, QStringLiteral("No field has been selected.  Please choose one."));
         FieldList->setFocus();
         return;
@@ -399,10 +407,9 @@ void TReportPart::OkButtonClick()
         item.field = 0;
         item.label = LabelName->text().left(kLabelSize);
     } else {
-        const int row = FieldList->currentRow();
-        item.kind = line == kTotalsLine ? kTotalsNames[static_cast<size_t>(row)]
-                                        : QLatin1String(coin::field(row + 1).name);
-        item.field = row + 1;
+        item.kind = line == kTotalsLine ? kTotalsNames[static_cast<size_t>(chosen)]
+                                        : QLatin1String(coin::field(chosen + 1).name);
+        item.field = chosen + 1;
     }
     m_line.setItem(line, m_item, item);
     // Only the edited line goes back into the layout's copy.

@@ -1275,6 +1275,45 @@ private slots:
         QVERIFY(!part.LabelName->isEnabled() && !part.FieldList->isEnabled());
     }
 
+    // "Field" with no field chosen stays refused: the list taking the focus after the refusal
+    // gives it a current row without choosing it, and a second Ok does not store that row.
+    // A field clicked in the list is then stored.
+    void noFieldChosenStaysRefused()
+    {
+        Fixture f;
+        ReportDefinition copy = sample();
+        const QByteArray before = copy.bytes();
+        int refusedOpen = 0;
+        QByteArray afterRefusals;
+        modal::enqueue([&](QDialog *d) {
+            auto *part = qobject_cast<TReportPart *>(d);
+            part->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(part));
+            part->RadioField->click();
+            part->FieldWidth->setText(QStringLiteral("20"));
+            part->OkButton->click();
+            QCOMPARE(part->focusWidget(), part->FieldList);
+            refusedOpen += part->isVisible() ? 1 : 0;
+            part->OkButton->click();
+            refusedOpen += part->isVisible() ? 1 : 0;
+            afterRefusals = copy.bytes();
+            QListWidgetItem *year = part->FieldList->item(2);
+            QTest::mouseClick(part->FieldList->viewport(), Qt::LeftButton, Qt::NoModifier,
+                              part->FieldList->visualItemRect(year).center());
+            part->OkButton->click();
+        });
+        TReportPart part(f.designer(), copy, 2, 1, 90);
+        modal::show(&part);
+        QCOMPARE(refusedOpen, 2);
+        QCOMPARE(f.prompts.askedTexts(),
+                 (QStringList{QStringLiteral("No field has been selected.  Please choose one."),
+                              QStringLiteral("No field has been selected.  Please choose one.")}));
+        QCOMPARE(afterRefusals, before);
+        QCOMPARE(copy.item(2, 1).kind, QStringLiteral("Year"));
+        QCOMPARE(copy.item(2, 1).field, 3);
+        QCOMPARE(widthsOf(copy, 2), (QList<int>{20, 70}));
+    }
+
     void getFieldAndGetTotField_data()
     {
         QTest::addColumn<QString>("name");
