@@ -11,6 +11,7 @@
 #include "platform/modal.h"
 #include "platform/prompts.h"
 #include "platform/regional.h"
+#include "report_tests.h"
 #include "reports/engine/printers.h"
 #include "reports/ready_made.h"
 #include "reports/report_designer.h"
@@ -24,22 +25,17 @@
 
 #include <QCheckBox>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QImage>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
-
-#include <pwd.h>
-#include <unistd.h>
 
 using namespace reports;
 
@@ -61,21 +57,10 @@ struct Fixture {
     {
         useDirectories(dir.path());
         QDir().mkpath(dir.path() + QStringLiteral("/home"));
-        std::vector<ReportDefinition> defs;
-        for (int k = 0; k < kReadyMadeCount; ++k)
-            defs.push_back(readyMadeReport(k));
-        ReportFile().append(defs);
-        QProcess py;
-        py.start(QStringLiteral("/usr/bin/python3"),
-                 {QStringLiteral(NUMAROK_TEST_DATA "/../reports/scripts/make_coins.py"),
-                  dir.path() + QStringLiteral("/COINS.DBF"), QStringLiteral("small")});
-        py.waitForFinished(30000);
-        table.setDatabaseName(dir.path().toStdString());
-        table.setTableName("COINS");
-        table.open();
-        for (int n = 1; n <= coin::kFieldCount; ++n)
-            settings.fieldNames[static_cast<size_t>(n - 1)] =
-                QString::fromLatin1(coin::field(n).defaultLabel);
+        ReportFile().append(reporttest::readyMadeReports());
+        if (!reporttest::makeCoins(dir.path(), QStringLiteral("small"), table))
+            qFatal("make_coins.py failed");
+        reporttest::useDefaultFieldNames(settings.fieldNames);
         settings.sortLevels[0] = 0;
     }
 
@@ -163,42 +148,6 @@ QPoint cellCentre(const TRepLayout *layout, int line, int item)
     const int top =
         line == kTotalsRow ? pic.totalsTop() : pic.bodyTop() + (line - 1) * pic.rowHeight();
     return {(c.left + c.right) / 2, top + pic.rowHeight() / 2};
-}
-
-// What the CUPS PDF queue NumarokPDF writes: the PDFs in the user's ~/PDF.
-QString pdfDirectory()
-{
-    const passwd *pw = getpwuid(getuid());
-    return QString::fromLocal8Bit(pw ? pw->pw_dir : "") + QStringLiteral("/PDF");
-}
-
-QStringList pdfsNow()
-{
-    return QDir(pdfDirectory()).entryList({QStringLiteral("*.pdf")}, QDir::Files);
-}
-
-// The PDF of the next job of the queue, once written.
-QString awaitPdf(const QStringList &before)
-{
-    QElapsedTimer waited;
-    waited.start();
-    while (waited.elapsed() < 90000) {
-        for (const QString &name : pdfsNow())
-            if (!before.contains(name)) {
-                QTest::qWait(500);
-                return pdfDirectory() + QLatin1Char('/') + name;
-            }
-        QTest::qWait(250);
-    }
-    return {};
-}
-
-QString pdfText(const QString &pdf)
-{
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-    if (!p.waitForFinished(30000)) return {};
-    return QString::fromUtf8(p.readAllStandardOutput());
 }
 
 } // namespace
@@ -1595,7 +1544,7 @@ private slots:
         w.FormShow();
         design(w);
         QCOMPARE(w.ReportBox->currentItem()->text(), QStringLiteral("Designed"));
-        const QStringList before = pdfsNow();
+        const QStringList before = reporttest::pdfsNow();
         modal::enqueue([](QDialog *d) {
             auto *form = qobject_cast<TReportForm *>(d);
             form->FormActivate();
@@ -1603,9 +1552,9 @@ private slots:
             form->BitBtn1Click();
         });
         w.DoPrint();
-        const QString printed = awaitPdf(before);
+        const QString printed = reporttest::awaitPdf(before);
         QVERIFY2(!printed.isEmpty(), "no PDF of the printed report");
-        const QString text = pdfText(printed);
+        const QString text = reporttest::pdfText(printed);
         QFile::remove(printed);
         for (const char *expected :
              {"My Coins", "Coin:", "Canada", "Mexico", "1950", "GRAND TOTALS", "Page 1"})
