@@ -758,6 +758,38 @@ private slots:
         QVERIFY(d.font(FontKind::Title).bold);
     }
 
+    // "New Font" opens the font dialog preset with the block's face, size, styles and colour.
+    void fontDialogStartsFromTheBlock()
+    {
+        struct Recording : ScriptedPrompts {
+            QFont initial;
+            QColor colour;
+            std::optional<QFont> chooseFont(QWidget *owner, const QFont &start,
+                                            QColor *color) override
+            {
+                initial = start;
+                if (color) colour = *color;
+                return ScriptedPrompts::chooseFont(owner, start, color);
+            }
+        };
+        Fixture f;
+        Recording prompts;
+        ReportDefinition &d = ReportDefinition::shared();
+        d.setNewDefaults();
+        d.setFont(FontKind::Footnote, FontBlock{QStringLiteral("Liberation Mono"), 12, false, true,
+                                                false, true, 0x00302010});
+        TReportFonts fonts(f.designer(), d);
+        fonts.NewFontClick(FontKind::Footnote);
+        QCOMPARE(prompts.initial.family(), QStringLiteral("Liberation Mono"));
+        QCOMPARE(prompts.initial.pointSize(), 12);
+        QVERIFY(!prompts.initial.bold());
+        QVERIFY(prompts.initial.italic());
+        QVERIFY(!prompts.initial.underline());
+        QVERIFY(prompts.initial.strikeOut());
+        QCOMPARE(prompts.colour, QColor(0x10, 0x20, 0x30));
+        QCOMPARE(prompts.askedTexts(), QStringList{QStringLiteral("with color")});
+    }
+
     void fontDialogCancelledChangesNothing()
     {
         Fixture f;
