@@ -6,6 +6,7 @@
 #include "platform/modal.h"
 #include "platform/prompts.h"
 #include "reports/designer_parts.h"
+#include "reports/engine/page_stream.h"
 #include "reports/report_file.h"
 
 #include <QCheckBox>
@@ -559,14 +560,9 @@ QLineEdit *TReportFonts::textOf(FontKind kind) const
 void TReportFonts::NewFontClick(FontKind kind)
 {
     FontBlock block = m_def.font(kind);
-    QFont initial(block.face);
-    initial.setPointSize(block.size);
-    initial.setBold(block.bold);
-    initial.setItalic(block.italic);
-    initial.setUnderline(block.underline);
-    initial.setStrikeOut(block.strikeOut);
     QColor colour = QColor::fromRgb(rgbFromStored(block.colour));
-    const auto chosen = Prompts::instance().chooseFont(this, initial, &colour);
+    const auto chosen =
+        Prompts::instance().chooseFont(this, engine::styledFont(block, block.size), &colour);
     if (!chosen) return;
     block.face = chosen->family().left(kFaceSize);
     if (chosen->pointSize() > 0) block.size = chosen->pointSize();
