@@ -1039,6 +1039,34 @@ private slots:
                 const QColor c(image.pixel(x, y));
                 QVERIFY2(!(c.red() > 150 && c.green() < 120), "label text outside its cell");
             }
+        // The cut text starts at the cell's left edge + 1, like a field name in a wide cell:
+        // the columns the first letter inks are the same (a right-aligned label would show
+        // the end of its text there).
+        ReportDefinition wide = d;
+        wide.clearLine(1, 0);
+        wide.setItem(1, 1, Item{QStringLiteral("Country"), 1, 90, QString()});
+        std::array<QString, 20> names;
+        names[0] = QStringLiteral("A very long label text");
+        QImage reference(640, 200, QImage::Format_ARGB32);
+        reference.fill(Qt::white);
+        {
+            QPainter p(&reference);
+            pic.paint(p, wide, false, names);
+        }
+        QFont font(QStringLiteral("Arial"));
+        font.setPointSize(pic.fontPoints());
+        const int letter = QFontMetrics(font, &image).horizontalAdvance(QLatin1Char('A'));
+        QVERIFY(letter > 2 && 5 + letter < right);
+        auto inked = [](const QImage &from, int x) {
+            int n = 0;
+            for (int y = 76; y < 95; ++y) {
+                const QColor c(from.pixel(x, y));
+                n += std::min({c.red(), c.green(), c.blue()}) < 200 ? 1 : 0;
+            }
+            return n;
+        };
+        for (int x = 5; x < 5 + letter; ++x)
+            QCOMPARE(inked(image, x), inked(reference, x));
     }
 
     // In the part editor, the first item of a new definition's line (filler 150 in a
