@@ -5,6 +5,8 @@
 #include "platform/help_window.h"
 #include "platform/modal.h"
 #include "platform/prompts.h"
+#include "reports/designer_parts.h"
+#include "reports/engine/page_stream.h"
 #include "reports/report_file.h"
 
 #include <QCheckBox>
@@ -23,6 +25,8 @@
 
 namespace reports
 {
+
+using namespace parts;
 
 namespace
 {
@@ -78,29 +82,6 @@ QString marginText(double inches)
     return QString::number(inches, 'f', 2);
 }
 
-QLineEdit *lineEdit(QWidget *parent, const char *name, int maxLength)
-{
-    auto *e = new QLineEdit(parent);
-    e->setObjectName(QLatin1String(name));
-    if (maxLength > 0) e->setMaxLength(maxLength);
-    return e;
-}
-
-QCheckBox *checkBox(QWidget *parent, const char *name, const QString &caption)
-{
-    auto *c = new QCheckBox(caption, parent);
-    c->setObjectName(QLatin1String(name));
-    return c;
-}
-
-QPushButton *button(QWidget *parent, const char *name, const QString &caption, const char *icon)
-{
-    auto *b = new QPushButton(QIcon::fromTheme(QLatin1String(icon)), caption, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
-    return b;
-}
-
 } // namespace
 
 QString TUserReport::fontText(const FontBlock &font)
@@ -135,49 +116,31 @@ TUserReport::TUserReport(const DesignerContext &context, bool isNew, int index, 
     columns->addLayout(left, 0);
     columns->addLayout(right, 1);
 
-    auto *widthBox = new QGroupBox(QStringLiteral("Report Width"), this);
-    widthBox->setObjectName(QStringLiteral("WidthGroup"));
+    auto *widthBox = groupBox(this, "WidthGroup", QStringLiteral("Report Width"));
     auto *widthLayout = new QHBoxLayout(widthBox);
-    Chars90 = new QRadioButton(QStringLiteral("90 Chars"), widthBox);
-    Chars90->setObjectName(QStringLiteral("Chars90"));
-    Chars120 = new QRadioButton(QStringLiteral("120 Chars"), widthBox);
-    Chars120->setObjectName(QStringLiteral("Chars120"));
-    Chars150 = new QRadioButton(QStringLiteral("150 Chars"), widthBox);
-    Chars150->setObjectName(QStringLiteral("Chars150"));
+    Chars90 = radio(widthBox, "Chars90", QStringLiteral("90 Chars"));
+    Chars120 = radio(widthBox, "Chars120", QStringLiteral("120 Chars"));
+    Chars150 = radio(widthBox, "Chars150", QStringLiteral("150 Chars"));
     for (QRadioButton *r : {Chars90, Chars120, Chars150})
         widthLayout->addWidget(r);
     left->addWidget(widthBox);
 
-    auto *fontBox = new QGroupBox(QStringLiteral("Report Fonts"), this);
-    fontBox->setObjectName(QStringLiteral("FontGroup"));
+    auto *fontBox = groupBox(this, "FontGroup", QStringLiteral("Report Fonts"));
     auto *fontLayout = new QGridLayout(fontBox);
-    const struct {
-        QLineEdit **edit;
-        const char *name;
-        const char *caption;
-    } fonts[] = {{&TitleLineFont, "TitleLineFont", "Title Lines"},
-                 {&ColumnHeaderFont, "ColumnHeaderFont", "Column Headers"},
-                 {&RepBodyDataFont, "RepBodyDataFont", "Report Body"},
-                 {&FootnoteFont, "FootnoteFont", "Footnotes"}};
-    int row = 0;
-    for (const auto &f : fonts) {
-        auto *label = new QLabel(QLatin1String(f.caption), fontBox);
-        label->setObjectName(QLatin1String(f.name) + QStringLiteral("Label"));
-        *f.edit = lineEdit(fontBox, f.name, 0);
-        (*f.edit)->setReadOnly(true);
-        (*f.edit)->setFocusPolicy(Qt::NoFocus);
-        (*f.edit)->setAccessibleName(QLatin1String(f.caption));
-        fontLayout->addWidget(label, row, 0);
-        fontLayout->addWidget(*f.edit, row, 1);
-        ++row;
-    }
+    addCaptionedEdits(fontLayout,
+                      {{&TitleLineFont, "TitleLineFont", "Title Lines", 0, 0},
+                       {&ColumnHeaderFont, "ColumnHeaderFont", "Column Headers", 1, 0},
+                       {&RepBodyDataFont, "RepBodyDataFont", "Report Body", 2, 0},
+                       {&FootnoteFont, "FootnoteFont", "Footnotes", 3, 0}},
+                      0);
+    for (QLineEdit *f : {TitleLineFont, ColumnHeaderFont, RepBodyDataFont, FootnoteFont})
+        makeFontText(f);
     SetFonts =
         button(fontBox, "SetFonts", QStringLiteral("&Set Fonts"), "preferences-desktop-font");
-    fontLayout->addWidget(SetFonts, row, 1, Qt::AlignRight);
+    fontLayout->addWidget(SetFonts, 4, 1, Qt::AlignRight);
     left->addWidget(fontBox);
 
-    auto *titleBox = new QGroupBox(QStringLiteral("Report Titles"), this);
-    titleBox->setObjectName(QStringLiteral("TitleGroup"));
+    auto *titleBox = groupBox(this, "TitleGroup", QStringLiteral("Report Titles"));
     auto *titleLayout = new QVBoxLayout(titleBox);
     Title1 = lineEdit(titleBox, "Title1", kTitleSize);
     Title2 = lineEdit(titleBox, "Title2", kTitleSize);
@@ -189,31 +152,19 @@ TUserReport::TUserReport(const DesignerContext &context, bool isNew, int index, 
     }
     right->addWidget(titleBox);
 
-    auto *marginBox = new QGroupBox(QStringLiteral("Margins (in inches)"), this);
-    marginBox->setObjectName(QStringLiteral("MarginGroup"));
+    auto *marginBox = groupBox(this, "MarginGroup", QStringLiteral("Margins (in inches)"));
     auto *marginLayout = new QGridLayout(marginBox);
-    const struct {
-        QLineEdit **edit;
-        const char *name;
-        const char *caption;
-        int row, column;
-    } margins[] = {{&TopMargin, "TopMargin", "Top", 0, 0},
-                   {&BottomMargin, "BottomMargin", "Bottom", 1, 0},
-                   {&LeftMargin, "LeftMargin", "Left", 0, 2},
-                   {&RightMargin, "RightMargin", "Right", 1, 2}};
-    for (const auto &m : margins) {
-        auto *label = new QLabel(QLatin1String(m.caption), marginBox);
-        label->setObjectName(QLatin1String(m.name) + QStringLiteral("Label"));
-        *m.edit = lineEdit(marginBox, m.name, 5);
-        label->setBuddy(*m.edit);
-        marginLayout->addWidget(label, m.row, m.column);
-        marginLayout->addWidget(*m.edit, m.row, m.column + 1);
-        QLineEdit *edit = *m.edit;
+    addCaptionedEdits(marginLayout,
+                      {{&TopMargin, "TopMargin", "Top", 0, 0},
+                       {&BottomMargin, "BottomMargin", "Bottom", 1, 0},
+                       {&LeftMargin, "LeftMargin", "Left", 0, 2},
+                       {&RightMargin, "RightMargin", "Right", 1, 2}},
+                      5);
+    for (QLineEdit *edit : {TopMargin, BottomMargin, LeftMargin, RightMargin})
         connect(edit, &QLineEdit::editingFinished, this, [this, edit] {
             MarginExit(edit);
             NumLinesExit();
         });
-    }
     marginLayout->setColumnStretch(1, 1);
     marginLayout->setColumnStretch(3, 1);
     right->addWidget(marginBox);
@@ -229,8 +180,7 @@ TUserReport::TUserReport(const DesignerContext &context, bool isNew, int index, 
     right->addStretch(1);
     left->addStretch(1);
 
-    auto *miscBox = new QGroupBox(QStringLiteral("Miscellaneous"), this);
-    miscBox->setObjectName(QStringLiteral("MiscGroup"));
+    auto *miscBox = groupBox(this, "MiscGroup", QStringLiteral("Miscellaneous"));
     auto *miscLayout = new QGridLayout(miscBox);
     Level1Group = checkBox(miscBox, "Level1Group", QStringLiteral("Group by Level 1 Sort"));
     Level2Group = checkBox(miscBox, "Level2Group", QStringLiteral("Group by Level 2 Sort"));
@@ -566,8 +516,7 @@ TReportFonts::TReportFonts(const DesignerContext &context, ReportDefinition &def
         group->setObjectName(QLatin1String(b.name) + QStringLiteral("Group"));
         auto *row = new QHBoxLayout(group);
         *b.edit = lineEdit(group, b.name, 0);
-        (*b.edit)->setReadOnly(true);
-        (*b.edit)->setFocusPolicy(Qt::NoFocus);
+        makeFontText(*b.edit);
         (*b.edit)->setAccessibleName(QLatin1String(b.caption));
         (*b.edit)->setText(TUserReport::fontText(m_def.font(b.kind)));
         auto *newFont =
@@ -611,14 +560,9 @@ QLineEdit *TReportFonts::textOf(FontKind kind) const
 void TReportFonts::NewFontClick(FontKind kind)
 {
     FontBlock block = m_def.font(kind);
-    QFont initial(block.face);
-    initial.setPointSize(block.size);
-    initial.setBold(block.bold);
-    initial.setItalic(block.italic);
-    initial.setUnderline(block.underline);
-    initial.setStrikeOut(block.strikeOut);
     QColor colour = QColor::fromRgb(rgbFromStored(block.colour));
-    const auto chosen = Prompts::instance().chooseFont(this, initial, &colour);
+    const auto chosen =
+        Prompts::instance().chooseFont(this, engine::styledFont(block, block.size), &colour);
     if (!chosen) return;
     block.face = chosen->family().left(kFaceSize);
     if (chosen->pointSize() > 0) block.size = chosen->pointSize();

@@ -192,6 +192,8 @@ public:
 
 private:
     int modelLine() const;
+    // The selected entry of the field list; -1 when none is selected.
+    int chosenField() const;
 
     DesignerContext m_ctx;
     ReportDefinition &m_target;

@@ -4,6 +4,7 @@
 #include "db/coin_schema.h"
 #include "platform/modal.h"
 #include "platform/prompts.h"
+#include "reports/designer_parts.h"
 #include "reports/report_designer.h"
 
 #include <QGroupBox>
@@ -22,16 +23,10 @@
 namespace reports
 {
 
+using namespace parts;
+
 namespace
 {
-
-QPushButton *button(QWidget *parent, const char *name, const QString &caption, const char *icon)
-{
-    auto *b = new QPushButton(QIcon::fromTheme(QLatin1String(icon)), caption, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
-    return b;
-}
 
 void refuse(QWidget *owner, const QString &text)
 {
@@ -225,8 +220,7 @@ TReportPart::TReportPart(const DesignerContext &context, ReportDefinition &layou
     setObjectName(QStringLiteral("TReportPart"));
     setWindowTitle(QStringLiteral("Select Report Part"));
     auto *layout = new QVBoxLayout(this);
-    auto *selected = new QGroupBox(QStringLiteral("Selected Part"), this);
-    selected->setObjectName(QStringLiteral("SelPartPanel"));
+    auto *selected = groupBox(this, "SelPartPanel", QStringLiteral("Selected Part"));
     auto *selectedLayout = new QHBoxLayout(selected);
     SelPartLabel = new QLabel(selected);
     SelPartLabel->setObjectName(QStringLiteral("SelPartLabel"));
@@ -237,43 +231,32 @@ TReportPart::TReportPart(const DesignerContext &context, ReportDefinition &layou
     layout->addLayout(columns, 1);
     auto *left = new QVBoxLayout;
     columns->addLayout(left);
-    auto *type = new QGroupBox(QStringLiteral("Type"), this);
-    type->setObjectName(QStringLiteral("TypeGroup"));
+    auto *type = groupBox(this, "TypeGroup", QStringLiteral("Type"));
     auto *typeLayout = new QVBoxLayout(type);
-    RadioFiller = new QRadioButton(QStringLiteral("Filler (empty space)"), type);
-    RadioFiller->setObjectName(QStringLiteral("RadioFiller"));
-    RadioLabel = new QRadioButton(QStringLiteral("Label (constant value)"), type);
-    RadioLabel->setObjectName(QStringLiteral("RadioLabel"));
-    RadioField = new QRadioButton(QStringLiteral("Field (database value)"), type);
-    RadioField->setObjectName(QStringLiteral("RadioField"));
+    RadioFiller = radio(type, "RadioFiller", QStringLiteral("Filler (empty space)"));
+    RadioLabel = radio(type, "RadioLabel", QStringLiteral("Label (constant value)"));
+    RadioField = radio(type, "RadioField", QStringLiteral("Field (database value)"));
     for (QRadioButton *r : {RadioFiller, RadioLabel, RadioField}) {
         typeLayout->addWidget(r);
         connect(r, &QRadioButton::clicked, this, [this] { RadioClick(); });
     }
     left->addWidget(type);
-    auto *widthBox = new QGroupBox(QStringLiteral("Width"), this);
-    widthBox->setObjectName(QStringLiteral("WidthGroup"));
+    auto *widthBox = groupBox(this, "WidthGroup", QStringLiteral("Width"));
     auto *widthLayout = new QHBoxLayout(widthBox);
-    FieldWidth = new QLineEdit(widthBox);
-    FieldWidth->setObjectName(QStringLiteral("FieldWidth"));
-    FieldWidth->setMaxLength(3);
+    FieldWidth = lineEdit(widthBox, "FieldWidth", 3);
     FieldWidth->setAccessibleName(QStringLiteral("Width"));
     widthLayout->addWidget(FieldWidth, 1);
     widthLayout->addStretch(1);
     left->addWidget(widthBox);
-    auto *labelBox = new QGroupBox(QStringLiteral("Label Name"), this);
-    labelBox->setObjectName(QStringLiteral("LabelGroup"));
+    auto *labelBox = groupBox(this, "LabelGroup", QStringLiteral("Label Name"));
     auto *labelLayout = new QHBoxLayout(labelBox);
-    LabelName = new QLineEdit(labelBox);
-    LabelName->setObjectName(QStringLiteral("LabelName"));
-    LabelName->setMaxLength(kLabelSize);
+    LabelName = lineEdit(labelBox, "LabelName", kLabelSize);
     LabelName->setAccessibleName(QStringLiteral("Label Name"));
     labelLayout->addWidget(LabelName);
     left->addWidget(labelBox);
     left->addStretch(1);
 
-    auto *fields = new QGroupBox(QStringLiteral("Fields"), this);
-    fields->setObjectName(QStringLiteral("FieldGroup"));
+    auto *fields = groupBox(this, "FieldGroup", QStringLiteral("Fields"));
     auto *fieldLayout = new QVBoxLayout(fields);
     FieldList = new QListWidget(fields);
     FieldList->setObjectName(QStringLiteral("FieldList"));
@@ -364,6 +347,12 @@ void TReportPart::FormShow()
     FieldWidth->setFocus();
 }
 
+int TReportPart::chosenField() const
+{
+    const QList<QListWidgetItem *> selected = FieldList->selectedItems();
+    return selected.isEmpty() ? -1 : FieldList->row(selected.first());
+}
+
 void TReportPart::RadioClick()
 {
     LabelName->setEnabled(RadioLabel->isChecked());
@@ -380,8 +369,10 @@ void TReportPart::OkButtonClick()
         FieldWidth->selectAll();
         return;
     }
-    // An item of the field kind must name a field.
-    if (RadioField->isChecked() && FieldList->currentRow() < 0) {
+    // An item of the field kind must name a field the user chose: a row the list made
+    // current on taking the focus, without selecting it, is no choice.
+    const int chosen = chosenField();
+    if (RadioField->isChecked() && chosen < 0) {
         refuse(this, QStringLiteral("No field has been selected.  Please choose one."));
         FieldList->setFocus();
         return;
@@ -399,10 +390,9 @@ void TReportPart::OkButtonClick()
         item.field = 0;
         item.label = LabelName->text().left(kLabelSize);
     } else {
-        const int row = FieldList->currentRow();
-        item.kind = line == kTotalsLine ? kTotalsNames[static_cast<size_t>(row)]
-                                        : QLatin1String(coin::field(row + 1).name);
-        item.field = row + 1;
+        item.kind = line == kTotalsLine ? kTotalsNames[static_cast<size_t>(chosen)]
+                                        : QLatin1String(coin::field(chosen + 1).name);
+        item.field = chosen + 1;
     }
     m_line.setItem(line, m_item, item);
     // Only the edited line goes back into the layout's copy.

@@ -2,6 +2,7 @@
 // formats, stored pages replayed into PDF files read back by pdftotext and pdfinfo, the
 // printer producer, and the preview's zoom and navigation.
 #include "platform/prompts.h"
+#include "report_tests.h"
 #include "reports/engine/base_report.h"
 #include "reports/engine/file_preview.h"
 #include "reports/engine/file_printer.h"
@@ -10,11 +11,9 @@
 #include "test_registry.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QPdfWriter>
 #include <QPrinter>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -23,10 +22,8 @@
 #include <QTest>
 #include <QTimer>
 
-#include <pwd.h>
-#include <unistd.h>
-
 using namespace engine;
+using namespace reporttest;
 
 namespace
 {
@@ -43,22 +40,6 @@ bool record(PageStream &stream, int pages, const std::function<void(TBaseReport 
         return r.PageNumber() < pages;
     };
     return filer.Execute();
-}
-
-QString run(const QString &program, const QStringList &args)
-{
-    QProcess p;
-    p.start(program, args);
-    if (!p.waitForFinished(30000)) return {};
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
-
-int pdfPages(const QString &pdf)
-{
-    const QString info = run(QStringLiteral("pdfinfo"), {pdf});
-    for (const QString &line : info.split(QLatin1Char('\n')))
-        if (line.startsWith(QLatin1String("Pages:"))) return line.mid(6).trimmed().toInt();
-    return -1;
 }
 
 QStringList pdfWords(const QString &pdf, int page = 0)
@@ -614,29 +595,6 @@ class CupsPrintTests : public QObject
     Q_OBJECT
     const QString m_queue = QStringLiteral("NumarokPDF");
 
-    static QString pdfDirectory()
-    {
-        const passwd *pw = getpwuid(getuid());
-        return QString::fromLocal8Bit(pw ? pw->pw_dir : "") + QStringLiteral("/PDF");
-    }
-
-    // The PDF of the next job, once the queue has written it.
-    static QString awaitPdf(const QStringList &before)
-    {
-        const QString dir = pdfDirectory();
-        QElapsedTimer waited;
-        waited.start();
-        while (waited.elapsed() < 90000) {
-            for (const QString &name : QDir(dir).entryList({QStringLiteral("*.pdf")}, QDir::Files))
-                if (!before.contains(name)) {
-                    QTest::qWait(500); // complete once the backend has closed it
-                    return dir + QLatin1Char('/') + name;
-                }
-            QTest::qWait(250);
-        }
-        return {};
-    }
-
     int queueIndex() const { return installedPrinters().names.indexOf(m_queue); }
 
 private slots:
@@ -661,8 +619,7 @@ private slots:
             },
             &filer);
         QCOMPARE(stream.resolution, 1200.0); // measured on the printer
-        const QStringList before =
-            QDir(pdfDirectory()).entryList({QStringLiteral("*.pdf")}, QDir::Files);
+        const QStringList before = pdfsNow();
         ScriptedPrompts prompts;
         TFilePrinter printer;
         printer.setStream(&stream);

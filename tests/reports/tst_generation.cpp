@@ -3,6 +3,7 @@
 // same runs, and a page too small for one record.
 #include "db/coin_schema.h"
 #include "dbase/table.h"
+#include "report_tests.h"
 #include "reports/engine/base_report.h"
 #include "reports/engine/printers.h"
 #include "reports/engine/producers.h"
@@ -13,12 +14,12 @@
 #include "ui/formats.h"
 
 #include <QDir>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace reports;
 using namespace engine;
+using namespace reporttest;
 
 namespace
 {
@@ -35,30 +36,11 @@ struct NoPrinters {
     ~NoPrinters() { setInstalledPrintersForTesting(std::nullopt); }
 };
 
-// A coin table of one of the sets of make_coins.py, open in natural order.
-bool makeCoins(const QString &dir, const QString &set, dbase::Table &table)
-{
-    QProcess py;
-    py.start(QStringLiteral("/usr/bin/python3"),
-             {QStringLiteral(NUMAROK_TEST_DATA "/../reports/scripts/make_coins.py"),
-              dir + QStringLiteral("/COINS.DBF"), set});
-    if (!py.waitForFinished(30000) || py.exitCode() != 0) {
-        qWarning() << py.readAllStandardError();
-        return false;
-    }
-    table.setDatabaseName(dir.toStdString());
-    table.setTableName("COINS");
-    table.open();
-    return true;
-}
-
 GenerationContext contextFor(dbase::Table &table, std::array<int, 4> levels)
 {
     GenerationContext ctx{table, {}, {}, {}, {}, {}};
     ctx.sortLevels = levels;
-    for (int n = 1; n <= coin::kFieldCount; ++n)
-        ctx.fieldNames[static_cast<size_t>(n - 1)] =
-            QString::fromLatin1(coin::field(n).defaultLabel);
+    useDefaultFieldNames(ctx.fieldNames);
     static const RegionalSettings regional;
     ctx.moneyText = [](double v) { return formats::MoneyText(1, v, 1, regional); };
     ctx.wholeText = [](double v) { return formats::NumberText(1, 0, v, 1, regional); };

@@ -11,6 +11,7 @@
 #include "platform/modal.h"
 #include "platform/prompts.h"
 #include "platform/regional.h"
+#include "report_tests.h"
 #include "reports/engine/printers.h"
 #include "reports/ready_made.h"
 #include "reports/report_designer.h"
@@ -24,22 +25,17 @@
 
 #include <QCheckBox>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QImage>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
-
-#include <pwd.h>
-#include <unistd.h>
 
 using namespace reports;
 
@@ -61,21 +57,10 @@ struct Fixture {
     {
         useDirectories(dir.path());
         QDir().mkpath(dir.path() + QStringLiteral("/home"));
-        std::vector<ReportDefinition> defs;
-        for (int k = 0; k < kReadyMadeCount; ++k)
-            defs.push_back(readyMadeReport(k));
-        ReportFile().append(defs);
-        QProcess py;
-        py.start(QStringLiteral("/usr/bin/python3"),
-                 {QStringLiteral(NUMAROK_TEST_DATA "/../reports/scripts/make_coins.py"),
-                  dir.path() + QStringLiteral("/COINS.DBF"), QStringLiteral("small")});
-        py.waitForFinished(30000);
-        table.setDatabaseName(dir.path().toStdString());
-        table.setTableName("COINS");
-        table.open();
-        for (int n = 1; n <= coin::kFieldCount; ++n)
-            settings.fieldNames[static_cast<size_t>(n - 1)] =
-                QString::fromLatin1(coin::field(n).defaultLabel);
+        ReportFile().append(reporttest::readyMadeReports());
+        if (!reporttest::makeCoins(dir.path(), QStringLiteral("small"), table))
+            qFatal("make_coins.py failed");
+        reporttest::useDefaultFieldNames(settings.fieldNames);
         settings.sortLevels[0] = 0;
     }
 
@@ -163,42 +148,6 @@ QPoint cellCentre(const TRepLayout *layout, int line, int item)
     const int top =
         line == kTotalsRow ? pic.totalsTop() : pic.bodyTop() + (line - 1) * pic.rowHeight();
     return {(c.left + c.right) / 2, top + pic.rowHeight() / 2};
-}
-
-// What the CUPS PDF queue NumarokPDF writes: the PDFs in the user's ~/PDF.
-QString pdfDirectory()
-{
-    const passwd *pw = getpwuid(getuid());
-    return QString::fromLocal8Bit(pw ? pw->pw_dir : "") + QStringLiteral("/PDF");
-}
-
-QStringList pdfsNow()
-{
-    return QDir(pdfDirectory()).entryList({QStringLiteral("*.pdf")}, QDir::Files);
-}
-
-// The PDF of the next job of the queue, once written.
-QString awaitPdf(const QStringList &before)
-{
-    QElapsedTimer waited;
-    waited.start();
-    while (waited.elapsed() < 90000) {
-        for (const QString &name : pdfsNow())
-            if (!before.contains(name)) {
-                QTest::qWait(500);
-                return pdfDirectory() + QLatin1Char('/') + name;
-            }
-        QTest::qWait(250);
-    }
-    return {};
-}
-
-QString pdfText(const QString &pdf)
-{
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-    if (!p.waitForFinished(30000)) return {};
-    return QString::fromUtf8(p.readAllStandardOutput());
 }
 
 } // namespace
@@ -809,6 +758,38 @@ private slots:
         QVERIFY(d.font(FontKind::Title).bold);
     }
 
+    // "New Font" opens the font dialog preset with the block's face, size, styles and colour.
+    void fontDialogStartsFromTheBlock()
+    {
+        struct Recording : ScriptedPrompts {
+            QFont initial;
+            QColor colour;
+            std::optional<QFont> chooseFont(QWidget *owner, const QFont &start,
+                                            QColor *color) override
+            {
+                initial = start;
+                if (color) colour = *color;
+                return ScriptedPrompts::chooseFont(owner, start, color);
+            }
+        };
+        Fixture f;
+        Recording prompts;
+        ReportDefinition &d = ReportDefinition::shared();
+        d.setNewDefaults();
+        d.setFont(FontKind::Footnote, FontBlock{QStringLiteral("Liberation Mono"), 12, false, true,
+                                                false, true, 0x00302010});
+        TReportFonts fonts(f.designer(), d);
+        fonts.NewFontClick(FontKind::Footnote);
+        QCOMPARE(prompts.initial.family(), QStringLiteral("Liberation Mono"));
+        QCOMPARE(prompts.initial.pointSize(), 12);
+        QVERIFY(!prompts.initial.bold());
+        QVERIFY(prompts.initial.italic());
+        QVERIFY(!prompts.initial.underline());
+        QVERIFY(prompts.initial.strikeOut());
+        QCOMPARE(prompts.colour, QColor(0x10, 0x20, 0x30));
+        QCOMPARE(prompts.askedTexts(), QStringList{QStringLiteral("with color")});
+    }
+
     void fontDialogCancelledChangesNothing()
     {
         Fixture f;
@@ -1058,6 +1039,34 @@ private slots:
                 const QColor c(image.pixel(x, y));
                 QVERIFY2(!(c.red() > 150 && c.green() < 120), "label text outside its cell");
             }
+        // The cut text starts at the cell's left edge + 1, like a field name in a wide cell:
+        // the columns the first letter inks are the same (a right-aligned label would show
+        // the end of its text there).
+        ReportDefinition wide = d;
+        wide.clearLine(1, 0);
+        wide.setItem(1, 1, Item{QStringLiteral("Country"), 1, 90, QString()});
+        std::array<QString, 20> names;
+        names[0] = QStringLiteral("A very long label text");
+        QImage reference(640, 200, QImage::Format_ARGB32);
+        reference.fill(Qt::white);
+        {
+            QPainter p(&reference);
+            pic.paint(p, wide, false, names);
+        }
+        QFont font(QStringLiteral("Arial"));
+        font.setPointSize(pic.fontPoints());
+        const int letter = QFontMetrics(font, &image).horizontalAdvance(QLatin1Char('A'));
+        QVERIFY(letter > 2 && 5 + letter < right);
+        auto inked = [](const QImage &from, int x) {
+            int n = 0;
+            for (int y = 76; y < 95; ++y) {
+                const QColor c(from.pixel(x, y));
+                n += std::min({c.red(), c.green(), c.blue()}) < 200 ? 1 : 0;
+            }
+            return n;
+        };
+        for (int x = 5; x < 5 + letter; ++x)
+            QCOMPARE(inked(image, x), inked(reference, x));
     }
 
     // In the part editor, the first item of a new definition's line (filler 150 in a
@@ -1273,6 +1282,45 @@ private slots:
         QVERIFY(!part.LabelName->isEnabled() && part.FieldList->isEnabled());
         part.RadioFiller->click();
         QVERIFY(!part.LabelName->isEnabled() && !part.FieldList->isEnabled());
+    }
+
+    // "Field" with no field chosen stays refused: the list taking the focus after the refusal
+    // gives it a current row without choosing it, and a second Ok does not store that row.
+    // A field clicked in the list is then stored.
+    void noFieldChosenStaysRefused()
+    {
+        Fixture f;
+        ReportDefinition copy = sample();
+        const QByteArray before = copy.bytes();
+        int refusedOpen = 0;
+        QByteArray afterRefusals;
+        modal::enqueue([&](QDialog *d) {
+            auto *part = qobject_cast<TReportPart *>(d);
+            part->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(part));
+            part->RadioField->click();
+            part->FieldWidth->setText(QStringLiteral("20"));
+            part->OkButton->click();
+            QCOMPARE(part->focusWidget(), part->FieldList);
+            refusedOpen += part->isVisible() ? 1 : 0;
+            part->OkButton->click();
+            refusedOpen += part->isVisible() ? 1 : 0;
+            afterRefusals = copy.bytes();
+            QListWidgetItem *year = part->FieldList->item(2);
+            QTest::mouseClick(part->FieldList->viewport(), Qt::LeftButton, Qt::NoModifier,
+                              part->FieldList->visualItemRect(year).center());
+            part->OkButton->click();
+        });
+        TReportPart part(f.designer(), copy, 2, 1, 90);
+        modal::show(&part);
+        QCOMPARE(refusedOpen, 2);
+        QCOMPARE(f.prompts.askedTexts(),
+                 (QStringList{QStringLiteral("No field has been selected.  Please choose one."),
+                              QStringLiteral("No field has been selected.  Please choose one.")}));
+        QCOMPARE(afterRefusals, before);
+        QCOMPARE(copy.item(2, 1).kind, QStringLiteral("Year"));
+        QCOMPARE(copy.item(2, 1).field, 3);
+        QCOMPARE(widthsOf(copy, 2), (QList<int>{20, 70}));
     }
 
     void getFieldAndGetTotField_data()
@@ -1556,7 +1604,7 @@ private slots:
         w.FormShow();
         design(w);
         QCOMPARE(w.ReportBox->currentItem()->text(), QStringLiteral("Designed"));
-        const QStringList before = pdfsNow();
+        const QStringList before = reporttest::pdfsNow();
         modal::enqueue([](QDialog *d) {
             auto *form = qobject_cast<TReportForm *>(d);
             form->FormActivate();
@@ -1564,9 +1612,9 @@ private slots:
             form->BitBtn1Click();
         });
         w.DoPrint();
-        const QString printed = awaitPdf(before);
+        const QString printed = reporttest::awaitPdf(before);
         QVERIFY2(!printed.isEmpty(), "no PDF of the printed report");
-        const QString text = pdfText(printed);
+        const QString text = reporttest::pdfText(printed);
         QFile::remove(printed);
         for (const char *expected :
              {"My Coins", "Coin:", "Canada", "Mexico", "1950", "GRAND TOTALS", "Page 1"})

@@ -9,6 +9,7 @@
 #include "platform/modal.h"
 #include "platform/prompts.h"
 #include "platform/regional.h"
+#include "report_tests.h"
 #include "reports/engine/file_preview.h"
 #include "reports/engine/printers.h"
 #include "reports/ready_made.h"
@@ -22,12 +23,10 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -38,60 +37,11 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include <pwd.h>
-#include <unistd.h>
-
 using namespace reports;
+using namespace reporttest;
 
 namespace
 {
-
-QString run(const QString &program, const QStringList &args)
-{
-    QProcess p;
-    p.start(program, args);
-    if (!p.waitForFinished(30000)) return {};
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
-
-int pdfPages(const QString &pdf)
-{
-    for (const QString &line : run(QStringLiteral("pdfinfo"), {pdf}).split(QLatin1Char('\n')))
-        if (line.startsWith(QLatin1String("Pages:"))) return line.mid(6).trimmed().toInt();
-    return -1;
-}
-
-QString pdfText(const QString &pdf)
-{
-    return run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-}
-
-QString pdfDirectory()
-{
-    const passwd *pw = getpwuid(getuid());
-    return QString::fromLocal8Bit(pw ? pw->pw_dir : "") + QStringLiteral("/PDF");
-}
-
-QStringList pdfsNow()
-{
-    return QDir(pdfDirectory()).entryList({QStringLiteral("*.pdf")}, QDir::Files);
-}
-
-// The PDF of the next job of the queue, once written.
-QString awaitPdf(const QStringList &before)
-{
-    QElapsedTimer waited;
-    waited.start();
-    while (waited.elapsed() < 90000) {
-        for (const QString &name : pdfsNow())
-            if (!before.contains(name)) {
-                QTest::qWait(500);
-                return pdfDirectory() + QLatin1Char('/') + name;
-            }
-        QTest::qWait(250);
-    }
-    return {};
-}
 
 // A program directory with the ready-made reports (the Complete Report titled), a coin
 // table of make_coins.py, and the context the main window would give.
@@ -108,25 +58,14 @@ struct Fixture {
     {
         useDirectories(dir.path());
         QDir().mkpath(dir.path() + QStringLiteral("/home"));
-        std::vector<ReportDefinition> defs;
-        for (int k = 0; k < kReadyMadeCount; ++k)
-            defs.push_back(readyMadeReport(k));
+        std::vector<ReportDefinition> defs = reporttest::readyMadeReports();
         defs[3].setTitle(1, QStringLiteral("My Collection"));
         defs[3].setTitle(2, QStringLiteral("Every Coin"));
         ReportFile().append(defs);
-        QProcess py;
-        py.start(QStringLiteral("/usr/bin/python3"),
-                 {QStringLiteral(NUMAROK_TEST_DATA "/../reports/scripts/make_coins.py"),
-                  dir.path() + QStringLiteral("/COINS.DBF"), set});
-        py.waitForFinished(30000);
-        table.setDatabaseName(dir.path().toStdString());
-        table.setTableName("COINS");
         // The search: the coins of Canada.
         db.searchTest = [](const dbase::Table &t) { return t.asString(0) == "Canada"; };
-        table.open();
-        for (int n = 1; n <= coin::kFieldCount; ++n)
-            settings.fieldNames[static_cast<size_t>(n - 1)] =
-                QString::fromLatin1(coin::field(n).defaultLabel);
+        if (!reporttest::makeCoins(dir.path(), set, table)) qFatal("make_coins.py failed");
+        reporttest::useDefaultFieldNames(settings.fieldNames);
         settings.sortLevels[0] = coin::Country;
         settings.sortLevels[1] = 0;
     }

@@ -212,13 +212,8 @@ void TBaseReport::emitFont()
 const QFontMetricsF &TBaseReport::metrics() const
 {
     if (!m_metrics) {
-        QFont font(m_font.face);
-        font.setPointSizeF(m_font.size);
-        font.setBold(m_font.bold);
-        font.setItalic(m_font.italic);
-        font.setUnderline(m_font.underline);
-        font.setStrikeOut(m_font.strikeOut);
-        m_metrics = std::make_unique<QFontMetricsF>(font, metricsDevice());
+        m_metrics =
+            std::make_unique<QFontMetricsF>(styledFont(m_font, m_font.size), metricsDevice());
     }
     return *m_metrics;
 }

@@ -19,16 +19,10 @@ constexpr double kUnits = 1200.0;
 
 QFont makeFont(const FontStyle &style, const QPaintDevice *device)
 {
-    QFont font(style.face);
     // Qt sizes a font in points through the device's resolution; the painter is scaled to
     // 1/1200-inch units, so the size is given in those units' terms.
     const int dpi = device ? device->logicalDpiY() : 96;
-    font.setPointSizeF(style.size * kUnits / (dpi > 0 ? dpi : 96));
-    font.setBold(style.bold);
-    font.setItalic(style.italic);
-    font.setUnderline(style.underline);
-    font.setStrikeOut(style.strikeOut);
-    return font;
+    return styledFont(style, style.size * kUnits / (dpi > 0 ? dpi : 96));
 }
 
 // The face at the size the painter's 1/1200-inch units need. Text drawn through it skips

@@ -3,6 +3,7 @@
 // fonts and drawing commands, positions in inches from the page's top-left corner.
 #pragma once
 
+#include <QFont>
 #include <QPageLayout>
 #include <QRgb>
 #include <QSizeF>
@@ -34,6 +35,19 @@ struct FontStyle {
     QRgb colour = 0xFF000000;
     bool operator==(const FontStyle &) const = default;
 };
+
+// The font of a style at `points`: its face and its four style flags. Takes a FontStyle or
+// any style with the same members (a report definition's font block).
+template <typename Style> QFont styledFont(const Style &style, double points)
+{
+    QFont font(style.face);
+    font.setPointSizeF(points);
+    font.setBold(style.bold);
+    font.setItalic(style.italic);
+    font.setUnderline(style.underline);
+    font.setStrikeOut(style.strikeOut);
+    return font;
+}
 
 struct Command {
     enum Kind : quint8 { Font, Pen, Brush, Text, Line, Rect };
