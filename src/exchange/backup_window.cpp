@@ -582,15 +582,20 @@ void TMyRestore::warnMissing(const QString &name)
 void TMyRestore::restoreLists(const QString &sourceDir)
 {
     CoinDatabase &db = m_ctx.database;
+    // The files first hold what the editor holds, so that the lists not restored stay as
+    // they are when all three are read back (a database whose lists were never written
+    // would otherwise get the program's default lists instead of the restored ones).
+    if (db.saveLists) db.saveLists(db.basePath());
     bool missing = false;
+    QString failure;
     for (const char *ext : kListExtensions) {
         const QString name = db.tableName() + QLatin1String(ext);
         const QString source = filecopy::findFile(sourceDir, name);
         // Beside the open database, where its lists are read.
         const QString destination = db.basePath() + QLatin1String(ext);
         if (filecopy::sameFile(source, destination)) {
-            message(kRestoreIdentical, kError);
-            return;
+            failure = kRestoreIdentical;
+            break;
         }
         if (!QFileInfo::exists(source)) {
             warnMissing(name);
@@ -598,16 +603,20 @@ void TMyRestore::restoreLists(const QString &sourceDir)
             continue;
         }
         if (!copy(source, destination)) {
-            message(kRestoreFailed, kError);
-            return;
+            failure = kRestoreFailed;
+            break;
         }
     }
-    if (missing)
+    if (!failure.isEmpty())
+        message(failure, kError);
+    else if (missing)
         message(QStringLiteral("One or more files were not restored.  Restore may not have "
                                "completed successfully."),
                 kNotice);
     else
         succeeded(QStringLiteral("ALL proper \"Data List\" files restored successfully."));
+    // Also after a stop: the lists restored before it are the editor's now, so that it does
+    // not save its older ones over them.
     if (db.loadLists) db.loadLists(db.basePath());
 }
 

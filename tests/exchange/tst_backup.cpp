@@ -775,7 +775,9 @@ private slots:
     void listsOnlySecond()
     {
         Backups f;
-        writeBytes(f.home() + QStringLiteral("/MASTER.001"), "Spain\r\n");
+        // The lists as the editor keeps them, written beside the database.
+        f.w->lists.setList(picklists::Country, {QStringLiteral("Spain")});
+        f.w->database().saveLists(f.w->database().basePath());
         writeBytes(f.backupDir + QStringLiteral("/MASTER.002"), "Ships\r\nBirds\r\n");
         writeBytes(f.backupDir + QStringLiteral("/MASTER.DBF"), "any");
         const QString cancel = f.restore("RestoreLST", f.backupDir + QStringLiteral("/MASTER.DBF"));
@@ -795,6 +797,48 @@ private slots:
         QCOMPARE(f.w->lists.list(picklists::Topic),
                  QStringList({QStringLiteral("Ships"), QStringLiteral("Birds")}));
         QCOMPARE(f.w->lists.list(picklists::Country), QStringList{QStringLiteral("Spain")});
+    }
+
+    // A database whose lists were never written yet: the restored Topic list is the one the
+    // editor holds afterwards and the one it saves later; the other two stay as they were.
+    void listsBeforeAnyWereSaved()
+    {
+        Backups f;
+        QVERIFY(!QFile::exists(f.home() + QStringLiteral("/MASTER.001")));
+        f.w->lists.setList(picklists::Country, {QStringLiteral("Spain")});
+        writeBytes(f.backupDir + QStringLiteral("/MASTER.002"), "Ships\r\nBirds\r\n");
+        f.restore("RestoreLST", f.backupDir + QStringLiteral("/MASTER.DBF"));
+        QCOMPARE(f.w->lists.list(picklists::Topic),
+                 QStringList({QStringLiteral("Ships"), QStringLiteral("Birds")}));
+        QCOMPARE(f.w->lists.list(picklists::Country), QStringList{QStringLiteral("Spain")});
+        f.w->database().saveLists(f.w->database().basePath());
+        QCOMPARE(readBytes(f.home() + QStringLiteral("/MASTER.002")),
+                 QByteArray("Ships\r\nBirds\r\n"));
+    }
+
+    // A restore that stops at the second list (a full disk): the first one, already
+    // restored, is what the editor holds, so that it does not save its older list over it.
+    void listsStoppedHalfway()
+    {
+        Backups f;
+        f.w->lists.setList(picklists::Country, {QStringLiteral("Spain")});
+        f.w->database().saveLists(f.w->database().basePath());
+        const QByteArray topics = readBytes(f.home() + QStringLiteral("/MASTER.002"));
+        writeBytes(f.backupDir + QStringLiteral("/MASTER.001"), "Peru\r\nChile\r\n");
+        writeBytes(f.backupDir + QStringLiteral("/MASTER.002"), QByteArray(100000, 'x'));
+        const QString cancel =
+            f.restore("RestoreLST", f.backupDir + QStringLiteral("/MASTER.DBF"), [](TMyRestore *r) {
+                const FileSizeLimit limit(64 * 1024);
+                r->StartButton->click();
+            });
+        QCOMPARE(asked(f.prompts), QStringList{kError + QStringLiteral(": ") + kRestoreFailed});
+        QCOMPARE(cancel, QStringLiteral("&Cancel"));
+        QCOMPARE(readBytes(f.home() + QStringLiteral("/MASTER.002")), topics);
+        QCOMPARE(f.w->lists.list(picklists::Country),
+                 QStringList({QStringLiteral("Peru"), QStringLiteral("Chile")}));
+        f.w->database().saveLists(f.w->database().basePath());
+        QCOMPARE(readBytes(f.home() + QStringLiteral("/MASTER.001")),
+                 QByteArray("Peru\r\nChile\r\n"));
     }
 
     void listsAll()
