@@ -522,7 +522,9 @@ void TMyRestore::restoreTable(const QString &chosen)
     if (db.searchOn() && m_ctx.endSearch) m_ctx.endSearch();
     const QString source = chosen;
     const QString programDir = paths::programDirectory();
-    const QString destination = filecopy::joinPath(programDir, QFileInfo(chosen).fileName());
+    // A table of that name already in the program directory is the one replaced, also when
+    // the medium changed the letter case of the name.
+    const QString destination = filecopy::findFile(programDir, QFileInfo(chosen).fileName());
     if (filecopy::sameFile(source, destination)) {
         message(kRestoreIdentical, kError);
         return;
@@ -627,11 +629,11 @@ void TMyRestore::restoreSettings(const QString &chosen)
     const QString source =
         filecopy::findFile(QFileInfo(chosen).absolutePath(), name + QStringLiteral(".INI"));
     // The open database's settings file is where it reads them; another database's goes
-    // where a restored table of that name goes.
+    // where a restored table of that name goes, over its file whatever the letter case.
     const bool open = name.compare(db.tableName(), Qt::CaseInsensitive) == 0;
     const QString destination =
         open ? db.settingsFilePath()
-             : filecopy::joinPath(paths::programDirectory(), name + QStringLiteral(".INI"));
+             : filecopy::findFile(paths::programDirectory(), name + QStringLiteral(".INI"));
     if (filecopy::sameFile(source, destination)) {
         message(kRestoreIdentical, kError);
         return;

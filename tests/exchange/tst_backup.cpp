@@ -678,6 +678,24 @@ private slots:
         QVERIFY(QFile::exists(f.home() + QStringLiteral("/MASTER.INI")));
     }
 
+    // A backup whose name a medium turned into small letters replaces the table of that
+    // name in the program directory, the open one here, instead of landing beside it.
+    void tableNameInOtherCase()
+    {
+        Backups f;
+        const QString backup = f.backupDir + QStringLiteral("/master.dbf");
+        makeTable(backup, {QStringLiteral("Peru")});
+        QVERIFY(QFile::exists(backup));
+        f.restore("RestoreDBF", backup);
+        QCOMPARE(asked(f.prompts), QStringList{kNotice + QStringLiteral(": ") + kRestoreDone});
+        QCOMPARE(filesIn(f.home()).filter(QStringLiteral(".dbf"), Qt::CaseInsensitive),
+                 QStringList{QStringLiteral("MASTER.DBF")});
+        QCOMPARE(f.w->database().currentPath(), f.master());
+        QCOMPARE(f.w->database().settingsFilePath(), f.home() + QStringLiteral("/MASTER.INI"));
+        QCOMPARE(countries(f.table()), QStringList{QStringLiteral("Peru")});
+        QCOMPARE(f.w->windowTitle(), QStringLiteral("Numarok (MASTER)"));
+    }
+
     void tableIdentical()
     {
         Backups f;
@@ -880,6 +898,23 @@ private slots:
                  QStringList{kWarning + QStringLiteral(": The following file \"OTHER.INI\" could "
                                                        "not be located on the specified source "
                                                        "drive.")});
+    }
+
+    // The settings file of another database, named in small letters on the medium, replaces
+    // that database's own file in the program directory.
+    void settingsNameInOtherCase()
+    {
+        Backups f;
+        writeBytes(f.home() + QStringLiteral("/COINS.INI"), "[Field Names]\r\nCountry=Old\r\n");
+        writeBytes(f.backupDir + QStringLiteral("/coins.ini"), "[Field Names]\r\nCountry=Land\r\n");
+        f.restore("RestoreINI", f.backupDir + QStringLiteral("/coins.dbf"));
+        QCOMPARE(
+            asked(f.prompts),
+            QStringList{kNotice + QStringLiteral(": Configuration File restored successfully.")});
+        QCOMPARE(filesIn(f.home()).filter(QStringLiteral("coins."), Qt::CaseInsensitive),
+                 QStringList{QStringLiteral("COINS.INI")});
+        QCOMPARE(readBytes(f.home() + QStringLiteral("/COINS.INI")),
+                 QByteArray("[Field Names]\r\nCountry=Land\r\n"));
     }
 
     // Whatever file is chosen, NUMAROK.URP of its folder is restored, and an open report
