@@ -5,14 +5,21 @@
 
 #include <QDialog>
 #include <QString>
+#include <array>
 #include <functional>
 
 class CoinDatabase;
 class QFileSystemModel;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QTreeView;
+class QVBoxLayout;
+namespace colors
+{
+class Painter;
+}
 
 // What the backup and restore windows use besides the open database; everything belongs
 // to the main window.
@@ -44,18 +51,42 @@ public:
     void HelpButtonClick();
 
 protected:
+    // The four kinds of file, in the order of their radio buttons.
+    enum Kind { Table, Lists, Reports, Settings, KindCount };
+    struct KindButton {
+        const char *name;
+        const char *text;
+    };
+
     BackupDialog(const BackupContext &context, QWidget *parent);
     QPushButton *button(const char *name, const QString &text);
-    QRadioButton *radio(const char *name, const QString &text);
+    // A framed panel `name` whose first line is the title `labelName`; `layout` receives
+    // the panel's layout.
+    QLabel *panel(const char *name, const char *labelName, const QString &title,
+                  QVBoxLayout *&layout);
+    // The panel "Panel1" titled `title` ("Label1") with the radio buttons of the four kinds,
+    // the first one checked.
+    QWidget *kindPanel(const QString &title, const std::array<KindButton, KindCount> &kinds);
     void addButtons(class QBoxLayout *layout);
+    // The colours of the window, the kinds' panel, its title and its radio buttons.
+    void paintKinds(const colors::Painter &paint);
+    Kind checkedKind() const;
+    // Runs the work of the checked kind; an engine error while the table is opened again
+    // is shown.
+    void runChecked(const std::array<std::function<void()>, KindCount> &work);
 
     // Whether `bytes` fit in `directory` (an unknown figure lets the copy try).
     bool room(qint64 bytes, const QString &directory) const;
     bool copy(const QString &source, const QString &destination);
+    // The identical test: true, with `refusal` shown, when the two are one file.
+    bool identical(const QString &source, const QString &destination, const QString &refusal);
+    // The copy: false, with `failure` shown, when it failed.
+    bool copied(const QString &source, const QString &destination, const QString &failure);
     void message(const QString &text, const QString &caption);
     void succeeded(const QString &text);
 
     BackupContext m_ctx;
+    std::array<QRadioButton *, KindCount> m_kinds{};
 };
 
 class TMyBackup : public BackupDialog
