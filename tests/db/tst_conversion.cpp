@@ -28,27 +28,6 @@ const QString kAskV1 = QStringLiteral(
     "now?  NOTE: After conversion the old file will be deleted.  You may wish to make a copy "
     "of \"CLOG.DBF\" first.");
 
-// Positions of the coin fields in a record read back.
-enum Coin {
-    Country,
-    FaceValue,
-    Year,
-    Condition,
-    MintMark,
-    PurchasePr,
-    MarketValu,
-    PremiumVal,
-    Topic,
-    Descriptio,
-    PurchDate,
-    Miscellane,
-    Quantity,
-    Comment,
-    YearApprox,
-    Wanted,
-    UserDef1
-};
-
 // A 2.X record: the fields the tests vary, the rest fixed.
 QJsonArray v2Row(int id, const QString &year, const QString &era, const QString &approx,
                  const QJsonValue &date = QJsonValue::Null)
@@ -196,27 +175,27 @@ private slots:
         const QList<QJsonArray> records = liveRecords(f.master);
         QCOMPARE(records.size(), 2);
         const QJsonArray &r = records[0];
-        QCOMPARE(r[Country].toString(), QStringLiteral("Canada"));
-        QCOMPARE(r[FaceValue].toString(), QStringLiteral("25 Cents"));
-        QCOMPARE(r[Year].toString(), QStringLiteral("300 BC"));
-        QCOMPARE(r[Condition].toString(), QStringLiteral("VF"));
-        QCOMPARE(r[MintMark].toString(), QStringLiteral("D"));
-        QCOMPARE(r[PurchasePr].toDouble(), 12.5);
-        QCOMPARE(r[MarketValu].toDouble(), 20.0);
-        QVERIFY(r[PremiumVal].isNull());
-        QCOMPARE(r[Topic].toString(), QStringLiteral("Animals"));
-        QCOMPARE(r[Descriptio].toString(), QStringLiteral(u"Caribou, Zürich"));
-        QCOMPARE(r[PurchDate].toString(), QStringLiteral("1994-03-07"));
-        QCOMPARE(r[Miscellane].toString(), QStringLiteral("misc 1"));
-        QCOMPARE(r[Quantity].toInt(), 3);
-        QCOMPARE(r[Comment].toString(), QStringLiteral("a comment"));
-        QCOMPARE(r[YearApprox].toString(), QStringLiteral("Yes"));
-        for (int i = Wanted; i <= UserDef1 + 3; ++i)
-            QCOMPARE(r[i].toString(), QString());
-        QCOMPARE(records[1][Miscellane].toString(), QStringLiteral("misc 3"));
-        QCOMPARE(records[1][Year].toString(), QStringLiteral("1960"));
+        QCOMPARE(coinValue(r, coin::Country).toString(), QStringLiteral("Canada"));
+        QCOMPARE(coinValue(r, coin::FaceValue).toString(), QStringLiteral("25 Cents"));
+        QCOMPARE(coinValue(r, coin::Year).toString(), QStringLiteral("300 BC"));
+        QCOMPARE(coinValue(r, coin::Condition).toString(), QStringLiteral("VF"));
+        QCOMPARE(coinValue(r, coin::MintMark).toString(), QStringLiteral("D"));
+        QCOMPARE(coinValue(r, coin::PurchasePr).toDouble(), 12.5);
+        QCOMPARE(coinValue(r, coin::MarketValu).toDouble(), 20.0);
+        QVERIFY(coinValue(r, coin::PremiumVal).isNull());
+        QCOMPARE(coinValue(r, coin::Topic).toString(), QStringLiteral("Animals"));
+        QCOMPARE(coinValue(r, coin::Descriptio).toString(), QStringLiteral(u"Caribou, Zürich"));
+        QCOMPARE(coinValue(r, coin::PurchDate).toString(), QStringLiteral("1994-03-07"));
+        QCOMPARE(coinValue(r, coin::Miscellane).toString(), QStringLiteral("misc 1"));
+        QCOMPARE(coinValue(r, coin::Quantity).toInt(), 3);
+        QCOMPARE(coinValue(r, coin::Comment).toString(), QStringLiteral("a comment"));
+        QCOMPARE(coinValue(r, coin::YearApprox).toString(), QStringLiteral("Yes"));
+        for (int field = coin::Wanted; field <= coin::UserDef4; ++field)
+            QCOMPARE(coinValue(r, coin::FieldNumber(field)).toString(), QString());
+        QCOMPARE(coinValue(records[1], coin::Miscellane).toString(), QStringLiteral("misc 3"));
+        QCOMPARE(coinValue(records[1], coin::Year).toString(), QStringLiteral("1960"));
         // A date goes across as a date: no two-digit year of the date style moves it.
-        QCOMPARE(records[1][PurchDate].toString(), QStringLiteral("1950-06-01"));
+        QCOMPARE(coinValue(records[1], coin::PurchDate).toString(), QStringLiteral("1950-06-01"));
         // The sort index took every record in.
         QCOMPARE(indexEntries(paths::programFile(QStringLiteral("MASTER.MDX"))), 2);
         QCOMPARE(QString::fromStdString(dbase::DateStyle::current().pattern()),
@@ -226,60 +205,30 @@ private slots:
     // The year gets the era word after a blank; "ABOUT" in any letter case is "Yes".
     void yearAndApproximate_data()
     {
-        QTest::addColumn<QString>("year");
-        QTest::addColumn<QString>("era");
-        QTest::addColumn<QString>("approx");
-        QTest::addColumn<QString>("newYear");
-        QTest::addColumn<QString>("newApprox");
-        QTest::newRow("300 BC, about") << "300"
-                                       << "BC"
-                                       << "about"
-                                       << "300 BC"
-                                       << "Yes";
-        QTest::newRow("no era, ABOUT") << "300"
-                                       << ""
-                                       << "ABOUT"
-                                       << "300"
-                                       << "Yes";
-        QTest::newRow("About") << "1875"
-                               << ""
-                               << "About"
-                               << "1875"
-                               << "Yes";
-        QTest::newRow("empty flag") << "1875"
-                                    << ""
-                                    << ""
-                                    << "1875"
-                                    << "No";
-        QTest::newRow("other word") << "1875"
-                                    << "AD"
-                                    << "circa"
-                                    << "1875 AD"
-                                    << "No";
-        QTest::newRow("no year, era only") << ""
-                                           << "BC"
-                                           << ""
-                                           << "BC"
-                                           << "No";
+        QTest::addColumn<QStringList>("old");       // year, era word, approximate flag
+        QTest::addColumn<QStringList>("converted"); // year, approximate flag
+        QTest::newRow("300 BC, about") << texts({"300", "BC", "about"}) << texts({"300 BC", "Yes"});
+        QTest::newRow("no era, ABOUT") << texts({"300", "", "ABOUT"}) << texts({"300", "Yes"});
+        QTest::newRow("About") << texts({"1875", "", "About"}) << texts({"1875", "Yes"});
+        QTest::newRow("empty flag") << texts({"1875", "", ""}) << texts({"1875", "No"});
+        QTest::newRow("other word") << texts({"1875", "AD", "circa"}) << texts({"1875 AD", "No"});
+        QTest::newRow("no year, era only") << texts({"", "BC", ""}) << texts({"BC", "No"});
     }
     void yearAndApproximate()
     {
-        QFETCH(QString, year);
-        QFETCH(QString, era);
-        QFETCH(QString, approx);
-        QFETCH(QString, newYear);
-        QFETCH(QString, newApprox);
+        QFETCH(QStringList, old);
+        QFETCH(QStringList, converted);
         Fixture f;
         QVERIFY(f.opened);
-        QCOMPARE(
-            writeTable(Fixture::old("C2LOG.DBF"), kOldV2Fields, one(v2Row(1, year, era, approx))),
-            QString());
+        QCOMPARE(writeTable(Fixture::old("C2LOG.DBF"), kOldV2Fields,
+                            one(v2Row(1, old[0], old[1], old[2]))),
+                 QString());
         f.prompts.answer(int(QMessageBox::Yes));
         CheckForConversion(f.db, nullptr);
         const QList<QJsonArray> records = liveRecords(f.master);
         QCOMPARE(records.size(), 1);
-        QCOMPARE(records[0][Year].toString(), newYear);
-        QCOMPARE(records[0][YearApprox].toString(), newApprox);
+        QCOMPARE(coinValue(records[0], coin::Year).toString(), converted[0]);
+        QCOMPARE(coinValue(records[0], coin::YearApprox).toString(), converted[1]);
     }
 
     // The 1.X purchase date from day, month name and year, and the four flags joined into
@@ -338,14 +287,14 @@ private slots:
         const QList<QJsonArray> records = liveRecords(f.master);
         QCOMPARE(records.size(), 1);
         const QJsonArray &r = records[0];
-        QCOMPARE(r[PurchDate].toString(), newDate);
-        QCOMPARE(r[Miscellane].toString(), misc);
-        QCOMPARE(r[Country].toString(), QStringLiteral("France"));
-        QCOMPARE(r[Year].toString(), QStringLiteral("1921"));
-        QCOMPARE(r[PurchasePr].toDouble(), 7.25);
-        QCOMPARE(r[PremiumVal].toDouble(), 4.0);
-        QCOMPARE(r[Quantity].toInt(), 2);
-        QCOMPARE(r[YearApprox].toString(), QStringLiteral("Yes"));
+        QCOMPARE(coinValue(r, coin::PurchDate).toString(), newDate);
+        QCOMPARE(coinValue(r, coin::Miscellane).toString(), misc);
+        QCOMPARE(coinValue(r, coin::Country).toString(), QStringLiteral("France"));
+        QCOMPARE(coinValue(r, coin::Year).toString(), QStringLiteral("1921"));
+        QCOMPARE(coinValue(r, coin::PurchasePr).toDouble(), 7.25);
+        QCOMPARE(coinValue(r, coin::PremiumVal).toDouble(), 4.0);
+        QCOMPARE(coinValue(r, coin::Quantity).toInt(), 2);
+        QCOMPARE(coinValue(r, coin::YearApprox).toString(), QStringLiteral("Yes"));
         // The program's date style is back.
         QCOMPARE(QString::fromStdString(dbase::DateStyle::current().pattern()),
                  QStringLiteral("dd.mm.yy"));
@@ -372,11 +321,11 @@ private slots:
         QVERIFY(!QFile::exists(old));
         const QList<QJsonArray> records = liveRecords(f.master);
         QCOMPARE(records.size(), 4);
-        QCOMPARE(records[0][PurchDate].toString(), QStringLiteral("1994-03-07"));
-        QVERIFY(records[1][PurchDate].isNull());
-        QVERIFY(records[2][PurchDate].isNull());
-        QCOMPARE(records[3][PurchDate].toString(), QStringLiteral("1994-04-02"));
-        QCOMPARE(records[2][Country].toString(), QStringLiteral("France"));
+        QCOMPARE(coinValue(records[0], coin::PurchDate).toString(), QStringLiteral("1994-03-07"));
+        QVERIFY(coinValue(records[1], coin::PurchDate).isNull());
+        QVERIFY(coinValue(records[2], coin::PurchDate).isNull());
+        QCOMPARE(coinValue(records[3], coin::PurchDate).toString(), QStringLiteral("1994-04-02"));
+        QCOMPARE(coinValue(records[2], coin::Country).toString(), QStringLiteral("France"));
 
         QCOMPARE(f.prompts.asked().size(), 2);
         const auto &notice = f.prompts.asked().at(1);
@@ -531,8 +480,8 @@ private slots:
         QVERIFY(!QFile::exists(old));
         const QList<QJsonArray> records = liveRecords(f.master);
         QCOMPARE(records.size(), 2);
-        QCOMPARE(records[0][Miscellane].toString(), QStringLiteral("misc 1"));
-        QCOMPARE(records[1][Miscellane].toString(), QStringLiteral("misc 2"));
+        QCOMPARE(coinValue(records[0], coin::Miscellane).toString(), QStringLiteral("misc 1"));
+        QCOMPARE(coinValue(records[1], coin::Miscellane).toString(), QStringLiteral("misc 2"));
     }
 
     // Browse mode changes nothing: the old table waits for an ordinary start.
