@@ -117,6 +117,19 @@ public:
         opened = db.openAtStart(master);
     }
     static QString old(const char *name) { return paths::programFile(QLatin1String(name)); }
+    // C2LOG.DBF with one plain record of the year 300; empty when written, else what
+    // python3-dbf said.
+    static QString writePlainV2()
+    {
+        return writeTable(old("C2LOG.DBF"), kOldV2Fields,
+                          one(v2Row(1, QStringLiteral("300"), QString(), QString())));
+    }
+    // The start-up step, `answer` given to the question it asks.
+    void start(QMessageBox::StandardButton answer = QMessageBox::Yes)
+    {
+        prompts.answer(int(answer));
+        CheckForConversion(db, nullptr);
+    }
 
     QTemporaryDir m_dir;
     ScriptedPrompts prompts;
@@ -124,6 +137,12 @@ public:
     QString master;
     bool opened = false;
 };
+
+// The program's date style.
+QString datePattern()
+{
+    return QString::fromStdString(dbase::DateStyle::current().pattern());
+}
 
 // The tag NewIndex as index_dump walks it: one line per record.
 int indexEntries(const QString &mdx)
@@ -161,8 +180,7 @@ private slots:
             v2Row(3, QStringLiteral("1960"), QString(), QString(), dateOf(1950, 6, 1))};
         QCOMPARE(writeTable(old, kOldV2Fields, rows), QString());
 
-        f.prompts.answer(int(QMessageBox::Yes));
-        CheckForConversion(f.db, nullptr);
+        f.start();
 
         QCOMPARE(f.prompts.asked().size(), 1);
         const auto &q = f.prompts.asked().first();
@@ -198,8 +216,7 @@ private slots:
         QCOMPARE(coinValue(records[1], coin::PurchDate).toString(), QStringLiteral("1950-06-01"));
         // The sort index took every record in.
         QCOMPARE(indexEntries(paths::programFile(QStringLiteral("MASTER.MDX"))), 2);
-        QCOMPARE(QString::fromStdString(dbase::DateStyle::current().pattern()),
-                 QStringLiteral("dd.mm.yy"));
+        QCOMPARE(datePattern(), QStringLiteral("dd.mm.yy"));
     }
 
     // The year gets the era word after a blank; "ABOUT" in any letter case is "Yes".
@@ -223,8 +240,7 @@ private slots:
         QCOMPARE(writeTable(Fixture::old("C2LOG.DBF"), kOldV2Fields,
                             one(v2Row(1, old[0], old[1], old[2]))),
                  QString());
-        f.prompts.answer(int(QMessageBox::Yes));
-        CheckForConversion(f.db, nullptr);
+        f.start();
         const QList<QJsonArray> records = liveRecords(f.master);
         QCOMPARE(records.size(), 1);
         QCOMPARE(coinValue(records[0], coin::Year).toString(), converted[0]);
@@ -278,8 +294,7 @@ private slots:
         const QString old = Fixture::old("CLOG.DBF");
         QCOMPARE(writeTable(old, kOldV1Fields, one(v1Row(1, date[0], date[1], date[2], flags))),
                  QString());
-        f.prompts.answer(int(QMessageBox::Yes));
-        CheckForConversion(f.db, nullptr);
+        f.start();
 
         QCOMPARE(f.prompts.askedTexts(), QStringList{kAskV1});
         QCOMPARE(f.prompts.asked().first().caption, QStringLiteral("Convert"));
@@ -296,8 +311,7 @@ private slots:
         QCOMPARE(coinValue(r, coin::Quantity).toInt(), 2);
         QCOMPARE(coinValue(r, coin::YearApprox).toString(), QStringLiteral("Yes"));
         // The program's date style is back.
-        QCOMPARE(QString::fromStdString(dbase::DateStyle::current().pattern()),
-                 QStringLiteral("dd.mm.yy"));
+        QCOMPARE(datePattern(), QStringLiteral("dd.mm.yy"));
     }
 
     // Day, month and year that form no date: the record comes over with an empty date, the
@@ -315,8 +329,7 @@ private slots:
                  v1Row(3, QStringLiteral("1"), QStringLiteral("Mzr"), QStringLiteral("1994")),
                  v1Row(4, QStringLiteral("2"), QStringLiteral("Apr"), QStringLiteral("1994"))}),
             QString());
-        f.prompts.answer(int(QMessageBox::Yes));
-        CheckForConversion(f.db, nullptr);
+        f.start();
 
         QVERIFY(!QFile::exists(old));
         const QList<QJsonArray> records = liveRecords(f.master);
@@ -335,8 +348,7 @@ private slots:
                  qPrintable(notice.text));
         QVERIFY(notice.text.contains(QStringLiteral("record 2: 30 Feb 1994")));
         QVERIFY(notice.text.contains(QStringLiteral("record 3: 1 Mzr 1994")));
-        QCOMPARE(QString::fromStdString(dbase::DateStyle::current().pattern()),
-                 QStringLiteral("dd.mm.yy"));
+        QCOMPARE(datePattern(), QStringLiteral("dd.mm.yy"));
     }
 
     // No keeps the file as it was, and the question comes again at the next start.
@@ -345,19 +357,15 @@ private slots:
         Fixture f;
         QVERIFY(f.opened);
         const QString old = Fixture::old("C2LOG.DBF");
-        QCOMPARE(writeTable(old, kOldV2Fields,
-                            one(v2Row(1, QStringLiteral("300"), QString(), QString()))),
-                 QString());
+        QCOMPARE(Fixture::writePlainV2(), QString());
         const QByteArray before = readBytes(old);
-        f.prompts.answer(int(QMessageBox::No));
-        CheckForConversion(f.db, nullptr);
+        f.start(QMessageBox::No);
         QCOMPARE(f.prompts.askedTexts(), QStringList{kAskV2});
         QCOMPARE(readBytes(old), before);
         QCOMPARE(f.db.recordCount(), 0);
 
         f.prompts.clear();
-        f.prompts.answer(int(QMessageBox::Yes));
-        CheckForConversion(f.db, nullptr);
+        f.start();
         QCOMPARE(f.prompts.askedTexts(), QStringList{kAskV2});
         QCOMPARE(f.db.recordCount(), 1);
         QVERIFY(!QFile::exists(old));
@@ -421,8 +429,7 @@ private slots:
                                    QStringLiteral("1994"), kNoFlags, QStringLiteral("3"))}),
                  QString());
         const QByteArray before = readBytes(old);
-        f.prompts.answer(int(QMessageBox::Yes));
-        CheckForConversion(f.db, nullptr);
+        f.start();
 
         QCOMPARE(f.prompts.asked().size(), 2);
         const auto &error = f.prompts.asked().at(1);
@@ -436,8 +443,7 @@ private slots:
         QCOMPARE(readBytes(old), before);
         QCOMPARE(f.db.recordCount(), 0);
         QCOMPARE(liveRecords(f.master).size(), 0);
-        QCOMPARE(QString::fromStdString(dbase::DateStyle::current().pattern()),
-                 QStringLiteral("dd.mm.yy"));
+        QCOMPARE(datePattern(), QStringLiteral("dd.mm.yy"));
         // The table takes new records as before.
         f.db.table().append();
         f.db.table().setAsString(0, "Chile");
@@ -474,8 +480,7 @@ private slots:
         QVERIFY(!conversion::CheckDBaseFormatV1(check, old));
         QCOMPARE(int(readBytes(old).at(28)), indexFile ? 1 : 0);
 
-        f.prompts.answer(int(QMessageBox::Yes));
-        CheckForConversion(f.db, nullptr);
+        f.start();
         QCOMPARE(f.prompts.asked().size(), 1);
         QVERIFY(!QFile::exists(old));
         const QList<QJsonArray> records = liveRecords(f.master);
@@ -490,9 +495,7 @@ private slots:
         Fixture f;
         QVERIFY(f.opened);
         const QString old = Fixture::old("C2LOG.DBF");
-        QCOMPARE(writeTable(old, kOldV2Fields,
-                            one(v2Row(1, QStringLiteral("300"), QString(), QString()))),
-                 QString());
+        QCOMPARE(Fixture::writePlainV2(), QString());
         f.db.enterBrowseMode();
         CheckForConversion(f.db, nullptr);
         QVERIFY(f.prompts.asked().isEmpty());
