@@ -200,6 +200,7 @@ void BackupDialog::runChecked(const std::array<std::function<void()>, KindCount>
 void BackupDialog::addButtons(QBoxLayout *layout)
 {
     StartButton->setDefault(true);
+    connect(StartButton, &QPushButton::clicked, this, [this] { StartButtonClick(); });
     CancelButton = button("CancelButton", QStringLiteral("&Cancel"));
     HelpButton = button("HelpButton", QStringLiteral("&Help"));
     connect(CancelButton, &QPushButton::clicked, this, &BackupDialog::CancelButtonClick);
@@ -210,6 +211,13 @@ void BackupDialog::addButtons(QBoxLayout *layout)
     row->addWidget(CancelButton);
     row->addWidget(HelpButton);
     layout->addLayout(row);
+}
+
+void BackupDialog::FormShow()
+{
+    if (m_ctx.place) m_ctx.place(this);
+    SetColors();
+    m_kinds[Table]->setChecked(true);
 }
 
 void BackupDialog::CancelButtonClick()
@@ -316,7 +324,6 @@ TMyBackup::TMyBackup(const BackupContext &context, QWidget *parent) : BackupDial
     });
 
     StartButton = button("StartButton", QStringLiteral("&Start Back Up"));
-    connect(StartButton, &QPushButton::clicked, this, &TMyBackup::StartButtonClick);
 
     auto *all = new QVBoxLayout(this);
     all->addWidget(Panel1);
@@ -327,9 +334,7 @@ TMyBackup::TMyBackup(const BackupContext &context, QWidget *parent) : BackupDial
 
 void TMyBackup::FormShow()
 {
-    if (m_ctx.place) m_ctx.place(this);
-    SetColors();
-    BackDBF->setChecked(true);
+    BackupDialog::FormShow();
     setDirectory(paths::programDirectory());
 }
 
@@ -469,20 +474,12 @@ TMyRestore::TMyRestore(const BackupContext &context, QWidget *parent)
     RestoreINI = m_kinds[Settings];
 
     StartButton = button("StartButton", QStringLiteral("&Start Restore"));
-    connect(StartButton, &QPushButton::clicked, this, &TMyRestore::StartButtonClick);
 
     auto *all = new QVBoxLayout(this);
     all->addWidget(Panel1);
     all->addStretch();
     addButtons(all);
     resize(std::max(360, sizeHint().width()), sizeHint().height());
-}
-
-void TMyRestore::FormShow()
-{
-    if (m_ctx.place) m_ctx.place(this);
-    SetColors();
-    RestoreDBF->setChecked(true);
 }
 
 void TMyRestore::SetColors()

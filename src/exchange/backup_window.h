@@ -47,6 +47,10 @@ class BackupDialog : public QDialog
 public:
     QPushButton *StartButton = nullptr, *CancelButton = nullptr, *HelpButton = nullptr;
 
+    // Fonts, scaling and centring, the colours, and the first kind checked.
+    virtual void FormShow();
+    virtual void SetColors() = 0;
+    virtual void StartButtonClick() = 0;
     void CancelButtonClick();
     void HelpButtonClick();
 
@@ -95,9 +99,10 @@ class TMyBackup : public BackupDialog
 public:
     explicit TMyBackup(const BackupContext &context, QWidget *parent = nullptr);
 
-    void FormShow();
-    void SetColors();
-    void StartButtonClick();
+    // Also the chooser in the program directory.
+    void FormShow() override;
+    void SetColors() override;
+    void StartButtonClick() override;
 
     // The directory the copy goes to (the chooser's current one), and choosing it.
     QString directory() const;
@@ -123,9 +128,8 @@ class TMyRestore : public BackupDialog
 public:
     explicit TMyRestore(const BackupContext &context, QWidget *parent = nullptr);
 
-    void FormShow();
-    void SetColors();
-    void StartButtonClick();
+    void SetColors() override;
+    void StartButtonClick() override;
 
     QRadioButton *RestoreDBF = nullptr, *RestoreLST = nullptr, *RestoreURP = nullptr,
                  *RestoreINI = nullptr;
