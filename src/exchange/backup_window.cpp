@@ -525,6 +525,12 @@ void TMyRestore::restoreTable(const QString &chosen)
     // the medium changed the letter case of the name.
     const QString destination = filecopy::findFile(programDir, QFileInfo(chosen).fileName());
     if (identical(source, destination, kRestoreIdentical)) return;
+    // The engine finds a table by its name and the extension .DBF: any other file would
+    // be checked and opened as the table of that name beside it, not as itself.
+    if (!source.right(4).toUpper().endsWith(QLatin1String(".DBF"))) {
+        message(QStringLiteral("Invalid file type selected."), kError);
+        return;
+    }
     try {
         if (!db.checkFormat(this, source)) return;
     } catch (const dbase::Error &e) {

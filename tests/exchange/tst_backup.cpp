@@ -711,6 +711,26 @@ private slots:
         QCOMPARE(f.w->windowTitle(), QStringLiteral("Numarok (MASTER)"));
     }
 
+    // A file that is not a dBase table by its name (here a renamed copy, with a table of
+    // the open database's name beside it) is refused before anything is copied or removed.
+    void tableOfOtherFileType()
+    {
+        Backups f;
+        const QString backup = f.backupDir + QStringLiteral("/MASTER.BAK");
+        makeTable(f.backupDir + QStringLiteral("/MASTER.DBF"), {QStringLiteral("Peru")});
+        QVERIFY(QFile::copy(f.backupDir + QStringLiteral("/MASTER.DBF"), backup));
+        const QStringList before = filesIn(f.home());
+        const QByteArray index = readBytes(f.home() + QStringLiteral("/MASTER.MDX"));
+        f.restore("RestoreDBF", backup);
+        QCOMPARE(asked(f.prompts),
+                 QStringList{kError + QStringLiteral(": Invalid file type selected.")});
+        QCOMPARE(filesIn(f.home()), before);
+        QCOMPARE(readBytes(f.home() + QStringLiteral("/MASTER.MDX")), index);
+        QCOMPARE(countries(f.table()),
+                 QStringList(
+                     {QStringLiteral("Spain"), QStringLiteral("France"), QStringLiteral("Italy")}));
+    }
+
     void tableIdentical()
     {
         Backups f;
