@@ -351,6 +351,25 @@ private slots:
         QCOMPARE(datePattern(), QStringLiteral("dd.mm.yy"));
     }
 
+    // An old table whose name came over in small letters (copied from another system) is
+    // found, converted and deleted all the same.
+    void nameInSmallLetters()
+    {
+        Fixture f;
+        QVERIFY(f.opened);
+        const QString old = paths::programFile(QStringLiteral("clog.dbf"));
+        QCOMPARE(writeTable(old, kOldV1Fields,
+                            one(v1Row(1, QStringLiteral("7"), QStringLiteral("Mar"),
+                                      QStringLiteral("1994")))),
+                 QString());
+        f.start();
+        QCOMPARE(f.prompts.askedTexts(), QStringList{kAskV1});
+        QVERIFY(!QFile::exists(old));
+        const QList<QJsonArray> records = liveRecords(f.master);
+        QCOMPARE(records.size(), 1);
+        QCOMPARE(coinValue(records[0], coin::PurchDate).toString(), QStringLiteral("1994-03-07"));
+    }
+
     // No keeps the file as it was, and the question comes again at the next start.
     void noKeepsTheFile()
     {
