@@ -8,6 +8,7 @@
 #include "platform/paths.h"
 #include "platform/prompts.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <array>
@@ -314,6 +315,18 @@ QString failureText(const QString &name, const conversion::Outcome &out)
     return text;
 }
 
+// The old table in the program directory, its name in any letter case (a copy from another
+// system may have changed it); empty when there is none.
+QString oldTablePath(const QString &name)
+{
+    const QString exact = paths::programFile(name);
+    if (QFileInfo(exact).isFile()) return exact;
+    const QDir directory(paths::programDirectory());
+    for (const QString &entry : directory.entryList(QDir::Files))
+        if (entry.compare(name, Qt::CaseInsensitive) == 0) return directory.filePath(entry);
+    return QString();
+}
+
 QString badDatesText(const QString &name, const QStringList &badDates)
 {
     constexpr int kShown = 10;
@@ -340,8 +353,8 @@ void CheckForConversion(CoinDatabase &db, QWidget *owner)
     if (db.browseMode() || !db.table().isOpen()) return;
     for (const Version version : {Version::V2, Version::V1}) {
         const QString name = conversion::fileName(version);
-        const QString path = paths::programFile(name);
-        if (!QFileInfo(path).isFile()) continue;
+        const QString path = oldTablePath(name);
+        if (path.isEmpty()) continue;
         bool matches = false;
         try {
             dbase::Table check;

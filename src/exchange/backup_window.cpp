@@ -144,16 +144,63 @@ QPushButton *BackupDialog::button(const char *name, const QString &text)
     return b;
 }
 
-QRadioButton *BackupDialog::radio(const char *name, const QString &text)
+QLabel *BackupDialog::panel(const char *name, const char *labelName, const QString &title,
+                            QVBoxLayout *&layout)
 {
-    auto *r = new QRadioButton(text, this);
-    r->setObjectName(QLatin1String(name));
-    return r;
+    auto *frame = new QFrame(this);
+    frame->setObjectName(QLatin1String(name));
+    frame->setFrameShape(QFrame::StyledPanel);
+    layout = new QVBoxLayout(frame);
+    auto *label = new QLabel(title, frame);
+    label->setObjectName(QLatin1String(labelName));
+    layout->addWidget(label);
+    return label;
+}
+
+QWidget *BackupDialog::kindPanel(const QString &title,
+                                 const std::array<KindButton, KindCount> &kinds)
+{
+    QVBoxLayout *layout = nullptr;
+    panel("Panel1", "Label1", title, layout);
+    for (int k = 0; k < KindCount; ++k) {
+        m_kinds[k] = new QRadioButton(QString::fromUtf8(kinds[k].text), layout->parentWidget());
+        m_kinds[k]->setObjectName(QLatin1String(kinds[k].name));
+        layout->addWidget(m_kinds[k]);
+    }
+    m_kinds[Table]->setChecked(true);
+    return layout->parentWidget();
+}
+
+void BackupDialog::paintKinds(const colors::Painter &paint)
+{
+    paint.window(this);
+    paint.window(findChild<QWidget *>(QStringLiteral("Panel1")));
+    paint.majorTitle(findChild<QWidget *>(QStringLiteral("Label1")));
+    for (QRadioButton *r : m_kinds)
+        paint.radio(r);
+}
+
+BackupDialog::Kind BackupDialog::checkedKind() const
+{
+    for (int k = 0; k < KindCount; ++k)
+        if (m_kinds[k]->isChecked()) return Kind(k);
+    return Table;
+}
+
+void BackupDialog::runChecked(const std::array<std::function<void()>, KindCount> &work)
+{
+    try {
+        work[checkedKind()]();
+    } catch (const dbase::Error &e) {
+        // The table could not be opened again: the engine says why.
+        message(QString::fromStdString(e.what()), kError);
+    }
 }
 
 void BackupDialog::addButtons(QBoxLayout *layout)
 {
     StartButton->setDefault(true);
+    connect(StartButton, &QPushButton::clicked, this, [this] { StartButtonClick(); });
     CancelButton = button("CancelButton", QStringLiteral("&Cancel"));
     HelpButton = button("HelpButton", QStringLiteral("&Help"));
     connect(CancelButton, &QPushButton::clicked, this, &BackupDialog::CancelButtonClick);
@@ -164,6 +211,13 @@ void BackupDialog::addButtons(QBoxLayout *layout)
     row->addWidget(CancelButton);
     row->addWidget(HelpButton);
     layout->addLayout(row);
+}
+
+void BackupDialog::FormShow()
+{
+    if (m_ctx.place) m_ctx.place(this);
+    SetColors();
+    m_kinds[Table]->setChecked(true);
 }
 
 void BackupDialog::CancelButtonClick()
@@ -192,6 +246,21 @@ bool BackupDialog::copy(const QString &source, const QString &destination)
                               [&](qint64 done, qint64 total) { work.report(what, done, total); });
 }
 
+bool BackupDialog::identical(const QString &source, const QString &destination,
+                             const QString &refusal)
+{
+    if (!filecopy::sameFile(source, destination)) return false;
+    message(refusal, kError);
+    return true;
+}
+
+bool BackupDialog::copied(const QString &source, const QString &destination, const QString &failure)
+{
+    if (copy(source, destination)) return true;
+    message(failure, kError);
+    return false;
+}
+
 void BackupDialog::message(const QString &text, const QString &caption)
 {
     const Prompts::Icon icon = caption == kError     ? Prompts::Icon::Error
@@ -215,27 +284,19 @@ TMyBackup::TMyBackup(const BackupContext &context, QWidget *parent) : BackupDial
     setObjectName(QStringLiteral("TMyBackup"));
     setWindowTitle(QStringLiteral("Backup"));
 
-    auto *Panel1 = new QFrame(this);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setFrameShape(QFrame::StyledPanel);
-    auto *what = new QVBoxLayout(Panel1);
-    auto *Label1 = new QLabel(QStringLiteral("What To Back Up"), Panel1);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    what->addWidget(Label1);
-    BackDBF = radio("BackDBF", QStringLiteral("Current &Database (*.DBF)"));
-    BackLST = radio("BackLST", QStringLiteral("Data &Lists of Current Database (*.0xx)"));
-    BackURP = radio("BackURP", QStringLiteral("Global &Report Definitions (*.URP)"));
-    BackINI = radio("BackINI", QStringLiteral("Config &File of Current Database (*.INI)"));
-    for (QRadioButton *r : {BackDBF, BackLST, BackURP, BackINI})
-        what->addWidget(r);
+    QWidget *Panel1 = kindPanel(QStringLiteral("What To Back Up"),
+                                {{{"BackDBF", "Current &Database (*.DBF)"},
+                                  {"BackLST", "Data &Lists of Current Database (*.0xx)"},
+                                  {"BackURP", "Global &Report Definitions (*.URP)"},
+                                  {"BackINI", "Config &File of Current Database (*.INI)"}}});
+    BackDBF = m_kinds[Table];
+    BackLST = m_kinds[Lists];
+    BackURP = m_kinds[Reports];
+    BackINI = m_kinds[Settings];
 
-    auto *Panel2 = new QFrame(this);
-    Panel2->setObjectName(QStringLiteral("Panel2"));
-    Panel2->setFrameShape(QFrame::StyledPanel);
-    auto *where = new QVBoxLayout(Panel2);
-    auto *Label2 = new QLabel(QStringLiteral("Where To Back Up To"), Panel2);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    where->addWidget(Label2);
+    QVBoxLayout *where = nullptr;
+    QLabel *Label2 = panel("Panel2", "Label2", QStringLiteral("Where To Back Up To"), where);
+    QWidget *Panel2 = where->parentWidget();
     // One directory chooser stands for the drive and directory lists: the folder tree,
     // and the chosen folder's path, which can also be typed.
     DirEdit = new QLineEdit(Panel2);
@@ -263,7 +324,6 @@ TMyBackup::TMyBackup(const BackupContext &context, QWidget *parent) : BackupDial
     });
 
     StartButton = button("StartButton", QStringLiteral("&Start Back Up"));
-    connect(StartButton, &QPushButton::clicked, this, &TMyBackup::StartButtonClick);
 
     auto *all = new QVBoxLayout(this);
     all->addWidget(Panel1);
@@ -274,22 +334,16 @@ TMyBackup::TMyBackup(const BackupContext &context, QWidget *parent) : BackupDial
 
 void TMyBackup::FormShow()
 {
-    if (m_ctx.place) m_ctx.place(this);
-    SetColors();
-    BackDBF->setChecked(true);
+    BackupDialog::FormShow();
     setDirectory(paths::programDirectory());
 }
 
 void TMyBackup::SetColors()
 {
     const colors::Painter paint(m_ctx.database.settings().scheme(colors::Target::Configure));
-    paint.window(this);
-    for (const char *panel : {"Panel1", "Panel2"})
-        paint.window(findChild<QWidget *>(QLatin1String(panel)));
-    for (const char *label : {"Label1", "Label2"})
-        paint.majorTitle(findChild<QWidget *>(QLatin1String(label)));
-    for (QRadioButton *r : {BackDBF, BackLST, BackURP, BackINI})
-        paint.radio(r);
+    paintKinds(paint);
+    paint.window(findChild<QWidget *>(QStringLiteral("Panel2")));
+    paint.majorTitle(findChild<QWidget *>(QStringLiteral("Label2")));
     paint.list(DirBox);
     paint.edit(DirEdit);
 }
@@ -326,19 +380,8 @@ void TMyBackup::StartButtonClick()
 {
     const QString dir = directory();
     lastDirectory() = dir;
-    try {
-        if (BackDBF->isChecked())
-            backupTable(dir);
-        else if (BackLST->isChecked())
-            backupLists(dir);
-        else if (BackINI->isChecked())
-            backupSettings(dir);
-        else
-            backupReports(dir);
-    } catch (const dbase::Error &e) {
-        // The table could not be opened again: the engine says why.
-        message(QString::fromStdString(e.what()), kError);
-    }
+    runChecked({[&] { backupTable(dir); }, [&] { backupLists(dir); }, [&] { backupReports(dir); },
+                [&] { backupSettings(dir); }});
 }
 
 void TMyBackup::backupTable(const QString &dir)
@@ -346,10 +389,7 @@ void TMyBackup::backupTable(const QString &dir)
     CoinDatabase &db = m_ctx.database;
     const QString source = db.currentPath();
     const QString destination = filecopy::joinPath(dir, QFileInfo(source).fileName());
-    if (filecopy::sameFile(source, destination)) {
-        message(kBackupIdentical, kError);
-        return;
-    }
+    if (identical(source, destination, kBackupIdentical)) return;
     const bool searching = db.searchOn();
     if (searching && m_ctx.endSearch) m_ctx.endSearch();
     QString refusal;
@@ -379,14 +419,9 @@ void TMyBackup::backupLists(const QString &dir)
         const QString source = db.basePath() + QLatin1String(ext);
         if (!QFileInfo::exists(source)) continue;
         const QString destination = filecopy::joinPath(dir, db.tableName() + QLatin1String(ext));
-        if (filecopy::sameFile(source, destination)) {
-            message(kBackupIdentical, kError);
+        if (identical(source, destination, kBackupIdentical) ||
+            !copied(source, destination, kBackupFailed))
             return;
-        }
-        if (!copy(source, destination)) {
-            message(kBackupFailed, kError);
-            return;
-        }
     }
     succeeded(kBackupDone);
 }
@@ -401,14 +436,9 @@ void TMyBackup::backupSettings(const QString &dir)
         return;
     }
     const QString destination = filecopy::joinPath(dir, QFileInfo(source).fileName());
-    if (filecopy::sameFile(source, destination)) {
-        message(kBackupIdentical, kError);
+    if (identical(source, destination, kBackupIdentical) ||
+        !copied(source, destination, kBackupFailed))
         return;
-    }
-    if (!copy(source, destination)) {
-        message(kBackupFailed, kError);
-        return;
-    }
     succeeded(kBackupDone);
 }
 
@@ -416,18 +446,12 @@ void TMyBackup::backupReports(const QString &dir)
 {
     const QString source = paths::programFile(kReports);
     const QString destination = filecopy::joinPath(dir, kReports);
-    if (filecopy::sameFile(source, destination)) {
-        message(kBackupReportsIdentical, kError);
-        return;
-    }
+    if (identical(source, destination, kBackupReportsIdentical)) return;
     if (!room(QFileInfo(source).size(), dir)) {
         message(kBackupReportsNoRoom, kError);
         return;
     }
-    if (!copy(source, destination)) {
-        message(kBackupFailed, kError);
-        return;
-    }
+    if (!copied(source, destination, kBackupFailed)) return;
     succeeded(kBackupDone);
 }
 
@@ -439,22 +463,17 @@ TMyRestore::TMyRestore(const BackupContext &context, QWidget *parent)
     setObjectName(QStringLiteral("TMyRestore"));
     setWindowTitle(QStringLiteral("Restore"));
 
-    auto *Panel1 = new QFrame(this);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setFrameShape(QFrame::StyledPanel);
-    auto *what = new QVBoxLayout(Panel1);
-    auto *Label1 = new QLabel(QStringLiteral("What To Restore"), Panel1);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    what->addWidget(Label1);
-    RestoreDBF = radio("RestoreDBF", QStringLiteral("&Database File (*.DBF)"));
-    RestoreLST = radio("RestoreLST", QStringLiteral("Data &Lists of a Database (*.0xx)"));
-    RestoreURP = radio("RestoreURP", QStringLiteral("Global &Report Definitions (*.URP)"));
-    RestoreINI = radio("RestoreINI", QStringLiteral("Config &File of a Database (*.INI)"));
-    for (QRadioButton *r : {RestoreDBF, RestoreLST, RestoreURP, RestoreINI})
-        what->addWidget(r);
+    QWidget *Panel1 = kindPanel(QStringLiteral("What To Restore"),
+                                {{{"RestoreDBF", "&Database File (*.DBF)"},
+                                  {"RestoreLST", "Data &Lists of a Database (*.0xx)"},
+                                  {"RestoreURP", "Global &Report Definitions (*.URP)"},
+                                  {"RestoreINI", "Config &File of a Database (*.INI)"}}});
+    RestoreDBF = m_kinds[Table];
+    RestoreLST = m_kinds[Lists];
+    RestoreURP = m_kinds[Reports];
+    RestoreINI = m_kinds[Settings];
 
     StartButton = button("StartButton", QStringLiteral("&Start Restore"));
-    connect(StartButton, &QPushButton::clicked, this, &TMyRestore::StartButtonClick);
 
     auto *all = new QVBoxLayout(this);
     all->addWidget(Panel1);
@@ -463,57 +482,37 @@ TMyRestore::TMyRestore(const BackupContext &context, QWidget *parent)
     resize(std::max(360, sizeHint().width()), sizeHint().height());
 }
 
-void TMyRestore::FormShow()
-{
-    if (m_ctx.place) m_ctx.place(this);
-    SetColors();
-    RestoreDBF->setChecked(true);
-}
-
 void TMyRestore::SetColors()
 {
-    const colors::Painter paint(m_ctx.database.settings().scheme(colors::Target::Configure));
-    paint.window(this);
-    paint.window(findChild<QWidget *>(QStringLiteral("Panel1")));
-    paint.majorTitle(findChild<QWidget *>(QStringLiteral("Label1")));
-    for (QRadioButton *r : {RestoreDBF, RestoreLST, RestoreURP, RestoreINI})
-        paint.radio(r);
+    paintKinds(colors::Painter(m_ctx.database.settings().scheme(colors::Target::Configure)));
 }
 
 void TMyRestore::StartButtonClick()
 {
-    const QString tables = QStringLiteral("DBase Files (*.DBF *.dbf)");
-    QString title, filter = tables, name;
-    if (RestoreDBF->isChecked()) {
-        title = QStringLiteral("Restore Database File");
-    } else if (RestoreLST->isChecked()) {
-        title = QStringLiteral("Restore Data List Files");
-    } else if (RestoreINI->isChecked()) {
-        title = QStringLiteral("Restore Configuration File");
-    } else {
-        title = QStringLiteral("Restore URP File");
-        filter = QStringLiteral("Reports Files (*.URP *.urp)");
-        name = kReports;
-    }
+    // The file dialog by kind: for the lists and the settings the user points at the
+    // backed-up table whose companion files are restored.
+    struct Choice {
+        const char *title;
+        const char *filter;
+        QString name;
+    };
+    const char *tables = "DBase Files (*.DBF *.dbf)";
+    const std::array<Choice, KindCount> choices = {
+        {{"Restore Database File", tables, QString()},
+         {"Restore Data List Files", tables, QString()},
+         {"Restore URP File", "Reports Files (*.URP *.urp)", kReports},
+         {"Restore Configuration File", tables, QString()}}};
+    const Choice &choice = choices[checkedKind()];
+    const QString title = QLatin1String(choice.title), filter = QLatin1String(choice.filter),
+                  name = choice.name;
     const QString start = lastDirectory().isEmpty() ? paths::programDirectory() : lastDirectory();
     const QString chosen = Prompts::instance().openFile(
         this, title, name.isEmpty() ? start : filecopy::joinPath(start, name), filter);
     if (chosen.isEmpty()) return;
     const QString sourceDir = QFileInfo(chosen).absolutePath();
     lastDirectory() = sourceDir;
-    try {
-        if (RestoreDBF->isChecked())
-            restoreTable(chosen);
-        else if (RestoreLST->isChecked())
-            restoreLists(sourceDir);
-        else if (RestoreINI->isChecked())
-            restoreSettings(chosen);
-        else
-            restoreReports(sourceDir);
-    } catch (const dbase::Error &e) {
-        // The table could not be opened again: the engine says why.
-        message(QString::fromStdString(e.what()), kError);
-    }
+    runChecked({[&] { restoreTable(chosen); }, [&] { restoreLists(sourceDir); },
+                [&] { restoreReports(sourceDir); }, [&] { restoreSettings(chosen); }});
 }
 
 void TMyRestore::restoreTable(const QString &chosen)
@@ -522,9 +521,14 @@ void TMyRestore::restoreTable(const QString &chosen)
     if (db.searchOn() && m_ctx.endSearch) m_ctx.endSearch();
     const QString source = chosen;
     const QString programDir = paths::programDirectory();
-    const QString destination = filecopy::joinPath(programDir, QFileInfo(chosen).fileName());
-    if (filecopy::sameFile(source, destination)) {
-        message(kRestoreIdentical, kError);
+    // A table of that name already in the program directory is the one replaced, also when
+    // the medium changed the letter case of the name.
+    const QString destination = filecopy::findFile(programDir, QFileInfo(chosen).fileName());
+    if (identical(source, destination, kRestoreIdentical)) return;
+    // The engine finds a table by its name and the extension .DBF: any other file would
+    // be checked and opened as the table of that name beside it, not as itself.
+    if (!source.right(4).toUpper().endsWith(QLatin1String(".DBF"))) {
+        message(QStringLiteral("Invalid file type selected."), kError);
         return;
     }
     try {
@@ -582,15 +586,20 @@ void TMyRestore::warnMissing(const QString &name)
 void TMyRestore::restoreLists(const QString &sourceDir)
 {
     CoinDatabase &db = m_ctx.database;
+    // The files first hold what the editor holds, so that the lists not restored stay as
+    // they are when all three are read back (a database whose lists were never written
+    // would otherwise get the program's default lists instead of the restored ones).
+    if (db.saveLists) db.saveLists(db.basePath());
     bool missing = false;
+    QString failure;
     for (const char *ext : kListExtensions) {
         const QString name = db.tableName() + QLatin1String(ext);
         const QString source = filecopy::findFile(sourceDir, name);
         // Beside the open database, where its lists are read.
         const QString destination = db.basePath() + QLatin1String(ext);
         if (filecopy::sameFile(source, destination)) {
-            message(kRestoreIdentical, kError);
-            return;
+            failure = kRestoreIdentical;
+            break;
         }
         if (!QFileInfo::exists(source)) {
             warnMissing(name);
@@ -598,16 +607,20 @@ void TMyRestore::restoreLists(const QString &sourceDir)
             continue;
         }
         if (!copy(source, destination)) {
-            message(kRestoreFailed, kError);
-            return;
+            failure = kRestoreFailed;
+            break;
         }
     }
-    if (missing)
+    if (!failure.isEmpty())
+        message(failure, kError);
+    else if (missing)
         message(QStringLiteral("One or more files were not restored.  Restore may not have "
                                "completed successfully."),
                 kNotice);
     else
         succeeded(QStringLiteral("ALL proper \"Data List\" files restored successfully."));
+    // Also after a stop: the lists restored before it are the editor's now, so that it does
+    // not save its older ones over them.
     if (db.loadLists) db.loadLists(db.basePath());
 }
 
@@ -618,24 +631,18 @@ void TMyRestore::restoreSettings(const QString &chosen)
     const QString source =
         filecopy::findFile(QFileInfo(chosen).absolutePath(), name + QStringLiteral(".INI"));
     // The open database's settings file is where it reads them; another database's goes
-    // where a restored table of that name goes.
+    // where a restored table of that name goes, over its file whatever the letter case.
     const bool open = name.compare(db.tableName(), Qt::CaseInsensitive) == 0;
     const QString destination =
         open ? db.settingsFilePath()
-             : filecopy::joinPath(paths::programDirectory(), name + QStringLiteral(".INI"));
-    if (filecopy::sameFile(source, destination)) {
-        message(kRestoreIdentical, kError);
-        return;
-    }
+             : filecopy::findFile(paths::programDirectory(), name + QStringLiteral(".INI"));
+    if (identical(source, destination, kRestoreIdentical)) return;
     if (!QFileInfo::exists(source)) {
         warnMissing(name + QStringLiteral(".INI"));
         succeeded(QString());
         return;
     }
-    if (!copy(source, destination)) {
-        message(kRestoreFailed, kError);
-        return;
-    }
+    if (!copied(source, destination, kRestoreFailed)) return;
     if (open) {
         // The restored settings take over, the sort order included.
         LongWork work(this, windowTitle());
@@ -654,10 +661,7 @@ void TMyRestore::restoreReports(const QString &sourceDir)
 {
     const QString source = filecopy::findFile(sourceDir, kReports);
     const QString destination = paths::programFile(kReports);
-    if (filecopy::sameFile(source, destination)) {
-        message(kRestoreIdentical, kError);
-        return;
-    }
+    if (identical(source, destination, kRestoreIdentical)) return;
     if (!QFileInfo::exists(source)) {
         message(QStringLiteral("The Report Definitions file \"NUMAROK.URP\" could not be  located "
                                "on the specified source drive."),
@@ -668,10 +672,7 @@ void TMyRestore::restoreReports(const QString &sourceDir)
         message(kRestoreNoRoom, kError);
         return;
     }
-    if (!copy(source, destination)) {
-        message(kRestoreFailed, kError);
-        return;
-    }
+    if (!copied(source, destination, kRestoreFailed)) return;
     if (m_ctx.reloadReports) m_ctx.reloadReports();
     succeeded(kRestoreDone);
 }

@@ -1,11 +1,9 @@
-// The coin tables of the program's earlier versions, written by python3-dbf with their
-// field lists, and any table read back by python3-dbf.
+// The field lists of the coin tables of the program's earlier versions, for python3-dbf
+// to write them.
 #pragma once
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QProcess>
+#include "python_dbf.h"
+
 #include <QString>
 
 // The 2.X table C2LOG.DBF: 17 fields, the long names cut to 10 characters.
@@ -23,36 +21,17 @@ inline const QString kOldV1Fields = QStringLiteral(
     "CONTROLLER C(3); GOLD C(3); SILVER C(3); QUANTITY N(5,0); COMMENT C(80); YEARBC C(3); "
     "YEARAPPROX C(5)");
 
-// Writes the table at `path` (see make_table.py for the rows). Empty when written, else
-// what python3-dbf said.
-inline QString writeTable(const QString &path, const QString &fields, const QJsonArray &rows)
+// A record of a table with the field list `fields`, given by field name; the fields not
+// named are empty: blank text, or no value for the other kinds.
+inline QJsonArray oldRecord(const QString &fields, const QJsonObject &values)
 {
-    QProcess py;
-    py.start(QStringLiteral("/usr/bin/python3"),
-             {QStringLiteral(NUMAROK_TEST_SCRIPTS "/make_table.py"), path, fields,
-              QString::fromUtf8(QJsonDocument(rows).toJson(QJsonDocument::Compact))});
-    if (!py.waitForFinished(60000)) return QStringLiteral("python3 did not finish");
-    if (py.exitStatus() != QProcess::NormalExit || py.exitCode() != 0)
-        return QString::fromUtf8(py.readAllStandardError());
-    return QString();
-}
-
-// The table as python3-dbf reads it: {"count", "fields", "records": [{"deleted", "values"}]}.
-inline QJsonObject dumpTable(const QString &path)
-{
-    QProcess py;
-    py.start(QStringLiteral("/usr/bin/python3"),
-             {QStringLiteral(NUMAROK_TEST_SCRIPTS "/dump_dbf.py"), path});
-    py.waitForFinished(60000);
-    return QJsonDocument::fromJson(py.readAllStandardOutput()).object();
-}
-
-// The live records' values, in file order.
-inline QList<QJsonArray> liveRecords(const QString &path)
-{
-    QList<QJsonArray> out;
-    for (const auto &r : dumpTable(path)[QStringLiteral("records")].toArray())
-        if (!r.toObject()[QStringLiteral("deleted")].toBool())
-            out << r.toObject()[QStringLiteral("values")].toArray();
-    return out;
+    QJsonArray record;
+    for (const QString &field : fields.split(QLatin1Char(';'))) {
+        const QString name = field.trimmed().section(QLatin1Char(' '), 0, 0);
+        const bool text = field.trimmed().section(QLatin1Char(' '), 1).startsWith(QLatin1Char('C'));
+        record.append(values.contains(name) ? values[name]
+                      : text                ? QJsonValue(QString())
+                                            : QJsonValue(QJsonValue::Null));
+    }
+    return record;
 }

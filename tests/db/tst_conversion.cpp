@@ -28,27 +28,6 @@ const QString kAskV1 = QStringLiteral(
     "now?  NOTE: After conversion the old file will be deleted.  You may wish to make a copy "
     "of \"CLOG.DBF\" first.");
 
-// Positions of the coin fields in a record read back.
-enum Coin {
-    Country,
-    FaceValue,
-    Year,
-    Condition,
-    MintMark,
-    PurchasePr,
-    MarketValu,
-    PremiumVal,
-    Topic,
-    Descriptio,
-    PurchDate,
-    Miscellane,
-    Quantity,
-    Comment,
-    YearApprox,
-    Wanted,
-    UserDef1
-};
-
 // A 2.X record: the fields the tests vary, the rest fixed.
 QJsonArray v2Row(int id, const QString &year, const QString &era, const QString &approx,
                  const QJsonValue &date = QJsonValue::Null)
@@ -138,6 +117,19 @@ public:
         opened = db.openAtStart(master);
     }
     static QString old(const char *name) { return paths::programFile(QLatin1String(name)); }
+    // C2LOG.DBF with one plain record of the year 300; empty when written, else what
+    // python3-dbf said.
+    static QString writePlainV2()
+    {
+        return writeTable(old("C2LOG.DBF"), kOldV2Fields,
+                          one(v2Row(1, QStringLiteral("300"), QString(), QString())));
+    }
+    // The start-up step, `answer` given to the question it asks.
+    void start(QMessageBox::StandardButton answer = QMessageBox::Yes)
+    {
+        prompts.answer(int(answer));
+        CheckForConversion(db, nullptr);
+    }
 
     QTemporaryDir m_dir;
     ScriptedPrompts prompts;
@@ -145,6 +137,12 @@ public:
     QString master;
     bool opened = false;
 };
+
+// The program's date style.
+QString datePattern()
+{
+    return QString::fromStdString(dbase::DateStyle::current().pattern());
+}
 
 // The tag NewIndex as index_dump walks it: one line per record.
 int indexEntries(const QString &mdx)
@@ -182,8 +180,7 @@ private slots:
             v2Row(3, QStringLiteral("1960"), QString(), QString(), dateOf(1950, 6, 1))};
         QCOMPARE(writeTable(old, kOldV2Fields, rows), QString());
 
-        f.prompts.answer(int(QMessageBox::Yes));
-        CheckForConversion(f.db, nullptr);
+        f.start();
 
         QCOMPARE(f.prompts.asked().size(), 1);
         const auto &q = f.prompts.asked().first();
@@ -196,90 +193,58 @@ private slots:
         const QList<QJsonArray> records = liveRecords(f.master);
         QCOMPARE(records.size(), 2);
         const QJsonArray &r = records[0];
-        QCOMPARE(r[Country].toString(), QStringLiteral("Canada"));
-        QCOMPARE(r[FaceValue].toString(), QStringLiteral("25 Cents"));
-        QCOMPARE(r[Year].toString(), QStringLiteral("300 BC"));
-        QCOMPARE(r[Condition].toString(), QStringLiteral("VF"));
-        QCOMPARE(r[MintMark].toString(), QStringLiteral("D"));
-        QCOMPARE(r[PurchasePr].toDouble(), 12.5);
-        QCOMPARE(r[MarketValu].toDouble(), 20.0);
-        QVERIFY(r[PremiumVal].isNull());
-        QCOMPARE(r[Topic].toString(), QStringLiteral("Animals"));
-        QCOMPARE(r[Descriptio].toString(), QStringLiteral(u"Caribou, Zürich"));
-        QCOMPARE(r[PurchDate].toString(), QStringLiteral("1994-03-07"));
-        QCOMPARE(r[Miscellane].toString(), QStringLiteral("misc 1"));
-        QCOMPARE(r[Quantity].toInt(), 3);
-        QCOMPARE(r[Comment].toString(), QStringLiteral("a comment"));
-        QCOMPARE(r[YearApprox].toString(), QStringLiteral("Yes"));
-        for (int i = Wanted; i <= UserDef1 + 3; ++i)
-            QCOMPARE(r[i].toString(), QString());
-        QCOMPARE(records[1][Miscellane].toString(), QStringLiteral("misc 3"));
-        QCOMPARE(records[1][Year].toString(), QStringLiteral("1960"));
+        QCOMPARE(coinValue(r, coin::Country).toString(), QStringLiteral("Canada"));
+        QCOMPARE(coinValue(r, coin::FaceValue).toString(), QStringLiteral("25 Cents"));
+        QCOMPARE(coinValue(r, coin::Year).toString(), QStringLiteral("300 BC"));
+        QCOMPARE(coinValue(r, coin::Condition).toString(), QStringLiteral("VF"));
+        QCOMPARE(coinValue(r, coin::MintMark).toString(), QStringLiteral("D"));
+        QCOMPARE(coinValue(r, coin::PurchasePr).toDouble(), 12.5);
+        QCOMPARE(coinValue(r, coin::MarketValu).toDouble(), 20.0);
+        QVERIFY(coinValue(r, coin::PremiumVal).isNull());
+        QCOMPARE(coinValue(r, coin::Topic).toString(), QStringLiteral("Animals"));
+        QCOMPARE(coinValue(r, coin::Descriptio).toString(), QStringLiteral(u"Caribou, Zürich"));
+        QCOMPARE(coinValue(r, coin::PurchDate).toString(), QStringLiteral("1994-03-07"));
+        QCOMPARE(coinValue(r, coin::Miscellane).toString(), QStringLiteral("misc 1"));
+        QCOMPARE(coinValue(r, coin::Quantity).toInt(), 3);
+        QCOMPARE(coinValue(r, coin::Comment).toString(), QStringLiteral("a comment"));
+        QCOMPARE(coinValue(r, coin::YearApprox).toString(), QStringLiteral("Yes"));
+        for (int field = coin::Wanted; field <= coin::UserDef4; ++field)
+            QCOMPARE(coinValue(r, coin::FieldNumber(field)).toString(), QString());
+        QCOMPARE(coinValue(records[1], coin::Miscellane).toString(), QStringLiteral("misc 3"));
+        QCOMPARE(coinValue(records[1], coin::Year).toString(), QStringLiteral("1960"));
         // A date goes across as a date: no two-digit year of the date style moves it.
-        QCOMPARE(records[1][PurchDate].toString(), QStringLiteral("1950-06-01"));
+        QCOMPARE(coinValue(records[1], coin::PurchDate).toString(), QStringLiteral("1950-06-01"));
         // The sort index took every record in.
         QCOMPARE(indexEntries(paths::programFile(QStringLiteral("MASTER.MDX"))), 2);
-        QCOMPARE(QString::fromStdString(dbase::DateStyle::current().pattern()),
-                 QStringLiteral("dd.mm.yy"));
+        QCOMPARE(datePattern(), QStringLiteral("dd.mm.yy"));
     }
 
     // The year gets the era word after a blank; "ABOUT" in any letter case is "Yes".
     void yearAndApproximate_data()
     {
-        QTest::addColumn<QString>("year");
-        QTest::addColumn<QString>("era");
-        QTest::addColumn<QString>("approx");
-        QTest::addColumn<QString>("newYear");
-        QTest::addColumn<QString>("newApprox");
-        QTest::newRow("300 BC, about") << "300"
-                                       << "BC"
-                                       << "about"
-                                       << "300 BC"
-                                       << "Yes";
-        QTest::newRow("no era, ABOUT") << "300"
-                                       << ""
-                                       << "ABOUT"
-                                       << "300"
-                                       << "Yes";
-        QTest::newRow("About") << "1875"
-                               << ""
-                               << "About"
-                               << "1875"
-                               << "Yes";
-        QTest::newRow("empty flag") << "1875"
-                                    << ""
-                                    << ""
-                                    << "1875"
-                                    << "No";
-        QTest::newRow("other word") << "1875"
-                                    << "AD"
-                                    << "circa"
-                                    << "1875 AD"
-                                    << "No";
-        QTest::newRow("no year, era only") << ""
-                                           << "BC"
-                                           << ""
-                                           << "BC"
-                                           << "No";
+        QTest::addColumn<QStringList>("old");       // year, era word, approximate flag
+        QTest::addColumn<QStringList>("converted"); // year, approximate flag
+        QTest::newRow("300 BC, about") << texts({"300", "BC", "about"}) << texts({"300 BC", "Yes"});
+        QTest::newRow("no era, ABOUT") << texts({"300", "", "ABOUT"}) << texts({"300", "Yes"});
+        QTest::newRow("About") << texts({"1875", "", "About"}) << texts({"1875", "Yes"});
+        QTest::newRow("empty flag") << texts({"1875", "", ""}) << texts({"1875", "No"});
+        QTest::newRow("other word") << texts({"1875", "AD", "circa"}) << texts({"1875 AD", "No"});
+        QTest::newRow("no year, era only") << texts({"", "BC", ""}) << texts({"BC", "No"});
     }
     void yearAndApproximate()
     {
-        QFETCH(QString, year);
-        QFETCH(QString, era);
-        QFETCH(QString, approx);
-        QFETCH(QString, newYear);
-        QFETCH(QString, newApprox);
+        QFETCH(QStringList, old);
+        QFETCH(QStringList, converted);
         Fixture f;
         QVERIFY(f.opened);
-        QCOMPARE(
-            writeTable(Fixture::old("C2LOG.DBF"), kOldV2Fields, one(v2Row(1, year, era, approx))),
-            QString());
-        f.prompts.answer(int(QMessageBox::Yes));
-        CheckForConversion(f.db, nullptr);
+        QCOMPARE(writeTable(Fixture::old("C2LOG.DBF"), kOldV2Fields,
+                            one(v2Row(1, old[0], old[1], old[2]))),
+                 QString());
+        f.start();
         const QList<QJsonArray> records = liveRecords(f.master);
         QCOMPARE(records.size(), 1);
-        QCOMPARE(records[0][Year].toString(), newYear);
-        QCOMPARE(records[0][YearApprox].toString(), newApprox);
+        QCOMPARE(coinValue(records[0], coin::Year).toString(), converted[0]);
+        QCOMPARE(coinValue(records[0], coin::YearApprox).toString(), converted[1]);
     }
 
     // The 1.X purchase date from day, month name and year, and the four flags joined into
@@ -329,8 +294,7 @@ private slots:
         const QString old = Fixture::old("CLOG.DBF");
         QCOMPARE(writeTable(old, kOldV1Fields, one(v1Row(1, date[0], date[1], date[2], flags))),
                  QString());
-        f.prompts.answer(int(QMessageBox::Yes));
-        CheckForConversion(f.db, nullptr);
+        f.start();
 
         QCOMPARE(f.prompts.askedTexts(), QStringList{kAskV1});
         QCOMPARE(f.prompts.asked().first().caption, QStringLiteral("Convert"));
@@ -338,17 +302,16 @@ private slots:
         const QList<QJsonArray> records = liveRecords(f.master);
         QCOMPARE(records.size(), 1);
         const QJsonArray &r = records[0];
-        QCOMPARE(r[PurchDate].toString(), newDate);
-        QCOMPARE(r[Miscellane].toString(), misc);
-        QCOMPARE(r[Country].toString(), QStringLiteral("France"));
-        QCOMPARE(r[Year].toString(), QStringLiteral("1921"));
-        QCOMPARE(r[PurchasePr].toDouble(), 7.25);
-        QCOMPARE(r[PremiumVal].toDouble(), 4.0);
-        QCOMPARE(r[Quantity].toInt(), 2);
-        QCOMPARE(r[YearApprox].toString(), QStringLiteral("Yes"));
+        QCOMPARE(coinValue(r, coin::PurchDate).toString(), newDate);
+        QCOMPARE(coinValue(r, coin::Miscellane).toString(), misc);
+        QCOMPARE(coinValue(r, coin::Country).toString(), QStringLiteral("France"));
+        QCOMPARE(coinValue(r, coin::Year).toString(), QStringLiteral("1921"));
+        QCOMPARE(coinValue(r, coin::PurchasePr).toDouble(), 7.25);
+        QCOMPARE(coinValue(r, coin::PremiumVal).toDouble(), 4.0);
+        QCOMPARE(coinValue(r, coin::Quantity).toInt(), 2);
+        QCOMPARE(coinValue(r, coin::YearApprox).toString(), QStringLiteral("Yes"));
         // The program's date style is back.
-        QCOMPARE(QString::fromStdString(dbase::DateStyle::current().pattern()),
-                 QStringLiteral("dd.mm.yy"));
+        QCOMPARE(datePattern(), QStringLiteral("dd.mm.yy"));
     }
 
     // Day, month and year that form no date: the record comes over with an empty date, the
@@ -366,17 +329,16 @@ private slots:
                  v1Row(3, QStringLiteral("1"), QStringLiteral("Mzr"), QStringLiteral("1994")),
                  v1Row(4, QStringLiteral("2"), QStringLiteral("Apr"), QStringLiteral("1994"))}),
             QString());
-        f.prompts.answer(int(QMessageBox::Yes));
-        CheckForConversion(f.db, nullptr);
+        f.start();
 
         QVERIFY(!QFile::exists(old));
         const QList<QJsonArray> records = liveRecords(f.master);
         QCOMPARE(records.size(), 4);
-        QCOMPARE(records[0][PurchDate].toString(), QStringLiteral("1994-03-07"));
-        QVERIFY(records[1][PurchDate].isNull());
-        QVERIFY(records[2][PurchDate].isNull());
-        QCOMPARE(records[3][PurchDate].toString(), QStringLiteral("1994-04-02"));
-        QCOMPARE(records[2][Country].toString(), QStringLiteral("France"));
+        QCOMPARE(coinValue(records[0], coin::PurchDate).toString(), QStringLiteral("1994-03-07"));
+        QVERIFY(coinValue(records[1], coin::PurchDate).isNull());
+        QVERIFY(coinValue(records[2], coin::PurchDate).isNull());
+        QCOMPARE(coinValue(records[3], coin::PurchDate).toString(), QStringLiteral("1994-04-02"));
+        QCOMPARE(coinValue(records[2], coin::Country).toString(), QStringLiteral("France"));
 
         QCOMPARE(f.prompts.asked().size(), 2);
         const auto &notice = f.prompts.asked().at(1);
@@ -386,8 +348,26 @@ private slots:
                  qPrintable(notice.text));
         QVERIFY(notice.text.contains(QStringLiteral("record 2: 30 Feb 1994")));
         QVERIFY(notice.text.contains(QStringLiteral("record 3: 1 Mzr 1994")));
-        QCOMPARE(QString::fromStdString(dbase::DateStyle::current().pattern()),
-                 QStringLiteral("dd.mm.yy"));
+        QCOMPARE(datePattern(), QStringLiteral("dd.mm.yy"));
+    }
+
+    // An old table whose name came over in small letters (copied from another system) is
+    // found, converted and deleted all the same.
+    void nameInSmallLetters()
+    {
+        Fixture f;
+        QVERIFY(f.opened);
+        const QString old = paths::programFile(QStringLiteral("clog.dbf"));
+        QCOMPARE(writeTable(old, kOldV1Fields,
+                            one(v1Row(1, QStringLiteral("7"), QStringLiteral("Mar"),
+                                      QStringLiteral("1994")))),
+                 QString());
+        f.start();
+        QCOMPARE(f.prompts.askedTexts(), QStringList{kAskV1});
+        QVERIFY(!QFile::exists(old));
+        const QList<QJsonArray> records = liveRecords(f.master);
+        QCOMPARE(records.size(), 1);
+        QCOMPARE(coinValue(records[0], coin::PurchDate).toString(), QStringLiteral("1994-03-07"));
     }
 
     // No keeps the file as it was, and the question comes again at the next start.
@@ -396,19 +376,15 @@ private slots:
         Fixture f;
         QVERIFY(f.opened);
         const QString old = Fixture::old("C2LOG.DBF");
-        QCOMPARE(writeTable(old, kOldV2Fields,
-                            one(v2Row(1, QStringLiteral("300"), QString(), QString()))),
-                 QString());
+        QCOMPARE(Fixture::writePlainV2(), QString());
         const QByteArray before = readBytes(old);
-        f.prompts.answer(int(QMessageBox::No));
-        CheckForConversion(f.db, nullptr);
+        f.start(QMessageBox::No);
         QCOMPARE(f.prompts.askedTexts(), QStringList{kAskV2});
         QCOMPARE(readBytes(old), before);
         QCOMPARE(f.db.recordCount(), 0);
 
         f.prompts.clear();
-        f.prompts.answer(int(QMessageBox::Yes));
-        CheckForConversion(f.db, nullptr);
+        f.start();
         QCOMPARE(f.prompts.askedTexts(), QStringList{kAskV2});
         QCOMPARE(f.db.recordCount(), 1);
         QVERIFY(!QFile::exists(old));
@@ -472,8 +448,7 @@ private slots:
                                    QStringLiteral("1994"), kNoFlags, QStringLiteral("3"))}),
                  QString());
         const QByteArray before = readBytes(old);
-        f.prompts.answer(int(QMessageBox::Yes));
-        CheckForConversion(f.db, nullptr);
+        f.start();
 
         QCOMPARE(f.prompts.asked().size(), 2);
         const auto &error = f.prompts.asked().at(1);
@@ -487,8 +462,7 @@ private slots:
         QCOMPARE(readBytes(old), before);
         QCOMPARE(f.db.recordCount(), 0);
         QCOMPARE(liveRecords(f.master).size(), 0);
-        QCOMPARE(QString::fromStdString(dbase::DateStyle::current().pattern()),
-                 QStringLiteral("dd.mm.yy"));
+        QCOMPARE(datePattern(), QStringLiteral("dd.mm.yy"));
         // The table takes new records as before.
         f.db.table().append();
         f.db.table().setAsString(0, "Chile");
@@ -525,14 +499,13 @@ private slots:
         QVERIFY(!conversion::CheckDBaseFormatV1(check, old));
         QCOMPARE(int(readBytes(old).at(28)), indexFile ? 1 : 0);
 
-        f.prompts.answer(int(QMessageBox::Yes));
-        CheckForConversion(f.db, nullptr);
+        f.start();
         QCOMPARE(f.prompts.asked().size(), 1);
         QVERIFY(!QFile::exists(old));
         const QList<QJsonArray> records = liveRecords(f.master);
         QCOMPARE(records.size(), 2);
-        QCOMPARE(records[0][Miscellane].toString(), QStringLiteral("misc 1"));
-        QCOMPARE(records[1][Miscellane].toString(), QStringLiteral("misc 2"));
+        QCOMPARE(coinValue(records[0], coin::Miscellane).toString(), QStringLiteral("misc 1"));
+        QCOMPARE(coinValue(records[1], coin::Miscellane).toString(), QStringLiteral("misc 2"));
     }
 
     // Browse mode changes nothing: the old table waits for an ordinary start.
@@ -541,9 +514,7 @@ private slots:
         Fixture f;
         QVERIFY(f.opened);
         const QString old = Fixture::old("C2LOG.DBF");
-        QCOMPARE(writeTable(old, kOldV2Fields,
-                            one(v2Row(1, QStringLiteral("300"), QString(), QString()))),
-                 QString());
+        QCOMPARE(Fixture::writePlainV2(), QString());
         f.db.enterBrowseMode();
         CheckForConversion(f.db, nullptr);
         QVERIFY(f.prompts.asked().isEmpty());

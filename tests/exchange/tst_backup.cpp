@@ -637,7 +637,21 @@ private slots:
         const QString backup = f.backupDir + QStringLiteral("/MASTER.DBF");
         makeTable(backup, {QStringLiteral("Peru"), QStringLiteral("Chile"), QStringLiteral("Egypt"),
                            QStringLiteral("Benin")});
-        const QByteArray oldIndex = readBytes(f.home() + QStringLiteral("/MASTER.MDX"));
+        // A second tag in the old index file, which a file built afresh does not have.
+        const QString mdx = f.home() + QStringLiteral("/MASTER.MDX");
+        f.table().close();
+        {
+            dbase::Table t;
+            dbfiles::locate(t, f.master());
+            t.setExclusive(true);
+            t.open();
+            t.addIndex("OLDTAG", "UPPER(COUNTRY)");
+        }
+        f.w->database().reopenShared();
+        QCOMPARE(indexKeys(mdx, QStringLiteral("OLDTAG")),
+                 QStringList(
+                     {QStringLiteral("FRANCE"), QStringLiteral("ITALY"), QStringLiteral("SPAIN")}));
+        const QByteArray oldIndex = readBytes(mdx);
         QVERIFY(!oldIndex.isEmpty());
         const QString cancel = f.restore("RestoreDBF", backup);
         QCOMPARE(cancel, QStringLiteral("&Close"));
@@ -648,8 +662,9 @@ private slots:
         QCOMPARE(countries(f.table()),
                  QStringList({QStringLiteral("Benin"), QStringLiteral("Chile"),
                               QStringLiteral("Egypt"), QStringLiteral("Peru")}));
-        const QString mdx = f.home() + QStringLiteral("/MASTER.MDX");
         QVERIFY(readBytes(mdx) != oldIndex);
+        QCOMPARE(indexKeys(mdx, QStringLiteral("OLDTAG")),
+                 QStringList{QStringLiteral("index_dump failed")});
         QCOMPARE(indexKeys(mdx, QStringLiteral("NewIndex")),
                  QStringList({QStringLiteral("BENIN"), QStringLiteral("CHILE"),
                               QStringLiteral("EGYPT"), QStringLiteral("PERU")}));
@@ -676,6 +691,44 @@ private slots:
         QCOMPARE(f.w->database().settings().lastFiles[0], f.master());
         QCOMPARE(countries(f.table()), QStringList{QStringLiteral("Peru")});
         QVERIFY(QFile::exists(f.home() + QStringLiteral("/MASTER.INI")));
+    }
+
+    // A backup whose name a medium turned into small letters replaces the table of that
+    // name in the program directory, the open one here, instead of landing beside it.
+    void tableNameInOtherCase()
+    {
+        Backups f;
+        const QString backup = f.backupDir + QStringLiteral("/master.dbf");
+        makeTable(backup, {QStringLiteral("Peru")});
+        QVERIFY(QFile::exists(backup));
+        f.restore("RestoreDBF", backup);
+        QCOMPARE(asked(f.prompts), QStringList{kNotice + QStringLiteral(": ") + kRestoreDone});
+        QCOMPARE(filesIn(f.home()).filter(QStringLiteral(".dbf"), Qt::CaseInsensitive),
+                 QStringList{QStringLiteral("MASTER.DBF")});
+        QCOMPARE(f.w->database().currentPath(), f.master());
+        QCOMPARE(f.w->database().settingsFilePath(), f.home() + QStringLiteral("/MASTER.INI"));
+        QCOMPARE(countries(f.table()), QStringList{QStringLiteral("Peru")});
+        QCOMPARE(f.w->windowTitle(), QStringLiteral("Numarok (MASTER)"));
+    }
+
+    // A file that is not a dBase table by its name (here a renamed copy, with a table of
+    // the open database's name beside it) is refused before anything is copied or removed.
+    void tableOfOtherFileType()
+    {
+        Backups f;
+        const QString backup = f.backupDir + QStringLiteral("/MASTER.BAK");
+        makeTable(f.backupDir + QStringLiteral("/MASTER.DBF"), {QStringLiteral("Peru")});
+        QVERIFY(QFile::copy(f.backupDir + QStringLiteral("/MASTER.DBF"), backup));
+        const QStringList before = filesIn(f.home());
+        const QByteArray index = readBytes(f.home() + QStringLiteral("/MASTER.MDX"));
+        f.restore("RestoreDBF", backup);
+        QCOMPARE(asked(f.prompts),
+                 QStringList{kError + QStringLiteral(": Invalid file type selected.")});
+        QCOMPARE(filesIn(f.home()), before);
+        QCOMPARE(readBytes(f.home() + QStringLiteral("/MASTER.MDX")), index);
+        QCOMPARE(countries(f.table()),
+                 QStringList(
+                     {QStringLiteral("Spain"), QStringLiteral("France"), QStringLiteral("Italy")}));
     }
 
     void tableIdentical()
@@ -775,7 +828,9 @@ private slots:
     void listsOnlySecond()
     {
         Backups f;
-        writeBytes(f.home() + QStringLiteral("/MASTER.001"), "Spain\r\n");
+        // The lists as the editor keeps them, written beside the database.
+        f.w->lists.setList(picklists::Country, {QStringLiteral("Spain")});
+        f.w->database().saveLists(f.w->database().basePath());
         writeBytes(f.backupDir + QStringLiteral("/MASTER.002"), "Ships\r\nBirds\r\n");
         writeBytes(f.backupDir + QStringLiteral("/MASTER.DBF"), "any");
         const QString cancel = f.restore("RestoreLST", f.backupDir + QStringLiteral("/MASTER.DBF"));
@@ -795,6 +850,48 @@ private slots:
         QCOMPARE(f.w->lists.list(picklists::Topic),
                  QStringList({QStringLiteral("Ships"), QStringLiteral("Birds")}));
         QCOMPARE(f.w->lists.list(picklists::Country), QStringList{QStringLiteral("Spain")});
+    }
+
+    // A database whose lists were never written yet: the restored Topic list is the one the
+    // editor holds afterwards and the one it saves later; the other two stay as they were.
+    void listsBeforeAnyWereSaved()
+    {
+        Backups f;
+        QVERIFY(!QFile::exists(f.home() + QStringLiteral("/MASTER.001")));
+        f.w->lists.setList(picklists::Country, {QStringLiteral("Spain")});
+        writeBytes(f.backupDir + QStringLiteral("/MASTER.002"), "Ships\r\nBirds\r\n");
+        f.restore("RestoreLST", f.backupDir + QStringLiteral("/MASTER.DBF"));
+        QCOMPARE(f.w->lists.list(picklists::Topic),
+                 QStringList({QStringLiteral("Ships"), QStringLiteral("Birds")}));
+        QCOMPARE(f.w->lists.list(picklists::Country), QStringList{QStringLiteral("Spain")});
+        f.w->database().saveLists(f.w->database().basePath());
+        QCOMPARE(readBytes(f.home() + QStringLiteral("/MASTER.002")),
+                 QByteArray("Ships\r\nBirds\r\n"));
+    }
+
+    // A restore that stops at the second list (a full disk): the first one, already
+    // restored, is what the editor holds, so that it does not save its older list over it.
+    void listsStoppedHalfway()
+    {
+        Backups f;
+        f.w->lists.setList(picklists::Country, {QStringLiteral("Spain")});
+        f.w->database().saveLists(f.w->database().basePath());
+        const QByteArray topics = readBytes(f.home() + QStringLiteral("/MASTER.002"));
+        writeBytes(f.backupDir + QStringLiteral("/MASTER.001"), "Peru\r\nChile\r\n");
+        writeBytes(f.backupDir + QStringLiteral("/MASTER.002"), QByteArray(100000, 'x'));
+        const QString cancel =
+            f.restore("RestoreLST", f.backupDir + QStringLiteral("/MASTER.DBF"), [](TMyRestore *r) {
+                const FileSizeLimit limit(64 * 1024);
+                r->StartButton->click();
+            });
+        QCOMPARE(asked(f.prompts), QStringList{kError + QStringLiteral(": ") + kRestoreFailed});
+        QCOMPARE(cancel, QStringLiteral("&Cancel"));
+        QCOMPARE(readBytes(f.home() + QStringLiteral("/MASTER.002")), topics);
+        QCOMPARE(f.w->lists.list(picklists::Country),
+                 QStringList({QStringLiteral("Peru"), QStringLiteral("Chile")}));
+        f.w->database().saveLists(f.w->database().basePath());
+        QCOMPARE(readBytes(f.home() + QStringLiteral("/MASTER.001")),
+                 QByteArray("Peru\r\nChile\r\n"));
     }
 
     void listsAll()
@@ -836,6 +933,23 @@ private slots:
                  QStringList{kWarning + QStringLiteral(": The following file \"OTHER.INI\" could "
                                                        "not be located on the specified source "
                                                        "drive.")});
+    }
+
+    // The settings file of another database, named in small letters on the medium, replaces
+    // that database's own file in the program directory.
+    void settingsNameInOtherCase()
+    {
+        Backups f;
+        writeBytes(f.home() + QStringLiteral("/COINS.INI"), "[Field Names]\r\nCountry=Old\r\n");
+        writeBytes(f.backupDir + QStringLiteral("/coins.ini"), "[Field Names]\r\nCountry=Land\r\n");
+        f.restore("RestoreINI", f.backupDir + QStringLiteral("/coins.dbf"));
+        QCOMPARE(
+            asked(f.prompts),
+            QStringList{kNotice + QStringLiteral(": Configuration File restored successfully.")});
+        QCOMPARE(filesIn(f.home()).filter(QStringLiteral("coins."), Qt::CaseInsensitive),
+                 QStringList{QStringLiteral("COINS.INI")});
+        QCOMPARE(readBytes(f.home() + QStringLiteral("/COINS.INI")),
+                 QByteArray("[Field Names]\r\nCountry=Land\r\n"));
     }
 
     // Whatever file is chosen, NUMAROK.URP of its folder is restored, and an open report

@@ -5,12 +5,10 @@
 #include "db/coin_schema.h"
 #include "db/database_files.h"
 #include "dbase/table.h"
+#include "python_dbf.h"
 
 #include <QByteArray>
 #include <QHash>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <initializer_list>
@@ -57,14 +55,4 @@ inline QStringList strings(std::initializer_list<const char *> texts)
     for (const char *t : texts)
         out << QString::fromUtf8(t);
     return out;
-}
-
-// The table as python3-dbf reads it.
-inline QJsonObject dumpTable(const QString &path)
-{
-    QProcess py;
-    py.start(QStringLiteral("/usr/bin/python3"),
-             {QStringLiteral(NUMAROK_TEST_SCRIPTS "/dump_dbf.py"), path});
-    py.waitForFinished(30000);
-    return QJsonDocument::fromJson(py.readAllStandardOutput()).object();
 }

@@ -16,49 +16,24 @@ namespace
 
 QJsonArray v2Record(const QString &country)
 {
-    return {1,
-            country,
-            QString(),
-            QStringLiteral("300"),
-            QString(),
-            QString(),
-            QJsonValue::Null,
-            QJsonValue::Null,
-            QJsonValue::Null,
-            QString(),
-            QString(),
-            QJsonValue::Null,
-            QString(),
-            1,
-            QString(),
-            QStringLiteral("BC"),
-            QString()};
+    return oldRecord(kOldV2Fields, {{QStringLiteral("ID"), 1},
+                                    {QStringLiteral("COUNTRY"), country},
+                                    {QStringLiteral("YEAR"), QStringLiteral("300")},
+                                    {QStringLiteral("QUANTITY"), 1},
+                                    {QStringLiteral("YEARBC"), QStringLiteral("BC")}});
 }
 
 QJsonArray v1Record(const QString &country)
 {
-    return {1,
-            country,
-            QString(),
-            QStringLiteral("1921"),
-            QString(),
-            QString(),
-            QJsonValue::Null,
-            QJsonValue::Null,
-            QJsonValue::Null,
-            QString(),
-            QString(),
-            QStringLiteral("7"),
-            QStringLiteral("Mar"),
-            QStringLiteral("1994"),
-            QString(),
-            QString(),
-            QStringLiteral("Yes"),
-            QStringLiteral("Yes"),
-            1,
-            QString(),
-            QString(),
-            QString()};
+    return oldRecord(kOldV1Fields, {{QStringLiteral("ID"), 1},
+                                    {QStringLiteral("COUNTRY"), country},
+                                    {QStringLiteral("YEAR"), QStringLiteral("1921")},
+                                    {QStringLiteral("PURCHDAY"), QStringLiteral("7")},
+                                    {QStringLiteral("PURCHMONTH"), QStringLiteral("Mar")},
+                                    {QStringLiteral("PURCHYEAR"), QStringLiteral("1994")},
+                                    {QStringLiteral("GOLD"), QStringLiteral("Yes")},
+                                    {QStringLiteral("SILVER"), QStringLiteral("Yes")},
+                                    {QStringLiteral("QUANTITY"), 1}});
 }
 
 } // namespace
@@ -101,9 +76,9 @@ private slots:
         QStringList years;
         QStringList misc;
         for (const QJsonArray &r : liveRecords(paths::programFile(QStringLiteral("MASTER.DBF")))) {
-            countries << r[0].toString();
-            years << r[2].toString();
-            misc << r[11].toString();
+            countries << coinValue(r, coin::Country).toString();
+            years << coinValue(r, coin::Year).toString();
+            misc << coinValue(r, coin::Miscellane).toString();
         }
         QCOMPARE(countries, QStringList({QStringLiteral("two A"), QStringLiteral("two B"),
                                          QStringLiteral("one A"), QStringLiteral("one B")}));
