@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QProcess>
 
+#include <algorithm>
+
 QString testDataPath(const QString &name)
 {
     return QStringLiteral(NUMAROK_TEST_DATA "/") + name;
@@ -68,6 +70,18 @@ std::vector<uint32_t> deliveredOrder(dbase::Table &table)
     std::vector<uint32_t> order;
     for (table.first(); !table.eof(); table.next())
         order.push_back(table.recNo());
+    return order;
+}
+
+std::vector<uint32_t> keyOrder(const std::map<uint32_t, std::string> &keys)
+{
+    std::vector<std::pair<std::string, uint32_t>> byKey;
+    for (const auto &[record, key] : keys)
+        byKey.emplace_back(key, record);
+    std::sort(byKey.begin(), byKey.end());
+    std::vector<uint32_t> order;
+    for (const auto &entry : byKey)
+        order.push_back(entry.second);
     return order;
 }
 

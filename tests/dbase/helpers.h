@@ -8,7 +8,9 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <map>
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -33,3 +35,6 @@ std::vector<dbase::FieldDef> coinFields();
 // The record numbers the engine delivers, in order.
 std::vector<uint32_t> deliveredOrder(dbase::Table &table);
 QByteArray readFile(const QString &path);
+// The order a tag must have over these keys: (key, record number) ascending. The keys hold no
+// blanks, so the unpadded text orders as the blank-padded key does.
+std::vector<uint32_t> keyOrder(const std::map<uint32_t, std::string> &keys);

@@ -24,17 +24,7 @@ struct Model {
     int keyLength = 0;
     std::map<uint32_t, std::string> keys;
 
-    std::vector<uint32_t> order() const
-    {
-        std::vector<std::pair<std::string, uint32_t>> v;
-        for (const auto &[r, k] : keys)
-            v.emplace_back(k, r);
-        std::sort(v.begin(), v.end());
-        std::vector<uint32_t> out;
-        for (const auto &p : v)
-            out.push_back(p.second);
-        return out;
-    }
+    std::vector<uint32_t> order() const { return keyOrder(keys); }
 };
 
 std::string randomKey(std::mt19937 &rng, int length)
