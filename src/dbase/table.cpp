@@ -639,6 +639,18 @@ void Table::removeLeftovers()
     ::unlink(newFilePath(indexFilePath()).c_str());
 }
 
+// The record count of the header bytes h (at least 8), refused when the file cannot hold
+// that many records.
+uint32_t Table::headerRecordCount(const char *h) const
+{
+    const uint32_t count = getLe32(h + 4);
+    if (count > kMaxRecords ||
+        m_headerLength + static_cast<uint64_t>(count) * m_recordLength > fileSize(m_fd, m_path))
+        throw Error(fileLabel(m_path) +
+                    " is damaged: its header counts more records than the file holds");
+    return count;
+}
+
 // Why the open index does not match the table, or "" when it does: the change mark that
 // an interrupted append, edit, delete or pack leaves, or a tag whose key count differs
 // from the record count (records appended by a program that does not keep the index;
@@ -649,11 +661,7 @@ std::string Table::staleIndexReason()
     const ByteLock lock = indexReadLock(m_fd, !m_openedExclusive, m_path);
     char h[32];
     readAtOrThrow(m_fd, h, sizeof h, 0, m_path);
-    const uint32_t count = getLe32(h + 4);
-    if (count > kMaxRecords ||
-        m_headerLength + static_cast<uint64_t>(count) * m_recordLength > fileSize(m_fd, m_path))
-        throw Error(fileLabel(m_path) +
-                    " is damaged: its header counts more records than the file holds");
+    const uint32_t count = headerRecordCount(h);
     m_recordCount = count;
     if (h[kChangeMark] != 0) return "a change to the table was interrupted";
     m_mdx.reload();
@@ -707,12 +715,7 @@ void Table::ensureIndexCurrent()
         // Nobody else has the table open now; records may have come in since the check.
         char h[8];
         readAtOrThrow(m_fd, h, sizeof h, 0, m_path);
-        const uint32_t count = getLe32(h + 4);
-        if (count > kMaxRecords ||
-            m_headerLength + static_cast<uint64_t>(count) * m_recordLength > fileSize(m_fd, m_path))
-            throw Error(fileLabel(m_path) +
-                        " is damaged: its header counts more records than the file holds");
-        m_recordCount = count;
+        m_recordCount = headerRecordCount(h);
     }
     const std::string selected = m_indexName;
     rewriteIndexFile(currentTagDefs());

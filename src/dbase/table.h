@@ -161,6 +161,7 @@ private:
     void readHeader();
     void loadIndexFile();
     void removeLeftovers();
+    uint32_t headerRecordCount(const char *h) const;
     std::string staleIndexReason();
     void ensureIndexCurrent();
     void markChange();
