@@ -1,5 +1,6 @@
 #include "config/color_config.h"
 
+#include "config/config_parts.h"
 #include "db/coin_database.h"
 #include "platform/prompts.h"
 
@@ -22,6 +23,8 @@ ColorConfigContext colorConfigContext(CoinDatabase &db)
             nullptr};
 }
 
+using configparts::heading;
+
 namespace
 {
 
@@ -31,16 +34,6 @@ QPushButton *roleButton(QWidget *parent, const char *name, const char *text)
     b->setObjectName(QLatin1String(name));
     b->setAutoDefault(false);
     return b;
-}
-
-QLabel *heading(QWidget *parent, const char *name, const char *text)
-{
-    auto *l = new QLabel(QLatin1String(text), parent);
-    l->setObjectName(QLatin1String(name));
-    QFont f = l->font();
-    f.setBold(true);
-    l->setFont(f);
-    return l;
 }
 
 } // namespace

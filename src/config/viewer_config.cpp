@@ -1,6 +1,7 @@
 #include "config/viewer_config.h"
 
 #include "config/color_scheme.h"
+#include "config/config_parts.h"
 #include "config/font_setting.h"
 #include "db/coin_schema.h"
 #include "platform/help_window.h"
@@ -45,6 +46,8 @@ QString duplicateName(const QStringList &names)
 
 } // namespace viewerrules
 
+using configparts::heading;
+
 namespace
 {
 
@@ -72,16 +75,6 @@ const char *const kHelpKeywords[6] = {"Viewer Configuration Title", "Viewer Conf
 QString fontText(const FontSetting &f)
 {
     return QStringLiteral("%1pt %2").arg(f.size).arg(f.name);
-}
-
-QLabel *heading(const char *name, const char *text, QWidget *parent)
-{
-    auto *l = new QLabel(QLatin1String(text), parent);
-    l->setObjectName(QLatin1String(name));
-    QFont f = l->font();
-    f.setBold(true);
-    l->setFont(f);
-    return l;
 }
 
 QTableWidget *makeGrid(double factor, const char *name, int rows, const QStringList &titles,
@@ -118,7 +111,7 @@ public:
         ShowGridTitle = new QCheckBox(QStringLiteral("Show Column Titles"), this);
         ShowGridTitle->setObjectName(QStringLiteral("ShowGridTitle"));
         tg->addWidget(ShowGridTitle, 0, 0, 1, 2);
-        QLabel *titleFontLabel = heading("TitleFontLabel", "Title Font", this);
+        QLabel *titleFontLabel = heading(this, "TitleFontLabel", "Title Font");
         tg->addWidget(titleFontLabel, 1, 0, 1, 2);
         TitleFont = new QLineEdit(this);
         TitleFont->setAccessibleName(titleFontLabel->text());
@@ -129,7 +122,7 @@ public:
         titleFontLabel->setBuddy(TitleFont);
         tg->addWidget(TitleFont, 2, 0);
         tg->addWidget(titleFontButton, 2, 1);
-        tg->addWidget(heading("BackgroundLabel", "Background", this), 3, 0, 1, 2);
+        tg->addWidget(heading(this, "BackgroundLabel", "Background"), 3, 0, 1, 2);
         TitleShape = new QFrame(this);
         TitleShape->setObjectName(QStringLiteral("TitleShape"));
         TitleShape->setFrameShape(QFrame::Box);
@@ -139,7 +132,7 @@ public:
         titleColorButton->setObjectName(QStringLiteral("Button1"));
         tg->addWidget(TitleShape, 4, 0);
         tg->addWidget(titleColorButton, 4, 1);
-        tg->addWidget(heading("AlignmentLabel", "Alignment", this), 5, 0, 1, 2);
+        tg->addWidget(heading(this, "AlignmentLabel", "Alignment"), 5, 0, 1, 2);
         TitleLeft = new QRadioButton(QStringLiteral("Left Justify"), this);
         TitleLeft->setObjectName(QStringLiteral("TitleLeft"));
         TitleCenter = new QRadioButton(QStringLiteral("Center"), this);
@@ -166,7 +159,7 @@ public:
     LookPage()
     {
         auto *lg = new QGridLayout(this);
-        lg->addWidget(heading("GridOptionLabel", "Grid Options", this), 0, 0, 1, 2);
+        lg->addWidget(heading(this, "GridOptionLabel", "Grid Options"), 0, 0, 1, 2);
         ColumnLines = new QCheckBox(QStringLiteral("Show lines between columns"), this);
         ColumnLines->setObjectName(QStringLiteral("ColumnLines"));
         RowLines = new QCheckBox(QStringLiteral("Show lines between rows"), this);
@@ -179,7 +172,7 @@ public:
         lg->addWidget(RowLines, 2, 0, 1, 2);
         lg->addWidget(RowIndicator, 3, 0, 1, 2);
         lg->addWidget(FieldEditing, 4, 0, 1, 2);
-        lg->addWidget(heading("CellColorLabel", "Cell Color", this), 5, 0, 1, 2);
+        lg->addWidget(heading(this, "CellColorLabel", "Cell Color"), 5, 0, 1, 2);
         CellColorShape = new QFrame(this);
         CellColorShape->setObjectName(QStringLiteral("CellColorShape"));
         CellColorShape->setFrameShape(QFrame::Box);
@@ -189,7 +182,7 @@ public:
         cellColorButton->setObjectName(QStringLiteral("NewColorBUtton"));
         lg->addWidget(CellColorShape, 6, 0);
         lg->addWidget(cellColorButton, 6, 1);
-        lg->addWidget(heading("CellFontLabel", "Cell Font", this), 7, 0, 1, 2);
+        lg->addWidget(heading(this, "CellFontLabel", "Cell Font"), 7, 0, 1, 2);
         GridFont = new QLineEdit(this);
         GridFont->setObjectName(QStringLiteral("GridFont"));
         GridFont->setReadOnly(true);
