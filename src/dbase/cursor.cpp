@@ -175,7 +175,7 @@ void Cursor::setNatural()
     m_rows.clear();
     m_order.keepBackKeys(0, nullptr, nullptr);
     m_rows.keepBackKeys(0, nullptr, nullptr);
-    m_rowsValid = false;
+    invalidateRows();
     m_orderHintRecno = 0;
 }
 
@@ -193,7 +193,7 @@ void Cursor::setKeyed(int keyLength, std::vector<char> keys, const std::vector<u
     m_order.keepBackKeys(keyLength, &Cursor::keyAt, this);
     m_rows.keepBackKeys(keyLength, &Cursor::keyAt, this);
     m_order.assign(order);
-    m_rowsValid = false;
+    invalidateRows();
     m_orderHintRecno = 0;
 }
 
@@ -220,6 +220,11 @@ void Cursor::setKey(uint32_t recno, const char *key)
 {
     if (!keyed() || recno < 1) return;
     reserveSlot(recno);
+    if (m_rowsAreOrder) {
+        // The record leaves the rows with its old place: it is back once insertRow says so.
+        if (m_apart != recno) separateRowsIfApart();
+        if (m_rowsAreOrder) m_apart = recno;
+    }
     char *stored = slot(recno);
     if (m_hasKey[recno]) {
         const std::size_t pos = m_order.lowerBound(stored, recno, before(recno, stored));
@@ -233,14 +238,39 @@ void Cursor::setKey(uint32_t recno, const char *key)
     m_orderHintPos = pos;
 }
 
+void Cursor::separateRows() const
+{
+    std::vector<uint32_t> rows;
+    rows.reserve(m_order.size());
+    m_order.forEach([&](uint32_t r) {
+        if (r != m_apart) rows.push_back(r);
+    });
+    m_rows.assign(rows);
+    m_rowsAreOrder = false;
+    m_apart = 0;
+}
+
+void Cursor::separateRowsIfApart()
+{
+    if (m_apart) separateRows();
+}
+
 void Cursor::buildRows(uint32_t count, const std::vector<bool> &delivered)
 {
     std::vector<uint32_t> rows;
+    m_rowsAreOrder = false;
+    m_apart = 0;
     if (keyed()) {
         rows.reserve(m_order.size());
         m_order.forEach([&](uint32_t r) {
             if (r <= count && r < delivered.size() && delivered[r]) rows.push_back(r);
         });
+        if (rows.size() == m_order.size()) {
+            m_rows.clear();
+            m_rowsAreOrder = true;
+            m_rowsValid = true;
+            return;
+        }
     } else {
         rows.reserve(count);
         for (uint32_t r = 1; r <= count && r < delivered.size(); ++r)
@@ -253,7 +283,7 @@ void Cursor::buildRows(uint32_t count, const std::vector<bool> &delivered)
 std::vector<bool> Cursor::deliveredFlags(uint32_t count) const
 {
     std::vector<bool> flags(static_cast<std::size_t>(count) + 1, false);
-    m_rows.forEach([&](uint32_t r) {
+    rows().forEach([&](uint32_t r) {
         if (r <= count) flags[r] = true;
     });
     return flags;
@@ -262,32 +292,46 @@ std::vector<bool> Cursor::deliveredFlags(uint32_t count) const
 void Cursor::clearRows()
 {
     m_rows.clear();
+    m_rowsAreOrder = false;
+    m_apart = 0;
     m_rowsValid = true;
 }
 
 int Cursor::rowOf(uint32_t recno) const
 {
     if (!m_rowsValid || recno < 1) return -1;
-    if (recno == m_hintRecno && m_hintRow < m_rows.size() && m_rows.at(m_hintRow) == recno)
+    const ChunkedList &list = rows();
+    if (recno == m_hintRecno && m_hintRow < list.size() && list.at(m_hintRow) == recno)
         return static_cast<int>(m_hintRow);
     const char *key = nullptr;
     if (keyed() && !(key = keyOf(recno))) return -1;
-    const std::size_t pos = m_rows.lowerBound(key, recno, before(recno, key));
-    return pos < m_rows.size() && m_rows.at(pos) == recno ? static_cast<int>(pos) : -1;
+    const std::size_t pos = list.lowerBound(key, recno, before(recno, key));
+    return pos < list.size() && list.at(pos) == recno ? static_cast<int>(pos) : -1;
 }
 
 void Cursor::insertRow(uint32_t recno)
 {
     if (!m_rowsValid || recno < 1) return;
+    if (m_rowsAreOrder && m_apart == recno) {
+        // Back in the rows, which are the order again; its row is where setKey put it.
+        m_apart = 0;
+        if (recno == m_orderHintRecno) {
+            m_hintRecno = recno;
+            m_hintRow = m_orderHintPos;
+        }
+        return;
+    }
+    separateRowsIfApart();
     const char *key = nullptr;
     if (keyed() && !(key = keyOf(recno))) return; // not in the tag: not in its order either
+    if (m_rowsAreOrder) return;                   // every record of the order is a row
     // The rows are a part of the order. When they hold all of it but this record, its row
     // is its place in the order, just found by setKey().
-    const bool rowsAreOrder =
+    const bool onlyThisMissing =
         keyed() && recno == m_orderHintRecno && m_rows.size() + 1 == m_order.size() &&
         m_orderHintPos < m_order.size() && m_order.at(m_orderHintPos) == recno;
     const std::size_t pos =
-        rowsAreOrder ? m_orderHintPos : m_rows.lowerBound(key, recno, before(recno, key));
+        onlyThisMissing ? m_orderHintPos : m_rows.lowerBound(key, recno, before(recno, key));
     if (pos < m_rows.size() && m_rows.at(pos) == recno) return;
     m_rows.insert(pos, recno);
     m_hintRecno = recno;
@@ -296,6 +340,13 @@ void Cursor::insertRow(uint32_t recno)
 
 void Cursor::removeRow(uint32_t recno)
 {
+    if (m_rowsValid && m_rowsAreOrder && keyOf(recno)) {
+        separateRowsIfApart();
+        if (m_rowsAreOrder) {
+            m_apart = recno;
+            return;
+        }
+    }
     const int row = rowOf(recno);
     if (row >= 0) m_rows.erase(static_cast<std::size_t>(row));
 }

@@ -81,11 +81,11 @@ void writeAtOrThrow(int fd, const void *buf, std::size_t size, uint64_t offset,
 {
     const auto *p = static_cast<const char *>(buf);
     writePoint();
-    // Large writes go in pieces of 64 KB: the page cache keeps what one write brought in
+    // Large writes go in pieces of 16 KB: the page cache keeps what one write brought in
     // in one unit of memory, and every later small write into such a unit (a record, a
     // header field, an index block) costs the kernel time in proportion to the unit's
     // size. A file written at once would make each later append several times dearer.
-    constexpr std::size_t kPiece = 64 * 1024;
+    constexpr std::size_t kPiece = 16 * 1024;
     while (size > 0) {
         const ssize_t n =
             ::pwrite(fd, p, std::min(size, kPiece - (offset % kPiece)), static_cast<off_t>(offset));
@@ -152,6 +152,7 @@ void writePoint()
 
 void syncFile(int fd, const std::string &path)
 {
+    faultPoint("sync:" + fileLabel(path));
     int r;
     do {
         r = ::fdatasync(fd);

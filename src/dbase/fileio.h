@@ -48,7 +48,8 @@ uint64_t fileSize(int fd, const std::string &path);
 void putHeaderDate(char *p);
 
 // Test hook: called with a name at points where a write can be interrupted, e.g.
-// "pack:before-rename". A test makes it throw to simulate a failure there.
+// "pack:before-rename", and with "sync:" and the file's name before each flush of a file
+// to the disk. A test makes it throw to simulate a failure there.
 void setFaultHook(std::function<void(std::string_view)> hook);
 void faultPoint(std::string_view name);
 

@@ -471,6 +471,51 @@ private slots:
         QCOMPARE(t.recordCount(), 6);
     }
 
+    // A power failure can leave a half-written index only while the session flag is on the
+    // disk, and an open then rebuilds it: batches and posts flush the table alone, and the
+    // index is flushed once, by the last writer, before the flag is cleared.
+    void indexFlushedOnceBeforeTheFlagIsCleared()
+    {
+        const QString dir = sub(QStringLiteral("flushes"));
+        Table t;
+        makeCoins(t, dir, "FLUSHES", 5);
+        const QString mdx = QString::fromStdString(t.indexFilePath());
+        Table u;
+        u.setDatabaseName(dir.toStdString());
+        u.setTableName("FLUSHES");
+        u.open();
+        u.append();
+        u.post(); // both writers' sessions are under way
+        using Flushes = std::vector<std::pair<std::string, char>>; // file, flag at the time
+        Flushes flushes;
+        setFaultHook([&](std::string_view point) {
+            if (point.substr(0, 5) == "sync:")
+                flushes.emplace_back(std::string(point.substr(5)), sessionFlag(mdx));
+        });
+        t.setSyncEachPost(false);
+        for (int i = 0; i < 3; ++i) {
+            t.append();
+            t.setAsString(0, "bulk " + std::to_string(i));
+            t.post();
+        }
+        t.sync();
+        QCOMPARE(flushes, (Flushes{{"FLUSHES.DBF", 1}}));
+        flushes.clear();
+        u.append(); // flushed at once, as the record editor's Update does
+        u.setAsString(0, "one more");
+        u.post();
+        QCOMPARE(flushes, (Flushes{{"FLUSHES.DBF", 1}}));
+        flushes.clear();
+        t.close(); // u still writes: the flag stays and the index waits for u
+        QCOMPARE(flushes, Flushes{});
+        u.close();
+        QCOMPARE(flushes, (Flushes{{"FLUSHES.MDX", 1}}));
+        QCOMPARE(sessionFlag(mdx), char(0));
+        setFaultHook({});
+        QString error;
+        QCOMPARE(indexDumpOrder(mdx, QStringLiteral("NewIndex"), &error).size(), std::size_t(10));
+    }
+
     void sessionLeftByAProgramThatDied()
     {
         // A writer that died between two posts (or with the machine): its session flag is

@@ -197,6 +197,68 @@ private slots:
         }
     }
 
+    // While every record of the order is delivered the rows are the order itself; each way
+    // a record can leave the rows, or come back, must leave exactly the delivered records.
+    void rowsThatAreTheWholeOrder_data()
+    {
+        // Each step: a letter (a: append, e: edit, d: delete, r: look the row up while the
+        // record is out), then + when the record is delivered afterwards, - when not.
+        QTest::addColumn<QString>("steps");
+        QTest::newRow("append delivered") << QStringLiteral("a+");
+        QTest::newRow("append not delivered") << QStringLiteral("a-");
+        QTest::newRow("edit delivered") << QStringLiteral("e+");
+        QTest::newRow("edit no longer delivered") << QStringLiteral("e-");
+        QTest::newRow("delete") << QStringLiteral("d-");
+        QTest::newRow("two deletes") << QStringLiteral("d-d-");
+        QTest::newRow("looked up while apart") << QStringLiteral("r+");
+        QTest::newRow("one not delivered among appends") << QStringLiteral("a+a+a+a+e-a+a+");
+    }
+
+    void rowsThatAreTheWholeOrder()
+    {
+        QFETCH(QString, steps);
+        std::mt19937 rng(23);
+        const int kl = 4;
+        Model model{kl, {}};
+        uint32_t count = 5000;
+        std::vector<char> keys(static_cast<std::size_t>(count) * kl);
+        for (uint32_t r = 1; r <= count; ++r) {
+            model.keys[r] = randomKey(rng, kl);
+            std::memcpy(keys.data() + (r - 1) * kl, model.keys[r].data(), kl);
+        }
+        Cursor c;
+        c.setKeyed(kl, keys, model.order());
+        c.buildRows(count, std::vector<bool>(count + 1, true));
+        std::vector<bool> out(count + 1, false); // records that are not rows
+        for (int i = 0; i + 1 < steps.size(); i += 2) {
+            const char step = steps.at(i).toLatin1();
+            const bool ok = steps.at(i + 1) == QLatin1Char('+');
+            uint32_t r = 1 + rng() % count;
+            if (step == 'a') {
+                r = ++count;
+                out.push_back(false);
+                model.keys[r] = randomKey(rng, kl);
+                c.setKey(r, model.keys[r].data());
+            } else {
+                c.removeRow(r);
+                if (step == 'r') QCOMPARE(c.rowOf(r), -1);
+                if (step == 'e') {
+                    model.keys[r] = randomKey(rng, kl);
+                    c.setKey(r, model.keys[r].data());
+                }
+            }
+            if (ok) c.insertRow(r);
+            out[r] = !ok;
+            std::vector<uint32_t> want;
+            for (uint32_t v : model.order())
+                if (!out[v]) want.push_back(v);
+            QCOMPARE(rowsOf(c), want);
+            QCOMPARE(c.order(), model.order());
+            const auto at = std::find(want.begin(), want.end(), r);
+            QCOMPARE(c.rowOf(r), at == want.end() ? -1 : static_cast<int>(at - want.begin()));
+        }
+    }
+
     // Long keys whose chunks share long prefixes (a few countries, then a date and a
     // number), so many that chunks split and keys arrive at the ends of chunks whose
     // prefix they do not share: the searches that compare only the bytes after a chunk's
