@@ -3,6 +3,7 @@
 // of the same shape, with the longest wait between two progress reports of each run.
 //
 //   numarok-exchange-bench [--records N] [--dir D]
+#include "bench_common.h"
 #include "db/coin_schema.h"
 #include "dbase/error.h"
 #include "dbase/table.h"
@@ -17,29 +18,14 @@
 #include <iostream>
 #include <string>
 
-#include <sys/resource.h>
-
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::cpuMs;
+using bench::msSince;
 
 namespace
 {
 
 const char *const kExpression = "Upper(Left(Country,26))+DTOS(PurchDate)+STR(PurchasePr,12,2)";
-
-// Processor time (user and system) of this process so far, in milliseconds: on a busy
-// machine it says more than the wall clock.
-double cpuMs()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1000.0 +
-           (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1000.0;
-}
-
-double msSince(Clock::time_point t0)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
-}
 
 // The time of a run and the longest stretch without a progress report in it.
 struct Timing {
@@ -112,17 +98,7 @@ int main(int argc, char **argv)
 {
     int records = 100000;
     std::string dir = "/tmp/numarok-exchange-bench";
-    for (int i = 1; i < argc; ++i) {
-        const std::string a = argv[i];
-        if (a == "--records" && i + 1 < argc)
-            records = std::stoi(argv[++i]);
-        else if (a == "--dir" && i + 1 < argc)
-            dir = argv[++i];
-        else {
-            std::cerr << "usage: numarok-exchange-bench [--records N] [--dir D]\n";
-            return 2;
-        }
-    }
+    if (!bench::readArguments(argc, argv, "numarok-exchange-bench", records, dir)) return 2;
     try {
         std::filesystem::create_directories(dir);
         dbase::Table coins;

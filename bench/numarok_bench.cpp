@@ -4,6 +4,7 @@
 // (read the file, keys in one buffer, record numbers sorted by memcmp, output written).
 //
 //   numarok-bench --records N --dir D
+#include "bench_common.h"
 #include "db/coin_schema.h"
 #include "db/database_files.h"
 #include "dbase/error.h"
@@ -24,29 +25,15 @@
 #include <vector>
 
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::cpuMs;
+using bench::msSince;
 
 namespace
 {
-
-double msSince(Clock::time_point t0)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
-}
-
-// Processor time of this process (user and system), in milliseconds: on a shared machine
-// it says what the work costs when the waits for the other programs are left out.
-double cpuMs()
-{
-    rusage u{};
-    ::getrusage(RUSAGE_SELF, &u);
-    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1000.0 +
-           (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1000.0;
-}
 
 std::string cpuSince(double c0)
 {
@@ -263,17 +250,7 @@ int main(int argc, char **argv)
 {
     int records = 100000;
     std::string dir = ".";
-    for (int i = 1; i < argc; ++i) {
-        const std::string a = argv[i];
-        if (a == "--records" && i + 1 < argc)
-            records = std::stoi(argv[++i]);
-        else if (a == "--dir" && i + 1 < argc)
-            dir = argv[++i];
-        else {
-            std::cerr << "usage: numarok-bench --records N --dir D\n";
-            return 2;
-        }
-    }
+    if (!bench::readArguments(argc, argv, "numarok-bench", records, dir)) return 2;
     const char *expr = "Upper(Left(Country,26))+DTOS(PurchDate)+STR(PurchasePr,12,2)";
     const char *otherExpr = "DTOS(PurchDate)+Upper(Left(Country,26))";
     try {
