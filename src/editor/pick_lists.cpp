@@ -3,6 +3,7 @@
 #include "dbase/codepage.h"
 #include "dbase/fileio.h"
 #include "platform/paths.h"
+#include "platform/save_file.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -53,7 +54,7 @@ bool writeListFile(const QString &path, const QStringList &entries)
     if (!f.open(QIODevice::WriteOnly)) return false;
     dbase::keepModeOf(path.toStdString(), f.handle()); // a shared collection stays shared
     if (f.write(out) != out.size()) return false;
-    return f.commit();
+    return platform::commitWhole(f);
 }
 
 bool addEntry(QStringList &entries, const QString &text)

@@ -1,6 +1,7 @@
 #include "exchange/ascii_format.h"
 
 #include "dbase/codepage.h"
+#include "platform/save_file.h"
 
 namespace exchange
 {
@@ -292,9 +293,9 @@ void AsciiWriter::writeLine(const std::vector<std::string> &utf8Values)
 
 bool AsciiWriter::commit(QString *error)
 {
-    if (flushBuffer() && m_file.commit()) return true;
+    if (flushBuffer() && platform::commitWhole(m_file)) return true;
     *error = QStringLiteral("Unable to write %1: %2.  No file was written.")
-                 .arg(m_file.fileName(), m_file.errorString());
+                 .arg(m_file.fileName(), platform::saveFailure(m_file));
     m_file.cancelWriting();
     return false;
 }

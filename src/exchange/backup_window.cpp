@@ -429,7 +429,12 @@ void TMyBackup::backupLists(const QString &dir)
 void TMyBackup::backupSettings(const QString &dir)
 {
     CoinDatabase &db = m_ctx.database;
-    db.saveSettings(db.settingsFilePath());
+    // The settings as the windows hold them go to the file first; a file that could not be
+    // written holds older ones, and a copy of it is not the backup asked for.
+    if (!db.saveSettings(db.settingsFilePath())) {
+        message(kBackupFailed, kError);
+        return;
+    }
     const QString source = db.settingsFilePath();
     if (!QFileInfo::exists(source)) {
         succeeded(kBackupDone);

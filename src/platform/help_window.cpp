@@ -1,6 +1,7 @@
 #include "platform/help_window.h"
 
 #include "platform/paths.h"
+#include "platform/save_file.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -416,8 +417,8 @@ QString ensureHelpFile()
     }
     QSaveFile out(path);
     if (out.open(QIODevice::WriteOnly)) {
-        out.write(marked(own));
-        out.commit();
+        const QByteArray bytes = marked(own);
+        if (out.write(bytes) == bytes.size()) platform::commitWhole(out);
     }
     return path;
 }

@@ -2,6 +2,7 @@
 
 #include "dbase/codepage.h"
 #include "dbase/fileio.h"
+#include "platform/save_file.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -133,7 +134,7 @@ bool IniFile::save()
         f.cancelWriting();
         return false;
     }
-    if (!f.commit()) return false;
+    if (!platform::commitWhole(f)) return false;
     m_exists = true;
     return true;
 }

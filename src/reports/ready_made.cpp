@@ -2,6 +2,7 @@
 
 #include "db/coin_schema.h"
 #include "platform/paths.h"
+#include "platform/save_file.h"
 #include "reports/earlier_reports.h"
 #include "reports/report_file.h"
 
@@ -195,7 +196,8 @@ bool writeReadyMadeReports(const QString &path)
     for (int k = 0; k < kReadyMadeCount; ++k)
         bytes += readyMadeReport(k).bytes();
     QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() &&
+           platform::commitWhole(file);
 }
 
 void prepareReportFiles()

@@ -1,6 +1,7 @@
 #include "reports/report_file.h"
 
 #include "platform/paths.h"
+#include "platform/save_file.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -115,8 +116,10 @@ bool ReportFile::remove(int k)
     kept += all.mid(static_cast<qsizetype>(k + 1) * kRecordSize,
                     (records - k - 1) * static_cast<qsizetype>(kRecordSize));
     QSaveFile out(m_path);
-    if (!out.open(QIODevice::WriteOnly) || out.write(kept) != kept.size() || !out.commit())
-        throw ReportFileError(QStringLiteral("Cannot write %1: %2").arg(m_path, out.errorString()));
+    if (!out.open(QIODevice::WriteOnly) || out.write(kept) != kept.size() ||
+        !platform::commitWhole(out))
+        throw ReportFileError(
+            QStringLiteral("Cannot write %1: %2").arg(m_path, platform::saveFailure(out)));
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include "db/coin_schema.h"
 #include "dbase/codepage.h"
 #include "dbase/table.h"
+#include "platform/save_file.h"
 #include "reports/engine/base_report.h"
 
 #include <QCoreApplication>
@@ -239,10 +240,10 @@ void ReportGenerator::MyAfterPrintReport(TBaseReport &r)
         if (r.Cancelled()) {
             m_file.cancelWriting();
             m_file.commit();
-        } else if (!m_file.commit()) {
+        } else if (!platform::commitWhole(m_file)) {
             throw engine::ReportError(
                 QStringLiteral("The report file \"%1\" could not be written: %2")
-                    .arg(m_outputPath, m_file.errorString()));
+                    .arg(m_outputPath, platform::saveFailure(m_file)));
         }
     }
 }

@@ -4,6 +4,7 @@
 #include "config/color_scheme.h"
 #include "platform/modal.h"
 #include "platform/prompts.h"
+#include "platform/save_file.h"
 #include "reports/engine/file_preview.h"
 
 #include <QAction>
@@ -392,9 +393,9 @@ void TMyPreview::MenuSavePdfClick()
         writer.setCreator(QStringLiteral("Numarok"));
         ok = MyFilePrinter.PrintPagesTo(writer, 1, pageCount(), 1);
     }
-    if (!ok || !file.commit())
+    if (!ok || !platform::commitWhole(file))
         Prompts::error(this, QStringLiteral("The report could not be saved as \"%1\": %2")
-                                 .arg(QFileInfo(path).fileName(), file.errorString()));
+                                 .arg(QFileInfo(path).fileName(), platform::saveFailure(file)));
 }
 
 } // namespace reports

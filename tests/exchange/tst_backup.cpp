@@ -27,6 +27,7 @@
 #include <QTextBrowser>
 #include <QTreeView>
 
+#include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -54,11 +55,18 @@ public:
         rlimit small = m_saved;
         small.rlim_cur = limit;
         setrlimit(RLIMIT_FSIZE, &small);
+        // A write past the limit fails as on a full medium instead of ending the process.
+        m_handler = std::signal(SIGXFSZ, SIG_IGN);
     }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_saved); }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_handler);
+    }
 
 private:
     rlimit m_saved{};
+    void (*m_handler)(int) = SIG_DFL;
 };
 
 QString caseOf(const ScriptedPrompts::Question &q)
@@ -599,6 +607,25 @@ private slots:
                                                      "identical.  You cannot copy a file  over "
                                                      "top of itself.  Please choose a different "
                                                      "directory to backup to.")});
+    }
+
+    // Settings that cannot be written now (a full medium): the backup fails rather than
+    // copy the settings as they were last saved and call that a success, and the settings
+    // file keeps its bytes.
+    void settingsThatCannotBeSaved()
+    {
+        Backups f;
+        const QString ini = f.w->database().settingsFilePath();
+        writeBytes(ini, "[Old]\r\n");
+        f.w->database().settings().fieldNames[0] = QStringLiteral("Land");
+        const QString cancel = f.backup("BackINI", f.backupDir, [&](TMyBackup *b) {
+            const FileSizeLimit limit(16);
+            b->StartButton->click();
+        });
+        QCOMPARE(asked(f.prompts), QStringList{kError + QStringLiteral(": ") + kBackupFailed});
+        QCOMPARE(cancel, QStringLiteral("&Cancel"));
+        QCOMPARE(filesIn(f.backupDir), QStringList{});
+        QCOMPARE(readBytes(ini), QByteArray("[Old]\r\n")); // not cut short
     }
 
     void help()

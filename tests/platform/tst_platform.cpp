@@ -3,13 +3,19 @@
 #include "platform/modal.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
+#include "platform/save_file.h"
 #include "test_files.h"
 #include "test_registry.h"
 
 #include <QDialog>
+#include <QDir>
 #include <QFile>
+#include <QSaveFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
 
 class IniTests : public QObject
 {
@@ -178,4 +184,53 @@ private slots:
 
 REGISTER_TEST(IniTests)
 REGISTER_TEST(PromptTests)
+// A medium that fills up while a file is written beside the old one: the old file stays,
+// also for a writer that does not look at what each write returned (as a PDF writer).
+class SaveFileTests : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir m_dir;
+
+private slots:
+    void fullMediumKeepsTheOldFile_data()
+    {
+        QTest::addColumn<int>("pieces");
+        QTest::addColumn<int>("pieceSize");
+        QTest::addColumn<bool>("fits");
+        QTest::newRow("small writes, buffered") << 40 << 25 << false;
+        QTest::newRow("small writes past the buffer, results unread") << 40 << 1000 << false;
+        QTest::newRow("small writes that fit") << 4 << 25 << true;
+    }
+    void fullMediumKeepsTheOldFile()
+    {
+        QFETCH(int, pieces);
+        QFETCH(int, pieceSize);
+        QFETCH(bool, fits);
+        const QString path = m_dir.path() + QStringLiteral("/kept.txt");
+        writeBytes(path, "the old file");
+        bool committed = false;
+        {
+            rlimit saved{};
+            getrlimit(RLIMIT_FSIZE, &saved);
+            rlimit small = saved;
+            small.rlim_cur = 512;
+            const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+            setrlimit(RLIMIT_FSIZE, &small);
+            QSaveFile f(path);
+            if (f.open(QIODevice::WriteOnly))
+                for (int i = 0; i < pieces; ++i)
+                    f.write(QByteArray(pieceSize, 'x'));
+            committed = platform::commitWhole(f);
+            setrlimit(RLIMIT_FSIZE, &saved);
+            std::signal(SIGXFSZ, handler);
+        }
+        QCOMPARE(committed, fits);
+        QCOMPARE(readBytes(path), fits ? QByteArray(pieces * pieceSize, 'x') : "the old file");
+        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files),
+                 QStringList{QStringLiteral("kept.txt")});
+    }
+};
+
+REGISTER_TEST(SaveFileTests)
+
 #include "tst_platform.moc"
