@@ -10,6 +10,7 @@
 #include "platform/prompts.h"
 #include "reports/ready_made.h"
 #include "ui/formats.h"
+#include "ui/window_options.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -18,6 +19,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
+#include <QTimer>
 
 namespace
 {
@@ -122,6 +124,11 @@ void TMain::showEvent(QShowEvent *event)
     if (!m_shown) {
         m_shown = true;
         FormShow();
+        // The remembered size and place, kept on the screen once the window manager has
+        // given the window its frame (it tells its size a moment after the window shows).
+        QTimer::singleShot(300, this, [this] {
+            if (const QScreen *s = screen()) windowopts::keepOnScreen(this, s->availableGeometry());
+        });
     }
 }
 

@@ -255,6 +255,21 @@ void centre(QWidget *form, const QSize &screen)
                std::max(0, (screen.height() - frame.height()) / 2));
 }
 
+void keepOnScreen(QWidget *window, const QRect &available)
+{
+    const QRect frame = window->frameGeometry();
+    const QSize border = frame.size() - window->size();
+    const QSize client =
+        window->size().boundedTo(available.size() - border).expandedTo(window->minimumSize());
+    if (client != window->size()) window->resize(client);
+    const QSize outer = client + border;
+    const int left = std::clamp(frame.left(), available.left(),
+                                std::max(available.left(), available.right() + 1 - outer.width()));
+    const int top = std::clamp(frame.top(), available.top(),
+                               std::max(available.top(), available.bottom() + 1 - outer.height()));
+    if (QPoint(left, top) != frame.topLeft()) window->move(left, top);
+}
+
 bool FormGeometry::save(QWidget *form)
 {
     m_client = form->size();

@@ -27,6 +27,11 @@ void scale(QWidget *form, double factor);
 // or left of the screen.
 void centre(QWidget *form, const QSize &screen);
 
+// A shown window whose frame does not lie within `available` (a remembered place on a
+// larger screen; a 640 x 480 window with its title bar on a 640 x 480 screen) is made
+// smaller as far as its minimum size lets it and moved so that its frame lies on it.
+void keepOnScreen(QWidget *window, const QRect &available);
+
 // The designed geometry of a form that is shown many times, taken once and put back
 // before each showing.
 class FormGeometry

@@ -162,6 +162,36 @@ private slots:
                                     (600 - form.frameGeometry().height()) / 2));
     }
 
+    // A window remembered on a larger screen, or too big for this one, comes back onto it;
+    // one that fits stays where it was.
+    void keepOnScreen_data()
+    {
+        QTest::addColumn<QRect>("window");
+        QTest::addColumn<QRect>("minimum"); // of the window's size; empty: none
+        QTest::addColumn<QRect>("expected");
+        const QRect none;
+        QTest::newRow("fits") << QRect(10, 20, 300, 200) << none << QRect(10, 20, 300, 200);
+        QTest::newRow("too big") << QRect(0, 0, 700, 500) << none << QRect(0, 0, 640, 480);
+        QTest::newRow("off to the right and below")
+            << QRect(900, 700, 300, 200) << none << QRect(340, 280, 300, 200);
+        QTest::newRow("above and left")
+            << QRect(-50, -30, 300, 200) << none << QRect(0, 0, 300, 200);
+        QTest::newRow("too big for its minimum")
+            << QRect(100, 100, 700, 500) << QRect(0, 0, 660, 300) << QRect(0, 0, 660, 480);
+    }
+
+    void keepOnScreen()
+    {
+        QFETCH(QRect, window);
+        QFETCH(QRect, minimum);
+        QFETCH(QRect, expected);
+        QWidget w;
+        if (!minimum.isNull()) w.setMinimumSize(minimum.size());
+        w.setGeometry(window);
+        windowopts::keepOnScreen(&w, QRect(0, 0, 640, 480));
+        QCOMPARE(w.frameGeometry(), expected);
+    }
+
     void nestedAndFixedDialogsScale()
     {
         QDialog fixed;
