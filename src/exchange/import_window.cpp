@@ -298,10 +298,10 @@ TImportFormat::TImportFormat(const ExchangeContext &context, QWidget *parent)
 
     // Enter on a focused button presses it; elsewhere Enter selects the file.
     auto *FileButton = button(this, "FileButton", QStringLiteral("Select &File"),
-                              &TImportFormat::FileButtonClick, AutoDefault::On);
+                              &TImportFormat::FileButtonClick, nullptr, AutoDefault::On);
     FileButton->setDefault(true);
-    auto *CancelButton =
-        button(this, "CancelButton", QStringLiteral("&Cancel"), &QDialog::reject, AutoDefault::On);
+    auto *CancelButton = button(this, "CancelButton", QStringLiteral("&Cancel"), &QDialog::reject,
+                                nullptr, AutoDefault::On);
 
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(FileButton);

@@ -1,6 +1,7 @@
 #include "ui/controls.h"
 
 #include <QCheckBox>
+#include <QFont>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QIcon>
@@ -26,6 +27,15 @@ QLabel *label(QWidget *parent, const char *name, const QString &caption, Qt::Ali
     auto *l = new QLabel(caption, parent);
     l->setObjectName(QLatin1String(name));
     if (alignment) l->setAlignment(alignment);
+    return l;
+}
+
+QLabel *heading(QWidget *parent, const char *name, const char *text)
+{
+    QLabel *l = label(parent, name, QLatin1String(text));
+    QFont f = l->font();
+    f.setBold(true);
+    l->setFont(f);
     return l;
 }
 

@@ -28,11 +28,12 @@ QPushButton *button(QWidget *parent, const char *name, const QString &caption,
 
 // A push button of `owner` whose clicks call `onClick`, a handler of the owner.
 template <class Owner, class Handler>
-requires std::is_base_of_v<Handler, Owner> QPushButton *
-button(Owner *owner, const char *name, const QString &caption, void (Handler::*onClick)(),
-       AutoDefault autoDefault = AutoDefault::Off)
+QPushButton *button(Owner *owner, const char *name, const QString &caption,
+                    void (Handler::*onClick)(), const char *icon = nullptr,
+                    AutoDefault autoDefault = AutoDefault::Off)
 {
-    QPushButton *b = button(owner, name, caption, nullptr, autoDefault);
+    static_assert(std::is_base_of_v<Handler, Owner>, "the handler must be the owner's");
+    QPushButton *b = button(owner, name, caption, icon, autoDefault);
     QObject::connect(b, &QPushButton::clicked, owner, onClick);
     return b;
 }
@@ -40,6 +41,8 @@ button(Owner *owner, const char *name, const QString &caption, void (Handler::*o
 // A caption; `alignment` empty keeps the label's own.
 QLabel *label(QWidget *parent, const char *name, const QString &caption,
               Qt::Alignment alignment = {});
+// A bold caption over a group of controls.
+QLabel *heading(QWidget *parent, const char *name, const char *text);
 // A text box; `maxLength` 0 leaves its length free.
 QLineEdit *lineEdit(QWidget *parent, const char *name, int maxLength);
 QRadioButton *radio(QWidget *parent, const char *name, const QString &caption);
