@@ -18,8 +18,8 @@ class QWidget;
 namespace controls
 {
 
-// Whether a button that has the focus takes Enter. Off leaves Enter to the dialog's default
-// button, so that Enter in a text box or on a list never presses a button beside it.
+// Whether a button takes Enter. Off: Enter, even on the focused button, goes to the dialog's
+// default button, and a dialog without one never makes this button its default.
 enum class AutoDefault : bool { Off, On };
 
 // A push button, with a theme icon when `icon` is given.
