@@ -1,8 +1,8 @@
 #include "config/color_config.h"
 
-#include "config/config_parts.h"
 #include "db/coin_database.h"
 #include "platform/prompts.h"
+#include "ui/controls.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -23,7 +23,7 @@ ColorConfigContext colorConfigContext(CoinDatabase &db)
             nullptr};
 }
 
-using configparts::heading;
+using controls::heading;
 
 namespace
 {

@@ -1,11 +1,11 @@
 #include "config/viewer_config.h"
 
 #include "config/color_scheme.h"
-#include "config/config_parts.h"
 #include "config/font_setting.h"
 #include "db/coin_schema.h"
 #include "platform/help_window.h"
 #include "platform/prompts.h"
+#include "ui/controls.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -46,7 +46,7 @@ QString duplicateName(const QStringList &names)
 
 } // namespace viewerrules
 
-using configparts::heading;
+using controls::heading;
 
 namespace
 {

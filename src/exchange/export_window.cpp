@@ -9,6 +9,7 @@
 #include "platform/help_window.h"
 #include "platform/long_work.h"
 #include "platform/prompts.h"
+#include "ui/controls.h"
 #include "ui/grid_rows.h"
 
 #include <QApplication>
@@ -25,6 +26,8 @@
 #include <QVBoxLayout>
 
 #include <set>
+
+using namespace controls;
 
 namespace
 {
@@ -67,47 +70,28 @@ TMyExport::TMyExport(const ExchangeContext &context, QWidget *parent)
     ExportGrid->verticalHeader()->hide();
     connect(ExportGrid, &QTableWidget::cellDoubleClicked, this, &TMyExport::ExportGridDblClick);
 
-    auto button = [this](const char *name, const QString &text, void (TMyExport::*slot)()) {
-        auto *b = new QPushButton(text, this);
-        b->setObjectName(QLatin1String(name));
-        b->setAutoDefault(false);
-        connect(b, &QPushButton::clicked, this, slot);
-        return b;
-    };
-    auto label = [this](const char *name, const QString &text) {
-        auto *l = new QLabel(text, this);
-        l->setObjectName(QLatin1String(name));
-        return l;
-    };
-    auto radio = [this](const char *name, const QString &text) {
-        auto *r = new QRadioButton(text, this);
-        r->setObjectName(QLatin1String(name));
-        return r;
-    };
-
-    FirstRow = new QCheckBox(QStringLiteral("&First Record Contains Field Names"), this);
-    FirstRow->setObjectName(QStringLiteral("FirstRow"));
+    FirstRow = checkBox(this, "FirstRow", QStringLiteral("&First Record Contains Field Names"));
     // FormCreate: the check box from the setting.
     FirstRow->setChecked(m_ctx.settings.exportFirstRow);
     connect(FirstRow, &QCheckBox::clicked, this, &TMyExport::FirstRowClick);
 
-    ExportEntire = radio("ExportEntire", QStringLiteral("Export Entire Database"));
-    ExportSearch = radio("ExportSearch", QStringLiteral("Export Search Criteria"));
-    AsciiFile = radio("AsciiFile", QStringLiteral("Ascii Delimited Text File"));
-    DBaseFile = radio("DBaseFile", QStringLiteral("DBase File (DBF)"));
+    ExportEntire = radio(this, "ExportEntire", QStringLiteral("Export Entire Database"));
+    ExportSearch = radio(this, "ExportSearch", QStringLiteral("Export Search Criteria"));
+    AsciiFile = radio(this, "AsciiFile", QStringLiteral("Ascii Delimited Text File"));
+    DBaseFile = radio(this, "DBaseFile", QStringLiteral("DBase File (DBF)"));
     connect(AsciiFile, &QRadioButton::clicked, this, &TMyExport::AsciiFileClick);
     connect(DBaseFile, &QRadioButton::clicked, this, &TMyExport::DBaseFileClick);
     auto *what = new QFrame(this);
     auto *whatLayout = new QVBoxLayout(what);
     // The frames add no margins of their own, so that the form fits a 640 x 480 screen.
     whatLayout->setContentsMargins(0, 0, 0, 0);
-    whatLayout->addWidget(label("WhatLabel", QStringLiteral("What to Export")));
+    whatLayout->addWidget(label(this, "WhatLabel", QStringLiteral("What to Export")));
     whatLayout->addWidget(ExportEntire);
     whatLayout->addWidget(ExportSearch);
     auto *how = new QFrame(this);
     auto *howLayout = new QVBoxLayout(how);
     howLayout->setContentsMargins(0, 0, 0, 0);
-    howLayout->addWidget(label("HowLabel", QStringLiteral("How To Export")));
+    howLayout->addWidget(label(this, "HowLabel", QStringLiteral("How To Export")));
     howLayout->addWidget(AsciiFile);
     howLayout->addWidget(DBaseFile);
     howLayout->addWidget(FirstRow);
@@ -116,31 +100,34 @@ TMyExport::TMyExport(const ExchangeContext &context, QWidget *parent)
     MyGauge->setTextVisible(false);
     MyGauge->setStyleSheet(QStringLiteral("QProgressBar::chunk { background-color: red; }"));
 
-    auto *Label1 = label(
-        "Label1", QStringLiteral("\"Yes\" includes a field in the export, \"No\" excludes it.  "
-                                 "Double click a cell under EXPORT IT to switch it between "
-                                 "Yes and No."));
+    auto *Label1 =
+        label(this, "Label1",
+              QStringLiteral("\"Yes\" includes a field in the export, \"No\" excludes it.  "
+                             "Double click a cell under EXPORT IT to switch it between "
+                             "Yes and No."));
     Label1->setWordWrap(true);
 
     auto *side = new QVBoxLayout;
-    side->addWidget(label("FieldOrder1Label", QStringLiteral("Field")));
-    side->addWidget(label("FieldOrder2Label", QStringLiteral("Ordering")));
-    side->addWidget(button("UpButton", QStringLiteral("&Up"), &TMyExport::UpButtonClick));
-    side->addWidget(button("DownButton", QStringLiteral("&Down"), &TMyExport::DownButtonClick));
+    side->addWidget(label(this, "FieldOrder1Label", QStringLiteral("Field")));
+    side->addWidget(label(this, "FieldOrder2Label", QStringLiteral("Ordering")));
+    side->addWidget(button(this, "UpButton", QStringLiteral("&Up"), &TMyExport::UpButtonClick));
     side->addWidget(
-        button("DefaultsButton", QStringLiteral("D&efaults"), &TMyExport::DefaultsButtonClick));
+        button(this, "DownButton", QStringLiteral("&Down"), &TMyExport::DownButtonClick));
+    side->addWidget(button(this, "DefaultsButton", QStringLiteral("D&efaults"),
+                           &TMyExport::DefaultsButtonClick));
     side->addStretch();
-    side->addWidget(button("StartExportButton", QStringLiteral("&Start Export"),
+    side->addWidget(button(this, "StartExportButton", QStringLiteral("&Start Export"),
                            &TMyExport::StartExportButtonClick));
-    side->addWidget(button("ExitButton", QStringLiteral("E&xit"), &QDialog::reject));
-    side->addWidget(button("HelpButton", QStringLiteral("&Help"), &TMyExport::HelpButtonClick));
+    side->addWidget(button(this, "ExitButton", QStringLiteral("E&xit"), &QDialog::reject));
+    side->addWidget(
+        button(this, "HelpButton", QStringLiteral("&Help"), &TMyExport::HelpButtonClick));
 
     auto *right = new QVBoxLayout;
     right->addWidget(what);
     right->addWidget(how);
-    right->addWidget(label("NotesLabel", QStringLiteral("NOTES")));
+    right->addWidget(label(this, "NotesLabel", QStringLiteral("NOTES")));
     right->addWidget(Label1);
-    right->addWidget(label("GaugeLabel", QStringLiteral("Export Progress")));
+    right->addWidget(label(this, "GaugeLabel", QStringLiteral("Export Progress")));
     right->addWidget(MyGauge);
     right->addStretch();
 

@@ -10,6 +10,7 @@
 #include "platform/long_work.h"
 #include "platform/modal.h"
 #include "platform/prompts.h"
+#include "ui/controls.h"
 #include "ui/grid_rows.h"
 
 #include <QApplication>
@@ -26,6 +27,8 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+
+using namespace controls;
 
 namespace
 {
@@ -83,57 +86,42 @@ TMyImport::TMyImport(const ExchangeContext &context, int format, const QString &
     ImportGrid->verticalHeader()->hide();
     connect(ImportGrid, &QTableWidget::cellDoubleClicked, this, &TMyImport::ImportGridDblClick);
 
-    auto button = [this](const char *name, const QString &text, void (TMyImport::*slot)()) {
-        auto *b = new QPushButton(text, this);
-        b->setObjectName(QLatin1String(name));
-        b->setAutoDefault(false);
-        connect(b, &QPushButton::clicked, this, slot);
-        return b;
-    };
-    auto label = [this](const char *name, const QString &text) {
-        auto *l = new QLabel(text, this);
-        l->setObjectName(QLatin1String(name));
-        l->setAlignment(Qt::AlignCenter);
-        return l;
-    };
-    SkipFirst = new QCheckBox(QStringLiteral("Skip First Record"), this);
-    SkipFirst->setObjectName(QStringLiteral("SkipFirst"));
+    SkipFirst = checkBox(this, "SkipFirst", QStringLiteral("Skip First Record"));
     // FormCreate: the check box from the setting.
     SkipFirst->setChecked(m_ctx.settings.importSkipFirst);
     connect(SkipFirst, &QCheckBox::clicked, this, &TMyImport::SkipFirstClick);
 
-    m_count = new QLabel(QStringLiteral("0"), this);
-    m_count->setObjectName(QStringLiteral("ImportCountBox"));
+    m_count = label(this, "ImportCountBox", QStringLiteral("0"), Qt::AlignRight | Qt::AlignVCenter);
     m_count->setFrameShape(QFrame::Panel);
     m_count->setFrameShadow(QFrame::Sunken);
-    m_count->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_count->setMinimumWidth(90);
 
-    auto *Label1 = new QLabel(
+    auto *Label1 = label(
+        this, "Label1",
         QStringLiteral(
             "Use the Up and Down buttons to match the Numarok fields with the import fields.  "
             "\"Yes\" includes a field in the import.  Double click a USE cell to switch it "
-            "between Yes and No."),
-        this);
-    Label1->setObjectName(QStringLiteral("Label1"));
+            "between Yes and No."));
     Label1->setWordWrap(true);
 
     auto *side = new QVBoxLayout;
-    side->addWidget(label("FieldOrder1Label", QStringLiteral("Field")));
-    side->addWidget(label("FieldOrder2Label", QStringLiteral("Alignment")));
-    side->addWidget(button("UpButton", QStringLiteral("&Up"), &TMyImport::UpButtonClick));
-    side->addWidget(button("DownButton", QStringLiteral("&Down"), &TMyImport::DownButtonClick));
+    side->addWidget(label(this, "FieldOrder1Label", QStringLiteral("Field"), Qt::AlignCenter));
+    side->addWidget(label(this, "FieldOrder2Label", QStringLiteral("Alignment"), Qt::AlignCenter));
+    side->addWidget(button(this, "UpButton", QStringLiteral("&Up"), &TMyImport::UpButtonClick));
+    side->addWidget(
+        button(this, "DownButton", QStringLiteral("&Down"), &TMyImport::DownButtonClick));
     side->addSpacing(12);
-    side->addWidget(label("ImportCount1Label", QStringLiteral("Import")));
-    side->addWidget(label("ImportCount2Label", QStringLiteral("Count")));
+    side->addWidget(label(this, "ImportCount1Label", QStringLiteral("Import"), Qt::AlignCenter));
+    side->addWidget(label(this, "ImportCount2Label", QStringLiteral("Count"), Qt::AlignCenter));
     side->addWidget(m_count);
     side->addSpacing(12);
     side->addWidget(SkipFirst);
     side->addStretch();
     side->addWidget(
-        button("StartButton", QStringLiteral("&Start Import"), &TMyImport::StartButtonClick));
-    side->addWidget(button("ExitButton", QStringLiteral("E&xit"), &QDialog::reject));
-    side->addWidget(button("HelpButton", QStringLiteral("&Help"), &TMyImport::HelpButtonClick));
+        button(this, "StartButton", QStringLiteral("&Start Import"), &TMyImport::StartButtonClick));
+    side->addWidget(button(this, "ExitButton", QStringLiteral("E&xit"), &QDialog::reject));
+    side->addWidget(
+        button(this, "HelpButton", QStringLiteral("&Help"), &TMyImport::HelpButtonClick));
 
     auto *top = new QHBoxLayout;
     top->addWidget(ImportGrid);
@@ -302,21 +290,18 @@ TImportFormat::TImportFormat(const ExchangeContext &context, QWidget *parent)
     auto *MyPanel = new QFrame(this);
     MyPanel->setObjectName(QStringLiteral("MyPanel"));
     MyPanel->setFrameShape(QFrame::StyledPanel);
-    AsciiDelimited = new QRadioButton(QStringLiteral("Ascii Delimited File"), MyPanel);
-    AsciiDelimited->setObjectName(QStringLiteral("AsciiDelimited"));
-    DBFFormat = new QRadioButton(QStringLiteral("DBase File (DBF)"), MyPanel);
-    DBFFormat->setObjectName(QStringLiteral("DBFFormat"));
+    AsciiDelimited = radio(MyPanel, "AsciiDelimited", QStringLiteral("Ascii Delimited File"));
+    DBFFormat = radio(MyPanel, "DBFFormat", QStringLiteral("DBase File (DBF)"));
     auto *panel = new QVBoxLayout(MyPanel);
     panel->addWidget(AsciiDelimited);
     panel->addWidget(DBFFormat);
 
-    auto *FileButton = new QPushButton(QStringLiteral("Select &File"), this);
-    FileButton->setObjectName(QStringLiteral("FileButton"));
+    // Enter on a focused button presses it; elsewhere Enter selects the file.
+    auto *FileButton = button(this, "FileButton", QStringLiteral("Select &File"),
+                              &TImportFormat::FileButtonClick, nullptr, AutoDefault::On);
     FileButton->setDefault(true);
-    connect(FileButton, &QPushButton::clicked, this, &TImportFormat::FileButtonClick);
-    auto *CancelButton = new QPushButton(QStringLiteral("&Cancel"), this);
-    CancelButton->setObjectName(QStringLiteral("CancelButton"));
-    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    auto *CancelButton = button(this, "CancelButton", QStringLiteral("&Cancel"), &QDialog::reject,
+                                nullptr, AutoDefault::On);
 
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(FileButton);

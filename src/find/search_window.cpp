@@ -7,6 +7,7 @@
 #include "platform/long_work.h"
 #include "platform/modal.h"
 #include "platform/prompts.h"
+#include "ui/controls.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -21,6 +22,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+using controls::button;
 using namespace finding;
 
 namespace
@@ -182,19 +184,15 @@ void TMySearch::buildWindow()
     layout->addWidget(SearchGrid);
 
     auto *buttons = new QHBoxLayout;
-    auto button = [&](QPushButton *&b, const char *name, const char *caption,
-                      void (TMySearch::*slot)()) {
-        b = new QPushButton(QString::fromLatin1(caption), this);
-        b->setObjectName(QLatin1String(name));
-        b->setAutoDefault(false);
+    OkButton = button(this, "OkButton", QStringLiteral("&Ok"), &TMySearch::OkButtonClick);
+    MoreButton =
+        button(this, "MoreButton", QStringLiteral("&Find More"), &TMySearch::MoreButtonClick);
+    ClearButton =
+        button(this, "ClearButton", QStringLiteral("&Clear Search"), &TMySearch::ClearButtonClick);
+    ExitButton = button(this, "ExitButton", QStringLiteral("E&xit"), &TMySearch::ExitButtonClick);
+    HelpButton = button(this, "HelpButton", QStringLiteral("&Help"), &TMySearch::HelpButtonClick);
+    for (QPushButton *b : {OkButton, MoreButton, ClearButton, ExitButton, HelpButton})
         buttons->addWidget(b);
-        connect(b, &QPushButton::clicked, this, slot);
-    };
-    button(OkButton, "OkButton", "&Ok", &TMySearch::OkButtonClick);
-    button(MoreButton, "MoreButton", "&Find More", &TMySearch::MoreButtonClick);
-    button(ClearButton, "ClearButton", "&Clear Search", &TMySearch::ClearButtonClick);
-    button(ExitButton, "ExitButton", "E&xit", &TMySearch::ExitButtonClick);
-    button(HelpButton, "HelpButton", "&Help", &TMySearch::HelpButtonClick);
     layout->addLayout(buttons);
 
     connect(SearchGrid, &QTableWidget::cellClicked, this,

@@ -5,9 +5,9 @@
 #include "platform/help_window.h"
 #include "platform/modal.h"
 #include "platform/prompts.h"
-#include "reports/designer_parts.h"
 #include "reports/engine/page_stream.h"
 #include "reports/report_file.h"
+#include "ui/controls.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -26,7 +26,7 @@
 namespace reports
 {
 
-using namespace parts;
+using namespace controls;
 
 namespace
 {
@@ -82,6 +82,13 @@ QString marginText(double inches)
     return QString::number(inches, 'f', 2);
 }
 
+// Makes a text box a read-only text showing a font, skipped by the focus.
+void makeFontText(QLineEdit *edit)
+{
+    edit->setReadOnly(true);
+    edit->setFocusPolicy(Qt::NoFocus);
+}
+
 } // namespace
 
 QString TUserReport::fontText(const FontBlock &font)
@@ -100,8 +107,7 @@ TUserReport::TUserReport(const DesignerContext &context, bool isNew, int index, 
     auto *layout = new QVBoxLayout(this);
 
     auto *nameRow = new QHBoxLayout;
-    auto *nameLabel = new QLabel(QStringLiteral("Report Name"), this);
-    nameLabel->setObjectName(QStringLiteral("ReportNameLabel"));
+    auto *nameLabel = label(this, "ReportNameLabel", QStringLiteral("Report Name"));
     ReportName = lineEdit(this, "ReportName", kNameSize);
     nameLabel->setBuddy(ReportName);
     nameRow->addWidget(nameLabel);
@@ -169,8 +175,7 @@ TUserReport::TUserReport(const DesignerContext &context, bool isNew, int index, 
     marginLayout->setColumnStretch(3, 1);
     right->addWidget(marginBox);
     auto *linesRow = new QHBoxLayout;
-    auto *linesLabel = new QLabel(QStringLiteral("Number of Lines"), this);
-    linesLabel->setObjectName(QStringLiteral("NumLinesLabel"));
+    auto *linesLabel = label(this, "NumLinesLabel", QStringLiteral("Number of Lines"));
     NumLines = lineEdit(this, "NumLines", 2);
     linesLabel->setBuddy(NumLines);
     linesRow->addWidget(linesLabel);

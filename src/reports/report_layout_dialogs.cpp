@@ -4,8 +4,8 @@
 #include "db/coin_schema.h"
 #include "platform/modal.h"
 #include "platform/prompts.h"
-#include "reports/designer_parts.h"
 #include "reports/report_designer.h"
+#include "ui/controls.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -23,7 +23,7 @@
 namespace reports
 {
 
-using namespace parts;
+using namespace controls;
 
 namespace
 {
@@ -46,22 +46,18 @@ TRepLayout::TRepLayout(const DesignerContext &context, ReportDefinition &definit
     setWindowTitle(QStringLiteral("Specify Report Layout"));
     // Placed in the picture's design units; the placement scales them with the picture.
     setFixedSize(633, 428);
-    CaptionPanel = new QLabel(QStringLiteral("Report: ") + reportName, this);
-    CaptionPanel->setObjectName(QStringLiteral("CaptionPanel"));
+    CaptionPanel = label(this, "CaptionPanel", QStringLiteral("Report: ") + reportName);
     CaptionPanel->setFrameShape(QFrame::Panel);
     CaptionPanel->setFrameShadow(QFrame::Raised);
     CaptionPanel->setGeometry(4, 4, 625, 22);
-    Note = new QLabel(QStringLiteral("Using the left mouse button, click on the area where you "
-                                     "would like to add or change the report layout."),
-                      this);
-    Note->setObjectName(QStringLiteral("Note"));
+    Note = label(this, "Note",
+                 QStringLiteral("Using the left mouse button, click on the area where you "
+                                "would like to add or change the report layout."));
     Note->setWordWrap(true);
     Note->setGeometry(4, 28, 625, 24);
-    BodyHeading = new QLabel(QStringLiteral("Report Body"), this);
-    BodyHeading->setObjectName(QStringLiteral("BodyHeading"));
+    BodyHeading = label(this, "BodyHeading", QStringLiteral("Report Body"));
     BodyHeading->setGeometry(4, 54, 300, 19);
-    TotalsHeading = new QLabel(QStringLiteral("Report Totals"), this);
-    TotalsHeading->setObjectName(QStringLiteral("TotalsHeading"));
+    TotalsHeading = label(this, "TotalsHeading", QStringLiteral("Report Totals"));
     TotalsHeading->setGeometry(4, 334, 300, 19);
     OkButton = button(this, "OkButton", QStringLiteral("&Ok"), "dialog-ok");
     OkButton->setGeometry(220, 388, 90, 30);
@@ -222,8 +218,7 @@ TReportPart::TReportPart(const DesignerContext &context, ReportDefinition &layou
     auto *layout = new QVBoxLayout(this);
     auto *selected = groupBox(this, "SelPartPanel", QStringLiteral("Selected Part"));
     auto *selectedLayout = new QHBoxLayout(selected);
-    SelPartLabel = new QLabel(selected);
-    SelPartLabel->setObjectName(QStringLiteral("SelPartLabel"));
+    SelPartLabel = label(selected, "SelPartLabel", QString());
     selectedLayout->addWidget(SelPartLabel);
     layout->addWidget(selected);
 

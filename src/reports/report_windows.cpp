@@ -14,6 +14,7 @@
 #include "reports/report_designer.h"
 #include "reports/report_file.h"
 #include "reports/report_preview.h"
+#include "ui/controls.h"
 #include "ui/formats.h"
 
 #include <QApplication>
@@ -32,6 +33,8 @@
 
 namespace reports
 {
+
+using controls::button;
 
 namespace
 {
@@ -271,34 +274,29 @@ TMyReport::TMyReport(const ReportContext &context, QWidget *parent)
 
     auto *buttons = new QVBoxLayout;
     body->addLayout(buttons);
-    auto button = [this, buttons](const char *name, const QString &caption, const QString &icon,
-                                  const std::function<void()> &slot) {
-        auto *b = new QPushButton(QIcon::fromTheme(icon), caption, this);
-        b->setObjectName(QLatin1String(name));
-        b->setAutoDefault(false);
-        buttons->addWidget(b);
-        connect(b, &QPushButton::clicked, this, slot);
-        return b;
-    };
-    ViewButton = button("ViewButton", QStringLiteral("&View"),
-                        QStringLiteral("document-print-preview"), [this] { DoView(); });
-    PrintButton = button("PrintButton", QStringLiteral("&Print"), QStringLiteral("document-print"),
-                         [this] { DoPrint(); });
-    FileButton = button("FileButton", QStringLiteral("Print To &File"),
-                        QStringLiteral("document-save-as"), [this] { DoPrintToFile(); });
-    ModifyButton = button("ModifyButton", QStringLiteral("&Modify Report"),
-                          QStringLiteral("document-properties"), [this] { DoModify(); });
-    NewButton = button("NewButton", QStringLiteral("&New Report"), QStringLiteral("document-new"),
-                       [this] { DoNew(); });
-    PrinterSetup = button("PrinterSetup", QStringLiteral("Printer &Setup"),
-                          QStringLiteral("printer"), [this] { PrinterSetupClick(); });
+    ViewButton = button(this, "ViewButton", QStringLiteral("&View"), &TMyReport::DoView,
+                        "document-print-preview");
+    PrintButton = button(this, "PrintButton", QStringLiteral("&Print"), &TMyReport::DoPrint,
+                         "document-print");
+    FileButton = button(this, "FileButton", QStringLiteral("Print To &File"),
+                        &TMyReport::DoPrintToFile, "document-save-as");
+    ModifyButton = button(this, "ModifyButton", QStringLiteral("&Modify Report"),
+                          &TMyReport::DoModify, "document-properties");
+    NewButton =
+        button(this, "NewButton", QStringLiteral("&New Report"), &TMyReport::DoNew, "document-new");
+    PrinterSetup = button(this, "PrinterSetup", QStringLiteral("Printer &Setup"),
+                          &TMyReport::PrinterSetupClick, "printer");
     auto *setupKey = new QShortcut(QKeySequence(QStringLiteral("Ctrl+S")), this);
     connect(setupKey, &QShortcut::activated, this, [this] { PrinterSetupClick(); });
-    HelpButton = button("HelpButton", QStringLiteral("&Help"), QStringLiteral("help-contents"),
-                        [this] { HelpButtonClick(); });
+    HelpButton = button(this, "HelpButton", QStringLiteral("&Help"), &TMyReport::HelpButtonClick,
+                        "help-contents");
+    ExitButton = button(this, "ExitButton", QStringLiteral("E&xit"), "application-exit");
+    connect(ExitButton, &QPushButton::clicked, this, [this] { close(); });
+    for (QPushButton *b :
+         {ViewButton, PrintButton, FileButton, ModifyButton, NewButton, PrinterSetup, HelpButton})
+        buttons->addWidget(b);
     buttons->addStretch(1);
-    ExitButton = button("ExitButton", QStringLiteral("E&xit"), QStringLiteral("application-exit"),
-                        [this] { close(); });
+    buttons->addWidget(ExitButton);
     ViewButton->setDefault(true);
     connect(ReportBox, &QListWidget::itemDoubleClicked, this, [this] { DoView(); });
 

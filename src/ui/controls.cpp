@@ -1,23 +1,42 @@
-#include "reports/designer_parts.h"
+#include "ui/controls.h"
 
 #include <QCheckBox>
+#include <QFont>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
 
-namespace reports::parts
+namespace controls
 {
 
-QPushButton *button(QWidget *parent, const char *name, const QString &caption, const char *icon)
+QPushButton *button(QWidget *parent, const char *name, const QString &caption, const char *icon,
+                    AutoDefault autoDefault)
 {
-    auto *b = new QPushButton(QIcon::fromTheme(QLatin1String(icon)), caption, parent);
+    auto *b = icon ? new QPushButton(QIcon::fromTheme(QLatin1String(icon)), caption, parent)
+                   : new QPushButton(caption, parent);
     b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
+    b->setAutoDefault(autoDefault == AutoDefault::On);
     return b;
+}
+
+QLabel *label(QWidget *parent, const char *name, const QString &caption, Qt::Alignment alignment)
+{
+    auto *l = new QLabel(caption, parent);
+    l->setObjectName(QLatin1String(name));
+    if (alignment) l->setAlignment(alignment);
+    return l;
+}
+
+QLabel *heading(QWidget *parent, const char *name, const char *text)
+{
+    QLabel *l = label(parent, name, QLatin1String(text));
+    QFont f = l->font();
+    f.setBold(true);
+    l->setFont(f);
+    return l;
 }
 
 QLineEdit *lineEdit(QWidget *parent, const char *name, int maxLength)
@@ -53,21 +72,15 @@ void addCaptionedEdits(QGridLayout *grid, std::initializer_list<CaptionedEdit> e
 {
     QWidget *parent = grid->parentWidget();
     for (const CaptionedEdit &e : edits) {
-        auto *label = new QLabel(QLatin1String(e.caption), parent);
-        label->setObjectName(QLatin1String(e.name) + QStringLiteral("Label"));
+        const QByteArray captionName = QByteArray(e.name) + "Label";
+        QLabel *caption = label(parent, captionName.constData(), QLatin1String(e.caption));
         QLineEdit *edit = lineEdit(parent, e.name, maxLength);
         edit->setAccessibleName(QLatin1String(e.caption));
-        label->setBuddy(edit);
-        grid->addWidget(label, e.row, e.column);
+        caption->setBuddy(edit);
+        grid->addWidget(caption, e.row, e.column);
         grid->addWidget(edit, e.row, e.column + 1);
         *e.edit = edit;
     }
 }
 
-void makeFontText(QLineEdit *edit)
-{
-    edit->setReadOnly(true);
-    edit->setFocusPolicy(Qt::NoFocus);
-}
-
-} // namespace reports::parts
+} // namespace controls
