@@ -22,6 +22,7 @@ public:
     QString value(const QString &section, const QString &key, const QString &defaultValue,
                   int maxLength = 0) const;
     int intValue(const QString &section, const QString &key, int defaultValue) const;
+    // A line break in the value is written as a blank: every value is one line.
     void setValue(const QString &section, const QString &key, const QString &value);
 
     // Writes the document; false (and the old file untouched) when that fails.
