@@ -2,6 +2,7 @@
 
 #include "dbase/codepage.h"
 #include "dbase/fileio.h"
+#include "platform/ini_file.h"
 #include "platform/paths.h"
 #include "platform/save_file.h"
 
@@ -49,7 +50,8 @@ bool writeListFile(const QString &path, const QStringList &entries)
 {
     QByteArray out;
     for (const QString &e : entries)
-        out += QByteArray::fromStdString(dbase::utf8ToCp1252(e.toStdString())) + "\r\n";
+        out += QByteArray::fromStdString(dbase::utf8ToCp1252(platform::oneLine(e).toStdString())) +
+               "\r\n";
     QSaveFile f(path);
     if (!f.open(QIODevice::WriteOnly)) return false;
     dbase::keepModeOf(path.toStdString(), f.handle()); // a shared collection stays shared
@@ -59,7 +61,7 @@ bool writeListFile(const QString &path, const QStringList &entries)
 
 bool addEntry(QStringList &entries, const QString &text)
 {
-    const QString t = text.trimmed();
+    const QString t = platform::oneLine(text).trimmed();
     if (t.isEmpty() || entries.contains(t, Qt::CaseSensitive)) return false;
     entries << t;
     return true;

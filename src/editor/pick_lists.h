@@ -16,10 +16,10 @@ enum Kind { Country = 0, Topic = 1, Condition = 2 };
 
 // A missing or unreadable file gives an empty list.
 QStringList readListFile(const QString &path);
-// Creates the file anew; false (and nothing written) when that fails.
+// Creates the file anew, each entry on one line; false (and nothing written) when that fails.
 bool writeListFile(const QString &path, const QStringList &entries);
-// Appends the text trimmed of spaces when it is not empty and not already there (exact,
-// case-sensitive). Returns whether it was added.
+// Appends the text (on one line) trimmed of spaces when it is not empty and not already there
+// (exact, case-sensitive). Returns whether it was added.
 bool addEntry(QStringList &entries, const QString &text);
 
 QString perDatabaseFile(const QString &basePath, Kind kind); // base + ".001" .. ".003"

@@ -24,15 +24,14 @@ bool isSection(const QString &line)
     return t.startsWith(QLatin1Char('[')) && t.contains(QLatin1Char(']'));
 }
 
-// A value is one line of the file: a line break inside it (text pasted into a box) would
-// start a line of its own, read back as another key or as a section that takes the keys
-// after it. Each run of line breaks becomes one blank.
-QString oneLine(const QString &value)
+} // namespace
+
+QString platform::oneLine(const QString &text)
 {
     QString out;
-    out.reserve(value.size());
+    out.reserve(text.size());
     bool inBreak = false;
-    for (const QChar c : value) {
+    for (const QChar c : text) {
         const bool lineBreak = c == QLatin1Char('\r') || c == QLatin1Char('\n');
         if (!lineBreak)
             out += c;
@@ -42,8 +41,6 @@ QString oneLine(const QString &value)
     }
     return out;
 }
-
-} // namespace
 
 IniFile::IniFile(const QString &path) : m_path(path)
 {
@@ -125,7 +122,7 @@ int IniFile::intValue(const QString &section, const QString &key, int defaultVal
 
 void IniFile::setValue(const QString &section, const QString &key, const QString &text)
 {
-    const QString value = oneLine(text);
+    const QString value = platform::oneLine(text);
     const QString entry = key + QLatin1Char('=') + value;
     int s = findSection(section);
     if (s < 0) {

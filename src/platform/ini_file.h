@@ -8,6 +8,14 @@
 #include <QString>
 #include <QStringList>
 
+namespace platform
+{
+// The text with each run of line breaks made one blank: a value of an INI file or an entry
+// of a list file is one line, and a line break inside it (text pasted into a box) would
+// start a line of its own, read back as another key, a section or another entry.
+QString oneLine(const QString &text);
+} // namespace platform
+
 class IniFile
 {
 public:

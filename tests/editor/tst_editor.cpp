@@ -63,6 +63,22 @@ private slots:
         QVERIFY(!writeListFile(file("no/dir/w.lst"), {QStringLiteral("A")}));
     }
 
+    // An entry is one line of the file: a line break inside one (text pasted into a box)
+    // would come back as two entries, or as a blank one lost.
+    void lineBreaksInAnEntry()
+    {
+        QVERIFY(writeListFile(file("breaks.lst"),
+                              {QStringLiteral("Upper\r\nVolta"), QStringLiteral("B\n\nC\r")}));
+        QCOMPARE(readBytes(file("breaks.lst")), QByteArray("Upper Volta\r\nB C \r\n"));
+        QCOMPARE(readListFile(file("breaks.lst")),
+                 (QStringList{QStringLiteral("Upper Volta"), QStringLiteral("B C ")}));
+        // A typed value is added as the line it is saved as.
+        QStringList list{QStringLiteral("Upper Volta")};
+        QVERIFY(!addEntry(list, QStringLiteral("Upper\nVolta")));
+        QVERIFY(addEntry(list, QStringLiteral("Gold\r\nCoast\n")));
+        QCOMPARE(list.last(), QStringLiteral("Gold Coast"));
+    }
+
     void addingTypedValues()
     {
         QStringList list{QStringLiteral("France")};
