@@ -56,7 +56,8 @@ public:
     void enterBrowseMode();
 
     // The pick lists that go with a database (filled by the window that keeps them).
-    std::function<void(const QString &basePath)> saveLists;
+    // False when a list file could not be written.
+    std::function<bool(const QString &basePath)> saveLists;
     std::function<void(const QString &basePath)> loadLists;
     std::function<void()> loadDefaultLists;
 

@@ -468,7 +468,10 @@ void TMyEdit::done(int result)
 
 void TMyEdit::FormClose()
 {
-    m_ctx.lists.SaveAllLists(m_ctx.database.basePath());
+    // The lists stay in memory and are saved again with the database's next save.
+    QString failed;
+    if (!m_ctx.lists.SaveAllLists(m_ctx.database.basePath(), &failed))
+        Prompts::error(this, picklists::notWritten(failed));
 }
 
 // ---- values ---------------------------------------------------------------------------
