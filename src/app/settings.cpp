@@ -288,6 +288,12 @@ void LoadSettings(Settings &settings, SettingsScope scope, const QString &path)
             settings.fieldOrder[i] = i + 1;
 }
 
+QString settingsNotWritten(const QString &path)
+{
+    return QStringLiteral("The settings file \"") + path +
+           QStringLiteral("\" could not be written.");
+}
+
 bool SaveSettings(const Settings &settings, SettingsScope scope, const QString &path)
 {
     IniFile ini(scope == SettingsScope::Program ? paths::programSettingsFile() : path);

@@ -96,5 +96,8 @@ struct Settings {
 void LoadSettings(Settings &settings, SettingsScope scope, const QString &path = QString());
 bool SaveSettings(const Settings &settings, SettingsScope scope, const QString &path = QString());
 
+// What the user is told when a settings file could not be written.
+QString settingsNotWritten(const QString &path);
+
 // The section names of the five colour schemes, in scheme order.
 extern const char *const kColorSchemeSections[5];

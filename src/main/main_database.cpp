@@ -143,7 +143,8 @@ void TMain::FormClose()
     m_db.settings().mainWidth = width();
     m_db.settings().mainHeight = height();
     m_db.settings().lastDatabase = m_db.currentPath();
-    SaveSettings(m_db.settings(), SettingsScope::Program);
+    if (!SaveSettings(m_db.settings(), SettingsScope::Program))
+        Prompts::error(this, settingsNotWritten(paths::programSettingsFile()));
     m_db.close();
 }
 
@@ -246,7 +247,7 @@ void TMain::MenuUpdateDatabaseClick()
     work.attach(m_db.table());
     const bool searching = m_db.searchOn();
     if (searching) DoEndSearch();
-    m_db.saveSettings(m_db.settingsFilePath());
+    m_db.storeSettings(m_db.settingsFilePath());
     m_db.table().close();
     if (searching) EnableEndSearch();
     m_db.openTable();

@@ -389,6 +389,30 @@ private slots:
                  QStringLiteral("1"));
     }
 
+    // Settings kept in memory until the program closes (the window, the formats, the grid's
+    // columns) that cannot be written then: the user is told which file, for each scope.
+    void closeTellsWhenTheSettingsCannotBeWritten()
+    {
+        Environment env;
+        ScriptedPrompts prompts;
+        const QString dbIni = paths::programFile(QStringLiteral("MASTER.INI"));
+        {
+            TMain w;
+            QVERIFY(w.FormCreate({}));
+            prompts.clear();
+            QVERIFY(QDir().mkpath(paths::programSettingsFile()));
+            QVERIFY(QDir().mkpath(dbIni));
+            w.close();
+        }
+        const auto notWritten = [](const QString &path) {
+            return QStringLiteral("The settings file \"") + path +
+                   QStringLiteral("\" could not be written.");
+        };
+        QCOMPARE(prompts.askedTexts(),
+                 (QStringList{notWritten(paths::programSettingsFile()), notWritten(dbIni)}));
+        QCOMPARE(prompts.asked().first().caption, QStringLiteral("Error"));
+    }
+
     void closeSavesBothScopesAndBrowseKeepsFieldEditing()
     {
         Environment env;
