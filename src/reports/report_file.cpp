@@ -66,6 +66,12 @@ bool ReportFile::read(int k, ReportDefinition &into) const
     return into.setBytes(file.read(kRecordSize));
 }
 
+bool ReportFile::holds(int k, const QString &name) const
+{
+    ReportDefinition record;
+    return read(k, record) && record.name() == name;
+}
+
 int ReportFile::save(const ReportDefinition &definition, int k)
 {
     const int records = count();

@@ -36,6 +36,9 @@ public:
     int count() const;
     // False (buffer unchanged) when the file cannot be opened or has no record k.
     bool read(int k, ReportDefinition &into) const;
+    // Whether record k is a report of that name (another copy of the program may have
+    // removed or added reports since k was read).
+    bool holds(int k, const QString &name) const;
     // Overwrites record k in place, or appends when k < 0 or k == count(); creates the file
     // when missing. Returns the record's index. The whole record is written and flushed; an
     // append that fails is cut back off. Throws ReportFileError.
