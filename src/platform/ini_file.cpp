@@ -113,6 +113,12 @@ QString IniFile::value(const QString &section, const QString &key, const QString
     return v;
 }
 
+bool IniFile::contains(const QString &section, const QString &key) const
+{
+    const int s = findSection(section);
+    return s >= 0 && findKey(s, key) >= 0;
+}
+
 int IniFile::intValue(const QString &section, const QString &key, int defaultValue) const
 {
     bool ok = false;

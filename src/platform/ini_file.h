@@ -30,6 +30,7 @@ public:
     QString value(const QString &section, const QString &key, const QString &defaultValue,
                   int maxLength = 0) const;
     int intValue(const QString &section, const QString &key, int defaultValue) const;
+    bool contains(const QString &section, const QString &key) const;
     // A line break in the value is written as a blank: every value is one line.
     void setValue(const QString &section, const QString &key, const QString &value);
 
