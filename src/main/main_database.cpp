@@ -18,6 +18,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
+#include <QTableView>
 
 namespace
 {
@@ -134,8 +135,17 @@ void TMain::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
+void TMain::commitGridEdit()
+{
+    const QModelIndex cell = ViewerGrid ? ViewerGrid->currentIndex() : QModelIndex();
+    if (QWidget *editor = cell.isValid() ? ViewerGrid->indexWidget(cell) : nullptr)
+        emit ViewerGrid->itemDelegate()->commitData(editor);
+}
+
 void TMain::FormClose()
 {
+    // Closing does not take the focus from a cell editor, so nothing else would store it.
+    commitGridEdit();
     DisableEndSearch();
     // Saved as it is restored: the frame's position (move) and the window's size (resize).
     m_db.settings().mainLeft = pos().x();

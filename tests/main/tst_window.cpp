@@ -267,6 +267,34 @@ private slots:
         QCOMPARE(faceValues, (QStringList{typed.left(20), QString()}));
     }
 
+    // A value typed into a grid cell whose editor is still open when the program closes is
+    // stored, not dropped with the editor.
+    void gridEditOpenAtCloseIsStored()
+    {
+        Fixture f(2);
+        f.w->database().settings().fieldEditing = true;
+        f.w->SetViewerOptions();
+        f.w->show();
+        auto *grid = f.find<QTableView>("ViewerGrid");
+        auto *model = qobject_cast<ViewerModel *>(grid->model());
+        int faceValue = -1;
+        for (int c = 0; c < model->columnCount(); ++c)
+            if (model->columns()[c].field == coin::FaceValue - 1) faceValue = c;
+        QVERIFY(faceValue >= 0);
+        const QModelIndex cell = model->index(0, faceValue);
+        grid->setCurrentIndex(cell);
+        grid->edit(cell);
+        auto *line = grid->viewport()->findChild<QLineEdit *>();
+        QVERIFY(line);
+        QTest::keyClicks(line, QStringLiteral("Dime"));
+        f.w->close();
+        dbase::Table t;
+        dbfiles::locate(t, paths::programFile(QStringLiteral("MASTER.DBF")));
+        t.open();
+        QVERIFY(t.moveToRecNo(1)); // grid row 0: sorted on Miscellaneous
+        QCOMPARE(QString::fromStdString(t.asString(coin::FaceValue - 1)), QStringLiteral("Dime"));
+    }
+
     void gridListCellKeepsTheTypedCase()
     {
         Fixture f(1);
