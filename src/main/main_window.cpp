@@ -418,6 +418,9 @@ QAction *TMain::lastFileAction(int n) const
 void TMain::runCommand(const std::function<void()> &command)
 {
     try {
+        // Neither a menu nor a button takes the focus from a cell editor: its value is stored
+        // before the command may reset the grid.
+        commitGridEdit();
         command();
     } catch (const dbase::Error &e) {
         Prompts::error(this, QString::fromStdString(e.what()));

@@ -8,6 +8,7 @@
 #include "main/viewer_model.h"
 #include "platform/help_window.h"
 #include "platform/ini_file.h"
+#include "platform/modal.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
 #include "test_files.h"
@@ -267,10 +268,18 @@ private slots:
         QCOMPARE(faceValues, (QStringList{typed.left(20), QString()}));
     }
 
-    // A value typed into a grid cell whose editor is still open when the program closes is
-    // stored, not dropped with the editor.
+    // A value typed into a grid cell whose editor is still open when the program closes, or
+    // when a command (menu, button, shortcut: none takes the focus) resets the grid, is stored, not
+    // dropped with the editor.
+    void gridEditOpenAtCloseIsStored_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::newRow("close") << QString();
+        QTest::newRow("Update Database") << QStringLiteral("MenuUpdateDatabase");
+    }
     void gridEditOpenAtCloseIsStored()
     {
+        QFETCH(QString, command);
         Fixture f(2);
         f.w->database().settings().fieldEditing = true;
         f.w->SetViewerOptions();
@@ -287,6 +296,11 @@ private slots:
         auto *line = grid->viewport()->findChild<QLineEdit *>();
         QVERIFY(line);
         QTest::keyClicks(line, QStringLiteral("Dime"));
+        if (!command.isEmpty()) {
+            modal::enqueue([](QDialog *d) { d->reject(); }); // a dialog the command opens
+            f.w->action(command)->trigger();
+            modal::clear();
+        }
         f.w->close();
         dbase::Table t;
         dbfiles::locate(t, paths::programFile(QStringLiteral("MASTER.DBF")));
