@@ -1217,7 +1217,12 @@ void TMain::MenuLoadDefaultsClick()
                        "will be lost.  Do you want to proceed?"),
         QStringLiteral("Warning"), Prompts::Icon::Question, QMessageBox::Yes | QMessageBox::No,
         QMessageBox::No, true);
-    if (answer == QMessageBox::Yes && m_db.loadDefaultLists) m_db.loadDefaultLists();
+    if (answer != QMessageBox::Yes || !m_db.loadDefaultLists) return;
+    m_db.loadDefaultLists();
+    // Written at once: the program may end before the editor or a switch would write them.
+    QString failed;
+    if (!lists.SaveAllLists(m_db.basePath(), &failed))
+        Prompts::error(this, picklists::notWritten(failed));
 }
 
 // ---- search state ---------------------------------------------------------------------------

@@ -605,6 +605,34 @@ private slots:
             QCOMPARE(w.lists.list(picklists::Kind(k)), defaults[k]);
     }
 
+    // Load In Defaults followed by the end of the program (no editor opened, no switch):
+    // the lists loaded are the database's lists at the next start.
+    void exitAfterLoadingDefaultLists()
+    {
+        Environment env;
+        const QString a = makeCoinTable(env.data(QStringLiteral("A.DBF")), 1);
+        const QString aBase = env.data(QStringLiteral("A"));
+        for (int k = 0; k < 3; ++k)
+            QVERIFY(picklists::writeListFile(picklists::perDatabaseFile(aBase, picklists::Kind(k)),
+                                             {QStringLiteral("Atlantis %1").arg(k)}));
+        ScriptedPrompts prompts;
+        {
+            TMain w;
+            QVERIFY(w.FormCreate({}));
+            w.OpenSaveFile(a);
+            prompts.answer(int(QMessageBox::Yes));
+            w.MenuLoadDefaultsClick();
+            w.close();
+        }
+        for (int k = 0; k < 3; ++k) {
+            const QStringList defaults =
+                picklists::readListFile(picklists::defaultFile(picklists::Kind(k)));
+            QVERIFY(!defaults.isEmpty());
+            QCOMPARE(picklists::readListFile(picklists::perDatabaseFile(aBase, picklists::Kind(k))),
+                     defaults);
+        }
+    }
+
     void missingIndexIsRebuiltOnOpening()
     {
         Environment env;
