@@ -78,28 +78,6 @@ private:
     const IniFile &m_ini;
 };
 
-class Writer
-{
-public:
-    explicit Writer(IniFile &ini) : m_ini(ini) {}
-    void flag(const char *section, const QString &key, const bool &value, bool)
-    {
-        m_ini.setValue(s(section), key, value ? s("Yes") : s("No"));
-    }
-    void number(const char *section, const QString &key, const int &value, int)
-    {
-        m_ini.setValue(s(section), key, QString::number(value));
-    }
-    void text(const char *section, const QString &key, const QString &value, const QString &, int,
-              int = 0)
-    {
-        m_ini.setValue(s(section), key, value);
-    }
-
-private:
-    IniFile &m_ini;
-};
-
 class Defaulter
 {
 public:
@@ -208,6 +186,65 @@ template <class S, class V> void visitDatabase(V &v, S &st)
                      defaults.colors[r]);
 }
 
+using Snapshot = QHash<QString, QString>;
+
+QString keyId(const char *section, const QString &key)
+{
+    return (s(section) + QLatin1Char('\n') + key).toLower();
+}
+
+// Turns each value into the text written for it and hands it on.
+template <class Put> class Texts
+{
+public:
+    explicit Texts(Put put) : m_put(std::move(put)) {}
+    void flag(const char *section, const QString &key, const bool &value, bool)
+    {
+        m_put(section, key, value ? s("Yes") : s("No"));
+    }
+    void number(const char *section, const QString &key, const int &value, int)
+    {
+        m_put(section, key, QString::number(value));
+    }
+    void text(const char *section, const QString &key, const QString &value, const QString &, int,
+              int = 0)
+    {
+        m_put(section, key, value);
+    }
+
+private:
+    Put m_put;
+};
+template <class Put> Texts<Put> texts(Put put)
+{
+    return Texts<Put>(std::move(put));
+}
+
+SettingsSnapshot &snapshotOf(const Settings &settings, SettingsScope scope)
+{
+    return settings.snapshots.at(static_cast<std::size_t>(scope));
+}
+
+template <class Visit> Snapshot snapshot(const Settings &settings, Visit visit)
+{
+    Snapshot out;
+    auto record = texts([&out](const char *section, const QString &key, const QString &text) {
+        out.insert(keyId(section, key), text);
+    });
+    visit(record, settings);
+    return out;
+}
+
+Snapshot programSnapshot(const Settings &settings)
+{
+    return snapshot(settings, [](auto &v, const Settings &st) { visitProgram(v, st); });
+}
+
+Snapshot databaseSnapshot(const Settings &settings)
+{
+    return snapshot(settings, [](auto &v, const Settings &st) { visitDatabase(v, st); });
+}
+
 } // namespace
 
 QString *savedDefaultText(SavedDefaults &d, int field)
@@ -269,11 +306,13 @@ void LoadSettings(Settings &settings, SettingsScope scope, const QString &path)
         const IniFile ini(paths::programSettingsFile());
         Reader r(ini);
         visitProgram(r, settings);
+        snapshotOf(settings, scope) = {ini.path(), programSnapshot(settings)};
         return;
     }
     const IniFile ini(!path.isEmpty() && QFile::exists(path) ? path : paths::programSettingsFile());
     Reader r(ini);
     visitDatabase(r, settings);
+    snapshotOf(settings, scope) = {path, databaseSnapshot(settings)};
     // A column order with two fields at one place or a place left empty (an edited or
     // damaged file) would show a broken grid: the fields' own order takes its place.
     bool placed[coin::kFieldCount] = {};
@@ -288,14 +327,31 @@ void LoadSettings(Settings &settings, SettingsScope scope, const QString &path)
             settings.fieldOrder[i] = i + 1;
 }
 
+QString settingsNotWritten(const QString &path)
+{
+    return QStringLiteral("The settings file \"") + path +
+           QStringLiteral("\" could not be written.");
+}
+
 bool SaveSettings(const Settings &settings, SettingsScope scope, const QString &path)
 {
     IniFile ini(scope == SettingsScope::Program ? paths::programSettingsFile() : path);
     if (ini.path().isEmpty()) return false;
-    Writer w(ini);
+    SettingsSnapshot &before = snapshotOf(settings, scope);
+    const bool known = before.path == ini.path();
+    auto put = [&](const char *section, const QString &key, const QString &text) {
+        const auto was = before.texts.constFind(keyId(section, key));
+        if (known && was != before.texts.cend() && *was == text && ini.contains(s(section), key))
+            return; // unchanged here: the file's value stays
+        ini.setValue(s(section), key, text);
+    };
+    auto w = texts(put);
     if (scope == SettingsScope::Program)
         visitProgram(w, settings);
     else
         visitDatabase(w, settings);
-    return ini.save();
+    if (!ini.save()) return false;
+    before = {ini.path(), scope == SettingsScope::Program ? programSnapshot(settings)
+                                                          : databaseSnapshot(settings)};
+    return true;
 }

@@ -5,6 +5,7 @@
 
 #include "config/color_scheme.h"
 
+#include <QHash>
 #include <QString>
 #include <array>
 
@@ -34,6 +35,14 @@ struct SavedDefaults {
 // The saved default of a text field (field numbers 1..20); null for the two flags.
 QString *savedDefaultText(SavedDefaults &defaults, int field);
 const QString *savedDefaultText(const SavedDefaults &defaults, int field);
+
+// The text of every key of one scope as the settings record last read or wrote it, and
+// the file: saving leaves a key the record did not change since as the file has it, so
+// that what another copy of the program saved there meanwhile stays.
+struct SettingsSnapshot {
+    QString path;
+    QHash<QString, QString> texts; // by section and key, in lower case
+};
 
 struct Settings {
     // Program scope, section Misc.
@@ -87,6 +96,8 @@ struct Settings {
         return schemes.at(static_cast<std::size_t>(target));
     }
 
+    mutable std::array<SettingsSnapshot, 2> snapshots; // by SettingsScope
+
     Settings();
 };
 
@@ -95,6 +106,9 @@ struct Settings {
 // the default for every missing key. Saving returns false when the file cannot be written.
 void LoadSettings(Settings &settings, SettingsScope scope, const QString &path = QString());
 bool SaveSettings(const Settings &settings, SettingsScope scope, const QString &path = QString());
+
+// What the user is told when a settings file could not be written.
+QString settingsNotWritten(const QString &path);
 
 // The section names of the five colour schemes, in scheme order.
 extern const char *const kColorSchemeSections[5];

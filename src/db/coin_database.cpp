@@ -147,7 +147,9 @@ void CoinDatabase::switchTo(const QString &path, bool newDatabase)
     m_table.close();
     setPaths(path);
     if (m_open) {
-        saveSettings(oldSettings);
+        storeSettings(oldSettings);
+        // The lists were saved, and a failure told, when they last changed (the editor's
+        // close, a list dialog's Ok); this is one more try.
         if (saveLists) saveLists(oldBase);
     }
     if (newDatabase) {
@@ -174,6 +176,13 @@ bool CoinDatabase::saveSettings(const QString &path)
     const bool saved = SaveSettings(m_settings, SettingsScope::Database, path);
     if (m_browseMode) m_settings.fieldEditing = false;
     return saved;
+}
+
+bool CoinDatabase::storeSettings(const QString &path)
+{
+    if (saveSettings(path)) return true;
+    Prompts::error(m_owner, settingsNotWritten(path));
+    return false;
 }
 
 void CoinDatabase::applyIndexOnOpen(bool checkInUse)
@@ -247,6 +256,6 @@ void CoinDatabase::noticeIndexRebuilt()
 
 void CoinDatabase::close()
 {
-    if (m_open) saveSettings(m_settingsFilePath);
+    if (m_open) storeSettings(m_settingsFilePath);
     m_table.close();
 }

@@ -56,7 +56,8 @@ public:
     void enterBrowseMode();
 
     // The pick lists that go with a database (filled by the window that keeps them).
-    std::function<void(const QString &basePath)> saveLists;
+    // False when a list file could not be written.
+    std::function<bool(const QString &basePath)> saveLists;
     std::function<void(const QString &basePath)> loadLists;
     std::function<void()> loadDefaultLists;
 
@@ -93,7 +94,11 @@ public:
     void loadSettings(const QString &path);
     // Writes the database's settings; browse mode writes the stored Field Editing back.
     bool saveSettings(const QString &path);
-    // Saves the database's settings when one is open, and closes the table.
+    // saveSettings(), telling the user when the file could not be written: the windows'
+    // settings live in memory until then and are lost with the program.
+    bool storeSettings(const QString &path);
+    // Saves the database's settings when one is open (telling the user when they could not
+    // be), and closes the table.
     void close();
 
     // Tells the windows the record count when it differs from the last one told.

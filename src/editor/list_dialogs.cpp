@@ -129,7 +129,12 @@ void TMyEditBox::SortButtonClick()
 
 void TMyEditBox::OkButtonClick()
 {
-    if (m_kind == 4) picklists::writeListFile(picklists::miscFile(), entries());
+    // MISC.LST is the only copy of its list: the dialog stays open with the entries when the
+    // file cannot be written.
+    if (m_kind == 4 && !picklists::writeListFile(picklists::miscFile(), entries())) {
+        Prompts::error(this, picklists::notWritten(picklists::miscFile()));
+        return;
+    }
     if (onOk) onOk(entries());
     accept();
 }

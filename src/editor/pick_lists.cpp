@@ -2,6 +2,7 @@
 
 #include "dbase/codepage.h"
 #include "dbase/fileio.h"
+#include "platform/ini_file.h"
 #include "platform/paths.h"
 #include "platform/save_file.h"
 
@@ -9,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
+#include <functional>
 
 static void initListResources()
 {
@@ -49,7 +51,8 @@ bool writeListFile(const QString &path, const QStringList &entries)
 {
     QByteArray out;
     for (const QString &e : entries)
-        out += QByteArray::fromStdString(dbase::utf8ToCp1252(e.toStdString())) + "\r\n";
+        out += QByteArray::fromStdString(dbase::utf8ToCp1252(platform::oneLine(e).toStdString())) +
+               "\r\n";
     QSaveFile f(path);
     if (!f.open(QIODevice::WriteOnly)) return false;
     dbase::keepModeOf(path.toStdString(), f.handle()); // a shared collection stays shared
@@ -59,7 +62,7 @@ bool writeListFile(const QString &path, const QStringList &entries)
 
 bool addEntry(QStringList &entries, const QString &text)
 {
-    const QString t = text.trimmed();
+    const QString t = platform::oneLine(text).trimmed();
     if (t.isEmpty() || entries.contains(t, Qt::CaseSensitive)) return false;
     entries << t;
     return true;
@@ -78,6 +81,12 @@ QString defaultFile(Kind kind)
 QString miscFile()
 {
     return paths::programFile(QStringLiteral("MISC.LST"));
+}
+
+QString notWritten(const QString &path)
+{
+    return QStringLiteral("The Data List file \"") + path +
+           QStringLiteral("\" could not be written.");
 }
 
 void installDefaults()
@@ -173,10 +182,26 @@ void PickLists::LoadList(const QString &file, picklists::Kind kind)
     setList(kind, picklists::readListFile(file));
 }
 
-void PickLists::SaveList(const QString &file, picklists::Kind kind) const
+bool PickLists::SaveList(const QString &file, picklists::Kind kind) const
 {
-    picklists::writeListFile(file, m_lists[kind]);
+    return picklists::writeListFile(file, m_lists[kind]);
 }
+
+namespace
+{
+bool saveEach(const PickLists &lists, const std::function<QString(picklists::Kind)> &fileOf,
+              QString *failedFile)
+{
+    bool all = true;
+    for (int k = 0; k < 3; ++k) {
+        const QString file = fileOf(picklists::Kind(k));
+        if (lists.SaveList(file, picklists::Kind(k))) continue;
+        if (all && failedFile) *failedFile = file;
+        all = false;
+    }
+    return all;
+}
+} // namespace
 
 void PickLists::LoadAllList(const QString &basePath)
 {
@@ -194,14 +219,14 @@ void PickLists::LoadDefaultList()
         LoadList(picklists::defaultFile(picklists::Kind(k)), picklists::Kind(k));
 }
 
-void PickLists::SaveAllLists(const QString &basePath) const
+bool PickLists::SaveAllLists(const QString &basePath, QString *failedFile) const
 {
-    for (int k = 0; k < 3; ++k)
-        SaveList(picklists::perDatabaseFile(basePath, picklists::Kind(k)), picklists::Kind(k));
+    return saveEach(
+        *this, [&](picklists::Kind k) { return picklists::perDatabaseFile(basePath, k); },
+        failedFile);
 }
 
-void PickLists::SaveDefaultLists() const
+bool PickLists::SaveDefaultLists(QString *failedFile) const
 {
-    for (int k = 0; k < 3; ++k)
-        SaveList(picklists::defaultFile(picklists::Kind(k)), picklists::Kind(k));
+    return saveEach(*this, picklists::defaultFile, failedFile);
 }

@@ -16,15 +16,18 @@ enum Kind { Country = 0, Topic = 1, Condition = 2 };
 
 // A missing or unreadable file gives an empty list.
 QStringList readListFile(const QString &path);
-// Creates the file anew; false (and nothing written) when that fails.
+// Creates the file anew, each entry on one line; false (and nothing written) when that fails.
 bool writeListFile(const QString &path, const QStringList &entries);
-// Appends the text trimmed of spaces when it is not empty and not already there (exact,
-// case-sensitive). Returns whether it was added.
+// Appends the text (on one line) trimmed of spaces when it is not empty and not already there
+// (exact, case-sensitive). Returns whether it was added.
 bool addEntry(QStringList &entries, const QString &text);
 
 QString perDatabaseFile(const QString &basePath, Kind kind); // base + ".001" .. ".003"
 QString defaultFile(Kind kind); // COUNTRY.LST ... in the program directory
 QString miscFile();             // MISC.LST in the program directory
+
+// What the user is told when a list file could not be written.
+QString notWritten(const QString &path);
 
 // Writes the shipped default lists into the program directory when it has none.
 void installDefaults();
@@ -51,12 +54,14 @@ public:
     void addToList(picklists::Kind kind, const QString &text);      // both copies
 
     void LoadList(const QString &file, picklists::Kind kind);
-    void SaveList(const QString &file, picklists::Kind kind) const;
+    // False when the file could not be written (it keeps what it held).
+    bool SaveList(const QString &file, picklists::Kind kind) const;
     // The database's own files when base + ".001" exists, else the defaults.
     void LoadAllList(const QString &basePath);
     void LoadDefaultList();
-    void SaveAllLists(const QString &basePath) const;
-    void SaveDefaultLists() const;
+    // Each list is written; false, with the first file that could not be, when one failed.
+    bool SaveAllLists(const QString &basePath, QString *failedFile = nullptr) const;
+    bool SaveDefaultLists(QString *failedFile = nullptr) const;
 
 private:
     void bind(QComboBox *(&boxes)[3], QComboBox *country, QComboBox *topic, QComboBox *condition);

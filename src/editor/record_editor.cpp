@@ -468,7 +468,11 @@ void TMyEdit::done(int result)
 
 void TMyEdit::FormClose()
 {
-    m_ctx.lists.SaveAllLists(m_ctx.database.basePath());
+    // The lists stay in memory; they are written again when the editor next closes or
+    // another database is opened.
+    QString failed;
+    if (!m_ctx.lists.SaveAllLists(m_ctx.database.basePath(), &failed))
+        Prompts::error(this, picklists::notWritten(failed));
 }
 
 // ---- values ---------------------------------------------------------------------------

@@ -229,8 +229,20 @@ QString AsciiReader::problemMessage(Problem problem)
 std::string formatAsciiLine(const std::vector<std::string> &utf8Values)
 {
     std::string line;
+    std::string flat;
     for (std::size_t c = 0; c < utf8Values.size(); ++c) {
-        std::string_view v = utf8Values[c];
+        // A record is one line: each run of line breaks in a value is written as a blank.
+        flat.clear();
+        bool inBreak = false;
+        for (const char ch : utf8Values[c]) {
+            const bool lineBreak = isLineEnd(ch);
+            if (!lineBreak)
+                flat.push_back(ch);
+            else if (!inBreak)
+                flat.push_back(' ');
+            inBreak = lineBreak;
+        }
+        std::string_view v = flat;
         while (!v.empty() && v.front() == ' ')
             v.remove_prefix(1);
         while (!v.empty() && v.back() == ' ')

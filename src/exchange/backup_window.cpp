@@ -414,7 +414,12 @@ void TMyBackup::backupTable(const QString &dir)
 void TMyBackup::backupLists(const QString &dir)
 {
     CoinDatabase &db = m_ctx.database;
-    if (db.saveLists) db.saveLists(db.basePath());
+    // As for the settings: files that could not be written hold older lists, and a copy of
+    // them is not the backup asked for.
+    if (db.saveLists && !db.saveLists(db.basePath())) {
+        message(kBackupFailed, kError);
+        return;
+    }
     for (const char *ext : kListExtensions) {
         const QString source = db.basePath() + QLatin1String(ext);
         if (!QFileInfo::exists(source)) continue;
@@ -594,7 +599,11 @@ void TMyRestore::restoreLists(const QString &sourceDir)
     // The files first hold what the editor holds, so that the lists not restored stay as
     // they are when all three are read back (a database whose lists were never written
     // would otherwise get the program's default lists instead of the restored ones).
-    if (db.saveLists) db.saveLists(db.basePath());
+    // Lists that could not be written would be read back older: nothing is restored then.
+    if (db.saveLists && !db.saveLists(db.basePath())) {
+        message(kRestoreFailed, kError);
+        return;
+    }
     bool missing = false;
     QString failure;
     for (const char *ext : kListExtensions) {

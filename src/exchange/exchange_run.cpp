@@ -4,6 +4,7 @@
 #include "dbase/date_style.h"
 #include "dbase/error.h"
 #include "dbase/table.h"
+#include "exchange/file_copy.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -356,6 +357,12 @@ void Exporter::refuseOpenDatabase(const QString &path) const
         QFileInfo(QString::fromStdString(m_source.filePath())).canonicalFilePath() == chosen)
         throw Error(QStringLiteral("%1 is the open database.  Choose another name for the export.")
                         .arg(path));
+    // The export is renamed over the file: a program that has it open would go on writing to
+    // the old one, and lose that work when it closes.
+    if (filecopy::openElsewhere(path))
+        throw Error(
+            QStringLiteral("%1 is open in another program.  Choose another name for the export.")
+                .arg(path));
 }
 
 int Exporter::writeAscii(const QString &path, const std::vector<std::string> &header)

@@ -108,7 +108,7 @@ public:
 
 private:
     template <class Fn> int loop(Fn &&write);
-    // Export never writes over the table it reads.
+    // Export never writes over the table it reads, nor over a table open elsewhere.
     void refuseOpenDatabase(const QString &path) const;
 
     dbase::Table &m_source;

@@ -19,6 +19,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
+#include <QTableView>
 #include <QTimer>
 
 namespace
@@ -141,8 +142,17 @@ void TMain::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
+void TMain::commitGridEdit()
+{
+    const QModelIndex cell = ViewerGrid ? ViewerGrid->currentIndex() : QModelIndex();
+    if (QWidget *editor = cell.isValid() ? ViewerGrid->indexWidget(cell) : nullptr)
+        emit ViewerGrid->itemDelegate()->commitData(editor);
+}
+
 void TMain::FormClose()
 {
+    // Closing does not take the focus from a cell editor, so nothing else would store it.
+    commitGridEdit();
     DisableEndSearch();
     // Saved as it is restored: the frame's position (move) and the window's size (resize).
     m_db.settings().mainLeft = pos().x();
@@ -150,7 +160,8 @@ void TMain::FormClose()
     m_db.settings().mainWidth = width();
     m_db.settings().mainHeight = height();
     m_db.settings().lastDatabase = m_db.currentPath();
-    SaveSettings(m_db.settings(), SettingsScope::Program);
+    if (!SaveSettings(m_db.settings(), SettingsScope::Program))
+        Prompts::error(this, settingsNotWritten(paths::programSettingsFile()));
     m_db.close();
 }
 
@@ -253,7 +264,7 @@ void TMain::MenuUpdateDatabaseClick()
     work.attach(m_db.table());
     const bool searching = m_db.searchOn();
     if (searching) DoEndSearch();
-    m_db.saveSettings(m_db.settingsFilePath());
+    m_db.storeSettings(m_db.settingsFilePath());
     m_db.table().close();
     if (searching) EnableEndSearch();
     m_db.openTable();

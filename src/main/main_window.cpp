@@ -377,10 +377,13 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent)
     buildMenus();
     buildWindow();
     lists.setGridCombos(MyComboCountry, MyComboTopic, MyComboCondition);
-    m_db.saveLists = [this](const QString &base) { lists.SaveAllLists(base); };
+    m_db.saveLists = [this](const QString &base) { return lists.SaveAllLists(base); };
     m_db.loadLists = [this](const QString &base) { lists.LoadAllList(base); };
     m_db.loadDefaultLists = [this] { lists.LoadDefaultList(); };
-    SaveDefaultLists = [this] { lists.SaveDefaultLists(); };
+    SaveDefaultLists = [this] {
+        QString failed;
+        if (!lists.SaveDefaultLists(&failed)) Prompts::error(this, picklists::notWritten(failed));
+    };
     connect(&m_db, &CoinDatabase::reopened, this, &TMain::SetViewerOptions);
     connect(&m_db, &CoinDatabase::searchStateChanged, this, &TMain::updateActions);
     connect(&m_db, &CoinDatabase::recordCountChanged, this, &TMain::updateActions);
@@ -415,6 +418,9 @@ QAction *TMain::lastFileAction(int n) const
 void TMain::runCommand(const std::function<void()> &command)
 {
     try {
+        // Neither a menu nor a button takes the focus from a cell editor: its value is stored
+        // before the command may reset the grid.
+        commitGridEdit();
         command();
     } catch (const dbase::Error &e) {
         Prompts::error(this, QString::fromStdString(e.what()));
@@ -1144,7 +1150,9 @@ void TMain::DoListMaintenance(int code)
     dialog.scheme = &m_db.settings().scheme(colors::Target::Configure);
     dialog.onOk = [this, code](const QStringList &result) {
         if (code <= 3) lists.setList(picklists::Kind(code - 1), result);
-        m_db.saveLists(m_db.basePath());
+        QString failed;
+        if (!lists.SaveAllLists(m_db.basePath(), &failed))
+            Prompts::error(this, picklists::notWritten(failed));
     };
     modal::show(&dialog);
 }
@@ -1209,7 +1217,12 @@ void TMain::MenuLoadDefaultsClick()
                        "will be lost.  Do you want to proceed?"),
         QStringLiteral("Warning"), Prompts::Icon::Question, QMessageBox::Yes | QMessageBox::No,
         QMessageBox::No, true);
-    if (answer == QMessageBox::Yes && m_db.loadDefaultLists) m_db.loadDefaultLists();
+    if (answer != QMessageBox::Yes || !m_db.loadDefaultLists) return;
+    m_db.loadDefaultLists();
+    // Written at once: the program may end before the editor or a switch would write them.
+    QString failed;
+    if (!lists.SaveAllLists(m_db.basePath(), &failed))
+        Prompts::error(this, picklists::notWritten(failed));
 }
 
 // ---- search state ---------------------------------------------------------------------------

@@ -194,6 +194,8 @@ private:
     void buildFileMenu();
     void buildOptionsMenu();
     void FormClose();
+    // A value typed into a grid cell whose editor is still open goes to the table.
+    void commitGridEdit();
     void openFromPath(const QString &path, bool fromDialog);
     void openTable();
     void applyBrowseMode();

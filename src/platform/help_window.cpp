@@ -409,9 +409,9 @@ QString ensureHelpFile()
             if (sum == checksum(own)) return path;
             break; // the program's document of another edition: replaced
         case Origin::Earlier:
-            // Kept beside, in case it was someone's own.
+            // Kept beside, in case it was someone's own; when it cannot be, it stays.
             QFile::remove(path + QStringLiteral(".old"));
-            QFile::copy(path, path + QStringLiteral(".old"));
+            if (!QFile::copy(path, path + QStringLiteral(".old"))) return path;
             break;
         }
     }

@@ -26,6 +26,22 @@ bool isSection(const QString &line)
 
 } // namespace
 
+QString platform::oneLine(const QString &text)
+{
+    QString out;
+    out.reserve(text.size());
+    bool inBreak = false;
+    for (const QChar c : text) {
+        const bool lineBreak = c == QLatin1Char('\r') || c == QLatin1Char('\n');
+        if (!lineBreak)
+            out += c;
+        else if (!inBreak)
+            out += QLatin1Char(' ');
+        inBreak = lineBreak;
+    }
+    return out;
+}
+
 IniFile::IniFile(const QString &path) : m_path(path)
 {
     QFile f(path);
@@ -97,6 +113,12 @@ QString IniFile::value(const QString &section, const QString &key, const QString
     return v;
 }
 
+bool IniFile::contains(const QString &section, const QString &key) const
+{
+    const int s = findSection(section);
+    return s >= 0 && findKey(s, key) >= 0;
+}
+
 int IniFile::intValue(const QString &section, const QString &key, int defaultValue) const
 {
     bool ok = false;
@@ -104,8 +126,9 @@ int IniFile::intValue(const QString &section, const QString &key, int defaultVal
     return ok ? v : defaultValue;
 }
 
-void IniFile::setValue(const QString &section, const QString &key, const QString &value)
+void IniFile::setValue(const QString &section, const QString &key, const QString &text)
 {
+    const QString value = platform::oneLine(text);
     const QString entry = key + QLatin1Char('=') + value;
     int s = findSection(section);
     if (s < 0) {

@@ -8,6 +8,14 @@
 #include <QString>
 #include <QStringList>
 
+namespace platform
+{
+// The text with each run of line breaks made one blank: a value of an INI file or an entry
+// of a list file is one line, and a line break inside it (text pasted into a box) would
+// start a line of its own, read back as another key, a section or another entry.
+QString oneLine(const QString &text);
+} // namespace platform
+
 class IniFile
 {
 public:
@@ -22,6 +30,8 @@ public:
     QString value(const QString &section, const QString &key, const QString &defaultValue,
                   int maxLength = 0) const;
     int intValue(const QString &section, const QString &key, int defaultValue) const;
+    bool contains(const QString &section, const QString &key) const;
+    // A line break in the value is written as a blank: every value is one line.
     void setValue(const QString &section, const QString &key, const QString &value);
 
     // Writes the document; false (and the old file untouched) when that fails.

@@ -452,15 +452,18 @@ void TUserReport::UpdateButtonClick()
     }
     ReportFile file;
     int saved = -1;
+    // A file changed meanwhile (another copy of the program removed a report) has another
+    // report at the index: it is kept, and this one saved as a new one.
+    const int at = !m_new && file.holds(m_index, m_openingName) ? m_index : -1;
     try {
-        saved = file.save(m_def, m_new ? -1 : m_index);
+        saved = file.save(m_def, at);
     } catch (const ReportFileError &e) {
         Prompts::error(this, QString::fromLocal8Bit(e.what()));
         return;
     }
     m_index = saved;
     if (QListWidget *list = m_ctx.reportList) {
-        if (m_new && list->count() == saved)
+        if (at < 0 && list->count() == saved)
             list->addItem(m_def.name());
         else if (m_ctx.reloadList)
             m_ctx.reloadList();
@@ -478,7 +481,9 @@ void TUserReport::DeleteButtonClick()
     if (answer != QMessageBox::Yes) return;
     bool removed = false;
     try {
-        removed = ReportFile().remove(m_index);
+        // Only the report opened: another one at its index (the file changed meanwhile) stays.
+        ReportFile file;
+        removed = file.holds(m_index, m_openingName) && file.remove(m_index);
     } catch (const ReportFileError &e) {
         Prompts::error(this, QString::fromLocal8Bit(e.what()));
         return;

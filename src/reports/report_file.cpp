@@ -66,22 +66,43 @@ bool ReportFile::read(int k, ReportDefinition &into) const
     return into.setBytes(file.read(kRecordSize));
 }
 
+bool ReportFile::holds(int k, const QString &name) const
+{
+    ReportDefinition record;
+    return read(k, record) && record.name() == name;
+}
+
 int ReportFile::save(const ReportDefinition &definition, int k)
 {
     const int records = count();
     if (k >= 0 && k < records) {
+        // Not in place: a write that fails part-way would leave the old report half
+        // overwritten.
         QFile file(m_path);
-        if (!file.open(QIODevice::ReadWrite))
+        if (!file.open(QIODevice::ReadOnly))
             throw ReportFileError(
                 QStringLiteral("Cannot write %1: %2").arg(m_path, file.errorString()));
-        if (!file.seek(static_cast<qint64>(k) * kRecordSize) ||
-            file.write(definition.bytes()) != kRecordSize || !flushToDisk(file))
-            throw ReportFileError(
-                QStringLiteral("Cannot write %1: %2").arg(m_path, file.errorString()));
+        QByteArray all = file.readAll();
+        file.close();
+        const qsizetype at = static_cast<qsizetype>(k) * kRecordSize;
+        if (all.size() < at + kRecordSize)
+            throw ReportFileError(QStringLiteral("Cannot write %1: %2")
+                                      .arg(m_path, QStringLiteral("it could not be read")));
+        all.replace(at, kRecordSize, definition.bytes());
+        replaceWith(all);
         return k;
     }
     append({definition});
     return records;
+}
+
+void ReportFile::replaceWith(const QByteArray &bytes)
+{
+    QSaveFile out(m_path);
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() ||
+        !platform::commitWhole(out))
+        throw ReportFileError(
+            QStringLiteral("Cannot write %1: %2").arg(m_path, platform::saveFailure(out)));
 }
 
 void ReportFile::append(const std::vector<ReportDefinition> &definitions)
@@ -115,11 +136,7 @@ bool ReportFile::remove(int k)
     QByteArray kept = all.left(static_cast<qsizetype>(k) * kRecordSize);
     kept += all.mid(static_cast<qsizetype>(k + 1) * kRecordSize,
                     (records - k - 1) * static_cast<qsizetype>(kRecordSize));
-    QSaveFile out(m_path);
-    if (!out.open(QIODevice::WriteOnly) || out.write(kept) != kept.size() ||
-        !platform::commitWhole(out))
-        throw ReportFileError(
-            QStringLiteral("Cannot write %1: %2").arg(m_path, platform::saveFailure(out)));
+    replaceWith(kept);
     return true;
 }
 

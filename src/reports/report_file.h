@@ -36,9 +36,13 @@ public:
     int count() const;
     // False (buffer unchanged) when the file cannot be opened or has no record k.
     bool read(int k, ReportDefinition &into) const;
-    // Overwrites record k in place, or appends when k < 0 or k == count(); creates the file
-    // when missing. Returns the record's index. The whole record is written and flushed; an
-    // append that fails is cut back off. Throws ReportFileError.
+    // Whether record k is a report of that name (another copy of the program may have
+    // removed or added reports since k was read).
+    bool holds(int k, const QString &name) const;
+    // Replaces record k (the file written beside the old one and renamed over it), or
+    // appends when k < 0 or k == count(); creates the file when missing. Returns the
+    // record's index. The whole record is written and flushed; an append that fails is cut
+    // back off. Throws ReportFileError.
     int save(const ReportDefinition &definition, int k = -1);
     // Appends several records in one write (all or none). Throws ReportFileError.
     void append(const std::vector<ReportDefinition> &definitions);
@@ -48,6 +52,9 @@ public:
     bool remove(int k);
 
 private:
+    // The file's bytes replaced by these, written beside it and renamed over it.
+    void replaceWith(const QByteArray &bytes);
+
     QString m_path;
 };
 

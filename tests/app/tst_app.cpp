@@ -163,6 +163,57 @@ private slots:
         QCOMPARE(keys, program ? 19 + 22 : 120 + 46 + 65);
     }
 
+    // Two copies of the program (a collection shared with others, or the program started
+    // twice) read the same settings file. What the other copy saved meanwhile stays unless
+    // this copy changed that key itself.
+    void anotherCopysChangesStay_data() { everyKeyReadBack_data(); }
+    void anotherCopysChangesStay()
+    {
+        QFETCH(bool, program);
+        const SettingsScope scope = program ? SettingsScope::Program : SettingsScope::Database;
+        QDir().mkpath(file("conf"));
+        const QString path = program ? paths::programSettingsFile() : file("shared.ini");
+        QVERIFY(SaveSettings(Settings(), scope, path));
+        Settings mine;
+        LoadSettings(mine, scope, path);
+        // The other copy changes a key and saves.
+        Settings other;
+        LoadSettings(other, scope, path);
+        const QString section =
+            program ? QStringLiteral("Defaults") : QStringLiteral("Field Names");
+        const QString key = QStringLiteral("Country"); // in either section
+        if (program)
+            other.defaults.country = QStringLiteral("Peru");
+        else
+            other.fieldNames[0] = QStringLiteral("Land");
+        QVERIFY(SaveSettings(other, scope, path));
+        // This copy changes another key and saves.
+        if (program)
+            mine.buttonBar = 3;
+        else
+            mine.fieldWidth[1] = 33;
+        QVERIFY(SaveSettings(mine, scope, path));
+        Settings back;
+        LoadSettings(back, scope, path);
+        if (program) {
+            QCOMPARE(back.defaults.country, QStringLiteral("Peru"));
+            QCOMPARE(back.buttonBar, 3);
+        } else {
+            QCOMPARE(back.fieldNames[0], QStringLiteral("Land"));
+            QCOMPARE(back.fieldWidth[1], 33);
+        }
+        QVERIFY(IniFile(path).contains(section, key));
+        // A key both changed: the last to save wins.
+        if (program)
+            mine.defaults.country = QStringLiteral("Chile");
+        else
+            mine.fieldNames[0] = QStringLiteral("Pays");
+        QVERIFY(SaveSettings(mine, scope, path));
+        LoadSettings(back, scope, path);
+        QCOMPARE(program ? back.defaults.country : back.fieldNames[0],
+                 program ? QStringLiteral("Chile") : QStringLiteral("Pays"));
+    }
+
     void fieldNamesCutTo20()
     {
         writeBytes(file("names.ini"), "[Field Names]\r\nCountry=Country of issue and mint\r\n");

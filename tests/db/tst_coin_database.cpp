@@ -1,6 +1,7 @@
 // The open database as an object: what it tells the windows through its signals, and the
 // state the windows' commands are enabled by.
 #include "db/coin_database.h"
+#include "platform/prompts.h"
 #include "test_files.h"
 #include "test_registry.h"
 
@@ -61,6 +62,35 @@ private slots:
         db.close();
         QVERIFY(!db.table().isOpen());
         QVERIFY(QFile::exists(db.settingsFilePath())); // written on closing
+    }
+
+    // The settings of the database left or closed cannot be written: the user is told which
+    // file, instead of losing the windows' settings without a word.
+    void settingsThatCannotBeWritten()
+    {
+        QTemporaryDir dir;
+        useDirectories(dir.path());
+        ScriptedPrompts prompts;
+        const QString first = dir.path() + QStringLiteral("/FIRST.DBF");
+        const QString second = dir.path() + QStringLiteral("/SECOND.DBF");
+        CoinDatabase db;
+        QVERIFY(db.makeNew(first));
+        QVERIFY(db.makeNew(second));
+        QVERIFY(db.openAtStart(first));
+        const QString firstIni = db.settingsFilePath();
+        QVERIFY(QDir().mkpath(firstIni));
+        db.switchTo(second, false);
+        db.applyIndexOnOpen(true);
+        db.openShared();
+        const QString secondIni = db.settingsFilePath();
+        QVERIFY(QDir().mkpath(secondIni));
+        db.close();
+        const auto notWritten = [](const QString &path) {
+            return QStringLiteral("The settings file \"") + path +
+                   QStringLiteral("\" could not be written.");
+        };
+        QCOMPARE(prompts.askedTexts(), (QStringList{notWritten(firstIni), notWritten(secondIni)}));
+        QVERIFY(!db.table().isOpen());
     }
 
     void searchStateFiltersTheTable()

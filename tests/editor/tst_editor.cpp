@@ -10,6 +10,8 @@
 #include "test_registry.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -61,6 +63,22 @@ private slots:
         QVERIFY(writeListFile(file("w.lst"), {QStringLiteral(" Zürich "), QStringLiteral("B")}));
         QCOMPARE(readBytes(file("w.lst")), QByteArray(" Z\xFCrich \r\nB\r\n"));
         QVERIFY(!writeListFile(file("no/dir/w.lst"), {QStringLiteral("A")}));
+    }
+
+    // An entry is one line of the file: a line break inside one (text pasted into a box)
+    // would come back as two entries, or as a blank one lost.
+    void lineBreaksInAnEntry()
+    {
+        QVERIFY(writeListFile(file("breaks.lst"),
+                              {QStringLiteral("Upper\r\nVolta"), QStringLiteral("B\n\nC\r")}));
+        QCOMPARE(readBytes(file("breaks.lst")), QByteArray("Upper Volta\r\nB C \r\n"));
+        QCOMPARE(readListFile(file("breaks.lst")),
+                 (QStringList{QStringLiteral("Upper Volta"), QStringLiteral("B C ")}));
+        // A typed value is added as the line it is saved as.
+        QStringList list{QStringLiteral("Upper Volta")};
+        QVERIFY(!addEntry(list, QStringLiteral("Upper\nVolta")));
+        QVERIFY(addEntry(list, QStringLiteral("Gold\r\nCoast\n")));
+        QCOMPARE(list.last(), QStringLiteral("Gold Coast"));
     }
 
     void addingTypedValues()
@@ -230,6 +248,68 @@ private slots:
         // Save As Defaults writes the current lists as the program's defaults.
         prompts.answer(int(QMessageBox::Yes));
         w.action(QStringLiteral("MenuSaveDefaults"))->trigger();
+        QCOMPARE(readListFile(defaultFile(Country)).last(), QStringLiteral("Atlantis"));
+    }
+
+    // MISC.LST is the only copy of its list: when it cannot be written (here a directory is in
+    // its place) the user is told, and the dialog stays open with the entries.
+    void miscellaneousThatCannotBeWritten()
+    {
+        QTemporaryDir dir;
+        useDirectories(dir.path());
+        QVERIFY(QDir().mkpath(miscFile()));
+        ScriptedPrompts prompts;
+        TMyEditBox box(4, QStringLiteral("Miscellaneous"), 25, {QStringLiteral("Proof")});
+        bool told = false;
+        box.onOk = [&told](const QStringList &) { told = true; };
+        box.FormShow();
+        box.findChild<QLineEdit *>(QStringLiteral("AddInfo"))->setText(QStringLiteral("Holed"));
+        click(&box, "AddButton");
+        click(&box, "OkButton");
+        QCOMPARE(prompts.askedTexts(),
+                 QStringList{QStringLiteral("The Data List file \"") + miscFile() +
+                             QStringLiteral("\" could not be written.")});
+        QCOMPARE(prompts.asked().first().caption, QStringLiteral("Error"));
+        QVERIFY(!told);
+        QCOMPARE(box.result(), int(QDialog::Rejected));
+        QCOMPARE(texts(list(&box, "TheList")),
+                 (QStringList{QStringLiteral("Proof"), QStringLiteral("Holed")}));
+    }
+
+    // A database list file or a default list file that cannot be written: the user is told
+    // which; the list itself stays in memory for the next save.
+    void listFilesThatCannotBeWritten()
+    {
+        QTemporaryDir dir;
+        useDirectories(dir.path());
+        ScriptedPrompts prompts;
+        TMain w;
+        QVERIFY(w.FormCreate({}));
+        const QString country = perDatabaseFile(w.database().basePath(), Country);
+        QVERIFY(QDir().mkpath(country));
+        modal::enqueue([](QDialog *d) {
+            d->findChild<QLineEdit *>(QStringLiteral("AddInfo"))
+                ->setText(QStringLiteral("Atlantis"));
+            click(d, "AddButton");
+            click(d, "OkButton");
+        });
+        w.action(QStringLiteral("MenuListCountry"))->trigger();
+        const auto notWritten = [](const QString &path) {
+            return QStringLiteral("The Data List file \"") + path +
+                   QStringLiteral("\" could not be written.");
+        };
+        QCOMPARE(prompts.askedTexts(), QStringList{notWritten(country)});
+        QCOMPARE(w.lists.list(Country).last(), QStringLiteral("Atlantis"));
+        // The other two are written all the same.
+        QVERIFY(QFileInfo(perDatabaseFile(w.database().basePath(), Topic)).isFile());
+
+        prompts.clear();
+        QFile::remove(defaultFile(Topic));
+        QVERIFY(QDir().mkpath(defaultFile(Topic)));
+        prompts.answer(int(QMessageBox::Yes));
+        w.action(QStringLiteral("MenuSaveDefaults"))->trigger();
+        QCOMPARE(prompts.askedTexts().size(), 2);
+        QCOMPARE(prompts.askedTexts().last(), notWritten(defaultFile(Topic)));
         QCOMPARE(readListFile(defaultFile(Country)).last(), QStringLiteral("Atlantis"));
     }
 

@@ -434,6 +434,25 @@ private slots:
                  qPrintable(f.prompts.askedTexts().join(QLatin1Char('|'))));
         QCOMPARE(readBytes(f.w->database().currentPath()), before);
     }
+
+    // The lists are saved when the editor closes: a file that cannot be written (here a
+    // directory is in its place) is said so; the typed entry stays in the list.
+    void listsThatCannotBeWrittenOnClose()
+    {
+        EditorFixture f;
+        const QString country =
+            picklists::perDatabaseFile(f.w->database().basePath(), picklists::Country);
+        QVERIFY(QDir().mkpath(country));
+        f.inEditor(&TMain::DoAdd, [&](TMyEdit &e) {
+            e.setControlText(coin::Country, QStringLiteral("Atlantis"));
+            trigger(e, "MenuUpdate");
+            trigger(e, "MenuExit");
+        });
+        QCOMPARE(f.prompts.askedTexts(),
+                 QStringList{QStringLiteral("The Data List file \"") + country +
+                             QStringLiteral("\" could not be written.")});
+        QVERIFY(f.w->lists.list(picklists::Country).contains(QStringLiteral("Atlantis")));
+    }
 };
 
 class EditorNavigationTests : public QObject

@@ -176,6 +176,12 @@ private slots:
             << QStringList{QStringLiteral("5\" wide")} << QByteArray("\"5\"\" wide\"\r\n");
         QTest::newRow("Windows-1252")
             << QStringList{QStringLiteral(u"Zürich €")} << QByteArray("\"Z\xFCrich \x80\"\r\n");
+        // A record is one line: a line break inside a value (text pasted into a field) would
+        // end the record there, and the rest would be read back as another record.
+        QTest::newRow("line breaks become blanks")
+            << QStringList{QStringLiteral("Upper\r\nVolta"), QStringLiteral("B\n\nC\r"),
+                           QStringLiteral("x")}
+            << QByteArray("\"Upper Volta\",\"B C\",\"x\"\r\n");
     }
     void line()
     {

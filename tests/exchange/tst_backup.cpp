@@ -628,6 +628,25 @@ private slots:
         QCOMPARE(readBytes(ini), QByteArray("[Old]\r\n")); // not cut short
     }
 
+    // Lists that cannot be saved now (a full medium): the backup fails rather than copy the
+    // lists as they were last saved and call that a success, and the files keep their bytes.
+    void listsThatCannotBeSaved()
+    {
+        Backups f;
+        for (const char *ext : {"001", "002", "003"})
+            writeBytes(f.home() + QStringLiteral("/MASTER.") + QLatin1String(ext), "Old\r\n");
+        f.w->lists.setList(picklists::Country, {QStringLiteral("Spain"), QStringLiteral("France"),
+                                                QStringLiteral("Italy"), QStringLiteral("Peru")});
+        const QString cancel = f.backup("BackLST", f.backupDir, [&](TMyBackup *b) {
+            const FileSizeLimit limit(16);
+            b->StartButton->click();
+        });
+        QCOMPARE(asked(f.prompts), QStringList{kError + QStringLiteral(": ") + kBackupFailed});
+        QCOMPARE(cancel, QStringLiteral("&Cancel"));
+        QCOMPARE(filesIn(f.backupDir), QStringList{});
+        QCOMPARE(readBytes(f.home() + QStringLiteral("/MASTER.001")), QByteArray("Old\r\n"));
+    }
+
     void help()
     {
         Backups f;
@@ -919,6 +938,27 @@ private slots:
         f.w->database().saveLists(f.w->database().basePath());
         QCOMPARE(readBytes(f.home() + QStringLiteral("/MASTER.001")),
                  QByteArray("Peru\r\nChile\r\n"));
+    }
+
+    // The lists the editor holds cannot be saved first (a full medium): nothing is restored,
+    // so that the lists not in the backup are not read back older than the editor's.
+    void listsThatCannotBeSavedFirst()
+    {
+        Backups f;
+        writeBytes(f.home() + QStringLiteral("/MASTER.001"), "Old\r\n");
+        const QStringList countries{QStringLiteral("Spain"), QStringLiteral("France"),
+                                    QStringLiteral("Italy"), QStringLiteral("Peru")};
+        f.w->lists.setList(picklists::Country, countries);
+        writeBytes(f.backupDir + QStringLiteral("/MASTER.002"), "Ships\r\n");
+        const QString cancel =
+            f.restore("RestoreLST", f.backupDir + QStringLiteral("/MASTER.DBF"), [](TMyRestore *r) {
+                const FileSizeLimit limit(16);
+                r->StartButton->click();
+            });
+        QCOMPARE(asked(f.prompts), QStringList{kError + QStringLiteral(": ") + kRestoreFailed});
+        QCOMPARE(cancel, QStringLiteral("&Cancel"));
+        QCOMPARE(f.w->lists.list(picklists::Country), countries);
+        QCOMPARE(readBytes(f.home() + QStringLiteral("/MASTER.001")), QByteArray("Old\r\n"));
     }
 
     void listsAll()

@@ -459,6 +459,36 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(Error, Exporter(t, {{0, 1}}).writeAscii(path, {}));
         QCOMPARE(readBytes(path), before);
     }
+
+    // A table that another program (or another user of a shared directory) has open is not
+    // replaced: that program would go on writing to the old file, and its work be lost.
+    void tableOpenElsewhereNotReplaced()
+    {
+        QTemporaryDir dir, elsewhere;
+        dbase::Table t;
+        createCoins(t, dir.path());
+        fillCoin(t, 1);
+        dbase::Table other;
+        createCoins(other, elsewhere.path());
+        fillCoin(other, 2);
+        const QString path = QString::fromStdString(other.filePath());
+        QVERIFY(other.isOpen());
+        const QByteArray before = readBytes(path);
+        const QStringList files = QDir(elsewhere.path()).entryList(QDir::Files);
+        try {
+            Exporter(t, {{0, 1}}).writeDbase(path);
+            QFAIL("the export replaced a table open elsewhere");
+        } catch (const Error &e) {
+            QCOMPARE(e.message(),
+                     path + QStringLiteral(" is open in another program.  Choose another name "
+                                           "for the export."));
+        }
+        QVERIFY_THROWS_EXCEPTION(Error, Exporter(t, {{0, 1}}).writeAscii(path, {}));
+        QCOMPARE(readBytes(path), before);
+        QCOMPARE(QDir(elsewhere.path()).entryList(QDir::Files), files); // nothing left beside
+        other.close();
+        QCOMPARE(Exporter(t, {{0, 1}}).writeDbase(path), 1); // closed: replaced
+    }
 };
 
 REGISTER_TEST(ImportRunTests)

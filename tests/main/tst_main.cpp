@@ -389,6 +389,30 @@ private slots:
                  QStringLiteral("1"));
     }
 
+    // Settings kept in memory until the program closes (the window, the formats, the grid's
+    // columns) that cannot be written then: the user is told which file, for each scope.
+    void closeTellsWhenTheSettingsCannotBeWritten()
+    {
+        Environment env;
+        ScriptedPrompts prompts;
+        const QString dbIni = paths::programFile(QStringLiteral("MASTER.INI"));
+        {
+            TMain w;
+            QVERIFY(w.FormCreate({}));
+            prompts.clear();
+            QVERIFY(QDir().mkpath(paths::programSettingsFile()));
+            QVERIFY(QDir().mkpath(dbIni));
+            w.close();
+        }
+        const auto notWritten = [](const QString &path) {
+            return QStringLiteral("The settings file \"") + path +
+                   QStringLiteral("\" could not be written.");
+        };
+        QCOMPARE(prompts.askedTexts(),
+                 (QStringList{notWritten(paths::programSettingsFile()), notWritten(dbIni)}));
+        QCOMPARE(prompts.asked().first().caption, QStringLiteral("Error"));
+    }
+
     void closeSavesBothScopesAndBrowseKeepsFieldEditing()
     {
         Environment env;
@@ -579,6 +603,34 @@ private slots:
         w.OpenSaveFile(a);
         for (int k = 0; k < 3; ++k)
             QCOMPARE(w.lists.list(picklists::Kind(k)), defaults[k]);
+    }
+
+    // Load In Defaults followed by the end of the program (no editor opened, no switch):
+    // the lists loaded are the database's lists at the next start.
+    void exitAfterLoadingDefaultLists()
+    {
+        Environment env;
+        const QString a = makeCoinTable(env.data(QStringLiteral("A.DBF")), 1);
+        const QString aBase = env.data(QStringLiteral("A"));
+        for (int k = 0; k < 3; ++k)
+            QVERIFY(picklists::writeListFile(picklists::perDatabaseFile(aBase, picklists::Kind(k)),
+                                             {QStringLiteral("Atlantis %1").arg(k)}));
+        ScriptedPrompts prompts;
+        {
+            TMain w;
+            QVERIFY(w.FormCreate({}));
+            w.OpenSaveFile(a);
+            prompts.answer(int(QMessageBox::Yes));
+            w.MenuLoadDefaultsClick();
+            w.close();
+        }
+        for (int k = 0; k < 3; ++k) {
+            const QStringList defaults =
+                picklists::readListFile(picklists::defaultFile(picklists::Kind(k)));
+            QVERIFY(!defaults.isEmpty());
+            QCOMPARE(picklists::readListFile(picklists::perDatabaseFile(aBase, picklists::Kind(k))),
+                     defaults);
+        }
     }
 
     void missingIndexIsRebuiltOnOpening()

@@ -8,6 +8,7 @@
 #include "main/viewer_model.h"
 #include "platform/help_window.h"
 #include "platform/ini_file.h"
+#include "platform/modal.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
 #include "test_files.h"
@@ -265,6 +266,47 @@ private slots:
                 << r.toObject()[QStringLiteral("values")].toArray()[coin::FaceValue - 1].toString();
         // Sorted on Miscellaneous: grid row 0 is record 1.
         QCOMPARE(faceValues, (QStringList{typed.left(20), QString()}));
+    }
+
+    // A value typed into a grid cell whose editor is still open when the program closes, or
+    // when a command (menu, button, shortcut: none takes the focus) resets the grid, is stored, not
+    // dropped with the editor.
+    void gridEditOpenAtCloseIsStored_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::newRow("close") << QString();
+        QTest::newRow("Update Database") << QStringLiteral("MenuUpdateDatabase");
+    }
+    void gridEditOpenAtCloseIsStored()
+    {
+        QFETCH(QString, command);
+        Fixture f(2);
+        f.w->database().settings().fieldEditing = true;
+        f.w->SetViewerOptions();
+        f.w->show();
+        auto *grid = f.find<QTableView>("ViewerGrid");
+        auto *model = qobject_cast<ViewerModel *>(grid->model());
+        int faceValue = -1;
+        for (int c = 0; c < model->columnCount(); ++c)
+            if (model->columns()[c].field == coin::FaceValue - 1) faceValue = c;
+        QVERIFY(faceValue >= 0);
+        const QModelIndex cell = model->index(0, faceValue);
+        grid->setCurrentIndex(cell);
+        grid->edit(cell);
+        auto *line = grid->viewport()->findChild<QLineEdit *>();
+        QVERIFY(line);
+        QTest::keyClicks(line, QStringLiteral("Dime"));
+        if (!command.isEmpty()) {
+            modal::enqueue([](QDialog *d) { d->reject(); }); // a dialog the command opens
+            f.w->action(command)->trigger();
+            modal::clear();
+        }
+        f.w->close();
+        dbase::Table t;
+        dbfiles::locate(t, paths::programFile(QStringLiteral("MASTER.DBF")));
+        t.open();
+        QVERIFY(t.moveToRecNo(1)); // grid row 0: sorted on Miscellaneous
+        QCOMPARE(QString::fromStdString(t.asString(coin::FaceValue - 1)), QStringLiteral("Dime"));
     }
 
     void gridListCellKeepsTheTypedCase()

@@ -8,6 +8,7 @@
 
 #include <QCryptographicHash>
 #include <QDialog>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -316,6 +317,22 @@ private slots:
         QCOMPARE(onDisk(), edited);
         help::show(nullptr, QString());
         QVERIFY(shown().contains(QStringLiteral("My own notes.")));
+    }
+
+    // An earlier document that cannot be kept beside (here a directory holds the name of the
+    // copy) may be someone's own: it stays in place rather than be lost.
+    void earlierDocumentThatCannotBeKeptBeside()
+    {
+        const QByteArray earlier = "<html><body><h1><a name=\"Contents\"></a>Mine</h1>"
+                                   "<p>My own notes.</p></body></html>";
+        writeHelp(earlier);
+        const QString beside = helpPath() + QStringLiteral(".old");
+        QVERIFY(QDir().mkpath(beside));
+        help::ensureHelpFile();
+        QVERIFY(QDir().rmdir(beside));
+        QFile f(helpPath());
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), earlier);
     }
 };
 

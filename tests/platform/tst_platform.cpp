@@ -114,6 +114,27 @@ private slots:
         QCOMPARE(readBytes(file("cp.ini")), QByteArray("[Misc]\r\nName=Z\xFCrich \x80\r\n"));
     }
 
+    // A value is one line: a line break inside it (text pasted into a box) would start a
+    // line of its own that reads as another key or as a section taking the keys after it.
+    void lineBreaksInAValueStayInIt()
+    {
+        const QString path = file("breaks.ini");
+        IniFile ini(path);
+        ini.setValue(QStringLiteral("Defaults"), QStringLiteral("Comment"),
+                     QStringLiteral("first\r\n[Other]\rCountry=x\nlast"));
+        ini.setValue(QStringLiteral("Defaults"), QStringLiteral("Country"), QStringLiteral("Peru"));
+        QVERIFY(ini.save());
+        QCOMPARE(
+            readBytes(path),
+            QByteArray("[Defaults]\r\nComment=first [Other] Country=x last\r\nCountry=Peru\r\n"));
+        const IniFile back(path);
+        QCOMPARE(back.value(QStringLiteral("Defaults"), QStringLiteral("Country"), QString()),
+                 QStringLiteral("Peru"));
+        QCOMPARE(
+            back.value(QStringLiteral("Other"), QStringLiteral("Country"), QStringLiteral("none")),
+            QStringLiteral("none"));
+    }
+
     void directoriesFromTheEnvironment()
     {
         const QByteArray home = qgetenv("NUMAROK_HOME"), config = qgetenv("NUMAROK_CONFIG_DIR"),

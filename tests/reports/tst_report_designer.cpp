@@ -496,6 +496,54 @@ private slots:
         QCOMPARE(w.ReportBox->item(1)->text(), ReportFile().names().at(1));
     }
 
+    // Another copy of the program removed a report while this one was open in the
+    // designer: the report now at its index is another one, and neither Delete nor Update
+    // may destroy it.
+    void deleteAfterTheFileChanged()
+    {
+        Fixture f;
+        TMyReport w(f.context());
+        w.FormShow();
+        w.ReportBox->setCurrentRow(3);
+        f.prompts.answer(int(QMessageBox::Yes));
+        QByteArray changed;
+        modal::enqueue([&](QDialog *d) {
+            QVERIFY(ReportFile().remove(1)); // the other copy
+            changed = f.file();
+            designerOf(d)->DeleteButton->click();
+        });
+        w.DoModify();
+        QCOMPARE(f.file(), changed);
+        QCOMPARE(f.prompts.askedTexts(),
+                 (QStringList{QStringLiteral("Are you sure you want to delete this report?"),
+                              QStringLiteral("Report format could not be located.")}));
+        QCOMPARE(w.ReportBox->count(), 4);
+    }
+    void updateAfterTheFileChanged()
+    {
+        Fixture f;
+        const QStringList names = ReportFile().names();
+        TMyReport w(f.context());
+        w.FormShow();
+        w.ReportBox->setCurrentRow(3);
+        QByteArray changed;
+        modal::enqueue([&](QDialog *d) {
+            QVERIFY(ReportFile().remove(1)); // the other copy
+            changed = f.file();
+            TUserReport *u = designerOf(d);
+            u->PageNumbers->setChecked(!u->PageNumbers->isChecked());
+            u->UpdateButton->click();
+        });
+        w.DoModify();
+        QVERIFY(f.prompts.asked().isEmpty());
+        // Every report of the changed file stays; the one designed is added after them.
+        QCOMPARE(f.file().left(changed.size()), changed);
+        QCOMPARE(ReportFile().names(),
+                 (QStringList{names[0], names[2], names[3], names[4], names[3]}));
+        QCOMPARE(w.ReportBox->count(), 5);
+        QCOMPARE(w.ReportBox->currentRow(), 4);
+    }
+
     // A record that cannot be read is not opened in the designer.
     void modifyOfAMissingRecord()
     {

@@ -10,15 +10,42 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
 #include <cstring>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace reports;
 
 namespace
 {
+
+// Writes past `limit` bytes of any file fail as on a full medium while it lives.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t limit)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        rlimit small = m_saved;
+        small.rlim_cur = limit;
+        m_handler = std::signal(SIGXFSZ, SIG_IGN);
+        setrlimit(RLIMIT_FSIZE, &small);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_handler);
+    }
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+
+private:
+    rlimit m_saved{};
+    void (*m_handler)(int) = SIG_DFL;
+};
 
 // Independent byte arithmetic: little-endian numbers and length-prefixed strings.
 int rawInt16(const QByteArray &b, int at)
@@ -418,6 +445,23 @@ private slots:
                  mode); // the new file keeps the old one's mode
         QCOMPARE(before.readAll().size(), 2 * 20622);
         QCOMPARE(file.names(), QStringList{QStringLiteral("B")});
+        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files),
+                 QStringList{QStringLiteral("NUMAROK.URP")});
+    }
+
+    // A report saved over one that is there, on a medium that fills up meanwhile: the
+    // failure is reported and the file keeps every byte it had, the old report whole.
+    void failedOverwriteKeepsTheFile()
+    {
+        ReportFile file(path());
+        for (const char *name : {"A", "B", "C"})
+            file.save(named(QLatin1String(name)));
+        const QByteArray before = readBytes(path());
+        {
+            const FileSizeLimit limit(20622 + 100);
+            QVERIFY_THROWS_EXCEPTION(ReportFileError, file.save(named(QStringLiteral("B2")), 1));
+        }
+        QCOMPARE(readBytes(path()), before);
         QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files),
                  QStringList{QStringLiteral("NUMAROK.URP")});
     }
