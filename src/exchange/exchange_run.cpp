@@ -120,11 +120,18 @@ public:
     ~BulkRun()
     {
         try {
-            m_table.sync();
+            if (!m_finished) m_table.sync();
         } catch (const dbase::Error &) {
-            // The flush failed: the table's own close flushes again.
+            // The run failed already and says so; the table's own close flushes again.
         }
         m_table.setSyncEachPost(m_sync);
+    }
+    // The records of a completed run flushed to the disk: a flush the disk refuses is a
+    // failure of the run (dbase::Error), not a success.
+    void finish()
+    {
+        m_finished = true;
+        m_table.sync();
     }
     BulkRun(const BulkRun &) = delete;
     BulkRun &operator=(const BulkRun &) = delete;
@@ -132,6 +139,7 @@ public:
 private:
     dbase::Table &m_table;
     bool m_sync;
+    bool m_finished = false;
     dbase::ControlsDisabled m_controls;
 };
 
@@ -250,7 +258,7 @@ template <class Source> ImportResult Importer::run(Source &&forEach, const QStri
     });
 
     ImportResult result;
-    const BulkRun bulk(m_target);
+    BulkRun bulk(m_target);
     Ticker tick(m_progress);
     forEach([&](const std::vector<std::string> &values, int) {
         dbase::PendingChange coin(m_target, dbase::PendingChange::Kind::Append);
@@ -262,6 +270,7 @@ template <class Source> ImportResult Importer::run(Source &&forEach, const QStri
         ++result.imported;
         tick.tick(result.imported);
     });
+    bulk.finish();
     tick.finish(result.imported);
     return result;
 }

@@ -4,6 +4,7 @@
 #include "db/coin_schema.h"
 #include "dbase/date_style.h"
 #include "dbase/error.h"
+#include "dbase/fileio.h"
 #include "dbase/table.h"
 #include "exchange/exchange_run.h"
 #include "test_files.h"
@@ -207,6 +208,30 @@ private slots:
         QCOMPARE(text(t, 1) + text(t, 2) + text(t, 14), QStringLiteral("xz"));
         t.next();
         QCOMPARE(text(t, 1) + text(t, 14), QStringLiteral("only"));
+    }
+
+    // The disk refuses the flush at the end of an import: the run fails (the window then
+    // shows the error) instead of counting the records as imported.
+    void refusedFlushIsAFailure()
+    {
+        QTemporaryDir dir;
+        dbase::Table t;
+        createCoins(t, dir.path());
+        const std::string table = dbase::fileLabel(t.filePath());
+        dbase::setFaultHook([&](std::string_view point) {
+            if (point == "sync:" + table) throw dbase::Error("simulated failing disk");
+        });
+        AsciiReader reader("\"A\"\r\n\"x\"\r\n\"y\"\r\n");
+        Importer importer(t, {1}, defaultLabels());
+        bool failed = false;
+        try {
+            importer.importAscii(reader, true);
+        } catch (const dbase::Error &) {
+            failed = true;
+        }
+        dbase::setFaultHook({});
+        QVERIFY(failed);
+        QVERIFY(t.syncEachPost()); // the table is back to flushing each post
     }
 
     void countsCutAndReplaced()
