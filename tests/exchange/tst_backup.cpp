@@ -12,6 +12,7 @@
 #include "reports/report_windows.h"
 #include "window_fixture.h"
 
+#include "file_size_limit.h"
 #include "test_registry.h"
 
 #include <QAction>
@@ -44,30 +45,6 @@ const QString kBackupFailed =
     QStringLiteral("An error occurred during backup.  Backup not completed.");
 const QString kRestoreFailed =
     QStringLiteral("An error occurred during restore.  Restore not completed.");
-
-// Writes below `limit` bytes of any file only while it lives (as a full medium would).
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t limit)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_saved);
-        rlimit small = m_saved;
-        small.rlim_cur = limit;
-        setrlimit(RLIMIT_FSIZE, &small);
-        // A write past the limit fails as on a full medium instead of ending the process.
-        m_handler = std::signal(SIGXFSZ, SIG_IGN);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_saved);
-        std::signal(SIGXFSZ, m_handler);
-    }
-
-private:
-    rlimit m_saved{};
-    void (*m_handler)(int) = SIG_DFL;
-};
 
 QString caseOf(const ScriptedPrompts::Question &q)
 {

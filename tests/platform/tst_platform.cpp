@@ -1,4 +1,5 @@
 // The INI layer's profile semantics and the prompt seams.
+#include "file_size_limit.h"
 #include "platform/ini_file.h"
 #include "platform/modal.h"
 #include "platform/paths.h"
@@ -231,19 +232,12 @@ private slots:
         writeBytes(path, "the old file");
         bool committed = false;
         {
-            rlimit saved{};
-            getrlimit(RLIMIT_FSIZE, &saved);
-            rlimit small = saved;
-            small.rlim_cur = 512;
-            const auto handler = std::signal(SIGXFSZ, SIG_IGN);
-            setrlimit(RLIMIT_FSIZE, &small);
+            const FileSizeLimit limit(512);
             QSaveFile f(path);
             if (f.open(QIODevice::WriteOnly))
                 for (int i = 0; i < pieces; ++i)
                     f.write(QByteArray(pieceSize, 'x'));
             committed = platform::commitWhole(f);
-            setrlimit(RLIMIT_FSIZE, &saved);
-            std::signal(SIGXFSZ, handler);
         }
         QCOMPARE(committed, fits);
         QCOMPARE(readBytes(path), fits ? QByteArray(pieces * pieceSize, 'x') : "the old file");

@@ -1,5 +1,6 @@
 // The report definition record on raw bytes, the report file's operations, the ready-made
 // reports against their published tables, and the conversion of the earlier report file.
+#include "file_size_limit.h"
 #include "reports/earlier_reports.h"
 #include "reports/ready_made.h"
 #include "reports/report_definition.h"
@@ -21,31 +22,6 @@ using namespace reports;
 
 namespace
 {
-
-// Writes past `limit` bytes of any file fail as on a full medium while it lives.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t limit)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_saved);
-        rlimit small = m_saved;
-        small.rlim_cur = limit;
-        m_handler = std::signal(SIGXFSZ, SIG_IGN);
-        setrlimit(RLIMIT_FSIZE, &small);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_saved);
-        std::signal(SIGXFSZ, m_handler);
-    }
-    FileSizeLimit(const FileSizeLimit &) = delete;
-    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
-
-private:
-    rlimit m_saved{};
-    void (*m_handler)(int) = SIG_DFL;
-};
 
 // Independent byte arithmetic: little-endian numbers and length-prefixed strings.
 int rawInt16(const QByteArray &b, int at)
