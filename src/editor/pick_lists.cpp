@@ -4,6 +4,7 @@
 #include "dbase/fileio.h"
 #include "platform/ini_file.h"
 #include "platform/paths.h"
+#include "platform/prompts.h"
 #include "platform/save_file.h"
 
 #include <QComboBox>
@@ -190,16 +191,15 @@ bool PickLists::SaveList(const QString &file, picklists::Kind kind) const
 namespace
 {
 bool saveEach(const PickLists &lists, const std::function<QString(picklists::Kind)> &fileOf,
-              QString *failedFile)
+              QWidget *tellOver)
 {
-    bool all = true;
+    QString failed;
     for (int k = 0; k < 3; ++k) {
         const QString file = fileOf(picklists::Kind(k));
-        if (lists.SaveList(file, picklists::Kind(k))) continue;
-        if (all && failedFile) *failedFile = file;
-        all = false;
+        if (!lists.SaveList(file, picklists::Kind(k)) && failed.isEmpty()) failed = file;
     }
-    return all;
+    if (!failed.isEmpty() && tellOver) Prompts::error(tellOver, picklists::notWritten(failed));
+    return failed.isEmpty();
 }
 } // namespace
 
@@ -219,14 +219,14 @@ void PickLists::LoadDefaultList()
         LoadList(picklists::defaultFile(picklists::Kind(k)), picklists::Kind(k));
 }
 
-bool PickLists::SaveAllLists(const QString &basePath, QString *failedFile) const
+bool PickLists::SaveAllLists(const QString &basePath, QWidget *tellOver) const
 {
     return saveEach(
         *this, [&](picklists::Kind k) { return picklists::perDatabaseFile(basePath, k); },
-        failedFile);
+        tellOver);
 }
 
-bool PickLists::SaveDefaultLists(QString *failedFile) const
+bool PickLists::SaveDefaultLists(QWidget *tellOver) const
 {
-    return saveEach(*this, picklists::defaultFile, failedFile);
+    return saveEach(*this, picklists::defaultFile, tellOver);
 }

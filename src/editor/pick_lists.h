@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+class QWidget;
+
 class QComboBox;
 
 namespace picklists
@@ -59,9 +61,10 @@ public:
     // The database's own files when base + ".001" exists, else the defaults.
     void LoadAllList(const QString &basePath);
     void LoadDefaultList();
-    // Each list is written; false, with the first file that could not be, when one failed.
-    bool SaveAllLists(const QString &basePath, QString *failedFile = nullptr) const;
-    bool SaveDefaultLists(QString *failedFile = nullptr) const;
+    // Each list is written; false when one could not be, and then, given `tellOver`, the
+    // user is told which file over that window.
+    bool SaveAllLists(const QString &basePath, QWidget *tellOver = nullptr) const;
+    bool SaveDefaultLists(QWidget *tellOver = nullptr) const;
 
 private:
     void bind(QComboBox *(&boxes)[3], QComboBox *country, QComboBox *topic, QComboBox *condition);

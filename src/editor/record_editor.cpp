@@ -470,9 +470,7 @@ void TMyEdit::FormClose()
 {
     // The lists stay in memory; they are written again when the editor next closes or
     // another database is opened.
-    QString failed;
-    if (!m_ctx.lists.SaveAllLists(m_ctx.database.basePath(), &failed))
-        Prompts::error(this, picklists::notWritten(failed));
+    m_ctx.lists.SaveAllLists(m_ctx.database.basePath(), this);
 }
 
 // ---- values ---------------------------------------------------------------------------

@@ -380,10 +380,7 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent)
     m_db.saveLists = [this](const QString &base) { return lists.SaveAllLists(base); };
     m_db.loadLists = [this](const QString &base) { lists.LoadAllList(base); };
     m_db.loadDefaultLists = [this] { lists.LoadDefaultList(); };
-    SaveDefaultLists = [this] {
-        QString failed;
-        if (!lists.SaveDefaultLists(&failed)) Prompts::error(this, picklists::notWritten(failed));
-    };
+    SaveDefaultLists = [this] { lists.SaveDefaultLists(this); };
     connect(&m_db, &CoinDatabase::reopened, this, &TMain::SetViewerOptions);
     connect(&m_db, &CoinDatabase::searchStateChanged, this, &TMain::updateActions);
     connect(&m_db, &CoinDatabase::recordCountChanged, this, &TMain::updateActions);
@@ -1150,9 +1147,7 @@ void TMain::DoListMaintenance(int code)
     dialog.scheme = &m_db.settings().scheme(colors::Target::Configure);
     dialog.onOk = [this, code](const QStringList &result) {
         if (code <= 3) lists.setList(picklists::Kind(code - 1), result);
-        QString failed;
-        if (!lists.SaveAllLists(m_db.basePath(), &failed))
-            Prompts::error(this, picklists::notWritten(failed));
+        lists.SaveAllLists(m_db.basePath(), this);
     };
     modal::show(&dialog);
 }
@@ -1220,9 +1215,7 @@ void TMain::MenuLoadDefaultsClick()
     if (answer != QMessageBox::Yes || !m_db.loadDefaultLists) return;
     m_db.loadDefaultLists();
     // Written at once: the program may end before the editor or a switch would write them.
-    QString failed;
-    if (!lists.SaveAllLists(m_db.basePath(), &failed))
-        Prompts::error(this, picklists::notWritten(failed));
+    lists.SaveAllLists(m_db.basePath(), this);
 }
 
 // ---- search state ---------------------------------------------------------------------------
